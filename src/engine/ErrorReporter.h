@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+enum class ErrorKind {
+    ERR_CONFIG_OPEN = 1,       // silent: running without a configuration file is normal
+    ERR_NO_ACTIONS = 2,        // "No actions defined:\n..."
+    ERR_ACTION_UNNAMED = 3,    // "Action name missing:\n..."
+    ERR_ACTION_NAME_TWICE = 4, // "Action name used twice:\n%s"
+    ERR_SCRIPT_OPEN = 5,       // "Open file error:\n%s"
+    ERR_TEMPLATE = 6,          // "Error in Template File:\n%s\n%s"
+    ERR_SECTION_NOT_FOUND = 7, // "Section not found:\n%s\n%s"
+    ERR_OPEN_FILE = 8,         // "Open file error:\n%s"
+    ERR_ASSERT = 9,            // "ASSERT:\nObject must be defined:\n%s"
+};
+
+// Where finished messages go: a modal message box in the GUI, standard error in the headless
+// generator, a recorder in tests.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void showMessage(ErrorKind kind, const std::string& message) = 0;
+};
+
+// The message text of a kind, or an empty text for the kinds that show nothing.
+std::string formatErrorMessage(ErrorKind kind, std::string_view first, std::string_view second);
+
+// The program's one error reporter: formats the message and hands it to the sink unless it is
+// empty. Keeps no state.
+void reportError(MessageSink& sink, ErrorKind kind, std::string_view first = {},
+                 std::string_view second = {});
+
+} // namespace vantrel

@@ -1,0 +1,113 @@
+#include "model/ActionDefinition.h"
+
+namespace vantrel {
+
+std::string lowerAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return result;
+}
+
+std::string upperAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return result;
+}
+
+std::string formatName(std::string_view format, std::string_view text) {
+    std::string result;
+    const auto at = format.find("%s");
+    if (at == std::string_view::npos)
+        return std::string(format);
+    result.reserve(format.size() + text.size());
+    result.append(format.substr(0, at));
+    result.append(text);
+    result.append(format.substr(at + 2));
+    return result;
+}
+
+void setClearBits(std::uint32_t& word, std::uint32_t setBits, std::uint32_t clearBits) {
+    word = (word & ~clearBits) | setBits;
+}
+
+void applyCheck(bool checked, std::uint32_t bit, std::uint32_t& flags, std::string& nameString,
+                std::string_view format, std::string_view actionName) {
+    if (checked)
+        setClearBits(flags, bit, 0);
+    else
+        setClearBits(flags, 0, bit);
+    if (checked && nameString.empty())
+        nameString = formatName(format, lowerAscii(actionName));
+}
+
+void ActionDefinition::resetAction() {
+    *this = ActionDefinition{};
+}
+
+void ActionDefinition::setActionDefaults(std::string_view actionName) {
+    const std::int32_t keepIndiv = indivInterface;
+    const std::int32_t keepStatic = staticMemBuf;
+    resetAction();
+    indivInterface = keepIndiv;
+    staticMemBuf = keepStatic;
+    type = PROC_TYPE_COMMONTOOL;
+    flags = ACF_DEFAULT_FLAGS;
+    name = actionName;
+    menu = "Tools\\" + name;
+    procExecute = lowerAscii(actionName) + "_Execute";
+    panelClass = "C" + name + "MainWnd";
+    cbStatus = lowerAscii("cb_" + name) + "StatusMsgProc";
+}
+
+void ActionDefinition::copyActionValue(const ActionDefinition& source) {
+    if (&source == this)
+        return;
+    const std::int32_t keepDef = defEdited;
+    const std::int32_t keepPanel = panelEdited;
+    const std::int32_t keepMsg = msgEdited;
+    *this = source;
+    defEdited = keepDef;
+    panelEdited = keepPanel;
+    msgEdited = keepMsg;
+}
+
+void ActionDefinition::checkCloseProc(bool askClose, bool applyCallbackDefaults,
+                                      const AskOkCancel& ask) {
+    const bool modeless = (flags & ACF_PANEL_MODELESS) != 0;
+    if (applyCallbackDefaults && msgEdited == 0) {
+        if (modeless)
+            setClearBits(flags, ACF_CB_STATUS, 0);
+        else
+            setClearBits(flags, 0, ACF_CB_MASK);
+    }
+    if (!askClose)
+        return;
+
+    // The user is asked only when a name exists and a procedure box was clicked for this record.
+    const auto confirmed = [&](const char* question) {
+        if (procClose.empty() || defEdited == 0)
+            return true;
+        return ask && ask(formatName(question, name));
+    };
+    if (modeless) {
+        if (flags & ACF_PROC_CLOSE)
+            return;
+        if (!confirmed("Action '%s':\n[CloseProc] must be defined"))
+            return;
+        applyCheck(true, ACF_PROC_CLOSE, flags, procClose, "%s_Close", name);
+    } else {
+        if (!(flags & ACF_PROC_CLOSE))
+            return;
+        if (!confirmed("Action '%s':\n[CloseProc] must be not defined"))
+            return;
+        applyCheck(false, ACF_PROC_CLOSE, flags, procClose, "%s_Close", name);
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// One name of a flag-name table. A row whose value is 0 ends the table.
+struct FlagNameRow {
+    std::uint32_t value;
+    std::uint32_t keepMask; // parsing: bits of the old word that survive before value is OR-ed in
+    std::uint32_t testMask; // joining: the name is written when (word & testMask) == value
+    const char* name;
+    std::int32_t comboIndex; // position in the combo box last filled from the table, or -1
+};
+
+using FlagNameTable = std::span<FlagNameRow>;
+
+// The two tables are program-wide: filling a combo box writes the rows' comboIndex.
+extern FlagNameRow procTypeTable[4];
+extern FlagNameRow dllFlagTable[3];
+
+inline constexpr std::uint32_t PIDLLFL_RESIDENT = 1;
+inline constexpr std::uint32_t PIDLLFL_AUTO = 2;
+
+// The names of the matching rows in table order, joined with " | ".
+std::string joinFlagNames(std::uint32_t word, FlagNameTable table);
+
+// Only the last blank- or '|'-separated token can match (a row name compared up to the end of
+// the text, ignoring ASCII case); a name that matches nothing leaves the word unchanged.
+void parseFlagNames(std::string_view text, std::uint32_t& word, FlagNameTable table);
+
+// The comboIndex of the first dllFlagTable row whose value shares a bit with word, or -1.
+std::int32_t dllFlagsToIndex(std::uint32_t word);
+
+// The word becomes the value of the dllFlagTable row at combo position k (unchanged when none
+// has it); returns dllFlagsToIndex of the result.
+std::int32_t setDllFlagsFromIndex(std::int32_t k, std::uint32_t& word);
+
+// Writes 0, 1, 2, ... into the comboIndex of the rows, in table order, as a combo box filled
+// from the table does.
+void assignComboPositions(FlagNameTable table);
+
+} // namespace vantrel

@@ -1,0 +1,176 @@
+#include "model/ActionDefinition.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+TEST(ActionDefaults, Action01GetsEveryDefaultName) {
+    ActionDefinition a;
+    a.setActionDefaults("Action01");
+    EXPECT_EQ(a.type, 5u);
+    EXPECT_EQ(a.flags, 0x00220011u);
+    EXPECT_EQ(a.name, "Action01");
+    EXPECT_EQ(a.menu, "Tools\\Action01");
+    EXPECT_EQ(a.procExecute, "action01_Execute");
+    EXPECT_EQ(a.panelClass, "CAction01MainWnd");
+    EXPECT_EQ(a.cbStatus, "cb_action01StatusMsgProc");
+    for (const std::string* s :
+         {&a.tbName, &a.tooltips, &a.tbButton, &a.procClose, &a.procFirstTime, &a.cbKeybrd,
+          &a.cbMsLbDown, &a.cbMsLbUp, &a.cbMsRbDown, &a.cbMsRbUp, &a.cbMsMove})
+        EXPECT_TRUE(s->empty());
+    EXPECT_EQ(a.reserved2, -1);
+    EXPECT_EQ(a.reserved3, -1);
+}
+
+TEST(ActionDefaults, NonLettersAreKeptAndOnlyAsciiLettersLowered) {
+    ActionDefinition a;
+    a.setActionDefaults("My-Tool 2");
+    EXPECT_EQ(a.procExecute, "my-tool 2_Execute");
+    EXPECT_EQ(a.menu, "Tools\\My-Tool 2");
+    EXPECT_EQ(a.cbStatus, "cb_my-tool 2StatusMsgProc");
+}
+
+TEST(ActionDefaults, KeepInterfaceAndBufferChoicesButClearMarks) {
+    ActionDefinition a;
+    a.indivInterface = 1;
+    a.staticMemBuf = 1;
+    a.defEdited = a.panelEdited = a.msgEdited = 1;
+    a.setActionDefaults("X");
+    EXPECT_EQ(a.indivInterface, 1);
+    EXPECT_EQ(a.staticMemBuf, 1);
+    EXPECT_EQ(a.defEdited + a.panelEdited + a.msgEdited, 0);
+}
+
+TEST(ApplyCheck, TickingFillsOnlyAnEmptyNameAndUntickingNeverErases) {
+    std::uint32_t flags = 0;
+    std::string name;
+    applyCheck(true, ACF_PROC_CLOSE, flags, name, "%s_Close", "Action01");
+    EXPECT_EQ(flags, ACF_PROC_CLOSE);
+    EXPECT_EQ(name, "action01_Close");
+
+    std::string mine = "myClose";
+    applyCheck(true, ACF_PROC_CLOSE, flags, mine, "%s_Close", "Action01");
+    EXPECT_EQ(mine, "myClose");
+
+    applyCheck(false, ACF_PROC_CLOSE, flags, mine, "%s_Close", "Action01");
+    EXPECT_EQ(flags, 0u);
+    EXPECT_EQ(mine, "myClose");
+}
+
+TEST(ApplyCheck, MenuFormatUsesLowerCasedName) {
+    std::uint32_t flags = 0;
+    std::string menu;
+    applyCheck(true, ACF_MENU, flags, menu, "tools\\%s", "Foo");
+    EXPECT_EQ(menu, "tools\\foo");
+}
+
+TEST(CopyActionValue, CopiesTheValueButNotTheEditMarks) {
+    ActionDefinition source;
+    source.setActionDefaults("Src");
+    source.defEdited = source.panelEdited = source.msgEdited = 1;
+    source.reserved2 = 7;
+    ActionDefinition target;
+    target.copyActionValue(source);
+    EXPECT_EQ(target.name, "Src");
+    EXPECT_EQ(target.flags, source.flags);
+    EXPECT_EQ(target.reserved2, 7);
+    EXPECT_EQ(target.defEdited + target.panelEdited + target.msgEdited, 0);
+
+    target.defEdited = 1;
+    ActionDefinition blank;
+    target.copyActionValue(blank);
+    EXPECT_TRUE(target.name.empty());
+    EXPECT_EQ(target.defEdited, 1);
+}
+
+// Records every question and answers with a fixed choice.
+struct Asker {
+    bool answer = true;
+    std::vector<std::string> questions;
+    AskOkCancel fn() {
+        return [this](const std::string& q) {
+            questions.push_back(q);
+            return answer;
+        };
+    }
+};
+
+TEST(CheckCloseProc, FreshDefaultActionOnOkEndsWithFlags0x00020011) {
+    ActionDefinition a;
+    a.setActionDefaults("Action01");
+    Asker asker;
+    a.checkCloseProc(true, false, asker.fn());
+    EXPECT_EQ(a.flags, 0x00220011u);
+    a.checkCloseProc(false, true, asker.fn());
+    EXPECT_EQ(a.flags, 0x00020011u);
+    EXPECT_TRUE(asker.questions.empty());
+}
+
+TEST(CheckCloseProc, DialogPanelGetsCloseProcedureSilentlyAndStatusCallback) {
+    ActionDefinition a;
+    a.setActionDefaults("Line");
+    a.flags = 0x00010011;
+    Asker asker;
+    a.checkCloseProc(true, false, asker.fn());
+    EXPECT_EQ(a.procClose, "line_Close");
+    a.checkCloseProc(false, true, asker.fn());
+    EXPECT_EQ(a.flags, 0x00210013u);
+    EXPECT_TRUE(asker.questions.empty());
+}
+
+TEST(CheckCloseProc, ModelessPanelWithClickedNameAsksBeforeDefining) {
+    for (bool ok : {true, false}) {
+        ActionDefinition a;
+        a.setActionDefaults("Win");
+        a.flags = ACF_PANEL_WINDOW;
+        a.procClose = "myClose";
+        a.defEdited = 1;
+        Asker asker{ok, {}};
+        a.checkCloseProc(true, false, asker.fn());
+        ASSERT_EQ(asker.questions.size(), 1u);
+        EXPECT_EQ(asker.questions[0], "Action 'Win':\n[CloseProc] must be defined");
+        EXPECT_EQ((a.flags & ACF_PROC_CLOSE) != 0, ok);
+        EXPECT_EQ(a.procClose, "myClose");
+    }
+}
+
+TEST(CheckCloseProc, NoPanelWithCloseBitAsksBeforeRemovingAndKeepsText) {
+    for (bool ok : {true, false}) {
+        ActionDefinition a;
+        a.setActionDefaults("Act");
+        a.flags = ACF_PROC_CLOSE;
+        a.procClose = "myClose";
+        a.defEdited = 1;
+        Asker asker{ok, {}};
+        a.checkCloseProc(true, false, asker.fn());
+        ASSERT_EQ(asker.questions.size(), 1u);
+        EXPECT_EQ(asker.questions[0], "Action 'Act':\n[CloseProc] must be not defined");
+        EXPECT_EQ((a.flags & ACF_PROC_CLOSE) != 0, !ok);
+        EXPECT_EQ(a.procClose, "myClose");
+    }
+}
+
+TEST(CheckCloseProc, ModalDialogWithCloseBitButNoClickIsCorrectedSilently) {
+    ActionDefinition a;
+    a.setActionDefaults("Act");
+    a.flags = ACF_PANEL_MODDIALOG | ACF_PROC_CLOSE;
+    a.procClose = "x";
+    Asker asker;
+    a.checkCloseProc(true, false, asker.fn());
+    EXPECT_EQ(a.flags, ACF_PANEL_MODDIALOG);
+    EXPECT_TRUE(asker.questions.empty());
+}
+
+TEST(CheckCloseProc, ClickedMessagesPageKeepsCallbacks) {
+    ActionDefinition a;
+    a.setActionDefaults("Act");
+    a.msgEdited = 1;
+    a.checkCloseProc(false, true, nullptr);
+    EXPECT_EQ(a.flags & ACF_CB_STATUS, ACF_CB_STATUS);
+}
+
+} // namespace
+} // namespace vantrel
