@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// A file's last-write time as the platform delivers it (two 32-bit halves, low half first).
+struct FileTime {
+    std::uint32_t low = 0;
+    std::uint32_t high = 0;
+};
+
+// Paths inside the engine are joined with "\"; at the file-system boundary every backslash
+// becomes the platform's separator ("/" on POSIX, unchanged on Windows).
+std::string nativePath(std::string_view path);
+
+bool queryFileTime(std::string_view path, FileTime* time);
+bool directoryExists(std::string_view path);
+// Creates the folder with every missing parent; silent in every case.
+void createDirectoryPath(std::string_view path);
+
+} // namespace vantrel
