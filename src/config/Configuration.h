@@ -3,6 +3,7 @@
 #include "engine/ErrorReporter.h"
 #include "model/ProjectState.h"
 
+#include <string>
 #include <string_view>
 
 namespace vantrel {
@@ -14,5 +15,11 @@ inline constexpr std::string_view CONFIG_FILE_NAME = "vantrel.cfg";
 // file is reported as ERR_CONFIG_OPEN, which shows nothing.
 void readConfiguration(ProjectState& project, MessageSink& sink,
                        std::string_view path = CONFIG_FILE_NAME);
+
+class TokenScanner;
+
+// Reads the rest of a known-key line from a scanner positioned after the key: "=" and a quoted
+// value give the value without its quotes; anything else gives the fallback.
+std::string readSettingValue(TokenScanner& scanner, std::string_view fallback = {});
 
 } // namespace vantrel

@@ -1,0 +1,148 @@
+#include "config/Configuration.h"
+
+#include "config/TokenScanner.h"
+#include "config/TokenTable.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace vantrel {
+namespace {
+
+enum TokenId : std::int32_t {
+    TOKEN_WORD = 0,
+    TOKEN_ASSIGN = 1,    // =
+    TOKEN_QUOTED = 2,    // "..."
+    TOKEN_COMMA = 3,     // ,
+    TOKEN_SEMICOLON = 4, // ;
+};
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The whole file, or false when it cannot be opened or read.
+bool readWholeFile(const std::string& path, std::string& content) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return false;
+    char block[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(block, 1, sizeof block, file.get())) > 0)
+        content.append(block, count);
+    return std::ferror(file.get()) == 0;
+}
+
+// Splits into lines that keep their "\n"; "\r\n" counts as "\n" and a UTF-8 byte-order mark
+// at the very start is dropped, so it cannot hide the first key.
+std::vector<std::string> splitLines(std::string_view content) {
+    if (content.starts_with("\xEF\xBB\xBF"))
+        content.remove_prefix(3);
+    std::vector<std::string> lines;
+    while (!content.empty()) {
+        const std::size_t lineEnd = content.find('\n');
+        const std::size_t taken = lineEnd == std::string_view::npos ? content.size() : lineEnd + 1;
+        std::string line(content.substr(0, taken));
+        if (line.ends_with("\r\n"))
+            line.erase(line.size() - 2, 1);
+        lines.push_back(std::move(line));
+        content.remove_prefix(taken);
+    }
+    return lines;
+}
+
+// Takes the next token of the line and returns its id.
+std::int32_t nextTokenId(TokenScanner& scanner) {
+    std::int32_t id = 0;
+    scanner.nextToken(nullptr, id);
+    return id;
+}
+
+std::string unquoted(const TextRange& token) {
+    TextRange value(token);
+    value.skipLeading('"');
+    value.dropTrailing('"');
+    return std::string(value.view());
+}
+
+void readExtraSetting(ProjectState& project, TokenScanner& scanner, const std::string& key) {
+    if (nextTokenId(scanner) != TOKEN_ASSIGN)
+        return;
+    std::int32_t id = 0;
+    const TextRange& first = scanner.nextToken(nullptr, id);
+    if (id != TOKEN_QUOTED)
+        return;
+    std::string value = unquoted(first);
+    if (nextTokenId(scanner) != TOKEN_COMMA)
+        return;
+    const TextRange& second = scanner.nextToken(nullptr, id);
+    if (id != TOKEN_QUOTED)
+        return;
+    std::string secondValue = unquoted(second);
+    if (value.empty() || secondValue.empty())
+        return;
+    for (const ExtraSetting& setting : project.extraSettings)
+        if (setting.key == key)
+            return;
+    auto& list = project.extraSettings;
+    if (list.size() == list.capacity())
+        list.reserve((list.size() + 16) / 16 * 16);
+    list.push_back({key, std::move(value), std::move(secondValue)});
+}
+
+void readLine(ProjectState& project, TokenScanner& scanner, const std::string& line) {
+    scanner.setInput(line.data(), static_cast<std::int32_t>(line.size()));
+    std::int32_t id = 0;
+    const char* word = scanner.nextWord(nullptr, id);
+    if (word == nullptr)
+        return;
+    const std::string key = word;
+    const std::string lowerKey = lowerAscii(key);
+    for (const ProjectState::SettingField& setting : ProjectState::settingFields()) {
+        if (lowerKey != setting.key)
+            continue;
+        std::string& field = project.*setting.field;
+        field = readSettingValue(scanner, field);
+        if (setting.field == &ProjectState::workdirectory) {
+            project.locationBase = project.workdirectory;
+            project.locationText = project.workdirectory;
+        } else if (setting.field == &ProjectState::defaultprojectname) {
+            project.nameText = project.defaultprojectname;
+        }
+        return;
+    }
+    readExtraSetting(project, scanner, key);
+}
+
+} // namespace
+
+std::string readSettingValue(TokenScanner& scanner, std::string_view fallback) {
+    if (nextTokenId(scanner) != TOKEN_ASSIGN)
+        return std::string(fallback);
+    std::int32_t id = 0;
+    const TextRange& value = scanner.nextToken(nullptr, id);
+    if (id != TOKEN_QUOTED)
+        return std::string(fallback);
+    return unquoted(value);
+}
+
+void readConfiguration(ProjectState& project, MessageSink& sink, std::string_view path) {
+    std::string content;
+    if (!readWholeFile(std::string(path), content)) {
+        reportError(sink, ErrorKind::ERR_CONFIG_OPEN, path);
+        return;
+    }
+    TokenTable table;
+    table.setWhitespace(" \t\n\r");
+    table.addOperator("=", TOKEN_ASSIGN);
+    table.addBracketPair('"', '"', TOKEN_QUOTED);
+    table.addOperator(",", TOKEN_COMMA);
+    table.addOperator(";", TOKEN_SEMICOLON);
+    // Declared after the table: the scanner hands the operators back when it goes.
+    TokenScanner scanner;
+    scanner.attachTable(&table);
+    for (const std::string& line : splitLines(content))
+        readLine(project, scanner, line);
+}
+
+} // namespace vantrel

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "config/TextBuffer.h"
+#include "config/TextRange.h"
+#include "config/TokenTable.h"
+
+#include <cstdint>
+
+namespace vantrel {
+
+// Splits a text into words (id 0), operators and bracketed strings by the rules of an attached
+// TokenTable. Tokens are views into the caller's text, which must outlive them.
+class TokenScanner {
+public:
+    TokenScanner() = default;
+    TokenScanner(const TokenScanner&) = delete;
+    TokenScanner& operator=(const TokenScanner&) = delete;
+    // Releases the operator entries of the attached table, so it must go before the table.
+    ~TokenScanner();
+
+    // Returns the table attached before.
+    TokenTable* attachTable(TokenTable* table);
+
+    void setInput(const char* data, std::int32_t length);
+
+    // A non-empty text starts a new input; null or "" goes on in the current one.
+    const TextRange& nextToken(const char* text, std::int32_t& id);
+    // The next token copied into the word buffer (valid until the next call), or null when
+    // no token is left; id is 0 then.
+    const char* nextWord(const char* text, std::int32_t& id);
+
+private:
+    std::int32_t scanToken();
+    // Cuts the token at the bracket pairs; true when it became a bracketed token.
+    bool cutAtBrackets(std::int32_t& id);
+    void cutAtWhitespace();
+    std::int32_t cutAtOperators();
+
+    const char* m_input = nullptr;
+    std::int32_t m_inputLength = 0;
+    TextRange m_position;
+    TextRange m_token;
+    TextBuffer m_word;
+    TokenTable* m_table = nullptr;
+};
+
+} // namespace vantrel
