@@ -1,0 +1,126 @@
+#include "fileutil/FileSystem.h"
+
+#include <cctype>
+#include <cstdint>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantrel {
+
+namespace {
+
+// Seconds between the platform file-time epoch (1601-01-01) and the POSIX epoch.
+constexpr std::uint64_t FT_EPOCH_OFFSET_SECONDS = 11644473600ULL;
+constexpr std::uint64_t FT_TICKS_PER_SECOND = 10000000ULL; // 100-nanosecond ticks
+
+bool hasDrivePrefix(std::string_view path) {
+    return path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) != 0 &&
+           path[1] == ':';
+}
+
+bool isSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// A drive root names a whole drive; this platform has no drive letters, so none is accessible.
+bool driveAccessible(char /*letter*/) {
+    return false;
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+std::string nativePath(std::string_view path) {
+    std::string result(path);
+#ifndef _WIN32
+    for (char& c : result) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+#endif
+    return result;
+}
+
+bool queryFileTime(std::string_view path, FileTime* time) {
+    const std::string native = nativePath(path);
+    const int fd = ::open(native.c_str(), O_RDONLY);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    const bool known = ::fstat(fd, &info) == 0;
+    ::close(fd);
+    // Only files have a last-write time here: a folder does not open as a file.
+    if (known && S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    if (known && time != nullptr) {
+        const std::uint64_t ticks =
+            (static_cast<std::uint64_t>(info.st_mtim.tv_sec) + FT_EPOCH_OFFSET_SECONDS) *
+                FT_TICKS_PER_SECOND +
+            static_cast<std::uint64_t>(info.st_mtim.tv_nsec) / 100U;
+        time->low = static_cast<std::uint32_t>(ticks & 0xFFFFFFFFU);
+        time->high = static_cast<std::uint32_t>(ticks >> 32);
+    }
+    return true;
+}
+
+bool directoryExists(std::string_view path) {
+    std::string native = nativePath(path);
+    if (native.empty()) {
+        return false;
+    }
+    if (isSeparator(native.back())) {
+        native.pop_back();
+        if (native.empty()) {
+            return isDirectory("/"); // the root itself, given as a lone separator
+        }
+    }
+    if (hasDrivePrefix(native) && native.size() <= 3) {
+        return driveAccessible(
+            static_cast<char>(std::toupper(static_cast<unsigned char>(native[0]))));
+    }
+    // An entry named "." is the folder's own link, never a folder of its own name.
+    const std::size_t lastSeparator = native.find_last_of("/\\");
+    const std::string_view name = lastSeparator == std::string::npos
+                                      ? std::string_view(native)
+                                      : std::string_view(native).substr(lastSeparator + 1);
+    if (name == ".") {
+        return false;
+    }
+    return isDirectory(native);
+}
+
+void createDirectoryPath(std::string_view path) {
+    if (directoryExists(path)) {
+        return;
+    }
+    const std::string native = nativePath(path);
+    std::size_t start = 0;
+    if (hasDrivePrefix(native)) {
+        // The drive itself is never created: the walk begins after its root separator.
+        start = native.find_first_of("/\\");
+        if (start == std::string::npos) {
+            return;
+        }
+    }
+    ++start;
+    if (start >= native.size()) {
+        return;
+    }
+    for (std::size_t i = start; i + 1 < native.size(); ++i) {
+        if (isSeparator(native[i])) {
+            ::mkdir(native.substr(0, i).c_str(), 0777); // failures are expected and ignored
+        }
+    }
+    ::mkdir(native.c_str(), 0777);
+}
+
+} // namespace vantrel
