@@ -1,9 +1,14 @@
 #pragma once
 
+#include "engine/Directives.h"
 #include "engine/ErrorReporter.h"
+#include "engine/Keywords.h"
+#include "engine/TemplateReader.h"
 #include "model/ProjectState.h"
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,11 +30,62 @@ public:
 
     ProjectState& project() { return m_project; }
     MessageSink& sink() { return m_sink; }
+    GeneratorState& state() { return m_state; }
+
+    // A runaway line (a value holding its own placeholder) stops expanding after this many
+    // replaced placeholders; the rest of the line stays as it stands.
+    static constexpr std::size_t MAX_LINE_REPLACEMENTS = 10000;
+    // Nor does a line grow past this length (or its own length, when it is longer already).
+    static constexpr std::size_t MAX_EXPANDED_LINE_LENGTH = std::size_t{1} << 20;
+    // The same bound for a target path or a copy source.
+    static constexpr std::size_t MAX_PATH_REPLACEMENTS = 64;
+
+    // Keyword values, computed afresh from the project and its current action on every call.
+    // None when the text names no keyword with a value and no extra setting; secondValue (when
+    // given) receives the file name of a development-kit keyword or extra setting, or is cleared.
+    std::optional<std::string> placeholderValue(std::string_view text,
+                                                std::string* secondValue = nullptr) const;
+    bool isConditionTrue(KeywordId id) const;
+    std::int32_t loopCountOf(KeywordId id) const;
+    // Replaces every exact occurrence of the placeholder by its value; false (text unchanged)
+    // when the placeholder has no value.
+    bool replacePlaceholder(std::string& text, std::string_view placeholder) const;
+    std::string dllFlagsValue() const;
+
+    // Directives and text lines of the script and the template sections.
+    bool processDirectiveLine(TemplateReader& reader);
+    bool skipToMatchingDirective(TemplateReader& reader, DirectiveId target);
+    bool evaluateConditionList(std::string_view text, bool& result) const;
+    std::string expandTemplateLine(std::string_view line) const;
+
+    // The script run and its commands.
+    bool runScriptLines(TemplateReader& script);
+    bool findFileSection(TemplateReader& reader, std::string_view sectionName);
+    bool writeFileSection(TemplateReader& reader, std::string_view sectionName,
+                          std::string_view targetName);
+    // projectLocation, then "\" and each part that is given, placeholders expanded.
+    std::string buildTargetPath(std::optional<std::string_view> first,
+                                std::optional<std::string_view> second) const;
+    // False only when the folder lies outside the project location (reported).
+    bool createProjectDirectory(std::string_view folder);
+    bool copyProjectFile(std::string_view word, std::string_view folder);
 
 private:
+    std::optional<std::string> keywordValue(KeywordId id, std::string* secondValue) const;
+    bool processIfDirective(DirectiveId id, std::string_view rest, TemplateReader& reader);
+    bool processForDirective(std::string_view rest, TemplateReader& reader);
+    bool processAssertDirective(std::string_view rest);
+    // Expands the placeholders of a path, searching again from the start after each one.
+    std::string expandPath(std::string path) const;
+    // True when the native path lies in or below the project location; reports it otherwise.
+    bool confineToLocation(const std::string& nativeTarget);
+    void announce(const std::string& nativePath) const;
+
     ProjectState& m_project;
     MessageSink& m_sink;
     OutputListener m_listener;
+    GeneratorState m_state;
+    std::string m_scriptPath; // native, as named in messages
 };
 
 } // namespace vantrel

@@ -1,0 +1,362 @@
+#include "engine/Generator.h"
+
+#include "engine/Keywords.h"
+#include "engine/TextScan.h"
+#include "model/FlagNames.h"
+#include "model/Version.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vantrel {
+
+namespace {
+
+// With no action selected the per-action keywords read as for an empty action.
+const ActionDefinition& actionOrEmpty(const ProjectState& project) {
+    static const ActionDefinition emptyAction;
+    const ActionDefinition* action = project.currentAction();
+    return action ? *action : emptyAction;
+}
+
+bool hasFlag(const ActionDefinition& action, std::uint32_t bit) {
+    return (action.flags & bit) != 0;
+}
+
+bool flagWithText(const ActionDefinition& action, std::uint32_t bit, const std::string& text) {
+    return hasFlag(action, bit) && !text.empty();
+}
+
+std::string quoted(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result.append(1, '"').append(text).append(1, '"');
+    return result;
+}
+
+std::string doubleBackslashes(std::string_view text) {
+    std::string result;
+    for (char c : text) {
+        result.push_back(c);
+        if (c == '\\')
+            result.push_back('\\');
+    }
+    return result;
+}
+
+std::string trimPercent(std::string_view text) {
+    const std::size_t first = text.find_first_not_of('%');
+    if (first == std::string_view::npos)
+        return {};
+    const std::size_t last = text.find_last_not_of('%');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+// The setting behind a development-kit keyword and the file name a copy gives it.
+struct KitFile {
+    KeywordId id;
+    std::string ProjectState::*setting;
+    const char* fileName;
+};
+
+constexpr KitFile kitFiles[] = {
+    {KW_DOVINTERFACE, &ProjectState::dovinerfaceinc, "dov_i.h"},
+    {KW_PIINC, &ProjectState::piinc, "pi.h"},
+    {KW_THREADINC, &ProjectState::threadinc, "thread.h"},
+    {KW_DOVPIINC, &ProjectState::dovpiinc, "dovpi.h"},
+    {KW_DOVPILIB_R, &ProjectState::dovpilib_r, "dovpi.lib"},
+    {KW_DOVPILIB_D, &ProjectState::dovpilib_d, "dovpi.lib"},
+    {KW_VECTORINC, &ProjectState::vectorinc, "vector.h"},
+    {KW_MATRIXINC, &ProjectState::matrixinc, "matrix.h"},
+    {KW_VIEWINC, &ProjectState::viewinc, "viewinfo.h"},
+    {KW_KELINTERFACE, &ProjectState::kelinerfaceinc, "kel_i.h"},
+    {KW_KELPIINC, &ProjectState::kelpiinc, "kelpi.h"},
+    {KW_KELPILIB_R, &ProjectState::kelpilib_r, "kelpi.lib"},
+    {KW_KELPILIB_D, &ProjectState::kelpilib_d, "kelpi.lib"},
+    {KW_DOVEXPORT, &ProjectState::dovexportinc, "dovexport.h"},
+    {KW_KELEXPORT, &ProjectState::kelexportinc, "kelexport.h"},
+};
+
+} // namespace
+
+Generator::Generator(ProjectState& project, MessageSink& sink)
+    : m_project(project)
+    , m_sink(sink) {}
+
+void Generator::setOutputListener(OutputListener listener) {
+    m_listener = std::move(listener);
+}
+
+std::optional<std::string> Generator::placeholderValue(std::string_view text,
+                                                       std::string* secondValue) const {
+    if (secondValue)
+        secondValue->clear();
+    const KeywordId id = lookupKeyword(text);
+    if (id != KW_NONE)
+        return keywordValue(id, secondValue);
+    const std::string key = trimPercent(text);
+    for (const ExtraSetting& setting : m_project.extraSettings) {
+        if (setting.key == key) {
+            if (secondValue)
+                *secondValue = setting.secondValue;
+            return setting.value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> Generator::keywordValue(KeywordId id, std::string* secondValue) const {
+    const ProjectState& p = m_project;
+    const ActionDefinition& a = actionOrEmpty(p);
+    const auto conditional = [this](KeywordId condition,
+                                    const std::string& text) -> std::optional<std::string> {
+        return isConditionTrue(condition) ? text : std::string("NULL");
+    };
+    const auto byHost = [&p](const char* dov, const char* kel) -> std::optional<std::string> {
+        return std::string(p.dovHost ? dov : p.kelHost ? kel : "0");
+    };
+
+    for (const KitFile& kit : kitFiles) {
+        if (kit.id == id) {
+            if (secondValue)
+                *secondValue = kit.fileName;
+            return p.*kit.setting;
+        }
+    }
+    switch (id) {
+    case KW_VANTRELVERSION:
+        return std::string(VANTREL_VERSION);
+    case KW_APPINTERFACEPTR:
+        if (a.indivInterface)
+            return "gp_IIO" + std::to_string(p.currentActionIndex);
+        return keywordValue(KW_GLOBALAPPINTERFACEPTR, secondValue);
+    case KW_GLOBALAPPINTERFACEPTR:
+        return byHost("gp_DovInterface", "gp_KelInterface");
+    case KW_APPINTERFACECLASSNAME:
+        return byHost("CDovInterface", "CKelInterface");
+    case KW_WORKDIR:
+        return p.workdirectory;
+    case KW_APPPI_H:
+        return byHost("dovpi.h", "kelpi.h");
+    case KW_PROJECTNAME:
+        return p.projectName;
+    case KW_DLLFLAGS:
+        return dllFlagsValue();
+    case KW_ACTIONNAME:
+        return a.name;
+    case KW_ACDF_FLAGS:
+        return std::string(a.indivInterface ? "PIFL_INDIVIDUALINTERFACE" : "0");
+    case KW_ACDF_TYP: {
+        std::string names = joinFlagNames(a.type, procTypeTable);
+        return names.empty() ? std::string("PIPD_COMMONTOOL") : names;
+    }
+    case KW_ACDF_VIRTUALID:
+        return std::string("0");
+    case KW_ACDF_NAME:
+        return quoted(a.name);
+    case KW_ACDF_MENU:
+        return isConditionTrue(id) ? doubleBackslashes(quoted(a.menu)) : std::string("NULL");
+    case KW_ACDF_TB_NAME:
+        return isConditionTrue(id) ? quoted(a.tbName) : std::string("NULL");
+    case KW_ACDF_TOOLTIPS:
+        return isConditionTrue(id) ? quoted(a.tooltips) : std::string("NULL");
+    case KW_ACDF_TB_PIC:
+        return isConditionTrue(id) ? quoted(a.tbButton) : std::string("NULL");
+    case KW_ACDF_IDX:
+        return std::to_string(p.currentActionIndex);
+    case KW_ACDF_IDXDEF:
+        return upperAscii("IDA_" + a.name);
+    case KW_ACDF_PROC_EXECUTE:
+        return conditional(id, a.procExecute);
+    case KW_ACDF_PROC_CLOSE:
+        return conditional(id, a.procClose);
+    case KW_ACDF_PROC_FIRSTTIME:
+        return conditional(id, a.procFirstTime);
+    case KW_ACDF_CBPROC_STATUS:
+        return conditional(id, a.cbStatus);
+    case KW_ACDF_CBPROC_KEYBRD:
+        return conditional(id, a.cbKeybrd);
+    case KW_ACDF_CBPROC_MS_LBDOWN:
+        return conditional(id, a.cbMsLbDown);
+    case KW_ACDF_CBPROC_MS_LBUP:
+        return conditional(id, a.cbMsLbUp);
+    case KW_ACDF_CBPROC_MS_RBDOWN:
+        return conditional(id, a.cbMsRbDown);
+    case KW_ACDF_CBPROC_MS_RBUP:
+        return conditional(id, a.cbMsRbUp);
+    case KW_ACDF_CBPROC_MS_MOVE:
+        return conditional(id, a.cbMsMove);
+    case KW_PANELCLASSNAME:
+        return a.panelClass;
+    default:
+        // "0", ALL_ACTIONS and the condition-only keywords have no value.
+        return std::nullopt;
+    }
+}
+
+bool Generator::isConditionTrue(KeywordId id) const {
+    const ActionDefinition& a = actionOrEmpty(m_project);
+    switch (id) {
+    case KW_ACDF_MENU:
+        return flagWithText(a, ACF_MENU, a.menu);
+    case KW_ACDF_TB_NAME:
+        return flagWithText(a, ACF_TOOLBAR, a.tbName);
+    case KW_ACDF_TOOLTIPS:
+        return flagWithText(a, ACF_TOOLTIPS, a.tooltips);
+    case KW_ACDF_TB_PIC:
+        return flagWithText(a, ACF_TOOLBAR, a.tbButton);
+    case KW_ACDF_PROC_EXECUTE:
+        return flagWithText(a, ACF_PROC_EXECUTE, a.procExecute);
+    case KW_ACDF_PROC_CLOSE:
+        return flagWithText(a, ACF_PROC_CLOSE, a.procClose);
+    case KW_ACDF_PROC_FIRSTTIME:
+        return flagWithText(a, ACF_PROC_FIRSTTIME, a.procFirstTime);
+    case KW_ACDF_SET_CBPROCS:
+        // A modal dialog gets no message callbacks.
+        return !isConditionTrue(KW_CREATE_MODDIALOG) &&
+               (isConditionTrue(KW_ACDF_CBPROC_STATUS) || isConditionTrue(KW_ACDF_CBPROC_KEYBRD) ||
+                isConditionTrue(KW_ACDF_CBPROC_MOUSE));
+    case KW_ACDF_CBPROC_STATUS:
+        return flagWithText(a, ACF_CB_STATUS, a.cbStatus);
+    case KW_ACDF_CBPROC_KEYBRD:
+        return flagWithText(a, ACF_CB_KEYBRD, a.cbKeybrd);
+    case KW_ACDF_CBPROC_MS_LBDOWN:
+        return flagWithText(a, ACF_CB_MS_LBDOWN, a.cbMsLbDown);
+    case KW_ACDF_CBPROC_MS_LBUP:
+        return flagWithText(a, ACF_CB_MS_LBUP, a.cbMsLbUp);
+    case KW_ACDF_CBPROC_MS_RBDOWN:
+        return flagWithText(a, ACF_CB_MS_RBDOWN, a.cbMsRbDown);
+    case KW_ACDF_CBPROC_MS_RBUP:
+        return flagWithText(a, ACF_CB_MS_RBUP, a.cbMsRbUp);
+    case KW_ACDF_CBPROC_MS_MOVE:
+        return flagWithText(a, ACF_CB_MS_MOVE, a.cbMsMove);
+    case KW_ACDF_CBPROC_MOUSE:
+        return isConditionTrue(KW_ACDF_CBPROC_MS_LBDOWN) ||
+               isConditionTrue(KW_ACDF_CBPROC_MS_LBUP) ||
+               isConditionTrue(KW_ACDF_CBPROC_MS_RBDOWN) ||
+               isConditionTrue(KW_ACDF_CBPROC_MS_RBUP) || isConditionTrue(KW_ACDF_CBPROC_MS_MOVE);
+    case KW_CREATE_PANEL:
+        return isConditionTrue(KW_CREATE_DIALOG) || isConditionTrue(KW_CREATE_MODDIALOG) ||
+               isConditionTrue(KW_CREATE_WINDOW);
+    case KW_CREATE_DIALOG:
+        return hasFlag(a, ACF_PANEL_DIALOG);
+    case KW_CREATE_MODDIALOG:
+        return hasFlag(a, ACF_PANEL_MODDIALOG);
+    case KW_CREATE_WINDOW:
+        return hasFlag(a, ACF_PANEL_WINDOW);
+    case KW_CREATE_THREAD:
+        return hasFlag(a, ACF_CREATE_THREAD);
+    case KW_USING_INDIV_INT_OBJ:
+        return a.indivInterface != 0;
+    case KW_USING_STATIC_MEMORY_BUF:
+        return a.staticMemBuf != 0;
+    case KW_TOPMOSTWINDOW:
+        return hasFlag(a, ACF_TOPMOST);
+    case KW_KEL:
+        return m_project.kelHost != 0;
+    case KW_DOV:
+        return m_project.dovHost != 0;
+    default:
+        return false;
+    }
+}
+
+std::int32_t Generator::loopCountOf(KeywordId id) const {
+    return id == KW_ALL_ACTIONS ? m_project.actionCount() : 0;
+}
+
+namespace {
+
+// Replaces the exact occurrences, left to right without overlap; the inserted value is not
+// searched again. Returns how many were replaced.
+std::size_t replaceAll(std::string& text, std::string_view placeholder, std::string_view value) {
+    if (placeholder.empty())
+        return 0;
+    std::size_t count = 0;
+    std::size_t pos = text.find(placeholder);
+    while (pos != std::string::npos) {
+        text.replace(pos, placeholder.size(), value);
+        ++count;
+        pos = text.find(placeholder, pos + value.size());
+    }
+    return count;
+}
+
+std::size_t countOccurrences(std::string_view text, std::string_view placeholder) {
+    std::size_t count = 0;
+    for (std::size_t pos = text.find(placeholder); pos != std::string_view::npos;
+         pos = text.find(placeholder, pos + placeholder.size()))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+bool Generator::replacePlaceholder(std::string& text, std::string_view placeholder) const {
+    const std::optional<std::string> value = placeholderValue(placeholder);
+    if (!value)
+        return false;
+    replaceAll(text, placeholder, *value);
+    return true;
+}
+
+std::string Generator::dllFlagsValue() const {
+    std::string value = m_project.dovHost ? "PIDLLFL_DOV" : m_project.kelHost ? "PIDLLFL_KEL" : "";
+    const std::string names = joinFlagNames(m_project.dllFlags, dllFlagTable);
+    if (!names.empty())
+        value.append(" | ").append(names);
+    return value;
+}
+
+std::string Generator::expandTemplateLine(std::string_view line) const {
+    std::string text(line);
+    const std::size_t lengthLimit = std::max(text.size(), MAX_EXPANDED_LINE_LENGTH);
+    std::size_t replaced = 0;
+    std::size_t scan = 0;
+    std::size_t start = 0;
+    std::size_t length = 0;
+    while (scan < text.size() &&
+           findDelimitedPair(std::string_view(text).substr(scan), '%', '%', start, length)) {
+        start += scan;
+        const std::string candidate = text.substr(start, length);
+        if (const std::optional<std::string> value = placeholderValue(candidate)) {
+            // A runaway line stops here and is written as it stands.
+            const std::size_t occurrences = countOccurrences(text, candidate);
+            if (replaced + occurrences > MAX_LINE_REPLACEMENTS)
+                break;
+            if (value->size() > candidate.size() &&
+                text.size() + occurrences * (value->size() - candidate.size()) > lengthLimit)
+                break;
+            replaced += replaceAll(text, candidate, *value);
+        }
+        // Resuming one character in rescans a value's own placeholders: nested values expand.
+        scan = start + 1;
+    }
+    return text;
+}
+
+std::string Generator::expandPath(std::string path) const {
+    std::size_t replaced = 0;
+    std::size_t searchFrom = 0;
+    std::size_t start = 0;
+    std::size_t length = 0;
+    while (searchFrom < path.size() &&
+           findDelimitedPair(std::string_view(path).substr(searchFrom), '%', '%', start, length)) {
+        start += searchFrom;
+        const std::string candidate = path.substr(start, length);
+        const std::optional<std::string> value = placeholderValue(candidate);
+        if (!value) {
+            // A stray '%' or an unknown name stays; its closing '%' may open a real one.
+            searchFrom = start + 1;
+            continue;
+        }
+        const std::size_t occurrences = countOccurrences(path, candidate);
+        if (replaced + occurrences > MAX_PATH_REPLACEMENTS)
+            break;
+        replaced += replaceAll(path, candidate, *value);
+        searchFrom = 0;
+    }
+    return path;
+}
+
+} // namespace vantrel

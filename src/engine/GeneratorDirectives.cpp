@@ -1,0 +1,168 @@
+#include "engine/Generator.h"
+
+#include "engine/TextScan.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+bool Generator::processDirectiveLine(TemplateReader& reader) {
+    const std::string line = reader.line();
+    std::string word;
+    const std::size_t used = readWord(line, word);
+    if (used == 0)
+        return false;
+    const std::string_view rest = std::string_view(line).substr(used);
+
+    switch (const DirectiveId id = lookupDirective(word)) {
+    case DirectiveId::IfDef:
+    case DirectiveId::IfNDef:
+        return processIfDirective(id, rest, reader);
+    case DirectiveId::EndIf:
+        if (m_state.blockStack.empty())
+            return false;
+        m_state.blockStack.pop_back();
+        return true;
+    case DirectiveId::For:
+        return processForDirective(rest, reader);
+    case DirectiveId::EndFor:
+        if (!m_state.loopRunning())
+            return false;
+        // The loop start is a position in the file of its @FOR line and means nothing elsewhere.
+        if (!reader.hasIdentity(m_state.loopReader))
+            return false;
+        return reader.seek(m_state.loopStart);
+    case DirectiveId::Assert:
+        return processAssertDirective(rest);
+    case DirectiveId::Include: // known by name, never carried out
+    case DirectiveId::None:
+    default:
+        return false;
+    }
+}
+
+bool Generator::processIfDirective(DirectiveId id, std::string_view rest, TemplateReader& reader) {
+    if (m_state.blockStack.size() >= GeneratorState::MAX_OPEN_BLOCKS)
+        return false;
+    m_state.blockStack.push_back(id);
+    bool result = false;
+    if (!evaluateConditionList(rest, result))
+        return false;
+    if (id == DirectiveId::IfNDef)
+        result = !result;
+    if (result)
+        return true;
+    if (!skipToMatchingDirective(reader, DirectiveId::EndIf))
+        return false;
+    m_state.blockStack.pop_back();
+    return true;
+}
+
+bool Generator::processForDirective(std::string_view rest, TemplateReader& reader) {
+    std::string word;
+    std::size_t used = readWord(rest, word);
+    if (used == 0)
+        return false;
+    const std::int32_t first = loopCountOf(lookupKeyword(word));
+    rest.remove_prefix(used);
+
+    used = readWord(rest, word);
+    if (used == 0 || word != "TO")
+        return false;
+    rest.remove_prefix(used);
+
+    if (readWord(rest, word) == 0)
+        return false;
+    m_state.loopFirst = first;
+    m_state.loopKind = lookupKeyword(word);
+    m_state.loopLimit = loopCountOf(m_state.loopKind);
+
+    if (m_state.loopStart == -1) {
+        m_state.loopStart = reader.lineStart();
+        m_state.loopReader = reader.identity();
+        m_state.loopCounter = m_state.loopFirst;
+    } else {
+        // Loops do not nest: any @FOR while a loop runs is that loop's next turn.
+        ++m_state.loopCounter;
+    }
+
+    if (m_state.loopCounter >= m_state.loopLimit) {
+        m_state.endLoop();
+        return skipToMatchingDirective(reader, DirectiveId::EndFor);
+    }
+    if (m_state.loopKind == KW_ALL_ACTIONS)
+        return m_project.selectAction(m_state.loopCounter);
+    return true;
+}
+
+bool Generator::processAssertDirective(std::string_view rest) {
+    std::string word;
+    if (readWord(rest, word) == 0)
+        return false;
+    std::string entryName;
+    const KeywordId id = lookupKeyword(word, &entryName);
+    if (id == KW_NONE)
+        return false;
+    if (isConditionTrue(id))
+        return true;
+    std::string message = placeholderValue("%ACTIONNAME%").value_or(std::string());
+    message.append("::").append(entryName);
+    std::erase(message, '%');
+    reportError(m_sink, ErrorKind::ERR_ASSERT, message);
+    return true;
+}
+
+bool Generator::skipToMatchingDirective(TemplateReader& reader, DirectiveId target) {
+    int level = 0;
+    std::string word;
+    while (true) {
+        const std::string& line = reader.line();
+        if (!line.empty() && line.front() == '@') {
+            if (readWord(line, word) == 0)
+                return false;
+            const DirectiveId id = lookupDirective(word);
+            if (id == DirectiveId::IfDef || id == DirectiveId::IfNDef)
+                ++level;
+            else if (id == DirectiveId::EndIf)
+                --level;
+            if (level == 0 && id == target)
+                return true;
+        }
+        if (!reader.readLine())
+            return false;
+    }
+}
+
+bool Generator::evaluateConditionList(std::string_view text, bool& result) const {
+    constexpr std::string_view separators = ",+";
+    result = false;
+    bool joinWithAnd = false;
+    int count = 0;
+    std::string token;
+
+    std::size_t used = readToken(text, token, separators);
+    while (used != 0) {
+        text.remove_prefix(used);
+        const bool value = isConditionTrue(lookupKeyword(token));
+        result = joinWithAnd ? (result && value) : (result || value);
+        ++count;
+
+        used = readToken(text, token, separators);
+        if (used == 0)
+            break;
+        text.remove_prefix(used);
+        if (token == ",") {
+            joinWithAnd = false;
+        } else if (token == "+") {
+            joinWithAnd = true;
+        } else {
+            count = 0; // two words without a separator
+            break;
+        }
+        // A trailing separator is allowed: the next read finds nothing.
+        used = readToken(text, token, separators);
+    }
+    return count > 0;
+}
+
+} // namespace vantrel

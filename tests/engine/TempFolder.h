@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
+
+namespace vantrel {
+
+// A fresh folder below the system's temporary folder, removed with everything in it at the end
+// of the test. The name holds the process id and a counter, so parallel runs never meet.
+class TempFolder {
+public:
+    TempFolder() {
+        static std::atomic<int> serial{0};
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        m_path = std::filesystem::temp_directory_path() /
+                 ("vantrel-test-" + std::to_string(::getpid()) + "-" + std::to_string(stamp) + "-" +
+                  std::to_string(serial++));
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+
+    // Writes a file below the folder (parents created), byte for byte.
+    std::filesystem::path write(const std::string& relative, std::string_view content) const {
+        const std::filesystem::path file = m_path / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream out(file, std::ios::binary);
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        return file;
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The whole content of a file, or "<missing>".
+inline std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return "<missing>";
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace vantrel
