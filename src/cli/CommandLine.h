@@ -1,0 +1,39 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+inline constexpr std::string_view CLI_PROGRAM_NAME = "vantrel-gen";
+
+// Exit statuses of the headless generator.
+inline constexpr int EXIT_GENERATED = 0; // nothing but failed assertions reported
+inline constexpr int EXIT_RUN_ERROR = 1; // the run reported an error
+inline constexpr int EXIT_BAD_INPUT = 2; // usage, project file or validation refused
+
+// What the arguments ask for: vantrel-gen [--config FILE] PROJECT_FILE | --help | --version.
+struct CommandLine {
+    enum class Mode {
+        Generate,
+        Help,
+        Version,
+        UsageError,
+    };
+    Mode mode = Mode::UsageError;
+    std::string configPath;
+    std::string projectPath;
+    std::string error; // for UsageError: what was wrong, without the usage lines
+};
+
+// The arguments after the program name.
+CommandLine parseCommandLine(std::span<const std::string_view> arguments);
+
+// The two usage lines, each ending in a line break.
+std::string usageText();
+// The usage lines and what each argument means.
+std::string helpText();
+std::string versionText();
+
+} // namespace vantrel

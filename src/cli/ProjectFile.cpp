@@ -1,0 +1,272 @@
+#include "cli/ProjectFile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+
+namespace vantrel {
+namespace {
+
+using nlohmann::json;
+
+// A fault in the description; the message names the key ("actions[1].flags").
+class ProjectError : public std::runtime_error {
+public:
+    ProjectError(const std::string& key, const std::string& problem)
+        : std::runtime_error("\"" + key + "\": " + problem) {}
+};
+
+struct ActionFlagName {
+    const char* name;
+    std::uint32_t bit;
+};
+
+constexpr ActionFlagName ACTION_FLAG_NAMES[] = {
+    {"ACF_PROC_EXECUTE", ACF_PROC_EXECUTE},
+    {"ACF_PROC_CLOSE", ACF_PROC_CLOSE},
+    {"ACF_PROC_FIRSTTIME", ACF_PROC_FIRSTTIME},
+    {"ACF_MENU", ACF_MENU},
+    {"ACF_TOOLBAR", ACF_TOOLBAR},
+    {"ACF_TOOLTIPS", ACF_TOOLTIPS},
+    {"ACF_PANEL_DIALOG", ACF_PANEL_DIALOG},
+    {"ACF_PANEL_MODDIALOG", ACF_PANEL_MODDIALOG},
+    {"ACF_PANEL_WINDOW", ACF_PANEL_WINDOW},
+    {"ACF_CREATE_THREAD", ACF_CREATE_THREAD},
+    {"ACF_TOPMOST", ACF_TOPMOST},
+    {"ACF_CB_STATUS", ACF_CB_STATUS},
+    {"ACF_CB_KEYBRD", ACF_CB_KEYBRD},
+    {"ACF_CB_MS_LBDOWN", ACF_CB_MS_LBDOWN},
+    {"ACF_CB_MS_LBUP", ACF_CB_MS_LBUP},
+    {"ACF_CB_MS_RBDOWN", ACF_CB_MS_RBDOWN},
+    {"ACF_CB_MS_RBUP", ACF_CB_MS_RBUP},
+    {"ACF_CB_MS_MOVE", ACF_CB_MS_MOVE},
+};
+
+constexpr std::uint32_t ACTION_FLAG_BITS = [] {
+    std::uint32_t bits = 0;
+    for (const ActionFlagName& entry : ACTION_FLAG_NAMES)
+        bits |= entry.bit;
+    return bits;
+}();
+
+struct TextField {
+    const char* key;
+    std::string ActionDefinition::*field;
+};
+
+constexpr TextField ACTION_TEXT_FIELDS[] = {
+    {"menu", &ActionDefinition::menu},
+    {"tbName", &ActionDefinition::tbName},
+    {"tooltips", &ActionDefinition::tooltips},
+    {"tbButton", &ActionDefinition::tbButton},
+    {"procExecute", &ActionDefinition::procExecute},
+    {"procClose", &ActionDefinition::procClose},
+    {"procFirstTime", &ActionDefinition::procFirstTime},
+    {"panelClass", &ActionDefinition::panelClass},
+    {"cbStatus", &ActionDefinition::cbStatus},
+    {"cbKeybrd", &ActionDefinition::cbKeybrd},
+    {"cbMsLbDown", &ActionDefinition::cbMsLbDown},
+    {"cbMsLbUp", &ActionDefinition::cbMsLbUp},
+    {"cbMsRbDown", &ActionDefinition::cbMsRbDown},
+    {"cbMsRbUp", &ActionDefinition::cbMsRbUp},
+    {"cbMsMove", &ActionDefinition::cbMsMove},
+};
+
+const std::string& textOf(const json& value, const std::string& key) {
+    if (!value.is_string())
+        throw ProjectError(key, "must be a string");
+    return value.get_ref<const std::string&>();
+}
+
+// A JSON integer that fits a flag word; other numbers, signs and types are refused.
+bool wordOf(const json& value, std::uint32_t& word) {
+    if (!value.is_number_unsigned())
+        return false;
+    const auto number = value.get<std::uint64_t>();
+    if (number > std::numeric_limits<std::uint32_t>::max())
+        return false;
+    word = static_cast<std::uint32_t>(number);
+    return true;
+}
+
+std::uint32_t procTypeOf(const json& value, const std::string& key) {
+    std::uint32_t type = 0;
+    if (wordOf(value, type))
+        return type;
+    if (value.is_string()) {
+        // The same reading as a name typed into the type combo; every row has a non-zero value.
+        parseFlagNames(value.get_ref<const std::string&>(), type, procTypeTable);
+        if (type != 0)
+            return type;
+        throw ProjectError(key, "unknown procedure type \"" + value.get<std::string>() + "\"");
+    }
+    throw ProjectError(key, "must be an integer or a procedure type name");
+}
+
+std::uint32_t actionFlagsOf(const json& value, const std::string& key) {
+    std::uint32_t flags = 0;
+    if (wordOf(value, flags)) {
+        if ((flags & ~ACTION_FLAG_BITS) != 0)
+            throw ProjectError(key, "holds bits that are no ACF_ flag");
+        return flags;
+    }
+    if (!value.is_array())
+        throw ProjectError(key, "must be an integer or an array of ACF_ names");
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const std::string itemKey = key + "[" + std::to_string(i) + "]";
+        const std::string& name = textOf(value[i], itemKey);
+        std::uint32_t bit = 0;
+        for (const ActionFlagName& entry : ACTION_FLAG_NAMES)
+            if (name == entry.name)
+                bit = entry.bit;
+        if (bit == 0)
+            throw ProjectError(itemKey, "unknown flag name \"" + name + "\"");
+        flags |= bit;
+    }
+    return flags;
+}
+
+std::int32_t checkBoxOf(const json& value, const std::string& key) {
+    if (value.is_boolean())
+        return value.get<bool>() ? 1 : 0;
+    if (value.is_number_unsigned() && value.get<std::uint64_t>() <= 1)
+        return static_cast<std::int32_t>(value.get<std::uint64_t>());
+    throw ProjectError(key, "must be true, false, 0 or 1");
+}
+
+// Fields left out keep what setActionDefaults gives for the name.
+ActionDefinition actionOf(const json& object, const std::string& key) {
+    if (!object.is_object())
+        throw ProjectError(key, "must be an object");
+    if (!object.contains("name"))
+        throw ProjectError(key + ".name", "missing");
+    ActionDefinition action;
+    action.setActionDefaults(textOf(object["name"], key + ".name"));
+    for (const auto& [field, value] : object.items()) {
+        const std::string fieldKey = key + "." + field;
+        if (field == "name")
+            continue;
+        if (field == "type") {
+            action.type = procTypeOf(value, fieldKey);
+        } else if (field == "flags") {
+            action.flags = actionFlagsOf(value, fieldKey);
+        } else if (field == "indivInterface") {
+            action.indivInterface = checkBoxOf(value, fieldKey);
+        } else if (field == "staticMemBuf") {
+            action.staticMemBuf = checkBoxOf(value, fieldKey);
+        } else {
+            const TextField* text = nullptr;
+            for (const TextField& candidate : ACTION_TEXT_FIELDS)
+                if (field == candidate.key)
+                    text = &candidate;
+            if (text == nullptr)
+                throw ProjectError(fieldKey, "unknown key");
+            action.*text->field = textOf(value, fieldKey);
+        }
+    }
+    return action;
+}
+
+std::uint32_t dllFlagsOf(const json& value) {
+    std::uint32_t flags = 0;
+    if (wordOf(value, flags))
+        return flags;
+    if (value.is_string())
+        for (const FlagNameRow& row : dllFlagTable)
+            if (row.value != 0 && value.get_ref<const std::string&>() == row.name)
+                return row.value;
+    throw ProjectError("dllFlags", "must be \"PIDLLFL_AUTO\", \"PIDLLFL_RESIDENT\" or an integer");
+}
+
+// Everything is read into a copy, so a fault leaves the caller's project as it was.
+ProjectState projectOf(const json& root, ProjectState project) {
+    if (!root.is_object())
+        throw std::runtime_error("the project must be a JSON object");
+    for (const auto& [key, value] : root.items())
+        if (key != "host" && key != "name" && key != "location" && key != "dllFlags" &&
+            key != "actions")
+            throw ProjectError(key, "unknown key");
+
+    if (!root.contains("host"))
+        throw ProjectError("host", "missing");
+    const std::string host = upperAscii(textOf(root["host"], "host"));
+    if (host != "KEL" && host != "DOV")
+        throw ProjectError("host", "must be \"KEL\" or \"DOV\"");
+    project.kelHost = host == "KEL" ? 1 : 0;
+    project.dovHost = host == "DOV" ? 1 : 0;
+
+    if (root.contains("name"))
+        project.nameText = textOf(root["name"], "name");
+    if (root.contains("location")) {
+        project.locationBase = textOf(root["location"], "location");
+        project.locationText = project.locationBase;
+    }
+    if (root.contains("dllFlags"))
+        project.dllFlags = dllFlagsOf(root["dllFlags"]);
+
+    if (root.contains("actions")) {
+        const json& actions = root["actions"];
+        if (!actions.is_array())
+            throw ProjectError("actions", "must be an array of objects");
+        project.actions.clear();
+        for (std::size_t i = 0; i < actions.size(); ++i)
+            project.appendAction(actionOf(actions[i], "actions[" + std::to_string(i) + "]"));
+    }
+    return project;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// False when the file cannot be opened or a read fails (a folder, for one).
+bool readWholeFile(const std::string& path, std::string& content) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return false;
+    char block[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(block, 1, sizeof block, file.get())) > 0)
+        content.append(block, count);
+    return std::ferror(file.get()) == 0;
+}
+
+// nlohmann's text without its "[json.exception.parse_error.101] " tag.
+std::string parseErrorText(const json::parse_error& error) {
+    std::string text = error.what();
+    const std::size_t tagEnd = text.find("] ");
+    if (text.starts_with("[json.exception.") && tagEnd != std::string::npos)
+        text.erase(0, tagEnd + 2);
+    return text;
+}
+
+} // namespace
+
+bool ProjectFile::load(ProjectState& project) {
+    std::string content;
+    if (!readWholeFile(m_path, content)) {
+        m_error = m_path + ": cannot be read";
+        return false;
+    }
+    return apply(content, project);
+}
+
+bool ProjectFile::apply(std::string_view jsonText, ProjectState& project) {
+    m_error.clear();
+    try {
+        project = projectOf(json::parse(jsonText), project);
+        return true;
+    } catch (const json::parse_error& error) {
+        m_error = m_path + ": " + parseErrorText(error);
+    } catch (const std::exception& error) {
+        m_error = m_path + ": " + error.what();
+    }
+    return false;
+}
+
+} // namespace vantrel

@@ -1,0 +1,97 @@
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+using Mode = CommandLine::Mode;
+
+struct ArgumentsCase {
+    const char* name;
+    std::vector<std::string_view> arguments;
+    Mode mode;
+    std::string configPath;
+    std::string projectPath;
+    std::string error;
+};
+
+void PrintTo(const ArgumentsCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CommandLineArguments : public testing::TestWithParam<ArgumentsCase> {};
+
+TEST_P(CommandLineArguments, ParseAsExpected) {
+    const ArgumentsCase& c = GetParam();
+    const CommandLine command = parseCommandLine(c.arguments);
+    EXPECT_EQ(command.mode, c.mode);
+    EXPECT_EQ(command.configPath, c.configPath);
+    EXPECT_EQ(command.projectPath, c.projectPath);
+    EXPECT_EQ(command.error, c.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CommandLineArguments,
+    testing::Values(
+        ArgumentsCase{"ProjectOnly", {"p.json"}, Mode::Generate, "", "p.json", ""},
+        ArgumentsCase{
+            "ConfigBefore", {"--config", "c.cfg", "p.json"}, Mode::Generate, "c.cfg", "p.json", ""},
+        ArgumentsCase{
+            "ConfigAfter", {"p.json", "--config", "c.cfg"}, Mode::Generate, "c.cfg", "p.json", ""},
+        ArgumentsCase{"ConfigWithEquals",
+                      {"--config=c.cfg", "p.json"},
+                      Mode::Generate,
+                      "c.cfg",
+                      "p.json",
+                      ""},
+        ArgumentsCase{
+            "DashedFileAfterDoubleDash", {"--", "-p.json"}, Mode::Generate, "", "-p.json", ""},
+        ArgumentsCase{"HelpWinsAnywhere", {"p.json", "--help"}, Mode::Help, "", "", ""},
+        ArgumentsCase{"Version", {"--version"}, Mode::Version, "", "", ""},
+        ArgumentsCase{"Nothing", {}, Mode::UsageError, "", "", "PROJECT_FILE missing"},
+        ArgumentsCase{
+            "ConfigOnly", {"--config", "c.cfg"}, Mode::UsageError, "", "", "PROJECT_FILE missing"},
+        ArgumentsCase{"ConfigWithoutFile",
+                      {"p.json", "--config"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--config' needs a FILE"},
+        ArgumentsCase{"ConfigEmpty",
+                      {"--config=", "p.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--config' needs a FILE"},
+        ArgumentsCase{"ConfigTwice",
+                      {"--config", "a", "--config", "b", "p.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--config' given twice"},
+        ArgumentsCase{"TwoProjects",
+                      {"a.json", "b.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "only one PROJECT_FILE can be given"},
+        ArgumentsCase{
+            "UnknownOption", {"-v", "p.json"}, Mode::UsageError, "", "", "unknown option '-v'"},
+        ArgumentsCase{
+            "HelpAfterDoubleDashIsAFile", {"--", "--help"}, Mode::Generate, "", "--help", ""}),
+    [](const testing::TestParamInfo<ArgumentsCase>& info) { return std::string(info.param.name); });
+
+TEST(CommandLineTexts, VersionAndUsage) {
+    EXPECT_EQ(versionText(), "vantrel-gen 1.4\n");
+    EXPECT_EQ(usageText(), "usage: vantrel-gen [--config FILE] PROJECT_FILE\n"
+                           "       vantrel-gen --help | --version\n");
+    EXPECT_TRUE(helpText().starts_with(usageText()));
+}
+
+} // namespace
+} // namespace vantrel
