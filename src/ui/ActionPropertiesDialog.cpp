@@ -1,0 +1,71 @@
+#include "ui/ActionPropertiesDialog.h"
+
+#include "ui/ControlIds.h"
+#include "ui/ControlMirror.h"
+#include "ui/DefinitionPage.h"
+#include "ui/DialogBuilder.h"
+#include "ui/MessagesPage.h"
+#include "ui/ModalHooks.h"
+#include "ui/PanelPage.h"
+#include "ui/TabPageHost.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace vantrel {
+namespace {
+
+bool askWithBox(QWidget* parent, const std::string& question) {
+    return ModalHooks::askOkCancel(parent, QString::fromStdString(question));
+}
+
+} // namespace
+
+ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget* parent)
+    : QDialog(parent)
+    , m_model(action, [this](const std::string& q) { return askWithBox(this, q); }) {
+    setWindowTitle(tr("Properties"));
+    setObjectName(QStringLiteral("dialog129"));
+    DialogBuilder b(this);
+    b.resizeDialog(307, 226);
+
+    QPushButton* ok = b.button(CTL_OK, tr("OK"), 102, 205, 50, 14);
+    ok->setDefault(true);
+    QPushButton* cancel = b.button(CTL_CANCEL, tr("Cancel"), 156, 205, 50, 14);
+    b.label(tr("Action name:"), 7, 7, 42, 8);
+    m_name = b.edit(IDC_ACTION_NAME, 7, 18, 166, 12);
+    m_host = new TabPageHost(this);
+    m_host->setObjectName(controlName(IDC_PAGE_TABS));
+    m_host->setGeometry(b.units().rect(7, 38, 293, 162));
+    m_host->tabBar()->setFocusPolicy(Qt::NoFocus);
+
+    m_definition = new DefinitionPage(m_model.definition, m_host);
+    m_panel = new PanelPage(m_model.panel, m_host);
+    m_messages = new MessagesPage(m_model.messages, m_host);
+    m_host->addPage(tr("Definition"), m_definition, DefinitionPage::TEMPLATE_ID, true);
+    m_host->addPage(tr("Panel"), m_panel, PanelPage::TEMPLATE_ID, true);
+    m_host->addPage(tr("Messages"), m_messages, MessagesPage::TEMPLATE_ID, true);
+
+    m_model.open();
+    m_name->setText(QString::fromStdString(m_model.nameText()));
+    // Connected after the first fill: making the controls does not write the name.
+    connect(m_name, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_model.nameEdited(text.toStdString()); });
+    m_definition->refresh();
+    m_panel->refresh();
+    m_messages->refresh();
+
+    connect(ok, &QPushButton::clicked, this, &ActionPropertiesDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &ActionPropertiesDialog::reject);
+    ok->setFocus();
+}
+
+void ActionPropertiesDialog::accept() {
+    done(m_model.ok());
+}
+
+void ActionPropertiesDialog::reject() {
+    done(CTL_CANCEL);
+}
+
+} // namespace vantrel

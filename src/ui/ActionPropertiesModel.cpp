@@ -1,0 +1,37 @@
+#include "ui/ActionPropertiesModel.h"
+
+#include "ui/ControlIds.h"
+
+#include <utility>
+
+namespace vantrel {
+
+ActionPropertiesModel::ActionPropertiesModel(ActionDefinition& action, AskOkCancel ask)
+    : m_action(action)
+    , m_ask(std::move(ask)) {}
+
+void ActionPropertiesModel::open() {
+    m_nameBuffer = m_action.name;
+    m_nameText = m_nameBuffer;
+    definition.loadFromAction(m_action);
+    panel.loadFromAction(m_action);
+    messages.loadFromAction(m_action);
+}
+
+void ActionPropertiesModel::nameEdited(const std::string& text) {
+    m_nameText = text;
+    m_nameBuffer = text;
+    m_action.name = m_nameBuffer;
+}
+
+int ActionPropertiesModel::ok() {
+    m_nameBuffer = m_nameText;
+    if (m_nameBuffer.empty())
+        return RESULT_EMPTY_NAME;
+    definition.storeToAction();
+    panel.storeToAction(m_ask);
+    messages.storeToAction(m_ask);
+    return CTL_OK;
+}
+
+} // namespace vantrel

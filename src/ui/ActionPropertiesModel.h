@@ -1,0 +1,40 @@
+#pragma once
+
+#include "model/ActionDefinition.h"
+#include "ui/DefinitionPageModel.h"
+#include "ui/MessagesPageModel.h"
+#include "ui/PanelPageModel.h"
+
+#include <string>
+
+namespace vantrel {
+
+// The properties dialog without its widgets: it edits the record itself (the name at every
+// change, the check boxes at every click) and stores the three pages on OK.
+class ActionPropertiesModel {
+public:
+    ActionPropertiesModel(ActionDefinition& action, AskOkCancel ask);
+
+    // Shows the record: the name edit and the three pages, in that order.
+    void open();
+    // The name edit's text changed (typed or set); the record follows at once.
+    void nameEdited(const std::string& text);
+    // OK pressed: the dialog result, CTL_OK when the pages were stored, RESULT_EMPTY_NAME when
+    // the name is empty and nothing was stored.
+    int ok();
+
+    const std::string& nameText() const { return m_nameText; }
+    ActionDefinition& action() { return m_action; }
+
+    DefinitionPageModel definition;
+    PanelPageModel panel;
+    MessagesPageModel messages;
+
+private:
+    ActionDefinition& m_action;
+    AskOkCancel m_ask;
+    std::string m_nameText;   // what the name edit shows
+    std::string m_nameBuffer; // filled from the edit by pull
+};
+
+} // namespace vantrel

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ui/PageModel.h"
+
+#include <QObject>
+
+#include <functional>
+#include <map>
+
+class QWidget;
+
+namespace vantrel {
+
+// Keeps the widgets of a page in step with its model: the model's control states are copied
+// into the widgets after every handler, and what the user types or clicks goes to the model.
+class ControlMirror : public QObject {
+    Q_OBJECT
+public:
+    using ClickHandler = std::function<void(int id, bool checked)>;
+
+    ControlMirror(PageModel& model, QObject* parent = nullptr);
+
+    // Binds a widget (edit, check box, radio button or combo box) to a control id.
+    void bind(int id, QWidget* widget);
+    void setClickHandler(ClickHandler handler) { m_onClick = std::move(handler); }
+
+    // Copies every control state into its widget.
+    void refresh();
+
+private:
+    PageModel& m_model;
+    std::map<int, QWidget*> m_widgets;
+    ClickHandler m_onClick;
+    bool m_refreshing = false; // the widgets' own change signals must not echo back
+};
+
+// The object name under which a control id is found: "id1000".
+QString controlName(int id);
+
+} // namespace vantrel

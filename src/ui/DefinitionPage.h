@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ui/DefinitionPageModel.h"
+
+#include <QWidget>
+
+class QComboBox;
+
+namespace vantrel {
+
+class ControlMirror;
+
+// The widgets of the "Definition" page, mirroring its model.
+class DefinitionPage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int TEMPLATE_ID = 130;
+
+    DefinitionPage(DefinitionPageModel& model, QWidget* parent = nullptr);
+    void refresh();
+
+private:
+    DefinitionPageModel& m_model;
+    ControlMirror* m_mirror;
+    QComboBox* m_type;
+};
+
+} // namespace vantrel

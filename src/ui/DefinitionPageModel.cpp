@@ -1,0 +1,114 @@
+#include "ui/DefinitionPageModel.h"
+
+#include "model/FlagNames.h"
+#include "ui/ControlIds.h"
+
+#include <algorithm>
+#include <array>
+
+namespace vantrel {
+namespace {
+
+const std::array<CheckRow, 4> clickRows = {{
+    {IDC_EXECUTE_CHECK, IDC_EXECUTE_EDIT, ACF_PROC_EXECUTE, "%s_Execute",
+     &ActionDefinition::defEdited, &ActionDefinition::procExecute},
+    {IDC_CLOSE_CHECK, IDC_CLOSE_EDIT, ACF_PROC_CLOSE, "%s_Close", &ActionDefinition::defEdited,
+     &ActionDefinition::procClose},
+    {IDC_FIRSTTIME_CHECK, IDC_FIRSTTIME_EDIT, ACF_PROC_FIRSTTIME, "%s_FirstTime",
+     &ActionDefinition::defEdited, &ActionDefinition::procFirstTime},
+    {IDC_MENU_CHECK, IDC_MENU_EDIT, ACF_MENU, "tools\\%s", nullptr, &ActionDefinition::menu},
+}};
+
+// The toolbar rows cannot be clicked; only load and store use them.
+const std::array<CheckRow, 3> toolbarRows = {{
+    {IDC_TBNAME_CHECK, IDC_TBNAME_EDIT, ACF_TOOLBAR, "", nullptr, &ActionDefinition::tbName},
+    {IDC_TOOLTIPS_CHECK, IDC_TOOLTIPS_EDIT, ACF_TOOLTIPS, "", nullptr, &ActionDefinition::tooltips},
+    {IDC_TBBUTTON_CHECK, IDC_TBBUTTON_EDIT, ACF_TOOLBAR, "", nullptr, &ActionDefinition::tbButton},
+}};
+
+} // namespace
+
+DefinitionPageModel::DefinitionPageModel() {
+    for (const CheckRow& row : clickRows) {
+        addEdit(row.edit);
+        addControl(row.box);
+    }
+    for (const CheckRow& row : toolbarRows) {
+        addEdit(row.edit, false);
+        addControl(row.box, false);
+    }
+    addControl(IDC_TYPE_COMBO);
+    addControl(IDC_VIRTUAL_ID_COMBO, false);
+    addControl(IDC_INDIV_INTERFACE);
+    addControl(IDC_STATIC_MEMBUF);
+}
+
+void DefinitionPageModel::loadFromAction(ActionDefinition& action) {
+    m_action = &action;
+
+    // A sorted combo: each name goes in at its alphabetical place.
+    m_typeEntries.clear();
+    for (const FlagNameRow& row : procTypeTable) {
+        if (row.value == 0)
+            break;
+        const std::string name = row.name;
+        m_typeEntries.insert(std::upper_bound(m_typeEntries.begin(), m_typeEntries.end(), name),
+                             name);
+    }
+    assignComboPositions(procTypeTable);
+    control(IDC_TYPE_COMBO).text = joinFlagNames(action.type, procTypeTable);
+
+    for (const CheckRow& row : clickRows)
+        bufferRef(row.edit) = action.*row.field;
+    for (const CheckRow& row : toolbarRows)
+        bufferRef(row.edit) = action.*row.field;
+
+    control(IDC_INDIV_INTERFACE).checked = action.indivInterface != 0;
+    control(IDC_STATIC_MEMBUF).checked = action.staticMemBuf != 0;
+
+    // Only the edits change their enabled state, so the toolbar boxes stay disabled.
+    for (const CheckRow& row : clickRows)
+        showCheckRow(row);
+    for (const CheckRow& row : toolbarRows)
+        showCheckRow(row);
+    push();
+}
+
+void DefinitionPageModel::storeToAction() {
+    if (!m_action)
+        return;
+    pull();
+    parseFlagNames(control(IDC_TYPE_COMBO).text, m_action->type, procTypeTable);
+    for (const CheckRow& row : clickRows)
+        m_action->*row.field = buffer(row.edit);
+    for (const CheckRow& row : toolbarRows)
+        m_action->*row.field = buffer(row.edit);
+    m_action->indivInterface = control(IDC_INDIV_INTERFACE).checked ? 1 : 0;
+    m_action->staticMemBuf = control(IDC_STATIC_MEMBUF).checked ? 1 : 0;
+
+    // The toolbar rows come last, so "Toolbar button:" decides ACF_TOOLBAR over "Toolbar name:".
+    const auto storeBit = [this](const CheckRow& row) {
+        if (control(row.box).checked)
+            setClearBits(m_action->flags, row.bit, 0);
+        else
+            setClearBits(m_action->flags, 0, row.bit);
+    };
+    for (const CheckRow& row : clickRows)
+        storeBit(row);
+    for (const CheckRow& row : toolbarRows)
+        storeBit(row);
+}
+
+void DefinitionPageModel::click(int id, bool checked) {
+    for (const CheckRow& row : clickRows) {
+        if (row.box == id) {
+            clickCheckRow(row, checked);
+            return;
+        }
+    }
+    // The interface and memory boxes have no rule: their state is read on OK.
+    if (id == IDC_INDIV_INTERFACE || id == IDC_STATIC_MEMBUF)
+        control(id).checked = checked;
+}
+
+} // namespace vantrel

@@ -1,0 +1,75 @@
+#include "ui/DialogBuilder.h"
+
+#include "ui/ControlMirror.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace vantrel {
+
+DialogBuilder::DialogBuilder(QWidget* dialog)
+    : m_dialog(dialog)
+    , m_units((dialog->setFont(DialogUnits::dialogFont()), dialog->font())) {}
+
+QLineEdit* DialogBuilder::edit(int id, int x, int y, int width, int height) {
+    auto* widget = new QLineEdit(m_dialog);
+    widget->setObjectName(controlName(id));
+    m_units.place(widget, x, y, width, height);
+    return widget;
+}
+
+QCheckBox* DialogBuilder::check(int id, const QString& caption, int x, int y, int width,
+                                int height) {
+    auto* widget = new QCheckBox(caption, m_dialog);
+    widget->setObjectName(controlName(id));
+    m_units.place(widget, x, y, width, height);
+    return widget;
+}
+
+QRadioButton* DialogBuilder::radio(int id, const QString& caption, int x, int y, int width,
+                                   int height) {
+    auto* widget = new QRadioButton(caption, m_dialog);
+    widget->setObjectName(controlName(id));
+    widget->setAutoExclusive(false);
+    widget->setFocusPolicy(Qt::ClickFocus);
+    m_units.place(widget, x, y, width, height);
+    return widget;
+}
+
+QPushButton* DialogBuilder::button(int id, const QString& caption, int x, int y, int width,
+                                   int height) {
+    auto* widget = new QPushButton(caption, m_dialog);
+    widget->setObjectName(controlName(id));
+    widget->setAutoDefault(false);
+    m_units.place(widget, x, y, width, height);
+    return widget;
+}
+
+QComboBox* DialogBuilder::combo(int id, int x, int y, int width, int listHeight) {
+    auto* widget = new QComboBox(m_dialog);
+    widget->setObjectName(controlName(id));
+    widget->setEditable(true);
+    widget->setInsertPolicy(QComboBox::NoInsert);
+    // The closed combo is as tall as an edit; the list height only limits the drop-down.
+    QRect r = m_units.rect(x, y, width, 12);
+    r.setHeight(std::max(r.height(), widget->sizeHint().height()));
+    widget->setGeometry(r);
+    widget->setMaxVisibleItems(std::max(1, m_units.y(listHeight - 12) / m_units.y(8)));
+    return widget;
+}
+
+QLabel* DialogBuilder::label(const QString& caption, int x, int y, int width, int height) {
+    auto* widget = new QLabel(caption, m_dialog);
+    m_units.place(widget, x, y, width, height);
+    return widget;
+}
+
+void DialogBuilder::resizeDialog(int width, int height) {
+    m_dialog->setFixedSize(m_units.x(width), m_units.y(height));
+}
+
+} // namespace vantrel

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ui/DialogUnits.h"
+
+#include <QString>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+namespace vantrel {
+
+// Makes the controls of a dialog at positions in dialog units, in tab order, each findable by
+// its id as object name.
+class DialogBuilder {
+public:
+    explicit DialogBuilder(QWidget* dialog);
+
+    const DialogUnits& units() const { return m_units; }
+
+    QLineEdit* edit(int id, int x, int y, int width, int height);
+    QCheckBox* check(int id, const QString& caption, int x, int y, int width, int height);
+    // Radio buttons are grouped by their owner's handlers, not by the toolkit, and are no tab
+    // stops.
+    QRadioButton* radio(int id, const QString& caption, int x, int y, int width, int height);
+    QPushButton* button(int id, const QString& caption, int x, int y, int width, int height);
+    // A drop-down combo with an editable field and a sorted list.
+    QComboBox* combo(int id, int x, int y, int width, int listHeight);
+    QLabel* label(const QString& caption, int x, int y, int width, int height);
+
+    // The dialog's client size.
+    void resizeDialog(int width, int height);
+
+private:
+    QWidget* m_dialog;
+    DialogUnits m_units;
+};
+
+} // namespace vantrel

@@ -1,0 +1,287 @@
+#include "ui/MainDialog.h"
+
+#include "config/Configuration.h"
+#include "engine/CreateProject.h"
+#include "ui/AboutDialog.h"
+#include "ui/ActionPropertiesDialog.h"
+#include "ui/ControlIds.h"
+#include "ui/ControlMirror.h"
+#include "ui/DialogBuilder.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+
+#ifdef Q_OS_WIN
+#define NOMINMAX
+#include <windows.h>
+#endif
+
+namespace vantrel {
+namespace {
+
+MainDialogServices engineServices(Generator& generator) {
+    MainDialogServices services;
+    services.readConfiguration = [](ProjectState& project, MessageSink& sink) {
+        readConfiguration(project, sink);
+    };
+    services.validateProject = [](const ProjectState& project, MessageSink& sink) {
+        return validateProject(project, sink);
+    };
+    services.commitAndGenerate = [&generator](ProjectState& project, std::int32_t comboIndex) {
+        return commitAndGenerate(project, comboIndex, generator);
+    };
+    return services;
+}
+
+} // namespace
+
+MainDialog::MainDialog(QWidget* parent)
+    : QDialog(parent)
+    , m_sink(this)
+    , m_generator(m_project, m_sink)
+    , m_logic(m_project, *this, m_sink, engineServices(m_generator)) {
+    setWindowTitle(QString::fromUtf8(APP_TITLE));
+    setObjectName(QStringLiteral("dialog102"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/vantrel.svg")));
+
+    DialogBuilder b(this);
+    b.resizeDialog(293, 228);
+    const auto keep = [this](int id, QWidget* widget) {
+        m_controls[id] = widget;
+        return widget;
+    };
+    auto* create =
+        static_cast<QPushButton*>(keep(CTL_OK, b.button(CTL_OK, tr("Create"), 107, 197, 50, 14)));
+    create->setDefault(true);
+    create->setEnabled(false);
+    auto* cancel = static_cast<QPushButton*>(
+        keep(CTL_CANCEL, b.button(CTL_CANCEL, tr("Cancel"), 162, 197, 50, 14)));
+    auto* name =
+        static_cast<QLineEdit*>(keep(IDC_PROJECT_NAME, b.edit(IDC_PROJECT_NAME, 7, 16, 175, 12)));
+    name->setEnabled(false);
+    b.label(tr("Project name:"), 7, 6, 44, 8);
+    auto* location =
+        static_cast<QLineEdit*>(keep(IDC_LOCATION, b.edit(IDC_LOCATION, 7, 47, 162, 12)));
+    location->setEnabled(false);
+    b.label(tr("Location:"), 7, 37, 30, 8);
+    auto* browse = static_cast<QPushButton*>(
+        keep(IDC_BROWSE, b.button(IDC_BROWSE, QStringLiteral("..."), 171, 47, 11, 12)));
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName(controlName(IDC_ACTION_LIST));
+    m_list->setViewMode(QListView::ListMode);
+    m_list->setFlow(QListView::TopToBottom);
+    m_list->setWrapping(true);
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setGeometry(b.units().rect(8, 78, 174, 111));
+    m_list->setEnabled(false);
+    m_list->viewport()->installEventFilter(this);
+    keep(IDC_ACTION_LIST, m_list);
+    b.label(tr("Actions list:"), 8, 68, 36, 8);
+
+    auto* add = static_cast<QPushButton*>(
+        keep(IDC_ADD_ACTION, b.button(IDC_ADD_ACTION, tr("Add new action"), 194, 78, 91, 12)));
+    add->setEnabled(false);
+    auto* remove = static_cast<QPushButton*>(
+        keep(IDC_REMOVE_ACTION, b.button(IDC_REMOVE_ACTION, tr("Remove action"), 194, 94, 91, 12)));
+    auto* properties = static_cast<QPushButton*>(
+        keep(IDC_PROPERTIES, b.button(IDC_PROPERTIES, tr("Properties"), 194, 111, 91, 12)));
+    auto* kel = static_cast<QRadioButton*>(
+        keep(IDC_HOST_KEL, b.radio(IDC_HOST_KEL, QStringLiteral("KEL"), 194, 14, 33, 10)));
+    auto* dov = static_cast<QRadioButton*>(
+        keep(IDC_HOST_DOV, b.radio(IDC_HOST_DOV, QStringLiteral("DOV"), 194, 24, 32, 10)));
+    QComboBox* flags = b.combo(IDC_DLL_FLAGS, 193, 47, 91, 47);
+    flags->setEnabled(false);
+    keep(IDC_DLL_FLAGS, flags);
+    b.label(tr("DLL Flags:"), 194, 36, 35, 8);
+
+    connect(create, &QPushButton::clicked, this, [this] { m_logic.create(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { m_logic.cancel(); });
+    connect(browse, &QPushButton::clicked, this, [this] { m_logic.browse(); });
+    connect(add, &QPushButton::clicked, this, [this] { m_logic.addAction(); });
+    connect(remove, &QPushButton::clicked, this, [this] { m_logic.removeAction(); });
+    connect(properties, &QPushButton::clicked, this, [this] { m_logic.editAction(); });
+    connect(name, &QLineEdit::textChanged, this, [this] { m_logic.nameChanged(); });
+    connect(location, &QLineEdit::textChanged, this, [this] { m_logic.locationChanged(); });
+    connect(kel, &QRadioButton::clicked, this, [this] { m_logic.hostChosen(IDC_HOST_KEL); });
+    connect(dov, &QRadioButton::clicked, this, [this] { m_logic.hostChosen(IDC_HOST_DOV); });
+
+    // Where the window's system menu cannot take the about entry, F1 and the context menu do.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { m_logic.about(); });
+
+    m_logic.initialise();
+}
+
+MainDialog::~MainDialog() = default;
+
+QString MainDialog::aboutEntryText() {
+    return QString::fromUtf8("Inf&o über Vantrel...");
+}
+
+void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* about = menu.addAction(aboutEntryText());
+    about->setData(IDM_ABOUTBOX);
+    if (menu.exec(event->globalPos()) == about)
+        m_logic.about();
+}
+
+bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        m_logic.listClicked();
+    return QDialog::eventFilter(watched, event);
+}
+
+QWidget* MainDialog::control(int id) const {
+    const auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+std::string MainDialog::editText(int id) const {
+    if (auto* edit = qobject_cast<QLineEdit*>(control(id)))
+        return edit->text().toStdString();
+    return {};
+}
+
+void MainDialog::setEditText(int id, const std::string& text) {
+    if (auto* edit = qobject_cast<QLineEdit*>(control(id)))
+        edit->setText(QString::fromStdString(text));
+}
+
+void MainDialog::enableControl(int id, bool enabled) {
+    if (QWidget* widget = control(id))
+        widget->setEnabled(enabled);
+}
+
+void MainDialog::setChecked(int id, bool checked) {
+    if (auto* button = qobject_cast<QAbstractButton*>(control(id)))
+        button->setChecked(checked);
+}
+
+bool MainDialog::isChecked(int id) const {
+    auto* button = qobject_cast<QAbstractButton*>(control(id));
+    return button && button->isChecked();
+}
+
+int MainDialog::addComboEntry(int id, const std::string& text) {
+    auto* combo = qobject_cast<QComboBox*>(control(id));
+    if (!combo)
+        return -1;
+    // The combo keeps its list sorted: the entry goes in before the first greater one.
+    const QString entry = QString::fromStdString(text);
+    int position = 0;
+    while (position < combo->count() &&
+           combo->itemText(position).compare(entry, Qt::CaseInsensitive) <= 0)
+        ++position;
+    combo->insertItem(position, entry);
+    return position;
+}
+
+void MainDialog::selectComboEntry(int id, int position) {
+    if (auto* combo = qobject_cast<QComboBox*>(control(id)))
+        combo->setCurrentIndex(position);
+}
+
+int MainDialog::comboSelection(int id) const {
+    auto* combo = qobject_cast<QComboBox*>(control(id));
+    if (!combo || combo->currentIndex() < 0)
+        return -1;
+    // Text typed into the field leaves no selected entry.
+    if (combo->currentText() != combo->itemText(combo->currentIndex()))
+        return -1;
+    return combo->currentIndex();
+}
+
+void MainDialog::insertListItem(int index, const std::string& text) {
+    m_list->insertItem(index, QString::fromStdString(text));
+}
+
+void MainDialog::deleteListItem(int index) {
+    delete m_list->takeItem(index);
+}
+
+void MainDialog::setListItemText(int index, const std::string& text) {
+    if (QListWidgetItem* item = m_list->item(index))
+        item->setText(QString::fromStdString(text));
+}
+
+int MainDialog::listItemCount() const {
+    return m_list->count();
+}
+
+int MainDialog::selectedListItem() const {
+    for (int i = 0; i < m_list->count(); ++i) {
+        if (m_list->item(i)->isSelected())
+            return i;
+    }
+    return -1;
+}
+
+std::optional<std::string> MainDialog::askFolder() {
+    const std::optional<QString> folder = ModalHooks::askDirectory(this);
+    if (!folder)
+        return std::nullopt;
+    return folder->toStdString();
+}
+
+int MainDialog::runProperties(ActionDefinition& action) {
+    ActionPropertiesDialog dialog(action, this);
+    return ModalHooks::runDialog(dialog);
+}
+
+bool MainDialog::askOkCancel(const std::string& question) {
+    return ModalHooks::askOkCancel(this, QString::fromStdString(question));
+}
+
+void MainDialog::runAbout() {
+    AboutDialog dialog(this);
+    ModalHooks::runDialog(dialog);
+}
+
+void MainDialog::closeDialog(bool accepted) {
+    if (accepted)
+        QDialog::accept();
+    else
+        QDialog::reject();
+}
+
+#ifdef Q_OS_WIN
+void MainDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_systemMenuExtended)
+        return;
+    m_systemMenuExtended = true;
+    HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    const std::wstring entry = aboutEntryText().toStdWString();
+    if (menu && !entry.empty()) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, entry.c_str());
+    }
+}
+
+bool MainDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    const auto* msg = static_cast<MSG*>(message);
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        m_logic.about();
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
+} // namespace vantrel

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "engine/Generator.h"
+#include "model/ProjectState.h"
+#include "ui/MainDialogLogic.h"
+#include "ui/MainDialogOps.h"
+#include "ui/ModalHooks.h"
+
+#include <QDialog>
+
+#include <map>
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+
+namespace vantrel {
+
+// The wizard's main window: project name and location, host, DLL flags and the action list.
+// It owns the project state and the engine; its handlers live in MainDialogLogic.
+class MainDialog : public QDialog, private MainDialogOps {
+    Q_OBJECT
+public:
+    explicit MainDialog(QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    ProjectState& project() { return m_project; }
+    MainDialogLogic& logic() { return m_logic; }
+
+    // The about entry's caption, in the context menu (and the system menu where there is one).
+    static QString aboutEntryText();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+#ifdef Q_OS_WIN
+    void showEvent(QShowEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+
+private:
+    QWidget* control(int id) const;
+
+    // MainDialogOps
+    std::string editText(int id) const override;
+    void setEditText(int id, const std::string& text) override;
+    void enableControl(int id, bool enabled) override;
+    void setChecked(int id, bool checked) override;
+    bool isChecked(int id) const override;
+    int addComboEntry(int id, const std::string& text) override;
+    void selectComboEntry(int id, int position) override;
+    int comboSelection(int id) const override;
+    void insertListItem(int index, const std::string& text) override;
+    void deleteListItem(int index) override;
+    void setListItemText(int index, const std::string& text) override;
+    int listItemCount() const override;
+    int selectedListItem() const override;
+    std::optional<std::string> askFolder() override;
+    int runProperties(ActionDefinition& action) override;
+    bool askOkCancel(const std::string& question) override;
+    void runAbout() override;
+    void closeDialog(bool accepted) override;
+
+    ProjectState m_project;
+    MessageBoxSink m_sink;
+    Generator m_generator;
+    MainDialogLogic m_logic;
+    std::map<int, QWidget*> m_controls;
+    QListWidget* m_list = nullptr;
+#ifdef Q_OS_WIN
+    bool m_systemMenuExtended = false;
+#endif
+};
+
+} // namespace vantrel

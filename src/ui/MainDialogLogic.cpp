@@ -1,0 +1,221 @@
+#include "ui/MainDialogLogic.h"
+
+#include "fileutil/FileSystem.h"
+#include "model/FlagNames.h"
+#include "ui/ControlIds.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace vantrel {
+namespace {
+
+// The location preview uses the separator the user's platform shows; the engine maps "\"
+// joins at the file-system boundary, so either form reaches the same folder.
+#ifdef _WIN32
+constexpr char PREVIEW_SEPARATOR = '\\';
+bool endsWithSeparator(const std::string& path) {
+    return !path.empty() && path.back() == '\\';
+}
+#else
+constexpr char PREVIEW_SEPARATOR = '/';
+bool endsWithSeparator(const std::string& path) {
+    return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+#endif
+
+// The folder browser fills a path buffer of this many bytes, terminator included.
+constexpr std::size_t FOLDER_PATH_BUFFER = 260;
+
+bool folderHoldsFiles(const std::string& folder) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error))
+        return false;
+    std::filesystem::directory_iterator it(folder, error);
+    return !error && it != std::filesystem::directory_iterator();
+}
+
+} // namespace
+
+MainDialogLogic::MainDialogLogic(ProjectState& project, MainDialogOps& ops, MessageSink& sink,
+                                 MainDialogServices services)
+    : m_project(project)
+    , m_ops(ops)
+    , m_sink(sink)
+    , m_services(std::move(services)) {}
+
+void MainDialogLogic::initialise() {
+    if (m_services.readConfiguration)
+        m_services.readConfiguration(m_project, m_sink);
+    m_project.setDefaultDllFlags();
+
+    for (const FlagNameRow& row : dllFlagTable) {
+        if (row.value == 0)
+            break;
+        m_ops.addComboEntry(IDC_DLL_FLAGS, row.name);
+    }
+    assignComboPositions(dllFlagTable);
+    m_ops.selectComboEntry(IDC_DLL_FLAGS, dllFlagsToIndex(m_project.dllFlags));
+
+    m_ops.setChecked(IDC_HOST_KEL, m_project.kelHost != 0);
+    m_ops.setChecked(IDC_HOST_DOV, m_project.dovHost != 0);
+
+    // The location goes in first, so that the name's preview is what the edit shows at the end
+    // while locationBase stays the configured folder.
+    const std::string name = m_project.nameText;
+    m_ops.setEditText(IDC_LOCATION, m_project.locationText);
+    m_ops.setEditText(IDC_PROJECT_NAME, name);
+    updateItemButtons();
+}
+
+void MainDialogLogic::nameChanged() {
+    m_project.nameText = m_ops.editText(IDC_PROJECT_NAME);
+    composeLocation(true);
+}
+
+void MainDialogLogic::locationChanged() {
+    m_project.locationText = m_ops.editText(IDC_LOCATION);
+    composeLocation(false);
+}
+
+void MainDialogLogic::listClicked() {
+    updateItemButtons();
+}
+
+void MainDialogLogic::composeLocation(bool fromName) {
+    if (m_composing)
+        return;
+    m_composing = true;
+    if (!fromName)
+        m_project.locationBase = m_project.locationText;
+    if (fromName && !m_project.nameText.empty()) {
+        const std::string& name = m_project.nameText;
+        const auto dot = name.rfind('.');
+        const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+        std::string preview = m_project.locationBase;
+        if (!stem.empty()) {
+            if (!preview.empty() && !endsWithSeparator(preview))
+                preview += PREVIEW_SEPARATOR;
+            preview += stem;
+        }
+        m_project.locationText = preview;
+        m_ops.setEditText(IDC_LOCATION, preview);
+    }
+    m_composing = false;
+}
+
+void MainDialogLogic::updateItemButtons() {
+    const bool selected = m_ops.selectedListItem() >= 0;
+    m_ops.enableControl(IDC_REMOVE_ACTION, selected);
+    m_ops.enableControl(IDC_PROPERTIES, selected);
+}
+
+void MainDialogLogic::hostChosen(int radioId) {
+    if (radioId == IDC_HOST_DOV && m_ops.isChecked(IDC_HOST_DOV)) {
+        m_project.kelHost = 0;
+        m_project.dovHost = 1;
+    } else if (radioId == IDC_HOST_KEL && m_ops.isChecked(IDC_HOST_KEL)) {
+        m_project.kelHost = 1;
+        m_project.dovHost = 0;
+    }
+    m_ops.setChecked(IDC_HOST_KEL, m_project.kelHost != 0);
+    m_ops.setChecked(IDC_HOST_DOV, m_project.dovHost != 0);
+
+    const bool chosen = m_project.kelHost == 1 || m_project.dovHost == 1;
+    for (int id :
+         {IDC_ACTION_LIST, CTL_OK, IDC_ADD_ACTION, IDC_DLL_FLAGS, IDC_LOCATION, IDC_PROJECT_NAME})
+        m_ops.enableControl(id, chosen);
+}
+
+void MainDialogLogic::browse() {
+    const std::optional<std::string> path = m_ops.askFolder();
+    // A path the browser's buffer cannot hold comes back as no path at all.
+    if (!path || path->empty() || path->size() >= FOLDER_PATH_BUFFER)
+        return;
+    m_project.locationBase = *path;
+    composeLocation(true);
+}
+
+bool MainDialogLogic::accepted(const ActionDefinition& action, int result) {
+    if (result != CTL_OK)
+        return false;
+    if (action.name.empty()) {
+        reportError(m_sink, ErrorKind::ERR_ACTION_UNNAMED);
+        return false;
+    }
+    return true;
+}
+
+void MainDialogLogic::addAction() {
+    ActionDefinition action;
+    action.resetAction();
+    action.setActionDefaults(nextDefaultActionName());
+    const int result = m_ops.runProperties(action);
+    if (!accepted(action, result))
+        return; // the counter keeps its new value
+    m_ops.insertListItem(m_ops.listItemCount(), action.name);
+    m_project.appendAction(action);
+    updateItemButtons();
+}
+
+void MainDialogLogic::removeAction() {
+    const int index = m_ops.selectedListItem();
+    if (index < 0)
+        return;
+    m_project.removeActionAt(index);
+    if (index < m_ops.listItemCount())
+        m_ops.deleteListItem(index);
+    updateItemButtons();
+}
+
+void MainDialogLogic::editAction() {
+    const int index = m_ops.selectedListItem();
+    if (index < 0 || !m_project.actionAt(index))
+        return;
+    ActionDefinition backup;
+    backup.resetAction();
+    backup.copyActionValue(*m_project.actionAt(index));
+
+    const int result = m_ops.runProperties(*m_project.actionAt(index));
+    ActionDefinition& action = *m_project.actionAt(index);
+    if (accepted(action, result))
+        m_ops.setListItemText(index, action.name);
+    else
+        action.copyActionValue(backup); // the edit marks keep what the dialog made of them
+}
+
+std::string MainDialogLogic::overwriteQuestion(const std::string& folder) {
+    return "The folder " + folder +
+           " already exists.\nFiles that the script writes there will be "
+           "replaced.";
+}
+
+std::string MainDialogLogic::projectFolder() const {
+    if (m_project.locationBase.empty())
+        return nativePath(m_project.nameText);
+    return nativePath(m_project.locationBase + "\\" + m_project.nameText);
+}
+
+void MainDialogLogic::create() {
+    if (m_services.validateProject && !m_services.validateProject(m_project, m_sink))
+        return;
+    // Generation overwrites every file it writes; ask before doing so in a folder with content.
+    const std::string folder = projectFolder();
+    if (folderHoldsFiles(folder) && !m_ops.askOkCancel(overwriteQuestion(folder)))
+        return;
+    const int comboIndex = m_ops.comboSelection(IDC_DLL_FLAGS);
+    // A run that stopped on an error keeps the dialog open with everything the user entered.
+    if (m_services.commitAndGenerate && m_services.commitAndGenerate(m_project, comboIndex))
+        m_ops.closeDialog(true);
+}
+
+void MainDialogLogic::cancel() {
+    m_ops.closeDialog(false);
+}
+
+void MainDialogLogic::about() {
+    m_ops.runAbout();
+}
+
+} // namespace vantrel

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "engine/ErrorReporter.h"
+#include "model/ProjectState.h"
+#include "ui/MainDialogOps.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vantrel {
+
+// The engine work of the main dialog. The dialog wires these to the configuration reader and
+// to validateProject/commitAndGenerate; tests wire them to fakes.
+struct MainDialogServices {
+    std::function<void(ProjectState&, MessageSink&)> readConfiguration;
+    std::function<bool(const ProjectState&, MessageSink&)> validateProject;
+    // Commits the project and runs the script; true when the run ended normally.
+    std::function<bool(ProjectState&, std::int32_t dllComboIndex)> commitAndGenerate;
+};
+
+// Every handler of the main dialog, written against ProjectState and the dialog operations.
+class MainDialogLogic {
+public:
+    MainDialogLogic(ProjectState& project, MainDialogOps& ops, MessageSink& sink,
+                    MainDialogServices services);
+
+    // Reads the configuration and brings the controls into their start state.
+    void initialise();
+
+    void nameChanged();     // edit 1000 changed
+    void locationChanged(); // edit 1001 changed
+    void listClicked();     // left mouse click in the action list
+    void hostChosen(int radioId);
+    void browse();
+    void addAction();
+    void removeAction();
+    void editAction();
+    void create();
+    void cancel();
+    void about();
+
+    void composeLocation(bool fromName);
+    void updateItemButtons();
+
+    // The question asked before a run writes into a folder that already holds files.
+    static std::string overwriteQuestion(const std::string& folder);
+    // The folder the script writes the project into: the location joined with the name.
+    std::string projectFolder() const;
+
+private:
+    bool accepted(const ActionDefinition& action, int result);
+
+    ProjectState& m_project;
+    MainDialogOps& m_ops;
+    MessageSink& m_sink;
+    MainDialogServices m_services;
+    bool m_composing = false; // set while composeLocation runs: the edit's echo must not recurse
+};
+
+} // namespace vantrel

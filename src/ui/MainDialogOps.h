@@ -1,0 +1,47 @@
+#pragma once
+
+#include "model/ActionDefinition.h"
+
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+// What the main dialog's handlers need of the window layer. The dialog implements it with
+// widgets; tests implement it with plain state.
+class MainDialogOps {
+public:
+    virtual ~MainDialogOps() = default;
+
+    virtual std::string editText(int id) const = 0;
+    // Setting an edit's text counts as a change of it: its change handler runs, as for typing.
+    virtual void setEditText(int id, const std::string& text) = 0;
+    virtual void enableControl(int id, bool enabled) = 0;
+    virtual void setChecked(int id, bool checked) = 0;
+    virtual bool isChecked(int id) const = 0;
+
+    // The combo sorts its entries; the result is the position the entry went to.
+    virtual int addComboEntry(int id, const std::string& text) = 0;
+    virtual void selectComboEntry(int id, int position) = 0;
+    // The selected position, or -1 when nothing is selected or text was typed into the field.
+    virtual int comboSelection(int id) const = 0;
+
+    virtual void insertListItem(int index, const std::string& text) = 0;
+    virtual void deleteListItem(int index) = 0;
+    virtual void setListItemText(int index, const std::string& text) = 0;
+    virtual int listItemCount() const = 0;
+    // The first selected item, or -1.
+    virtual int selectedListItem() const = 0;
+
+    // The folder browser: the chosen folder's path, or nothing when the user cancelled.
+    virtual std::optional<std::string> askFolder() = 0;
+    // Runs the properties dialog modally on the action; its result (CTL_OK, CTL_CANCEL, or
+    // RESULT_EMPTY_NAME).
+    virtual int runProperties(ActionDefinition& action) = 0;
+    virtual bool askOkCancel(const std::string& question) = 0;
+    virtual void runAbout() = 0;
+    // Ends the dialog; accepted is true for "Create".
+    virtual void closeDialog(bool accepted) = 0;
+};
+
+} // namespace vantrel

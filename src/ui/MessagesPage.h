@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ui/MessagesPageModel.h"
+
+#include <QWidget>
+
+namespace vantrel {
+
+class ControlMirror;
+
+// The widgets of the "Messages" page, mirroring its model.
+class MessagesPage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int TEMPLATE_ID = 132;
+
+    MessagesPage(MessagesPageModel& model, QWidget* parent = nullptr);
+    void refresh();
+
+private:
+    MessagesPageModel& m_model;
+    ControlMirror* m_mirror;
+};
+
+} // namespace vantrel

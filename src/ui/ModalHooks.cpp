@@ -1,0 +1,115 @@
+#include "ui/ModalHooks.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <deque>
+
+namespace vantrel {
+namespace {
+
+struct Script {
+    bool on = false;
+    std::deque<bool> answers;
+    std::deque<std::optional<QString>> directories;
+    std::deque<std::function<void(QDialog&)>> handlers;
+    QStringList messages;
+};
+
+Script& script() {
+    static Script instance;
+    return instance;
+}
+
+} // namespace
+
+void ModalHooks::setScripted(bool scripted) {
+    script() = Script{};
+    script().on = scripted;
+}
+
+bool ModalHooks::scripted() {
+    return script().on;
+}
+
+void ModalHooks::pushAnswer(bool ok) {
+    script().answers.push_back(ok);
+}
+
+void ModalHooks::pushDirectory(std::optional<QString> directory) {
+    script().directories.push_back(std::move(directory));
+}
+
+void ModalHooks::pushDialogHandler(std::function<void(QDialog&)> handler) {
+    script().handlers.push_back(std::move(handler));
+}
+
+QStringList ModalHooks::takeMessages() {
+    QStringList messages;
+    messages.swap(script().messages);
+    return messages;
+}
+
+void ModalHooks::showMessage(QWidget* parent, const QString& text) {
+    if (script().on) {
+        script().messages.append(text);
+        return;
+    }
+    QMessageBox::warning(parent, QString::fromUtf8(APP_TITLE), text, QMessageBox::Ok);
+}
+
+bool ModalHooks::askOkCancel(QWidget* parent, const QString& text) {
+    if (script().on) {
+        script().messages.append(text);
+        if (script().answers.empty())
+            return false;
+        const bool answer = script().answers.front();
+        script().answers.pop_front();
+        return answer;
+    }
+    return QMessageBox::question(parent, QString::fromUtf8(APP_TITLE), text,
+                                 QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Ok) == QMessageBox::Ok;
+}
+
+std::optional<QString> ModalHooks::askDirectory(QWidget* parent) {
+    if (script().on) {
+        if (script().directories.empty())
+            return std::nullopt;
+        std::optional<QString> directory = script().directories.front();
+        script().directories.pop_front();
+        return directory;
+    }
+    const QString directory = QFileDialog::getExistingDirectory(
+        parent, QString(), QString(), QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    if (directory.isEmpty())
+        return std::nullopt;
+    return directory;
+}
+
+int ModalHooks::runDialog(QDialog& dialog) {
+    if (script().on) {
+        std::function<void(QDialog&)> handler;
+        if (!script().handlers.empty()) {
+            handler = std::move(script().handlers.front());
+            script().handlers.pop_front();
+        }
+        QPointer<QDialog> guarded(&dialog);
+        QTimer::singleShot(0, &dialog, [guarded, handler] {
+            if (guarded && handler)
+                handler(*guarded);
+            if (guarded && guarded->isVisible())
+                guarded->reject();
+        });
+    }
+    return dialog.exec();
+}
+
+void MessageBoxSink::showMessage(ErrorKind, const std::string& message) {
+    ModalHooks::showMessage(m_parent, QString::fromStdString(message));
+}
+
+} // namespace vantrel

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "engine/ErrorReporter.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QDialog;
+class QWidget;
+
+namespace vantrel {
+
+// Every modal box and the folder browser go through here. In normal use they are shown; once
+// a test switches on scripted mode, messages are recorded, questions and the folder browser
+// take prepared answers, and the wizard's own dialogs call a prepared handler, so that nothing
+// waits for a user who is not there.
+class ModalHooks {
+public:
+    static void setScripted(bool scripted);
+    static bool scripted();
+
+    // Answers for the next OK/Cancel questions, in order; an unprepared question gets Cancel.
+    static void pushAnswer(bool ok);
+    // The next folder browser result; nothing prepared (or nullopt) means cancelled.
+    static void pushDirectory(std::optional<QString> directory);
+    // Called on the next dialog run modally through runDialog, once it is shown. If the handler
+    // leaves it open, the dialog is cancelled.
+    static void pushDialogHandler(std::function<void(QDialog&)> handler);
+
+    // The texts of the messages and questions shown (or answered) so far.
+    static QStringList takeMessages();
+
+    static void showMessage(QWidget* parent, const QString& text);
+    static bool askOkCancel(QWidget* parent, const QString& text);
+    static std::optional<QString> askDirectory(QWidget* parent);
+    static int runDialog(QDialog& dialog);
+};
+
+// Error messages of the engine as message boxes with the program's title and one OK button.
+class MessageBoxSink : public MessageSink {
+public:
+    explicit MessageBoxSink(QWidget* parent = nullptr)
+        : m_parent(parent) {}
+    void setParent(QWidget* parent) { m_parent = parent; }
+    void showMessage(ErrorKind kind, const std::string& message) override;
+
+private:
+    QWidget* m_parent;
+};
+
+// The caption of every message box.
+inline const char* const APP_TITLE = "Vantrel";
+
+} // namespace vantrel

@@ -1,0 +1,42 @@
+#include "ui/PanelPage.h"
+
+#include "ui/ControlIds.h"
+#include "ui/ControlMirror.h"
+#include "ui/DialogBuilder.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace vantrel {
+
+PanelPage::PanelPage(PanelPageModel& model, QWidget* parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_mirror(new ControlMirror(model, this)) {
+    setObjectName(QStringLiteral("page%1").arg(TEMPLATE_ID));
+    DialogBuilder b(this);
+    b.resizeDialog(291, 144);
+    const auto bind = [this](int id, QWidget* widget) {
+        m_mirror->bind(id, widget);
+    };
+
+    bind(IDC_PANEL_DIALOG, b.radio(IDC_PANEL_DIALOG, tr("Dialog"), 10, 15, 36, 10));
+    bind(IDC_PANEL_NONE, b.radio(IDC_PANEL_NONE, tr("None"), 10, 5, 33, 10));
+    bind(IDC_PANEL_MODDIALOG, b.radio(IDC_PANEL_MODDIALOG, tr("Modales dialog"), 10, 25, 63, 10));
+    bind(IDC_PANEL_WINDOW, b.radio(IDC_PANEL_WINDOW, tr("Window"), 10, 35, 42, 10));
+    bind(IDC_PANEL_CLASS, b.edit(IDC_PANEL_CLASS, 10, 60, 130, 12));
+    b.label(tr("Class name:"), 10, 50, 39, 8);
+    bind(IDC_CREATE_THREAD, b.check(IDC_CREATE_THREAD, tr("Create thread"), 10, 74, 59, 10));
+    bind(IDC_FOREGROUND, b.check(IDC_FOREGROUND, tr("Fordeground"), 10, 85, 56, 10));
+
+    m_mirror->setClickHandler([this](int id, bool checked) { m_model.click(id, checked); });
+    refresh();
+}
+
+void PanelPage::refresh() {
+    m_mirror->refresh();
+}
+
+} // namespace vantrel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ui/PanelPageModel.h"
+
+#include <QWidget>
+
+namespace vantrel {
+
+class ControlMirror;
+
+// The widgets of the "Panel" page, mirroring its model.
+class PanelPage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int TEMPLATE_ID = 131;
+
+    PanelPage(PanelPageModel& model, QWidget* parent = nullptr);
+    void refresh();
+
+private:
+    PanelPageModel& m_model;
+    ControlMirror* m_mirror;
+};
+
+} // namespace vantrel

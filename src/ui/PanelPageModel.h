@@ -1,0 +1,20 @@
+#pragma once
+
+#include "ui/PageModel.h"
+
+namespace vantrel {
+
+// The "Panel" page: the panel kind as four exclusive radio buttons, its class name, and the
+// thread and foreground options. Clicks change only the controls; OK writes the flags.
+class PanelPageModel : public PageModel {
+public:
+    PanelPageModel();
+
+    void loadFromAction(ActionDefinition& action);
+    void storeToAction(const AskOkCancel& ask);
+    // A click on one of the four radio buttons or the two check boxes; checked is the
+    // control's state after the click.
+    void click(int id, bool checked);
+};
+
+} // namespace vantrel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QApplication>
+
+namespace vantrel {
+
+class MainDialog;
+
+// The program: runs the main dialog modally and ends as soon as it has closed.
+class VantrelApp : public QApplication {
+    Q_OBJECT
+public:
+    VantrelApp(int& argc, char** argv);
+
+    // Shows the main dialog; the program ends when it closes, whatever its result.
+    int run();
+
+    // The running main dialog, or null outside run().
+    MainDialog* mainWindow() const { return m_mainWindow; }
+
+private:
+    MainDialog* m_mainWindow = nullptr;
+};
+
+} // namespace vantrel
