@@ -1,5 +1,6 @@
 #include "engine/TemplateReader.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -16,6 +17,10 @@ TemplateReader::TemplateReader()
 
 bool TemplateReader::open(const std::string& nativePath) {
     close();
+    // A folder opens as an empty stream on some platforms; it is no file to read.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(nativePath, ignored))
+        return false;
     std::ifstream file(nativePath, std::ios::binary);
     if (!file)
         return false;

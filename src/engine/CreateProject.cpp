@@ -1,0 +1,37 @@
+#include "engine/CreateProject.h"
+
+#include <set>
+
+namespace vantrel {
+
+bool validateProject(const ProjectState& project, MessageSink& sink) {
+    if (project.actions.empty()) {
+        reportError(sink, ErrorKind::ERR_NO_ACTIONS);
+        return false;
+    }
+    for (const ActionDefinition& action : project.actions) {
+        if (action.name.empty()) {
+            reportError(sink, ErrorKind::ERR_ACTION_UNNAMED);
+            return false;
+        }
+    }
+    // Names compare byte for byte: names that differ only in case are distinct.
+    std::set<std::string> seen;
+    for (const ActionDefinition& action : project.actions) {
+        if (!seen.insert(action.name).second) {
+            reportError(sink, ErrorKind::ERR_ACTION_NAME_TWICE, action.name);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool commitAndGenerate(ProjectState& project, std::int32_t dllComboIndex, Generator& generator) {
+    project.projectName = project.nameText;
+    project.projectLocation = project.locationBase;
+    setDllFlagsFromIndex(dllComboIndex, project.dllFlags);
+    project.selectAction(0);
+    return generator.runGeneration();
+}
+
+} // namespace vantrel

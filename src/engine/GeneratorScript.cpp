@@ -1,0 +1,333 @@
+#include "engine/Generator.h"
+
+#include "engine/TextScan.h"
+#include "fileutil/FileStream.h"
+#include "fileutil/FileSystem.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view CMD_CREATE_DIRECTORY = "create_directory:";
+constexpr std::string_view CMD_COPY_FILE = "copy_file:";
+constexpr std::string_view CMD_CREATE_FILE = "create_file:";
+constexpr std::string_view CMD_CREATE_DONE = "create_done:";
+constexpr std::string_view SECTION_START = "filesection:";
+constexpr std::string_view SECTION_END = "filesectionend:";
+constexpr std::string_view MAIN_LOOP = "MAIN_LOOP";
+
+// Generated text files end their lines as the platform's text files do.
+#ifdef _WIN32
+constexpr std::string_view LINE_END = "\r\n";
+#else
+constexpr std::string_view LINE_END = "\n";
+#endif
+
+// A generated text file, written line by line as the lines come out. Every write and the close
+// are checked, so a full disk is never taken for a finished file.
+class TargetFile {
+public:
+    bool open(const std::string& nativePath) {
+        m_file.reset(std::fopen(nativePath.c_str(), "wb"));
+        return m_file != nullptr;
+    }
+
+    bool write(std::string_view text) {
+        std::size_t begin = 0;
+        while (begin < text.size()) {
+            const std::size_t end = text.find('\n', begin);
+            const std::size_t stop = end == std::string_view::npos ? text.size() : end;
+            if (!put(text.substr(begin, stop - begin)))
+                return false;
+            if (end == std::string_view::npos)
+                break;
+            if (!put(LINE_END))
+                return false;
+            begin = end + 1;
+        }
+        return true;
+    }
+
+    bool close() {
+        std::FILE* file = m_file.release();
+        return file != nullptr && std::fclose(file) == 0;
+    }
+
+private:
+    bool put(std::string_view text) {
+        return text.empty() ||
+               std::fwrite(text.data(), 1, text.size(), m_file.get()) == text.size();
+    }
+
+    struct Closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::unique_ptr<std::FILE, Closer> m_file;
+};
+
+// The path made absolute, with the folders that exist resolved (links included) and the rest
+// normalised lexically, so ".." and links that lead out are seen for what they are.
+fs::path resolvedPath(const std::string& nativePath) {
+    std::error_code error;
+    const fs::path path = nativePath.empty() ? fs::path(".") : fs::path(nativePath);
+    const fs::path absolute = fs::absolute(path, error);
+    if (error)
+        return path.lexically_normal();
+    fs::path resolved = fs::weakly_canonical(absolute, error);
+    if (error)
+        return absolute.lexically_normal();
+    return resolved;
+}
+
+std::vector<std::string> pathElements(const fs::path& path) {
+    std::vector<std::string> elements;
+    for (const fs::path& element : path) {
+        if (!element.empty() && element != ".")
+            elements.push_back(element.string());
+    }
+    return elements;
+}
+
+bool liesWithin(const std::string& nativeBase, const std::string& nativeTarget) {
+    const std::vector<std::string> base = pathElements(resolvedPath(nativeBase));
+    const std::vector<std::string> target = pathElements(resolvedPath(nativeTarget));
+    if (target.size() < base.size())
+        return false;
+    for (std::size_t i = 0; i < base.size(); ++i) {
+        if (base[i] != target[i])
+            return false;
+    }
+    return true;
+}
+
+bool sameFile(const std::string& first, const std::string& second) {
+    std::error_code error;
+    return fs::equivalent(first, second, error) && !error;
+}
+
+} // namespace
+
+bool Generator::runGeneration() {
+    m_project.selectAction(0);
+    m_state.reset();
+    const std::string& script = m_project.dovHost ? m_project.dovtemplate : m_project.keltemplate;
+    m_scriptPath = nativePath(script);
+    TemplateReader reader;
+    if (!reader.open(m_scriptPath)) {
+        reportError(m_sink, ErrorKind::ERR_SCRIPT_OPEN, m_scriptPath);
+        return false;
+    }
+    return runScriptLines(reader);
+}
+
+bool Generator::runScriptLines(TemplateReader& script) {
+    std::string first;
+    std::string second;
+    std::string third;
+    while (script.readLine()) {
+        // A copy: a directive may move the reader and replace its line.
+        const std::string line = script.line();
+        const auto badLine = [&] {
+            reportError(m_sink, ErrorKind::ERR_TEMPLATE, m_scriptPath, line);
+            return false;
+        };
+        if (line.empty() || line.front() == '\0' || line.starts_with("//"))
+            continue;
+        if (line.front() == '@') {
+            if (!processDirectiveLine(script)) {
+                reportError(m_sink, ErrorKind::ERR_TEMPLATE, MAIN_LOOP, "");
+                return false;
+            }
+            continue;
+        }
+        std::string_view rest = line;
+        if (line.starts_with(CMD_CREATE_DIRECTORY)) {
+            rest.remove_prefix(CMD_CREATE_DIRECTORY.size());
+            if (readQuotedString(rest, first) == 0)
+                return badLine();
+            if (!createProjectDirectory(first))
+                return false;
+        } else if (line.starts_with(CMD_COPY_FILE)) {
+            rest.remove_prefix(CMD_COPY_FILE.size());
+            const std::size_t used = readWord(rest, first);
+            if (used == 0 || readQuotedString(rest.substr(used), second) == 0)
+                return badLine();
+            if (!copyProjectFile(first, second))
+                return false;
+        } else if (line.starts_with(CMD_CREATE_FILE)) {
+            rest.remove_prefix(CMD_CREATE_FILE.size());
+            std::size_t used = readQuotedString(rest, first);
+            if (used == 0)
+                return badLine();
+            rest.remove_prefix(used);
+            used = readQuotedString(rest, second);
+            if (used == 0)
+                return badLine();
+            rest.remove_prefix(used);
+            if (readQuotedString(rest, third) == 0)
+                return badLine();
+            const std::string templatePath = nativePath(m_project.templatedirectory + "\\" + third);
+            TemplateReader templateReader;
+            if (!templateReader.open(templatePath)) {
+                // A missing template is shown, and the script goes on.
+                reportError(m_sink, ErrorKind::ERR_TEMPLATE, MAIN_LOOP, templatePath);
+                continue;
+            }
+            if (!writeFileSection(templateReader, second, first))
+                return false;
+        } else if (line.starts_with(CMD_CREATE_DONE)) {
+            return true;
+        }
+    }
+    return true;
+}
+
+bool Generator::findFileSection(TemplateReader& reader, std::string_view sectionName) {
+    reader.rewind();
+    std::string word;
+    while (reader.readLine()) {
+        const std::string& line = reader.line();
+        if (!line.starts_with(SECTION_START))
+            continue;
+        if (readWord(std::string_view(line).substr(SECTION_START.size()), word) == 0)
+            return false;
+        if (equalsIgnoringCase(word, sectionName))
+            return true;
+    }
+    return false;
+}
+
+bool Generator::writeFileSection(TemplateReader& reader, std::string_view sectionName,
+                                 std::string_view targetName) {
+    if (!findFileSection(reader, sectionName)) {
+        reportError(m_sink, ErrorKind::ERR_SECTION_NOT_FOUND, m_scriptPath, sectionName);
+        return false;
+    }
+    const std::string target = nativePath(buildTargetPath("%PROJECTNAME%", targetName));
+    if (!confineToLocation(target))
+        return false;
+    TargetFile file;
+    if (!file.open(target)) {
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+        return false;
+    }
+    while (reader.readLine()) {
+        const std::string& line = reader.line();
+        if (line.starts_with(SECTION_END))
+            break;
+        if (!line.empty() && line.front() == '@') {
+            if (!processDirectiveLine(reader)) {
+                reportError(m_sink, ErrorKind::ERR_TEMPLATE, sectionName, targetName);
+                file.close(); // the lines written so far stay
+                return false;
+            }
+            continue;
+        }
+        if (!file.write(expandTemplateLine(line))) {
+            reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+            return false;
+        }
+    }
+    if (!file.close()) {
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+        return false;
+    }
+    announce(target);
+    return true;
+}
+
+std::string Generator::buildTargetPath(std::optional<std::string_view> first,
+                                       std::optional<std::string_view> second) const {
+    std::string path = m_project.projectLocation;
+    if (first)
+        path.append("\\").append(*first);
+    if (second)
+        path.append("\\").append(*second);
+    return expandPath(std::move(path));
+}
+
+bool Generator::createProjectDirectory(std::string_view folder) {
+    const std::string path = nativePath(buildTargetPath(folder, std::nullopt));
+    if (!confineToLocation(path))
+        return false;
+    // The folders missing now, innermost first, to list those that the creation made.
+    std::vector<std::string> missing;
+    fs::path walk = fs::path(path);
+    while (!walk.empty() && !walk.has_filename() && walk.has_parent_path() &&
+           walk.parent_path() != walk)
+        walk = walk.parent_path();
+    while (!walk.empty() && !directoryExists(walk.string())) {
+        missing.push_back(walk.string());
+        if (!walk.has_parent_path() || walk.parent_path() == walk)
+            break;
+        walk = walk.parent_path();
+    }
+    createDirectoryPath(path); // a folder that cannot be made shows when a file is written
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (directoryExists(*it))
+            announce(*it);
+    }
+    return true;
+}
+
+bool Generator::copyProjectFile(std::string_view word, std::string_view folder) {
+    std::string fileName;
+    const std::optional<std::string> source = placeholderValue(word, &fileName);
+    if (!source || source->empty()) {
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, word);
+        return false;
+    }
+    const std::string sourcePath = nativePath(expandPath(*source));
+    const std::string target =
+        nativePath(fileName.empty() ? buildTargetPath(folder, std::nullopt)
+                                    : buildTargetPath(folder, std::string_view(fileName)));
+
+    FileStream input;
+    if (!input.openRead(sourcePath)) {
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, sourcePath);
+        return false;
+    }
+    if (!confineToLocation(target))
+        return false;
+    // Opening a file onto itself for writing would empty it: it is in place already.
+    if (sameFile(sourcePath, target)) {
+        announce(target);
+        return true;
+    }
+    FileStream output;
+    if (!output.openWrite(target)) {
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+        return false;
+    }
+    const std::int32_t size = input.size();
+    const int copied = input.copyTo(output, -1);
+    input.close();
+    const bool closed = output.close() == 0;
+    if (copied != size || !closed) {
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+        return false;
+    }
+    announce(target);
+    return true;
+}
+
+bool Generator::confineToLocation(const std::string& nativeTarget) {
+    if (liesWithin(nativePath(m_project.projectLocation), nativeTarget))
+        return true;
+    reportError(m_sink, ErrorKind::ERR_OPEN_FILE, nativeTarget);
+    return false;
+}
+
+void Generator::announce(const std::string& nativePath) const {
+    if (m_listener)
+        m_listener(nativePath);
+}
+
+} // namespace vantrel
