@@ -50,7 +50,8 @@ std::string nativePath(std::string_view path) {
 
 bool queryFileTime(std::string_view path, FileTime* time) {
     const std::string native = nativePath(path);
-    const int fd = ::open(native.c_str(), O_RDONLY);
+    // Never waits for a writer, as a pipe or device would make it.
+    const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
