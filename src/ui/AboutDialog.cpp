@@ -35,7 +35,7 @@ AboutDialog::AboutDialog(QWidget* parent)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     version->setText(versionText());
-    copyright->setText(tr("Copyright (C) The Vantrel developers. All rights reserved."));
+    copyright->setText(tr("Copyright (C) The Vantrel developers."));
     ok->setFocus();
 }
 

@@ -43,8 +43,10 @@ void ControlMirror::refresh() {
         widget->setEnabled(state.enabled);
         const QString text = QString::fromStdString(state.text);
         if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-            if (edit->text() != text)
+            if (edit->text() != text) {
                 edit->setText(text);
+                edit->setCursorPosition(0); // names longer than the edit show their start
+            }
         } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
             if (combo->currentText() != text)
                 combo->setEditText(text);

@@ -1,0 +1,225 @@
+#include "ui/AboutDialog.h"
+#include "ui/ActionPropertiesDialog.h"
+#include "ui/ControlIds.h"
+#include "ui/ControlMirror.h"
+#include "ui/ModalHooks.h"
+#include "ui/TabPageHost.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+using namespace vantrel;
+
+namespace {
+
+template <typename T>
+T* find(QWidget* parent, int id) {
+    T* widget = parent->findChild<T*>(controlName(id));
+    if (!widget)
+        qFatal("control %d not found", id);
+    return widget;
+}
+
+} // namespace
+
+// The tab page host, the properties dialog and the about box with real widgets.
+class DialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { ModalHooks::setScripted(true); }
+    void cleanup() { ModalHooks::setScripted(false); }
+
+    void hostTakesSixteenPagesAtMost();
+    void hostRefusesAPageWithoutCaption();
+    void hostShowsOnlyTheSelectedPage();
+    void hostIgnoresTabsWithoutPage();
+    void hostPageAreaLeavesRoomForTheTabs();
+
+    void propertiesDialogOpensOnTheDefinitionPage();
+    void propertiesWidgetsWriteTheRecord();
+    void propertiesCloseQuestionIsAnsweredOnOk();
+    void propertiesEmptyNameEndsWithResultZero();
+    void aboutShowsTheVersionEachTime();
+};
+
+void DialogsTest::hostTakesSixteenPagesAtMost() {
+    TabPageHost host;
+    host.resize(440, 240);
+    std::vector<std::unique_ptr<QWidget>> pages;
+    for (int i = 0; i < TabPageHost::MAX_PAGES; ++i) {
+        pages.push_back(std::make_unique<QWidget>());
+        QCOMPARE(host.addPage(QString("p%1").arg(i), pages.back().get(), 130, true), i);
+    }
+    QWidget extra;
+    QCOMPARE(host.addPage("extra", &extra, 130, true), -1);
+    QCOMPARE(host.tabBar()->count(), TabPageHost::MAX_PAGES);
+    QCOMPARE(host.pageCount(), TabPageHost::MAX_PAGES);
+    for (auto& page : pages)
+        page.release()->setParent(&host); // the host's children now; they go with it
+}
+
+void DialogsTest::hostRefusesAPageWithoutCaption() {
+    TabPageHost host;
+    QWidget page(&host);
+    QCOMPARE(host.minimumTabWidth(), 0);
+    QCOMPARE(host.addPage(QString(), &page, 130, true), -1);
+    QCOMPARE(host.tabBar()->count(), 0);
+    QCOMPARE(host.minimumTabWidth(), TabPageHost::MIN_TAB_WIDTH);
+    QCOMPARE(host.addPage("p", nullptr, 130, true), -1);
+    QCOMPARE(host.addPage("p", &page, 0, true), -1);
+    QCOMPARE(host.currentPage(), nullptr);
+}
+
+void DialogsTest::hostShowsOnlyTheSelectedPage() {
+    TabPageHost host;
+    host.resize(440, 240);
+    QWidget* pages[3] = {new QWidget(&host), new QWidget(&host), new QWidget(&host)};
+    for (int i = 0; i < 3; ++i)
+        host.addPage(QString("p%1").arg(i), pages[i], 130 + i, true);
+    host.show();
+    QVERIFY(pages[0]->isVisible());
+    QVERIFY(!pages[1]->isVisible() && !pages[2]->isVisible());
+    QCOMPARE(host.currentPage(), pages[0]);
+
+    host.tabBar()->setCurrentIndex(2);
+    QCOMPARE(host.currentPage(), pages[2]);
+    host.tabBar()->setCurrentIndex(0);
+    QVERIFY(pages[0]->isVisible());
+    QVERIFY(!pages[1]->isVisible() && !pages[2]->isVisible());
+    QCOMPARE(host.currentPage(), pages[0]);
+    int index = -1;
+    QCOMPARE(host.selectedPage(&index), pages[0]);
+    QCOMPARE(index, 0);
+}
+
+void DialogsTest::hostIgnoresTabsWithoutPage() {
+    TabPageHost host;
+    host.resize(440, 240);
+    auto* page = new QWidget(&host);
+    host.addPage("p", page, 130, true);
+    host.show();
+    host.tabBar()->addTab("foreign"); // a tab added by other means
+    host.tabBar()->setCurrentIndex(1);
+    QCOMPARE(host.currentPage(), page);
+    int index = -1;
+    QCOMPARE(host.selectedPage(&index), nullptr);
+    QCOMPARE(index, 1);
+}
+
+void DialogsTest::hostPageAreaLeavesRoomForTheTabs() {
+    TabPageHost host;
+    host.resize(440, 240);
+    QCOMPARE(host.pageArea(), QRect(QPoint(4, 25), QPoint(435, 235)));
+    auto* page = new QWidget(&host);
+    host.addPage("p", page, 130, true);
+    QCOMPARE(page->geometry(), host.pageArea());
+}
+
+void DialogsTest::propertiesDialogOpensOnTheDefinitionPage() {
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    ActionPropertiesDialog dialog(action);
+    dialog.show();
+    QCOMPARE(dialog.windowTitle(), QString("Properties"));
+    QCOMPARE(find<QLineEdit>(&dialog, IDC_ACTION_NAME)->text(), QString("Action01"));
+    QCOMPARE(dialog.pageHost()->tabBar()->tabText(0), QString("Definition"));
+    QCOMPARE(dialog.pageHost()->tabBar()->tabText(1), QString("Panel"));
+    QCOMPARE(dialog.pageHost()->tabBar()->tabText(2), QString("Messages"));
+    QWidget* definition = dialog.findChild<QWidget*>("page130");
+    QVERIFY(definition->isVisible());
+    QVERIFY(!dialog.findChild<QWidget*>("page131")->isVisible());
+
+    auto* type = find<QComboBox>(definition, IDC_TYPE_COMBO);
+    QCOMPARE(type->currentText(), QString("PIPD_COMMONTOOL"));
+    QCOMPARE(type->count(), 3);
+    QCOMPARE(type->itemText(1), QString("PIPD_LOADPROC"));
+    QVERIFY(!find<QComboBox>(definition, IDC_VIRTUAL_ID_COMBO)->isEnabled());
+    QVERIFY(find<QCheckBox>(definition, IDC_EXECUTE_CHECK)->isChecked());
+    QVERIFY(!find<QLineEdit>(definition, IDC_CLOSE_EDIT)->isEnabled());
+    QVERIFY(!find<QCheckBox>(definition, IDC_TBNAME_CHECK)->isEnabled());
+    QVERIFY(find<QRadioButton>(dialog.findChild<QWidget*>("page131"), IDC_PANEL_MODDIALOG)
+                ->isChecked());
+    QCOMPARE(action.name, std::string("Action01"));
+}
+
+void DialogsTest::propertiesWidgetsWriteTheRecord() {
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    ActionPropertiesDialog dialog(action);
+    dialog.show();
+    auto* name = find<QLineEdit>(&dialog, IDC_ACTION_NAME);
+    name->selectAll();
+    QTest::keyClicks(name, "Foo");
+    QCOMPARE(action.name, std::string("Foo")); // at every keystroke
+
+    QWidget* definition = dialog.findChild<QWidget*>("page130");
+    QTest::mouseClick(find<QCheckBox>(definition, IDC_CLOSE_CHECK), Qt::LeftButton);
+    QCOMPARE(find<QLineEdit>(definition, IDC_CLOSE_EDIT)->text(), QString("foo_Close"));
+    QVERIFY(find<QLineEdit>(definition, IDC_CLOSE_EDIT)->isEnabled());
+    QVERIFY(action.flags & ACF_PROC_CLOSE);
+
+    auto* type = find<QComboBox>(definition, IDC_TYPE_COMBO);
+    type->lineEdit()->selectAll();
+    QTest::keyClicks(type->lineEdit(), "pipd_saveproc");
+
+    dialog.pageHost()->tabBar()->setCurrentIndex(1);
+    QWidget* panel = dialog.findChild<QWidget*>("page131");
+    QVERIFY(panel->isVisible());
+    QTest::mouseClick(find<QRadioButton>(panel, IDC_PANEL_NONE), Qt::LeftButton);
+    QVERIFY(!find<QLineEdit>(panel, IDC_PANEL_CLASS)->isEnabled());
+    QVERIFY(!find<QRadioButton>(panel, IDC_PANEL_MODDIALOG)->isChecked());
+
+    ModalHooks::pushAnswer(true); // "must be not defined": the close procedure was clicked
+    QTest::mouseClick(find<QPushButton>(&dialog, CTL_OK), Qt::LeftButton);
+    QCOMPARE(dialog.result(), CTL_OK);
+    QCOMPARE(action.type, 4u);
+    QCOMPARE(action.flags & ACF_PANEL_MASK, 0u);
+    QVERIFY(!(action.flags & ACF_PROC_CLOSE));
+    QCOMPARE(ModalHooks::takeMessages(),
+             QStringList{"Action 'Foo':\n[CloseProc] must be not defined"});
+}
+
+void DialogsTest::propertiesCloseQuestionIsAnsweredOnOk() {
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    action.flags |= ACF_PROC_CLOSE;
+    action.procClose = "myClose";
+    action.defEdited = 1;
+    ActionPropertiesDialog dialog(action);
+    ModalHooks::pushAnswer(false);
+    dialog.accept();
+    QCOMPARE(dialog.result(), CTL_OK);
+    QVERIFY(action.flags & ACF_PROC_CLOSE); // Cancel keeps the close procedure
+    QCOMPARE(ModalHooks::takeMessages().size(), 1);
+}
+
+void DialogsTest::propertiesEmptyNameEndsWithResultZero() {
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    ActionPropertiesDialog dialog(action);
+    find<QLineEdit>(&dialog, IDC_ACTION_NAME)->clear();
+    dialog.accept();
+    QCOMPARE(dialog.result(), RESULT_EMPTY_NAME);
+    QCOMPARE(action.flags, ACF_DEFAULT_FLAGS);
+    QVERIFY(ModalHooks::takeMessages().isEmpty());
+}
+
+void DialogsTest::aboutShowsTheVersionEachTime() {
+    for (int i = 0; i < 2; ++i) {
+        AboutDialog about;
+        QCOMPARE(about.windowTitle(), QString("About Vantrel"));
+        QCOMPARE(find<QLabel>(&about, AboutDialog::IDC_VERSION)->text(),
+                 QString("Vantrel Version 1.4"));
+    }
+}
+
+QTEST_MAIN(DialogsTest)
+#include "DialogsTest.moc"

@@ -1,0 +1,383 @@
+#include "ui/MainDialogLogic.h"
+#include "ui/ControlIds.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+using namespace vantrel;
+
+namespace {
+
+// The window layer as plain state. Setting an edit's text runs its change handler, as the
+// platform's edits do.
+class FakeOps : public MainDialogOps {
+public:
+    MainDialogLogic* logic = nullptr;
+    std::map<int, std::string> edits;
+    std::map<int, bool> enabled;
+    std::map<int, bool> checked;
+    std::vector<std::string> comboEntries;
+    int comboSelected = -1;
+    bool comboTyped = false;
+    std::vector<std::string> list;
+    int selected = -1;
+    std::optional<std::string> nextFolder;
+    std::function<int(ActionDefinition&)> properties = [](ActionDefinition&) {
+        return CTL_OK;
+    };
+    std::vector<std::string> questions;
+    bool answer = false;
+    std::optional<bool> closed;
+
+    std::string editText(int id) const override {
+        const auto it = edits.find(id);
+        return it == edits.end() ? std::string() : it->second;
+    }
+    void setEditText(int id, const std::string& text) override {
+        if (edits[id] == text)
+            return;
+        edits[id] = text;
+        if (id == IDC_PROJECT_NAME)
+            logic->nameChanged();
+        else if (id == IDC_LOCATION)
+            logic->locationChanged();
+    }
+    void enableControl(int id, bool on) override { enabled[id] = on; }
+    void setChecked(int id, bool on) override { checked[id] = on; }
+    bool isChecked(int id) const override {
+        const auto it = checked.find(id);
+        return it != checked.end() && it->second;
+    }
+    int addComboEntry(int, const std::string& text) override {
+        auto at = comboEntries.begin();
+        while (at != comboEntries.end() && *at <= text)
+            ++at;
+        const int position = static_cast<int>(at - comboEntries.begin());
+        comboEntries.insert(at, text);
+        return position;
+    }
+    void selectComboEntry(int, int position) override { comboSelected = position; }
+    int comboSelection(int) const override { return comboTyped ? -1 : comboSelected; }
+    void insertListItem(int index, const std::string& text) override {
+        list.insert(list.begin() + index, text);
+    }
+    void deleteListItem(int index) override {
+        list.erase(list.begin() + index);
+        selected = -1;
+    }
+    void setListItemText(int index, const std::string& text) override {
+        list[static_cast<std::size_t>(index)] = text;
+    }
+    int listItemCount() const override { return static_cast<int>(list.size()); }
+    int selectedListItem() const override { return selected; }
+    std::optional<std::string> askFolder() override { return nextFolder; }
+    int runProperties(ActionDefinition& action) override { return properties(action); }
+    bool askOkCancel(const std::string& question) override {
+        questions.push_back(question);
+        return answer;
+    }
+    void runAbout() override {}
+    void closeDialog(bool accepted) override { closed = accepted; }
+};
+
+class RecordingSink : public MessageSink {
+public:
+    std::vector<std::string> messages;
+    void showMessage(ErrorKind, const std::string& message) override {
+        messages.push_back(message);
+    }
+};
+
+// One main dialog's handlers over a fake window layer and fake engine services.
+struct Harness {
+    ProjectState project;
+    FakeOps ops;
+    RecordingSink sink;
+    std::function<void(ProjectState&)> configure = [](ProjectState&) {
+    };
+    bool valid = true;
+    bool runResult = true;
+    std::vector<std::int32_t> runs; // the combo positions each run was given
+    MainDialogLogic logic;
+
+    Harness()
+        : logic(project, ops, sink, services()) {
+        ops.logic = &logic;
+    }
+    MainDialogServices services() {
+        MainDialogServices s;
+        s.readConfiguration = [this](ProjectState& p, MessageSink&) {
+            configure(p);
+        };
+        s.validateProject = [this](const ProjectState&, MessageSink&) {
+            return valid;
+        };
+        s.commitAndGenerate = [this](ProjectState& p, std::int32_t index) {
+            p.projectName = p.nameText;
+            p.projectLocation = p.locationBase;
+            runs.push_back(index);
+            return runResult;
+        };
+        return s;
+    }
+};
+
+} // namespace
+
+class MainDialogLogicTest : public QObject {
+    Q_OBJECT
+private slots:
+    void namePreview_data();
+    void namePreview();
+    void configuredNameShowsItsPreviewAtStart();
+    void typedLocationBecomesTheBase();
+    void browseSetsTheBase();
+    void hostChoiceEnablesTheEditingControls();
+    void addedActionsTakeTheCounterAndCancelSkipsANumber();
+    void editingKeepsOrRestoresTheAction();
+    void removeTakesTheSelectedAction();
+    void createClosesOnlyAfterANormalRun();
+    void createAsksBeforeWritingIntoAFolderWithFiles();
+};
+
+void MainDialogLogicTest::namePreview_data() {
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("preview");
+    QTest::newRow("stem before the last dot") << "/work"
+                                              << "demo.x"
+                                              << "/work/demo";
+    QTest::newRow("several dots lose only the last part") << "/work"
+                                                          << "a.b.c"
+                                                          << "/work/a.b";
+    QTest::newRow("no dot keeps the whole name") << "/work"
+                                                 << "demo"
+                                                 << "/work/demo";
+    QTest::newRow("base ending in a slash gets no second") << "/work/"
+                                                           << "demo"
+                                                           << "/work/demo";
+    QTest::newRow("base ending in a backslash gets no slash") << "C:\\work\\"
+                                                              << "demo"
+                                                              << "C:\\work\\demo";
+    QTest::newRow("empty base gives the stem alone") << ""
+                                                     << "demo.x"
+                                                     << "demo";
+    QTest::newRow("a leading dot only leaves the base") << "/work"
+                                                        << ".x"
+                                                        << "/work";
+}
+
+void MainDialogLogicTest::namePreview() {
+    QFETCH(QString, base);
+    QFETCH(QString, name);
+    QFETCH(QString, preview);
+    Harness h;
+    h.project.locationBase = base.toStdString();
+    h.ops.setEditText(IDC_PROJECT_NAME, name.toStdString());
+    QCOMPARE(QString::fromStdString(h.ops.edits[IDC_LOCATION]), preview);
+    QCOMPARE(QString::fromStdString(h.project.locationText), preview);
+    QCOMPARE(QString::fromStdString(h.project.locationBase), base);
+}
+
+void MainDialogLogicTest::configuredNameShowsItsPreviewAtStart() {
+    Harness h;
+    h.configure = [](ProjectState& p) {
+        p.workdirectory = p.locationBase = p.locationText = "C:\\work";
+        p.defaultprojectname = p.nameText = "demo.x";
+    };
+    h.logic.initialise();
+    QCOMPARE(h.ops.edits[IDC_PROJECT_NAME], std::string("demo.x"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:\\work/demo"));
+    QCOMPARE(h.project.locationBase, std::string("C:\\work"));
+    QCOMPARE(h.project.dllFlags, PIDLLFL_AUTO);
+    QCOMPARE(h.ops.comboEntries, (std::vector<std::string>{"PIDLLFL_AUTO", "PIDLLFL_RESIDENT"}));
+    QCOMPARE(h.ops.comboSelected, 0);
+    QCOMPARE(h.ops.enabled[IDC_REMOVE_ACTION], false);
+    QCOMPARE(h.ops.enabled[IDC_PROPERTIES], false);
+}
+
+void MainDialogLogicTest::typedLocationBecomesTheBase() {
+    Harness h;
+    h.project.locationBase = "/work";
+    h.ops.setEditText(IDC_PROJECT_NAME, "demo");
+    h.ops.setEditText(IDC_LOCATION, "/other/demo");
+    QCOMPARE(h.project.locationBase, std::string("/other/demo"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("/other/demo"));
+    h.ops.setEditText(IDC_PROJECT_NAME, "demo2");
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("/other/demo/demo2"));
+}
+
+void MainDialogLogicTest::browseSetsTheBase() {
+    Harness h;
+    h.ops.edits[IDC_LOCATION] = "typed";
+    h.ops.nextFolder = "/picked";
+    h.logic.browse();
+    QCOMPARE(h.project.locationBase, std::string("/picked"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("typed")); // no name, no preview
+
+    h.ops.setEditText(IDC_PROJECT_NAME, "demo");
+    h.ops.nextFolder = std::nullopt;
+    h.logic.browse();
+    QCOMPARE(h.project.locationBase, std::string("/picked"));
+
+    h.ops.nextFolder = "/" + std::string(300, 'x'); // more than the browser's path buffer holds
+    h.logic.browse();
+    QCOMPARE(h.project.locationBase, std::string("/picked"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("/picked/demo"));
+}
+
+void MainDialogLogicTest::hostChoiceEnablesTheEditingControls() {
+    Harness h;
+    h.logic.initialise();
+    h.ops.checked[IDC_HOST_DOV] = true; // the user's click
+    h.logic.hostChosen(IDC_HOST_DOV);
+    QCOMPARE(h.project.dovHost, 1);
+    QCOMPARE(h.project.kelHost, 0);
+    for (int id :
+         {IDC_ACTION_LIST, CTL_OK, IDC_ADD_ACTION, IDC_DLL_FLAGS, IDC_LOCATION, IDC_PROJECT_NAME})
+        QVERIFY2(h.ops.enabled[id], qPrintable(QString::number(id)));
+
+    h.ops.checked[IDC_HOST_KEL] = true;
+    h.logic.hostChosen(IDC_HOST_KEL);
+    QCOMPARE(h.project.kelHost, 1);
+    QCOMPARE(h.project.dovHost, 0);
+    QVERIFY(!h.ops.isChecked(IDC_HOST_DOV));
+}
+
+void MainDialogLogicTest::addedActionsTakeTheCounterAndCancelSkipsANumber() {
+    Harness h;
+    const std::int32_t before = actionCounter;
+    std::vector<std::string> offered;
+    int result = CTL_OK;
+    h.ops.properties = [&](ActionDefinition& a) {
+        offered.push_back(a.name);
+        return result;
+    };
+    h.logic.addAction();
+    result = CTL_CANCEL;
+    h.logic.addAction();
+    result = RESULT_EMPTY_NAME;
+    h.logic.addAction();
+    result = CTL_OK;
+    h.logic.addAction();
+
+    QCOMPARE(actionCounter, before + 4);
+    QCOMPARE(h.project.actionCount(), 2);
+    QCOMPARE(h.ops.list, (std::vector<std::string>{offered[0], offered[3]}));
+    QCOMPARE(h.project.actions[1].name, offered[3]);
+    QVERIFY(offered[0] != offered[1] && offered[1] != offered[3]);
+    QVERIFY(h.sink.messages.empty());
+}
+
+void MainDialogLogicTest::editingKeepsOrRestoresTheAction() {
+    Harness h;
+    h.logic.addAction();
+    const std::string oldName = h.project.actions[0].name;
+    h.ops.selected = 0;
+
+    h.ops.properties = [](ActionDefinition& a) {
+        a.name = "Renamed";
+        a.flags = 0;
+        a.defEdited = 1;
+        return CTL_CANCEL;
+    };
+    h.logic.editAction();
+    QCOMPARE(h.project.actions[0].name, oldName);
+    QCOMPARE(h.project.actions[0].flags, ACF_DEFAULT_FLAGS);
+    QCOMPARE(h.project.actions[0].defEdited, 1); // marks keep what the dialog made of them
+    QCOMPARE(h.ops.list[0], oldName);
+
+    h.ops.properties = [](ActionDefinition& a) {
+        a.name = "Renamed";
+        return CTL_OK;
+    };
+    h.logic.editAction();
+    QCOMPARE(h.project.actions[0].name, std::string("Renamed"));
+    QCOMPARE(h.ops.list[0], std::string("Renamed")); // the list follows an accepted rename
+}
+
+void MainDialogLogicTest::removeTakesTheSelectedAction() {
+    Harness h;
+    for (int i = 0; i < 3; ++i)
+        h.logic.addAction();
+    const std::string third = h.project.actions[2].name;
+    h.logic.removeAction(); // nothing selected
+    QCOMPARE(h.project.actionCount(), 3);
+
+    h.ops.selected = 1;
+    h.logic.removeAction();
+    QCOMPARE(h.project.actionCount(), 2);
+    QCOMPARE(h.project.actions[1].name, third);
+    QCOMPARE(h.ops.list[1], third);
+    QCOMPARE(h.ops.enabled[IDC_REMOVE_ACTION], false);
+}
+
+void MainDialogLogicTest::createClosesOnlyAfterANormalRun() {
+    QTemporaryDir dir;
+    Harness h;
+    h.logic.initialise();
+    h.project.locationBase = dir.path().toStdString();
+    h.logic.addAction();
+
+    h.valid = false;
+    h.logic.create();
+    QVERIFY(h.runs.empty());
+    QVERIFY(!h.ops.closed);
+
+    h.valid = true;
+    h.runResult = false; // stopped on an error: the dialog stays with everything kept
+    h.logic.create();
+    QCOMPARE(h.runs.size(), std::size_t(1));
+    QVERIFY(!h.ops.closed);
+    QCOMPARE(h.project.actionCount(), 1);
+
+    h.runResult = true;
+    h.ops.comboSelected = 1;
+    h.logic.create();
+    QCOMPARE(h.runs.back(), 1);
+    QCOMPARE(h.ops.closed, std::optional<bool>(true));
+
+    h.ops.comboTyped = true;
+    h.logic.create();
+    QCOMPARE(h.runs.back(), -1);
+}
+
+void MainDialogLogicTest::createAsksBeforeWritingIntoAFolderWithFiles() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("demo"));
+    Harness h;
+    h.logic.initialise();
+    h.project.locationBase = dir.path().toStdString();
+    h.ops.setEditText(IDC_PROJECT_NAME, "demo");
+    h.logic.addAction();
+
+    h.logic.create(); // an empty folder is no reason to ask
+    QVERIFY(h.ops.questions.empty());
+    QCOMPARE(h.runs.size(), std::size_t(1));
+
+    std::ofstream(dir.filePath("demo/kept.txt").toStdString()) << "work";
+    h.ops.closed.reset();
+    h.ops.answer = false;
+    h.logic.create();
+    const std::string folder = dir.filePath("demo").toStdString();
+    QCOMPARE(h.ops.questions,
+             std::vector<std::string>{"The folder " + folder +
+                                      " already exists.\nFiles that the script writes there "
+                                      "will be replaced."});
+    QCOMPARE(h.runs.size(), std::size_t(1));
+    QVERIFY(!h.ops.closed);
+
+    h.ops.answer = true;
+    h.logic.create();
+    QCOMPARE(h.runs.size(), std::size_t(2));
+    QCOMPARE(h.ops.closed, std::optional<bool>(true));
+}
+
+QTEST_GUILESS_MAIN(MainDialogLogicTest)
+#include "MainDialogLogicTest.moc"

@@ -1,0 +1,244 @@
+#include "ui/MainDialog.h"
+#include "ui/AboutDialog.h"
+#include "ui/ActionPropertiesDialog.h"
+#include "ui/ControlIds.h"
+#include "ui/ControlMirror.h"
+#include "ui/ModalHooks.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vantrel;
+
+namespace {
+
+template <typename T>
+T* find(QWidget* parent, int id) {
+    T* widget = parent->findChild<T*>(controlName(id));
+    if (!widget)
+        qFatal("control %d not found", id);
+    return widget;
+}
+
+void clickButton(QWidget* dialog, int id) {
+    QTest::mouseClick(find<QAbstractButton>(dialog, id), Qt::LeftButton);
+}
+
+void pressOk(QDialog& dialog) {
+    clickButton(&dialog, CTL_OK);
+}
+
+} // namespace
+
+// The main dialog as a user drives it: real widgets, modal boxes answered by the test.
+class MainDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithNoHostAndTheEditingControlsDisabled();
+    void choosingAHostEnablesThem();
+    void addingAnActionStoresTheFreshDefaults();
+    void cancellingANewActionKeepsNoItem();
+    void cancellingAnEditRestoresTheAction();
+    void refusedCreateSaysWhyAndStaysOpen();
+    void aboutEntryLeavesTheDialogAsItWas();
+
+private:
+    QTemporaryDir m_folder;
+    QString m_oldCurrent;
+};
+
+void MainDialogTest::init() {
+    ModalHooks::setScripted(true);
+    // No configuration file: the dialog starts from the defaults.
+    m_oldCurrent = QDir::currentPath();
+    QDir::setCurrent(m_folder.path());
+}
+
+void MainDialogTest::cleanup() {
+    QDir::setCurrent(m_oldCurrent);
+    ModalHooks::setScripted(false);
+}
+
+void MainDialogTest::startsWithNoHostAndTheEditingControlsDisabled() {
+    MainDialog dialog;
+    dialog.show();
+    QCOMPARE(dialog.windowTitle(), QString("Vantrel"));
+    for (int id : {CTL_OK, IDC_PROJECT_NAME, IDC_LOCATION, IDC_ACTION_LIST, IDC_ADD_ACTION,
+                   IDC_DLL_FLAGS, IDC_REMOVE_ACTION, IDC_PROPERTIES})
+        QVERIFY2(!find<QWidget>(&dialog, id)->isEnabled(), qPrintable(QString::number(id)));
+    QVERIFY(find<QWidget>(&dialog, IDC_BROWSE)->isEnabled());
+    QVERIFY(find<QWidget>(&dialog, CTL_CANCEL)->isEnabled());
+    QVERIFY(!find<QRadioButton>(&dialog, IDC_HOST_KEL)->isChecked());
+    QVERIFY(!find<QRadioButton>(&dialog, IDC_HOST_DOV)->isChecked());
+    QCOMPARE(find<QComboBox>(&dialog, IDC_DLL_FLAGS)->currentText(), QString("PIDLLFL_AUTO"));
+    QCOMPARE(dialog.project().dllFlags, PIDLLFL_AUTO);
+
+    ModalHooks::pushDirectory(m_folder.path()); // "..." works before a host is chosen
+    clickButton(&dialog, IDC_BROWSE);
+    QCOMPARE(QString::fromStdString(dialog.project().locationBase), m_folder.path());
+}
+
+void MainDialogTest::choosingAHostEnablesThem() {
+    MainDialog dialog;
+    dialog.show();
+    clickButton(&dialog, IDC_HOST_KEL);
+    QCOMPARE(dialog.project().kelHost, 1);
+    for (int id :
+         {CTL_OK, IDC_PROJECT_NAME, IDC_LOCATION, IDC_ACTION_LIST, IDC_ADD_ACTION, IDC_DLL_FLAGS})
+        QVERIFY2(find<QWidget>(&dialog, id)->isEnabled(), qPrintable(QString::number(id)));
+
+    clickButton(&dialog, IDC_HOST_DOV);
+    QCOMPARE(dialog.project().dovHost, 1);
+    QCOMPARE(dialog.project().kelHost, 0);
+    QVERIFY(!find<QRadioButton>(&dialog, IDC_HOST_KEL)->isChecked());
+    clickButton(&dialog, IDC_HOST_DOV); // a chosen host stays chosen
+    QVERIFY(find<QRadioButton>(&dialog, IDC_HOST_DOV)->isChecked());
+
+    auto* name = find<QLineEdit>(&dialog, IDC_PROJECT_NAME);
+    QTest::keyClicks(name, "demo.x");
+    QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), QString("demo"));
+}
+
+void MainDialogTest::addingAnActionStoresTheFreshDefaults() {
+    MainDialog dialog;
+    dialog.show();
+    clickButton(&dialog, IDC_HOST_KEL);
+    QString offered;
+    ModalHooks::pushDialogHandler([&](QDialog& properties) {
+        offered = find<QLineEdit>(&properties, IDC_ACTION_NAME)->text();
+        pressOk(properties);
+    });
+    clickButton(&dialog, IDC_ADD_ACTION);
+
+    auto* list = find<QListWidget>(&dialog, IDC_ACTION_LIST);
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), offered);
+    QCOMPARE(dialog.project().actionCount(), 1);
+    QCOMPARE(dialog.project().actions[0].flags, 0x00020011u);
+    QCOMPARE(QString::fromStdString(dialog.project().actions[0].name), offered);
+    QVERIFY(!find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled());
+
+    // A click on the item enables the item buttons.
+    const QRect item = list->visualItemRect(list->item(0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QVERIFY(find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled());
+    QVERIFY(find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled());
+    clickButton(&dialog, IDC_REMOVE_ACTION);
+    QCOMPARE(list->count(), 0);
+    QCOMPARE(dialog.project().actionCount(), 0);
+    QVERIFY(!find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled());
+}
+
+void MainDialogTest::cancellingANewActionKeepsNoItem() {
+    MainDialog dialog;
+    dialog.show();
+    clickButton(&dialog, IDC_HOST_KEL);
+    const std::int32_t before = actionCounter;
+    ModalHooks::pushDialogHandler(
+        [](QDialog& properties) { clickButton(&properties, CTL_CANCEL); });
+    clickButton(&dialog, IDC_ADD_ACTION);
+    QCOMPARE(find<QListWidget>(&dialog, IDC_ACTION_LIST)->count(), 0);
+
+    QString offered;
+    ModalHooks::pushDialogHandler([&](QDialog& properties) {
+        offered = find<QLineEdit>(&properties, IDC_ACTION_NAME)->text();
+        pressOk(properties);
+    });
+    clickButton(&dialog, IDC_ADD_ACTION);
+    QCOMPARE(offered, QString::asprintf("Action%02d", before + 2));
+}
+
+void MainDialogTest::cancellingAnEditRestoresTheAction() {
+    MainDialog dialog;
+    dialog.show();
+    clickButton(&dialog, IDC_HOST_KEL);
+    ModalHooks::pushDialogHandler([](QDialog& properties) { pressOk(properties); });
+    clickButton(&dialog, IDC_ADD_ACTION);
+    auto* list = find<QListWidget>(&dialog, IDC_ACTION_LIST);
+    const QString name = list->item(0)->text();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+
+    ModalHooks::pushDialogHandler([](QDialog& properties) {
+        auto* edit = find<QLineEdit>(&properties, IDC_ACTION_NAME);
+        edit->selectAll();
+        QTest::keyClicks(edit, "Other");
+        QWidget* messages = properties.findChild<QWidget*>("page132");
+        clickButton(messages, IDC_CB_MS_MOVE_CHECK);
+        clickButton(&properties, CTL_CANCEL);
+    });
+    clickButton(&dialog, IDC_PROPERTIES);
+    const ActionDefinition& action = dialog.project().actions[0];
+    QCOMPARE(QString::fromStdString(action.name), name);
+    QVERIFY(!(action.flags & ACF_CB_MS_MOVE));
+    QCOMPARE(list->item(0)->text(), name);
+
+    ModalHooks::pushDialogHandler([](QDialog& properties) {
+        auto* edit = find<QLineEdit>(&properties, IDC_ACTION_NAME);
+        edit->selectAll();
+        QTest::keyClicks(edit, "Other");
+        pressOk(properties);
+    });
+    clickButton(&dialog, IDC_PROPERTIES);
+    QCOMPARE(list->item(0)->text(), QString("Other"));
+}
+
+void MainDialogTest::refusedCreateSaysWhyAndStaysOpen() {
+    MainDialog dialog;
+    dialog.show();
+    clickButton(&dialog, IDC_HOST_KEL);
+    clickButton(&dialog, CTL_OK);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(ModalHooks::takeMessages(),
+             QStringList{"No actions defined:\nAdd at least one action before creating the "
+                         "project."});
+
+    for (int i = 0; i < 2; ++i) {
+        ModalHooks::pushDialogHandler([](QDialog& properties) {
+            auto* edit = find<QLineEdit>(&properties, IDC_ACTION_NAME);
+            edit->selectAll();
+            QTest::keyClicks(edit, "Twice");
+            pressOk(properties);
+        });
+        clickButton(&dialog, IDC_ADD_ACTION);
+    }
+    clickButton(&dialog, CTL_OK);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(ModalHooks::takeMessages(), QStringList{"Action name used twice:\nTwice"});
+    QCOMPARE(dialog.project().actionCount(), 2);
+}
+
+void MainDialogTest::aboutEntryLeavesTheDialogAsItWas() {
+    MainDialog dialog;
+    dialog.show();
+    clickButton(&dialog, IDC_HOST_KEL);
+    QTest::keyClicks(find<QLineEdit>(&dialog, IDC_PROJECT_NAME), "demo");
+    QCOMPARE(MainDialog::aboutEntryText(), QString::fromUtf8("Inf&o über Vantrel..."));
+    for (int i = 0; i < 2; ++i) {
+        QString version;
+        ModalHooks::pushDialogHandler([&](QDialog& about) {
+            version = find<QLabel>(&about, AboutDialog::IDC_VERSION)->text();
+            pressOk(about);
+        });
+        dialog.activateWindow(); // F1 is a shortcut of the active window
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(&dialog, Qt::Key_F1);
+        QCOMPARE(version, QString("Vantrel Version 1.4"));
+    }
+    QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("demo"));
+    QCOMPARE(dialog.project().nameText, std::string("demo"));
+    QVERIFY(dialog.isVisible());
+}
+
+QTEST_MAIN(MainDialogTest)
+#include "MainDialogTest.moc"
