@@ -48,6 +48,10 @@ MainDialogLogic::MainDialogLogic(ProjectState& project, MainDialogOps& ops, Mess
 void MainDialogLogic::initialise() {
     if (m_services.readConfiguration)
         m_services.readConfiguration(m_project, m_sink);
+    // The configured folder is shown the way the platform writes paths; the engine reaches the
+    // same folder either way.
+    m_project.locationBase = nativePath(m_project.locationBase);
+    m_project.locationText = nativePath(m_project.locationText);
     m_project.setDefaultDllFlags();
 
     for (const FlagNameRow& row : dllFlagTable) {
@@ -192,8 +196,7 @@ std::string MainDialogLogic::overwriteQuestion(const std::string& folder) {
 }
 
 std::string MainDialogLogic::projectFolder() const {
-    if (m_project.locationBase.empty())
-        return nativePath(m_project.nameText);
+    // Joined as the script's target paths are, so the question names the folder it writes.
     return nativePath(m_project.locationBase + "\\" + m_project.nameText);
 }
 

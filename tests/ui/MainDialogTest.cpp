@@ -6,7 +6,9 @@
 #include "ui/ModalHooks.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -51,6 +53,8 @@ private slots:
     void cancellingAnEditRestoresTheAction();
     void refusedCreateSaysWhyAndStaysOpen();
     void aboutEntryLeavesTheDialogAsItWas();
+    void createGeneratesTheSampleProject();
+    void failedRunKeepsTheDialogOpen();
 
 private:
     QTemporaryDir m_folder;
@@ -238,6 +242,74 @@ void MainDialogTest::aboutEntryLeavesTheDialogAsItWas() {
     QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("demo"));
     QCOMPARE(dialog.project().nameText, std::string("demo"));
     QVERIFY(dialog.isVisible());
+}
+
+namespace {
+
+// Chooses the host, sends the project into folder, names it and adds one action.
+void fillProject(MainDialog& dialog, const QString& folder, const QString& name) {
+    clickButton(&dialog, IDC_HOST_KEL);
+    ModalHooks::pushDirectory(folder);
+    clickButton(&dialog, IDC_BROWSE);
+    auto* edit = find<QLineEdit>(&dialog, IDC_PROJECT_NAME);
+    edit->selectAll();
+    QTest::keyClicks(edit, name);
+    ModalHooks::pushDialogHandler([](QDialog& properties) {
+        auto* actionName = find<QLineEdit>(&properties, IDC_ACTION_NAME);
+        actionName->selectAll();
+        QTest::keyClicks(actionName, "Smooth");
+        pressOk(properties);
+    });
+    clickButton(&dialog, IDC_ADD_ACTION);
+}
+
+} // namespace
+
+void MainDialogTest::createGeneratesTheSampleProject() {
+    QDir::setCurrent(qEnvironmentVariable("VANTREL_SOURCE_DIR") + "/data/sample");
+    QVERIFY(QFile::exists("vantrel.cfg"));
+    const QDir out(m_folder.path());
+
+    MainDialog dialog;
+    dialog.show();
+    QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("Demo"));
+    fillProject(dialog, out.path(), "Sample");
+    QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), out.filePath("Sample"));
+    clickButton(&dialog, CTL_OK);
+
+    QCOMPARE(ModalHooks::takeMessages(), QStringList());
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    for (const char* file : {"Sample/Sample.h", "Sample/Sample.cpp", "Sample/CMakeLists.txt",
+                             "Sample/Smooth.cpp", "Sample/res/Sample.rc", "Sample/pi.h"})
+        QVERIFY2(out.exists(file), file);
+
+    // A second run into the same project asks first; Cancel keeps the dialog and the files.
+    const QDateTime written = QFileInfo(out.filePath("Sample/Sample.cpp")).lastModified();
+    MainDialog again;
+    again.show();
+    fillProject(again, out.path(), "Sample");
+    ModalHooks::pushAnswer(false);
+    clickButton(&again, CTL_OK);
+    QCOMPARE(ModalHooks::takeMessages(),
+             QStringList{"The folder " + out.filePath("Sample") +
+                         " already exists.\nFiles that the script writes there will be "
+                         "replaced."});
+    QVERIFY(again.isVisible());
+    QCOMPARE(QFileInfo(out.filePath("Sample/Sample.cpp")).lastModified(), written);
+}
+
+void MainDialogTest::failedRunKeepsTheDialogOpen() {
+    // No configuration here: the Kel script "kelpi.tpl" does not exist.
+    MainDialog dialog;
+    dialog.show();
+    fillProject(dialog, m_folder.path(), "Lost");
+    clickButton(&dialog, CTL_OK);
+    QCOMPARE(ModalHooks::takeMessages(), QStringList{"Open file error:\nkelpi.tpl"});
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.project().actionCount(), 1);
+    QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("Lost"));
+    QCOMPARE(find<QListWidget>(&dialog, IDC_ACTION_LIST)->count(), 1);
 }
 
 QTEST_MAIN(MainDialogTest)
