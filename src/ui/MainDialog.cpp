@@ -121,6 +121,11 @@ MainDialog::MainDialog(QWidget* parent)
     // Where the window's system menu cannot take the about entry, F1 and the context menu do.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { m_logic.about(); });
+    m_contextMenu = new QMenu(this);
+    m_contextMenu->setObjectName(QStringLiteral("contextMenu"));
+    QAction* about = m_contextMenu->addAction(aboutEntryText());
+    about->setData(IDM_ABOUTBOX);
+    connect(about, &QAction::triggered, this, [this] { m_logic.about(); });
 
     m_logic.initialise();
 }
@@ -132,11 +137,8 @@ QString MainDialog::aboutEntryText() {
 }
 
 void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu menu(this);
-    QAction* about = menu.addAction(aboutEntryText());
-    about->setData(IDM_ABOUTBOX);
-    if (menu.exec(event->globalPos()) == about)
-        m_logic.about();
+    // Opened without a nested loop of its own: the entry's action runs the about box.
+    m_contextMenu->popup(event->globalPos());
 }
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {

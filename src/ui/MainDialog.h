@@ -13,6 +13,7 @@
 class QComboBox;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 
 namespace vantrel {
 
@@ -67,6 +68,7 @@ private:
     MainDialogLogic m_logic;
     std::map<int, QWidget*> m_controls;
     QListWidget* m_list = nullptr;
+    QMenu* m_contextMenu = nullptr;
 #ifdef Q_OS_WIN
     bool m_systemMenuExtended = false;
 #endif

@@ -5,13 +5,16 @@
 #include "ui/ControlMirror.h"
 #include "ui/ModalHooks.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -239,6 +242,22 @@ void MainDialogTest::aboutEntryLeavesTheDialogAsItWas() {
         QTest::keyClick(&dialog, Qt::Key_F1);
         QCOMPARE(version, QString("Vantrel Version 1.4"));
     }
+
+    // Where the system menu cannot take the entry, the dialog's context menu has it.
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                 dialog.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&dialog, &rightClick);
+    auto* menu = dialog.findChild<QMenu*>("contextMenu");
+    QVERIFY(menu && menu->isVisible());
+    QCOMPARE(menu->actions().value(0)->text(), MainDialog::aboutEntryText());
+    bool opened = false;
+    ModalHooks::pushDialogHandler([&](QDialog& about) {
+        opened = about.objectName() == "dialog100";
+        pressOk(about);
+    });
+    menu->actions().value(0)->trigger();
+    QVERIFY(opened);
+
     QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("demo"));
     QCOMPARE(dialog.project().nameText, std::string("demo"));
     QVERIFY(dialog.isVisible());
@@ -275,11 +294,13 @@ void MainDialogTest::createGeneratesTheSampleProject() {
     QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("Demo"));
     fillProject(dialog, out.path(), "Sample");
     QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), out.filePath("Sample"));
+    find<QComboBox>(&dialog, IDC_DLL_FLAGS)->setCurrentIndex(1);
     clickButton(&dialog, CTL_OK);
 
     QCOMPARE(ModalHooks::takeMessages(), QStringList());
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.project().dllFlags, PIDLLFL_RESIDENT);
     for (const char* file : {"Sample/Sample.h", "Sample/Sample.cpp", "Sample/CMakeLists.txt",
                              "Sample/Smooth.cpp", "Sample/res/Sample.rc", "Sample/pi.h"})
         QVERIFY2(out.exists(file), file);
