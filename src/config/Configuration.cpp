@@ -91,6 +91,7 @@ void readExtraSetting(ProjectState& project, TokenScanner& scanner, const std::s
 }
 
 void readLine(ProjectState& project, TokenScanner& scanner, const std::string& line) {
+    // Set by length: an empty text would make the scanner go on in the previous line.
     scanner.setInput(line.data(), static_cast<std::int32_t>(line.size()));
     std::int32_t id = 0;
     const char* word = scanner.nextWord(nullptr, id);
