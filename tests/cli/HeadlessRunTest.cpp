@@ -40,8 +40,9 @@ RunResult runGenerator(const fs::path& folder, const std::vector<std::string>& a
         "cd " + shellQuoted(folder.string()) + " && timeout 30 " + shellQuoted(VANTREL_GEN_PATH);
     for (const std::string& argument : arguments)
         command += " " + shellQuoted(argument);
-    const fs::path out = folder.parent_path() / (folder.filename().string() + ".out");
-    const fs::path err = folder.parent_path() / (folder.filename().string() + ".err");
+    const TempFolder captures;
+    const fs::path out = captures.path() / "stdout";
+    const fs::path err = captures.path() / "stderr";
     command += " >" + shellQuoted(out.string()) + " 2>" + shellQuoted(err.string());
     const int raw = std::system(command.c_str());
     RunResult result;
