@@ -214,6 +214,8 @@ void MainDialog::insertListItem(int index, const std::string& text) {
 
 void MainDialog::deleteListItem(int index) {
     delete m_list->takeItem(index);
+    // The list would move the selection to a neighbour; a removed item leaves none.
+    m_list->clearSelection();
 }
 
 void MainDialog::setListItemText(int index, const std::string& text) {

@@ -140,10 +140,15 @@ void MainDialogTest::addingAnActionStoresTheFreshDefaults() {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
     QVERIFY(find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled());
     QVERIFY(find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled());
+    ModalHooks::pushDialogHandler([](QDialog& properties) { pressOk(properties); });
+    clickButton(&dialog, IDC_ADD_ACTION);
     clickButton(&dialog, IDC_REMOVE_ACTION);
-    QCOMPARE(list->count(), 0);
-    QCOMPARE(dialog.project().actionCount(), 0);
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(dialog.project().actionCount(), 1);
+    QCOMPARE(list->item(0)->text(), QString::fromStdString(dialog.project().actions[0].name));
+    QVERIFY(offered != list->item(0)->text());
     QVERIFY(!find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled());
+    QVERIFY(!find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled());
 }
 
 void MainDialogTest::cancellingANewActionKeepsNoItem() {
