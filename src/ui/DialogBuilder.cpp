@@ -11,9 +11,19 @@
 
 namespace vantrel {
 
+namespace {
+
+// The dialog takes the dialog font before its units are measured from it.
+const QFont& applyDialogFont(QWidget* dialog) {
+    dialog->setFont(DialogUnits::dialogFont());
+    return dialog->font();
+}
+
+} // namespace
+
 DialogBuilder::DialogBuilder(QWidget* dialog)
     : m_dialog(dialog)
-    , m_units((dialog->setFont(DialogUnits::dialogFont()), dialog->font())) {}
+    , m_units(applyDialogFont(dialog)) {}
 
 QLineEdit* DialogBuilder::edit(int id, int x, int y, int width, int height) {
     auto* widget = new QLineEdit(m_dialog);
