@@ -290,7 +290,10 @@ void fillProject(MainDialog& dialog, const QString& folder, const QString& name)
 } // namespace
 
 void MainDialogTest::createGeneratesTheSampleProject() {
-    QDir::setCurrent(qEnvironmentVariable("VANTREL_SOURCE_DIR") + "/data/sample");
+    // ctest names the source tree; a direct run finds it from this file's folder.
+    const QString root =
+        qEnvironmentVariable("VANTREL_SOURCE_DIR", QStringLiteral(QT_TESTCASE_SOURCEDIR "/../.."));
+    QDir::setCurrent(root + "/data/sample");
     QVERIFY(QFile::exists("vantrel.cfg"));
     const QDir out(m_folder.path());
 
