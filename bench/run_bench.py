@@ -1,0 +1,234 @@
+#!/usr/bin/env python3
+"""Times vantrel-gen against `cp -r` of the tree it writes, for workloads of N actions.
+
+For each N: vantrel-gen generates into a fresh folder, then `cp -r` copies that finished tree
+into another fresh folder, alternately, after one warm-up of each. Medians, peak memory (from
+/usr/bin/time -v) and the ratio vantrel-gen / cp -r are printed per N, on the disk of the work
+folder and on tmpfs when /dev/shm exists. Nothing is deleted while timing: every output is moved
+into a trash folder that is emptied at the very end, because creating files right after a large
+deletion is several times slower on some file systems.
+
+usage: run_bench.py --gen VANTREL_GEN --work FOLDER [--repeat K] [--no-tmpfs] [N ...]
+"""
+
+import argparse
+import filecmp
+import os
+import platform
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PROBE_FILES = 2000
+
+
+def run_timed(argv, cwd):
+    """Wall time of one process run in seconds; the run must succeed."""
+    start = time.perf_counter()
+    result = subprocess.run(argv, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    elapsed = time.perf_counter() - start
+    if result.returncode != 0:
+        sys.exit("bench: %s failed (%d): %s" % (argv[0], result.returncode, result.stderr.decode()))
+    return elapsed
+
+
+def peak_memory_kb(argv, cwd):
+    """Maximum resident set size of one run, as /usr/bin/time -v reports it."""
+    result = subprocess.run(["/usr/bin/time", "-v"] + argv, cwd=cwd, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True)
+    if result.returncode != 0:
+        sys.exit("bench: %s failed under /usr/bin/time: %s" % (argv[0], result.stderr))
+    for line in result.stderr.splitlines():
+        if "Maximum resident set size" in line:
+            return int(line.rsplit(":", 1)[1])
+    sys.exit("bench: /usr/bin/time -v gave no peak memory")
+
+
+def probe_creation(root):
+    """Files created per millisecond in a fresh folder below root (the folder is kept)."""
+    folder = tempfile.mkdtemp(prefix="probe-", dir=root)
+    start = time.perf_counter()
+    for i in range(PROBE_FILES):
+        with open(os.path.join(folder, "f%05d" % i), "w") as file:
+            file.write("x")
+    return PROBE_FILES / ((time.perf_counter() - start) * 1000.0), folder
+
+
+class Area:
+    """A place to time in: fresh run folders are made here and moved to its trash when used."""
+
+    def __init__(self, name, root):
+        self.name = name
+        self.root = root
+        self.trash = os.path.join(root, "trash")
+        os.makedirs(self.trash, exist_ok=True)
+        self.count = 0
+
+    def fresh(self):
+        self.count += 1
+        folder = os.path.join(self.root, "run-%05d" % self.count)
+        os.makedirs(folder)
+        return folder
+
+    def discard(self, folder):
+        os.rename(folder, os.path.join(self.trash, os.path.basename(folder)))
+
+
+def same_tree(first, second):
+    """True when both trees hold the same folders and files with the same bytes."""
+    compare = filecmp.dircmp(first, second)
+    if compare.left_only or compare.right_only or compare.funny_files:
+        return False
+    _, mismatch, errors = filecmp.cmpfiles(first, second, compare.common_files, shallow=False)
+    if mismatch or errors:
+        return False
+    return all(same_tree(os.path.join(first, d), os.path.join(second, d))
+               for d in compare.common_dirs)
+
+
+def measure(area, gen, work, count, repeat):
+    config = os.path.join(work, "vantrel.cfg")
+    project = os.path.join(work, "project.json")
+    gen_argv = [gen, "--config", config, project]
+
+    def generate():
+        folder = area.fresh()
+        return folder, run_timed(gen_argv, folder)
+
+    def copy(source):
+        folder = area.fresh()
+        return folder, run_timed(["cp", "-r", os.path.join(source, "tree"), "tree"], folder)
+
+    # Warm-up: caches, the executable and the workload files.
+    warm_gen, _ = generate()
+    warm_copy, _ = copy(warm_gen)
+    gen_times, copy_times = [], []
+    first_tree = None
+    identical = True
+    for _ in range(repeat):
+        gen_folder, gen_time = generate()
+        copy_folder, copy_time = copy(gen_folder)
+        gen_times.append(gen_time)
+        copy_times.append(copy_time)
+        if first_tree is None:
+            first_tree = gen_folder
+        else:
+            if identical and first_tree != gen_folder:
+                identical = same_tree(os.path.join(first_tree, "tree"),
+                                      os.path.join(gen_folder, "tree"))
+            area.discard(gen_folder)
+        area.discard(copy_folder)
+    # Peak memory, untimed, into folders of their own.
+    mem_gen_folder = area.fresh()
+    gen_kb = peak_memory_kb(gen_argv, mem_gen_folder)
+    mem_copy_folder = area.fresh()
+    copy_kb = peak_memory_kb(["cp", "-r", os.path.join(warm_gen, "tree"), "tree"],
+                             mem_copy_folder)
+    files = sum(len(names) for _, _, names in os.walk(os.path.join(first_tree, "tree")))
+    size = sum(os.path.getsize(os.path.join(d, n))
+               for d, _, names in os.walk(os.path.join(first_tree, "tree")) for n in names)
+    for folder in (warm_gen, warm_copy, first_tree, mem_gen_folder, mem_copy_folder):
+        area.discard(folder)
+    return {
+        "n": count,
+        "files": files,
+        "bytes": size,
+        "gen": statistics.median(gen_times),
+        "copy": statistics.median(copy_times),
+        "gen_kb": gen_kb,
+        "copy_kb": copy_kb,
+        "identical": identical,
+    }
+
+
+def print_table(area, rate_before, rate_after, rows):
+    print()
+    print("== %s (%s); file creation %.1f files/ms before, %.1f after"
+          % (area.name, area.root, rate_before, rate_after))
+    print("%8s %7s %9s %11s %10s %7s %12s %9s %10s %9s" % (
+        "N", "files", "MB", "gen ms", "cp -r ms", "ratio", "gen us/act", "gen MB", "cp MB",
+        "same"))
+    for r in rows:
+        print("%8d %7d %9.1f %11.1f %10.1f %7.2f %12.1f %9.1f %10.1f %9s" % (
+            r["n"], r["files"], r["bytes"] / 1e6, r["gen"] * 1000, r["copy"] * 1000,
+            r["gen"] / r["copy"], r["gen"] / r["n"] * 1e6, r["gen_kb"] / 1024.0,
+            r["copy_kb"] / 1024.0, "yes" if r["identical"] else "NO"))
+    by_n = {r["n"]: r for r in rows}
+    if 1000 in by_n and 10000 in by_n:
+        growth = (by_n[10000]["gen"] / 10000) / (by_n[1000]["gen"] / 1000)
+        print("per-action time at N=10000 / at N=1000: %.2f" % growth)
+
+
+def machine():
+    cpu = platform.processor() or "unknown CPU"
+    try:
+        with open("/proc/cpuinfo") as info:
+            for line in info:
+                if line.startswith("model name"):
+                    cpu = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    return "%s, %d cores, %s %s" % (cpu, os.cpu_count() or 0, platform.system(),
+                                    platform.release())
+
+
+def file_system(path):
+    result = subprocess.run(["df", "--output=fstype", path], stdout=subprocess.PIPE, text=True)
+    lines = result.stdout.split()
+    return lines[-1] if lines else "unknown"
+
+
+def main():
+    parser = argparse.ArgumentParser(description="vantrel-gen against cp -r")
+    parser.add_argument("--gen", required=True, help="the vantrel-gen executable")
+    parser.add_argument("--work", required=True, help="folder for workloads and runs")
+    parser.add_argument("--repeat", type=int, default=7, help="timed runs of each (at least 5)")
+    parser.add_argument("--no-tmpfs", action="store_true", help="time on the work folder only")
+    parser.add_argument("counts", nargs="*", type=int, default=[100, 1000, 10000])
+    args = parser.parse_args()
+    repeat = max(5, args.repeat)
+    gen = os.path.abspath(args.gen)
+    work = os.path.abspath(args.work)
+    os.makedirs(work, exist_ok=True)
+
+    print("machine: %s" % machine())
+    print("vantrel-gen: %s; %d timed runs of each after a warm-up; medians" % (gen, repeat))
+    workloads = {}
+    for count in args.counts:
+        folder = os.path.join(work, "workload-%d" % count)
+        subprocess.run([sys.executable, os.path.join(HERE, "workload.py"), str(count), folder],
+                       check=True)
+        workloads[count] = folder
+
+    roots = [("disk, " + file_system(work), tempfile.mkdtemp(prefix="runs-", dir=work))]
+    if not args.no_tmpfs and os.path.isdir("/dev/shm"):
+        roots.append(("tmpfs", tempfile.mkdtemp(prefix="vantrel-bench-", dir="/dev/shm")))
+
+    areas = []
+    try:
+        for name, root in roots:
+            area = Area(name, root)
+            areas.append(area)
+            rate_before, probe = probe_creation(root)
+            area.discard(probe)
+            rows = [measure(area, gen, workloads[c], c, repeat) for c in args.counts]
+            rate_after, probe = probe_creation(root)
+            area.discard(probe)
+            print_table(area, rate_before, rate_after, rows)
+            if not all(r["identical"] for r in rows):
+                print("bench: two runs gave different trees", file=sys.stderr)
+                return 1
+    finally:
+        # Only now, with every timing done, is anything deleted.
+        for area in areas:
+            shutil.rmtree(area.root, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
