@@ -3,6 +3,7 @@
 #include "engine/Directives.h"
 #include "engine/ErrorReporter.h"
 #include "engine/Keywords.h"
+#include "engine/TemplateCache.h"
 #include "engine/TemplateReader.h"
 #include "model/ProjectState.h"
 
@@ -86,6 +87,7 @@ private:
     MessageSink& m_sink;
     OutputListener m_listener;
     GeneratorState m_state;
+    TemplateCache m_templates; // the template files of the current run
     std::string m_scriptPath; // native, as named in messages
 };
 

@@ -117,6 +117,7 @@ bool sameFile(const std::string& first, const std::string& second) {
 bool Generator::runGeneration() {
     m_project.selectAction(0);
     m_state.reset();
+    m_templates.clear();
     const std::string& script = m_project.dovHost ? m_project.dovtemplate : m_project.keltemplate;
     m_scriptPath = nativePath(script);
     TemplateReader reader;
@@ -174,12 +175,15 @@ bool Generator::runScriptLines(TemplateReader& script) {
             if (readQuotedString(rest, third) == 0)
                 return badLine();
             const std::string templatePath = nativePath(m_project.templatedirectory + "\\" + third);
-            TemplateReader templateReader;
-            if (!templateReader.open(templatePath)) {
+            // Read once per run; each command still gets a reader of its own.
+            TemplateReader::Content content = m_templates.load(templatePath);
+            if (!content) {
                 // A missing template is shown, and the script goes on.
                 reportError(m_sink, ErrorKind::ERR_TEMPLATE, MAIN_LOOP, templatePath);
                 continue;
             }
+            TemplateReader templateReader;
+            templateReader.openContent(std::move(content));
             if (!writeFileSection(templateReader, second, first))
                 return false;
         } else if (line.starts_with(CMD_CREATE_DONE)) {
@@ -213,6 +217,7 @@ bool Generator::writeFileSection(TemplateReader& reader, std::string_view sectio
     const std::string target = nativePath(buildTargetPath("%PROJECTNAME%", targetName));
     if (!confineToLocation(target))
         return false;
+    m_templates.forget(target);
     TargetFile file;
     if (!file.open(target)) {
         reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
@@ -301,6 +306,7 @@ bool Generator::copyProjectFile(std::string_view word, std::string_view folder) 
         announce(target);
         return true;
     }
+    m_templates.forget(target);
     FileStream output;
     if (!output.openWrite(target)) {
         reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);

@@ -15,6 +15,12 @@ class TemplateReader {
 public:
     // Tells readers apart for the running loop, even after a reader has gone.
     using Identity = std::weak_ptr<const void>;
+    // A file's text as the reader serves it; readers of one file in a run share it.
+    using Content = std::shared_ptr<const std::string>;
+
+    // The text of the file at a native path, line breaks and mark already handled; null when
+    // it cannot be read.
+    static Content loadFile(const std::string& nativePath);
 
     TemplateReader();
     TemplateReader(const TemplateReader&) = delete;
@@ -24,6 +30,8 @@ public:
     bool open(const std::string& nativePath);
     // Serves the given text as if it were a file's content.
     void openText(std::string_view content);
+    // Serves content that loadFile gave; a new identity, as for a file opened again.
+    void openContent(Content content);
     void close();
     bool isOpen() const { return m_open; }
 
@@ -41,9 +49,9 @@ public:
     bool hasIdentity(const Identity& other) const;
 
 private:
-    void load(std::string content);
+    static Content normalised(std::string content);
 
-    std::string m_content;
+    Content m_content;
     std::string m_line;
     std::size_t m_position = 0;
     std::int64_t m_lineStart = 0;

@@ -1,0 +1,28 @@
+#include "engine/TemplateCache.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+TemplateReader::Content TemplateCache::load(const std::string& nativePath) {
+    for (const Entry& entry : m_entries) {
+        if (entry.path == nativePath)
+            return entry.content;
+    }
+    TemplateReader::Content content = TemplateReader::loadFile(nativePath);
+    if (content)
+        m_entries.push_back({nativePath, fileIdentity(nativePath), content});
+    return content;
+}
+
+void TemplateCache::forget(const std::string& nativePath) {
+    if (m_entries.empty())
+        return;
+    const std::optional<FileIdentity> written = fileIdentity(nativePath);
+    // A kept file without an identity cannot be told apart from the written one, so it goes.
+    std::erase_if(m_entries, [&](const Entry& entry) {
+        return !entry.identity || (written && *entry.identity == *written);
+    });
+}
+
+} // namespace vantrel

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "engine/TemplateReader.h"
+#include "fileutil/FileIdentity.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+// The template files of one run, each read once and served from memory to every create_file:
+// that names it. A file the run writes over is read afresh the next time, as if never kept.
+class TemplateCache {
+public:
+    // The text of the template at a native path; null when it cannot be read (not kept, so
+    // the next command tries again).
+    TemplateReader::Content load(const std::string& nativePath);
+    // Called before the run writes the file at a native path.
+    void forget(const std::string& nativePath);
+    void clear() { m_entries.clear(); }
+
+private:
+    struct Entry {
+        std::string path;
+        std::optional<FileIdentity> identity; // none: the platform cannot tell
+        TemplateReader::Content content;
+    };
+    std::vector<Entry> m_entries;
+};
+
+} // namespace vantrel
