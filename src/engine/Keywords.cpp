@@ -2,6 +2,9 @@
 
 #include "engine/TextScan.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace vantrel {
 
 const std::array<KeywordEntry, KEYWORD_COUNT> keywordTable = {{
@@ -68,30 +71,84 @@ const std::array<KeywordEntry, KEYWORD_COUNT> keywordTable = {{
 
 namespace {
 
-bool matchesEntry(std::string_view text, std::string_view name) {
-    if (name.size() < 2) {
+// Where a text can match, by its first letter (ASCII case folded): the entries whose whole name
+// begins with it (the first rule) and those whose name less its delimiters does (the second),
+// each list in table order. Built once; lookups then compare against a handful of names.
+class KeywordIndex {
+public:
+    KeywordIndex() {
+        for (std::size_t position = 0; position < keywordTable.size(); ++position) {
+            const std::string_view name = keywordTable[position].name;
+            if (name.size() < 2) {
+                m_shortNames.push_back(position);
+                continue;
+            }
+            m_wholeName[bucket(name.front())].push_back(position);
+            if (name.size() == 2)
+                m_emptyInner.push_back(position); // the prefix rule takes any text
+            else
+                m_innerName[bucket(name[1])].push_back(position);
+        }
+    }
+
+    // The table position of the first entry that the text matches, or the table's size.
+    std::size_t find(std::string_view text) const {
+        std::size_t best = keywordTable.size();
         // The one-character entry strips to a comparison of unlimited length: only the empty
         // text matches it by the prefix rule.
-        return text.empty() || equalsIgnoringCase(text, name);
+        for (std::size_t position : m_shortNames) {
+            if (text.empty() || equalsIgnoringCase(text, keywordTable[position].name)) {
+                best = position;
+                break;
+            }
+        }
+        if (!m_emptyInner.empty())
+            best = std::min(best, m_emptyInner.front());
+        if (text.empty())
+            return best;
+        const unsigned char first = bucket(text.front());
+        for (std::size_t position : m_wholeName[first]) {
+            if (position >= best)
+                break;
+            if (equalsIgnoringCase(text, keywordTable[position].name)) {
+                best = position;
+                break;
+            }
+        }
+        for (std::size_t position : m_innerName[first]) {
+            if (position >= best)
+                break;
+            const std::string_view name = keywordTable[position].name;
+            const std::string_view inner = name.substr(1, name.size() - 2);
+            if (text.size() >= inner.size() &&
+                equalsIgnoringCase(text.substr(0, inner.size()), inner))
+                return position;
+        }
+        return best;
     }
-    // Cheap first-character filter before either full comparison.
-    const char first = text.empty() ? '\0' : foldAscii(text.front());
-    if (first == foldAscii(name.front()) && equalsIgnoringCase(text, name))
-        return true;
-    const std::string_view inner = name.substr(1, name.size() - 2);
-    return text.size() >= inner.size() && (inner.empty() || first == foldAscii(inner.front())) &&
-           equalsIgnoringCase(text.substr(0, inner.size()), inner);
+
+private:
+    static unsigned char bucket(char c) { return static_cast<unsigned char>(foldAscii(c)); }
+
+    std::vector<std::size_t> m_shortNames;
+    std::vector<std::size_t> m_emptyInner;
+    std::array<std::vector<std::size_t>, 256> m_wholeName;
+    std::array<std::vector<std::size_t>, 256> m_innerName;
+};
+
+const KeywordIndex& keywordIndex() {
+    static const KeywordIndex index;
+    return index;
 }
 
 } // namespace
 
 KeywordId lookupKeyword(std::string_view text, std::string* entryName) {
-    for (const KeywordEntry& entry : keywordTable) {
-        if (matchesEntry(text, entry.name)) {
-            if (entryName)
-                entryName->assign(entry.name);
-            return entry.id;
-        }
+    const std::size_t position = keywordIndex().find(text);
+    if (position < keywordTable.size()) {
+        if (entryName)
+            entryName->assign(keywordTable[position].name);
+        return keywordTable[position].id;
     }
     if (entryName)
         entryName->clear();
