@@ -18,7 +18,9 @@ struct ParseCase {
     std::uint32_t expected;
 };
 
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << '\'' << c.text << '\''; }
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << '\'' << c.text << '\'';
+}
 
 class ParseFlagNames : public testing::TestWithParam<ParseCase> {};
 
