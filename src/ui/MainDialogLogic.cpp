@@ -142,13 +142,12 @@ void MainDialogLogic::browse() {
 }
 
 bool MainDialogLogic::accepted(const ActionDefinition& action, int result) {
-    if (result != CTL_OK)
-        return false;
-    if (action.name.empty()) {
+    if (result == CTL_OK && !action.name.empty())
+        return true;
+    // OK with an empty name comes back as its own result: say why the action was not kept.
+    if (result == RESULT_EMPTY_NAME || result == CTL_OK)
         reportError(m_sink, ErrorKind::ERR_ACTION_UNNAMED);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 void MainDialogLogic::addAction() {
