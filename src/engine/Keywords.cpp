@@ -71,9 +71,9 @@ const std::array<KeywordEntry, KEYWORD_COUNT> keywordTable = {{
 
 namespace {
 
-// Where a text can match, by its first letter (ASCII case folded): the entries whose whole name
-// begins with it (the first rule) and those whose name less its delimiters does (the second),
-// each list in table order. Built once; lookups then compare against a handful of names.
+// Where a text can match: by its length for the first rule (the whole name), by its first letter
+// (ASCII case folded) for the second (the name less its delimiters as a prefix); each list in
+// table order. Built once; a lookup then compares against a handful of names.
 class KeywordIndex {
 public:
     KeywordIndex() {
@@ -83,7 +83,9 @@ public:
                 m_shortNames.push_back(position);
                 continue;
             }
-            m_wholeName[bucket(name.front())].push_back(position);
+            if (name.size() >= m_wholeName.size())
+                m_wholeName.resize(name.size() + 1);
+            m_wholeName[name.size()].push_back(position);
             if (name.size() == 2)
                 m_emptyInner.push_back(position); // the prefix rule takes any text
             else
@@ -97,7 +99,8 @@ public:
         // The one-character entry strips to a comparison of unlimited length: only the empty
         // text matches it by the prefix rule.
         for (std::size_t position : m_shortNames) {
-            if (text.empty() || equalsIgnoringCase(text, keywordTable[position].name)) {
+            const std::string_view name = keywordTable[position].name;
+            if (text.empty() || equalsIgnoringCase(text, name)) {
                 best = position;
                 break;
             }
@@ -106,22 +109,23 @@ public:
             best = std::min(best, m_emptyInner.front());
         if (text.empty())
             return best;
-        const unsigned char first = bucket(text.front());
-        for (std::size_t position : m_wholeName[first]) {
-            if (position >= best)
-                break;
-            if (equalsIgnoringCase(text, keywordTable[position].name)) {
-                best = position;
-                break;
+        if (text.size() < m_wholeName.size()) {
+            for (std::size_t position : m_wholeName[text.size()]) {
+                if (position >= best)
+                    break;
+                if (equalsIgnoringCase(text, keywordTable[position].name)) {
+                    best = position;
+                    break;
+                }
             }
         }
-        for (std::size_t position : m_innerName[first]) {
+        for (std::size_t position : m_innerName[bucket(text.front())]) {
             if (position >= best)
                 break;
             const std::string_view name = keywordTable[position].name;
-            const std::string_view inner = name.substr(1, name.size() - 2);
-            if (text.size() >= inner.size() &&
-                equalsIgnoringCase(text.substr(0, inner.size()), inner))
+            const std::size_t innerLength = name.size() - 2;
+            if (text.size() >= innerLength &&
+                equalsIgnoringCase(text.substr(0, innerLength), name.substr(1, innerLength)))
                 return position;
         }
         return best;
@@ -132,7 +136,7 @@ private:
 
     std::vector<std::size_t> m_shortNames;
     std::vector<std::size_t> m_emptyInner;
-    std::array<std::vector<std::size_t>, 256> m_wholeName;
+    std::vector<std::vector<std::size_t>> m_wholeName; // by name length
     std::array<std::vector<std::size_t>, 256> m_innerName;
 };
 

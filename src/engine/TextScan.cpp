@@ -26,20 +26,6 @@ bool endsText(std::string_view text, std::size_t pos) {
 
 } // namespace
 
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldAscii(a[i]) != foldAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
 std::size_t readWord(std::string_view text, std::string& word) {
     word.clear();
     std::size_t pos = skipBlanks(text);
