@@ -26,12 +26,15 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
         return EXIT_BAD_INPUT;
 
     Generator generator(project, sink);
-    generator.setOutputListener([&out](const std::string& nativePath) {
-        out << nativePath << '\n';
-        out.flush();
-    });
+    // Listed without a flush per line; tied to out, err flushes the list before each message,
+    // so the two streams still read in the order things happened.
+    generator.setOutputListener(
+        [&out](const std::string& nativePath) { out << nativePath << '\n'; });
+    std::ostream* const previousTie = err.tie(&out);
     // The project file already set dllFlags; -1 keeps them.
     commitAndGenerate(project, -1, generator);
+    err.tie(previousTie);
+    out.flush();
     return sink.errorReported() ? EXIT_RUN_ERROR : EXIT_GENERATED;
 }
 
