@@ -1,0 +1,40 @@
+// Template text expansion and directives over an arbitrary section body, with a fixed project:
+// the body is processed as a section is written, in memory, and must end without a crash.
+#include "FuzzProject.h"
+
+#include "engine/Generator.h"
+#include "engine/TemplateReader.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view body(reinterpret_cast<const char*>(data), size);
+    vantrel::ProjectState project = vantrel::fuzz::makeFuzzProject();
+    vantrel::fuzz::CountingSink sink;
+    vantrel::Generator generator(project, sink);
+    vantrel::TemplateReader reader;
+    reader.openText(body);
+
+    std::size_t written = 0;
+    while (reader.readLine()) {
+        const std::string& line = reader.line();
+        if (line.starts_with("filesectionend:"))
+            break;
+        if (!line.empty() && line.front() == '@') {
+            if (!generator.processDirectiveLine(reader))
+                break;
+            continue;
+        }
+        const std::string expanded = generator.expandTemplateLine(line);
+        // One line may grow to the engine's bound, or stay as long as it was.
+        if (expanded.size() > std::max(line.size(), vantrel::Generator::MAX_EXPANDED_LINE_LENGTH))
+            std::abort();
+        written += expanded.size();
+    }
+    // The cursor never leaves the action list.
+    if (project.currentAction() == nullptr)
+        std::abort();
+    return written == SIZE_MAX ? 1 : 0;
+}
