@@ -1,12 +1,17 @@
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
 
+#include <csignal>
 #include <iostream>
 #include <string_view>
 #include <vector>
 
 int main(int argc, char* argv[]) {
     using namespace vantrel;
+#ifdef SIGXFSZ
+    // Past a file-size limit a write fails and is reported, instead of the signal ending the run.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const CommandLine command = parseCommandLine(arguments);
     switch (command.mode) {

@@ -95,7 +95,8 @@ void readLine(ProjectState& project, TokenScanner& scanner, const std::string& l
     scanner.setInput(line.data(), static_cast<std::int32_t>(line.size()));
     std::int32_t id = 0;
     const char* word = scanner.nextWord(nullptr, id);
-    if (word == nullptr)
+    // A word that begins with a NUL names nothing; as a key it would stand for every "%%".
+    if (word == nullptr || *word == '\0')
         return;
     const std::string key = word;
     const std::string lowerKey = lowerAscii(key);

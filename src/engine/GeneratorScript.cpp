@@ -77,9 +77,17 @@ private:
 fs::path resolvedPath(const std::string& nativePath) {
     std::error_code error;
     const fs::path path = nativePath.empty() ? fs::path(".") : fs::path(nativePath);
-    const fs::path absolute = fs::absolute(path, error);
+    fs::path absolute = fs::absolute(path, error);
     if (error)
         return path.lexically_normal();
+    // A link whose target does not exist yet is kept as a name by weakly_canonical, but
+    // opening it for writing creates that target, wherever it lies: follow it by hand.
+    for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(absolute, error)); ++hop) {
+        const fs::path target = fs::read_symlink(absolute, error);
+        if (error)
+            break;
+        absolute = target.is_absolute() ? target : absolute.parent_path() / target;
+    }
     fs::path resolved = fs::weakly_canonical(absolute, error);
     if (error)
         return absolute.lexically_normal();

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "engine/TempFolder.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+// What one run of the built vantrel-gen left behind.
+struct ProcessResult {
+    int status = -1; // exit status, -1 when a signal ended it
+    std::string out;
+    std::string err;
+    std::chrono::milliseconds elapsed{0};
+};
+
+inline std::string shellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Runs vantrel-gen in the folder. The shell prefix runs first in the same child shell, so a
+// limit it sets (ulimit -f) holds for the generator alone.
+inline ProcessResult runGeneratorIn(const std::filesystem::path& folder,
+                                    const std::vector<std::string>& arguments,
+                                    const std::string& shellPrefix = {}) {
+    const TempFolder captures;
+    const std::filesystem::path out = captures.path() / "stdout";
+    const std::filesystem::path err = captures.path() / "stderr";
+    std::string command = "cd " + shellQuoted(folder.string()) + " && " + shellPrefix +
+                          " exec timeout 120 " + shellQuoted(VANTREL_GEN_PATH);
+    for (const std::string& argument : arguments)
+        command += " " + shellQuoted(argument);
+    command += " >" + shellQuoted(out.string()) + " 2>" + shellQuoted(err.string());
+    const auto start = std::chrono::steady_clock::now();
+    const int raw = std::system(("sh -c " + shellQuoted(command)).c_str());
+    ProcessResult result;
+    result.elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = readFile(out);
+    result.err = readFile(err);
+    return result;
+}
+
+// Writes a file at an absolute path, parents created, byte for byte.
+inline void writeAt(const std::filesystem::path& file, std::string_view content) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+// The largest resident size, in MiB, that any finished child of this test process reached.
+inline long childPeakMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+} // namespace vantrel
