@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace vantrel {
 
@@ -81,6 +83,7 @@ private:
     std::string expandPath(std::string path) const;
     // True when the native path lies in or below the project location; reports it otherwise.
     bool confineToLocation(const std::string& nativeTarget);
+    std::vector<std::string> resolvedElements(const std::string& nativePath);
     void announce(const std::string& nativePath) const;
 
     ProjectState& m_project;
@@ -88,6 +91,9 @@ private:
     OutputListener m_listener;
     GeneratorState m_state;
     TemplateCache m_templates; // the template files of the current run
+    // Resolved path elements of folders that exist, by native path: most targets of a run share
+    // a few folders, which need resolving only once.
+    std::unordered_map<std::string, std::vector<std::string>> m_resolvedFolders;
     std::string m_scriptPath; // native, as named in messages
 };
 

@@ -103,9 +103,7 @@ std::vector<std::string> pathElements(const fs::path& path) {
     return elements;
 }
 
-bool liesWithin(const std::string& nativeBase, const std::string& nativeTarget) {
-    const std::vector<std::string> base = pathElements(resolvedPath(nativeBase));
-    const std::vector<std::string> target = pathElements(resolvedPath(nativeTarget));
+bool liesWithin(const std::vector<std::string>& base, const std::vector<std::string>& target) {
     if (target.size() < base.size())
         return false;
     for (std::size_t i = 0; i < base.size(); ++i) {
@@ -113,6 +111,12 @@ bool liesWithin(const std::string& nativeBase, const std::string& nativeTarget) 
             return false;
     }
     return true;
+}
+
+bool isRealFolder(const fs::path& path) {
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(path, error);
+    return !error && fs::is_directory(status);
 }
 
 bool sameFile(const std::string& first, const std::string& second) {
@@ -126,6 +130,7 @@ bool Generator::runGeneration() {
     m_project.selectAction(0);
     m_state.reset();
     m_templates.clear();
+    m_resolvedFolders.clear();
     const std::string& script = m_project.dovHost ? m_project.dovtemplate : m_project.keltemplate;
     m_scriptPath = nativePath(script);
     TemplateReader reader;
@@ -332,8 +337,37 @@ bool Generator::copyProjectFile(std::string_view word, std::string_view folder) 
     return true;
 }
 
+// The elements of resolvedPath. A file in a folder that exists is that folder's resolution and
+// its own name, unless the name is a link or a step; the folders are resolved once per run.
+std::vector<std::string> Generator::resolvedElements(const std::string& nativePath) {
+    const fs::path path(nativePath);
+    const fs::path name = path.filename();
+    const fs::path folder = path.parent_path();
+    std::error_code error;
+    const bool plainName = !name.empty() && name != "." && name != ".." && !folder.empty() &&
+                           !fs::is_symlink(fs::symlink_status(path, error));
+    if (!plainName) {
+        // A folder that exists (no link) is kept for the files that will be written into it.
+        std::vector<std::string> elements = pathElements(resolvedPath(nativePath));
+        if (!nativePath.empty() && isRealFolder(path))
+            m_resolvedFolders.emplace(nativePath, elements);
+        return elements;
+    }
+    const std::string folderPath = folder.string();
+    auto known = m_resolvedFolders.find(folderPath);
+    if (known == m_resolvedFolders.end()) {
+        if (!isRealFolder(folder))
+            return pathElements(resolvedPath(nativePath));
+        known = m_resolvedFolders.emplace(folderPath, pathElements(resolvedPath(folderPath))).first;
+    }
+    std::vector<std::string> elements = known->second;
+    elements.push_back(name.string());
+    return elements;
+}
+
 bool Generator::confineToLocation(const std::string& nativeTarget) {
-    if (liesWithin(nativePath(m_project.projectLocation), nativeTarget))
+    const std::string base = nativePath(m_project.projectLocation);
+    if (liesWithin(resolvedElements(base), resolvedElements(nativeTarget)))
         return true;
     reportError(m_sink, ErrorKind::ERR_OPEN_FILE, nativeTarget);
     return false;
