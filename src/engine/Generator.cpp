@@ -315,10 +315,11 @@ std::string Generator::expandTemplateLine(std::string_view line) const {
     std::size_t scan = 0;
     std::size_t start = 0;
     std::size_t length = 0;
+    std::string candidate; // one buffer for every candidate of the line
     while (scan < text.size() &&
            findDelimitedPair(std::string_view(text).substr(scan), '%', '%', start, length)) {
         start += scan;
-        const std::string candidate = text.substr(start, length);
+        candidate.assign(text, start, length);
         if (const std::optional<std::string> value = placeholderValue(candidate)) {
             // A runaway line stops here and is written as it stands.
             const std::size_t occurrences = countOccurrences(text, candidate);
@@ -327,7 +328,13 @@ std::string Generator::expandTemplateLine(std::string_view line) const {
             if (value->size() > candidate.size() &&
                 text.size() + occurrences * (value->size() - candidate.size()) > lengthLimit)
                 break;
-            replaced += replaceAll(text, candidate, *value);
+            if (occurrences == 1) {
+                // The usual case: one replacement, without the general loop.
+                text.replace(text.find(candidate), length, *value);
+                ++replaced;
+            } else {
+                replaced += replaceAll(text, candidate, *value);
+            }
         }
         // Resuming one character in rescans a value's own placeholders: nested values expand.
         scan = start + 1;
