@@ -287,6 +287,12 @@ bool Generator::createProjectDirectory(std::string_view folder) {
             break;
         walk = walk.parent_path();
     }
+    // Each missing folder is made in turn, so one such as "out/../elsewhere" would be left
+    // outside even when the whole path, normalised, lies inside.
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (!confineToLocation(*it))
+            return false;
+    }
     createDirectoryPath(path); // a folder that cannot be made shows when a file is written
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         if (directoryExists(*it))

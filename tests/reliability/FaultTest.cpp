@@ -204,6 +204,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "Open file error:\nout/Demo/pi.h\n",
                   1,
                   {{"made.h", MISSING}}},
+        // Each missing folder along the path is made in turn, so a climb out and back in would
+        // leave a folder outside although the whole path lies inside.
+        FaultCase{"ClimbOutAndBackInMakesNoFolderOutside",
+                  nullptr,
+                  MAKE_FOLDER + "create_directory: \"..\\escaped\\..\\out\\x\"\n" + AFTER,
+                  "out\nout/Demo\n",
+                  "Open file error:\nout/../escaped\n",
+                  1,
+                  {{"escaped", MISSING}, {"out/x", MISSING}}},
         FaultCase{"LinkInsideLocationIsFollowed",
                   [](const fs::path& work) {
                       fs::create_directories(work / "out/real");
