@@ -214,6 +214,7 @@ ProjectState projectOf(const json& root, ProjectState project) {
         if (!actions.is_array())
             throw ProjectError("actions", "must be an array of objects");
         project.actions.clear();
+        project.actions.reserve(actions.size()); // no doubling: a large project stays small
         for (std::size_t i = 0; i < actions.size(); ++i)
             project.appendAction(actionOf(actions[i], "actions[" + std::to_string(i) + "]"));
     }
