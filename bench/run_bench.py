@@ -157,6 +157,9 @@ def print_table(area, rate_before, rate_after, rows):
             r["n"], r["files"], r["bytes"] / 1e6, r["gen"] * 1000, r["copy"] * 1000,
             r["gen"] / r["copy"], r["gen"] / r["n"] * 1e6, r["gen_kb"] / 1024.0,
             r["copy_kb"] / 1024.0, "yes" if r["identical"] else "NO"))
+    if rate_before < rate_after / 2 or rate_after < rate_before / 2:
+        print("note: file creation speed changed during the run (a large deletion nearby?);"
+              " the cp -r figures are unreliable, run again in a few minutes")
     by_n = {r["n"]: r for r in rows}
     if 1000 in by_n and 10000 in by_n:
         growth = (by_n[10000]["gen"] / 10000) / (by_n[1000]["gen"] / 1000)
