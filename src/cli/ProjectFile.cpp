@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <limits>
 #include <memory>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace vantrel {
 namespace {
@@ -183,8 +185,17 @@ std::uint32_t dllFlagsOf(const json& value) {
     throw ProjectError("dllFlags", "must be \"PIDLLFL_AUTO\", \"PIDLLFL_RESIDENT\" or an integer");
 }
 
+constexpr std::size_t NO_FAILURE = std::numeric_limits<std::size_t>::max();
+
+// The actions taken out of the document while it was read, in order, up to the first faulty one.
+struct ReadActions {
+    std::deque<ActionDefinition> actions;
+    std::size_t failedIndex = NO_FAILURE;
+    std::string failure;
+};
+
 // Everything is read into a copy, so a fault leaves the caller's project as it was.
-ProjectState projectOf(const json& root, ProjectState project) {
+ProjectState projectOf(const json& root, ReadActions& read, ProjectState project) {
     if (!root.is_object())
         throw std::runtime_error("the project must be a JSON object");
     for (const auto& [key, value] : root.items())
@@ -215,27 +226,122 @@ ProjectState projectOf(const json& root, ProjectState project) {
             throw ProjectError("actions", "must be an array of objects");
         project.actions.clear();
         project.actions.reserve(actions.size()); // no doubling: a large project stays small
-        for (std::size_t i = 0; i < actions.size(); ++i)
-            project.appendAction(actionOf(actions[i], "actions[" + std::to_string(i) + "]"));
+        for (std::size_t i = 0; i < actions.size(); ++i) {
+            if (!actions[i].is_discarded()) {
+                project.appendAction(actionOf(actions[i], "actions[" + std::to_string(i) + "]"));
+                continue;
+            }
+            if (read.failedIndex == i)
+                throw std::runtime_error(read.failure);
+            project.appendAction(read.actions.front());
+            read.actions.pop_front(); // frees the read copies as the list fills
+        }
     }
     return project;
 }
 
+// Builds the document like the library's own reader, except that each object of the root's
+// "actions" array becomes an action the moment it closes and leaves only a marker behind: a
+// large project never holds its whole JSON tree next to its action list.
+class ProjectReader {
+public:
+    using number_integer_t = json::number_integer_t;
+    using number_unsigned_t = json::number_unsigned_t;
+    using number_float_t = json::number_float_t;
+    using string_t = json::string_t;
+    using binary_t = json::binary_t;
+
+    json root;
+    ReadActions read;
+
+    bool null() { return add(nullptr); }
+    bool boolean(bool value) { return add(value); }
+    bool number_integer(number_integer_t value) { return add(value); }
+    bool number_unsigned(number_unsigned_t value) { return add(value); }
+    bool number_float(number_float_t value, const string_t&) { return add(value); }
+    bool string(string_t& value) { return add(std::move(value)); }
+    bool binary(binary_t& value) { return add(json::binary(std::move(value))); }
+
+    bool start_object(std::size_t) {
+        m_stack.push_back(add(json::value_t::object));
+        return true;
+    }
+    bool key(string_t& name) {
+        // A repeated key replaces the earlier value, as the library's reader does.
+        m_slot = &(*m_stack.back())[name];
+        if (m_stack.size() == 1) {
+            m_actionsKey = name == "actions";
+            if (m_actionsKey)
+                m_actions = nullptr;
+        }
+        return true;
+    }
+    bool end_object() {
+        json* closed = m_stack.back();
+        m_stack.pop_back();
+        if (!m_stack.empty() && m_stack.back() == m_actions)
+            takeAction(*closed);
+        return true;
+    }
+    bool start_array(std::size_t) {
+        const bool actions = m_stack.size() == 1 && m_stack.back()->is_object() && m_actionsKey;
+        json* array = add(json::value_t::array);
+        if (actions) {
+            m_actions = array;
+            read = ReadActions{}; // a repeated "actions" key starts over
+        }
+        m_stack.push_back(array);
+        return true;
+    }
+    bool end_array() {
+        m_stack.pop_back();
+        return true;
+    }
+
+    template <class Exception>
+    bool parse_error(std::size_t, const std::string&, const Exception& error) {
+        throw error;
+    }
+
+private:
+    // Places a value where the document says: the root, the last key's slot, or an array's end.
+    template <class Value>
+    json* add(Value&& value) {
+        if (m_stack.empty()) {
+            root = json(std::forward<Value>(value));
+            return &root;
+        }
+        json& parent = *m_stack.back();
+        if (parent.is_array()) {
+            parent.push_back(json(std::forward<Value>(value)));
+            return &parent.back();
+        }
+        *m_slot = json(std::forward<Value>(value));
+        return m_slot;
+    }
+
+    void takeAction(json& object) {
+        const std::size_t index = m_actions->size() - 1;
+        if (read.failedIndex == NO_FAILURE) {
+            try {
+                read.actions.push_back(actionOf(object, "actions[" + std::to_string(index) + "]"));
+            } catch (const ProjectError& error) {
+                read.failedIndex = index;
+                read.failure = error.what();
+            }
+        }
+        object = json(json::value_t::discarded);
+    }
+
+    std::vector<json*> m_stack;
+    json* m_slot = nullptr;
+    json* m_actions = nullptr;
+    bool m_actionsKey = false;
+};
+
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-
-// False when the file cannot be opened or a read fails (a folder, for one).
-bool readWholeFile(const std::string& path, std::string& content) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return false;
-    char block[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(block, 1, sizeof block, file.get())) > 0)
-        content.append(block, count);
-    return std::ferror(file.get()) == 0;
-}
 
 // nlohmann's text without its "[json.exception.parse_error.101] " tag.
 std::string parseErrorText(const json::parse_error& error) {
@@ -246,28 +352,48 @@ std::string parseErrorText(const json::parse_error& error) {
     return text;
 }
 
+// Reads the whole document and applies it; the problem without the file name, empty when
+// it worked. A failed read counts before anything the partial text may seem to say.
+template <class Input, class ReadFailed>
+std::string readProject(Input&& input, ReadFailed readFailed, ProjectState& project) {
+    std::string problem;
+    try {
+        ProjectReader reader;
+        json::sax_parse(std::forward<Input>(input), &reader);
+        if (readFailed())
+            return "cannot be read";
+        project = projectOf(reader.root, reader.read, project);
+        return {};
+    } catch (const json::parse_error& error) {
+        problem = parseErrorText(error);
+    } catch (const std::exception& error) {
+        problem = error.what();
+    }
+    return readFailed() ? "cannot be read" : problem;
+}
+
 } // namespace
 
 bool ProjectFile::load(ProjectState& project) {
-    std::string content;
-    if (!readWholeFile(m_path, content)) {
-        m_error = m_path + ": cannot be read";
-        return false;
-    }
-    return apply(content, project);
+    m_error.clear();
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(m_path.c_str(), "rb"));
+    // Parsed straight from the file: a large project is never held as text next to its actions.
+    const std::string problem =
+        !file ? std::string("cannot be read")
+              : readProject(
+                    file.get(), [&] { return std::ferror(file.get()) != 0; }, project);
+    if (!problem.empty())
+        m_error = m_path + ": " + problem;
+    return problem.empty();
 }
 
 bool ProjectFile::apply(std::string_view jsonText, ProjectState& project) {
     m_error.clear();
-    try {
-        project = projectOf(json::parse(jsonText), project);
-        return true;
-    } catch (const json::parse_error& error) {
-        m_error = m_path + ": " + parseErrorText(error);
-    } catch (const std::exception& error) {
-        m_error = m_path + ": " + error.what();
-    }
-    return false;
+    const std::string problem = readProject(
+        jsonText, [] { return false; }, project);
+    if (!problem.empty())
+        m_error = m_path + ": " + problem;
+    return problem.empty();
 }
 
 } // namespace vantrel

@@ -91,6 +91,20 @@ TEST(ProjectFileRead, LeftOutKeysKeepConfigurationAndActionDefaults) {
     EXPECT_EQ(project.dllFlags, 1u);
 }
 
+TEST(ProjectFileRead, RepeatedKeysKeepTheLastValue) {
+    ProjectState project = configuredProject();
+    ProjectFile file("p.json");
+    ASSERT_TRUE(file.apply(R"({"host": "KEL",
+        "actions": [{"name": "a"}, {"name": 1}], "actions": [{"name": "c", "menu": "m"}],
+        "host": "DOV"})",
+                           project))
+        << file.error();
+    EXPECT_EQ(project.dovHost, 1);
+    ASSERT_EQ(project.actionCount(), 1);
+    EXPECT_EQ(project.actions[0].name, "c");
+    EXPECT_EQ(project.actions[0].menu, "m");
+}
+
 struct RefusalCase {
     const char* name;
     const char* json;
@@ -174,6 +188,27 @@ INSTANTIATE_TEST_SUITE_P(
                     R"({"host": "KEL", "actions": [{"name": "a", "flags": "ACF_MENU"}]})",
                     "dir/p.json: \"actions[0].flags\": must be an integer or an array of ACF_ "
                     "names"},
+        // Actions are taken out while the file is read; what is reported must not change.
+        RefusalCase{"MalformedAfterFaultyAction", R"({"host": "KEL", "actions": [{"name": 1}])",
+                    "dir/p.json: parse error at line 1, column 41: syntax error while parsing "
+                    "object - unexpected end of input; expected '}'"},
+        RefusalCase{"UnknownKeyAfterFaultyAction",
+                    R"({"host": "KEL", "actions": [{"name": 1}], "colour": 2})",
+                    "dir/p.json: \"colour\": unknown key"},
+        RefusalCase{"HostMissingAfterActions", R"({"actions": [{"name": 1}]})",
+                    "dir/p.json: \"host\": missing"},
+        RefusalCase{"FirstFaultInListOrder",
+                    R"({"host": "KEL", "actions": [{"name": "a"}, 3, {"name": 1}]})",
+                    "dir/p.json: \"actions[1]\": must be an object"},
+        RefusalCase{"FaultyActionBeforeNonObject",
+                    R"({"host": "KEL", "actions": [{"name": "a"}, {"name": 1}, 3]})",
+                    "dir/p.json: \"actions[1].name\": must be a string"},
+        RefusalCase{"RepeatedActionsKeyNotAList",
+                    R"({"host": "KEL", "actions": [{"name": "a"}], "actions": {"x": {}}})",
+                    "dir/p.json: \"actions\": must be an array of objects"},
+        RefusalCase{"NestedActionsKeyIsUnknown",
+                    R"({"host": "KEL", "actions": [{"name": "a", "actions": [{"name": "b"}]}]})",
+                    "dir/p.json: \"actions[0].actions\": unknown key"},
         RefusalCase{"CheckBoxTwo",
                     R"({"host": "KEL", "actions": [{"name": "a", "staticMemBuf": 2}]})",
                     "dir/p.json: \"actions[0].staticMemBuf\": must be true, false, 0 or 1"}),
