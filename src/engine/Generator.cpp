@@ -6,6 +6,7 @@
 #include "model/Version.h"
 
 #include <algorithm>
+#include <bitset>
 #include <utility>
 
 namespace vantrel {
@@ -309,6 +310,59 @@ std::string Generator::dllFlagsValue() const {
 }
 
 std::string Generator::expandTemplateLine(std::string_view line) const {
+    if (std::optional<std::string> text = expandLineInOnePass(line))
+        return std::move(*text);
+    return expandTemplateLineRescanning(line);
+}
+
+// When every '%' pair of the line is a placeholder whose value holds no '%', the rescanning
+// rules replace each pair where it stands, so one pass from left to right gives the same text.
+// Nothing otherwise: an unknown name, a nested value, a NUL or a cap that might be reached.
+std::optional<std::string> Generator::expandLineInOnePass(std::string_view line) const {
+    if (line.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    const std::size_t lengthLimit = std::max(line.size(), MAX_EXPANDED_LINE_LENGTH);
+    std::size_t longest = line.size(); // no text on the way is longer than this
+    std::size_t replaced = 0;
+    std::size_t pos = 0;              // copied up to here
+    std::size_t search = 0;           // the next pair opens here or later
+    std::bitset<256> nameChars;       // in the names of the pairs
+    std::bitset<256> charsAfterPairs; // right after a closing '%'
+    std::string text;
+    text.reserve(line.size() + line.size() / 2);
+    for (;;) {
+        const std::size_t open = line.find('%', search);
+        const std::size_t close = open == std::string_view::npos ? open : line.find('%', open + 1);
+        if (close == std::string_view::npos)
+            break;
+        const std::string_view candidate = line.substr(open, close - open + 1);
+        const std::optional<std::string> value = placeholderValue(candidate);
+        if (!value || value->find('%') != std::string::npos || ++replaced > MAX_LINE_REPLACEMENTS)
+            return std::nullopt;
+        if (value->size() > candidate.size()) {
+            longest += value->size() - candidate.size();
+            if (longest > lengthLimit)
+                return std::nullopt;
+        }
+        for (char c : candidate.substr(1, candidate.size() - 2))
+            nameChars.set(static_cast<unsigned char>(c));
+        if (close + 1 < line.size())
+            charsAfterPairs.set(static_cast<unsigned char>(line[close + 1]));
+        text.append(line.substr(pos, open - pos)).append(*value);
+        pos = close + 1;
+        // The rescan resumes one character into the value: past an empty one, that skips the
+        // character after the pair.
+        search = value->empty() ? pos + 1 : pos;
+    }
+    // A name could also be found from a pair's closing '%' on: then the rescanning rules replace
+    // other places than the pairs.
+    if ((nameChars & charsAfterPairs).any() || charsAfterPairs.test('%'))
+        return std::nullopt;
+    text.append(line.substr(pos));
+    return text;
+}
+
+std::string Generator::expandTemplateLineRescanning(std::string_view line) const {
     std::string text(line);
     const std::size_t lengthLimit = std::max(text.size(), MAX_EXPANDED_LINE_LENGTH);
     std::size_t replaced = 0;

@@ -60,6 +60,9 @@ public:
     bool skipToMatchingDirective(TemplateReader& reader, DirectiveId target);
     bool evaluateConditionList(std::string_view text, bool& result) const;
     std::string expandTemplateLine(std::string_view line) const;
+    // The general expansion, rescanning after every replacement; expandTemplateLine gives the
+    // same text, in one pass for the usual line.
+    std::string expandTemplateLineRescanning(std::string_view line) const;
 
     // The script run and its commands.
     bool runScriptLines(TemplateReader& script);
@@ -76,6 +79,7 @@ public:
 
 private:
     std::optional<std::string> keywordValue(KeywordId id, std::string* secondValue) const;
+    std::optional<std::string> expandLineInOnePass(std::string_view line) const;
     bool processIfDirective(DirectiveId id, std::string_view rest, TemplateReader& reader);
     bool processForDirective(std::string_view rest, TemplateReader& reader);
     bool processAssertDirective(std::string_view rest);

@@ -1,0 +1,107 @@
+#include "engine/Generator.h"
+#include "engine/RecordingSink.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+// Pieces that lines and values are made of: placeholders in both spellings, names found by
+// the prefix rule, unknown names, stray and doubled '%', values holding '%' and a NUL.
+const std::vector<std::string> LINE_PIECES = {
+    "%ACTIONNAME%",
+    "%actionname%",
+    "%PROJECTNAME%",
+    "%ACDF_MENU%",
+    "%ACDF_IDX%",
+    "%ACDF_TYP%",
+    "%ACDF_PROC_EXECUTE%",
+    "%DLLFLAGS%",
+    "%ACTIONNAMEx%",
+    "%NOSUCH%",
+    "%greeting%",
+    "%plain%",
+    "%percent%",
+    "%workdir%",
+    "%KEL%",
+    "%",
+    "%%",
+    "ACTIONNAME",
+    "x",
+    " = ",
+    "\n",
+    std::string(1, '\0'),
+    "%APPINTERFACEPTR%",
+};
+const std::vector<std::string> NAMES = {"Line",
+                                        "a%b",
+                                        "%ACTIONNAME%",
+                                        "",
+                                        "x%PROJECTNAME%y",
+                                        "Arc%",
+                                        "LongActionNameBeyondShortStrings"};
+
+std::string randomText(std::mt19937& random, const std::vector<std::string>& pieces,
+                       std::size_t maxPieces) {
+    std::string text;
+    const std::size_t count = std::uniform_int_distribution<std::size_t>(0, maxPieces)(random);
+    for (std::size_t i = 0; i < count; ++i)
+        text += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+    return text;
+}
+
+// The one-pass expansion must give what the rescanning rules give, whatever the line.
+TEST(LineExpansionPaths, OnePassMatchesRescanningOnRandomLines) {
+    std::mt19937 random(20261207);
+    for (int project = 0; project < 200; ++project) {
+        ProjectState state;
+        state.kelHost = 1;
+        state.projectName = randomText(random, NAMES, 1);
+        state.workdirectory = project % 3 == 0 ? "" : "C:\\work";
+        state.extraSettings = {{"greeting", "Hello %PROJECTNAME%", ""},
+                               {"plain", "value", ""},
+                               {"percent", randomText(random, LINE_PIECES, 2), ""}};
+        ActionDefinition action;
+        action.name = randomText(random, NAMES, 2);
+        action.menu = "Tools\\" + action.name;
+        action.procExecute = randomText(random, NAMES, 1);
+        action.flags = random();
+        action.type = random() % 8;
+        state.actions = {action};
+        state.selectAction(0);
+        RecordingSink sink;
+        Generator generator(state, sink);
+        for (int line = 0; line < 100; ++line) {
+            const std::string text = randomText(random, LINE_PIECES, 12);
+            ASSERT_EQ(generator.expandTemplateLine(text),
+                      generator.expandTemplateLineRescanning(text))
+                << "line \"" << text << "\", action \"" << action.name << "\"";
+        }
+    }
+}
+
+TEST(LineExpansionPaths, CapsHoldOnBothPaths) {
+    ProjectState state;
+    state.kelHost = 1;
+    state.projectName = std::string(3000, 'p');
+    RecordingSink sink;
+    Generator generator(state, sink);
+    std::string manyPairs;
+    for (std::size_t i = 0; i < Generator::MAX_LINE_REPLACEMENTS + 5; ++i)
+        manyPairs += "%KEL%";
+    std::string longLine;
+    for (int i = 0; i < 400; ++i)
+        longLine += "%PROJECTNAME%";
+    for (const std::string& text : {manyPairs, longLine}) {
+        const std::string expanded = generator.expandTemplateLine(text);
+        EXPECT_EQ(expanded, generator.expandTemplateLineRescanning(text));
+        EXPECT_LE(expanded.size(), Generator::MAX_EXPANDED_LINE_LENGTH);
+    }
+}
+
+} // namespace
+} // namespace vantrel
