@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <unistd.h>
@@ -18,7 +19,12 @@ std::string configPath() {
         char folder[] = "/tmp/vantrel-fuzz-config-XXXXXX";
         if (::mkdtemp(folder) == nullptr)
             std::abort();
-        return std::string(folder) + "/vantrel.cfg";
+        static const std::string made = folder;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(made, ignored);
+        });
+        return made + "/vantrel.cfg";
     }();
     return path;
 }

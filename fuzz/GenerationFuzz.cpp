@@ -54,6 +54,11 @@ Installation& installation() {
         if (::mkdtemp(folder) == nullptr)
             std::abort();
         made.root = folder;
+        static const fs::path root = made.root;
+        std::atexit([] {
+            std::error_code ignored;
+            fs::remove_all(root, ignored);
+        });
         made.work = made.root;
         for (int level = 0; level < WORK_DEPTH; ++level)
             made.work /= "w" + std::to_string(level);
