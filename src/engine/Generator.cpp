@@ -92,7 +92,7 @@ std::optional<std::string> Generator::placeholderValue(std::string_view text,
                                                        std::string* secondValue) const {
     if (secondValue)
         secondValue->clear();
-    const KeywordId id = lookupKeyword(text);
+    const KeywordId id = cachedKeyword(text);
     if (id != KW_NONE)
         return keywordValue(id, secondValue);
     const std::string key = trimPercent(text);
@@ -104,6 +104,16 @@ std::optional<std::string> Generator::placeholderValue(std::string_view text,
         }
     }
     return std::nullopt;
+}
+
+KeywordId Generator::cachedKeyword(std::string_view text) const {
+    if (const auto found = m_keywordOf.find(text); found != m_keywordOf.end())
+        return found->second;
+    if (m_keywordOf.size() >= MAX_CACHED_NAMES)
+        m_keywordOf.clear(); // a template of endless distinct names only loses the cache
+    const KeywordId id = lookupKeyword(text);
+    m_keywordOf.emplace(text, id);
+    return id;
 }
 
 std::optional<std::string> Generator::keywordValue(KeywordId id, std::string* secondValue) const {

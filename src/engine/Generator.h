@@ -79,6 +79,8 @@ public:
 
 private:
     std::optional<std::string> keywordValue(KeywordId id, std::string* secondValue) const;
+    // lookupKeyword, remembered by text: a run asks for the same few names again and again.
+    KeywordId cachedKeyword(std::string_view text) const;
     std::optional<std::string> expandLineInOnePass(std::string_view line) const;
     bool processIfDirective(DirectiveId id, std::string_view rest, TemplateReader& reader);
     bool processForDirective(std::string_view rest, TemplateReader& reader);
@@ -99,6 +101,15 @@ private:
     // a few folders, which need resolving only once.
     std::unordered_map<std::string, std::vector<std::string>> m_resolvedFolders;
     std::string m_scriptPath; // native, as named in messages
+
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+    static constexpr std::size_t MAX_CACHED_NAMES = 4096;
+    mutable std::unordered_map<std::string, KeywordId, NameHash, std::equal_to<>> m_keywordOf;
 };
 
 } // namespace vantrel

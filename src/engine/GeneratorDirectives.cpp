@@ -143,7 +143,7 @@ bool Generator::evaluateConditionList(std::string_view text, bool& result) const
     std::size_t used = readToken(text, token, separators);
     while (used != 0) {
         text.remove_prefix(used);
-        const bool value = isConditionTrue(lookupKeyword(token));
+        const bool value = isConditionTrue(cachedKeyword(token));
         result = joinWithAnd ? (result && value) : (result || value);
         ++count;
 
