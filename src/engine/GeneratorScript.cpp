@@ -353,6 +353,9 @@ std::vector<std::string> Generator::resolvedElements(const std::string& nativePa
     const bool plainName = !name.empty() && name != "." && name != ".." && !folder.empty() &&
                            !fs::is_symlink(fs::symlink_status(path, error));
     if (!plainName) {
+        // The location itself comes here for every target: once it exists, it resolves once.
+        if (const auto known = m_resolvedFolders.find(nativePath); known != m_resolvedFolders.end())
+            return known->second;
         // A folder that exists (no link) is kept for the files that will be written into it.
         std::vector<std::string> elements = pathElements(resolvedPath(nativePath));
         if (!nativePath.empty() && isRealFolder(path))
