@@ -368,6 +368,10 @@ std::optional<std::string> Generator::expandLineInOnePass(std::string_view line)
     // other places than the pairs.
     if ((nameChars & charsAfterPairs).any() || charsAfterPairs.test('%'))
         return std::nullopt;
+    // Nor when the rescanning rules might run out of work first (each replacement at most
+    // rewrites the longest text).
+    if (replaced > MAX_LINE_WORK_FACTOR * lengthLimit / std::max<std::size_t>(longest, 1))
+        return std::nullopt;
     text.append(line.substr(pos));
     return text;
 }
@@ -375,6 +379,8 @@ std::optional<std::string> Generator::expandLineInOnePass(std::string_view line)
 std::string Generator::expandTemplateLineRescanning(std::string_view line) const {
     std::string text(line);
     const std::size_t lengthLimit = std::max(text.size(), MAX_EXPANDED_LINE_LENGTH);
+    const std::size_t workLimit = MAX_LINE_WORK_FACTOR * lengthLimit;
+    std::size_t work = 0;
     std::size_t replaced = 0;
     std::size_t scan = 0;
     std::size_t start = 0;
@@ -391,6 +397,9 @@ std::string Generator::expandTemplateLineRescanning(std::string_view line) const
                 break;
             if (value->size() > candidate.size() &&
                 text.size() + occurrences * (value->size() - candidate.size()) > lengthLimit)
+                break;
+            work += text.size();
+            if (work > workLimit)
                 break;
             if (occurrences == 1) {
                 // The usual case: one replacement, without the general loop.

@@ -40,6 +40,9 @@ public:
     static constexpr std::size_t MAX_LINE_REPLACEMENTS = 10000;
     // Nor does a line grow past this length (or its own length, when it is longer already).
     static constexpr std::size_t MAX_EXPANDED_LINE_LENGTH = std::size_t{1} << 20;
+    // Every replacement rewrites the line, so a runaway costs the sum of its lengths: it stops
+    // once that sum passes this many times the length bound, a tenth of a second at most.
+    static constexpr std::size_t MAX_LINE_WORK_FACTOR = 16;
     // The same bound for a target path or a copy source.
     static constexpr std::size_t MAX_PATH_REPLACEMENTS = 64;
 

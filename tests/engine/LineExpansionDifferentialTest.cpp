@@ -57,7 +57,7 @@ std::string randomText(std::mt19937& random, const std::vector<std::string>& pie
 // The one-pass expansion must give what the rescanning rules give, whatever the line.
 TEST(LineExpansionPaths, OnePassMatchesRescanningOnRandomLines) {
     std::mt19937 random(20261207);
-    for (int project = 0; project < 200; ++project) {
+    for (int project = 0; project < 50; ++project) {
         ProjectState state;
         state.kelHost = 1;
         state.projectName = randomText(random, NAMES, 1);
@@ -75,7 +75,7 @@ TEST(LineExpansionPaths, OnePassMatchesRescanningOnRandomLines) {
         state.selectAction(0);
         RecordingSink sink;
         Generator generator(state, sink);
-        for (int line = 0; line < 100; ++line) {
+        for (int line = 0; line < 50; ++line) {
             const std::string text = randomText(random, LINE_PIECES, 12);
             ASSERT_EQ(generator.expandTemplateLine(text),
                       generator.expandTemplateLineRescanning(text))
