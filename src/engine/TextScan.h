@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/AsciiCase.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -25,21 +27,5 @@ std::size_t readToken(std::string_view text, std::string& token, std::string_vie
 // length, both characters included. False when either is missing.
 bool findDelimitedPair(std::string_view text, char open, char close, std::size_t& start,
                        std::size_t& length);
-
-// Keyword, directive and section names compare ASCII letters without regard to case. Inline:
-// every placeholder candidate of every line goes through them.
-inline char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-inline bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldAscii(a[i]) != foldAscii(b[i]))
-            return false;
-    }
-    return true;
-}
 
 } // namespace vantrel

@@ -1,5 +1,7 @@
 #include "model/FlagNames.h"
 
+#include "model/AsciiCase.h"
+
 namespace vantrel {
 
 FlagNameRow procTypeTable[4] = {
@@ -16,20 +18,6 @@ FlagNameRow dllFlagTable[3] = {
 };
 
 namespace {
-
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldAscii(a[i]) != foldAscii(b[i]))
-            return false;
-    }
-    return true;
-}
 
 bool isSeparator(char c) {
     return c == ' ' || c == '\t' || c == '|';
