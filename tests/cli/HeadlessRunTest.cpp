@@ -1,4 +1,4 @@
-#include "engine/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

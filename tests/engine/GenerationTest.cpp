@@ -1,6 +1,6 @@
 #include "engine/Generator.h"
 #include "engine/RecordingSink.h"
-#include "engine/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

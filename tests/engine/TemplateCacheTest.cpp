@@ -1,7 +1,7 @@
 #include "engine/TemplateCache.h"
 #include "engine/Generator.h"
 #include "engine/RecordingSink.h"
-#include "engine/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "engine/TemplateReader.h"
-#include "engine/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

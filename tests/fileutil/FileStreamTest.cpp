@@ -1,6 +1,6 @@
 #include "fileutil/FileStream.h"
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -11,9 +11,6 @@ namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::readFile;
-using testing_support::TempFolder;
-using testing_support::writeFile;
 
 std::string patternBytes(std::size_t count) {
     std::string bytes(count, '\0');

@@ -1,6 +1,6 @@
 #include "fileutil/FileSystem.h"
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -11,9 +11,6 @@ namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::TempFolder;
-using testing_support::WorkingFolder;
-using testing_support::writeFile;
 
 // Every case runs in a fresh working folder holding the folder "dir" and the file "file.txt".
 struct CreateCase {
@@ -44,9 +41,9 @@ TEST_P(CreateDirectoryPath, CreatesTheFolderWithEveryMissingParent) {
     for (const char* absent : GetParam().absentAfter) {
         EXPECT_FALSE(fs::exists(absent)) << absent;
     }
-    EXPECT_EQ(testing_support::readFile("dir/keep.txt"), "kept");
+    EXPECT_EQ(readFile("dir/keep.txt"), "kept");
     EXPECT_TRUE(fs::is_regular_file("file.txt"));
-    EXPECT_EQ(testing_support::readFile("file.txt"), "plain");
+    EXPECT_EQ(readFile("file.txt"), "plain");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,6 +1,6 @@
 #include "fileutil/SectionStream.h"
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -8,10 +8,6 @@
 
 namespace vantrel {
 namespace {
-
-using testing_support::readFile;
-using testing_support::TempFolder;
-using testing_support::writeFile;
 
 // 200 bytes; the window of size 10 at offset 100 holds "ABCD\nFGHIJ".
 std::string sampleContent() {

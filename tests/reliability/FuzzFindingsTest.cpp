@@ -1,6 +1,6 @@
 // Inputs that fuzzing found to go wrong, kept as cases so they stay fixed.
 #include "engine/RecordingSink.h"
-#include "engine/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include "config/Configuration.h"
 #include "engine/Generator.h"

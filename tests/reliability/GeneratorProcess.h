@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

@@ -31,6 +31,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
 
     // Writes a file below the folder (parents created), byte for byte.
     std::filesystem::path write(const std::string& relative, std::string_view content) const {
@@ -44,6 +45,29 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Makes the folder the working folder while it lives, so relative paths land inside it.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::filesystem::path& folder)
+        : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~WorkingFolder() {
+        std::error_code ignored;
+        std::filesystem::current_path(m_previous, ignored);
+    }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    std::filesystem::path m_previous;
+};
+
+inline void writeFile(const std::filesystem::path& file, std::string_view content) {
+    std::ofstream out(file, std::ios::binary);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
 
 // The whole content of a file, or "<missing>".
 inline std::string readFile(const std::filesystem::path& file) {
