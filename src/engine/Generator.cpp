@@ -327,50 +327,88 @@ std::string Generator::expandTemplateLine(std::string_view line) const {
 
 // When every '%' pair of the line is a placeholder whose value holds no '%', the rescanning
 // rules replace each pair where it stands, so one pass from left to right gives the same text.
-// Nothing otherwise: an unknown name, a nested value, a NUL or a cap that might be reached.
-std::optional<std::string> Generator::expandLineInOnePass(std::string_view line) const {
+// Not so for a NUL, for a name that could also be found from a pair's closing '%' on (then the
+// rescanning rules replace other places than the pairs), nor for a '%' right after a pair (an
+// empty value would move the next pair). All of that depends on the text alone.
+Generator::LinePlan Generator::analyseLine(std::string_view line) {
+    LinePlan plan;
     if (line.find('\0') != std::string_view::npos)
-        return std::nullopt;
-    const std::size_t lengthLimit = std::max(line.size(), MAX_EXPANDED_LINE_LENGTH);
-    std::size_t longest = line.size(); // no text on the way is longer than this
-    std::size_t replaced = 0;
-    std::size_t pos = 0;              // copied up to here
-    std::size_t search = 0;           // the next pair opens here or later
+        return plan;
     std::bitset<256> nameChars;       // in the names of the pairs
     std::bitset<256> charsAfterPairs; // right after a closing '%'
-    std::string text;
-    text.reserve(line.size() + line.size() / 2);
+    std::size_t search = 0;
     for (;;) {
         const std::size_t open = line.find('%', search);
         const std::size_t close = open == std::string_view::npos ? open : line.find('%', open + 1);
         if (close == std::string_view::npos)
             break;
+        if (plan.pairs.size() == MAX_LINE_REPLACEMENTS)
+            return {};
         const std::string_view candidate = line.substr(open, close - open + 1);
-        const std::optional<std::string> value = placeholderValue(candidate);
-        if (!value || value->find('%') != std::string::npos || ++replaced > MAX_LINE_REPLACEMENTS)
-            return std::nullopt;
-        if (value->size() > candidate.size()) {
-            longest += value->size() - candidate.size();
-            if (longest > lengthLimit)
-                return std::nullopt;
-        }
+        plan.pairs.push_back({open, close, lookupKeyword(candidate)});
         for (char c : candidate.substr(1, candidate.size() - 2))
             nameChars.set(static_cast<unsigned char>(c));
         if (close + 1 < line.size())
             charsAfterPairs.set(static_cast<unsigned char>(line[close + 1]));
-        text.append(line.substr(pos, open - pos)).append(*value);
-        pos = close + 1;
-        // The rescan resumes one character into the value: past an empty one, that skips the
-        // character after the pair.
-        search = value->empty() ? pos + 1 : pos;
+        search = close + 1;
     }
-    // A name could also be found from a pair's closing '%' on: then the rescanning rules replace
-    // other places than the pairs.
     if ((nameChars & charsAfterPairs).any() || charsAfterPairs.test('%'))
+        return {};
+    plan.onePass = true;
+    return plan;
+}
+
+const Generator::LinePlan& Generator::linePlan(std::string_view line, LinePlan& scratch) const {
+    if (const auto found = m_linePlans.find(line); found != m_linePlans.end())
+        return found->second;
+    if (line.size() > MAX_CACHED_LINE_LENGTH) {
+        scratch = analyseLine(line);
+        return scratch;
+    }
+    if (m_linePlans.size() >= MAX_CACHED_LINES)
+        m_linePlans.clear(); // a template of endless distinct lines only loses the cache
+    return m_linePlans.emplace(line, analyseLine(line)).first->second;
+}
+
+// Values are fetched afresh on every call; nothing when one of them stops the single pass: no
+// value, a value holding '%', or a cap that the rescanning rules might reach.
+std::optional<std::string> Generator::expandLineInOnePass(std::string_view line) const {
+    LinePlan scratch;
+    const LinePlan& plan = linePlan(line, scratch);
+    if (!plan.onePass)
         return std::nullopt;
+    const std::size_t lengthLimit = std::max(line.size(), MAX_EXPANDED_LINE_LENGTH);
+    std::size_t longest = line.size(); // no text on the way is longer than this
+    std::size_t pos = 0;               // copied up to here
+    std::string text;
+    text.reserve(line.size() + line.size() / 2);
+    for (const LinePair& pair : plan.pairs) {
+        const std::size_t candidateSize = pair.close - pair.open + 1;
+        std::optional<std::string> value;
+        if (pair.id != KW_NONE) {
+            value = keywordValue(pair.id, nullptr);
+        } else {
+            const std::string_view key = line.substr(pair.open + 1, candidateSize - 2);
+            for (const ExtraSetting& setting : m_project.extraSettings) {
+                if (setting.key == key) {
+                    value = setting.value;
+                    break;
+                }
+            }
+        }
+        if (!value || value->find('%') != std::string::npos)
+            return std::nullopt;
+        if (value->size() > candidateSize) {
+            longest += value->size() - candidateSize;
+            if (longest > lengthLimit)
+                return std::nullopt;
+        }
+        text.append(line.substr(pos, pair.open - pos)).append(*value);
+        pos = pair.close + 1;
+    }
     // Nor when the rescanning rules might run out of work first (each replacement at most
     // rewrites the longest text).
-    if (replaced > MAX_LINE_WORK_FACTOR * lengthLimit / std::max<std::size_t>(longest, 1))
+    if (plan.pairs.size() > MAX_LINE_WORK_FACTOR * lengthLimit / std::max<std::size_t>(longest, 1))
         return std::nullopt;
     text.append(line.substr(pos));
     return text;

@@ -84,6 +84,20 @@ private:
     std::optional<std::string> keywordValue(KeywordId id, std::string* secondValue) const;
     // lookupKeyword, remembered by text: a run asks for the same few names again and again.
     KeywordId cachedKeyword(std::string_view text) const;
+    // What a template line's expansion needs from its text alone: the '%' pairs in one-pass
+    // order with the keyword each names, and whether one pass can give the rescanning text.
+    struct LinePair {
+        std::size_t open;
+        std::size_t close;
+        KeywordId id; // KW_NONE: an extra setting, looked up by the name between the '%'
+    };
+    struct LinePlan {
+        bool onePass = false;
+        std::vector<LinePair> pairs;
+    };
+    static LinePlan analyseLine(std::string_view line);
+    // The plan of a line, remembered by its text: a template's lines come back for every action.
+    const LinePlan& linePlan(std::string_view line, LinePlan& scratch) const;
     std::optional<std::string> expandLineInOnePass(std::string_view line) const;
     bool processIfDirective(DirectiveId id, std::string_view rest, TemplateReader& reader);
     bool processForDirective(std::string_view rest, TemplateReader& reader);
@@ -113,6 +127,9 @@ private:
     };
     static constexpr std::size_t MAX_CACHED_NAMES = 4096;
     mutable std::unordered_map<std::string, KeywordId, NameHash, std::equal_to<>> m_keywordOf;
+    static constexpr std::size_t MAX_CACHED_LINES = 4096;
+    static constexpr std::size_t MAX_CACHED_LINE_LENGTH = 4096;
+    mutable std::unordered_map<std::string, LinePlan, NameHash, std::equal_to<>> m_linePlans;
 };
 
 } // namespace vantrel

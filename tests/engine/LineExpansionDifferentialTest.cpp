@@ -84,6 +84,54 @@ TEST(LineExpansionPaths, OnePassMatchesRescanningOnRandomLines) {
     }
 }
 
+// A line's analysis is kept across calls, its values are not: the same lines expanded for
+// many actions, and after an extra setting changed, still give the rescanning text.
+TEST(LineExpansionPaths, RepeatedLinesFollowTheCurrentAction) {
+    // Values that hold '%' but never themselves, so no line runs away (the test above has those).
+    const std::vector<std::string> values = {"",
+                                             "50%",
+                                             "%PROJECTNAME%",
+                                             "a%b%c",
+                                             "%ACTIONNAME% x",
+                                             "Line",
+                                             "LongActionNameBeyondShortStrings"};
+    std::vector<std::string> pieces = LINE_PIECES;
+    pieces.insert(pieces.end(), {"%ACDF_IDXDEF%", "%ACDF_NAME%", "%ACDF_TB_NAME%", "%ACDF_FLAGS%",
+                                 "%ACDF_CBPROC_STATUS%", "%kelpiinc%", "%TOPMOSTWINDOW%"});
+    std::mt19937 random(7122026);
+    ProjectState state;
+    state.kelHost = 1;
+    state.projectName = "Proj";
+    state.extraSettings = {{"greeting", "Hello", ""}, {"plain", "value", ""}, {"percent", "", ""}};
+    for (int i = 0; i < 40; ++i) {
+        ActionDefinition action;
+        action.name = randomText(random, values, 1);
+        action.menu = "Tools\\" + action.name;
+        action.procExecute = randomText(random, values, 1);
+        action.flags = random();
+        action.type = random() % 8;
+        action.indivInterface = random() % 2;
+        state.actions.push_back(action);
+    }
+    std::vector<std::string> lines;
+    for (int line = 0; line < 80; ++line)
+        lines.push_back(randomText(random, pieces, 10));
+    RecordingSink sink;
+    Generator generator(state, sink);
+    for (int round = 0; round < 3; ++round) {
+        state.extraSettings[2].value = randomText(random, values, 2);
+        state.extraSettings[0].value = round == 1 ? "" : "Hello";
+        for (std::int32_t index = 0; index < state.actionCount(); ++index) {
+            state.selectAction(index);
+            for (const std::string& text : lines) {
+                ASSERT_EQ(generator.expandTemplateLine(text),
+                          generator.expandTemplateLineRescanning(text))
+                    << "line \"" << text << "\", action " << index << ", round " << round;
+            }
+        }
+    }
+}
+
 TEST(LineExpansionPaths, CapsHoldOnBothPaths) {
     ProjectState state;
     state.kelHost = 1;
