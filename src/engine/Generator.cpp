@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <bitset>
+#include <charconv>
+#include <iterator>
 #include <utility>
 
 namespace vantrel {
@@ -28,21 +30,26 @@ bool flagWithText(const ActionDefinition& action, std::uint32_t bit, const std::
     return hasFlag(action, bit) && !text.empty();
 }
 
-std::string quoted(std::string_view text) {
-    std::string result;
-    result.reserve(text.size() + 2);
-    result.append(1, '"').append(text).append(1, '"');
-    return result;
+void appendNumber(std::string& out, std::int32_t number) {
+    char digits[16];
+    const auto result = std::to_chars(std::begin(digits), std::end(digits), number);
+    out.append(digits, result.ptr);
 }
 
-std::string doubleBackslashes(std::string_view text) {
-    std::string result;
-    for (char c : text) {
-        result.push_back(c);
-        if (c == '\\')
-            result.push_back('\\');
+// joinFlagNames, appended; false when no name was written.
+bool appendFlagNames(std::string& out, std::uint32_t word, FlagNameTable table) {
+    int count = 0;
+    for (const FlagNameRow& row : table) {
+        if (row.value == 0)
+            break;
+        if ((word & row.testMask) == row.value) {
+            if (count > 0)
+                out += " | ";
+            out += row.name;
+            ++count;
+        }
     }
-    return result;
+    return count > 0;
 }
 
 std::string trimPercent(std::string_view text) {
@@ -117,66 +124,115 @@ KeywordId Generator::cachedKeyword(std::string_view text) const {
 }
 
 std::optional<std::string> Generator::keywordValue(KeywordId id, std::string* secondValue) const {
+    std::string value;
+    if (!appendKeywordValue(id, value, secondValue))
+        return std::nullopt;
+    return value;
+}
+
+bool Generator::appendKeywordValue(KeywordId id, std::string& out, std::string* secondValue) const {
     const ProjectState& p = m_project;
     const ActionDefinition& a = actionOrEmpty(p);
-    const auto conditional = [this](KeywordId condition,
-                                    const std::string& text) -> std::optional<std::string> {
-        return isConditionTrue(condition) ? text : std::string("NULL");
+    const auto conditional = [&](KeywordId condition, const std::string& text) {
+        out.append(isConditionTrue(condition) ? std::string_view(text) : std::string_view("NULL"));
+        return true;
     };
-    const auto byHost = [&p](const char* dov, const char* kel) -> std::optional<std::string> {
-        return std::string(p.dovHost ? dov : p.kelHost ? kel : "0");
+    const auto quotedIf = [&](const std::string& text) {
+        if (isConditionTrue(id))
+            out.append(1, '"').append(text).append(1, '"');
+        else
+            out.append("NULL");
+        return true;
+    };
+    const auto byHost = [&](const char* dov, const char* kel) {
+        out.append(p.dovHost ? dov : p.kelHost ? kel : "0");
+        return true;
     };
 
-    for (const KitFile& kit : kitFiles) {
-        if (kit.id == id) {
-            if (secondValue)
-                *secondValue = kit.fileName;
-            return p.*kit.setting;
+    if (id >= KW_DOVINTERFACE && id <= KW_KELEXPORT) {
+        for (const KitFile& kit : kitFiles) {
+            if (kit.id == id) {
+                if (secondValue)
+                    *secondValue = kit.fileName;
+                out.append(p.*kit.setting);
+                return true;
+            }
         }
     }
     switch (id) {
     case KW_VANTRELVERSION:
-        return std::string(VANTREL_VERSION);
+        out.append(VANTREL_VERSION);
+        return true;
     case KW_APPINTERFACEPTR:
-        if (a.indivInterface)
-            return "gp_IIO" + std::to_string(p.currentActionIndex);
-        return keywordValue(KW_GLOBALAPPINTERFACEPTR, secondValue);
+        if (a.indivInterface) {
+            out.append("gp_IIO");
+            appendNumber(out, p.currentActionIndex);
+            return true;
+        }
+        return appendKeywordValue(KW_GLOBALAPPINTERFACEPTR, out, secondValue);
     case KW_GLOBALAPPINTERFACEPTR:
         return byHost("gp_DovInterface", "gp_KelInterface");
     case KW_APPINTERFACECLASSNAME:
         return byHost("CDovInterface", "CKelInterface");
     case KW_WORKDIR:
-        return p.workdirectory;
+        out.append(p.workdirectory);
+        return true;
     case KW_APPPI_H:
         return byHost("dovpi.h", "kelpi.h");
     case KW_PROJECTNAME:
-        return p.projectName;
+        out.append(p.projectName);
+        return true;
     case KW_DLLFLAGS:
-        return dllFlagsValue();
+        out.append(dllFlagsValue());
+        return true;
     case KW_ACTIONNAME:
-        return a.name;
+        out.append(a.name);
+        return true;
     case KW_ACDF_FLAGS:
-        return std::string(a.indivInterface ? "PIFL_INDIVIDUALINTERFACE" : "0");
-    case KW_ACDF_TYP: {
-        std::string names = joinFlagNames(a.type, procTypeTable);
-        return names.empty() ? std::string("PIPD_COMMONTOOL") : names;
-    }
+        out.append(a.indivInterface ? "PIFL_INDIVIDUALINTERFACE" : "0");
+        return true;
+    case KW_ACDF_TYP:
+        if (!appendFlagNames(out, a.type, procTypeTable))
+            out.append("PIPD_COMMONTOOL");
+        return true;
     case KW_ACDF_VIRTUALID:
-        return std::string("0");
+        out.append(1, '0');
+        return true;
     case KW_ACDF_NAME:
-        return quoted(a.name);
+        out.append(1, '"').append(a.name).append(1, '"');
+        return true;
     case KW_ACDF_MENU:
-        return isConditionTrue(id) ? doubleBackslashes(quoted(a.menu)) : std::string("NULL");
+        if (!isConditionTrue(id)) {
+            out.append("NULL");
+            return true;
+        }
+        // Quoted, with every backslash doubled.
+        out.append(1, '"');
+        for (char c : a.menu) {
+            out.push_back(c);
+            if (c == '\\')
+                out.push_back('\\');
+        }
+        out.append(1, '"');
+        return true;
     case KW_ACDF_TB_NAME:
-        return isConditionTrue(id) ? quoted(a.tbName) : std::string("NULL");
+        return quotedIf(a.tbName);
     case KW_ACDF_TOOLTIPS:
-        return isConditionTrue(id) ? quoted(a.tooltips) : std::string("NULL");
+        return quotedIf(a.tooltips);
     case KW_ACDF_TB_PIC:
-        return isConditionTrue(id) ? quoted(a.tbButton) : std::string("NULL");
+        return quotedIf(a.tbButton);
     case KW_ACDF_IDX:
-        return std::to_string(p.currentActionIndex);
-    case KW_ACDF_IDXDEF:
-        return upperAscii("IDA_" + a.name);
+        appendNumber(out, p.currentActionIndex);
+        return true;
+    case KW_ACDF_IDXDEF: {
+        const std::size_t start = out.size();
+        out.append("IDA_").append(a.name);
+        for (std::size_t i = start; i < out.size(); ++i) {
+            if (out[i] >= 'a' && out[i] <= 'z')
+                out[i] = static_cast<char>(out[i] - 'a' + 'A');
+        }
+        return true;
+    }
     case KW_ACDF_PROC_EXECUTE:
         return conditional(id, a.procExecute);
     case KW_ACDF_PROC_CLOSE:
@@ -198,10 +254,11 @@ std::optional<std::string> Generator::keywordValue(KeywordId id, std::string* se
     case KW_ACDF_CBPROC_MS_MOVE:
         return conditional(id, a.cbMsMove);
     case KW_PANELCLASSNAME:
-        return a.panelClass;
+        out.append(a.panelClass);
+        return true;
     default:
         // "0", ALL_ACTIONS and the condition-only keywords have no value.
-        return std::nullopt;
+        return false;
     }
 }
 
@@ -370,6 +427,20 @@ const Generator::LinePlan& Generator::linePlan(std::string_view line, LinePlan& 
     return m_linePlans.emplace(line, analyseLine(line)).first->second;
 }
 
+bool Generator::appendPairValue(const LinePair& pair, std::string_view line,
+                                std::string& out) const {
+    if (pair.id != KW_NONE)
+        return appendKeywordValue(pair.id, out, nullptr);
+    const std::string_view key = line.substr(pair.open + 1, pair.close - pair.open - 1);
+    for (const ExtraSetting& setting : m_project.extraSettings) {
+        if (setting.key == key) {
+            out.append(setting.value);
+            return true;
+        }
+    }
+    return false;
+}
+
 // Values are fetched afresh on every call; nothing when one of them stops the single pass: no
 // value, a value holding '%', or a cap that the rescanning rules might reach.
 std::optional<std::string> Generator::expandLineInOnePass(std::string_view line) const {
@@ -384,26 +455,18 @@ std::optional<std::string> Generator::expandLineInOnePass(std::string_view line)
     text.reserve(line.size() + line.size() / 2);
     for (const LinePair& pair : plan.pairs) {
         const std::size_t candidateSize = pair.close - pair.open + 1;
-        std::optional<std::string> value;
-        if (pair.id != KW_NONE) {
-            value = keywordValue(pair.id, nullptr);
-        } else {
-            const std::string_view key = line.substr(pair.open + 1, candidateSize - 2);
-            for (const ExtraSetting& setting : m_project.extraSettings) {
-                if (setting.key == key) {
-                    value = setting.value;
-                    break;
-                }
-            }
-        }
-        if (!value || value->find('%') != std::string::npos)
+        text.append(line.substr(pos, pair.open - pos));
+        const std::size_t valueStart = text.size();
+        if (!appendPairValue(pair, line, text))
             return std::nullopt;
-        if (value->size() > candidateSize) {
-            longest += value->size() - candidateSize;
+        const std::string_view value = std::string_view(text).substr(valueStart);
+        if (value.find('%') != std::string_view::npos)
+            return std::nullopt;
+        if (value.size() > candidateSize) {
+            longest += value.size() - candidateSize;
             if (longest > lengthLimit)
                 return std::nullopt;
         }
-        text.append(line.substr(pos, pair.open - pos)).append(*value);
         pos = pair.close + 1;
     }
     // Nor when the rescanning rules might run out of work first (each replacement at most

@@ -82,6 +82,8 @@ public:
 
 private:
     std::optional<std::string> keywordValue(KeywordId id, std::string* secondValue) const;
+    // keywordValue appended to out, with no string of its own; false (out unchanged) for none.
+    bool appendKeywordValue(KeywordId id, std::string& out, std::string* secondValue) const;
     // lookupKeyword, remembered by text: a run asks for the same few names again and again.
     KeywordId cachedKeyword(std::string_view text) const;
     // What a template line's expansion needs from its text alone: the '%' pairs in one-pass
@@ -98,6 +100,7 @@ private:
     static LinePlan analyseLine(std::string_view line);
     // The plan of a line, remembered by its text: a template's lines come back for every action.
     const LinePlan& linePlan(std::string_view line, LinePlan& scratch) const;
+    bool appendPairValue(const LinePair& pair, std::string_view line, std::string& out) const;
     std::optional<std::string> expandLineInOnePass(std::string_view line) const;
     bool processIfDirective(DirectiveId id, std::string_view rest, TemplateReader& reader);
     bool processForDirective(std::string_view rest, TemplateReader& reader);
