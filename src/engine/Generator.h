@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -102,7 +103,20 @@ private:
     const LinePlan& linePlan(std::string_view line, LinePlan& scratch) const;
     bool appendPairValue(const LinePair& pair, std::string_view line, std::string& out) const;
     std::optional<std::string> expandLineInOnePass(std::string_view line) const;
-    bool processIfDirective(DirectiveId id, std::string_view rest, TemplateReader& reader);
+    // What a directive line says, from its text alone: the directive word (used == 0: none)
+    // and, for @IFDEF and @IFNDEF, its conditions with the operator that joins each one on.
+    struct DirectivePlan {
+        std::size_t used = 0;
+        DirectiveId id = DirectiveId::None;
+        bool conditionsWellFormed = false;
+        std::vector<std::pair<KeywordId, bool>> conditions; // keyword, joined with '+'
+    };
+    static DirectivePlan analyseDirective(std::string_view line);
+    // The plan of a directive line, remembered by its text as line plans are.
+    const DirectivePlan& directivePlan(std::string_view line) const;
+    // evaluateConditionList on an analysed list: the same result, from the current values.
+    bool evaluateConditions(const DirectivePlan& plan, bool& result) const;
+    bool processIfDirective(DirectiveId id, bool wellFormed, bool result, TemplateReader& reader);
     bool processForDirective(std::string_view rest, TemplateReader& reader);
     bool processAssertDirective(std::string_view rest);
     // Expands the placeholders of a path, searching again from the start after each one.
@@ -133,6 +147,8 @@ private:
     static constexpr std::size_t MAX_CACHED_LINES = 4096;
     static constexpr std::size_t MAX_CACHED_LINE_LENGTH = 4096;
     mutable std::unordered_map<std::string, LinePlan, NameHash, std::equal_to<>> m_linePlans;
+    mutable std::unordered_map<std::string, DirectivePlan, NameHash, std::equal_to<>>
+        m_directivePlans;
 };
 
 } // namespace vantrel

@@ -7,24 +7,28 @@
 namespace vantrel {
 
 bool Generator::processDirectiveLine(TemplateReader& reader) {
-    const std::string line = reader.line();
-    std::string word;
-    const std::size_t used = readWord(line, word);
-    if (used == 0)
+    // The plan is used up before anything else looks up a plan (which might empty the cache).
+    const DirectivePlan& plan = directivePlan(reader.line());
+    if (plan.used == 0)
         return false;
-    const std::string_view rest = std::string_view(line).substr(used);
 
-    switch (const DirectiveId id = lookupDirective(word)) {
+    switch (const DirectiveId id = plan.id) {
     case DirectiveId::IfDef:
-    case DirectiveId::IfNDef:
-        return processIfDirective(id, rest, reader);
+    case DirectiveId::IfNDef: {
+        bool result = false;
+        const bool wellFormed = evaluateConditions(plan, result);
+        return processIfDirective(id, wellFormed, result, reader);
+    }
     case DirectiveId::EndIf:
         if (m_state.blockStack.empty())
             return false;
         m_state.blockStack.pop_back();
         return true;
-    case DirectiveId::For:
-        return processForDirective(rest, reader);
+    case DirectiveId::For: {
+        // A copy: the loop moves the reader and replaces its line.
+        const std::string line = reader.line();
+        return processForDirective(std::string_view(line).substr(plan.used), reader);
+    }
     case DirectiveId::EndFor:
         if (!m_state.loopRunning())
             return false;
@@ -33,7 +37,7 @@ bool Generator::processDirectiveLine(TemplateReader& reader) {
             return false;
         return reader.seek(m_state.loopStart);
     case DirectiveId::Assert:
-        return processAssertDirective(rest);
+        return processAssertDirective(std::string_view(reader.line()).substr(plan.used));
     case DirectiveId::Include: // known by name, never carried out
     case DirectiveId::None:
     default:
@@ -41,12 +45,67 @@ bool Generator::processDirectiveLine(TemplateReader& reader) {
     }
 }
 
-bool Generator::processIfDirective(DirectiveId id, std::string_view rest, TemplateReader& reader) {
+Generator::DirectivePlan Generator::analyseDirective(std::string_view line) {
+    DirectivePlan plan;
+    std::string word;
+    plan.used = readWord(line, word);
+    if (plan.used == 0)
+        return plan;
+    plan.id = lookupDirective(word);
+    if (plan.id != DirectiveId::IfDef && plan.id != DirectiveId::IfNDef)
+        return plan;
+    // evaluateConditionList's reading, keeping the keywords instead of their values.
+    constexpr std::string_view separators = ",+";
+    std::string_view text = line.substr(plan.used);
+    bool joinWithAnd = false;
+    std::string token;
+    std::size_t used = readToken(text, token, separators);
+    while (used != 0) {
+        text.remove_prefix(used);
+        plan.conditions.emplace_back(lookupKeyword(token), joinWithAnd);
+        used = readToken(text, token, separators);
+        if (used == 0)
+            break;
+        text.remove_prefix(used);
+        if (token == ",") {
+            joinWithAnd = false;
+        } else if (token == "+") {
+            joinWithAnd = true;
+        } else {
+            plan.conditions.clear(); // two words without a separator
+            return plan;
+        }
+        used = readToken(text, token, separators);
+    }
+    plan.conditionsWellFormed = !plan.conditions.empty();
+    return plan;
+}
+
+const Generator::DirectivePlan& Generator::directivePlan(std::string_view line) const {
+    if (const auto found = m_directivePlans.find(line); found != m_directivePlans.end())
+        return found->second;
+    if (m_directivePlans.size() >= MAX_CACHED_LINES || line.size() > MAX_CACHED_LINE_LENGTH)
+        m_directivePlans.clear(); // a long line is kept alone, until the next one
+    return m_directivePlans.emplace(line, analyseDirective(line)).first->second;
+}
+
+bool Generator::evaluateConditions(const DirectivePlan& plan, bool& result) const {
+    result = false;
+    if (!plan.conditionsWellFormed)
+        return false;
+    for (const auto& [id, joinWithAnd] : plan.conditions) {
+        const bool value = isConditionTrue(id);
+        result = joinWithAnd ? (result && value) : (result || value);
+    }
+    return true;
+}
+
+bool Generator::processIfDirective(DirectiveId id, bool wellFormed, bool result,
+                                   TemplateReader& reader) {
     if (m_state.blockStack.size() >= GeneratorState::MAX_OPEN_BLOCKS)
         return false;
     m_state.blockStack.push_back(id);
-    bool result = false;
-    if (!evaluateConditionList(rest, result))
+    if (!wellFormed)
         return false;
     if (id == DirectiveId::IfNDef)
         result = !result;
@@ -114,13 +173,13 @@ bool Generator::processAssertDirective(std::string_view rest) {
 
 bool Generator::skipToMatchingDirective(TemplateReader& reader, DirectiveId target) {
     int level = 0;
-    std::string word;
     while (true) {
         const std::string& line = reader.line();
         if (!line.empty() && line.front() == '@') {
-            if (readWord(line, word) == 0)
+            const DirectivePlan& plan = directivePlan(line);
+            if (plan.used == 0)
                 return false;
-            const DirectiveId id = lookupDirective(word);
+            const DirectiveId id = plan.id;
             if (id == DirectiveId::IfDef || id == DirectiveId::IfNDef)
                 ++level;
             else if (id == DirectiveId::EndIf)

@@ -132,6 +132,57 @@ TEST(LineExpansionPaths, RepeatedLinesFollowTheCurrentAction) {
     }
 }
 
+// An @IFDEF or @IFNDEF line's conditions are read once and kept; whether its block is entered
+// must still follow evaluateConditionList on the current action, whatever the list.
+TEST(LineExpansionPaths, KeptConditionListsFollowTheCurrentAction) {
+    const std::vector<std::string> pieces = {
+        "CREATE_PANEL",        "KEL", "dov", "ACDF_MENU", "NOSUCH", "%KEL%", "ACDF_SET_CBPROCS",
+        "USING_INDIV_INT_OBJ", ",",   "+",   " ",         "\t",     "x"};
+    std::mt19937 random(1207);
+    ProjectState state;
+    state.kelHost = 1;
+    for (int i = 0; i < 30; ++i) {
+        ActionDefinition action;
+        action.name = "Action" + std::to_string(i);
+        action.menu = i % 3 == 0 ? "" : "Tools";
+        action.cbStatus = i % 2 == 0 ? "OnStatus" : "";
+        action.flags = random();
+        action.indivInterface = random() % 2;
+        state.actions.push_back(action);
+    }
+    std::vector<std::string> lists;
+    for (int i = 0; i < 60; ++i)
+        lists.push_back(randomText(random, pieces, 6));
+    RecordingSink sink;
+    Generator generator(state, sink);
+    for (std::int32_t index = 0; index < state.actionCount(); ++index) {
+        state.selectAction(index);
+        for (const std::string& list : lists) {
+            for (const char* directive : {"@IFDEF", "@ifndef"}) {
+                bool expected = false;
+                const bool wellFormed =
+                    generator.evaluateConditionList(" " + list + "\n", expected);
+                if (directive[3] == 'n')
+                    expected = !expected;
+                TemplateReader reader;
+                reader.openText(std::string(directive) + " " + list + "\ninside\n@ENDIF\n");
+                ASSERT_TRUE(reader.readLine());
+                generator.state().reset();
+                const bool processed = generator.processDirectiveLine(reader);
+                ASSERT_EQ(processed, wellFormed) << directive << " \"" << list << "\"";
+                if (!processed)
+                    continue;
+                // Entered: the next line is the block's; skipped: the reader stands on @ENDIF.
+                if (expected)
+                    reader.readLine();
+                EXPECT_EQ(reader.line(), expected ? "inside\n" : "@ENDIF\n")
+                    << directive << " \"" << list << "\", action " << index;
+                EXPECT_EQ(generator.state().blockStack.size(), expected ? 1U : 0U);
+            }
+        }
+    }
+}
+
 TEST(LineExpansionPaths, CapsHoldOnBothPaths) {
     ProjectState state;
     state.kelHost = 1;
