@@ -377,9 +377,15 @@ std::string Generator::dllFlagsValue() const {
 }
 
 std::string Generator::expandTemplateLine(std::string_view line) const {
-    if (std::optional<std::string> text = expandLineInOnePass(line))
-        return std::move(*text);
-    return expandTemplateLineRescanning(line);
+    std::string text;
+    expandTemplateLine(line, text);
+    return text;
+}
+
+void Generator::expandTemplateLine(std::string_view line, std::string& text) const {
+    text.clear();
+    if (!expandLineInOnePass(line, text))
+        text = expandTemplateLineRescanning(line);
 }
 
 // When every '%' pair of the line is a placeholder whose value holds no '%', the rescanning
@@ -443,38 +449,37 @@ bool Generator::appendPairValue(const LinePair& pair, std::string_view line,
 
 // Values are fetched afresh on every call; nothing when one of them stops the single pass: no
 // value, a value holding '%', or a cap that the rescanning rules might reach.
-std::optional<std::string> Generator::expandLineInOnePass(std::string_view line) const {
+bool Generator::expandLineInOnePass(std::string_view line, std::string& text) const {
     LinePlan scratch;
     const LinePlan& plan = linePlan(line, scratch);
     if (!plan.onePass)
-        return std::nullopt;
+        return false;
     const std::size_t lengthLimit = std::max(line.size(), MAX_EXPANDED_LINE_LENGTH);
     std::size_t longest = line.size(); // no text on the way is longer than this
     std::size_t pos = 0;               // copied up to here
-    std::string text;
     text.reserve(line.size() + line.size() / 2);
     for (const LinePair& pair : plan.pairs) {
         const std::size_t candidateSize = pair.close - pair.open + 1;
         text.append(line.substr(pos, pair.open - pos));
         const std::size_t valueStart = text.size();
         if (!appendPairValue(pair, line, text))
-            return std::nullopt;
+            return false;
         const std::string_view value = std::string_view(text).substr(valueStart);
         if (value.find('%') != std::string_view::npos)
-            return std::nullopt;
+            return false;
         if (value.size() > candidateSize) {
             longest += value.size() - candidateSize;
             if (longest > lengthLimit)
-                return std::nullopt;
+                return false;
         }
         pos = pair.close + 1;
     }
     // Nor when the rescanning rules might run out of work first (each replacement at most
     // rewrites the longest text).
     if (plan.pairs.size() > MAX_LINE_WORK_FACTOR * lengthLimit / std::max<std::size_t>(longest, 1))
-        return std::nullopt;
+        return false;
     text.append(line.substr(pos));
-    return text;
+    return true;
 }
 
 std::string Generator::expandTemplateLineRescanning(std::string_view line) const {

@@ -64,6 +64,8 @@ public:
     bool skipToMatchingDirective(TemplateReader& reader, DirectiveId target);
     bool evaluateConditionList(std::string_view text, bool& result) const;
     std::string expandTemplateLine(std::string_view line) const;
+    // The same into text, replacing what it held: a section reuses one buffer for its lines.
+    void expandTemplateLine(std::string_view line, std::string& text) const;
     // The general expansion, rescanning after every replacement; expandTemplateLine gives the
     // same text, in one pass for the usual line.
     std::string expandTemplateLineRescanning(std::string_view line) const;
@@ -102,7 +104,9 @@ private:
     // The plan of a line, remembered by its text: a template's lines come back for every action.
     const LinePlan& linePlan(std::string_view line, LinePlan& scratch) const;
     bool appendPairValue(const LinePair& pair, std::string_view line, std::string& out) const;
-    std::optional<std::string> expandLineInOnePass(std::string_view line) const;
+    // Appends the one-pass expansion to text; false (text then unusable) when the line needs
+    // the rescanning rules.
+    bool expandLineInOnePass(std::string_view line, std::string& text) const;
     // What a directive line says, from its text alone: the directive word (used == 0: none)
     // and, for @IFDEF and @IFNDEF, its conditions with the operator that joins each one on.
     struct DirectivePlan {

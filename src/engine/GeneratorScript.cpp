@@ -40,6 +40,8 @@ public:
     }
 
     bool write(std::string_view text) {
+        if constexpr (LINE_END == "\n")
+            return put(text);
         std::size_t begin = 0;
         while (begin < text.size()) {
             const std::size_t end = text.find('\n', begin);
@@ -236,6 +238,7 @@ bool Generator::writeFileSection(TemplateReader& reader, std::string_view sectio
         reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
         return false;
     }
+    std::string expanded;
     while (reader.readLine()) {
         const std::string& line = reader.line();
         if (line.starts_with(SECTION_END))
@@ -248,7 +251,8 @@ bool Generator::writeFileSection(TemplateReader& reader, std::string_view sectio
             }
             continue;
         }
-        if (!file.write(expandTemplateLine(line))) {
+        expandTemplateLine(line, expanded);
+        if (!file.write(expanded)) {
             reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
             return false;
         }
