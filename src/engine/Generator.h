@@ -126,8 +126,10 @@ private:
     // Expands the placeholders of a path, searching again from the start after each one.
     std::string expandPath(std::string path) const;
     // True when the native path lies in or below the project location; reports it otherwise.
-    bool confineToLocation(const std::string& nativeTarget);
-    std::vector<std::string> resolvedElements(const std::string& nativePath);
+    // absent (when given) is set when the check saw that nothing, not even a link, is there.
+    bool confineToLocation(const std::string& nativeTarget, bool* absent = nullptr);
+    std::vector<std::string> resolvedElements(const std::string& nativePath,
+                                              bool* absent = nullptr);
     void announce(const std::string& nativePath) const;
 
     ProjectState& m_project;
