@@ -391,13 +391,14 @@ void Generator::expandTemplateLine(std::string_view line, std::string& text) con
 // When every '%' pair of the line is a placeholder whose value holds no '%', the rescanning
 // rules replace each pair where it stands, so one pass from left to right gives the same text.
 // Not so for a NUL, for a name that could also be found from a pair's closing '%' on (then the
-// rescanning rules replace other places than the pairs), nor for a '%' right after a pair (an
-// empty value would move the next pair). All of that depends on the text alone.
+// rescanning rules replace other places than the pairs; such a name begins with the character
+// after that '%', which values never replace), nor for a '%' right after a pair (an empty value
+// would move the next pair). All of that depends on the text alone.
 Generator::LinePlan Generator::analyseLine(std::string_view line) {
     LinePlan plan;
     if (line.find('\0') != std::string_view::npos)
         return plan;
-    std::bitset<256> nameChars;       // in the names of the pairs
+    std::bitset<256> firstChars;      // the first characters of the pairs' names
     std::bitset<256> charsAfterPairs; // right after a closing '%'
     std::size_t search = 0;
     for (;;) {
@@ -409,13 +410,13 @@ Generator::LinePlan Generator::analyseLine(std::string_view line) {
             return {};
         const std::string_view candidate = line.substr(open, close - open + 1);
         plan.pairs.push_back({open, close, lookupKeyword(candidate)});
-        for (char c : candidate.substr(1, candidate.size() - 2))
-            nameChars.set(static_cast<unsigned char>(c));
+        if (candidate.size() > 2)
+            firstChars.set(static_cast<unsigned char>(candidate[1]));
         if (close + 1 < line.size())
             charsAfterPairs.set(static_cast<unsigned char>(line[close + 1]));
         search = close + 1;
     }
-    if ((nameChars & charsAfterPairs).any() || charsAfterPairs.test('%'))
+    if ((firstChars & charsAfterPairs).any() || charsAfterPairs.test('%'))
         return {};
     plan.onePass = true;
     return plan;

@@ -132,6 +132,34 @@ TEST(LineExpansionPaths, RepeatedLinesFollowTheCurrentAction) {
     }
 }
 
+// Short lines of pairs, stray '%' and bare names: a name right after a pair's closing '%' can
+// make the rescanning rules replace across pairs, and the one pass must then step aside.
+TEST(LineExpansionPaths, NamesRightAfterPairsMatchRescanning) {
+    const std::vector<std::string> pieces = {
+        "%ACTIONNAME%", "%ACDF_IDX%",  "%PROJECTNAME%", "%plain%", "%", "ACTIONNAME",
+        "ACDF_IDX",     "PROJECTNAME", "plain",         "_IDX",    "x", " "};
+    std::mt19937 random(99);
+    ProjectState state;
+    state.kelHost = 1;
+    state.projectName = "Proj";
+    state.extraSettings = {{"plain", "value", ""}};
+    ActionDefinition action;
+    action.name = "Act";
+    state.actions = {action, action};
+    state.actions[1].name = "";
+    RecordingSink sink;
+    Generator generator(state, sink);
+    for (int line = 0; line < 20000; ++line) {
+        const std::string text = randomText(random, pieces, 10);
+        for (std::int32_t index : {0, 1}) {
+            state.selectAction(index);
+            ASSERT_EQ(generator.expandTemplateLine(text),
+                      generator.expandTemplateLineRescanning(text))
+                << "line \"" << text << "\", action " << index;
+        }
+    }
+}
+
 // An @IFDEF or @IFNDEF line's conditions are read once and kept; whether its block is entered
 // must still follow evaluateConditionList on the current action, whatever the list.
 TEST(LineExpansionPaths, KeptConditionListsFollowTheCurrentAction) {
