@@ -125,20 +125,20 @@ KeywordId Generator::cachedKeyword(std::string_view text) const {
 
 std::optional<std::string> Generator::keywordValue(KeywordId id, std::string* secondValue) const {
     std::string value;
-    if (!appendKeywordValue(id, value, secondValue))
+    if (!appendKeywordValue(id, value, secondValue, actionOrEmpty(m_project)))
         return std::nullopt;
     return value;
 }
 
-bool Generator::appendKeywordValue(KeywordId id, std::string& out, std::string* secondValue) const {
+bool Generator::appendKeywordValue(KeywordId id, std::string& out, std::string* secondValue,
+                                   const ActionDefinition& a) const {
     const ProjectState& p = m_project;
-    const ActionDefinition& a = actionOrEmpty(p);
     const auto conditional = [&](KeywordId condition, const std::string& text) {
-        out.append(isConditionTrue(condition) ? std::string_view(text) : std::string_view("NULL"));
+        out.append(conditionTrue(condition, a) ? std::string_view(text) : std::string_view("NULL"));
         return true;
     };
     const auto quotedIf = [&](const std::string& text) {
-        if (isConditionTrue(id))
+        if (conditionTrue(id, a))
             out.append(1, '"').append(text).append(1, '"');
         else
             out.append("NULL");
@@ -169,7 +169,7 @@ bool Generator::appendKeywordValue(KeywordId id, std::string& out, std::string* 
             appendNumber(out, p.currentActionIndex);
             return true;
         }
-        return appendKeywordValue(KW_GLOBALAPPINTERFACEPTR, out, secondValue);
+        return appendKeywordValue(KW_GLOBALAPPINTERFACEPTR, out, secondValue, a);
     case KW_GLOBALAPPINTERFACEPTR:
         return byHost("gp_DovInterface", "gp_KelInterface");
     case KW_APPINTERFACECLASSNAME:
@@ -202,7 +202,7 @@ bool Generator::appendKeywordValue(KeywordId id, std::string& out, std::string* 
         out.append(1, '"').append(a.name).append(1, '"');
         return true;
     case KW_ACDF_MENU:
-        if (!isConditionTrue(id)) {
+        if (!conditionTrue(id, a)) {
             out.append("NULL");
             return true;
         }
@@ -262,8 +262,15 @@ bool Generator::appendKeywordValue(KeywordId id, std::string& out, std::string* 
     }
 }
 
+const ActionDefinition& Generator::currentOrEmptyAction() const {
+    return actionOrEmpty(m_project);
+}
+
 bool Generator::isConditionTrue(KeywordId id) const {
-    const ActionDefinition& a = actionOrEmpty(m_project);
+    return conditionTrue(id, actionOrEmpty(m_project));
+}
+
+bool Generator::conditionTrue(KeywordId id, const ActionDefinition& a) const {
     switch (id) {
     case KW_ACDF_MENU:
         return flagWithText(a, ACF_MENU, a.menu);
@@ -281,9 +288,9 @@ bool Generator::isConditionTrue(KeywordId id) const {
         return flagWithText(a, ACF_PROC_FIRSTTIME, a.procFirstTime);
     case KW_ACDF_SET_CBPROCS:
         // A modal dialog gets no message callbacks.
-        return !isConditionTrue(KW_CREATE_MODDIALOG) &&
-               (isConditionTrue(KW_ACDF_CBPROC_STATUS) || isConditionTrue(KW_ACDF_CBPROC_KEYBRD) ||
-                isConditionTrue(KW_ACDF_CBPROC_MOUSE));
+        return !conditionTrue(KW_CREATE_MODDIALOG, a) &&
+               (conditionTrue(KW_ACDF_CBPROC_STATUS, a) ||
+                conditionTrue(KW_ACDF_CBPROC_KEYBRD, a) || conditionTrue(KW_ACDF_CBPROC_MOUSE, a));
     case KW_ACDF_CBPROC_STATUS:
         return flagWithText(a, ACF_CB_STATUS, a.cbStatus);
     case KW_ACDF_CBPROC_KEYBRD:
@@ -299,13 +306,13 @@ bool Generator::isConditionTrue(KeywordId id) const {
     case KW_ACDF_CBPROC_MS_MOVE:
         return flagWithText(a, ACF_CB_MS_MOVE, a.cbMsMove);
     case KW_ACDF_CBPROC_MOUSE:
-        return isConditionTrue(KW_ACDF_CBPROC_MS_LBDOWN) ||
-               isConditionTrue(KW_ACDF_CBPROC_MS_LBUP) ||
-               isConditionTrue(KW_ACDF_CBPROC_MS_RBDOWN) ||
-               isConditionTrue(KW_ACDF_CBPROC_MS_RBUP) || isConditionTrue(KW_ACDF_CBPROC_MS_MOVE);
+        return conditionTrue(KW_ACDF_CBPROC_MS_LBDOWN, a) ||
+               conditionTrue(KW_ACDF_CBPROC_MS_LBUP, a) ||
+               conditionTrue(KW_ACDF_CBPROC_MS_RBDOWN, a) ||
+               conditionTrue(KW_ACDF_CBPROC_MS_RBUP, a) || conditionTrue(KW_ACDF_CBPROC_MS_MOVE, a);
     case KW_CREATE_PANEL:
-        return isConditionTrue(KW_CREATE_DIALOG) || isConditionTrue(KW_CREATE_MODDIALOG) ||
-               isConditionTrue(KW_CREATE_WINDOW);
+        return conditionTrue(KW_CREATE_DIALOG, a) || conditionTrue(KW_CREATE_MODDIALOG, a) ||
+               conditionTrue(KW_CREATE_WINDOW, a);
     case KW_CREATE_DIALOG:
         return hasFlag(a, ACF_PANEL_DIALOG);
     case KW_CREATE_MODDIALOG:
@@ -434,10 +441,10 @@ const Generator::LinePlan& Generator::linePlan(std::string_view line, LinePlan& 
     return m_linePlans.emplace(line, analyseLine(line)).first->second;
 }
 
-bool Generator::appendPairValue(const LinePair& pair, std::string_view line,
-                                std::string& out) const {
+bool Generator::appendPairValue(const LinePair& pair, std::string_view line, std::string& out,
+                                const ActionDefinition& action) const {
     if (pair.id != KW_NONE)
-        return appendKeywordValue(pair.id, out, nullptr);
+        return appendKeywordValue(pair.id, out, nullptr, action);
     const std::string_view key = line.substr(pair.open + 1, pair.close - pair.open - 1);
     for (const ExtraSetting& setting : m_project.extraSettings) {
         if (setting.key == key) {
@@ -458,12 +465,13 @@ bool Generator::expandLineInOnePass(std::string_view line, std::string& text) co
     const std::size_t lengthLimit = std::max(line.size(), MAX_EXPANDED_LINE_LENGTH);
     std::size_t longest = line.size(); // no text on the way is longer than this
     std::size_t pos = 0;               // copied up to here
+    const ActionDefinition& action = actionOrEmpty(m_project);
     text.reserve(line.size() + line.size() / 2);
     for (const LinePair& pair : plan.pairs) {
         const std::size_t candidateSize = pair.close - pair.open + 1;
         text.append(line.substr(pos, pair.open - pos));
         const std::size_t valueStart = text.size();
-        if (!appendPairValue(pair, line, text))
+        if (!appendPairValue(pair, line, text, action))
             return false;
         const std::string_view value = std::string_view(text).substr(valueStart);
         if (value.find('%') != std::string_view::npos)

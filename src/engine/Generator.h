@@ -86,7 +86,11 @@ public:
 private:
     std::optional<std::string> keywordValue(KeywordId id, std::string* secondValue) const;
     // keywordValue appended to out, with no string of its own; false (out unchanged) for none.
-    bool appendKeywordValue(KeywordId id, std::string& out, std::string* secondValue) const;
+    // The current action (or the empty one) is passed in: a line looks it up once.
+    bool appendKeywordValue(KeywordId id, std::string& out, std::string* secondValue,
+                            const ActionDefinition& action) const;
+    bool conditionTrue(KeywordId id, const ActionDefinition& action) const;
+    const ActionDefinition& currentOrEmptyAction() const;
     // lookupKeyword, remembered by text: a run asks for the same few names again and again.
     KeywordId cachedKeyword(std::string_view text) const;
     // What a template line's expansion needs from its text alone: the '%' pairs in one-pass
@@ -103,7 +107,8 @@ private:
     static LinePlan analyseLine(std::string_view line);
     // The plan of a line, remembered by its text: a template's lines come back for every action.
     const LinePlan& linePlan(std::string_view line, LinePlan& scratch) const;
-    bool appendPairValue(const LinePair& pair, std::string_view line, std::string& out) const;
+    bool appendPairValue(const LinePair& pair, std::string_view line, std::string& out,
+                         const ActionDefinition& action) const;
     // Appends the one-pass expansion to text; false (text then unusable) when the line needs
     // the rescanning rules.
     bool expandLineInOnePass(std::string_view line, std::string& text) const;

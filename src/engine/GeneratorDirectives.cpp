@@ -93,8 +93,9 @@ bool Generator::evaluateConditions(const DirectivePlan& plan, bool& result) cons
     result = false;
     if (!plan.conditionsWellFormed)
         return false;
+    const ActionDefinition& action = currentOrEmptyAction();
     for (const auto& [id, joinWithAnd] : plan.conditions) {
-        const bool value = isConditionTrue(id);
+        const bool value = conditionTrue(id, action);
         result = joinWithAnd ? (result && value) : (result || value);
     }
     return true;
