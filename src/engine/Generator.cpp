@@ -391,7 +391,16 @@ std::string Generator::expandTemplateLine(std::string_view line) const {
 
 void Generator::expandTemplateLine(std::string_view line, std::string& text) const {
     text.clear();
-    if (!expandLineInOnePass(line, text))
+    LinePlan scratch;
+    if (!expandLineInOnePass(line, linePlan(line, scratch), text))
+        text = expandTemplateLineRescanning(line);
+}
+
+void Generator::expandCurrentLine(const TemplateReader& reader, std::string& text) const {
+    text.clear();
+    LinePlan scratch;
+    const std::string& line = reader.line();
+    if (!expandLineInOnePass(line, linePlanOf(reader, scratch), text))
         text = expandTemplateLineRescanning(line);
 }
 
@@ -455,11 +464,38 @@ bool Generator::appendPairValue(const LinePair& pair, std::string_view line, std
     return false;
 }
 
+Generator::ContentPlans* Generator::plansOf(const TemplateReader& reader) const {
+    const TemplateReader::Content& content = reader.content();
+    if (!content)
+        return nullptr;
+    for (const std::unique_ptr<ContentPlans>& plans : m_contentPlans) {
+        if (plans->content == content)
+            return plans.get();
+    }
+    if (m_contentPlans.size() >= MAX_CACHED_CONTENTS)
+        m_contentPlans.clear();
+    m_contentPlans.push_back(std::make_unique<ContentPlans>());
+    m_contentPlans.back()->content = content;
+    return m_contentPlans.back().get();
+}
+
+const Generator::LinePlan& Generator::linePlanOf(const TemplateReader& reader,
+                                                 LinePlan& scratch) const {
+    const std::string& line = reader.line();
+    ContentPlans* plans = line.size() > MAX_CACHED_LINE_LENGTH ? nullptr : plansOf(reader);
+    if (!plans)
+        return linePlan(line, scratch);
+    if (const auto found = plans->lines.find(reader.lineStart()); found != plans->lines.end())
+        return found->second;
+    if (plans->lines.size() >= MAX_CACHED_LINES)
+        plans->lines.clear();
+    return plans->lines.emplace(reader.lineStart(), analyseLine(line)).first->second;
+}
+
 // Values are fetched afresh on every call; nothing when one of them stops the single pass: no
 // value, a value holding '%', or a cap that the rescanning rules might reach.
-bool Generator::expandLineInOnePass(std::string_view line, std::string& text) const {
-    LinePlan scratch;
-    const LinePlan& plan = linePlan(line, scratch);
+bool Generator::expandLineInOnePass(std::string_view line, const LinePlan& plan,
+                                    std::string& text) const {
     if (!plan.onePass)
         return false;
     const std::size_t lengthLimit = std::max(line.size(), MAX_EXPANDED_LINE_LENGTH);

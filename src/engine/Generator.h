@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -107,11 +108,16 @@ private:
     static LinePlan analyseLine(std::string_view line);
     // The plan of a line, remembered by its text: a template's lines come back for every action.
     const LinePlan& linePlan(std::string_view line, LinePlan& scratch) const;
+    // The same for the current line of a reader, remembered by its place in the file's text:
+    // no need to hash the line.
+    const LinePlan& linePlanOf(const TemplateReader& reader, LinePlan& scratch) const;
     bool appendPairValue(const LinePair& pair, std::string_view line, std::string& out,
                          const ActionDefinition& action) const;
     // Appends the one-pass expansion to text; false (text then unusable) when the line needs
     // the rescanning rules.
-    bool expandLineInOnePass(std::string_view line, std::string& text) const;
+    bool expandLineInOnePass(std::string_view line, const LinePlan& plan, std::string& text) const;
+    // expandTemplateLine for the current line of a section being written.
+    void expandCurrentLine(const TemplateReader& reader, std::string& text) const;
     // What a directive line says, from its text alone: the directive word (used == 0: none)
     // and, for @IFDEF and @IFNDEF, its conditions with the operator that joins each one on.
     struct DirectivePlan {
@@ -123,6 +129,7 @@ private:
     static DirectivePlan analyseDirective(std::string_view line);
     // The plan of a directive line, remembered by its text as line plans are.
     const DirectivePlan& directivePlan(std::string_view line) const;
+    const DirectivePlan& directivePlanOf(const TemplateReader& reader) const;
     // evaluateConditionList on an analysed list: the same result, from the current values.
     bool evaluateConditions(const DirectivePlan& plan, bool& result) const;
     bool processIfDirective(DirectiveId id, bool wellFormed, bool result, TemplateReader& reader);
@@ -160,6 +167,16 @@ private:
     mutable std::unordered_map<std::string, LinePlan, NameHash, std::equal_to<>> m_linePlans;
     mutable std::unordered_map<std::string, DirectivePlan, NameHash, std::equal_to<>>
         m_directivePlans;
+    // Plans by line start, per file text; the text is kept so that its address names it alone.
+    struct ContentPlans {
+        TemplateReader::Content content;
+        std::unordered_map<std::int64_t, LinePlan> lines;
+        std::unordered_map<std::int64_t, DirectivePlan> directives;
+    };
+    static constexpr std::size_t MAX_CACHED_CONTENTS = 8;
+    mutable std::vector<std::unique_ptr<ContentPlans>> m_contentPlans;
+    // Null for a reader without text.
+    ContentPlans* plansOf(const TemplateReader& reader) const;
 };
 
 } // namespace vantrel

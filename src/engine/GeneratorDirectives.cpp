@@ -8,7 +8,7 @@ namespace vantrel {
 
 bool Generator::processDirectiveLine(TemplateReader& reader) {
     // The plan is used up before anything else looks up a plan (which might empty the cache).
-    const DirectivePlan& plan = directivePlan(reader.line());
+    const DirectivePlan& plan = directivePlanOf(reader);
     if (plan.used == 0)
         return false;
 
@@ -87,6 +87,19 @@ const Generator::DirectivePlan& Generator::directivePlan(std::string_view line) 
     if (m_directivePlans.size() >= MAX_CACHED_LINES || line.size() > MAX_CACHED_LINE_LENGTH)
         m_directivePlans.clear(); // a long line is kept alone, until the next one
     return m_directivePlans.emplace(line, analyseDirective(line)).first->second;
+}
+
+const Generator::DirectivePlan& Generator::directivePlanOf(const TemplateReader& reader) const {
+    const std::string& line = reader.line();
+    ContentPlans* plans = line.size() > MAX_CACHED_LINE_LENGTH ? nullptr : plansOf(reader);
+    if (!plans)
+        return directivePlan(line);
+    if (const auto found = plans->directives.find(reader.lineStart());
+        found != plans->directives.end())
+        return found->second;
+    if (plans->directives.size() >= MAX_CACHED_LINES)
+        plans->directives.clear();
+    return plans->directives.emplace(reader.lineStart(), analyseDirective(line)).first->second;
 }
 
 bool Generator::evaluateConditions(const DirectivePlan& plan, bool& result) const {
@@ -177,7 +190,7 @@ bool Generator::skipToMatchingDirective(TemplateReader& reader, DirectiveId targ
     while (true) {
         const std::string& line = reader.line();
         if (!line.empty() && line.front() == '@') {
-            const DirectivePlan& plan = directivePlan(line);
+            const DirectivePlan& plan = directivePlanOf(reader);
             if (plan.used == 0)
                 return false;
             const DirectiveId id = plan.id;

@@ -262,7 +262,7 @@ bool Generator::writeFileSection(TemplateReader& reader, std::string_view sectio
             }
             continue;
         }
-        expandTemplateLine(line, expanded);
+        expandCurrentLine(reader, expanded);
         if (!file.write(expanded)) {
             reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
             return false;
