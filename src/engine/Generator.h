@@ -172,6 +172,8 @@ private:
         TemplateReader::Content content;
         std::unordered_map<std::int64_t, LinePlan> lines;
         std::unordered_map<std::int64_t, DirectivePlan> directives;
+        // The "filesection:" lines in file order: line start and name (none: no name to read).
+        std::optional<std::vector<std::pair<std::int64_t, std::optional<std::string>>>> sections;
     };
     static constexpr std::size_t MAX_CACHED_CONTENTS = 8;
     mutable std::vector<std::unique_ptr<ContentPlans>> m_contentPlans;

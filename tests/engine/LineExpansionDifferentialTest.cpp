@@ -103,7 +103,7 @@ TEST(LineExpansionPaths, RepeatedLinesFollowTheCurrentAction) {
     state.kelHost = 1;
     state.projectName = "Proj";
     state.extraSettings = {{"greeting", "Hello", ""}, {"plain", "value", ""}, {"percent", "", ""}};
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 20; ++i) {
         ActionDefinition action;
         action.name = randomText(random, values, 1);
         action.menu = "Tools\\" + action.name;
@@ -209,6 +209,40 @@ TEST(LineExpansionPaths, KeptConditionListsFollowTheCurrentAction) {
             }
         }
     }
+}
+
+// The section lines of a kept text are listed once; every search must still stop where a scan
+// from the top stops: on the first matching line, on a section line without a name, or at the end.
+TEST(LineExpansionPaths, KeptSectionListStopsWhereTheScanStops) {
+    struct Search {
+        const char* name;
+        bool found;
+        const char* line; // the reader's line afterwards
+    };
+    const Search searches[] = {{"A", true, "filesection: a\n"},
+                               {"b", true, "filesection: B \n"},
+                               {"c", false, "filesection:\n"},
+                               {"a", true, "filesection: a\n"},
+                               {"zz", false, "filesection:\n"}};
+    ProjectState state;
+    RecordingSink sink;
+    Generator generator(state, sink);
+    TemplateReader reader;
+    reader.openText("x\nfilesection: a\nbody\nfilesectionend:\nfilesection: B \nfilesection:\n"
+                    "filesection: c\n");
+    for (const Search& search : searches) {
+        EXPECT_EQ(generator.findFileSection(reader, search.name), search.found) << search.name;
+        EXPECT_EQ(reader.line(), search.line) << search.name;
+    }
+    ASSERT_TRUE(generator.findFileSection(reader, "a"));
+    ASSERT_TRUE(reader.readLine());
+    EXPECT_EQ(reader.line(), "body\n");
+
+    TemplateReader plain;
+    plain.openText("filesection: a\nline\n");
+    EXPECT_FALSE(generator.findFileSection(plain, "q"));
+    EXPECT_EQ(plain.line(), "");
+    EXPECT_FALSE(plain.readLine());
 }
 
 TEST(LineExpansionPaths, CapsHoldOnBothPaths) {
