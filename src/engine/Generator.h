@@ -125,6 +125,10 @@ private:
         DirectiveId id = DirectiveId::None;
         bool conditionsWellFormed = false;
         std::vector<std::pair<KeywordId, bool>> conditions; // keyword, joined with '+'
+        // @FOR: whether "first TO kind" reads, and the keywords of first and kind.
+        bool loopWellFormed = false;
+        KeywordId loopFirst = KW_NONE;
+        KeywordId loopKind = KW_NONE;
     };
     static DirectivePlan analyseDirective(std::string_view line);
     // The plan of a directive line, remembered by its text as line plans are.
@@ -133,7 +137,7 @@ private:
     // evaluateConditionList on an analysed list: the same result, from the current values.
     bool evaluateConditions(const DirectivePlan& plan, bool& result) const;
     bool processIfDirective(DirectiveId id, bool wellFormed, bool result, TemplateReader& reader);
-    bool processForDirective(std::string_view rest, TemplateReader& reader);
+    bool processForDirective(const DirectivePlan& plan, TemplateReader& reader);
     bool processAssertDirective(std::string_view rest);
     // Expands the placeholders of a path, searching again from the start after each one.
     std::string expandPath(std::string path) const;

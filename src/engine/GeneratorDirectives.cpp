@@ -24,11 +24,8 @@ bool Generator::processDirectiveLine(TemplateReader& reader) {
             return false;
         m_state.blockStack.pop_back();
         return true;
-    case DirectiveId::For: {
-        // A copy: the loop moves the reader and replaces its line.
-        const std::string line = reader.line();
-        return processForDirective(std::string_view(line).substr(plan.used), reader);
-    }
+    case DirectiveId::For:
+        return processForDirective(plan, reader);
     case DirectiveId::EndFor:
         if (!m_state.loopRunning())
             return false;
@@ -52,6 +49,24 @@ Generator::DirectivePlan Generator::analyseDirective(std::string_view line) {
     if (plan.used == 0)
         return plan;
     plan.id = lookupDirective(word);
+    if (plan.id == DirectiveId::For) {
+        // "first TO kind"; the counts behind the keywords are taken when the loop runs.
+        std::string_view rest = line.substr(plan.used);
+        std::size_t used = readWord(rest, word);
+        if (used == 0)
+            return plan;
+        plan.loopFirst = lookupKeyword(word);
+        rest.remove_prefix(used);
+        used = readWord(rest, word);
+        if (used == 0 || word != "TO")
+            return plan;
+        rest.remove_prefix(used);
+        if (readWord(rest, word) == 0)
+            return plan;
+        plan.loopKind = lookupKeyword(word);
+        plan.loopWellFormed = true;
+        return plan;
+    }
     if (plan.id != DirectiveId::IfDef && plan.id != DirectiveId::IfNDef)
         return plan;
     // evaluateConditionList's reading, keeping the keywords instead of their values.
@@ -131,23 +146,12 @@ bool Generator::processIfDirective(DirectiveId id, bool wellFormed, bool result,
     return true;
 }
 
-bool Generator::processForDirective(std::string_view rest, TemplateReader& reader) {
-    std::string word;
-    std::size_t used = readWord(rest, word);
-    if (used == 0)
+// The plan is read before the loop may skip ahead (which looks up other plans).
+bool Generator::processForDirective(const DirectivePlan& plan, TemplateReader& reader) {
+    if (!plan.loopWellFormed)
         return false;
-    const std::int32_t first = loopCountOf(lookupKeyword(word));
-    rest.remove_prefix(used);
-
-    used = readWord(rest, word);
-    if (used == 0 || word != "TO")
-        return false;
-    rest.remove_prefix(used);
-
-    if (readWord(rest, word) == 0)
-        return false;
-    m_state.loopFirst = first;
-    m_state.loopKind = lookupKeyword(word);
+    m_state.loopFirst = loopCountOf(plan.loopFirst);
+    m_state.loopKind = plan.loopKind;
     m_state.loopLimit = loopCountOf(m_state.loopKind);
 
     if (m_state.loopStart == -1) {
