@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <bitset>
+#include <charconv>
+#include <iterator>
 #include <utility>
 
 namespace vantrel {
@@ -28,21 +30,26 @@ bool flagWithText(const ActionDefinition& action, std::uint32_t bit, const std::
     return hasFlag(action, bit) && !text.empty();
 }
 
-std::string quoted(std::string_view text) {
-    std::string result;
-    result.reserve(text.size() + 2);
-    result.append(1, '"').append(text).append(1, '"');
-    return result;
+void appendNumber(std::string& out, std::int32_t number) {
+    char digits[16];
+    const auto result = std::to_chars(std::begin(digits), std::end(digits), number);
+    out.append(digits, result.ptr);
 }
 
-std::string doubleBackslashes(std::string_view text) {
-    std::string result;
-    for (char c : text) {
-        result.push_back(c);
-        if (c == '\\')
-            result.push_back('\\');
+// joinFlagNames, appended; false when no name was written.
+bool appendFlagNames(std::string& out, std::uint32_t word, FlagNameTable table) {
+    int count = 0;
+    for (const FlagNameRow& row : table) {
+        if (row.value == 0)
+            break;
+        if ((word & row.testMask) == row.value) {
+            if (count > 0)
+                out += " | ";
+            out += row.name;
+            ++count;
+        }
     }
-    return result;
+    return count > 0;
 }
 
 std::string trimPercent(std::string_view text) {
@@ -117,66 +124,115 @@ KeywordId Generator::cachedKeyword(std::string_view text) const {
 }
 
 std::optional<std::string> Generator::keywordValue(KeywordId id, std::string* secondValue) const {
+    std::string value;
+    if (!appendKeywordValue(id, value, secondValue, actionOrEmpty(m_project)))
+        return std::nullopt;
+    return value;
+}
+
+bool Generator::appendKeywordValue(KeywordId id, std::string& out, std::string* secondValue,
+                                   const ActionDefinition& a) const {
     const ProjectState& p = m_project;
-    const ActionDefinition& a = actionOrEmpty(p);
-    const auto conditional = [this](KeywordId condition,
-                                    const std::string& text) -> std::optional<std::string> {
-        return isConditionTrue(condition) ? text : std::string("NULL");
+    const auto conditional = [&](KeywordId condition, const std::string& text) {
+        out.append(conditionTrue(condition, a) ? std::string_view(text) : std::string_view("NULL"));
+        return true;
     };
-    const auto byHost = [&p](const char* dov, const char* kel) -> std::optional<std::string> {
-        return std::string(p.dovHost ? dov : p.kelHost ? kel : "0");
+    const auto quotedIf = [&](const std::string& text) {
+        if (conditionTrue(id, a))
+            out.append(1, '"').append(text).append(1, '"');
+        else
+            out.append("NULL");
+        return true;
+    };
+    const auto byHost = [&](const char* dov, const char* kel) {
+        out.append(p.dovHost ? dov : p.kelHost ? kel : "0");
+        return true;
     };
 
-    for (const KitFile& kit : kitFiles) {
-        if (kit.id == id) {
-            if (secondValue)
-                *secondValue = kit.fileName;
-            return p.*kit.setting;
+    if (id >= KW_DOVINTERFACE && id <= KW_KELEXPORT) {
+        for (const KitFile& kit : kitFiles) {
+            if (kit.id == id) {
+                if (secondValue)
+                    *secondValue = kit.fileName;
+                out.append(p.*kit.setting);
+                return true;
+            }
         }
     }
     switch (id) {
     case KW_VANTRELVERSION:
-        return std::string(VANTREL_VERSION);
+        out.append(VANTREL_VERSION);
+        return true;
     case KW_APPINTERFACEPTR:
-        if (a.indivInterface)
-            return "gp_IIO" + std::to_string(p.currentActionIndex);
-        return keywordValue(KW_GLOBALAPPINTERFACEPTR, secondValue);
+        if (a.indivInterface) {
+            out.append("gp_IIO");
+            appendNumber(out, p.currentActionIndex);
+            return true;
+        }
+        return appendKeywordValue(KW_GLOBALAPPINTERFACEPTR, out, secondValue, a);
     case KW_GLOBALAPPINTERFACEPTR:
         return byHost("gp_DovInterface", "gp_KelInterface");
     case KW_APPINTERFACECLASSNAME:
         return byHost("CDovInterface", "CKelInterface");
     case KW_WORKDIR:
-        return p.workdirectory;
+        out.append(p.workdirectory);
+        return true;
     case KW_APPPI_H:
         return byHost("dovpi.h", "kelpi.h");
     case KW_PROJECTNAME:
-        return p.projectName;
+        out.append(p.projectName);
+        return true;
     case KW_DLLFLAGS:
-        return dllFlagsValue();
+        out.append(dllFlagsValue());
+        return true;
     case KW_ACTIONNAME:
-        return a.name;
+        out.append(a.name);
+        return true;
     case KW_ACDF_FLAGS:
-        return std::string(a.indivInterface ? "PIFL_INDIVIDUALINTERFACE" : "0");
-    case KW_ACDF_TYP: {
-        std::string names = joinFlagNames(a.type, procTypeTable);
-        return names.empty() ? std::string("PIPD_COMMONTOOL") : names;
-    }
+        out.append(a.indivInterface ? "PIFL_INDIVIDUALINTERFACE" : "0");
+        return true;
+    case KW_ACDF_TYP:
+        if (!appendFlagNames(out, a.type, procTypeTable))
+            out.append("PIPD_COMMONTOOL");
+        return true;
     case KW_ACDF_VIRTUALID:
-        return std::string("0");
+        out.append(1, '0');
+        return true;
     case KW_ACDF_NAME:
-        return quoted(a.name);
+        out.append(1, '"').append(a.name).append(1, '"');
+        return true;
     case KW_ACDF_MENU:
-        return isConditionTrue(id) ? doubleBackslashes(quoted(a.menu)) : std::string("NULL");
+        if (!conditionTrue(id, a)) {
+            out.append("NULL");
+            return true;
+        }
+        // Quoted, with every backslash doubled.
+        out.append(1, '"');
+        for (char c : a.menu) {
+            out.push_back(c);
+            if (c == '\\')
+                out.push_back('\\');
+        }
+        out.append(1, '"');
+        return true;
     case KW_ACDF_TB_NAME:
-        return isConditionTrue(id) ? quoted(a.tbName) : std::string("NULL");
+        return quotedIf(a.tbName);
     case KW_ACDF_TOOLTIPS:
-        return isConditionTrue(id) ? quoted(a.tooltips) : std::string("NULL");
+        return quotedIf(a.tooltips);
     case KW_ACDF_TB_PIC:
-        return isConditionTrue(id) ? quoted(a.tbButton) : std::string("NULL");
+        return quotedIf(a.tbButton);
     case KW_ACDF_IDX:
-        return std::to_string(p.currentActionIndex);
-    case KW_ACDF_IDXDEF:
-        return upperAscii("IDA_" + a.name);
+        appendNumber(out, p.currentActionIndex);
+        return true;
+    case KW_ACDF_IDXDEF: {
+        const std::size_t start = out.size();
+        out.append("IDA_").append(a.name);
+        for (std::size_t i = start; i < out.size(); ++i) {
+            if (out[i] >= 'a' && out[i] <= 'z')
+                out[i] = static_cast<char>(out[i] - 'a' + 'A');
+        }
+        return true;
+    }
     case KW_ACDF_PROC_EXECUTE:
         return conditional(id, a.procExecute);
     case KW_ACDF_PROC_CLOSE:
@@ -198,15 +254,23 @@ std::optional<std::string> Generator::keywordValue(KeywordId id, std::string* se
     case KW_ACDF_CBPROC_MS_MOVE:
         return conditional(id, a.cbMsMove);
     case KW_PANELCLASSNAME:
-        return a.panelClass;
+        out.append(a.panelClass);
+        return true;
     default:
         // "0", ALL_ACTIONS and the condition-only keywords have no value.
-        return std::nullopt;
+        return false;
     }
 }
 
+const ActionDefinition& Generator::currentOrEmptyAction() const {
+    return actionOrEmpty(m_project);
+}
+
 bool Generator::isConditionTrue(KeywordId id) const {
-    const ActionDefinition& a = actionOrEmpty(m_project);
+    return conditionTrue(id, actionOrEmpty(m_project));
+}
+
+bool Generator::conditionTrue(KeywordId id, const ActionDefinition& a) const {
     switch (id) {
     case KW_ACDF_MENU:
         return flagWithText(a, ACF_MENU, a.menu);
@@ -224,9 +288,9 @@ bool Generator::isConditionTrue(KeywordId id) const {
         return flagWithText(a, ACF_PROC_FIRSTTIME, a.procFirstTime);
     case KW_ACDF_SET_CBPROCS:
         // A modal dialog gets no message callbacks.
-        return !isConditionTrue(KW_CREATE_MODDIALOG) &&
-               (isConditionTrue(KW_ACDF_CBPROC_STATUS) || isConditionTrue(KW_ACDF_CBPROC_KEYBRD) ||
-                isConditionTrue(KW_ACDF_CBPROC_MOUSE));
+        return !conditionTrue(KW_CREATE_MODDIALOG, a) &&
+               (conditionTrue(KW_ACDF_CBPROC_STATUS, a) ||
+                conditionTrue(KW_ACDF_CBPROC_KEYBRD, a) || conditionTrue(KW_ACDF_CBPROC_MOUSE, a));
     case KW_ACDF_CBPROC_STATUS:
         return flagWithText(a, ACF_CB_STATUS, a.cbStatus);
     case KW_ACDF_CBPROC_KEYBRD:
@@ -242,13 +306,13 @@ bool Generator::isConditionTrue(KeywordId id) const {
     case KW_ACDF_CBPROC_MS_MOVE:
         return flagWithText(a, ACF_CB_MS_MOVE, a.cbMsMove);
     case KW_ACDF_CBPROC_MOUSE:
-        return isConditionTrue(KW_ACDF_CBPROC_MS_LBDOWN) ||
-               isConditionTrue(KW_ACDF_CBPROC_MS_LBUP) ||
-               isConditionTrue(KW_ACDF_CBPROC_MS_RBDOWN) ||
-               isConditionTrue(KW_ACDF_CBPROC_MS_RBUP) || isConditionTrue(KW_ACDF_CBPROC_MS_MOVE);
+        return conditionTrue(KW_ACDF_CBPROC_MS_LBDOWN, a) ||
+               conditionTrue(KW_ACDF_CBPROC_MS_LBUP, a) ||
+               conditionTrue(KW_ACDF_CBPROC_MS_RBDOWN, a) ||
+               conditionTrue(KW_ACDF_CBPROC_MS_RBUP, a) || conditionTrue(KW_ACDF_CBPROC_MS_MOVE, a);
     case KW_CREATE_PANEL:
-        return isConditionTrue(KW_CREATE_DIALOG) || isConditionTrue(KW_CREATE_MODDIALOG) ||
-               isConditionTrue(KW_CREATE_WINDOW);
+        return conditionTrue(KW_CREATE_DIALOG, a) || conditionTrue(KW_CREATE_MODDIALOG, a) ||
+               conditionTrue(KW_CREATE_WINDOW, a);
     case KW_CREATE_DIALOG:
         return hasFlag(a, ACF_PANEL_DIALOG);
     case KW_CREATE_MODDIALOG:
@@ -320,60 +384,147 @@ std::string Generator::dllFlagsValue() const {
 }
 
 std::string Generator::expandTemplateLine(std::string_view line) const {
-    if (std::optional<std::string> text = expandLineInOnePass(line))
-        return std::move(*text);
-    return expandTemplateLineRescanning(line);
+    std::string text;
+    expandTemplateLine(line, text);
+    return text;
+}
+
+void Generator::expandTemplateLine(std::string_view line, std::string& text) const {
+    text.clear();
+    LinePlan scratch;
+    if (!expandLineInOnePass(line, linePlan(line, scratch), text))
+        text = expandTemplateLineRescanning(line);
+}
+
+void Generator::expandCurrentLine(const TemplateReader& reader, std::string& text) const {
+    text.clear();
+    LinePlan scratch;
+    const std::string& line = reader.line();
+    if (!expandLineInOnePass(line, linePlanOf(reader, scratch), text))
+        text = expandTemplateLineRescanning(line);
 }
 
 // When every '%' pair of the line is a placeholder whose value holds no '%', the rescanning
 // rules replace each pair where it stands, so one pass from left to right gives the same text.
-// Nothing otherwise: an unknown name, a nested value, a NUL or a cap that might be reached.
-std::optional<std::string> Generator::expandLineInOnePass(std::string_view line) const {
+// Not so for a NUL, for a name that could also be found from a pair's closing '%' on (then the
+// rescanning rules replace other places than the pairs; such a name begins with the character
+// after that '%', which values never replace), nor for a '%' right after a pair (an empty value
+// would move the next pair). All of that depends on the text alone.
+Generator::LinePlan Generator::analyseLine(std::string_view line) {
+    LinePlan plan;
     if (line.find('\0') != std::string_view::npos)
-        return std::nullopt;
-    const std::size_t lengthLimit = std::max(line.size(), MAX_EXPANDED_LINE_LENGTH);
-    std::size_t longest = line.size(); // no text on the way is longer than this
-    std::size_t replaced = 0;
-    std::size_t pos = 0;              // copied up to here
-    std::size_t search = 0;           // the next pair opens here or later
-    std::bitset<256> nameChars;       // in the names of the pairs
+        return plan;
+    std::bitset<256> firstChars;      // the first characters of the pairs' names
     std::bitset<256> charsAfterPairs; // right after a closing '%'
-    std::string text;
-    text.reserve(line.size() + line.size() / 2);
+    std::size_t search = 0;
     for (;;) {
         const std::size_t open = line.find('%', search);
         const std::size_t close = open == std::string_view::npos ? open : line.find('%', open + 1);
         if (close == std::string_view::npos)
             break;
+        if (plan.pairs.size() == MAX_LINE_REPLACEMENTS)
+            return {};
         const std::string_view candidate = line.substr(open, close - open + 1);
-        const std::optional<std::string> value = placeholderValue(candidate);
-        if (!value || value->find('%') != std::string::npos || ++replaced > MAX_LINE_REPLACEMENTS)
-            return std::nullopt;
-        if (value->size() > candidate.size()) {
-            longest += value->size() - candidate.size();
-            if (longest > lengthLimit)
-                return std::nullopt;
-        }
-        for (char c : candidate.substr(1, candidate.size() - 2))
-            nameChars.set(static_cast<unsigned char>(c));
+        plan.pairs.push_back({open, close, lookupKeyword(candidate)});
+        if (candidate.size() > 2)
+            firstChars.set(static_cast<unsigned char>(candidate[1]));
         if (close + 1 < line.size())
             charsAfterPairs.set(static_cast<unsigned char>(line[close + 1]));
-        text.append(line.substr(pos, open - pos)).append(*value);
-        pos = close + 1;
-        // The rescan resumes one character into the value: past an empty one, that skips the
-        // character after the pair.
-        search = value->empty() ? pos + 1 : pos;
+        search = close + 1;
     }
-    // A name could also be found from a pair's closing '%' on: then the rescanning rules replace
-    // other places than the pairs.
-    if ((nameChars & charsAfterPairs).any() || charsAfterPairs.test('%'))
-        return std::nullopt;
+    if ((firstChars & charsAfterPairs).any() || charsAfterPairs.test('%'))
+        return {};
+    plan.onePass = true;
+    return plan;
+}
+
+const Generator::LinePlan& Generator::linePlan(std::string_view line, LinePlan& scratch) const {
+    if (const auto found = m_linePlans.find(line); found != m_linePlans.end())
+        return found->second;
+    if (line.size() > MAX_CACHED_LINE_LENGTH) {
+        scratch = analyseLine(line);
+        return scratch;
+    }
+    if (m_linePlans.size() >= MAX_CACHED_LINES)
+        m_linePlans.clear(); // a template of endless distinct lines only loses the cache
+    return m_linePlans.emplace(line, analyseLine(line)).first->second;
+}
+
+bool Generator::appendPairValue(const LinePair& pair, std::string_view line, std::string& out,
+                                const ActionDefinition& action) const {
+    if (pair.id != KW_NONE)
+        return appendKeywordValue(pair.id, out, nullptr, action);
+    const std::string_view key = line.substr(pair.open + 1, pair.close - pair.open - 1);
+    for (const ExtraSetting& setting : m_project.extraSettings) {
+        if (setting.key == key) {
+            out.append(setting.value);
+            return true;
+        }
+    }
+    return false;
+}
+
+Generator::ContentPlans* Generator::plansOf(const TemplateReader& reader) const {
+    const TemplateReader::Content& content = reader.content();
+    if (!content)
+        return nullptr;
+    for (const std::unique_ptr<ContentPlans>& plans : m_contentPlans) {
+        if (plans->content == content)
+            return plans.get();
+    }
+    if (m_contentPlans.size() >= MAX_CACHED_CONTENTS)
+        m_contentPlans.clear();
+    m_contentPlans.push_back(std::make_unique<ContentPlans>());
+    m_contentPlans.back()->content = content;
+    return m_contentPlans.back().get();
+}
+
+const Generator::LinePlan& Generator::linePlanOf(const TemplateReader& reader,
+                                                 LinePlan& scratch) const {
+    const std::string& line = reader.line();
+    ContentPlans* plans = line.size() > MAX_CACHED_LINE_LENGTH ? nullptr : plansOf(reader);
+    if (!plans)
+        return linePlan(line, scratch);
+    if (const auto found = plans->lines.find(reader.lineStart()); found != plans->lines.end())
+        return found->second;
+    if (plans->lines.size() >= MAX_CACHED_LINES)
+        plans->lines.clear();
+    return plans->lines.emplace(reader.lineStart(), analyseLine(line)).first->second;
+}
+
+// Values are fetched afresh on every call; nothing when one of them stops the single pass: no
+// value, a value holding '%', or a cap that the rescanning rules might reach.
+bool Generator::expandLineInOnePass(std::string_view line, const LinePlan& plan,
+                                    std::string& text) const {
+    if (!plan.onePass)
+        return false;
+    const std::size_t lengthLimit = std::max(line.size(), MAX_EXPANDED_LINE_LENGTH);
+    std::size_t longest = line.size(); // no text on the way is longer than this
+    std::size_t pos = 0;               // copied up to here
+    const ActionDefinition& action = actionOrEmpty(m_project);
+    text.reserve(line.size() + line.size() / 2);
+    for (const LinePair& pair : plan.pairs) {
+        const std::size_t candidateSize = pair.close - pair.open + 1;
+        text.append(line.substr(pos, pair.open - pos));
+        const std::size_t valueStart = text.size();
+        if (!appendPairValue(pair, line, text, action))
+            return false;
+        const std::string_view value = std::string_view(text).substr(valueStart);
+        if (value.find('%') != std::string_view::npos)
+            return false;
+        if (value.size() > candidateSize) {
+            longest += value.size() - candidateSize;
+            if (longest > lengthLimit)
+                return false;
+        }
+        pos = pair.close + 1;
+    }
     // Nor when the rescanning rules might run out of work first (each replacement at most
     // rewrites the longest text).
-    if (replaced > MAX_LINE_WORK_FACTOR * lengthLimit / std::max<std::size_t>(longest, 1))
-        return std::nullopt;
+    if (plan.pairs.size() > MAX_LINE_WORK_FACTOR * lengthLimit / std::max<std::size_t>(longest, 1))
+        return false;
     text.append(line.substr(pos));
-    return text;
+    return true;
 }
 
 std::string Generator::expandTemplateLineRescanning(std::string_view line) const {

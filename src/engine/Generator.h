@@ -9,10 +9,12 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -63,6 +65,8 @@ public:
     bool skipToMatchingDirective(TemplateReader& reader, DirectiveId target);
     bool evaluateConditionList(std::string_view text, bool& result) const;
     std::string expandTemplateLine(std::string_view line) const;
+    // The same into text, replacing what it held: a section reuses one buffer for its lines.
+    void expandTemplateLine(std::string_view line, std::string& text) const;
     // The general expansion, rescanning after every replacement; expandTemplateLine gives the
     // same text, in one pass for the usual line.
     std::string expandTemplateLineRescanning(std::string_view line) const;
@@ -82,17 +86,66 @@ public:
 
 private:
     std::optional<std::string> keywordValue(KeywordId id, std::string* secondValue) const;
+    // keywordValue appended to out, with no string of its own; false (out unchanged) for none.
+    // The current action (or the empty one) is passed in: a line looks it up once.
+    bool appendKeywordValue(KeywordId id, std::string& out, std::string* secondValue,
+                            const ActionDefinition& action) const;
+    bool conditionTrue(KeywordId id, const ActionDefinition& action) const;
+    const ActionDefinition& currentOrEmptyAction() const;
     // lookupKeyword, remembered by text: a run asks for the same few names again and again.
     KeywordId cachedKeyword(std::string_view text) const;
-    std::optional<std::string> expandLineInOnePass(std::string_view line) const;
-    bool processIfDirective(DirectiveId id, std::string_view rest, TemplateReader& reader);
-    bool processForDirective(std::string_view rest, TemplateReader& reader);
+    // What a template line's expansion needs from its text alone: the '%' pairs in one-pass
+    // order with the keyword each names, and whether one pass can give the rescanning text.
+    struct LinePair {
+        std::size_t open;
+        std::size_t close;
+        KeywordId id; // KW_NONE: an extra setting, looked up by the name between the '%'
+    };
+    struct LinePlan {
+        bool onePass = false;
+        std::vector<LinePair> pairs;
+    };
+    static LinePlan analyseLine(std::string_view line);
+    // The plan of a line, remembered by its text: a template's lines come back for every action.
+    const LinePlan& linePlan(std::string_view line, LinePlan& scratch) const;
+    // The same for the current line of a reader, remembered by its place in the file's text:
+    // no need to hash the line.
+    const LinePlan& linePlanOf(const TemplateReader& reader, LinePlan& scratch) const;
+    bool appendPairValue(const LinePair& pair, std::string_view line, std::string& out,
+                         const ActionDefinition& action) const;
+    // Appends the one-pass expansion to text; false (text then unusable) when the line needs
+    // the rescanning rules.
+    bool expandLineInOnePass(std::string_view line, const LinePlan& plan, std::string& text) const;
+    // expandTemplateLine for the current line of a section being written.
+    void expandCurrentLine(const TemplateReader& reader, std::string& text) const;
+    // What a directive line says, from its text alone: the directive word (used == 0: none)
+    // and, for @IFDEF and @IFNDEF, its conditions with the operator that joins each one on.
+    struct DirectivePlan {
+        std::size_t used = 0;
+        DirectiveId id = DirectiveId::None;
+        bool conditionsWellFormed = false;
+        std::vector<std::pair<KeywordId, bool>> conditions; // keyword, joined with '+'
+        // @FOR: whether "first TO kind" reads, and the keywords of first and kind.
+        bool loopWellFormed = false;
+        KeywordId loopFirst = KW_NONE;
+        KeywordId loopKind = KW_NONE;
+    };
+    static DirectivePlan analyseDirective(std::string_view line);
+    // The plan of a directive line, remembered by its text as line plans are.
+    const DirectivePlan& directivePlan(std::string_view line) const;
+    const DirectivePlan& directivePlanOf(const TemplateReader& reader) const;
+    // evaluateConditionList on an analysed list: the same result, from the current values.
+    bool evaluateConditions(const DirectivePlan& plan, bool& result) const;
+    bool processIfDirective(DirectiveId id, bool wellFormed, bool result, TemplateReader& reader);
+    bool processForDirective(const DirectivePlan& plan, TemplateReader& reader);
     bool processAssertDirective(std::string_view rest);
     // Expands the placeholders of a path, searching again from the start after each one.
     std::string expandPath(std::string path) const;
     // True when the native path lies in or below the project location; reports it otherwise.
-    bool confineToLocation(const std::string& nativeTarget);
-    std::vector<std::string> resolvedElements(const std::string& nativePath);
+    // absent (when given) is set when the check saw that nothing, not even a link, is there.
+    bool confineToLocation(const std::string& nativeTarget, bool* absent = nullptr);
+    std::vector<std::string> resolvedElements(const std::string& nativePath,
+                                              bool* absent = nullptr);
     void announce(const std::string& nativePath) const;
 
     ProjectState& m_project;
@@ -113,6 +166,23 @@ private:
     };
     static constexpr std::size_t MAX_CACHED_NAMES = 4096;
     mutable std::unordered_map<std::string, KeywordId, NameHash, std::equal_to<>> m_keywordOf;
+    static constexpr std::size_t MAX_CACHED_LINES = 4096;
+    static constexpr std::size_t MAX_CACHED_LINE_LENGTH = 4096;
+    mutable std::unordered_map<std::string, LinePlan, NameHash, std::equal_to<>> m_linePlans;
+    mutable std::unordered_map<std::string, DirectivePlan, NameHash, std::equal_to<>>
+        m_directivePlans;
+    // Plans by line start, per file text; the text is kept so that its address names it alone.
+    struct ContentPlans {
+        TemplateReader::Content content;
+        std::unordered_map<std::int64_t, LinePlan> lines;
+        std::unordered_map<std::int64_t, DirectivePlan> directives;
+        // The "filesection:" lines in file order: line start and name (none: no name to read).
+        std::optional<std::vector<std::pair<std::int64_t, std::optional<std::string>>>> sections;
+    };
+    static constexpr std::size_t MAX_CACHED_CONTENTS = 8;
+    mutable std::vector<std::unique_ptr<ContentPlans>> m_contentPlans;
+    // Null for a reader without text.
+    ContentPlans* plansOf(const TemplateReader& reader) const;
 };
 
 } // namespace vantrel

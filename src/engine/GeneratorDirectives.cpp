@@ -7,24 +7,25 @@
 namespace vantrel {
 
 bool Generator::processDirectiveLine(TemplateReader& reader) {
-    const std::string line = reader.line();
-    std::string word;
-    const std::size_t used = readWord(line, word);
-    if (used == 0)
+    // The plan is used up before anything else looks up a plan (which might empty the cache).
+    const DirectivePlan& plan = directivePlanOf(reader);
+    if (plan.used == 0)
         return false;
-    const std::string_view rest = std::string_view(line).substr(used);
 
-    switch (const DirectiveId id = lookupDirective(word)) {
+    switch (const DirectiveId id = plan.id) {
     case DirectiveId::IfDef:
-    case DirectiveId::IfNDef:
-        return processIfDirective(id, rest, reader);
+    case DirectiveId::IfNDef: {
+        bool result = false;
+        const bool wellFormed = evaluateConditions(plan, result);
+        return processIfDirective(id, wellFormed, result, reader);
+    }
     case DirectiveId::EndIf:
         if (m_state.blockStack.empty())
             return false;
         m_state.blockStack.pop_back();
         return true;
     case DirectiveId::For:
-        return processForDirective(rest, reader);
+        return processForDirective(plan, reader);
     case DirectiveId::EndFor:
         if (!m_state.loopRunning())
             return false;
@@ -33,7 +34,7 @@ bool Generator::processDirectiveLine(TemplateReader& reader) {
             return false;
         return reader.seek(m_state.loopStart);
     case DirectiveId::Assert:
-        return processAssertDirective(rest);
+        return processAssertDirective(std::string_view(reader.line()).substr(plan.used));
     case DirectiveId::Include: // known by name, never carried out
     case DirectiveId::None:
     default:
@@ -41,12 +42,99 @@ bool Generator::processDirectiveLine(TemplateReader& reader) {
     }
 }
 
-bool Generator::processIfDirective(DirectiveId id, std::string_view rest, TemplateReader& reader) {
+Generator::DirectivePlan Generator::analyseDirective(std::string_view line) {
+    DirectivePlan plan;
+    std::string word;
+    plan.used = readWord(line, word);
+    if (plan.used == 0)
+        return plan;
+    plan.id = lookupDirective(word);
+    if (plan.id == DirectiveId::For) {
+        // "first TO kind"; the counts behind the keywords are taken when the loop runs.
+        std::string_view rest = line.substr(plan.used);
+        std::size_t used = readWord(rest, word);
+        if (used == 0)
+            return plan;
+        plan.loopFirst = lookupKeyword(word);
+        rest.remove_prefix(used);
+        used = readWord(rest, word);
+        if (used == 0 || word != "TO")
+            return plan;
+        rest.remove_prefix(used);
+        if (readWord(rest, word) == 0)
+            return plan;
+        plan.loopKind = lookupKeyword(word);
+        plan.loopWellFormed = true;
+        return plan;
+    }
+    if (plan.id != DirectiveId::IfDef && plan.id != DirectiveId::IfNDef)
+        return plan;
+    // evaluateConditionList's reading, keeping the keywords instead of their values.
+    constexpr std::string_view separators = ",+";
+    std::string_view text = line.substr(plan.used);
+    bool joinWithAnd = false;
+    std::string token;
+    std::size_t used = readToken(text, token, separators);
+    while (used != 0) {
+        text.remove_prefix(used);
+        plan.conditions.emplace_back(lookupKeyword(token), joinWithAnd);
+        used = readToken(text, token, separators);
+        if (used == 0)
+            break;
+        text.remove_prefix(used);
+        if (token == ",") {
+            joinWithAnd = false;
+        } else if (token == "+") {
+            joinWithAnd = true;
+        } else {
+            plan.conditions.clear(); // two words without a separator
+            return plan;
+        }
+        used = readToken(text, token, separators);
+    }
+    plan.conditionsWellFormed = !plan.conditions.empty();
+    return plan;
+}
+
+const Generator::DirectivePlan& Generator::directivePlan(std::string_view line) const {
+    if (const auto found = m_directivePlans.find(line); found != m_directivePlans.end())
+        return found->second;
+    if (m_directivePlans.size() >= MAX_CACHED_LINES || line.size() > MAX_CACHED_LINE_LENGTH)
+        m_directivePlans.clear(); // a long line is kept alone, until the next one
+    return m_directivePlans.emplace(line, analyseDirective(line)).first->second;
+}
+
+const Generator::DirectivePlan& Generator::directivePlanOf(const TemplateReader& reader) const {
+    const std::string& line = reader.line();
+    ContentPlans* plans = line.size() > MAX_CACHED_LINE_LENGTH ? nullptr : plansOf(reader);
+    if (!plans)
+        return directivePlan(line);
+    if (const auto found = plans->directives.find(reader.lineStart());
+        found != plans->directives.end())
+        return found->second;
+    if (plans->directives.size() >= MAX_CACHED_LINES)
+        plans->directives.clear();
+    return plans->directives.emplace(reader.lineStart(), analyseDirective(line)).first->second;
+}
+
+bool Generator::evaluateConditions(const DirectivePlan& plan, bool& result) const {
+    result = false;
+    if (!plan.conditionsWellFormed)
+        return false;
+    const ActionDefinition& action = currentOrEmptyAction();
+    for (const auto& [id, joinWithAnd] : plan.conditions) {
+        const bool value = conditionTrue(id, action);
+        result = joinWithAnd ? (result && value) : (result || value);
+    }
+    return true;
+}
+
+bool Generator::processIfDirective(DirectiveId id, bool wellFormed, bool result,
+                                   TemplateReader& reader) {
     if (m_state.blockStack.size() >= GeneratorState::MAX_OPEN_BLOCKS)
         return false;
     m_state.blockStack.push_back(id);
-    bool result = false;
-    if (!evaluateConditionList(rest, result))
+    if (!wellFormed)
         return false;
     if (id == DirectiveId::IfNDef)
         result = !result;
@@ -58,23 +146,12 @@ bool Generator::processIfDirective(DirectiveId id, std::string_view rest, Templa
     return true;
 }
 
-bool Generator::processForDirective(std::string_view rest, TemplateReader& reader) {
-    std::string word;
-    std::size_t used = readWord(rest, word);
-    if (used == 0)
+// The plan is read before the loop may skip ahead (which looks up other plans).
+bool Generator::processForDirective(const DirectivePlan& plan, TemplateReader& reader) {
+    if (!plan.loopWellFormed)
         return false;
-    const std::int32_t first = loopCountOf(lookupKeyword(word));
-    rest.remove_prefix(used);
-
-    used = readWord(rest, word);
-    if (used == 0 || word != "TO")
-        return false;
-    rest.remove_prefix(used);
-
-    if (readWord(rest, word) == 0)
-        return false;
-    m_state.loopFirst = first;
-    m_state.loopKind = lookupKeyword(word);
+    m_state.loopFirst = loopCountOf(plan.loopFirst);
+    m_state.loopKind = plan.loopKind;
     m_state.loopLimit = loopCountOf(m_state.loopKind);
 
     if (m_state.loopStart == -1) {
@@ -114,13 +191,13 @@ bool Generator::processAssertDirective(std::string_view rest) {
 
 bool Generator::skipToMatchingDirective(TemplateReader& reader, DirectiveId target) {
     int level = 0;
-    std::string word;
     while (true) {
         const std::string& line = reader.line();
         if (!line.empty() && line.front() == '@') {
-            if (readWord(line, word) == 0)
+            const DirectivePlan& plan = directivePlanOf(reader);
+            if (plan.used == 0)
                 return false;
-            const DirectiveId id = lookupDirective(word);
+            const DirectiveId id = plan.id;
             if (id == DirectiveId::IfDef || id == DirectiveId::IfNDef)
                 ++level;
             else if (id == DirectiveId::EndIf)

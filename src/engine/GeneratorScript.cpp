@@ -4,6 +4,7 @@
 #include "fileutil/FileStream.h"
 #include "fileutil/FileSystem.h"
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -36,10 +37,16 @@ class TargetFile {
 public:
     bool open(const std::string& nativePath) {
         m_file.reset(std::fopen(nativePath.c_str(), "wb"));
-        return m_file != nullptr;
+        if (m_file == nullptr)
+            return false;
+        // One buffer large enough for the usual file: one write, no size query of the file.
+        std::setvbuf(m_file.get(), m_buffer.data(), _IOFBF, m_buffer.size());
+        return true;
     }
 
     bool write(std::string_view text) {
+        if constexpr (LINE_END == "\n")
+            return put(text);
         std::size_t begin = 0;
         while (begin < text.size()) {
             const std::size_t end = text.find('\n', begin);
@@ -69,6 +76,7 @@ private:
     struct Closer {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
+    std::array<char, 65536> m_buffer; // outlives m_file, declared before it
     std::unique_ptr<std::FILE, Closer> m_file;
 };
 
@@ -207,6 +215,33 @@ bool Generator::runScriptLines(TemplateReader& script) {
 }
 
 bool Generator::findFileSection(TemplateReader& reader, std::string_view sectionName) {
+    // A kept text's section lines are listed once; the reader ends where the scan would.
+    if (ContentPlans* plans = plansOf(reader)) {
+        if (!plans->sections) {
+            plans->sections.emplace();
+            reader.rewind();
+            std::string word;
+            while (reader.readLine()) {
+                const std::string& line = reader.line();
+                if (!line.starts_with(SECTION_START))
+                    continue;
+                std::optional<std::string> name;
+                if (readWord(std::string_view(line).substr(SECTION_START.size()), word) != 0)
+                    name = word;
+                plans->sections->emplace_back(reader.lineStart(), std::move(name));
+            }
+        }
+        for (const auto& [start, name] : *plans->sections) {
+            if (!name || equalsIgnoringCase(*name, sectionName)) {
+                reader.seek(start);
+                reader.readLine();
+                return name.has_value();
+            }
+        }
+        reader.seek(static_cast<std::int64_t>(reader.content()->size()));
+        reader.readLine();
+        return false;
+    }
     reader.rewind();
     std::string word;
     while (reader.readLine()) {
@@ -228,14 +263,20 @@ bool Generator::writeFileSection(TemplateReader& reader, std::string_view sectio
         return false;
     }
     const std::string target = nativePath(buildTargetPath("%PROJECTNAME%", targetName));
-    if (!confineToLocation(target))
+    bool absent = false;
+    if (!confineToLocation(target, &absent))
         return false;
-    m_templates.forget(target);
+    // A file that is not there yet is no kept template: no need to ask for its identity.
+    if (absent)
+        m_templates.forgetAbsent();
+    else
+        m_templates.forget(target);
     TargetFile file;
     if (!file.open(target)) {
         reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
         return false;
     }
+    std::string expanded;
     while (reader.readLine()) {
         const std::string& line = reader.line();
         if (line.starts_with(SECTION_END))
@@ -248,7 +289,8 @@ bool Generator::writeFileSection(TemplateReader& reader, std::string_view sectio
             }
             continue;
         }
-        if (!file.write(expandTemplateLine(line))) {
+        expandCurrentLine(reader, expanded);
+        if (!file.write(expanded)) {
             reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
             return false;
         }
@@ -345,13 +387,18 @@ bool Generator::copyProjectFile(std::string_view word, std::string_view folder) 
 
 // The elements of resolvedPath. A file in a folder that exists is that folder's resolution and
 // its own name, unless the name is a link or a step; the folders are resolved once per run.
-std::vector<std::string> Generator::resolvedElements(const std::string& nativePath) {
+std::vector<std::string> Generator::resolvedElements(const std::string& nativePath, bool* absent) {
     const fs::path path(nativePath);
     const fs::path name = path.filename();
     const fs::path folder = path.parent_path();
     std::error_code error;
-    const bool plainName = !name.empty() && name != "." && name != ".." && !folder.empty() &&
-                           !fs::is_symlink(fs::symlink_status(path, error));
+    bool plainName = !name.empty() && name != "." && name != ".." && !folder.empty();
+    if (plainName) {
+        const fs::file_status status = fs::symlink_status(path, error);
+        plainName = !fs::is_symlink(status);
+        if (absent)
+            *absent = status.type() == fs::file_type::not_found;
+    }
     if (!plainName) {
         // The location itself comes here for every target: once it exists, it resolves once.
         if (const auto known = m_resolvedFolders.find(nativePath); known != m_resolvedFolders.end())
@@ -374,9 +421,11 @@ std::vector<std::string> Generator::resolvedElements(const std::string& nativePa
     return elements;
 }
 
-bool Generator::confineToLocation(const std::string& nativeTarget) {
+bool Generator::confineToLocation(const std::string& nativeTarget, bool* absent) {
+    if (absent)
+        *absent = false;
     const std::string base = nativePath(m_project.projectLocation);
-    if (liesWithin(resolvedElements(base), resolvedElements(nativeTarget)))
+    if (liesWithin(resolvedElements(base), resolvedElements(nativeTarget, absent)))
         return true;
     reportError(m_sink, ErrorKind::ERR_OPEN_FILE, nativeTarget);
     return false;

@@ -25,4 +25,8 @@ void TemplateCache::forget(const std::string& nativePath) {
     });
 }
 
+void TemplateCache::forgetAbsent() {
+    std::erase_if(m_entries, [](const Entry& entry) { return !entry.identity; });
+}
+
 } // namespace vantrel

@@ -18,6 +18,8 @@ public:
     TemplateReader::Content load(const std::string& nativePath);
     // Called before the run writes the file at a native path.
     void forget(const std::string& nativePath);
+    // forget, for a path where nothing exists: only files the platform cannot identify go.
+    void forgetAbsent();
     void clear() { m_entries.clear(); }
 
 private:

@@ -45,6 +45,9 @@ public:
     bool seek(std::int64_t position);
     void rewind() { seek(0); }
 
+    // The text being served; null when closed. Never changes while the reader holds it.
+    const Content& content() const { return m_content; }
+
     Identity identity() const { return m_identity; }
     bool hasIdentity(const Identity& other) const;
 
