@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -343,6 +344,58 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// The parser's own file input takes one character per C-library call; this reads 64 KB at a
+// time and hands them out one by one, still without holding the whole file.
+class FileChunks {
+public:
+    explicit FileChunks(std::FILE* file)
+        : m_file(file) {}
+
+    class Iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = char;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const char*;
+        using reference = const char&;
+
+        Iterator() = default;
+        explicit Iterator(FileChunks* chunks)
+            : m_chunks(chunks->fill() ? chunks : nullptr) {}
+
+        reference operator*() const { return m_chunks->m_buffer[m_chunks->m_position]; }
+        Iterator& operator++() {
+            if (++m_chunks->m_position == m_chunks->m_size && !m_chunks->fill())
+                m_chunks = nullptr;
+            return *this;
+        }
+        Iterator operator++(int) {
+            Iterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const Iterator& other) const { return m_chunks == other.m_chunks; }
+
+    private:
+        FileChunks* m_chunks = nullptr; // none at the end of the file or at a read error
+    };
+
+    Iterator begin() { return Iterator(this); }
+    Iterator end() { return Iterator(); }
+
+private:
+    bool fill() {
+        m_position = 0;
+        m_size = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
+        return m_size > 0;
+    }
+
+    std::FILE* m_file;
+    std::vector<char> m_buffer = std::vector<char>(64 * 1024);
+    std::size_t m_position = 0;
+    std::size_t m_size = 0;
+};
+
 // nlohmann's text without its "[json.exception.parse_error.101] " tag.
 std::string parseErrorText(const json::parse_error& error) {
     std::string text = error.what();
@@ -354,12 +407,12 @@ std::string parseErrorText(const json::parse_error& error) {
 
 // Reads the whole document and applies it; the problem without the file name, empty when
 // it worked. A failed read counts before anything the partial text may seem to say.
-template <class Input, class ReadFailed>
-std::string readProject(Input&& input, ReadFailed readFailed, ProjectState& project) {
+template <class Parse, class ReadFailed>
+std::string readProject(Parse parse, ReadFailed readFailed, ProjectState& project) {
     std::string problem;
     try {
         ProjectReader reader;
-        json::sax_parse(std::forward<Input>(input), &reader);
+        parse(reader);
         if (readFailed())
             return "cannot be read";
         project = projectOf(reader.root, reader.read, project);
@@ -381,7 +434,11 @@ bool ProjectFile::load(ProjectState& project) {
     const std::string problem =
         !file ? std::string("cannot be read")
               : readProject(
-                    file.get(), [&] { return std::ferror(file.get()) != 0; }, project);
+                    [&](ProjectReader& reader) {
+                        FileChunks chunks(file.get());
+                        json::sax_parse(chunks.begin(), chunks.end(), &reader);
+                    },
+                    [&] { return std::ferror(file.get()) != 0; }, project);
     if (!problem.empty())
         m_error = m_path + ": " + problem;
     return problem.empty();
@@ -389,8 +446,9 @@ bool ProjectFile::load(ProjectState& project) {
 
 bool ProjectFile::apply(std::string_view jsonText, ProjectState& project) {
     m_error.clear();
-    const std::string problem = readProject(
-        jsonText, [] { return false; }, project);
+    const std::string problem =
+        readProject([&](ProjectReader& reader) { json::sax_parse(jsonText, &reader); },
+                    [] { return false; }, project);
     if (!problem.empty())
         m_error = m_path + ": " + problem;
     return problem.empty();
