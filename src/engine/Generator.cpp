@@ -36,22 +36,6 @@ void appendNumber(std::string& out, std::int32_t number) {
     out.append(digits, result.ptr);
 }
 
-// joinFlagNames, appended; false when no name was written.
-bool appendFlagNames(std::string& out, std::uint32_t word, FlagNameTable table) {
-    int count = 0;
-    for (const FlagNameRow& row : table) {
-        if (row.value == 0)
-            break;
-        if ((word & row.testMask) == row.value) {
-            if (count > 0)
-                out += " | ";
-            out += row.name;
-            ++count;
-        }
-    }
-    return count > 0;
-}
-
 std::string trimPercent(std::string_view text) {
     const std::size_t first = text.find_first_not_of('%');
     if (first == std::string_view::npos)

@@ -25,8 +25,7 @@ bool isSeparator(char c) {
 
 } // namespace
 
-std::string joinFlagNames(std::uint32_t word, FlagNameTable table) {
-    std::string text;
+bool appendFlagNames(std::string& text, std::uint32_t word, FlagNameTable table) {
     int count = 0;
     for (const FlagNameRow& row : table) {
         if (row.value == 0)
@@ -38,6 +37,12 @@ std::string joinFlagNames(std::uint32_t word, FlagNameTable table) {
             ++count;
         }
     }
+    return count > 0;
+}
+
+std::string joinFlagNames(std::uint32_t word, FlagNameTable table) {
+    std::string text;
+    appendFlagNames(text, word, table);
     return text;
 }
 

@@ -27,6 +27,8 @@ inline constexpr std::uint32_t PIDLLFL_AUTO = 2;
 
 // The names of the matching rows in table order, joined with " | ".
 std::string joinFlagNames(std::uint32_t word, FlagNameTable table);
+// joinFlagNames appended to text; false when no name matched.
+bool appendFlagNames(std::string& text, std::uint32_t word, FlagNameTable table);
 
 // Only the last blank- or '|'-separated token can match (a row name compared up to the end of
 // the text, ignoring ASCII case); a name that matches nothing leaves the word unchanged.
