@@ -118,13 +118,15 @@ private:
     bool expandLineInOnePass(std::string_view line, const LinePlan& plan, std::string& text) const;
     // expandTemplateLine for the current line of a section being written.
     void expandCurrentLine(const TemplateReader& reader, std::string& text) const;
+    // The keywords of a condition list, each with whether '+' joins it to the ones before.
+    using ConditionList = std::vector<std::pair<KeywordId, bool>>;
+    static bool readConditionList(std::string_view text, ConditionList& conditions);
     // What a directive line says, from its text alone: the directive word (used == 0: none)
     // and, for @IFDEF and @IFNDEF, its conditions with the operator that joins each one on.
     struct DirectivePlan {
         std::size_t used = 0;
         DirectiveId id = DirectiveId::None;
-        bool conditionsWellFormed = false;
-        std::vector<std::pair<KeywordId, bool>> conditions; // keyword, joined with '+'
+        ConditionList conditions;
         // @FOR: whether "first TO kind" reads, and the keywords of first and kind.
         bool loopWellFormed = false;
         KeywordId loopFirst = KW_NONE;
@@ -134,8 +136,8 @@ private:
     // The plan of a directive line, remembered by its text as line plans are.
     const DirectivePlan& directivePlan(std::string_view line) const;
     const DirectivePlan& directivePlanOf(const TemplateReader& reader) const;
-    // evaluateConditionList on an analysed list: the same result, from the current values.
-    bool evaluateConditions(const DirectivePlan& plan, bool& result) const;
+    // A read condition list on the current values; false when the list was not well formed.
+    bool evaluateConditions(const ConditionList& conditions, bool& result) const;
     bool processIfDirective(DirectiveId id, bool wellFormed, bool result, TemplateReader& reader);
     bool processForDirective(const DirectivePlan& plan, TemplateReader& reader);
     bool processAssertDirective(std::string_view rest);

@@ -16,7 +16,7 @@ bool Generator::processDirectiveLine(TemplateReader& reader) {
     case DirectiveId::IfDef:
     case DirectiveId::IfNDef: {
         bool result = false;
-        const bool wellFormed = evaluateConditions(plan, result);
+        const bool wellFormed = evaluateConditions(plan.conditions, result);
         return processIfDirective(id, wellFormed, result, reader);
     }
     case DirectiveId::EndIf:
@@ -69,30 +69,7 @@ Generator::DirectivePlan Generator::analyseDirective(std::string_view line) {
     }
     if (plan.id != DirectiveId::IfDef && plan.id != DirectiveId::IfNDef)
         return plan;
-    // evaluateConditionList's reading, keeping the keywords instead of their values.
-    constexpr std::string_view separators = ",+";
-    std::string_view text = line.substr(plan.used);
-    bool joinWithAnd = false;
-    std::string token;
-    std::size_t used = readToken(text, token, separators);
-    while (used != 0) {
-        text.remove_prefix(used);
-        plan.conditions.emplace_back(lookupKeyword(token), joinWithAnd);
-        used = readToken(text, token, separators);
-        if (used == 0)
-            break;
-        text.remove_prefix(used);
-        if (token == ",") {
-            joinWithAnd = false;
-        } else if (token == "+") {
-            joinWithAnd = true;
-        } else {
-            plan.conditions.clear(); // two words without a separator
-            return plan;
-        }
-        used = readToken(text, token, separators);
-    }
-    plan.conditionsWellFormed = !plan.conditions.empty();
+    readConditionList(line.substr(plan.used), plan.conditions);
     return plan;
 }
 
@@ -117,12 +94,40 @@ const Generator::DirectivePlan& Generator::directivePlanOf(const TemplateReader&
     return plans->directives.emplace(reader.lineStart(), analyseDirective(line)).first->second;
 }
 
-bool Generator::evaluateConditions(const DirectivePlan& plan, bool& result) const {
+// The keywords of a condition list, each with the operator that joins it on; none when two
+// words stand without a separator. A trailing separator is allowed.
+bool Generator::readConditionList(std::string_view text, ConditionList& conditions) {
+    constexpr std::string_view separators = ",+";
+    conditions.clear();
+    bool joinWithAnd = false;
+    std::string token;
+    std::size_t used = readToken(text, token, separators);
+    while (used != 0) {
+        text.remove_prefix(used);
+        conditions.emplace_back(lookupKeyword(token), joinWithAnd);
+        used = readToken(text, token, separators);
+        if (used == 0)
+            break;
+        text.remove_prefix(used);
+        if (token == ",") {
+            joinWithAnd = false;
+        } else if (token == "+") {
+            joinWithAnd = true;
+        } else {
+            conditions.clear();
+            return false;
+        }
+        used = readToken(text, token, separators);
+    }
+    return !conditions.empty();
+}
+
+bool Generator::evaluateConditions(const ConditionList& conditions, bool& result) const {
     result = false;
-    if (!plan.conditionsWellFormed)
+    if (conditions.empty())
         return false;
     const ActionDefinition& action = currentOrEmptyAction();
-    for (const auto& [id, joinWithAnd] : plan.conditions) {
+    for (const auto& [id, joinWithAnd] : conditions) {
         const bool value = conditionTrue(id, action);
         result = joinWithAnd ? (result && value) : (result || value);
     }
@@ -211,35 +216,9 @@ bool Generator::skipToMatchingDirective(TemplateReader& reader, DirectiveId targ
 }
 
 bool Generator::evaluateConditionList(std::string_view text, bool& result) const {
-    constexpr std::string_view separators = ",+";
-    result = false;
-    bool joinWithAnd = false;
-    int count = 0;
-    std::string token;
-
-    std::size_t used = readToken(text, token, separators);
-    while (used != 0) {
-        text.remove_prefix(used);
-        const bool value = isConditionTrue(cachedKeyword(token));
-        result = joinWithAnd ? (result && value) : (result || value);
-        ++count;
-
-        used = readToken(text, token, separators);
-        if (used == 0)
-            break;
-        text.remove_prefix(used);
-        if (token == ",") {
-            joinWithAnd = false;
-        } else if (token == "+") {
-            joinWithAnd = true;
-        } else {
-            count = 0; // two words without a separator
-            break;
-        }
-        // A trailing separator is allowed: the next read finds nothing.
-        used = readToken(text, token, separators);
-    }
-    return count > 0;
+    ConditionList conditions;
+    readConditionList(text, conditions);
+    return evaluateConditions(conditions, result);
 }
 
 } // namespace vantrel
