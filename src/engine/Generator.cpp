@@ -375,8 +375,7 @@ std::string Generator::expandTemplateLine(std::string_view line) const {
 
 void Generator::expandTemplateLine(std::string_view line, std::string& text) const {
     text.clear();
-    LinePlan scratch;
-    if (!expandLineInOnePass(line, linePlan(line, scratch), text))
+    if (!expandLineInOnePass(line, analyseLine(line), text))
         text = expandTemplateLineRescanning(line);
 }
 
@@ -422,18 +421,6 @@ Generator::LinePlan Generator::analyseLine(std::string_view line) {
     return plan;
 }
 
-const Generator::LinePlan& Generator::linePlan(std::string_view line, LinePlan& scratch) const {
-    if (const auto found = m_linePlans.find(line); found != m_linePlans.end())
-        return found->second;
-    if (line.size() > MAX_CACHED_LINE_LENGTH) {
-        scratch = analyseLine(line);
-        return scratch;
-    }
-    if (m_linePlans.size() >= MAX_CACHED_LINES)
-        m_linePlans.clear(); // a template of endless distinct lines only loses the cache
-    return m_linePlans.emplace(line, analyseLine(line)).first->second;
-}
-
 bool Generator::appendPairValue(const LinePair& pair, std::string_view line, std::string& out,
                                 const ActionDefinition& action) const {
     if (pair.id != KW_NONE)
@@ -467,8 +454,10 @@ const Generator::LinePlan& Generator::linePlanOf(const TemplateReader& reader,
                                                  LinePlan& scratch) const {
     const std::string& line = reader.line();
     ContentPlans* plans = line.size() > MAX_CACHED_LINE_LENGTH ? nullptr : plansOf(reader);
-    if (!plans)
-        return linePlan(line, scratch);
+    if (!plans) {
+        scratch = analyseLine(line);
+        return scratch;
+    }
     if (const auto found = plans->lines.find(reader.lineStart()); found != plans->lines.end())
         return found->second;
     if (plans->lines.size() >= MAX_CACHED_LINES)

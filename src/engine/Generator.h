@@ -106,10 +106,8 @@ private:
         std::vector<LinePair> pairs;
     };
     static LinePlan analyseLine(std::string_view line);
-    // The plan of a line, remembered by its text: a template's lines come back for every action.
-    const LinePlan& linePlan(std::string_view line, LinePlan& scratch) const;
-    // The same for the current line of a reader, remembered by its place in the file's text:
-    // no need to hash the line.
+    // The plan of a reader's current line, remembered by its place in the file's text: a
+    // template's lines come back for every action. A long line is analysed into scratch.
     const LinePlan& linePlanOf(const TemplateReader& reader, LinePlan& scratch) const;
     bool appendPairValue(const LinePair& pair, std::string_view line, std::string& out,
                          const ActionDefinition& action) const;
@@ -133,9 +131,9 @@ private:
         KeywordId loopKind = KW_NONE;
     };
     static DirectivePlan analyseDirective(std::string_view line);
-    // The plan of a directive line, remembered by its text as line plans are.
-    const DirectivePlan& directivePlan(std::string_view line) const;
-    const DirectivePlan& directivePlanOf(const TemplateReader& reader) const;
+    // The plan of a reader's current directive line, remembered as line plans are.
+    const DirectivePlan& directivePlanOf(const TemplateReader& reader,
+                                         DirectivePlan& scratch) const;
     // A read condition list on the current values; false when the list was not well formed.
     bool evaluateConditions(const ConditionList& conditions, bool& result) const;
     bool processIfDirective(DirectiveId id, bool wellFormed, bool result, TemplateReader& reader);
@@ -170,9 +168,6 @@ private:
     mutable std::unordered_map<std::string, KeywordId, NameHash, std::equal_to<>> m_keywordOf;
     static constexpr std::size_t MAX_CACHED_LINES = 4096;
     static constexpr std::size_t MAX_CACHED_LINE_LENGTH = 4096;
-    mutable std::unordered_map<std::string, LinePlan, NameHash, std::equal_to<>> m_linePlans;
-    mutable std::unordered_map<std::string, DirectivePlan, NameHash, std::equal_to<>>
-        m_directivePlans;
     // Plans by line start, per file text; the text is kept so that its address names it alone.
     struct ContentPlans {
         TemplateReader::Content content;

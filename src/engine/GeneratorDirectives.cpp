@@ -8,7 +8,8 @@ namespace vantrel {
 
 bool Generator::processDirectiveLine(TemplateReader& reader) {
     // The plan is used up before anything else looks up a plan (which might empty the cache).
-    const DirectivePlan& plan = directivePlanOf(reader);
+    DirectivePlan scratch;
+    const DirectivePlan& plan = directivePlanOf(reader, scratch);
     if (plan.used == 0)
         return false;
 
@@ -73,19 +74,14 @@ Generator::DirectivePlan Generator::analyseDirective(std::string_view line) {
     return plan;
 }
 
-const Generator::DirectivePlan& Generator::directivePlan(std::string_view line) const {
-    if (const auto found = m_directivePlans.find(line); found != m_directivePlans.end())
-        return found->second;
-    if (m_directivePlans.size() >= MAX_CACHED_LINES || line.size() > MAX_CACHED_LINE_LENGTH)
-        m_directivePlans.clear(); // a long line is kept alone, until the next one
-    return m_directivePlans.emplace(line, analyseDirective(line)).first->second;
-}
-
-const Generator::DirectivePlan& Generator::directivePlanOf(const TemplateReader& reader) const {
+const Generator::DirectivePlan& Generator::directivePlanOf(const TemplateReader& reader,
+                                                           DirectivePlan& scratch) const {
     const std::string& line = reader.line();
     ContentPlans* plans = line.size() > MAX_CACHED_LINE_LENGTH ? nullptr : plansOf(reader);
-    if (!plans)
-        return directivePlan(line);
+    if (!plans) {
+        scratch = analyseDirective(line);
+        return scratch;
+    }
     if (const auto found = plans->directives.find(reader.lineStart());
         found != plans->directives.end())
         return found->second;
@@ -196,10 +192,11 @@ bool Generator::processAssertDirective(std::string_view rest) {
 
 bool Generator::skipToMatchingDirective(TemplateReader& reader, DirectiveId target) {
     int level = 0;
+    DirectivePlan scratch;
     while (true) {
         const std::string& line = reader.line();
         if (!line.empty() && line.front() == '@') {
-            const DirectivePlan& plan = directivePlanOf(reader);
+            const DirectivePlan& plan = directivePlanOf(reader, scratch);
             if (plan.used == 0)
                 return false;
             const DirectiveId id = plan.id;

@@ -215,44 +215,34 @@ bool Generator::runScriptLines(TemplateReader& script) {
 }
 
 bool Generator::findFileSection(TemplateReader& reader, std::string_view sectionName) {
-    // A kept text's section lines are listed once; the reader ends where the scan would.
-    if (ContentPlans* plans = plansOf(reader)) {
-        if (!plans->sections) {
-            plans->sections.emplace();
-            reader.rewind();
-            std::string word;
-            while (reader.readLine()) {
-                const std::string& line = reader.line();
-                if (!line.starts_with(SECTION_START))
-                    continue;
-                std::optional<std::string> name;
-                if (readWord(std::string_view(line).substr(SECTION_START.size()), word) != 0)
-                    name = word;
-                plans->sections->emplace_back(reader.lineStart(), std::move(name));
-            }
-        }
-        for (const auto& [start, name] : *plans->sections) {
-            if (!name || equalsIgnoringCase(*name, sectionName)) {
-                reader.seek(start);
-                reader.readLine();
-                return name.has_value();
-            }
-        }
-        reader.seek(static_cast<std::int64_t>(reader.content()->size()));
-        reader.readLine();
+    // A kept text's section lines are listed once; the reader ends where the scan would. A
+    // reader without text has no section.
+    ContentPlans* plans = plansOf(reader);
+    if (!plans)
         return false;
+    if (!plans->sections) {
+        plans->sections.emplace();
+        reader.rewind();
+        std::string word;
+        while (reader.readLine()) {
+            const std::string& line = reader.line();
+            if (!line.starts_with(SECTION_START))
+                continue;
+            std::optional<std::string> name;
+            if (readWord(std::string_view(line).substr(SECTION_START.size()), word) != 0)
+                name = word;
+            plans->sections->emplace_back(reader.lineStart(), std::move(name));
+        }
     }
-    reader.rewind();
-    std::string word;
-    while (reader.readLine()) {
-        const std::string& line = reader.line();
-        if (!line.starts_with(SECTION_START))
-            continue;
-        if (readWord(std::string_view(line).substr(SECTION_START.size()), word) == 0)
-            return false;
-        if (equalsIgnoringCase(word, sectionName))
-            return true;
+    for (const auto& [start, name] : *plans->sections) {
+        if (!name || equalsIgnoringCase(*name, sectionName)) {
+            reader.seek(start);
+            reader.readLine();
+            return name.has_value();
+        }
     }
+    reader.seek(static_cast<std::int64_t>(reader.content()->size()));
+    reader.readLine();
     return false;
 }
 
