@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::size_t written = 0;
     while (reader.readLine()) {
-        const std::string& line = reader.line();
+        const std::string_view line = reader.line();
         if (line.starts_with("filesectionend:"))
             break;
         if (!line.empty() && line.front() == '@') {

@@ -185,20 +185,23 @@ bool Generator::appendKeywordValue(KeywordId id, std::string& out, std::string* 
     case KW_ACDF_NAME:
         out.append(1, '"').append(a.name).append(1, '"');
         return true;
-    case KW_ACDF_MENU:
+    case KW_ACDF_MENU: {
         if (!conditionTrue(id, a)) {
             out.append("NULL");
             return true;
         }
-        // Quoted, with every backslash doubled.
+        // Quoted, with every backslash doubled: the text between backslashes goes in whole.
         out.append(1, '"');
-        for (char c : a.menu) {
-            out.push_back(c);
-            if (c == '\\')
-                out.push_back('\\');
+        const std::string_view menu = a.menu;
+        std::size_t from = 0;
+        for (std::size_t slash = menu.find('\\'); slash != std::string_view::npos;
+             slash = menu.find('\\', from)) {
+            out.append(menu.substr(from, slash + 1 - from)).append(1, '\\');
+            from = slash + 1;
         }
-        out.append(1, '"');
+        out.append(menu.substr(from)).append(1, '"');
         return true;
+    }
     case KW_ACDF_TB_NAME:
         return quotedIf(a.tbName);
     case KW_ACDF_TOOLTIPS:
@@ -380,11 +383,13 @@ void Generator::expandTemplateLine(std::string_view line, std::string& text) con
 }
 
 void Generator::expandCurrentLine(const TemplateReader& reader, std::string& text) const {
-    text.clear();
+    const std::size_t start = text.size();
     LinePlan scratch;
-    const std::string& line = reader.line();
-    if (!expandLineInOnePass(line, linePlanOf(reader, scratch), text))
-        text = expandTemplateLineRescanning(line);
+    const std::string_view line = reader.line();
+    if (!expandLineInOnePass(line, linePlanOf(reader, scratch), text)) {
+        text.resize(start);
+        text.append(expandTemplateLineRescanning(line));
+    }
 }
 
 // When every '%' pair of the line is a placeholder whose value holds no '%', the rescanning
@@ -452,7 +457,7 @@ Generator::ContentPlans* Generator::plansOf(const TemplateReader& reader) const 
 
 const Generator::LinePlan& Generator::linePlanOf(const TemplateReader& reader,
                                                  LinePlan& scratch) const {
-    const std::string& line = reader.line();
+    const std::string_view line = reader.line();
     ContentPlans* plans = line.size() > MAX_CACHED_LINE_LENGTH ? nullptr : plansOf(reader);
     if (!plans) {
         scratch = analyseLine(line);
@@ -475,7 +480,7 @@ bool Generator::expandLineInOnePass(std::string_view line, const LinePlan& plan,
     std::size_t longest = line.size(); // no text on the way is longer than this
     std::size_t pos = 0;               // copied up to here
     const ActionDefinition& action = actionOrEmpty(m_project);
-    text.reserve(line.size() + line.size() / 2);
+    text.reserve(text.size() + line.size() + line.size() / 2);
     for (const LinePair& pair : plan.pairs) {
         const std::size_t candidateSize = pair.close - pair.open + 1;
         text.append(line.substr(pos, pair.open - pos));

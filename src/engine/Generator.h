@@ -114,7 +114,8 @@ private:
     // Appends the one-pass expansion to text; false (text then unusable) when the line needs
     // the rescanning rules.
     bool expandLineInOnePass(std::string_view line, const LinePlan& plan, std::string& text) const;
-    // expandTemplateLine for the current line of a section being written.
+    // expandTemplateLine for the current line of a section being written, appended to text: the
+    // lines go straight into the file's pending output.
     void expandCurrentLine(const TemplateReader& reader, std::string& text) const;
     // The keywords of a condition list, each with whether '+' joins it to the ones before.
     using ConditionList = std::vector<std::pair<KeywordId, bool>>;
@@ -144,8 +145,34 @@ private:
     // True when the native path lies in or below the project location; reports it otherwise.
     // absent (when given) is set when the check saw that nothing, not even a link, is there.
     bool confineToLocation(const std::string& nativeTarget, bool* absent = nullptr);
-    std::vector<std::string> resolvedElements(const std::string& nativePath,
-                                              bool* absent = nullptr);
+    // A resolved path's elements: a folder's (kept for the run, or the path's own) and, for a
+    // file in a folder that exists, the file's name after them.
+    struct PathElements {
+        const std::vector<std::string>* folder = nullptr;
+        std::string_view name; // none when empty
+        std::vector<std::string> own;
+        std::string ownName;
+
+        PathElements() = default;
+        PathElements(const PathElements&) = delete;
+        PathElements& operator=(const PathElements&) = delete;
+
+        std::size_t size() const { return folder->size() + (name.empty() ? 0 : 1); }
+        std::string_view operator[](std::size_t i) const {
+            return i < folder->size() ? std::string_view((*folder)[i]) : name;
+        }
+        bool liesWithin(const PathElements& base) const {
+            if (size() < base.size())
+                return false;
+            for (std::size_t i = 0; i < base.size(); ++i) {
+                if ((*this)[i] != base[i])
+                    return false;
+            }
+            return true;
+        }
+    };
+    void resolvedElements(const std::string& nativePath, PathElements& elements,
+                          bool* absent = nullptr);
     void announce(const std::string& nativePath) const;
 
     ProjectState& m_project;
@@ -155,15 +182,17 @@ private:
     TemplateCache m_templates; // the template files of the current run
     // Resolved path elements of folders that exist, by native path: most targets of a run share
     // a few folders, which need resolving only once.
-    std::unordered_map<std::string, std::vector<std::string>> m_resolvedFolders;
-    std::string m_scriptPath; // native, as named in messages
-
     struct NameHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view text) const {
             return std::hash<std::string_view>{}(text);
         }
     };
+    std::unordered_map<std::string, std::vector<std::string>, NameHash, std::equal_to<>>
+        m_resolvedFolders;
+    std::string m_scriptPath;    // native, as named in messages
+    std::string m_pendingOutput; // the text of the file being written not yet sent out
+
     static constexpr std::size_t MAX_CACHED_NAMES = 4096;
     mutable std::unordered_map<std::string, KeywordId, NameHash, std::equal_to<>> m_keywordOf;
     static constexpr std::size_t MAX_CACHED_LINES = 4096;

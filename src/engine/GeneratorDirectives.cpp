@@ -35,7 +35,7 @@ bool Generator::processDirectiveLine(TemplateReader& reader) {
             return false;
         return reader.seek(m_state.loopStart);
     case DirectiveId::Assert:
-        return processAssertDirective(std::string_view(reader.line()).substr(plan.used));
+        return processAssertDirective(reader.line().substr(plan.used));
     case DirectiveId::Include: // known by name, never carried out
     case DirectiveId::None:
     default:
@@ -76,7 +76,7 @@ Generator::DirectivePlan Generator::analyseDirective(std::string_view line) {
 
 const Generator::DirectivePlan& Generator::directivePlanOf(const TemplateReader& reader,
                                                            DirectivePlan& scratch) const {
-    const std::string& line = reader.line();
+    const std::string_view line = reader.line();
     ContentPlans* plans = line.size() > MAX_CACHED_LINE_LENGTH ? nullptr : plansOf(reader);
     if (!plans) {
         scratch = analyseDirective(line);
@@ -194,7 +194,7 @@ bool Generator::skipToMatchingDirective(TemplateReader& reader, DirectiveId targ
     int level = 0;
     DirectivePlan scratch;
     while (true) {
-        const std::string& line = reader.line();
+        const std::string_view line = reader.line();
         if (!line.empty() && line.front() == '@') {
             const DirectivePlan& plan = directivePlanOf(reader, scratch);
             if (plan.used == 0)

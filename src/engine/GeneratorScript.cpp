@@ -31,52 +31,66 @@ constexpr std::string_view LINE_END = "\r\n";
 constexpr std::string_view LINE_END = "\n";
 #endif
 
-// A generated text file, written line by line as the lines come out. Every write and the close
-// are checked, so a full disk is never taken for a finished file.
+// A generated text file. The expanded lines are appended to its pending text, which goes out
+// in one write once it passes a block's size and at the close; the stream itself is unbuffered,
+// so nothing is copied twice. Every write and the close are checked, so a full disk is never
+// taken for a finished file.
 class TargetFile {
 public:
+    static constexpr std::size_t BLOCK_SIZE = 65536;
+
+    // The pending text is the caller's, reused from file to file.
+    explicit TargetFile(std::string& pending)
+        : m_pending(pending) {}
+
     bool open(const std::string& nativePath) {
+        m_pending.clear();
         m_file.reset(std::fopen(nativePath.c_str(), "wb"));
         if (m_file == nullptr)
             return false;
-        // One buffer large enough for the usual file: one write, no size query of the file.
-        std::setvbuf(m_file.get(), m_buffer.data(), _IOFBF, m_buffer.size());
+        std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
         return true;
     }
 
-    bool write(std::string_view text) {
-        if constexpr (LINE_END == "\n")
-            return put(text);
-        std::size_t begin = 0;
-        while (begin < text.size()) {
-            const std::size_t end = text.find('\n', begin);
-            const std::size_t stop = end == std::string_view::npos ? text.size() : end;
-            if (!put(text.substr(begin, stop - begin)))
-                return false;
-            if (end == std::string_view::npos)
-                break;
-            if (!put(LINE_END))
-                return false;
-            begin = end + 1;
-        }
-        return true;
-    }
+    // Where the lines go; writeIfFull then sends them on.
+    std::string& pending() { return m_pending; }
+
+    bool writeIfFull() { return m_pending.size() < BLOCK_SIZE || write(); }
 
     bool close() {
+        const bool written = write();
         std::FILE* file = m_file.release();
-        return file != nullptr && std::fclose(file) == 0;
+        return file != nullptr && std::fclose(file) == 0 && written;
     }
 
 private:
+    bool write() {
+        bool written = true;
+        if constexpr (LINE_END == "\n") {
+            written = put(m_pending);
+        } else {
+            std::size_t begin = 0;
+            while (written && begin < m_pending.size()) {
+                const std::size_t end = m_pending.find('\n', begin);
+                const std::size_t stop = end == std::string::npos ? m_pending.size() : end;
+                written = put(std::string_view(m_pending).substr(begin, stop - begin)) &&
+                          (end == std::string::npos || put(LINE_END));
+                begin = stop + 1;
+            }
+        }
+        m_pending.clear();
+        return written;
+    }
+
     bool put(std::string_view text) {
         return text.empty() ||
-               std::fwrite(text.data(), 1, text.size(), m_file.get()) == text.size();
+               (m_file && std::fwrite(text.data(), 1, text.size(), m_file.get()) == text.size());
     }
 
     struct Closer {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
-    std::array<char, 65536> m_buffer; // outlives m_file, declared before it
+    std::string& m_pending;
     std::unique_ptr<std::FILE, Closer> m_file;
 };
 
@@ -109,16 +123,6 @@ std::vector<std::string> pathElements(const fs::path& path) {
             elements.push_back(element.string());
     }
     return elements;
-}
-
-bool liesWithin(const std::vector<std::string>& base, const std::vector<std::string>& target) {
-    if (target.size() < base.size())
-        return false;
-    for (std::size_t i = 0; i < base.size(); ++i) {
-        if (base[i] != target[i])
-            return false;
-    }
-    return true;
 }
 
 bool isRealFolder(const fs::path& path) {
@@ -155,7 +159,7 @@ bool Generator::runScriptLines(TemplateReader& script) {
     std::string third;
     while (script.readLine()) {
         // A copy: a directive may move the reader and replace its line.
-        const std::string line = script.line();
+        const std::string line(script.line());
         const auto badLine = [&] {
             reportError(m_sink, ErrorKind::ERR_TEMPLATE, m_scriptPath, line);
             return false;
@@ -225,7 +229,7 @@ bool Generator::findFileSection(TemplateReader& reader, std::string_view section
         reader.rewind();
         std::string word;
         while (reader.readLine()) {
-            const std::string& line = reader.line();
+            const std::string_view line = reader.line();
             if (!line.starts_with(SECTION_START))
                 continue;
             std::optional<std::string> name;
@@ -261,14 +265,13 @@ bool Generator::writeFileSection(TemplateReader& reader, std::string_view sectio
         m_templates.forgetAbsent();
     else
         m_templates.forget(target);
-    TargetFile file;
+    TargetFile file(m_pendingOutput);
     if (!file.open(target)) {
         reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
         return false;
     }
-    std::string expanded;
     while (reader.readLine()) {
-        const std::string& line = reader.line();
+        const std::string_view line = reader.line();
         if (line.starts_with(SECTION_END))
             break;
         if (!line.empty() && line.front() == '@') {
@@ -279,8 +282,8 @@ bool Generator::writeFileSection(TemplateReader& reader, std::string_view sectio
             }
             continue;
         }
-        expandCurrentLine(reader, expanded);
-        if (!file.write(expanded)) {
+        expandCurrentLine(reader, file.pending());
+        if (!file.writeIfFull()) {
             reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
             return false;
         }
@@ -375,47 +378,94 @@ bool Generator::copyProjectFile(std::string_view word, std::string_view folder) 
     return true;
 }
 
+namespace {
+
+// The folder part and the name of a native path when they can be read off the text itself (a
+// plain name after the last separator, the folder not the root); otherwise the path is taken
+// apart as a path.
+bool splitPlainName(std::string_view path, std::string_view& folder, std::string_view& name) {
+#ifdef _WIN32
+    (void)path;
+    (void)folder;
+    (void)name;
+    return false;
+#else
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos || slash == 0 || path[slash - 1] == '/')
+        return false;
+    name = path.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    folder = path.substr(0, slash);
+    return true;
+#endif
+}
+
+} // namespace
+
 // The elements of resolvedPath. A file in a folder that exists is that folder's resolution and
 // its own name, unless the name is a link or a step; the folders are resolved once per run.
-std::vector<std::string> Generator::resolvedElements(const std::string& nativePath, bool* absent) {
-    const fs::path path(nativePath);
-    const fs::path name = path.filename();
-    const fs::path folder = path.parent_path();
-    std::error_code error;
-    bool plainName = !name.empty() && name != "." && name != ".." && !folder.empty();
+void Generator::resolvedElements(const std::string& nativePath, PathElements& result,
+                                 bool* absent) {
+    std::string_view folder;
+    std::string_view name;
+    bool plainName = splitPlainName(nativePath, folder, name);
+    std::string folderPath;
+    if (!plainName) {
+        const fs::path path(nativePath);
+        const fs::path fileName = path.filename();
+        const fs::path parent = path.parent_path();
+        plainName = !fileName.empty() && fileName != "." && fileName != ".." && !parent.empty();
+        if (plainName) {
+            folderPath = parent.string();
+            result.ownName = fileName.string();
+            folder = folderPath;
+            name = result.ownName;
+        }
+    }
     if (plainName) {
-        const fs::file_status status = fs::symlink_status(path, error);
-        plainName = !fs::is_symlink(status);
+        const EntryKind kind = entryKindOf(nativePath);
+        plainName = kind != EntryKind::Link;
         if (absent)
-            *absent = status.type() == fs::file_type::not_found;
+            *absent = kind == EntryKind::Missing;
     }
     if (!plainName) {
         // The location itself comes here for every target: once it exists, it resolves once.
-        if (const auto known = m_resolvedFolders.find(nativePath); known != m_resolvedFolders.end())
-            return known->second;
+        if (const auto known = m_resolvedFolders.find(nativePath);
+            known != m_resolvedFolders.end()) {
+            result.folder = &known->second;
+            return;
+        }
         // A folder that exists (no link) is kept for the files that will be written into it.
-        std::vector<std::string> elements = pathElements(resolvedPath(nativePath));
-        if (!nativePath.empty() && isRealFolder(path))
-            m_resolvedFolders.emplace(nativePath, elements);
-        return elements;
+        result.own = pathElements(resolvedPath(nativePath));
+        if (!nativePath.empty() && isRealFolder(nativePath))
+            m_resolvedFolders.emplace(nativePath, result.own);
+        result.folder = &result.own;
+        return;
     }
-    const std::string folderPath = folder.string();
-    auto known = m_resolvedFolders.find(folderPath);
+    auto known = m_resolvedFolders.find(folder);
     if (known == m_resolvedFolders.end()) {
-        if (!isRealFolder(folder))
-            return pathElements(resolvedPath(nativePath));
-        known = m_resolvedFolders.emplace(folderPath, pathElements(resolvedPath(folderPath))).first;
+        if (!isRealFolder(folder)) {
+            result.own = pathElements(resolvedPath(nativePath));
+            result.folder = &result.own;
+            return;
+        }
+        const std::string key(folder);
+        known = m_resolvedFolders.emplace(key, pathElements(resolvedPath(key))).first;
     }
-    std::vector<std::string> elements = known->second;
-    elements.push_back(name.string());
-    return elements;
+    result.folder = &known->second;
+    result.name = name;
 }
 
 bool Generator::confineToLocation(const std::string& nativeTarget, bool* absent) {
     if (absent)
         *absent = false;
     const std::string base = nativePath(m_project.projectLocation);
-    if (liesWithin(resolvedElements(base), resolvedElements(nativeTarget, absent)))
+    PathElements baseElements;
+    resolvedElements(base, baseElements);
+    PathElements targetElements;
+    resolvedElements(nativeTarget, targetElements, absent);
+    if (targetElements.liesWithin(baseElements))
         return true;
     reportError(m_sink, ErrorKind::ERR_OPEN_FILE, nativeTarget);
     return false;

@@ -83,7 +83,7 @@ TemplateReader::Content TemplateReader::normalised(std::string content) {
 
 void TemplateReader::close() {
     m_content.reset();
-    m_line.clear();
+    m_line = {};
     m_position = 0;
     m_lineStart = 0;
     m_open = false;
@@ -92,13 +92,13 @@ void TemplateReader::close() {
 bool TemplateReader::readLine() {
     m_lineStart = static_cast<std::int64_t>(m_position);
     if (!m_open || !m_content || m_position >= m_content->size()) {
-        m_line.clear();
+        m_line = {};
         return false;
     }
     const std::string& content = *m_content;
     const std::size_t end = content.find('\n', m_position);
     const std::size_t next = end == std::string::npos ? content.size() : end + 1;
-    m_line.assign(content, m_position, next - m_position);
+    m_line = std::string_view(content).substr(m_position, next - m_position);
     m_position = next;
     return true;
 }

@@ -37,7 +37,9 @@ public:
 
     // Records the line start and reads the next line; false at the end of the file.
     bool readLine();
-    const std::string& line() const { return m_line; }
+    // A view into the text being served: it stays valid while the reader holds that text, even
+    // after the reader moves on.
+    std::string_view line() const { return m_line; }
     // Where the current line began, as a position that seek accepts.
     std::int64_t lineStart() const { return m_lineStart; }
 
@@ -55,7 +57,7 @@ private:
     static Content normalised(std::string content);
 
     Content m_content;
-    std::string m_line;
+    std::string_view m_line;
     std::size_t m_position = 0;
     std::int64_t m_lineStart = 0;
     bool m_open = false;

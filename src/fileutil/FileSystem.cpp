@@ -1,8 +1,10 @@
 #include "fileutil/FileSystem.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,6 +48,24 @@ std::string nativePath(std::string_view path) {
     }
 #endif
     return result;
+}
+
+EntryKind entryKindOf(const std::string& nativePath) {
+#ifdef _WIN32
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(nativePath, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return EntryKind::Missing;
+    if (error)
+        return EntryKind::Unknown;
+    return std::filesystem::is_symlink(status) ? EntryKind::Link : EntryKind::Other;
+#else
+    struct stat info {};
+    if (::lstat(nativePath.c_str(), &info) == 0)
+        return S_ISLNK(info.st_mode) ? EntryKind::Link : EntryKind::Other;
+    // As the standard library's status reads it: a missing folder on the way is nothing there.
+    return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Unknown;
+#endif
 }
 
 bool queryFileTime(std::string_view path, FileTime* time) {

@@ -16,6 +16,11 @@ struct FileTime {
 // becomes the platform's separator ("/" on POSIX, unchanged on Windows).
 std::string nativePath(std::string_view path);
 
+// What a native path names itself, a link not followed; Unknown when the platform cannot tell
+// (no access, say).
+enum class EntryKind { Missing, Link, Other, Unknown };
+EntryKind entryKindOf(const std::string& nativePath);
+
 bool queryFileTime(std::string_view path, FileTime* time);
 bool directoryExists(std::string_view path);
 // Creates the folder with every missing parent; silent in every case.

@@ -38,7 +38,7 @@ struct Rendered {
 Rendered render(Generator& generator, TemplateReader& reader) {
     Rendered result{true, {}};
     while (reader.readLine()) {
-        const std::string& line = reader.line();
+        const std::string_view line = reader.line();
         if (!line.empty() && line.front() == '@') {
             if (!generator.processDirectiveLine(reader)) {
                 result.ok = false;

@@ -13,7 +13,7 @@ namespace {
 std::vector<std::string> allLines(TemplateReader& reader) {
     std::vector<std::string> lines;
     while (reader.readLine())
-        lines.push_back(reader.line());
+        lines.emplace_back(reader.line());
     return lines;
 }
 
