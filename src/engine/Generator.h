@@ -130,6 +130,9 @@ private:
         bool loopWellFormed = false;
         KeywordId loopFirst = KW_NONE;
         KeywordId loopKind = KW_NONE;
+        // @IFDEF and @IFNDEF: where the matching @ENDIF line starts, once a skip has found it
+        // (-1: not yet). Which line matches depends on the text alone.
+        std::int64_t matchingEnd = -1;
     };
     static DirectivePlan analyseDirective(std::string_view line);
     // The plan of a reader's current directive line, remembered as line plans are.
@@ -137,7 +140,9 @@ private:
                                          DirectivePlan& scratch) const;
     // A read condition list on the current values; false when the list was not well formed.
     bool evaluateConditions(const ConditionList& conditions, bool& result) const;
-    bool processIfDirective(DirectiveId id, bool wellFormed, bool result, TemplateReader& reader);
+    // start: where the directive's line starts; matchingEnd as its plan knows it.
+    bool processIfDirective(DirectiveId id, bool wellFormed, bool result, TemplateReader& reader,
+                            std::int64_t start, std::int64_t matchingEnd);
     bool processForDirective(const DirectivePlan& plan, TemplateReader& reader);
     bool processAssertDirective(std::string_view rest);
     // Expands the placeholders of a path, searching again from the start after each one.

@@ -18,7 +18,8 @@ bool Generator::processDirectiveLine(TemplateReader& reader) {
     case DirectiveId::IfNDef: {
         bool result = false;
         const bool wellFormed = evaluateConditions(plan.conditions, result);
-        return processIfDirective(id, wellFormed, result, reader);
+        return processIfDirective(id, wellFormed, result, reader, reader.lineStart(),
+                                  plan.matchingEnd);
     }
     case DirectiveId::EndIf:
         if (m_state.blockStack.empty())
@@ -131,7 +132,8 @@ bool Generator::evaluateConditions(const ConditionList& conditions, bool& result
 }
 
 bool Generator::processIfDirective(DirectiveId id, bool wellFormed, bool result,
-                                   TemplateReader& reader) {
+                                   TemplateReader& reader, std::int64_t start,
+                                   std::int64_t matchingEnd) {
     if (m_state.blockStack.size() >= GeneratorState::MAX_OPEN_BLOCKS)
         return false;
     m_state.blockStack.push_back(id);
@@ -141,8 +143,19 @@ bool Generator::processIfDirective(DirectiveId id, bool wellFormed, bool result,
         result = !result;
     if (result)
         return true;
-    if (!skipToMatchingDirective(reader, DirectiveId::EndIf))
-        return false;
+    if (matchingEnd >= 0) {
+        // The reader ends as the skip leaves it: on the matching @ENDIF line.
+        reader.seek(matchingEnd);
+        reader.readLine();
+    } else {
+        if (!skipToMatchingDirective(reader, DirectiveId::EndIf))
+            return false;
+        // Looked up afresh: the skip may have emptied the cache that held the plan.
+        if (ContentPlans* plans = plansOf(reader)) {
+            if (const auto found = plans->directives.find(start); found != plans->directives.end())
+                found->second.matchingEnd = reader.lineStart();
+        }
+    }
     m_state.blockStack.pop_back();
     return true;
 }

@@ -155,7 +155,13 @@ INSTANTIATE_TEST_SUITE_P(
         BodyCase{"BlockInsideLoopBody", nullptr,
                  "@FOR 0 TO ALL_ACTIONS\n@IFDEF ACDF_PROC_EXECUTE\n%ACTIONNAME%\n@ENDIF\n"
                  "@ENDFOR\ndone\n",
-                 true, "Line\ndone\n"}),
+                 true, "Line\ndone\n"},
+        // The same false blocks come back on every turn: each skip must land where the first did.
+        BodyCase{"NestedBlocksSkippedOnEveryTurn", threeActions,
+                 "@FOR 0 TO ALL_ACTIONS\n@IFDEF ACDF_PROC_EXECUTE\nrun %ACTIONNAME%\n@IFDEF KEL\n"
+                 "kel\n@ENDIF\n@ENDIF\n@IFNDEF ACDF_PROC_EXECUTE\n@IFDEF DOV\ndov\n@ENDIF\n"
+                 "none %ACTIONNAME%\n@ENDIF\n@ENDFOR\ndone\n",
+                 true, "run Line\nkel\nnone Arc\nnone Box\ndone\n"}),
     [](const testing::TestParamInfo<BodyCase>& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(
