@@ -407,6 +407,13 @@ bool splitPlainName(std::string_view path, std::string_view& folder, std::string
 // its own name, unless the name is a link or a step; the folders are resolved once per run.
 void Generator::resolvedElements(const std::string& nativePath, PathElements& result,
                                  bool* absent) {
+    // A folder met before (the location, for every target) resolves as it did then.
+    if (const auto known = m_resolvedFolders.find(nativePath); known != m_resolvedFolders.end()) {
+        result.folder = &known->second;
+        if (absent)
+            *absent = false;
+        return;
+    }
     std::string_view folder;
     std::string_view name;
     bool plainName = splitPlainName(nativePath, folder, name);
@@ -423,19 +430,14 @@ void Generator::resolvedElements(const std::string& nativePath, PathElements& re
             name = result.ownName;
         }
     }
+    EntryKind kind = EntryKind::Unknown;
     if (plainName) {
-        const EntryKind kind = entryKindOf(nativePath);
+        kind = entryKindOf(nativePath);
         plainName = kind != EntryKind::Link;
         if (absent)
             *absent = kind == EntryKind::Missing;
     }
     if (!plainName) {
-        // The location itself comes here for every target: once it exists, it resolves once.
-        if (const auto known = m_resolvedFolders.find(nativePath);
-            known != m_resolvedFolders.end()) {
-            result.folder = &known->second;
-            return;
-        }
         // A folder that exists (no link) is kept for the files that will be written into it.
         result.own = pathElements(resolvedPath(nativePath));
         if (!nativePath.empty() && isRealFolder(nativePath))
@@ -452,6 +454,13 @@ void Generator::resolvedElements(const std::string& nativePath, PathElements& re
         }
         const std::string key(folder);
         known = m_resolvedFolders.emplace(key, pathElements(resolvedPath(key))).first;
+    }
+    if (kind == EntryKind::Folder) {
+        // A real folder in a folder that exists: kept too, so the next look needs no query.
+        std::vector<std::string> elements = known->second;
+        elements.emplace_back(name);
+        result.folder = &m_resolvedFolders.emplace(nativePath, std::move(elements)).first->second;
+        return;
     }
     result.folder = &known->second;
     result.name = name;

@@ -58,11 +58,15 @@ EntryKind entryKindOf(const std::string& nativePath) {
         return EntryKind::Missing;
     if (error)
         return EntryKind::Unknown;
-    return std::filesystem::is_symlink(status) ? EntryKind::Link : EntryKind::Other;
+    if (std::filesystem::is_symlink(status))
+        return EntryKind::Link;
+    return std::filesystem::is_directory(status) ? EntryKind::Folder : EntryKind::Other;
 #else
     struct stat info {};
     if (::lstat(nativePath.c_str(), &info) == 0)
-        return S_ISLNK(info.st_mode) ? EntryKind::Link : EntryKind::Other;
+        return S_ISLNK(info.st_mode)   ? EntryKind::Link
+               : S_ISDIR(info.st_mode) ? EntryKind::Folder
+                                       : EntryKind::Other;
     // As the standard library's status reads it: a missing folder on the way is nothing there.
     return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Unknown;
 #endif

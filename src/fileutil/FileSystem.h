@@ -18,7 +18,7 @@ std::string nativePath(std::string_view path);
 
 // What a native path names itself, a link not followed; Unknown when the platform cannot tell
 // (no access, say).
-enum class EntryKind { Missing, Link, Other, Unknown };
+enum class EntryKind { Missing, Link, Folder, Other, Unknown };
 EntryKind entryKindOf(const std::string& nativePath);
 
 bool queryFileTime(std::string_view path, FileTime* time);
