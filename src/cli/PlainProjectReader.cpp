@@ -10,7 +10,6 @@
 #include <iterator>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -94,11 +93,9 @@ const char* skipPlainBytes(const char* p, const char* end) {
     return p;
 }
 
-// The first byte at or after p that is not JSON white space, or end. A line end and the next
-// line's indent are mostly skipped in one step.
-inline const char* skipSpaceBytes(const char* p, const char* end) {
-    if (p != end && !SPACE_BYTES[static_cast<unsigned char>(*p)])
-        return p;
+// The first byte at or after p that is not JSON white space, or end; for runs of two or more.
+// A line end and the next line's indent are mostly skipped in one step.
+const char* skipSpaceRun(const char* p, const char* end) {
 #if defined(__SSE2__)
     while (end - p >= 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -116,6 +113,15 @@ inline const char* skipSpaceBytes(const char* p, const char* end) {
     while (p != end && SPACE_BYTES[static_cast<unsigned char>(*p)])
         ++p;
     return p;
+}
+
+// No white space and a single blank, as after a colon, are told at once.
+inline const char* skipSpaceBytes(const char* p, const char* end) {
+    if (p != end && !SPACE_BYTES[static_cast<unsigned char>(*p)])
+        return p;
+    if (end - p >= 2 && !SPACE_BYTES[static_cast<unsigned char>(p[1])])
+        return p + 1;
+    return skipSpaceRun(p, end);
 }
 
 enum RootKey : std::uint32_t {
@@ -312,7 +318,8 @@ void PlainProjectReader::ReadActions::moveInto(std::vector<ActionDefinition>& li
     list.reserve(list.size() + m_count); // no doubling: a large project stays small
     // Read actions carry no edit marks, so moving them stores what appendAction would.
     for (std::vector<ActionDefinition>& block : m_blocks) {
-        std::move(block.begin(), block.end(), std::back_inserter(list));
+        list.insert(list.end(), std::make_move_iterator(block.begin()),
+                    std::make_move_iterator(block.end()));
         std::vector<ActionDefinition>().swap(block);
     }
     m_blocks.clear();
@@ -440,8 +447,8 @@ void PlainProjectReader::readActions(ReadActions& actions) {
 void PlainProjectReader::readAction(ActionDefinition& action) {
     expect('{');
     m_nextField = m_firstField;
-    std::optional<ActionDefinition> early;
-    ActionDefinition* fields = nullptr; // the action itself once it has its name
+    std::unique_ptr<ActionDefinition> early; // rare: only for fields before the name
+    ActionDefinition* fields = nullptr;      // the action itself once it has its name
     std::uint32_t seen = 0;
     for (;;) {
         const std::size_t index = readActionKey();
@@ -459,9 +466,11 @@ void PlainProjectReader::readAction(ActionDefinition& action) {
                 layOver(*early, seen, action);
             fields = &action;
         } else {
-            readField(index, fields != nullptr ? *fields : early.emplace());
-            if (fields == nullptr)
-                fields = &*early;
+            if (fields == nullptr) {
+                early = std::make_unique<ActionDefinition>();
+                fields = early.get();
+            }
+            readField(index, *fields);
         }
         const char token = nextToken();
         ++m_pos;
@@ -536,6 +545,16 @@ std::uint32_t PlainProjectReader::readFlagNames() {
 
 std::int32_t PlainProjectReader::readCheckBox() {
     const char token = nextToken();
+    if (m_end - m_pos >= 5) { // the usual case, told without a call
+        if (std::memcmp(m_pos, "true", 4) == 0) {
+            m_pos += 4;
+            return 1;
+        }
+        if (std::memcmp(m_pos, "false", 5) == 0) {
+            m_pos += 5;
+            return 0;
+        }
+    }
     if (token == 't' || token == 'f')
         return readBool() ? 1 : 0;
     return checkBoxOf(wordValue(readWord()), UNNAMED_KEY);
@@ -713,18 +732,22 @@ void PlainProjectReader::readMultiByte(unsigned char lead, std::string& text) {
 // zero; whatever else the library would read as a number is not plain.
 std::uint32_t PlainProjectReader::readWord() {
     std::uint64_t value = 0;
-    int digits = 0;
-    for (int byte = peekByte(); byte >= '0' && byte <= '9'; byte = peekByte()) {
-        if (digits == 1 && value == 0)
-            notPlain();
-        if (++digits > 10)
-            notPlain();
-        value = value * 10 + static_cast<std::uint64_t>(byte - '0');
-        ++m_pos;
+    int digits = 0; // counted up to one past the most a flag word can have
+    char first = 0;
+    for (;;) {
+        const char* p = m_pos;
+        for (; p != m_end && *p >= '0' && *p <= '9' && digits <= 10; ++p) {
+            if (digits++ == 0)
+                first = *p;
+            value = value * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+        m_pos = p;
+        if (p != m_end || !refill())
+            break;
     }
     const int next = peekByte();
-    if (digits == 0 || next == '.' || next == 'e' || next == 'E' ||
-        value > std::numeric_limits<std::uint32_t>::max())
+    if (digits == 0 || digits > 10 || (digits > 1 && first == '0') || next == '.' || next == 'e' ||
+        next == 'E' || value > std::numeric_limits<std::uint32_t>::max())
         notPlain();
     return static_cast<std::uint32_t>(value);
 }
