@@ -58,11 +58,24 @@ void ActionDefinition::setActionDefaults(std::string_view actionName) {
     staticMemBuf = keepStatic;
     type = PROC_TYPE_COMMONTOOL;
     flags = ACF_DEFAULT_FLAGS;
+    // Each name is built in place: a large project sets these defaults for every action.
+    const auto build = [&](std::string& field, std::string_view before, bool lower,
+                           std::string_view after) {
+        field.reserve(before.size() + actionName.size() + after.size());
+        field.append(before).append(actionName);
+        if (lower) {
+            for (std::size_t i = before.size(); i < before.size() + actionName.size(); ++i) {
+                if (field[i] >= 'A' && field[i] <= 'Z')
+                    field[i] = static_cast<char>(field[i] - 'A' + 'a');
+            }
+        }
+        field.append(after);
+    };
     name = actionName;
-    menu = "Tools\\" + name;
-    procExecute = lowerAscii(actionName) + "_Execute";
-    panelClass = "C" + name + "MainWnd";
-    cbStatus = lowerAscii("cb_" + name) + "StatusMsgProc";
+    build(menu, "Tools\\", false, "");
+    build(procExecute, "", true, "_Execute");
+    build(panelClass, "C", false, "MainWnd");
+    build(cbStatus, "cb_", true, "StatusMsgProc");
 }
 
 void ActionDefinition::copyActionValue(const ActionDefinition& source) {
