@@ -43,13 +43,12 @@ public:
     explicit TargetFile(std::string& pending)
         : m_pending(pending) {}
 
-    bool open(const std::string& nativePath) {
-        m_pending.clear();
-        m_file.reset(std::fopen(nativePath.c_str(), "wb"));
-        if (m_file == nullptr)
-            return false;
-        std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
-        return true;
+    bool open(const std::string& nativePath) { return adopt(std::fopen(nativePath.c_str(), "wb")); }
+    // open, except that a link in the file's place is not followed (LinkInPlace).
+    WriteOpen openNoLink(const std::string& nativePath) {
+        WriteOpen how = WriteOpen::Failed;
+        adopt(openForWriting(nativePath, how));
+        return how;
     }
 
     // Where the lines go; writeIfFull then sends them on.
@@ -64,6 +63,15 @@ public:
     }
 
 private:
+    bool adopt(std::FILE* file) {
+        m_pending.clear();
+        m_file.reset(file);
+        if (m_file == nullptr)
+            return false;
+        std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
+        return true;
+    }
+
     bool write() {
         bool written = true;
         if constexpr (LINE_END == "\n") {
@@ -257,18 +265,28 @@ bool Generator::writeFileSection(TemplateReader& reader, std::string_view sectio
         return false;
     }
     const std::string target = nativePath(buildTargetPath("%PROJECTNAME%", targetName));
-    bool absent = false;
-    if (!confineToLocation(target, &absent))
+    // Whether the file's own place holds a link is seen as it is opened.
+    if (!confineToLocation(target, nullptr, true))
         return false;
-    // A file that is not there yet is no kept template: no need to ask for its identity.
-    if (absent)
-        m_templates.forgetAbsent();
-    else
-        m_templates.forget(target);
     TargetFile file(m_pendingOutput);
-    if (!file.open(target)) {
+    const WriteOpen opened = file.openNoLink(target);
+    if (opened == WriteOpen::LinkInPlace) {
+        // Where the link leads is checked before the file is opened through it.
+        if (!confineToLocation(target))
+            return false;
+        m_templates.forget(target);
+        if (!file.open(target)) {
+            reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+            return false;
+        }
+    } else if (opened == WriteOpen::Failed) {
         reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
         return false;
+    } else if (opened == WriteOpen::Created) {
+        // A file that was not there is no kept template: no need to ask for its identity.
+        m_templates.forgetAbsent();
+    } else {
+        m_templates.forget(target);
     }
     while (reader.readLine()) {
         const std::string_view line = reader.line();
@@ -405,8 +423,8 @@ bool splitPlainName(std::string_view path, std::string_view& folder, std::string
 
 // The elements of resolvedPath. A file in a folder that exists is that folder's resolution and
 // its own name, unless the name is a link or a step; the folders are resolved once per run.
-void Generator::resolvedElements(const std::string& nativePath, PathElements& result,
-                                 bool* absent) {
+void Generator::resolvedElements(const std::string& nativePath, PathElements& result, bool* absent,
+                                 bool nameSeenAtOpen) {
     // A folder met before (the location, for every target) resolves as it did then.
     if (const auto known = m_resolvedFolders.find(nativePath); known != m_resolvedFolders.end()) {
         result.folder = &known->second;
@@ -431,7 +449,7 @@ void Generator::resolvedElements(const std::string& nativePath, PathElements& re
         }
     }
     EntryKind kind = EntryKind::Unknown;
-    if (plainName) {
+    if (plainName && !nameSeenAtOpen) {
         kind = entryKindOf(nativePath);
         plainName = kind != EntryKind::Link;
         if (absent)
@@ -466,14 +484,15 @@ void Generator::resolvedElements(const std::string& nativePath, PathElements& re
     result.name = name;
 }
 
-bool Generator::confineToLocation(const std::string& nativeTarget, bool* absent) {
+bool Generator::confineToLocation(const std::string& nativeTarget, bool* absent,
+                                  bool nameSeenAtOpen) {
     if (absent)
         *absent = false;
     const std::string base = nativePath(m_project.projectLocation);
     PathElements baseElements;
     resolvedElements(base, baseElements);
     PathElements targetElements;
-    resolvedElements(nativeTarget, targetElements, absent);
+    resolvedElements(nativeTarget, targetElements, absent, nameSeenAtOpen);
     if (targetElements.liesWithin(baseElements))
         return true;
     reportError(m_sink, ErrorKind::ERR_OPEN_FILE, nativeTarget);

@@ -72,6 +72,43 @@ EntryKind entryKindOf(const std::string& nativePath) {
 #endif
 }
 
+std::FILE* openForWriting(const std::string& nativePath, WriteOpen& how) {
+    how = WriteOpen::Failed;
+#ifdef _WIN32
+    const EntryKind kind = entryKindOf(nativePath);
+    if (kind == EntryKind::Link) {
+        how = WriteOpen::LinkInPlace;
+        return nullptr;
+    }
+    std::FILE* file = std::fopen(nativePath.c_str(), "wb");
+    if (file)
+        how = kind == EntryKind::Missing ? WriteOpen::Created : WriteOpen::Emptied;
+    return file;
+#else
+    // A new file is made where nothing is, a link included; what is there is emptied unless it
+    // is a link. Either way one call asks the file system where a look and an open were two.
+    int fd = ::open(nativePath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    WriteOpen opened = WriteOpen::Created;
+    if (fd < 0 && errno == EEXIST) {
+        fd = ::open(nativePath.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+        opened = WriteOpen::Emptied;
+        if (fd < 0 && errno == ELOOP) {
+            how = WriteOpen::LinkInPlace;
+            return nullptr;
+        }
+    }
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+        return nullptr;
+    }
+    how = opened;
+    return file;
+#endif
+}
+
 bool queryFileTime(std::string_view path, FileTime* time) {
     const std::string native = nativePath(path);
     // Never waits for a writer, as a pipe or device would make it.

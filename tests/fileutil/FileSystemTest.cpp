@@ -128,6 +128,51 @@ TEST(QueryFileTime, MissingFileOrFolderLeavesTheTimeUntouched) {
     EXPECT_EQ(time.high, 9u);
 }
 
+// Opening for writing: what it reports, and that a link in the file's place is left alone
+// along with whatever it leads to.
+TEST(OpenForWriting, CreatesEmptiesAndStopsAtALink) {
+    TempFolder temp;
+    const auto openAndWrite = [](const std::string& path, WriteOpen& how) {
+        std::FILE* file = openForWriting(path, how);
+        if (file == nullptr)
+            return false;
+        std::fputs("new", file);
+        return std::fclose(file) == 0;
+    };
+    WriteOpen how = WriteOpen::Failed;
+
+    const std::string fresh = temp / "fresh.txt";
+    ASSERT_TRUE(openAndWrite(fresh, how));
+    EXPECT_EQ(how, WriteOpen::Created);
+    EXPECT_EQ(readFile(fresh), "new");
+
+    const std::string longer = temp / "longer.txt";
+    writeFile(longer, "a longer text than the new one");
+    ASSERT_TRUE(openAndWrite(longer, how));
+    EXPECT_EQ(how, WriteOpen::Emptied);
+    EXPECT_EQ(readFile(longer), "new");
+
+    const std::string aim = temp / "aim.txt";
+    writeFile(aim, "kept");
+    const std::string link = temp / "link.txt";
+    fs::create_symlink(aim, link);
+    EXPECT_EQ(openForWriting(link, how), nullptr);
+    EXPECT_EQ(how, WriteOpen::LinkInPlace);
+    EXPECT_EQ(readFile(aim), "kept");
+
+    const std::string dangling = temp / "dangling.txt";
+    fs::create_symlink(temp / "nowhere.txt", dangling);
+    EXPECT_EQ(openForWriting(dangling, how), nullptr);
+    EXPECT_EQ(how, WriteOpen::LinkInPlace);
+    EXPECT_FALSE(fs::exists(temp / "nowhere.txt"));
+
+    fs::create_directory(temp.path() / "folder");
+    EXPECT_EQ(openForWriting(temp / "folder", how), nullptr);
+    EXPECT_EQ(how, WriteOpen::Failed);
+    EXPECT_EQ(openForWriting(temp / "missing/x.txt", how), nullptr);
+    EXPECT_EQ(how, WriteOpen::Failed);
+}
+
 TEST(NativePath, BackslashesBecomeSlashes) {
     EXPECT_EQ(nativePath("out\\Demo\\res\\"), "out/Demo/res/");
     EXPECT_EQ(nativePath("/already/native"), "/already/native");
