@@ -1,6 +1,7 @@
 #include "engine/CreateProject.h"
 
-#include <set>
+#include <string_view>
+#include <unordered_set>
 
 namespace vantrel {
 
@@ -15,8 +16,10 @@ bool validateProject(const ProjectState& project, MessageSink& sink) {
             return false;
         }
     }
-    // Names compare byte for byte: names that differ only in case are distinct.
-    std::set<std::string> seen;
+    // Names compare byte for byte: names that differ only in case are distinct. The names are
+    // looked at where they are, without copies: a large project has many.
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(project.actions.size());
     for (const ActionDefinition& action : project.actions) {
         if (!seen.insert(action.name).second) {
             reportError(sink, ErrorKind::ERR_ACTION_NAME_TWICE, action.name);
