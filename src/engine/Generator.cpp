@@ -209,17 +209,26 @@ bool Generator::appendKeywordValue(KeywordId id, std::string& out, std::string* 
     case KW_ACDF_TB_PIC:
         return quotedIf(a.tbButton);
     case KW_ACDF_IDX:
-        appendNumber(out, p.currentActionIndex);
-        return true;
-    case KW_ACDF_IDXDEF: {
-        const std::size_t start = out.size();
-        out.append("IDA_").append(a.name);
-        for (std::size_t i = start; i < out.size(); ++i) {
-            if (out[i] >= 'a' && out[i] <= 'z')
-                out[i] = static_cast<char>(out[i] - 'a' + 'A');
+        // The same index is asked for again and again: its digits are kept.
+        if (p.currentActionIndex != m_lastIndex.number) {
+            m_lastIndex.number = p.currentActionIndex;
+            m_lastIndex.digits.clear();
+            appendNumber(m_lastIndex.digits, p.currentActionIndex);
         }
+        out.append(m_lastIndex.digits);
         return true;
-    }
+    case KW_ACDF_IDXDEF:
+        // An action's lines name its define again and again: the last one made is kept.
+        if (a.name != m_lastDefine.name) {
+            m_lastDefine.name = a.name;
+            m_lastDefine.define.assign("IDA_").append(a.name);
+            for (char& c : m_lastDefine.define) {
+                if (c >= 'a' && c <= 'z')
+                    c = static_cast<char>(c - 'a' + 'A');
+            }
+        }
+        out.append(m_lastDefine.define);
+        return true;
     case KW_ACDF_PROC_EXECUTE:
         return conditional(id, a.procExecute);
     case KW_ACDF_PROC_CLOSE:

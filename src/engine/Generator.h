@@ -200,6 +200,17 @@ private:
         m_resolvedFolders;
     std::string m_scriptPath;    // native, as named in messages
     std::string m_pendingOutput; // the text of the file being written not yet sent out
+    // The last action define and index written, kept: an action's lines repeat them.
+    struct DefineName {
+        std::string name;
+        std::string define = "IDA_"; // "IDA_" and the name in capitals
+    };
+    mutable DefineName m_lastDefine;
+    struct IndexDigits {
+        std::int32_t number = 0;
+        std::string digits = "0";
+    };
+    mutable IndexDigits m_lastIndex;
 
     static constexpr std::size_t MAX_CACHED_NAMES = 4096;
     mutable std::unordered_map<std::string, KeywordId, NameHash, std::equal_to<>> m_keywordOf;

@@ -286,6 +286,29 @@ INSTANTIATE_TEST_SUITE_P(
         ConditionCase{"UnknownIsFalse", noSetup, "NO_SUCH_WORD", false}),
     [](const testing::TestParamInfo<ConditionCase>& info) { return info.param.name; });
 
+// One generator asked again and again, as a run asks it, while the project changes between
+// the calls: every value follows the project as it is now.
+TEST(PlaceholderValueAgain, FollowsTheProjectBetweenCalls) {
+    ProjectState project = demoProject();
+    RecordingSink sink;
+    Generator generator(project, sink);
+    const auto both = [&] {
+        return generator.placeholderValue("%ACDF_IDXDEF%").value_or("none") + " " +
+               generator.placeholderValue("%ACDF_IDX%").value_or("none");
+    };
+    EXPECT_EQ(both(), "IDA_LINE 0");
+    project.selectAction(1);
+    EXPECT_EQ(both(), "IDA_ARC 1");
+    project.actions[1].name = "arc2";
+    EXPECT_EQ(both(), "IDA_ARC2 1");
+    project.actions[1].name.clear();
+    EXPECT_EQ(both(), "IDA_ 1");
+    project.selectAction(0);
+    EXPECT_EQ(both(), "IDA_LINE 0");
+    project.hasCurrentAction = false;
+    EXPECT_EQ(both(), "IDA_ 0");
+}
+
 TEST(ReplacePlaceholder, ReplacesOnlyTheExactSpelling) {
     ProjectState project = demoProject();
     RecordingSink sink;
