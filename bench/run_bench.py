@@ -2,9 +2,9 @@
 """Times vantrel-gen against `cp -r` of the tree it writes, for workloads of N actions.
 
 For each N: vantrel-gen generates into a fresh folder, then `cp -r` copies that finished tree
-into another fresh folder, alternately, after one warm-up of each. Medians, peak memory (from
-/usr/bin/time -v) and the ratio vantrel-gen / cp -r are printed per N, on the disk of the work
-folder and on tmpfs when /dev/shm exists. Nothing is deleted while timing: every output is moved
+into another fresh folder, alternately, after one warm-up of each; each round times every N in
+turn. Medians, peak memory (from /usr/bin/time -v) and the ratio vantrel-gen / cp -r are
+printed per N, on the disk of the work folder and on tmpfs when /dev/shm exists. Nothing is deleted while timing: every output is moved
 into a trash folder that is emptied at the very end, because creating files right after a large
 deletion is several times slower on some file systems.
 
@@ -91,59 +91,84 @@ def same_tree(first, second):
                for d in compare.common_dirs)
 
 
-def measure(area, gen, work, count, repeat):
-    config = os.path.join(work, "vantrel.cfg")
-    project = os.path.join(work, "project.json")
-    gen_argv = [gen, "--config", config, project]
+class Workload:
+    """The runs of one N in one area: its warm-up, timings, tree check and peak memory."""
 
-    def generate():
-        folder = area.fresh()
-        return folder, run_timed(gen_argv, folder)
+    def __init__(self, area, gen, work, count):
+        self.area = area
+        self.count = count
+        self.gen_argv = [gen, "--config", os.path.join(work, "vantrel.cfg"),
+                         os.path.join(work, "project.json")]
+        self.gen_times, self.copy_times = [], []
+        self.first_tree = None
+        self.identical = True
+        self.leftovers = []
 
-    def copy(source):
-        folder = area.fresh()
+    def generate(self):
+        folder = self.area.fresh()
+        return folder, run_timed(self.gen_argv, folder)
+
+    def copy(self, source):
+        folder = self.area.fresh()
         return folder, run_timed(["cp", "-r", os.path.join(source, "tree"), "tree"], folder)
 
-    # Warm-up: caches, the executable and the workload files.
-    warm_gen, _ = generate()
-    warm_copy, _ = copy(warm_gen)
-    gen_times, copy_times = [], []
-    first_tree = None
-    identical = True
-    for _ in range(repeat):
-        gen_folder, gen_time = generate()
-        copy_folder, copy_time = copy(gen_folder)
-        gen_times.append(gen_time)
-        copy_times.append(copy_time)
-        if first_tree is None:
-            first_tree = gen_folder
+    def warm_up(self):
+        """Caches, the executable and the workload files."""
+        warm_gen, _ = self.generate()
+        warm_copy, _ = self.copy(warm_gen)
+        self.leftovers += [warm_gen, warm_copy]
+        self.warm_gen = warm_gen
+
+    def round(self):
+        gen_folder, gen_time = self.generate()
+        copy_folder, copy_time = self.copy(gen_folder)
+        self.gen_times.append(gen_time)
+        self.copy_times.append(copy_time)
+        if self.first_tree is None:
+            self.first_tree = gen_folder
+            self.leftovers.append(gen_folder)
         else:
-            if identical and first_tree != gen_folder:
-                identical = same_tree(os.path.join(first_tree, "tree"),
-                                      os.path.join(gen_folder, "tree"))
-            area.discard(gen_folder)
-        area.discard(copy_folder)
-    # Peak memory, untimed, into folders of their own.
-    mem_gen_folder = area.fresh()
-    gen_kb = peak_memory_kb(gen_argv, mem_gen_folder)
-    mem_copy_folder = area.fresh()
-    copy_kb = peak_memory_kb(["cp", "-r", os.path.join(warm_gen, "tree"), "tree"],
-                             mem_copy_folder)
-    files = sum(len(names) for _, _, names in os.walk(os.path.join(first_tree, "tree")))
-    size = sum(os.path.getsize(os.path.join(d, n))
-               for d, _, names in os.walk(os.path.join(first_tree, "tree")) for n in names)
-    for folder in (warm_gen, warm_copy, first_tree, mem_gen_folder, mem_copy_folder):
-        area.discard(folder)
-    return {
-        "n": count,
-        "files": files,
-        "bytes": size,
-        "gen": statistics.median(gen_times),
-        "copy": statistics.median(copy_times),
-        "gen_kb": gen_kb,
-        "copy_kb": copy_kb,
-        "identical": identical,
-    }
+            if self.identical:
+                self.identical = same_tree(os.path.join(self.first_tree, "tree"),
+                                           os.path.join(gen_folder, "tree"))
+            self.area.discard(gen_folder)
+        self.area.discard(copy_folder)
+
+    def result(self):
+        # Peak memory, untimed, into folders of their own.
+        mem_gen_folder = self.area.fresh()
+        gen_kb = peak_memory_kb(self.gen_argv, mem_gen_folder)
+        mem_copy_folder = self.area.fresh()
+        copy_kb = peak_memory_kb(["cp", "-r", os.path.join(self.warm_gen, "tree"), "tree"],
+                                 mem_copy_folder)
+        tree = os.path.join(self.first_tree, "tree")
+        files = sum(len(names) for _, _, names in os.walk(tree))
+        size = sum(os.path.getsize(os.path.join(d, n))
+                   for d, _, names in os.walk(tree) for n in names)
+        for folder in self.leftovers + [mem_gen_folder, mem_copy_folder]:
+            self.area.discard(folder)
+        return {
+            "n": self.count,
+            "files": files,
+            "bytes": size,
+            "gen": statistics.median(self.gen_times),
+            "copy": statistics.median(self.copy_times),
+            "gen_kb": gen_kb,
+            "copy_kb": copy_kb,
+            "identical": self.identical,
+        }
+
+
+def measure(area, gen, workloads, counts, repeat):
+    """Every N once per round, round after round: a disk that speeds up or slows down during
+    the run does so for all of them alike, and the per-action times stay comparable."""
+    runs = [Workload(area, gen, workloads[c], c) for c in counts]
+    for run in runs:
+        run.warm_up()
+    for _ in range(repeat):
+        for run in runs:
+            run.round()
+    return [run.result() for run in runs]
 
 
 def gui_startup(gui, work, runs=10):
@@ -188,7 +213,9 @@ def print_table(area, rate_before, rate_after, rows):
     by_n = {r["n"]: r for r in rows}
     if 1000 in by_n and 10000 in by_n:
         growth = (by_n[10000]["gen"] / 10000) / (by_n[1000]["gen"] / 1000)
-        print("per-action time at N=10000 / at N=1000: %.2f" % growth)
+        copy_growth = (by_n[10000]["copy"] / 10000) / (by_n[1000]["copy"] / 1000)
+        print("per-action time at N=10000 / at N=1000: %.2f (cp -r per action: %.2f)"
+              % (growth, copy_growth))
 
 
 def machine():
@@ -250,7 +277,7 @@ def main():
             areas.append(area)
             rate_before, probe = probe_creation(root)
             area.discard(probe)
-            rows = [measure(area, gen, workloads[c], c, repeat) for c in args.counts]
+            rows = measure(area, gen, workloads, args.counts, repeat)
             rate_after, probe = probe_creation(root)
             area.discard(probe)
             print_table(area, rate_before, rate_after, rows)
