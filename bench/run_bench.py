@@ -59,6 +59,26 @@ def probe_creation(root):
     return PROBE_FILES / ((time.perf_counter() - start) * 1000.0), folder
 
 
+def settled_creation(area, pause=15.0, longest=480.0):
+    """The file-creation rate once it has stopped rising: after a large deletion (an earlier
+    bench's, say) it is far lower for minutes, and timings taken then say little. Waits at
+    most `longest` seconds."""
+    rate, probe = probe_creation(area.root)
+    area.discard(probe)
+    waited = 0.0
+    while waited < longest:
+        time.sleep(pause)
+        waited += pause
+        next_rate, probe = probe_creation(area.root)
+        area.discard(probe)
+        if next_rate < rate * 1.2:
+            return max(rate, next_rate)
+        print("file creation %.1f files/ms, rising: waiting (%.0f s so far)" % (next_rate, waited),
+              flush=True)
+        rate = next_rate
+    return rate
+
+
 class Area:
     """A place to time in: fresh run folders are made here and moved to its trash when used."""
 
@@ -275,8 +295,7 @@ def main():
         for name, root in roots:
             area = Area(name, root)
             areas.append(area)
-            rate_before, probe = probe_creation(root)
-            area.discard(probe)
+            rate_before = settled_creation(area)
             rows = measure(area, gen, workloads, args.counts, repeat)
             rate_after, probe = probe_creation(root)
             area.discard(probe)
