@@ -85,26 +85,27 @@ std::FILE* openForWriting(const std::string& nativePath, WriteOpen& how) {
         how = kind == EntryKind::Missing ? WriteOpen::Created : WriteOpen::Emptied;
     return file;
 #else
-    // A new file is made where nothing is, a link included; what is there is emptied unless it
-    // is a link. Either way one call asks the file system where a look and an open were two.
-    int fd = ::open(nativePath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    WriteOpen opened = WriteOpen::Created;
-    if (fd < 0 && errno == EEXIST) {
-        fd = ::open(nativePath.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
-        opened = WriteOpen::Emptied;
-        if (fd < 0 && errno == ELOOP) {
-            how = WriteOpen::LinkInPlace;
-            return nullptr;
-        }
+    // A new file is made where nothing is, a link included ("x": exclusively); what is there is
+    // emptied unless it is a link. Either way one call asks the file system where a look and an
+    // open were two.
+    if (std::FILE* file = std::fopen(nativePath.c_str(), "wbx")) {
+        how = WriteOpen::Created;
+        return file;
     }
-    if (fd < 0)
+    if (errno != EEXIST)
         return nullptr;
+    const int fd = ::open(nativePath.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            how = WriteOpen::LinkInPlace;
+        return nullptr;
+    }
     std::FILE* file = ::fdopen(fd, "wb");
     if (file == nullptr) {
         ::close(fd);
         return nullptr;
     }
-    how = opened;
+    how = WriteOpen::Emptied;
     return file;
 #endif
 }
