@@ -148,11 +148,9 @@ private:
     // Expands the placeholders of a path, searching again from the start after each one.
     std::string expandPath(std::string path) const;
     // True when the native path lies in or below the project location; reports it otherwise.
-    // absent (when given) is set when the check saw that nothing, not even a link, is there.
     // With nameSeenAtOpen, a plain name in a folder is taken to be no link: the caller opens it
     // without following one and checks again where one is.
-    bool confineToLocation(const std::string& nativeTarget, bool* absent = nullptr,
-                           bool nameSeenAtOpen = false);
+    bool confineToLocation(const std::string& nativeTarget, bool nameSeenAtOpen = false);
     // A resolved path's elements: a folder's (kept for the run, or the path's own) and, for a
     // file in a folder that exists, the file's name after them.
     struct PathElements {
@@ -180,7 +178,7 @@ private:
         }
     };
     void resolvedElements(const std::string& nativePath, PathElements& elements,
-                          bool* absent = nullptr, bool nameSeenAtOpen = false);
+                          bool nameSeenAtOpen = false);
     void announce(const std::string& nativePath) const;
 
     ProjectState& m_project;

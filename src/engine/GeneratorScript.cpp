@@ -266,7 +266,7 @@ bool Generator::writeFileSection(TemplateReader& reader, std::string_view sectio
     }
     const std::string target = nativePath(buildTargetPath("%PROJECTNAME%", targetName));
     // Whether the file's own place holds a link is seen as it is opened.
-    if (!confineToLocation(target, nullptr, true))
+    if (!confineToLocation(target, true))
         return false;
     TargetFile file(m_pendingOutput);
     const WriteOpen opened = file.openNoLink(target);
@@ -423,13 +423,11 @@ bool splitPlainName(std::string_view path, std::string_view& folder, std::string
 
 // The elements of resolvedPath. A file in a folder that exists is that folder's resolution and
 // its own name, unless the name is a link or a step; the folders are resolved once per run.
-void Generator::resolvedElements(const std::string& nativePath, PathElements& result, bool* absent,
+void Generator::resolvedElements(const std::string& nativePath, PathElements& result,
                                  bool nameSeenAtOpen) {
     // A folder met before (the location, for every target) resolves as it did then.
     if (const auto known = m_resolvedFolders.find(nativePath); known != m_resolvedFolders.end()) {
         result.folder = &known->second;
-        if (absent)
-            *absent = false;
         return;
     }
     std::string_view folder;
@@ -452,8 +450,6 @@ void Generator::resolvedElements(const std::string& nativePath, PathElements& re
     if (plainName && !nameSeenAtOpen) {
         kind = entryKindOf(nativePath);
         plainName = kind != EntryKind::Link;
-        if (absent)
-            *absent = kind == EntryKind::Missing;
     }
     if (!plainName) {
         // A folder that exists (no link) is kept for the files that will be written into it.
@@ -484,15 +480,12 @@ void Generator::resolvedElements(const std::string& nativePath, PathElements& re
     result.name = name;
 }
 
-bool Generator::confineToLocation(const std::string& nativeTarget, bool* absent,
-                                  bool nameSeenAtOpen) {
-    if (absent)
-        *absent = false;
+bool Generator::confineToLocation(const std::string& nativeTarget, bool nameSeenAtOpen) {
     const std::string base = nativePath(m_project.projectLocation);
     PathElements baseElements;
     resolvedElements(base, baseElements);
     PathElements targetElements;
-    resolvedElements(nativeTarget, targetElements, absent, nameSeenAtOpen);
+    resolvedElements(nativeTarget, targetElements, nameSeenAtOpen);
     if (targetElements.liesWithin(baseElements))
         return true;
     reportError(m_sink, ErrorKind::ERR_OPEN_FILE, nativeTarget);
