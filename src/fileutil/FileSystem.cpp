@@ -96,7 +96,8 @@ std::FILE* openForWriting(const std::string& nativePath, WriteOpen& how) {
         return nullptr;
     const int fd = ::open(nativePath.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ELOOP)
+        // A link refused by O_NOFOLLOW: ELOOP, or EMLINK on some systems.
+        if (errno == ELOOP || errno == EMLINK)
             how = WriteOpen::LinkInPlace;
         return nullptr;
     }
