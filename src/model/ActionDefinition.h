@@ -74,6 +74,8 @@ struct ActionDefinition {
     void copyActionValue(const ActionDefinition& source);
     // Reconciles the close procedure and the callbacks with the panel kind; may ask the user.
     void checkCloseProc(bool askClose, bool applyCallbackDefaults, const AskOkCancel& ask);
+
+    bool operator==(const ActionDefinition&) const = default;
 };
 
 // ASCII A-Z to a-z; every other byte is kept.
