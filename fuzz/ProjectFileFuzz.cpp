@@ -1,6 +1,8 @@
 // The plain project reader against the JSON library's reader on arbitrary documents: whatever
 // the plain reader takes, the library's reader must take too and make the same project of; what
 // it does not take, it must leave untouched for the library's reader.
+#include "FuzzProject.h"
+
 #include "cli/LibraryProjectReader.h"
 #include "cli/PlainProjectReader.h"
 
@@ -11,19 +13,6 @@
 namespace {
 
 using namespace vantrel;
-
-// As a headless run has it before the project file: the configuration read, an action present.
-ProjectState startingProject() {
-    ProjectState project;
-    project.nameText = "FromConfig";
-    project.locationBase = "out";
-    project.locationText = "out";
-    project.setDefaultDllFlags();
-    ActionDefinition kept;
-    kept.setActionDefaults("Kept");
-    project.appendAction(kept);
-    return project;
-}
 
 // What a project file can reach.
 bool sameReading(const ProjectState& a, const ProjectState& b) {
@@ -36,7 +25,8 @@ bool sameReading(const ProjectState& a, const ProjectState& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const ProjectState before = startingProject();
+    // A project with actions present, so that keeping or replacing them shows.
+    const ProjectState before = fuzz::makeFuzzProject();
     ProjectState plain = before;
     if (PlainProjectReader(text).read(plain) != PlainProjectReader::Result::Applied) {
         if (!sameReading(plain, before))
