@@ -466,17 +466,7 @@ Generator::ContentPlans* Generator::plansOf(const TemplateReader& reader) const 
 
 const Generator::LinePlan& Generator::linePlanOf(const TemplateReader& reader,
                                                  LinePlan& scratch) const {
-    const std::string_view line = reader.line();
-    ContentPlans* plans = line.size() > MAX_CACHED_LINE_LENGTH ? nullptr : plansOf(reader);
-    if (!plans) {
-        scratch = analyseLine(line);
-        return scratch;
-    }
-    if (const auto found = plans->lines.find(reader.lineStart()); found != plans->lines.end())
-        return found->second;
-    if (plans->lines.size() >= MAX_CACHED_LINES)
-        plans->lines.clear();
-    return plans->lines.emplace(reader.lineStart(), analyseLine(line)).first->second;
+    return keptPlan(&ContentPlans::lines, reader, scratch, analyseLine);
 }
 
 // Values are fetched afresh on every call; nothing when one of them stops the single pass: no

@@ -226,6 +226,24 @@ private:
     mutable std::vector<std::unique_ptr<ContentPlans>> m_contentPlans;
     // Null for a reader without text.
     ContentPlans* plansOf(const TemplateReader& reader) const;
+    // The plan of a reader's current line in one of its text's plan maps, worked out by analyse
+    // the first time; a long line, or a reader without text, gets it worked out into scratch.
+    template <class Plan, class Analyse>
+    const Plan& keptPlan(std::unordered_map<std::int64_t, Plan> ContentPlans::*kept,
+                         const TemplateReader& reader, Plan& scratch, Analyse analyse) const {
+        const std::string_view line = reader.line();
+        ContentPlans* plans = line.size() > MAX_CACHED_LINE_LENGTH ? nullptr : plansOf(reader);
+        if (!plans) {
+            scratch = analyse(line);
+            return scratch;
+        }
+        auto& map = plans->*kept;
+        if (const auto found = map.find(reader.lineStart()); found != map.end())
+            return found->second;
+        if (map.size() >= MAX_CACHED_LINES)
+            map.clear();
+        return map.emplace(reader.lineStart(), analyse(line)).first->second;
+    }
 };
 
 } // namespace vantrel

@@ -77,18 +77,7 @@ Generator::DirectivePlan Generator::analyseDirective(std::string_view line) {
 
 const Generator::DirectivePlan& Generator::directivePlanOf(const TemplateReader& reader,
                                                            DirectivePlan& scratch) const {
-    const std::string_view line = reader.line();
-    ContentPlans* plans = line.size() > MAX_CACHED_LINE_LENGTH ? nullptr : plansOf(reader);
-    if (!plans) {
-        scratch = analyseDirective(line);
-        return scratch;
-    }
-    if (const auto found = plans->directives.find(reader.lineStart());
-        found != plans->directives.end())
-        return found->second;
-    if (plans->directives.size() >= MAX_CACHED_LINES)
-        plans->directives.clear();
-    return plans->directives.emplace(reader.lineStart(), analyseDirective(line)).first->second;
+    return keptPlan(&ContentPlans::directives, reader, scratch, analyseDirective);
 }
 
 // The keywords of a condition list, each with the operator that joins it on; none when two
