@@ -1,4 +1,5 @@
 #include "cli/PlainProjectReader.h"
+#include "cli/ConfiguredProject.h"
 #include "cli/LibraryProjectReader.h"
 #include "cli/ProjectFile.h"
 #include "support/TempFolder.h"
@@ -21,14 +22,9 @@ namespace {
 
 using namespace std::string_literals;
 
-// The state a headless run reaches before the project file: configuration read, and here an
-// action list already present, so keeping or replacing it shows.
+// The configured project with an action list already present, so keeping or replacing it shows.
 ProjectState startingProject() {
-    ProjectState project;
-    project.nameText = "FromConfig";
-    project.locationBase = "C:\\work";
-    project.locationText = "C:\\work";
-    project.setDefaultDllFlags();
+    ProjectState project = configuredProject();
     ActionDefinition kept;
     kept.setActionDefaults("Kept");
     project.appendAction(kept);

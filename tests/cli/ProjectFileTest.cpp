@@ -1,5 +1,7 @@
 #include "cli/ProjectFile.h"
 
+#include "cli/ConfiguredProject.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -7,16 +9,6 @@
 
 namespace vantrel {
 namespace {
-
-// A project as the configuration reader and the dialog's initialisation leave it.
-ProjectState configuredProject() {
-    ProjectState project;
-    project.nameText = "FromConfig";
-    project.locationBase = "C:\\work";
-    project.locationText = "C:\\work";
-    project.setDefaultDllFlags();
-    return project;
-}
 
 TEST(ProjectFileRead, EveryKeyGiven) {
     ProjectState project = configuredProject();
