@@ -326,13 +326,21 @@ void PlainProjectReader::readRoot(Root& root) {
             readActions(root.actions);
             break;
         }
-        const char token = nextToken();
-        ++m_pos;
-        if (token == '}')
+        if (listEnds('}'))
             return;
-        if (token != ',')
-            notPlain();
     }
+}
+
+// After a member or an element: true at the closing bracket, false at a comma; anything else
+// is not plain.
+inline bool PlainProjectReader::listEnds(char close) {
+    const char token = nextToken();
+    ++m_pos;
+    if (token == close)
+        return true;
+    if (token != ',')
+        notPlain();
+    return false;
 }
 
 void PlainProjectReader::readActions(ReadActions& actions) {
@@ -343,12 +351,8 @@ void PlainProjectReader::readActions(ReadActions& actions) {
     }
     for (;;) {
         readAction(actions.emplaceBack());
-        const char token = nextToken();
-        ++m_pos;
-        if (token == ']')
+        if (listEnds(']'))
             return;
-        if (token != ',')
-            notPlain();
     }
 }
 
@@ -382,12 +386,8 @@ void PlainProjectReader::readAction(ActionDefinition& action) {
             }
             readField(index, *fields);
         }
-        const char token = nextToken();
-        ++m_pos;
-        if (token == '}')
+        if (listEnds('}'))
             break;
-        if (token != ',')
-            notPlain();
     }
     if ((seen & 1u) == 0) // no name
         notPlain();
@@ -444,12 +444,8 @@ std::uint32_t PlainProjectReader::readFlagNames() {
         if (bit == 0)
             notPlain();
         flags |= bit;
-        const char token = nextToken();
-        ++m_pos;
-        if (token == ']')
+        if (listEnds(']'))
             return flags;
-        if (token != ',')
-            notPlain();
     }
 }
 

@@ -58,6 +58,7 @@ private:
     char nextToken();
     char skipSpace();
     void expect(char token);
+    bool listEnds(char close);
     bool atEnd();
     unsigned char take();
     int peekByte();
