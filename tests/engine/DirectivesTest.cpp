@@ -1,5 +1,5 @@
 #include "engine/Generator.h"
-#include "engine/RecordingSink.h"
+#include "support/RecordingSink.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "engine/Keywords.h"
 #include "engine/Generator.h"
-#include "engine/RecordingSink.h"
+#include "support/RecordingSink.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "engine/TemplateCache.h"
 #include "engine/Generator.h"
-#include "engine/RecordingSink.h"
+#include "support/RecordingSink.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Inputs that fuzzing found to go wrong, kept as cases so they stay fixed.
-#include "engine/RecordingSink.h"
+#include "support/RecordingSink.h"
 #include "support/TempFolder.h"
 
 #include "config/Configuration.h"

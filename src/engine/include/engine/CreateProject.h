@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/ErrorReporter.h"
 #include "engine/Generator.h"
 #include "model/ProjectState.h"
+#include "report/ErrorReporter.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ErrorReporter.h"
+#include "report/ErrorReporter.h"
 
 #include <ostream>
 

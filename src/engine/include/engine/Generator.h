@@ -1,11 +1,11 @@
 #pragma once
 
 #include "engine/Directives.h"
-#include "engine/ErrorReporter.h"
 #include "engine/Keywords.h"
 #include "engine/TemplateCache.h"
 #include "engine/TemplateReader.h"
 #include "model/ProjectState.h"
+#include "report/ErrorReporter.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,5 +1,5 @@
-#include "engine/ErrorReporter.h"
-#include "engine/RecordingSink.h"
+#include "report/ErrorReporter.h"
+#include "support/RecordingSink.h"
 
 #include <gtest/gtest.h>
 

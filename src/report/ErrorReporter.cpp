@@ -1,4 +1,4 @@
-#include "engine/ErrorReporter.h"
+#include "report/ErrorReporter.h"
 
 namespace vantrel {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/ErrorReporter.h"
 #include "model/ProjectState.h"
+#include "report/ErrorReporter.h"
 
 #include <string>
 #include <string_view>
