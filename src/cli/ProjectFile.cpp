@@ -3,15 +3,12 @@
 #include "cli/LibraryProjectReader.h"
 #include "cli/PlainProjectReader.h"
 
+#include "fileutil/FileHandle.h"
+
 #include <cstdio>
-#include <memory>
 
 namespace vantrel {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // The plain reader goes first where the file can be read again from its start; true when it
 // applied the file. Otherwise the file is back at its start for the library's reader, or the
@@ -33,7 +30,7 @@ bool appliedPlainly(std::FILE* file, ProjectState& project, std::string& problem
 
 bool ProjectFile::load(ProjectState& project) {
     m_error.clear();
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(m_path.c_str(), "rb"));
+    FileHandle file = openFile(m_path, "rb");
     // Parsed straight from the file: a large project is never held as text next to its actions.
     std::string problem;
     if (!file)

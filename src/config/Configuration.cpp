@@ -3,8 +3,9 @@
 #include "config/TokenScanner.h"
 #include "config/TokenTable.h"
 
-#include <cstdio>
-#include <memory>
+#include "fileutil/TextFile.h"
+
+#include <optional>
 
 namespace vantrel {
 namespace {
@@ -17,35 +18,13 @@ enum TokenId : std::int32_t {
     TOKEN_SEMICOLON = 4, // ;
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// The whole file, or false when it cannot be opened or read.
-bool readWholeFile(const std::string& path, std::string& content) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return false;
-    char block[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(block, 1, sizeof block, file.get())) > 0)
-        content.append(block, count);
-    return std::ferror(file.get()) == 0;
-}
-
-// Splits into lines that keep their "\n"; "\r\n" counts as "\n" and a UTF-8 byte-order mark
-// at the very start is dropped, so it cannot hide the first key.
+// Splits into lines that keep their "\n".
 std::vector<std::string> splitLines(std::string_view content) {
-    if (content.starts_with("\xEF\xBB\xBF"))
-        content.remove_prefix(3);
     std::vector<std::string> lines;
     while (!content.empty()) {
         const std::size_t lineEnd = content.find('\n');
         const std::size_t taken = lineEnd == std::string_view::npos ? content.size() : lineEnd + 1;
-        std::string line(content.substr(0, taken));
-        if (line.ends_with("\r\n"))
-            line.erase(line.size() - 2, 1);
-        lines.push_back(std::move(line));
+        lines.emplace_back(content.substr(0, taken));
         content.remove_prefix(taken);
     }
     return lines;
@@ -129,8 +108,9 @@ std::string readSettingValue(TokenScanner& scanner, std::string_view fallback) {
 }
 
 void readConfiguration(ProjectState& project, MessageSink& sink, std::string_view path) {
-    std::string content;
-    if (!readWholeFile(std::string(path), content)) {
+    // The byte-order mark goes with the text's reading, so it cannot hide the first key.
+    const std::optional<std::string> content = readTextFile(std::string(path));
+    if (!content) {
         reportError(sink, ErrorKind::ERR_CONFIG_OPEN, path);
         return;
     }
@@ -143,7 +123,7 @@ void readConfiguration(ProjectState& project, MessageSink& sink, std::string_vie
     // Declared after the table: the scanner hands the operators back when it goes.
     TokenScanner scanner;
     scanner.attachTable(&table);
-    for (const std::string& line : splitLines(content))
+    for (const std::string& line : splitLines(*content))
         readLine(project, scanner, line);
 }
 

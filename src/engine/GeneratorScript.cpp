@@ -1,6 +1,7 @@
 #include "engine/Generator.h"
 
 #include "engine/TextScan.h"
+#include "fileutil/FileHandle.h"
 #include "fileutil/FileStream.h"
 #include "fileutil/FileSystem.h"
 
@@ -58,8 +59,7 @@ public:
 
     bool close() {
         const bool written = write();
-        std::FILE* file = m_file.release();
-        return file != nullptr && std::fclose(file) == 0 && written;
+        return closeFile(m_file) && written;
     }
 
 private:
@@ -95,11 +95,8 @@ private:
                (m_file && std::fwrite(text.data(), 1, text.size(), m_file.get()) == text.size());
     }
 
-    struct Closer {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
     std::string& m_pending;
-    std::unique_ptr<std::FILE, Closer> m_file;
+    FileHandle m_file;
 };
 
 // The path made absolute, with the folders that exist resolved (links included) and the rest

@@ -1,45 +1,20 @@
 #include "engine/TemplateReader.h"
 
-#include <cstdio>
-#include <filesystem>
+#include "fileutil/TextFile.h"
+
+#include <optional>
 #include <utility>
 
 namespace vantrel {
-
-namespace {
-
-constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-} // namespace
 
 TemplateReader::TemplateReader()
     : m_identity(std::make_shared<const char>('\0')) {}
 
 TemplateReader::Content TemplateReader::loadFile(const std::string& nativePath) {
-    // A folder opens as an empty stream on some platforms; it is no file to read.
-    std::error_code ignored;
-    if (std::filesystem::is_directory(nativePath, ignored))
+    std::optional<std::string> text = readTextFile(nativePath);
+    if (!text)
         return nullptr;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(nativePath.c_str(), "rb"));
-    if (!file)
-        return nullptr;
-    // Read in large blocks: the file is taken whole, and one read usually does it.
-    std::string content;
-    std::size_t used = 0;
-    std::size_t count = 0;
-    do {
-        content.resize(used + (used < 65536 ? 65536 : used));
-        count = std::fread(content.data() + used, 1, content.size() - used, file.get());
-        used += count;
-    } while (used == content.size());
-    if (std::ferror(file.get()))
-        return nullptr;
-    content.resize(used);
-    return normalised(std::move(content));
+    return std::make_shared<const std::string>(std::move(*text));
 }
 
 bool TemplateReader::open(const std::string& nativePath) {
@@ -65,19 +40,7 @@ void TemplateReader::openContent(Content content) {
 }
 
 TemplateReader::Content TemplateReader::normalised(std::string content) {
-    if (content.starts_with(UTF8_BOM))
-        content.erase(0, UTF8_BOM.size());
-    // Text-mode reading: "\r\n" is one line break on every platform. Most files have no
-    // carriage return at all and are taken as they are.
-    std::size_t write = content.find('\r');
-    if (write != std::string::npos) {
-        for (std::size_t read = write; read < content.size(); ++read) {
-            if (content[read] == '\r' && read + 1 < content.size() && content[read + 1] == '\n')
-                continue;
-            content[write++] = content[read];
-        }
-        content.resize(write);
-    }
+    normaliseText(content);
     return std::make_shared<const std::string>(std::move(content));
 }
 

@@ -47,7 +47,7 @@ void FileStream::keepPath(std::string_view path) {
 bool FileStream::openFile(std::string_view path, const char* mode) {
     // The whole path is opened, even when path() keeps only its first characters.
     const std::string native = nativePath(path);
-    m_file = FilePtr(std::fopen(native.c_str(), mode), FileCloser{true});
+    m_file = vantrel::openFile(native, mode);
     if (m_file == nullptr) {
         return false;
     }
@@ -61,9 +61,7 @@ bool FileStream::openFile(std::string_view path, const char* mode) {
 int FileStream::release() {
     int result = 0;
     if (m_file != nullptr) {
-        const bool owns = m_file.get_deleter().owns;
-        std::FILE* file = m_file.release();
-        if (owns && std::fclose(file) != 0) {
+        if (!closeFile(m_file)) {
             result = -1; // buffered data could not be written
         }
     }

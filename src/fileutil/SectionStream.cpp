@@ -7,7 +7,7 @@ namespace vantrel {
 SectionStream::SectionStream(std::FILE* file, std::string_view name, std::int32_t size,
                              std::int32_t offset)
     : m_offset(offset) {
-    m_file = FilePtr(file, FileCloser{false});
+    m_file = FileHandle(file, FileCloser{false});
     keepPath(name);
     m_size = size;
 }

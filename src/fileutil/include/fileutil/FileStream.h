@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileutil/FileHandle.h"
 #include "fileutil/Stream.h"
 
 #include <cstdint>
@@ -14,17 +15,6 @@ namespace vantrel {
 constexpr std::size_t FS_PATH_LENGTH = 255;
 // copyTo moves data in blocks of this many bytes.
 constexpr int FS_COPY_BLOCK = 1024;
-
-// Closes a file it owns; a window onto another stream's file borrows it and never closes it.
-struct FileCloser {
-    bool owns = true;
-    void operator()(std::FILE* file) const {
-        if (owns && file != nullptr) {
-            std::fclose(file);
-        }
-    }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // A binary file; closed when destroyed. Move-only, so one file has exactly one owner.
 class FileStream : public Stream {
@@ -71,7 +61,7 @@ protected:
     int release();
 
     std::string m_path;
-    FilePtr m_file;
+    FileHandle m_file;
     std::int32_t m_size = 0;
     std::int32_t m_position = 0; // bytes consumed by copyTo
     FileTime m_fileTime;

@@ -1,0 +1,51 @@
+#include "fileutil/TextFile.h"
+
+#include "fileutil/FileHandle.h"
+
+#include <string_view>
+#include <sys/stat.h>
+
+namespace vantrel {
+
+void normaliseText(std::string& text) {
+    constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
+    if (text.starts_with(UTF8_BOM))
+        text.erase(0, UTF8_BOM.size());
+    // Most files have no carriage return at all and are taken as they are.
+    std::size_t write = text.find('\r');
+    if (write == std::string::npos)
+        return;
+    for (std::size_t read = write; read < text.size(); ++read) {
+        if (text[read] == '\r' && read + 1 < text.size() && text[read + 1] == '\n')
+            continue;
+        text[write++] = text[read];
+    }
+    text.resize(write);
+}
+
+std::optional<std::string> readTextFile(const std::string& nativePath, std::size_t extraCapacity) {
+    FileHandle file = openFile(nativePath, "rb");
+    if (!file)
+        return std::nullopt;
+    // A folder opens as an empty stream on some platforms; it is no file to read.
+    struct stat info {};
+    if (::fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode))
+        return std::nullopt;
+    // Read in large blocks: the file is taken whole, and one read usually does it.
+    std::string text;
+    std::size_t used = 0;
+    std::size_t count = 0;
+    do {
+        text.resize(used + (used < 65536 ? 65536 : used));
+        count = std::fread(text.data() + used, 1, text.size() - used, file.get());
+        used += count;
+    } while (used == text.size());
+    if (std::ferror(file.get()))
+        return std::nullopt;
+    text.resize(used);
+    normaliseText(text);
+    text.reserve(text.size() + extraCapacity);
+    return text;
+}
+
+} // namespace vantrel
