@@ -67,7 +67,7 @@ void lineExpansion(benchmark::State& state) {
     std::int64_t bytes = 0;
     for (auto _ : state) {
         for (const std::string& line : lines) {
-            const std::string expanded = generator.expandTemplateLine(line);
+            const std::string expanded = generator.expander().expandLine(line);
             bytes += static_cast<std::int64_t>(expanded.size());
             benchmark::DoNotOptimize(expanded.data());
         }
@@ -94,10 +94,11 @@ void directiveProcessing(benchmark::State& state) {
                     "@ENDIF\n"
                     "@ENDFOR\n");
     for (auto _ : state) {
-        generator.state().reset();
+        generator.directives().state().reset();
         reader.rewind();
         while (reader.readLine()) {
-            if (reader.line().front() == '@' && !generator.processDirectiveLine(reader)) {
+            if (reader.line().front() == '@' &&
+                !generator.directives().processDirectiveLine(reader)) {
                 state.SkipWithError("directive refused");
                 return;
             }

@@ -23,13 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (line.starts_with("filesectionend:"))
             break;
         if (!line.empty() && line.front() == '@') {
-            if (!generator.processDirectiveLine(reader))
+            if (!generator.directives().processDirectiveLine(reader))
                 break;
             continue;
         }
-        const std::string expanded = generator.expandTemplateLine(line);
+        const std::string expanded = generator.expander().expandLine(line);
         // One line may grow to the engine's bound, or stay as long as it was.
-        if (expanded.size() > std::max(line.size(), vantrel::Generator::MAX_EXPANDED_LINE_LENGTH))
+        if (expanded.size() >
+            std::max(line.size(), vantrel::LineExpander::MAX_EXPANDED_LINE_LENGTH))
             std::abort();
         written += expanded.size();
     }

@@ -14,7 +14,12 @@ TemplateReader::Content TemplateReader::loadFile(const std::string& nativePath) 
     std::optional<std::string> text = readTextFile(nativePath);
     if (!text)
         return nullptr;
-    return std::make_shared<const std::string>(std::move(*text));
+    return std::make_shared<const CompiledTemplate>(std::move(*text));
+}
+
+TemplateReader::Content TemplateReader::compileText(std::string text) {
+    normaliseText(text);
+    return std::make_shared<const CompiledTemplate>(std::move(text));
 }
 
 bool TemplateReader::open(const std::string& nativePath) {
@@ -27,51 +32,60 @@ bool TemplateReader::open(const std::string& nativePath) {
 }
 
 void TemplateReader::openText(std::string_view content) {
-    close();
-    openContent(normalised(std::string(content)));
+    openContent(compileText(std::string(content)));
 }
 
 void TemplateReader::openContent(Content content) {
     close();
     m_content = std::move(content);
-    m_open = true;
     // A new file is a new identity: a loop begun in the old content cannot end here.
     m_identity = std::make_shared<const char>('\0');
 }
 
-TemplateReader::Content TemplateReader::normalised(std::string content) {
-    normaliseText(content);
-    return std::make_shared<const std::string>(std::move(content));
-}
-
 void TemplateReader::close() {
     m_content.reset();
-    m_line = {};
-    m_position = 0;
-    m_lineStart = 0;
-    m_open = false;
+    m_line = BEFORE_FIRST;
+    m_next = 0;
 }
 
 bool TemplateReader::readLine() {
-    m_lineStart = static_cast<std::int64_t>(m_position);
-    if (!m_open || !m_content || m_position >= m_content->size()) {
-        m_line = {};
+    if (!m_content || m_next >= m_content->lineCount()) {
+        m_line = m_content ? m_content->lineCount() : BEFORE_FIRST;
         return false;
     }
-    const std::string& content = *m_content;
-    const std::size_t end = content.find('\n', m_position);
-    const std::size_t next = end == std::string::npos ? content.size() : end + 1;
-    m_line = std::string_view(content).substr(m_position, next - m_position);
-    m_position = next;
+    m_line = m_next++;
+    return true;
+}
+
+std::string_view TemplateReader::line() const {
+    if (!m_content || m_line >= m_content->lineCount())
+        return {};
+    return m_content->line(m_line);
+}
+
+std::int64_t TemplateReader::lineStart() const {
+    if (!m_content || m_line == BEFORE_FIRST)
+        return 0;
+    return static_cast<std::int64_t>(m_content->lineStart(m_line));
+}
+
+bool TemplateReader::seekLine(std::size_t index) {
+    if (!m_content || index > m_content->lineCount())
+        return false;
+    m_next = index;
     return true;
 }
 
 bool TemplateReader::seek(std::int64_t position) {
-    const std::size_t size = m_content ? m_content->size() : 0;
-    if (!m_open || position < 0 || static_cast<std::uint64_t>(position) > size)
+    if (!m_content || position < 0)
         return false;
-    m_position = static_cast<std::size_t>(position);
-    return true;
+    const std::size_t index = m_content->lineAt(static_cast<std::size_t>(position));
+    return index != CompiledTemplate::NO_LINE && seekLine(index);
+}
+
+void TemplateReader::moveTo(std::size_t index) {
+    m_line = index;
+    m_next = index + 1;
 }
 
 bool TemplateReader::hasIdentity(const Identity& other) const {

@@ -40,12 +40,12 @@ Rendered render(Generator& generator, TemplateReader& reader) {
     while (reader.readLine()) {
         const std::string_view line = reader.line();
         if (!line.empty() && line.front() == '@') {
-            if (!generator.processDirectiveLine(reader)) {
+            if (!generator.directives().processDirectiveLine(reader)) {
                 result.ok = false;
                 return result;
             }
         } else {
-            result.output += generator.expandTemplateLine(line);
+            result.output += generator.expander().expandLine(line);
         }
     }
     return result;
@@ -205,11 +205,11 @@ TEST(OpenBlocks, MoreThanTheLimitIsAnError) {
     const std::string nested =
         repeated("@IFDEF KEL\n", limit) + "deep\n" + repeated("@ENDIF\n", limit);
     EXPECT_TRUE(render(generator, nested).ok);
-    EXPECT_TRUE(generator.state().blockStack.empty());
+    EXPECT_TRUE(generator.directives().state().blockStack.empty());
 
     const Rendered tooDeep = render(generator, repeated("@IFDEF KEL\n", limit + 1) + "deep\n");
     EXPECT_FALSE(tooDeep.ok);
-    EXPECT_EQ(generator.state().blockStack.size(), GeneratorState::MAX_OPEN_BLOCKS);
+    EXPECT_EQ(generator.directives().state().blockStack.size(), GeneratorState::MAX_OPEN_BLOCKS);
 }
 
 TEST(LoopAcrossFiles, EndForInAnotherFileIsAnErrorAndNeverMovesIt) {
@@ -220,20 +220,20 @@ TEST(LoopAcrossFiles, EndForInAnotherFileIsAnErrorAndNeverMovesIt) {
     TemplateReader script;
     script.openText("@FOR 0 TO ALL_ACTIONS\n");
     ASSERT_TRUE(script.readLine());
-    ASSERT_TRUE(generator.processDirectiveLine(script));
+    ASSERT_TRUE(generator.directives().processDirectiveLine(script));
 
     TemplateReader section;
     section.openText("first\n@ENDFOR\nafter\n");
     ASSERT_TRUE(section.readLine());
     ASSERT_TRUE(section.readLine());
-    EXPECT_FALSE(generator.processDirectiveLine(section));
+    EXPECT_FALSE(generator.directives().processDirectiveLine(section));
     ASSERT_TRUE(section.readLine());
     EXPECT_EQ(section.line(), "after\n");
 
     // The same reader opened on another file is another file as well.
     script.openText("@ENDFOR\n");
     ASSERT_TRUE(script.readLine());
-    EXPECT_FALSE(generator.processDirectiveLine(script));
+    EXPECT_FALSE(generator.directives().processDirectiveLine(script));
 }
 
 TEST(LoopAcrossFiles, FinishedLoopLeavesNoLoopRunning) {
@@ -243,7 +243,7 @@ TEST(LoopAcrossFiles, FinishedLoopLeavesNoLoopRunning) {
     const Rendered first = render(generator, "@FOR 0 TO ALL_ACTIONS\n%ACTIONNAME%\n@ENDFOR\n");
     EXPECT_TRUE(first.ok);
     EXPECT_EQ(first.output, "Line\nArc\n");
-    EXPECT_EQ(generator.state().loopStart, -1);
+    EXPECT_EQ(generator.directives().state().loopStart, -1);
 }
 
 // ---- Condition lists -------------------------------------------------------------------
@@ -268,7 +268,7 @@ TEST_P(ConditionList, JoinsStrictlyLeftToRight) {
     RecordingSink sink;
     Generator generator(project, sink);
     bool result = !c.result;
-    EXPECT_EQ(generator.evaluateConditionList(c.list, result), c.wellFormed);
+    EXPECT_EQ(generator.directives().evaluateConditionList(c.list, result), c.wellFormed);
     if (c.wellFormed) {
         EXPECT_EQ(result, c.result);
     }
@@ -311,7 +311,7 @@ TEST_P(ExpandTemplateLine, ReplacesPlaceholders) {
         c.setup(project);
     RecordingSink sink;
     Generator generator(project, sink);
-    EXPECT_EQ(generator.expandTemplateLine(c.line), c.expanded);
+    EXPECT_EQ(generator.expander().expandLine(c.line), c.expanded);
 }
 
 void greeting(ProjectState& p) {
@@ -340,8 +340,8 @@ TEST(ExpandTemplateLine, SelfReferentialValueEndsQuickly) {
     };
     const Runaway cases[] = {
         {"x%ACTIONNAME%", 10000 + 20},
-        {"%ACTIONNAME%%ACTIONNAME%", Generator::MAX_EXPANDED_LINE_LENGTH},
-        {"a%ACTIONNAME%b%ACTIONNAME%", Generator::MAX_EXPANDED_LINE_LENGTH},
+        {"%ACTIONNAME%%ACTIONNAME%", LineExpander::MAX_EXPANDED_LINE_LENGTH},
+        {"a%ACTIONNAME%b%ACTIONNAME%", LineExpander::MAX_EXPANDED_LINE_LENGTH},
     };
     for (const Runaway& c : cases) {
         ProjectState project = lineAndArc();
@@ -349,7 +349,7 @@ TEST(ExpandTemplateLine, SelfReferentialValueEndsQuickly) {
         RecordingSink sink;
         Generator generator(project, sink);
         const auto begin = std::chrono::steady_clock::now();
-        const std::string line = generator.expandTemplateLine("[%ACTIONNAME%]\n");
+        const std::string line = generator.expander().expandLine("[%ACTIONNAME%]\n");
         const auto elapsed = std::chrono::steady_clock::now() - begin;
         EXPECT_LE(line.size(), c.maxLength) << c.actionName;
         EXPECT_LT(elapsed, std::chrono::seconds(2)) << c.actionName;
@@ -363,10 +363,10 @@ TEST(ExpandTemplateLine, RunawayLineKeepsItsRestAsItStands) {
     RecordingSink sink;
     Generator generator(project, sink);
     // Each turn adds one 'x'; the run stops on its work bound, thousands of turns in.
-    const std::string line = generator.expandTemplateLine("%ACTIONNAME%\n");
+    const std::string line = generator.expander().expandLine("%ACTIONNAME%\n");
     const std::size_t turns = line.find_first_not_of('x');
     EXPECT_GT(turns, 1000u);
-    EXPECT_LE(turns, Generator::MAX_LINE_REPLACEMENTS);
+    EXPECT_LE(turns, LineExpander::MAX_LINE_REPLACEMENTS);
     EXPECT_EQ(line.substr(turns), "%ACTIONNAME%\n");
 }
 

@@ -264,10 +264,10 @@ TEST_F(GenerationRun, WindowsScriptWithCrLfRunsUnchanged) {
 
 TEST_F(GenerationRun, RunStartsAtTheFirstActionWithAFreshState) {
     project.selectAction(1);
-    generator.state().blockStack.push_back(DirectiveId::IfDef);
+    generator.directives().state().blockStack.push_back(DirectiveId::IfDef);
     EXPECT_TRUE(run("create_directory: \"%ACTIONNAME%\"\n"));
     EXPECT_TRUE(fs::is_directory(location() / "Line"));
-    EXPECT_TRUE(generator.state().blockStack.empty());
+    EXPECT_TRUE(generator.directives().state().blockStack.empty());
 }
 
 // ---- Nothing is written outside the location; every path expansion ends --------------------

@@ -114,7 +114,7 @@ TEST_P(PlaceholderValue, ComputedFromProjectAndCurrentAction) {
     RecordingSink sink;
     Generator generator(project, sink);
     std::string second = "stale";
-    EXPECT_EQ(generator.placeholderValue(c.placeholder, &second), c.value);
+    EXPECT_EQ(generator.values().placeholderValue(c.placeholder, &second), c.value);
     EXPECT_EQ(second, c.secondValue);
 }
 
@@ -237,7 +237,7 @@ TEST_P(IsConditionTrue, ForCurrentActionAndHosts) {
         c.setup(project);
     RecordingSink sink;
     Generator generator(project, sink);
-    EXPECT_EQ(generator.isConditionTrue(lookupKeyword(c.keyword)), c.expected);
+    EXPECT_EQ(generator.values().isConditionTrue(lookupKeyword(c.keyword)), c.expected);
 }
 
 void toolbarPictureOnly(ProjectState& p) {
@@ -293,8 +293,8 @@ TEST(PlaceholderValueAgain, FollowsTheProjectBetweenCalls) {
     RecordingSink sink;
     Generator generator(project, sink);
     const auto both = [&] {
-        return generator.placeholderValue("%ACDF_IDXDEF%").value_or("none") + " " +
-               generator.placeholderValue("%ACDF_IDX%").value_or("none");
+        return generator.values().placeholderValue("%ACDF_IDXDEF%").value_or("none") + " " +
+               generator.values().placeholderValue("%ACDF_IDX%").value_or("none");
     };
     EXPECT_EQ(both(), "IDA_LINE 0");
     project.selectAction(1);
@@ -315,11 +315,11 @@ TEST(ReplacePlaceholder, ReplacesOnlyTheExactSpelling) {
     Generator generator(project, sink);
 
     std::string text = "%projectname% and %PROJECTNAME%, %projectname%";
-    EXPECT_TRUE(generator.replacePlaceholder(text, "%projectname%"));
+    EXPECT_TRUE(generator.values().replacePlaceholder(text, "%projectname%"));
     EXPECT_EQ(text, "Demo and %PROJECTNAME%, Demo");
 
     text = "keep %NOSUCH%";
-    EXPECT_FALSE(generator.replacePlaceholder(text, "%NOSUCH%"));
+    EXPECT_FALSE(generator.values().replacePlaceholder(text, "%NOSUCH%"));
     EXPECT_EQ(text, "keep %NOSUCH%");
 }
 
@@ -329,7 +329,7 @@ TEST(ReplacePlaceholder, InsertedValueIsNotSearchedAgain) {
     RecordingSink sink;
     Generator generator(project, sink);
     std::string text = "[%PROJECTNAME%]";
-    EXPECT_TRUE(generator.replacePlaceholder(text, "%PROJECTNAME%"));
+    EXPECT_TRUE(generator.values().replacePlaceholder(text, "%PROJECTNAME%"));
     EXPECT_EQ(text, "[x%PROJECTNAME%]");
 }
 
@@ -337,9 +337,9 @@ TEST(LoopCountOf, OnlyAllActionsCounts) {
     ProjectState project = demoProject();
     RecordingSink sink;
     Generator generator(project, sink);
-    EXPECT_EQ(generator.loopCountOf(KW_ALL_ACTIONS), 3);
-    EXPECT_EQ(generator.loopCountOf(KW_ZERO), 0);
-    EXPECT_EQ(generator.loopCountOf(KW_NONE), 0);
+    EXPECT_EQ(generator.values().loopCountOf(KW_ALL_ACTIONS), 3);
+    EXPECT_EQ(generator.values().loopCountOf(KW_ZERO), 0);
+    EXPECT_EQ(generator.values().loopCountOf(KW_NONE), 0);
 }
 
 } // namespace

@@ -77,8 +77,8 @@ TEST(LineExpansionPaths, OnePassMatchesRescanningOnRandomLines) {
         Generator generator(state, sink);
         for (int line = 0; line < 50; ++line) {
             const std::string text = randomText(random, LINE_PIECES, 12);
-            ASSERT_EQ(generator.expandTemplateLine(text),
-                      generator.expandTemplateLineRescanning(text))
+            ASSERT_EQ(generator.expander().expandLine(text),
+                      generator.expander().expandRescanning(text))
                 << "line \"" << text << "\", action \"" << action.name << "\"";
         }
     }
@@ -124,8 +124,8 @@ TEST(LineExpansionPaths, RepeatedLinesFollowTheCurrentAction) {
         for (std::int32_t index = 0; index < state.actionCount(); ++index) {
             state.selectAction(index);
             for (const std::string& text : lines) {
-                ASSERT_EQ(generator.expandTemplateLine(text),
-                          generator.expandTemplateLineRescanning(text))
+                ASSERT_EQ(generator.expander().expandLine(text),
+                          generator.expander().expandRescanning(text))
                     << "line \"" << text << "\", action " << index << ", round " << round;
             }
         }
@@ -153,8 +153,8 @@ TEST(LineExpansionPaths, NamesRightAfterPairsMatchRescanning) {
         const std::string text = randomText(random, pieces, 10);
         for (std::int32_t index : {0, 1}) {
             state.selectAction(index);
-            ASSERT_EQ(generator.expandTemplateLine(text),
-                      generator.expandTemplateLineRescanning(text))
+            ASSERT_EQ(generator.expander().expandLine(text),
+                      generator.expander().expandRescanning(text))
                 << "line \"" << text << "\", action " << index;
         }
     }
@@ -189,14 +189,14 @@ TEST(LineExpansionPaths, KeptConditionListsFollowTheCurrentAction) {
             for (const char* directive : {"@IFDEF", "@ifndef"}) {
                 bool expected = false;
                 const bool wellFormed =
-                    generator.evaluateConditionList(" " + list + "\n", expected);
+                    generator.directives().evaluateConditionList(" " + list + "\n", expected);
                 if (directive[3] == 'n')
                     expected = !expected;
                 TemplateReader reader;
                 reader.openText(std::string(directive) + " " + list + "\ninside\n@ENDIF\n");
                 ASSERT_TRUE(reader.readLine());
-                generator.state().reset();
-                const bool processed = generator.processDirectiveLine(reader);
+                generator.directives().state().reset();
+                const bool processed = generator.directives().processDirectiveLine(reader);
                 ASSERT_EQ(processed, wellFormed) << directive << " \"" << list << "\"";
                 if (!processed)
                     continue;
@@ -205,7 +205,7 @@ TEST(LineExpansionPaths, KeptConditionListsFollowTheCurrentAction) {
                     reader.readLine();
                 EXPECT_EQ(reader.line(), expected ? "inside\n" : "@ENDIF\n")
                     << directive << " \"" << list << "\", action " << index;
-                EXPECT_EQ(generator.state().blockStack.size(), expected ? 1U : 0U);
+                EXPECT_EQ(generator.directives().state().blockStack.size(), expected ? 1U : 0U);
             }
         }
     }
@@ -231,16 +231,17 @@ TEST(LineExpansionPaths, KeptSectionListStopsWhereTheScanStops) {
     reader.openText("x\nfilesection: a\nbody\nfilesectionend:\nfilesection: B \nfilesection:\n"
                     "filesection: c\n");
     for (const Search& search : searches) {
-        EXPECT_EQ(generator.findFileSection(reader, search.name), search.found) << search.name;
+        EXPECT_EQ(generator.script().findFileSection(reader, search.name), search.found)
+            << search.name;
         EXPECT_EQ(reader.line(), search.line) << search.name;
     }
-    ASSERT_TRUE(generator.findFileSection(reader, "a"));
+    ASSERT_TRUE(generator.script().findFileSection(reader, "a"));
     ASSERT_TRUE(reader.readLine());
     EXPECT_EQ(reader.line(), "body\n");
 
     TemplateReader plain;
     plain.openText("filesection: a\nline\n");
-    EXPECT_FALSE(generator.findFileSection(plain, "q"));
+    EXPECT_FALSE(generator.script().findFileSection(plain, "q"));
     EXPECT_EQ(plain.line(), "");
     EXPECT_FALSE(plain.readLine());
 }
@@ -252,15 +253,15 @@ TEST(LineExpansionPaths, CapsHoldOnBothPaths) {
     RecordingSink sink;
     Generator generator(state, sink);
     std::string manyPairs;
-    for (std::size_t i = 0; i < Generator::MAX_LINE_REPLACEMENTS + 5; ++i)
+    for (std::size_t i = 0; i < LineExpander::MAX_LINE_REPLACEMENTS + 5; ++i)
         manyPairs += "%KEL%";
     std::string longLine;
     for (int i = 0; i < 400; ++i)
         longLine += "%PROJECTNAME%";
     for (const std::string& text : {manyPairs, longLine}) {
-        const std::string expanded = generator.expandTemplateLine(text);
-        EXPECT_EQ(expanded, generator.expandTemplateLineRescanning(text));
-        EXPECT_LE(expanded.size(), Generator::MAX_EXPANDED_LINE_LENGTH);
+        const std::string expanded = generator.expander().expandLine(text);
+        EXPECT_EQ(expanded, generator.expander().expandRescanning(text));
+        EXPECT_LE(expanded.size(), LineExpander::MAX_EXPANDED_LINE_LENGTH);
     }
 }
 

@@ -16,7 +16,7 @@ TEST(TemplateCache, KeepsEachReadableFileOnce) {
     TemplateCache cache;
     const TemplateReader::Content first = cache.load(path);
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(*first, "a\nb\n");
+    EXPECT_EQ(first->text(), "a\nb\n");
     tmp.write("plugin.tpl", "changed behind the run's back\n");
     EXPECT_EQ(cache.load(path), first) << "a kept file is not read again";
 
@@ -24,7 +24,7 @@ TEST(TemplateCache, KeepsEachReadableFileOnce) {
     EXPECT_EQ(cache.load(absent), nullptr);
     tmp.write("later.tpl", "now here\n");
     ASSERT_NE(cache.load(absent), nullptr) << "a file that could not be read is tried again";
-    EXPECT_EQ(*cache.load(absent), "now here\n");
+    EXPECT_EQ(cache.load(absent)->text(), "now here\n");
 }
 
 TEST(TemplateCache, ForgetsAFileWrittenUnderAnyName) {

@@ -45,7 +45,7 @@ TEST_P(ConfigurationFinding, KeepsTemplateTextIntact) {
     project.appendAction(action);
     project.selectAction(0);
     Generator generator(project, sink);
-    EXPECT_EQ(generator.expandTemplateLine(c.line), c.expected);
+    EXPECT_EQ(generator.expander().expandLine(c.line), c.expected);
     EXPECT_TRUE(sink.messages.empty());
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/Keywords.h"
-#include "engine/TemplateReader.h"
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -29,13 +29,13 @@ struct GeneratorState {
     static constexpr std::size_t MAX_OPEN_BLOCKS = 256;
 
     std::vector<DirectiveId> blockStack;
-    std::int64_t loopStart = -1; // line start of the running loop's @FOR line, -1: no loop
+    std::int64_t loopStart = -1; // line of the running loop's @FOR, -1: no loop
     KeywordId loopKind = KW_NONE;
     std::int32_t loopFirst = 0;
     std::int32_t loopLimit = 0;
     std::int32_t loopCounter = 0;
-    // The reader whose file holds the running loop's @FOR line; loopStart is a position there.
-    TemplateReader::Identity loopReader;
+    // The reader whose file holds the running loop's @FOR line; loopStart is a line there.
+    std::weak_ptr<const void> loopReader; // a TemplateReader::Identity
 
     bool loopRunning() const { return loopStart != -1 && loopKind != KW_NONE; }
     void endLoop();

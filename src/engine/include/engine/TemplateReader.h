@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/CompiledTemplate.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -7,20 +9,20 @@
 
 namespace vantrel {
 
-// A script or template file being read line by line. The whole file is read when it is opened
-// and served from memory, so moving back to a recorded line start is exact and repeated
-// sections cost no further reads. Line breaks "\r\n" arrive as "\n"; a UTF-8 byte-order mark at
-// the start is dropped. Lines are whole, however long, and keep their line break.
+// A script or template file being read line by line: a cursor over the file's compiled form,
+// so moving back to a recorded line is exact and repeated sections cost no further reads.
+// Lines are whole, however long, and keep their line break.
 class TemplateReader {
 public:
     // Tells readers apart for the running loop, even after a reader has gone.
     using Identity = std::weak_ptr<const void>;
-    // A file's text as the reader serves it; readers of one file in a run share it.
-    using Content = std::shared_ptr<const std::string>;
+    // A file's compiled text; readers of one file in a run share it.
+    using Content = std::shared_ptr<const CompiledTemplate>;
 
-    // The text of the file at a native path, line breaks and mark already handled; null when
-    // it cannot be read.
+    // The compiled text of the file at a native path; null when it cannot be read.
     static Content loadFile(const std::string& nativePath);
+    // Text as if read from a file (line breaks and byte-order mark handled as for a file).
+    static Content compileText(std::string text);
 
     TemplateReader();
     TemplateReader(const TemplateReader&) = delete;
@@ -30,22 +32,27 @@ public:
     bool open(const std::string& nativePath);
     // Serves the given text as if it were a file's content.
     void openText(std::string_view content);
-    // Serves content that loadFile gave; a new identity, as for a file opened again.
+    // Serves compiled content; a new identity, as for a file opened again.
     void openContent(Content content);
     void close();
-    bool isOpen() const { return m_open; }
+    bool isOpen() const { return m_content != nullptr; }
 
-    // Records the line start and reads the next line; false at the end of the file.
+    // Moves to the next line; false at the end of the file.
     bool readLine();
-    // A view into the text being served: it stays valid while the reader holds that text, even
-    // after the reader moves on.
-    std::string_view line() const { return m_line; }
-    // Where the current line began, as a position that seek accepts.
-    std::int64_t lineStart() const { return m_lineStart; }
+    // A view into the text being served: it stays valid while the reader holds that text.
+    std::string_view line() const;
+    // The current line's index in the compiled text, and where it began in the text.
+    std::size_t lineIndex() const { return m_line; }
+    std::int64_t lineStart() const;
 
-    // The next readLine reads from this position; false when it lies outside the file.
+    // The next readLine reads the line with this index; false when there is no such line.
+    bool seekLine(std::size_t index);
+    // The next readLine reads from this position, which must be where a line begins (or the
+    // end); false otherwise.
     bool seek(std::int64_t position);
     void rewind() { seek(0); }
+    // Makes the line with this index the current line, as if it had just been read.
+    void moveTo(std::size_t index);
 
     // The text being served; null when closed. Never changes while the reader holds it.
     const Content& content() const { return m_content; }
@@ -54,13 +61,11 @@ public:
     bool hasIdentity(const Identity& other) const;
 
 private:
-    static Content normalised(std::string content);
+    static constexpr std::size_t BEFORE_FIRST = static_cast<std::size_t>(-1);
 
     Content m_content;
-    std::string_view m_line;
-    std::size_t m_position = 0;
-    std::int64_t m_lineStart = 0;
-    bool m_open = false;
+    std::size_t m_line = BEFORE_FIRST; // the current line; lineCount() past the end
+    std::size_t m_next = 0;            // the line the next readLine reads
     std::shared_ptr<const char> m_identity;
 };
 

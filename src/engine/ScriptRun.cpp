@@ -1,0 +1,214 @@
+#include "engine/ScriptRun.h"
+
+#include "engine/TextScan.h"
+#include "fileutil/FileSystem.h"
+
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+constexpr std::string_view CMD_CREATE_DIRECTORY = "create_directory:";
+constexpr std::string_view CMD_COPY_FILE = "copy_file:";
+constexpr std::string_view CMD_CREATE_FILE = "create_file:";
+constexpr std::string_view CMD_CREATE_DONE = "create_done:";
+constexpr std::string_view SECTION_END = "filesectionend:";
+constexpr std::string_view MAIN_LOOP = "MAIN_LOOP";
+
+} // namespace
+
+bool ScriptRun::run(const std::string& scriptPath) {
+    m_templates.clear();
+    m_output.get().setLocation(nativePath(m_project.projectLocation));
+    m_scriptPath = scriptPath;
+    TemplateReader reader;
+    if (!reader.open(m_scriptPath)) {
+        reportError(m_sink, ErrorKind::ERR_SCRIPT_OPEN, m_scriptPath);
+        return false;
+    }
+    return runScriptLines(reader);
+}
+
+bool ScriptRun::runScriptLines(TemplateReader& script) {
+    std::string first;
+    std::string second;
+    std::string third;
+    while (script.readLine()) {
+        // The line stays valid while the reader holds its text, even when a directive moves it.
+        const std::string_view line = script.line();
+        const auto badLine = [&] {
+            reportError(m_sink, ErrorKind::ERR_TEMPLATE, m_scriptPath, line);
+            return false;
+        };
+        if (line.empty() || line.front() == '\0' || line.starts_with("//"))
+            continue;
+        if (line.front() == '@') {
+            if (!m_directives.processDirectiveLine(script)) {
+                reportError(m_sink, ErrorKind::ERR_TEMPLATE, MAIN_LOOP, "");
+                return false;
+            }
+            continue;
+        }
+        std::string_view rest = line;
+        if (line.starts_with(CMD_CREATE_DIRECTORY)) {
+            rest.remove_prefix(CMD_CREATE_DIRECTORY.size());
+            if (readQuotedString(rest, first) == 0)
+                return badLine();
+            if (!createProjectDirectory(first))
+                return false;
+        } else if (line.starts_with(CMD_COPY_FILE)) {
+            rest.remove_prefix(CMD_COPY_FILE.size());
+            const std::size_t used = readWord(rest, first);
+            if (used == 0 || readQuotedString(rest.substr(used), second) == 0)
+                return badLine();
+            if (!copyProjectFile(first, second))
+                return false;
+        } else if (line.starts_with(CMD_CREATE_FILE)) {
+            rest.remove_prefix(CMD_CREATE_FILE.size());
+            std::size_t used = readQuotedString(rest, first);
+            if (used == 0)
+                return badLine();
+            rest.remove_prefix(used);
+            used = readQuotedString(rest, second);
+            if (used == 0)
+                return badLine();
+            rest.remove_prefix(used);
+            if (readQuotedString(rest, third) == 0)
+                return badLine();
+            const std::string templatePath = nativePath(m_project.templatedirectory + "\\" + third);
+            // Read once per run; each command still gets a reader of its own.
+            TemplateReader::Content content = m_templates.load(templatePath);
+            if (!content) {
+                // A missing template is shown, and the script goes on.
+                reportError(m_sink, ErrorKind::ERR_TEMPLATE, MAIN_LOOP, templatePath);
+                continue;
+            }
+            TemplateReader templateReader;
+            templateReader.openContent(std::move(content));
+            if (!writeFileSection(templateReader, second, first))
+                return false;
+        } else if (line.starts_with(CMD_CREATE_DONE)) {
+            return true;
+        }
+    }
+    return true;
+}
+
+bool ScriptRun::findFileSection(TemplateReader& reader, std::string_view sectionName) {
+    const TemplateReader::Content& content = reader.content();
+    if (!content)
+        return false;
+    const CompiledTemplate::SectionSearch search = content->findSection(sectionName);
+    if (search.line == CompiledTemplate::NO_LINE) {
+        reader.seekLine(content->lineCount());
+        reader.readLine();
+        return false;
+    }
+    reader.moveTo(search.line); // on the "filesection:" line; the body is read next
+    return search.found;
+}
+
+bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectionName,
+                                 std::string_view targetName) {
+    if (!findFileSection(reader, sectionName)) {
+        reportError(m_sink, ErrorKind::ERR_SECTION_NOT_FOUND, m_scriptPath, sectionName);
+        return false;
+    }
+    const std::string target = nativePath(buildTargetPath("%PROJECTNAME%", targetName));
+    ProjectOutput& output = m_output.get();
+    switch (output.openFile(target)) {
+    case ProjectOutput::FileOpen::Failed:
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+        return false;
+    case ProjectOutput::FileOpen::Created:
+        // A file that was not there is no kept template: no need to ask for its identity.
+        m_templates.forgetAbsent();
+        break;
+    case ProjectOutput::FileOpen::Replaced:
+        m_templates.forget(target);
+        break;
+    }
+    const CompiledTemplate& content = *reader.content();
+    while (reader.readLine()) {
+        const std::string_view line = reader.line();
+        if (line.starts_with(SECTION_END))
+            break;
+        if (!line.empty() && line.front() == '@') {
+            if (!m_directives.processDirectiveLine(reader)) {
+                reportError(m_sink, ErrorKind::ERR_TEMPLATE, sectionName, targetName);
+                output.closeFile(); // the lines written so far stay
+                return false;
+            }
+            continue;
+        }
+        m_expander.appendLine(line, content.linePlan(reader.lineIndex()), output.pending());
+        if (!output.writePending()) {
+            reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+            output.closeFile();
+            return false;
+        }
+    }
+    if (!output.closeFile()) {
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+        return false;
+    }
+    announce(target);
+    return true;
+}
+
+std::string ScriptRun::buildTargetPath(std::optional<std::string_view> first,
+                                       std::optional<std::string_view> second) const {
+    std::string path = m_project.projectLocation;
+    if (first)
+        path.append("\\").append(*first);
+    if (second)
+        path.append("\\").append(*second);
+    return m_expander.expandPath(std::move(path));
+}
+
+bool ScriptRun::createProjectDirectory(std::string_view folder) {
+    const std::string path = nativePath(buildTargetPath(folder, std::nullopt));
+    std::vector<std::string> made;
+    std::string refused;
+    if (!m_output.get().createFolder(path, made, refused)) {
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, refused);
+        return false;
+    }
+    for (const std::string& madeFolder : made)
+        announce(madeFolder);
+    return true;
+}
+
+bool ScriptRun::copyProjectFile(std::string_view word, std::string_view folder) {
+    std::string fileName;
+    const std::optional<std::string> source = m_expander.values().placeholderValue(word, &fileName);
+    if (!source || source->empty()) {
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, word);
+        return false;
+    }
+    const std::string sourcePath = nativePath(m_expander.expandPath(*source));
+    const std::string target =
+        nativePath(fileName.empty() ? buildTargetPath(folder, std::nullopt)
+                                    : buildTargetPath(folder, std::string_view(fileName)));
+    switch (m_output.get().copyFile(sourcePath, target)) {
+    case ProjectOutput::Copy::SourceUnreadable:
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, sourcePath);
+        return false;
+    case ProjectOutput::Copy::Refused:
+        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+        return false;
+    case ProjectOutput::Copy::Done:
+        break;
+    }
+    m_templates.forget(target);
+    announce(target);
+    return true;
+}
+
+void ScriptRun::announce(const std::string& nativePath) const {
+    if (m_listener)
+        m_listener(nativePath);
+}
+
+} // namespace vantrel

@@ -1,0 +1,272 @@
+#include "fileutil/DiskOutput.h"
+
+#include "fileutil/FileStream.h"
+#include "fileutil/FileSystem.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace vantrel {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Generated text files end their lines as the platform's text files do.
+#ifdef _WIN32
+constexpr std::string_view LINE_END = "\r\n";
+#else
+constexpr std::string_view LINE_END = "\n";
+#endif
+
+// The path made absolute, with the folders that exist resolved (links included) and the rest
+// normalised lexically, so ".." and links that lead out are seen for what they are.
+fs::path resolvedPath(const std::string& nativePath) {
+    std::error_code error;
+    const fs::path path = nativePath.empty() ? fs::path(".") : fs::path(nativePath);
+    fs::path absolute = fs::absolute(path, error);
+    if (error)
+        return path.lexically_normal();
+    // A link whose target does not exist yet is kept as a name by weakly_canonical, but
+    // opening it for writing creates that target, wherever it lies: follow it by hand.
+    for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(absolute, error)); ++hop) {
+        const fs::path target = fs::read_symlink(absolute, error);
+        if (error)
+            break;
+        absolute = target.is_absolute() ? target : absolute.parent_path() / target;
+    }
+    fs::path resolved = fs::weakly_canonical(absolute, error);
+    if (error)
+        return absolute.lexically_normal();
+    return resolved;
+}
+
+std::vector<std::string> pathElements(const fs::path& path) {
+    std::vector<std::string> elements;
+    for (const fs::path& element : path) {
+        if (!element.empty() && element != ".")
+            elements.push_back(element.string());
+    }
+    return elements;
+}
+
+bool isRealFolder(const fs::path& path) {
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(path, error);
+    return !error && fs::is_directory(status);
+}
+
+bool sameFile(const std::string& first, const std::string& second) {
+    std::error_code error;
+    return fs::equivalent(first, second, error) && !error;
+}
+
+// The folder part and the name of a native path when they can be read off the text itself (a
+// plain name after the last separator, the folder not the root); otherwise the path is taken
+// apart as a path.
+bool splitPlainName(std::string_view path, std::string_view& folder, std::string_view& name) {
+#ifdef _WIN32
+    (void)path;
+    (void)folder;
+    (void)name;
+    return false;
+#else
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos || slash == 0 || path[slash - 1] == '/')
+        return false;
+    name = path.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    folder = path.substr(0, slash);
+    return true;
+#endif
+}
+
+} // namespace
+
+void DiskOutput::setLocation(const std::string& nativeLocation) {
+    m_location = nativeLocation;
+    m_resolvedFolders.clear();
+}
+
+// The elements of resolvedPath. A file in a folder that exists is that folder's resolution and
+// its own name, unless the name is a link or a step; the folders are resolved once per run.
+void DiskOutput::resolvedElements(const std::string& nativePath, PathElements& result,
+                                  bool nameSeenAtOpen) {
+    // A folder met before (the location, for every target) resolves as it did then.
+    if (const auto known = m_resolvedFolders.find(nativePath); known != m_resolvedFolders.end()) {
+        result.folder = &known->second;
+        return;
+    }
+    std::string_view folder;
+    std::string_view name;
+    bool plainName = splitPlainName(nativePath, folder, name);
+    std::string folderPath;
+    if (!plainName) {
+        const fs::path path(nativePath);
+        const fs::path fileName = path.filename();
+        const fs::path parent = path.parent_path();
+        plainName = !fileName.empty() && fileName != "." && fileName != ".." && !parent.empty();
+        if (plainName) {
+            folderPath = parent.string();
+            result.ownName = fileName.string();
+            folder = folderPath;
+            name = result.ownName;
+        }
+    }
+    EntryKind kind = EntryKind::Unknown;
+    if (plainName && !nameSeenAtOpen) {
+        kind = entryKindOf(nativePath);
+        plainName = kind != EntryKind::Link;
+    }
+    if (!plainName) {
+        // A folder that exists (no link) is kept for the files that will be written into it.
+        result.own = pathElements(resolvedPath(nativePath));
+        if (!nativePath.empty() && isRealFolder(nativePath))
+            m_resolvedFolders.emplace(nativePath, result.own);
+        result.folder = &result.own;
+        return;
+    }
+    auto known = m_resolvedFolders.find(folder);
+    if (known == m_resolvedFolders.end()) {
+        if (!isRealFolder(folder)) {
+            result.own = pathElements(resolvedPath(nativePath));
+            result.folder = &result.own;
+            return;
+        }
+        const std::string key(folder);
+        known = m_resolvedFolders.emplace(key, pathElements(resolvedPath(key))).first;
+    }
+    if (kind == EntryKind::Folder) {
+        // A real folder in a folder that exists: kept too, so the next look needs no query.
+        std::vector<std::string> elements = known->second;
+        elements.emplace_back(name);
+        result.folder = &m_resolvedFolders.emplace(nativePath, std::move(elements)).first->second;
+        return;
+    }
+    result.folder = &known->second;
+    result.name = name;
+}
+
+bool DiskOutput::liesWithinLocation(const std::string& nativePath, bool nameSeenAtOpen) {
+    PathElements base;
+    resolvedElements(m_location, base);
+    PathElements target;
+    resolvedElements(nativePath, target, nameSeenAtOpen);
+    if (target.size() < base.size())
+        return false;
+    for (std::size_t i = 0; i < base.size(); ++i) {
+        if (target[i] != base[i])
+            return false;
+    }
+    return true;
+}
+
+bool DiskOutput::createFolder(const std::string& nativePath, std::vector<std::string>& made,
+                              std::string& refused) {
+    made.clear();
+    if (!liesWithinLocation(nativePath)) {
+        refused = nativePath;
+        return false;
+    }
+    // The folders missing now, innermost first, to list those that the creation made.
+    std::vector<std::string> missing;
+    fs::path walk = fs::path(nativePath);
+    while (!walk.empty() && !walk.has_filename() && walk.has_parent_path() &&
+           walk.parent_path() != walk)
+        walk = walk.parent_path();
+    while (!walk.empty() && !directoryExists(walk.string())) {
+        missing.push_back(walk.string());
+        if (!walk.has_parent_path() || walk.parent_path() == walk)
+            break;
+        walk = walk.parent_path();
+    }
+    // Each missing folder is made in turn, so one such as "out/../elsewhere" would be left
+    // outside even when the whole path, normalised, lies inside.
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (!liesWithinLocation(*it)) {
+            refused = *it;
+            return false;
+        }
+    }
+    createDirectoryPath(nativePath);
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (directoryExists(*it))
+            made.push_back(*it);
+    }
+    return true;
+}
+
+ProjectOutput::FileOpen DiskOutput::openFile(const std::string& nativePath) {
+    m_pending.clear();
+    m_file.reset();
+    // Whether the file's own place holds a link is seen as it is opened.
+    if (!liesWithinLocation(nativePath, true))
+        return FileOpen::Failed;
+    WriteOpen how = WriteOpen::Failed;
+    m_file.reset(openForWriting(nativePath, how));
+    if (how == WriteOpen::LinkInPlace) {
+        // Where the link leads is checked before the file is opened through it.
+        if (!liesWithinLocation(nativePath))
+            return FileOpen::Failed;
+        m_file = vantrel::openFile(nativePath, "wb");
+    }
+    if (!m_file)
+        return FileOpen::Failed;
+    std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
+    return how == WriteOpen::Created ? FileOpen::Created : FileOpen::Replaced;
+}
+
+bool DiskOutput::put(std::string_view text) {
+    return text.empty() ||
+           (m_file && std::fwrite(text.data(), 1, text.size(), m_file.get()) == text.size());
+}
+
+bool DiskOutput::write() {
+    bool written = true;
+    if constexpr (LINE_END == "\n") {
+        written = put(m_pending);
+    } else {
+        std::size_t begin = 0;
+        while (written && begin < m_pending.size()) {
+            const std::size_t end = m_pending.find('\n', begin);
+            const std::size_t stop = end == std::string::npos ? m_pending.size() : end;
+            written = put(std::string_view(m_pending).substr(begin, stop - begin)) &&
+                      (end == std::string::npos || put(LINE_END));
+            begin = stop + 1;
+        }
+    }
+    m_pending.clear();
+    return written;
+}
+
+bool DiskOutput::writePending() {
+    return m_pending.size() < BLOCK_SIZE || write();
+}
+
+bool DiskOutput::closeFile() {
+    const bool written = write();
+    return vantrel::closeFile(m_file) && written;
+}
+
+ProjectOutput::Copy DiskOutput::copyFile(const std::string& nativeSource,
+                                         const std::string& nativeTarget) {
+    FileStream input;
+    if (!input.openRead(nativeSource))
+        return Copy::SourceUnreadable;
+    if (!liesWithinLocation(nativeTarget))
+        return Copy::Refused;
+    // Opening a file onto itself for writing would empty it: it is in place already.
+    if (sameFile(nativeSource, nativeTarget))
+        return Copy::Done;
+    FileStream output;
+    if (!output.openWrite(nativeTarget))
+        return Copy::Refused;
+    const std::int32_t size = input.size();
+    const int copied = input.copyTo(output, -1);
+    input.close();
+    const bool closed = output.close() == 0;
+    return copied == size && closed ? Copy::Done : Copy::Refused;
+}
+
+} // namespace vantrel

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "fileutil/FileHandle.h"
+#include "fileutil/ProjectOutput.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vantrel {
+
+// The run's output on the disk. A path counts as inside the location when, with every folder
+// that exists resolved (links included), it lies in or below the resolved location; nothing is
+// written through a link that leads out. Text files go out in one unbuffered write per block.
+class DiskOutput : public ProjectOutput {
+public:
+    static constexpr std::size_t BLOCK_SIZE = 65536;
+
+    void setLocation(const std::string& nativeLocation) override;
+    bool createFolder(const std::string& nativePath, std::vector<std::string>& made,
+                      std::string& refused) override;
+    FileOpen openFile(const std::string& nativePath) override;
+    std::string& pending() override { return m_pending; }
+    bool writePending() override;
+    bool closeFile() override;
+    Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
+
+private:
+    // A resolved path's elements: a folder's (kept for the run, or the path's own) and, for a
+    // file in a folder that exists, the file's name after them.
+    struct PathElements {
+        const std::vector<std::string>* folder = nullptr;
+        std::string_view name; // none when empty
+        std::vector<std::string> own;
+        std::string ownName;
+
+        std::size_t size() const { return folder->size() + (name.empty() ? 0 : 1); }
+        std::string_view operator[](std::size_t i) const {
+            return i < folder->size() ? std::string_view((*folder)[i]) : name;
+        }
+    };
+    // With nameSeenAtOpen, a plain name in a folder is taken to be no link: the caller opens
+    // it without following one and checks again where one is.
+    void resolvedElements(const std::string& nativePath, PathElements& elements,
+                          bool nameSeenAtOpen = false);
+    bool liesWithinLocation(const std::string& nativePath, bool nameSeenAtOpen = false);
+    bool write();
+    bool put(std::string_view text);
+
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+    std::string m_location;
+    // Resolved elements of folders that exist, by native path: most targets of a run share a
+    // few folders, which need resolving only once. Entries stay put for the run.
+    std::unordered_map<std::string, std::vector<std::string>, NameHash, std::equal_to<>>
+        m_resolvedFolders;
+    FileHandle m_file;
+    std::string m_pending;
+};
+
+} // namespace vantrel

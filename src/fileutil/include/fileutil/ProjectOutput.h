@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+// Everything a generation run does to the file system goes through this: folders, written text
+// files and copies, every path kept in or below the project location. DiskOutput writes to the
+// disk; MemoryOutput records a tree in memory (a preview, a review, tests).
+class ProjectOutput {
+public:
+    virtual ~ProjectOutput() = default;
+
+    // The folder every path must lie in or below, as a native path; set before a run.
+    virtual void setLocation(const std::string& nativeLocation) = 0;
+
+    // Creates a folder with its missing parents; made receives, outermost first, the missing
+    // folders that exist afterwards (a folder that cannot be made is not noticed here: writing
+    // into it fails). False, with nothing made, when the folder or a missing folder on its way
+    // lies outside the location; refused then names it.
+    virtual bool createFolder(const std::string& nativePath, std::vector<std::string>& made,
+                              std::string& refused) = 0;
+
+    enum class FileOpen { Created, Replaced, Failed };
+    // Starts the text file at a native path from empty. Failed: it lies outside the location or
+    // cannot be opened.
+    virtual FileOpen openFile(const std::string& nativePath) = 0;
+    // The open file's text not yet written; lines are appended here with "\n" breaks, which
+    // become the platform's line ends.
+    virtual std::string& pending() = 0;
+    // Passes the pending text on once enough has gathered; false when a write failed (the
+    // pending text is then dropped).
+    virtual bool writePending() = 0;
+    // Writes what is pending and closes the file; false when a write or the close failed.
+    virtual bool closeFile() = 0;
+
+    enum class Copy { Done, SourceUnreadable, Refused };
+    // Copies a file byte for byte. Refused: the target lies outside the location, or cannot be
+    // opened or written.
+    virtual Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) = 0;
+};
+
+} // namespace vantrel

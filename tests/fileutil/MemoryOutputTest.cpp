@@ -1,0 +1,67 @@
+#include "fileutil/MemoryOutput.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace vantrel {
+namespace {
+
+using Open = ProjectOutput::FileOpen;
+using Copy = ProjectOutput::Copy;
+
+std::string writeText(MemoryOutput& output, const std::string& path, std::string_view text) {
+    if (output.openFile(path) == Open::Failed)
+        return "failed";
+    output.pending().append(text);
+    return output.closeFile() ? "written" : "not closed";
+}
+
+// Folders, files and copies land in the tree below the location and nowhere on the disk; what
+// lies outside, or has no folder to go into, is refused as the disk output refuses it.
+TEST(MemoryOutput, RecordsTheRunWithoutTouchingTheDisk) {
+    TempFolder tmp;
+    const std::string loc = tmp / "out";
+    const std::string source = tmp.write("kit/pi.h", "kit\n").string();
+    MemoryOutput output;
+    output.setLocation(loc);
+
+    std::vector<std::string> made;
+    std::string refused;
+    EXPECT_EQ(output.openFile(loc + "/a.txt"), Open::Failed) << "the location is not there yet";
+    ASSERT_TRUE(output.createFolder(loc + "/Demo/res", made, refused));
+    EXPECT_EQ(made, (std::vector<std::string>{loc, loc + "/Demo", loc + "/Demo/res"}));
+    ASSERT_TRUE(output.createFolder(loc + "/Demo", made, refused));
+    EXPECT_TRUE(made.empty()) << "nothing is made twice";
+
+    EXPECT_EQ(output.openFile(loc + "/Demo/a.cpp"), Open::Created);
+    output.pending().append("one\n");
+    EXPECT_TRUE(output.writePending());
+    EXPECT_TRUE(output.closeFile());
+    EXPECT_EQ(output.openFile(loc + "/Demo/./a.cpp"), Open::Replaced);
+    output.pending().append("two\n");
+    EXPECT_TRUE(output.closeFile());
+    EXPECT_EQ(writeText(output, loc + "/Demo/missing/b.cpp", "x"), "failed");
+    EXPECT_EQ(writeText(output, loc + "/Demo/res", "x"), "failed") << "a folder in the way";
+    EXPECT_EQ(writeText(output, loc + "/../elsewhere.txt", "x"), "failed");
+    EXPECT_FALSE(output.createFolder(loc + "/../elsewhere", made, refused));
+    EXPECT_EQ(refused, loc + "/../elsewhere");
+
+    EXPECT_EQ(output.copyFile(source, loc + "/Demo/pi.h"), Copy::Done);
+    EXPECT_EQ(output.copyFile(tmp / "kit/none.h", loc + "/Demo/none.h"), Copy::SourceUnreadable);
+    EXPECT_EQ(output.copyFile(source, tmp / "pi.h"), Copy::Refused);
+    EXPECT_EQ(writeText(output, loc + "/Demo/pi.h/x", "x"), "failed") << "a file in the way";
+    ASSERT_TRUE(output.createFolder(loc + "/Demo/pi.h/sub", made, refused));
+    EXPECT_TRUE(made.empty()) << "no folder where a file is";
+
+    const MemoryOutput::Tree& tree = output.tree();
+    ASSERT_EQ(tree.size(), 4u);
+    EXPECT_TRUE(tree.at("Demo").folder);
+    EXPECT_TRUE(tree.at("Demo/res").folder);
+    EXPECT_EQ(tree.at("Demo/a.cpp").bytes, "two\n");
+    EXPECT_EQ(tree.at("Demo/pi.h").bytes, "kit\n");
+    EXPECT_FALSE(std::filesystem::exists(loc));
+}
+
+} // namespace
+} // namespace vantrel
