@@ -17,17 +17,18 @@ constexpr std::string_view CONFIG_OPTION = "--config";
 } // namespace
 
 CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
+    CommandLine command;
     // --help and --version win wherever they stand, as a reader of a long line would expect.
     for (std::string_view argument : arguments) {
         if (argument == "--") // what follows are file names
             break;
-        if (argument == "--help" || argument == "-h")
-            return CommandLine{CommandLine::Mode::Help, {}, {}, {}};
-        if (argument == "--version")
-            return CommandLine{CommandLine::Mode::Version, {}, {}, {}};
+        if (argument == "--help" || argument == "-h" || argument == "--version") {
+            command.mode =
+                argument == "--version" ? CommandLine::Mode::Version : CommandLine::Mode::Help;
+            return command;
+        }
     }
 
-    CommandLine command;
     command.mode = CommandLine::Mode::Generate;
     bool haveConfig = false;
     bool haveProject = false;
@@ -48,6 +49,9 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         } else if (!optionsEnded && argument.starts_with("--config=")) {
             config = argument.substr(CONFIG_OPTION.size() + 1);
             isConfig = true;
+        } else if (!optionsEnded && argument == "--warnings") {
+            command.warnings = true;
+            continue;
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             return usageError("unknown option '" + std::string(argument) + "'");
         }
@@ -87,6 +91,8 @@ std::string helpText() {
            "\n"
            "  --config FILE  read the configuration from FILE instead of vantrel.cfg in the\n"
            "                 current working folder\n"
+           "  --warnings     also print warnings to standard error (a runaway expansion that\n"
+           "                 was stopped, for one)\n"
            "  --help         show this help and exit\n"
            "  --version      show the version and exit\n"
            "\n"

@@ -30,6 +30,10 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     // so the two streams still read in the order things happened.
     generator.setOutputListener(
         [&out](const std::string& nativePath) { out << nativePath << '\n'; });
+    if (command.warnings)
+        generator.setWarningListener([&err](const std::string& warning) {
+            err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
+        });
     std::ostream* const previousTie = err.tie(&out);
     // The project file already set dllFlags; -1 keeps them.
     commitAndGenerate(project, -1, generator);

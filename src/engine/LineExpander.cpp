@@ -18,16 +18,41 @@ std::size_t countOccurrences(std::string_view text, std::string_view placeholder
     return count;
 }
 
-// Replaces the exact occurrences, left to right without overlap; returns how many.
-std::size_t replaceAll(std::string& text, std::string_view placeholder, std::string_view value) {
-    std::size_t count = 0;
-    for (std::size_t pos = text.find(placeholder); pos != std::string::npos;
-         pos = text.find(placeholder, pos + value.size())) {
-        text.replace(pos, placeholder.size(), value);
-        ++count;
+// The line's text and, byte for byte, whether a value put the byte there (1) or the template
+// did (0). Replacing rebuilds both into spare buffers, so each replacement costs one pass.
+struct MarkedText {
+    std::string text;
+    std::string marks;
+    std::string spareText;
+    std::string spareMarks;
+
+    bool anyMarked(std::size_t start, std::size_t length) const {
+        return marks.find('\1', start) < start + length;
     }
-    return count;
-}
+
+    // Replaces the exact occurrences, left to right without overlap; the inserted value is not
+    // searched again. Returns how many were replaced.
+    std::size_t replaceAll(std::string_view placeholder, std::string_view value) {
+        std::size_t pos = text.find(placeholder);
+        if (pos == std::string::npos)
+            return 0;
+        spareText.clear();
+        spareMarks.clear();
+        std::size_t copied = 0;
+        std::size_t count = 0;
+        for (; pos != std::string::npos; pos = text.find(placeholder, copied)) {
+            spareText.append(text, copied, pos - copied).append(value);
+            spareMarks.append(marks, copied, pos - copied).append(value.size(), '\1');
+            copied = pos + placeholder.size();
+            ++count;
+        }
+        spareText.append(text, copied);
+        spareMarks.append(marks, copied);
+        text.swap(spareText);
+        marks.swap(spareMarks);
+        return count;
+    }
+};
 
 } // namespace
 
@@ -50,8 +75,6 @@ LinePlan analyseLine(std::string_view line) {
         const std::size_t close = open == std::string_view::npos ? open : line.find('%', open + 1);
         if (close == std::string_view::npos)
             break;
-        if (plan.pairs.size() == LineExpander::MAX_LINE_REPLACEMENTS)
-            return {};
         const std::string_view candidate = line.substr(open, close - open + 1);
         const KeywordId id = lookupKeyword(candidate);
         if (id != KW_NONE && !keywordMeanings[id].appendValue)
@@ -75,17 +98,20 @@ std::string LineExpander::expandLine(std::string_view line) const {
     return out;
 }
 
-void LineExpander::appendLine(std::string_view line, const LinePlan& plan, std::string& out) const {
+bool LineExpander::appendLine(std::string_view line, const LinePlan& plan, std::string& out,
+                              std::string* stoppedAt) const {
     const std::size_t start = out.size();
     if (plan.onePass && appendInOnePass(line, plan, out))
-        return;
+        return true;
     out.resize(start);
-    out.append(expandRescanning(line));
+    std::string text;
+    const bool complete = expandRescanning(line, text, stoppedAt);
+    out.append(text);
+    return complete;
 }
 
 // Values are fetched afresh on every call. An extra setting that the project lacks is seen
-// before anything is appended; what is given up on after that is a value holding '%', or a cap
-// that the rescanning rules might reach.
+// before anything is appended; what is given up on after that is a value holding '%'.
 bool LineExpander::appendInOnePass(std::string_view line, const LinePlan& plan,
                                    std::string& out) const {
     for (const LinePair& pair : plan.pairs) {
@@ -93,89 +119,101 @@ bool LineExpander::appendInOnePass(std::string_view line, const LinePlan& plan,
             !m_values.extraSetting(line.substr(pair.open + 1, pair.close - pair.open - 1)))
             return false;
     }
-    const std::size_t lengthLimit = std::max(line.size(), MAX_EXPANDED_LINE_LENGTH);
-    std::size_t longest = line.size(); // no text on the way is longer than this
-    std::size_t pos = 0;               // copied up to here
+    std::size_t pos = 0; // copied up to here
     const ActionDefinition& action = m_values.currentAction();
     out.reserve(out.size() + line.size() + line.size() / 2);
     for (const LinePair& pair : plan.pairs) {
-        const std::size_t candidateSize = pair.close - pair.open + 1;
         out.append(line.substr(pos, pair.open - pos));
         const std::size_t valueStart = out.size();
-        m_values.appendValue(pair.id, line.substr(pair.open + 1, candidateSize - 2), action, out);
-        const std::string_view value = std::string_view(out).substr(valueStart);
-        if (value.find('%') != std::string_view::npos)
+        m_values.appendValue(pair.id, line.substr(pair.open + 1, pair.close - pair.open - 1),
+                             action, out);
+        if (out.find('%', valueStart) != std::string::npos)
             return false;
-        if (value.size() > candidateSize) {
-            longest += value.size() - candidateSize;
-            if (longest > lengthLimit)
-                return false;
-        }
         pos = pair.close + 1;
     }
-    // Nor when the rescanning rules might run out of work first (each replacement at most
-    // rewrites the longest text).
-    if (plan.pairs.size() > MAX_LINE_WORK_FACTOR * lengthLimit / std::max<std::size_t>(longest, 1))
-        return false;
     out.append(line.substr(pos));
     return true;
 }
 
 std::string LineExpander::expandRescanning(std::string_view line) const {
-    std::string text(line);
-    const std::size_t lengthLimit = std::max(text.size(), MAX_EXPANDED_LINE_LENGTH);
-    const std::size_t workLimit = MAX_LINE_WORK_FACTOR * lengthLimit;
-    std::size_t work = 0;
-    std::size_t replaced = 0;
+    std::string text;
+    expandRescanning(line, text);
+    return text;
+}
+
+bool LineExpander::expandRescanning(std::string_view line, std::string& result,
+                                    std::string* stoppedAt) const {
+    MarkedText marked{std::string(line), std::string(line.size(), '\0'), {}, {}};
+    std::size_t fedReplacements = 0;
+    std::size_t fedGrowth = 0;
+    std::size_t fedWork = 0;
+    bool complete = true;
     std::size_t scan = 0;
     std::size_t start = 0;
     std::size_t length = 0;
     std::string candidate; // one buffer for every candidate of the line
-    while (scan < text.size() &&
-           findDelimitedPair(std::string_view(text).substr(scan), '%', '%', start, length)) {
+    while (scan < marked.text.size() &&
+           findDelimitedPair(std::string_view(marked.text).substr(scan), '%', '%', start, length)) {
         start += scan;
-        candidate.assign(text, start, length);
+        candidate.assign(marked.text, start, length);
         if (const std::optional<std::string> value = m_values.placeholderValue(candidate)) {
-            // A runaway line stops here and is written as it stands.
-            const std::size_t occurrences = countOccurrences(text, candidate);
-            if (replaced + occurrences > MAX_LINE_REPLACEMENTS)
-                break;
-            if (value->size() > candidate.size() &&
-                text.size() + occurrences * (value->size() - candidate.size()) > lengthLimit)
-                break;
-            work += text.size();
-            if (work > workLimit)
-                break;
-            replaced += replaceAll(text, candidate, *value);
+            if (marked.anyMarked(start, length)) {
+                // A runaway stops here and the line is written as it stands.
+                const std::size_t before = marked.text.size();
+                const std::size_t occurrences = countOccurrences(marked.text, candidate);
+                const std::size_t growth =
+                    value->size() > length ? occurrences * (value->size() - length) : 0;
+                fedWork += before;
+                if (++fedReplacements > MAX_FED_REPLACEMENTS ||
+                    fedGrowth + growth > MAX_FED_GROWTH ||
+                    fedWork > MAX_FED_WORK_FACTOR * (MAX_FED_GROWTH + before)) {
+                    if (stoppedAt)
+                        *stoppedAt = candidate;
+                    complete = false;
+                    break;
+                }
+                fedGrowth += growth;
+            }
+            marked.replaceAll(candidate, *value);
         }
         // Resuming one character in rescans a value's own placeholders: nested values expand.
         scan = start + 1;
     }
-    return text;
+    result.swap(marked.text);
+    return complete;
 }
 
-std::string LineExpander::expandPath(std::string path) const {
-    std::size_t replaced = 0;
+std::string LineExpander::expandPath(std::string path, std::string* stoppedAt) const {
+    MarkedText marked{std::move(path), {}, {}, {}};
+    marked.marks.assign(marked.text.size(), '\0');
+    std::size_t fedReplaced = 0;
     std::size_t searchFrom = 0;
     std::size_t start = 0;
     std::size_t length = 0;
-    while (searchFrom < path.size() &&
-           findDelimitedPair(std::string_view(path).substr(searchFrom), '%', '%', start, length)) {
+    while (searchFrom < marked.text.size() &&
+           findDelimitedPair(std::string_view(marked.text).substr(searchFrom), '%', '%', start,
+                             length)) {
         start += searchFrom;
-        const std::string candidate = path.substr(start, length);
+        const std::string candidate = marked.text.substr(start, length);
         const std::optional<std::string> value = m_values.placeholderValue(candidate);
         if (!value) {
             // A stray '%' or an unknown name stays; its closing '%' may open a real one.
             searchFrom = start + 1;
             continue;
         }
-        const std::size_t occurrences = countOccurrences(path, candidate);
-        if (replaced + occurrences > MAX_PATH_REPLACEMENTS)
-            break;
-        replaced += replaceAll(path, candidate, *value);
+        if (marked.anyMarked(start, length)) {
+            const std::size_t occurrences = countOccurrences(marked.text, candidate);
+            if (fedReplaced + occurrences > MAX_PATH_FED_REPLACEMENTS) {
+                if (stoppedAt)
+                    *stoppedAt = candidate;
+                break;
+            }
+            fedReplaced += occurrences;
+        }
+        marked.replaceAll(candidate, *value);
         searchFrom = 0;
     }
-    return path;
+    return std::move(marked.text);
 }
 
 } // namespace vantrel

@@ -3,6 +3,7 @@
 #include "engine/TextScan.h"
 #include "fileutil/FileSystem.h"
 
+#include <new>
 #include <vector>
 
 namespace vantrel {
@@ -142,8 +143,20 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
             }
             continue;
         }
-        m_expander.appendLine(line, content.linePlan(reader.lineIndex()), output.pending());
-        if (!output.writePending()) {
+        // A line far beyond the memory there is cannot be written: it fails as a write does.
+        bool written = true;
+        try {
+            std::string stoppedAt;
+            if (!m_expander.appendLine(line, content.linePlan(reader.lineIndex()), output.pending(),
+                                       &stoppedAt))
+                warnStopped(stoppedAt, "section \"" + std::string(sectionName) + "\" of " +
+                                           std::string(targetName));
+            written = output.writePending();
+        } catch (const std::bad_alloc&) {
+            output.pending().clear();
+            written = false;
+        }
+        if (!written) {
             reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
             output.closeFile();
             return false;
@@ -164,7 +177,21 @@ std::string ScriptRun::buildTargetPath(std::optional<std::string_view> first,
         path.append("\\").append(*first);
     if (second)
         path.append("\\").append(*second);
-    return m_expander.expandPath(std::move(path));
+    return expandPath(std::move(path));
+}
+
+std::string ScriptRun::expandPath(std::string path) const {
+    std::string stoppedAt;
+    std::string expanded = m_expander.expandPath(path, &stoppedAt);
+    if (!stoppedAt.empty())
+        warnStopped(stoppedAt, "the path " + path);
+    return expanded;
+}
+
+void ScriptRun::warnStopped(std::string_view placeholder, std::string_view where) const {
+    if (m_warn)
+        m_warn("expansion of " + std::string(placeholder) + " stopped in " + std::string(where) +
+               ": a value feeds its own placeholder; the rest is kept as it stands");
 }
 
 bool ScriptRun::createProjectDirectory(std::string_view folder) {
@@ -187,7 +214,7 @@ bool ScriptRun::copyProjectFile(std::string_view word, std::string_view folder) 
         reportError(m_sink, ErrorKind::ERR_OPEN_FILE, word);
         return false;
     }
-    const std::string sourcePath = nativePath(m_expander.expandPath(*source));
+    const std::string sourcePath = nativePath(expandPath(*source));
     const std::string target =
         nativePath(fileName.empty() ? buildTargetPath(folder, std::nullopt)
                                     : buildTargetPath(folder, std::string_view(fileName)));

@@ -24,7 +24,8 @@ struct CommandLine {
     Mode mode = Mode::UsageError;
     std::string configPath;
     std::string projectPath;
-    std::string error; // for UsageError: what was wrong, without the usage lines
+    bool warnings = false; // print warnings on standard error
+    std::string error;     // for UsageError: what was wrong, without the usage lines
 };
 
 // The arguments after the program name.

@@ -22,6 +22,9 @@ public:
 
     using OutputListener = ScriptRun::OutputListener;
     void setOutputListener(OutputListener listener);
+    void setWarningListener(ScriptRun::WarningListener listener) {
+        m_script.setWarningListener(std::move(listener));
+    }
     // Where the following runs write.
     void setOutput(ProjectOutput& output) { m_script.setOutput(output); }
 

@@ -16,18 +16,20 @@ namespace vantrel {
 // goes on one character after where the candidate began, so a value's own placeholders expand
 // in turn. A line whose compiled plan allows it is expanded in one pass from left to right,
 // which gives the same text.
+//
+// A value that holds its own placeholder would feed that rescanning without end. Only the
+// replacements such values feed are bounded (a candidate with a character that a value put
+// there): when a bound stops them, what was replaced stays replaced and the rest of the line
+// stays as it stands. Everything else expands completely, however long the line grows.
 class LineExpander {
 public:
-    // A runaway line (a value holding its own placeholder) stops expanding after this many
-    // replaced placeholders; the rest of the line stays as it stands.
-    static constexpr std::size_t MAX_LINE_REPLACEMENTS = 10000;
-    // Nor does a line grow past this length (or its own length, when it is longer already).
-    static constexpr std::size_t MAX_EXPANDED_LINE_LENGTH = std::size_t{1} << 20;
-    // Every replacement rewrites the line, so a runaway costs the sum of its lengths: it stops
-    // once that sum passes this many times the length bound, a tenth of a second at most.
-    static constexpr std::size_t MAX_LINE_WORK_FACTOR = 16;
-    // The same bound for a target path or a copy source.
-    static constexpr std::size_t MAX_PATH_REPLACEMENTS = 64;
+    // Replacements fed by values, per line; their growth of the line, and their work (the
+    // length of the line at each of them) against this many times the growth bound.
+    static constexpr std::size_t MAX_FED_REPLACEMENTS = 10000;
+    static constexpr std::size_t MAX_FED_GROWTH = std::size_t{1} << 20;
+    static constexpr std::size_t MAX_FED_WORK_FACTOR = 16;
+    // Placeholders replaced in a target path or copy source by candidates that values fed.
+    static constexpr std::size_t MAX_PATH_FED_REPLACEMENTS = 64;
 
     explicit LineExpander(const KeywordValues& values)
         : m_values(values) {}
@@ -36,12 +38,17 @@ public:
 
     // The line with its placeholders replaced, for the current action.
     std::string expandLine(std::string_view line) const;
-    // Appends the expansion of a line whose plan was compiled with it.
-    void appendLine(std::string_view line, const LinePlan& plan, std::string& out) const;
-    // The rescanning rules alone, for any line.
+    // Appends the expansion of a line whose plan was compiled with it. False when a bound
+    // stopped the rescanning that values fed; stoppedAt then names the placeholder.
+    bool appendLine(std::string_view line, const LinePlan& plan, std::string& out,
+                    std::string* stoppedAt = nullptr) const;
+    // The rescanning rules alone, for any line; false as for appendLine.
+    bool expandRescanning(std::string_view line, std::string& text,
+                          std::string* stoppedAt = nullptr) const;
     std::string expandRescanning(std::string_view line) const;
-    // The placeholders of a path, searching again from the start after each replacement.
-    std::string expandPath(std::string path) const;
+    // The placeholders of a path, searching again from the start after each replacement;
+    // stoppedAt as for appendLine.
+    std::string expandPath(std::string path, std::string* stoppedAt = nullptr) const;
 
 private:
     // Appends the one-pass expansion; false (out then unusable past its old size) when a value

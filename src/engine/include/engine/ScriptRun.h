@@ -31,6 +31,9 @@ public:
         , m_output(output) {}
 
     void setOutputListener(OutputListener listener) { m_listener = std::move(listener); }
+    // Called with the text of each warning: a runaway expansion that a bound stopped.
+    using WarningListener = std::function<void(const std::string& warning)>;
+    void setWarningListener(WarningListener listener) { m_warn = std::move(listener); }
     void setOutput(ProjectOutput& output) { m_output = output; }
 
     // Runs the script at a native path; false when it cannot be opened (reported) or stopped
@@ -50,6 +53,9 @@ public:
 
 private:
     void announce(const std::string& nativePath) const;
+    // A placeholder in a target path or copy source expanded with its bound's report.
+    std::string expandPath(std::string path) const;
+    void warnStopped(std::string_view placeholder, std::string_view where) const;
 
     const ProjectState& m_project;
     MessageSink& m_sink;
@@ -57,6 +63,7 @@ private:
     const LineExpander& m_expander;
     std::reference_wrapper<ProjectOutput> m_output;
     OutputListener m_listener;
+    WarningListener m_warn;
     TemplateCache m_templates; // the template files of the current run
     std::string m_scriptPath;  // native, as named in messages
 };
