@@ -21,6 +21,7 @@ constexpr std::string_view MAIN_LOOP = "MAIN_LOOP";
 
 bool ScriptRun::run(const std::string& scriptPath) {
     m_templates.clear();
+    m_summary = RunSummary{};
     m_output.get().setLocation(nativePath(m_project.projectLocation));
     m_scriptPath = scriptPath;
     TemplateReader reader;
@@ -162,11 +163,15 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
             return false;
         }
     }
-    if (!output.closeFile()) {
+    const ProjectOutput::Closed closed = output.closeFile();
+    if (closed == ProjectOutput::Closed::Failed) {
         reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
         return false;
     }
-    announce(target);
+    count(closed == ProjectOutput::Closed::Written     ? m_summary.filesWritten
+          : closed == ProjectOutput::Closed::Unchanged ? m_summary.unchanged
+                                                       : m_summary.kept,
+          target);
     return true;
 }
 
@@ -203,7 +208,7 @@ bool ScriptRun::createProjectDirectory(std::string_view folder) {
         return false;
     }
     for (const std::string& madeFolder : made)
-        announce(madeFolder);
+        count(m_summary.foldersCreated, madeFolder);
     return true;
 }
 
@@ -218,6 +223,8 @@ bool ScriptRun::copyProjectFile(std::string_view word, std::string_view folder) 
     const std::string target =
         nativePath(fileName.empty() ? buildTargetPath(folder, std::nullopt)
                                     : buildTargetPath(folder, std::string_view(fileName)));
+    // Forgotten while the old file still stands: a replacement is a new file in its place.
+    m_templates.forget(target);
     switch (m_output.get().copyFile(sourcePath, target)) {
     case ProjectOutput::Copy::SourceUnreadable:
         reportError(m_sink, ErrorKind::ERR_OPEN_FILE, sourcePath);
@@ -226,14 +233,20 @@ bool ScriptRun::copyProjectFile(std::string_view word, std::string_view folder) 
         reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
         return false;
     case ProjectOutput::Copy::Done:
+        count(m_summary.filesCopied, target);
+        break;
+    case ProjectOutput::Copy::Unchanged:
+        count(m_summary.unchanged, target);
+        break;
+    case ProjectOutput::Copy::Kept:
+        count(m_summary.kept, target);
         break;
     }
-    m_templates.forget(target);
-    announce(target);
     return true;
 }
 
-void ScriptRun::announce(const std::string& nativePath) const {
+void ScriptRun::count(std::size_t& counter, const std::string& nativePath) {
+    ++counter;
     if (m_listener)
         m_listener(nativePath);
 }

@@ -1,5 +1,6 @@
 #include "fileutil/DiskOutput.h"
 
+#include "fileutil/ExistingFile.h"
 #include "fileutil/FileStream.h"
 #include "fileutil/FileSystem.h"
 
@@ -11,13 +12,6 @@ namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Generated text files end their lines as the platform's text files do.
-#ifdef _WIN32
-constexpr std::string_view LINE_END = "\r\n";
-#else
-constexpr std::string_view LINE_END = "\n";
-#endif
 
 // The path made absolute, with the folders that exist resolved (links included) and the rest
 // normalised lexically, so ".." and links that lead out are seen for what they are.
@@ -197,24 +191,50 @@ bool DiskOutput::createFolder(const std::string& nativePath, std::vector<std::st
     return true;
 }
 
+void DiskOutput::keepAsTheyAre(std::vector<std::string> nativePaths) {
+    m_kept = std::move(nativePaths);
+    std::sort(m_kept.begin(), m_kept.end());
+}
+
 ProjectOutput::FileOpen DiskOutput::openFile(const std::string& nativePath) {
     m_pending.clear();
     m_file.reset();
+    m_existing.reset();
+    m_mode = Mode::None;
+    m_path = nativePath;
     // Whether the file's own place holds a link is seen as it is opened.
     if (!liesWithinLocation(nativePath, true))
         return FileOpen::Failed;
-    WriteOpen how = WriteOpen::Failed;
-    m_file.reset(openForWriting(nativePath, how));
-    if (how == WriteOpen::LinkInPlace) {
-        // Where the link leads is checked before the file is opened through it.
+    if (std::binary_search(m_kept.begin(), m_kept.end(), nativePath)) {
+        m_mode = Mode::Keep;
+        return FileOpen::Replaced;
+    }
+    ExistingFile existing;
+    m_file.reset(createOrInspect(nativePath, existing));
+    if (m_file) {
+        std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
+        m_mode = Mode::Stream;
+        return FileOpen::Created;
+    }
+    switch (existing.kind) {
+    case ExistingFile::Kind::Regular:
+        m_mode = Mode::Replace;
+        m_existing = std::move(existing.bytes);
+        m_permissions = existing.permissions;
+        return FileOpen::Replaced;
+    case ExistingFile::Kind::Link:
+        // Where the link leads is checked before anything is written through it.
         if (!liesWithinLocation(nativePath))
             return FileOpen::Failed;
-        m_file = vantrel::openFile(nativePath, "wb");
-    }
-    if (!m_file)
+        [[fallthrough]];
+    case ExistingFile::Kind::Special:
+        m_mode = Mode::Through;
+        m_existing = std::move(existing.bytes);
+        return FileOpen::Replaced;
+    case ExistingFile::Kind::None:
+    default:
         return FileOpen::Failed;
-    std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
-    return how == WriteOpen::Created ? FileOpen::Created : FileOpen::Replaced;
+    }
 }
 
 bool DiskOutput::put(std::string_view text) {
@@ -223,30 +243,41 @@ bool DiskOutput::put(std::string_view text) {
 }
 
 bool DiskOutput::write() {
-    bool written = true;
-    if constexpr (LINE_END == "\n") {
-        written = put(m_pending);
-    } else {
-        std::size_t begin = 0;
-        while (written && begin < m_pending.size()) {
-            const std::size_t end = m_pending.find('\n', begin);
-            const std::size_t stop = end == std::string::npos ? m_pending.size() : end;
-            written = put(std::string_view(m_pending).substr(begin, stop - begin)) &&
-                      (end == std::string::npos || put(LINE_END));
-            begin = stop + 1;
-        }
-    }
+    bool written = put(platformText(m_pending));
     m_pending.clear();
     return written;
 }
 
 bool DiskOutput::writePending() {
-    return m_pending.size() < BLOCK_SIZE || write();
+    // Only a new file is written as the text comes; an existing one is compared first.
+    return m_mode != Mode::Stream || m_pending.size() < BLOCK_SIZE || write();
 }
 
-bool DiskOutput::closeFile() {
-    const bool written = write();
-    return vantrel::closeFile(m_file) && written;
+ProjectOutput::Closed DiskOutput::closeFile() {
+    const Mode mode = m_mode;
+    m_mode = Mode::None;
+    switch (mode) {
+    case Mode::Stream: {
+        const bool written = write();
+        return vantrel::closeFile(m_file) && written ? Closed::Written : Closed::Failed;
+    }
+    case Mode::Replace:
+    case Mode::Through: {
+        const std::string bytes = platformText(m_pending);
+        m_pending.clear();
+        if (m_existing && bytes == *m_existing)
+            return Closed::Unchanged;
+        if (mode == Mode::Replace)
+            return replaceFile(m_path, bytes, m_permissions) ? Closed::Written : Closed::Failed;
+        return writeThrough(m_path, bytes) ? Closed::Written : Closed::Failed;
+    }
+    case Mode::Keep:
+        m_pending.clear();
+        return Closed::Kept;
+    case Mode::None:
+    default:
+        return Closed::Failed;
+    }
 }
 
 ProjectOutput::Copy DiskOutput::copyFile(const std::string& nativeSource,
@@ -258,7 +289,22 @@ ProjectOutput::Copy DiskOutput::copyFile(const std::string& nativeSource,
         return Copy::Refused;
     // Opening a file onto itself for writing would empty it: it is in place already.
     if (sameFile(nativeSource, nativeTarget))
-        return Copy::Done;
+        return Copy::Unchanged;
+    if (std::binary_search(m_kept.begin(), m_kept.end(), nativeTarget))
+        return Copy::Kept;
+    ExistingFile existing;
+    if (inspectExisting(nativeTarget, existing) && existing.kind != ExistingFile::Kind::None) {
+        std::unique_ptr<char[]> buffer;
+        std::int32_t length = 0;
+        input.readAll(buffer, length);
+        const std::string bytes(buffer ? buffer.get() : "", static_cast<std::size_t>(length));
+        if (existing.bytes && bytes == *existing.bytes)
+            return Copy::Unchanged;
+        const bool written = existing.kind == ExistingFile::Kind::Regular
+                                 ? replaceFile(nativeTarget, bytes, existing.permissions)
+                                 : writeThrough(nativeTarget, bytes);
+        return written ? Copy::Done : Copy::Refused;
+    }
     FileStream output;
     if (!output.openWrite(nativeTarget))
         return Copy::Refused;

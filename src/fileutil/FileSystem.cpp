@@ -72,45 +72,6 @@ EntryKind entryKindOf(const std::string& nativePath) {
 #endif
 }
 
-std::FILE* openForWriting(const std::string& nativePath, WriteOpen& how) {
-    how = WriteOpen::Failed;
-#ifdef _WIN32
-    const EntryKind kind = entryKindOf(nativePath);
-    if (kind == EntryKind::Link) {
-        how = WriteOpen::LinkInPlace;
-        return nullptr;
-    }
-    std::FILE* file = std::fopen(nativePath.c_str(), "wb");
-    if (file)
-        how = kind == EntryKind::Missing ? WriteOpen::Created : WriteOpen::Emptied;
-    return file;
-#else
-    // A new file is made where nothing is, a link included ("x": exclusively); what is there is
-    // emptied unless it is a link. Either way one call asks the file system where a look and an
-    // open were two.
-    if (std::FILE* file = std::fopen(nativePath.c_str(), "wbx")) {
-        how = WriteOpen::Created;
-        return file;
-    }
-    if (errno != EEXIST)
-        return nullptr;
-    const int fd = ::open(nativePath.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        // A link refused by O_NOFOLLOW: ELOOP, or EMLINK on some systems.
-        if (errno == ELOOP || errno == EMLINK)
-            how = WriteOpen::LinkInPlace;
-        return nullptr;
-    }
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (file == nullptr) {
-        ::close(fd);
-        return nullptr;
-    }
-    how = WriteOpen::Emptied;
-    return file;
-#endif
-}
-
 bool queryFileTime(std::string_view path, FileTime* time) {
     const std::string native = nativePath(path);
     // Never waits for a writer, as a pipe or device would make it.

@@ -1,7 +1,7 @@
 #include "fileutil/MemoryOutput.h"
 
+#include "fileutil/ExistingFile.h"
 #include "fileutil/FileStream.h"
-#include "fileutil/FileSystem.h"
 
 #include <memory>
 
@@ -18,21 +18,6 @@ fs::path normalised(const std::string& nativePath) {
     return (error ? fs::path(nativePath) : absolute).lexically_normal();
 }
 
-// The bytes of a text file as the disk would hold them: "\n" becomes the platform's line end.
-std::string platformText(std::string text) {
-#ifdef _WIN32
-    std::string converted;
-    for (char c : text) {
-        if (c == '\n')
-            converted.push_back('\r');
-        converted.push_back(c);
-    }
-    return converted;
-#else
-    return text;
-#endif
-}
-
 std::string parentKey(const std::string& key) {
     const std::size_t slash = key.rfind('/');
     return slash == std::string::npos ? std::string() : key.substr(0, slash);
@@ -42,8 +27,8 @@ std::string parentKey(const std::string& key) {
 
 void MemoryOutput::setLocation(const std::string& nativeLocation) {
     m_location = normalised(nativeLocation);
-    m_locationOnDisk = directoryExists(nativeLocation);
     m_tree.clear();
+    m_targets.clear();
     m_open = false;
 }
 
@@ -62,18 +47,27 @@ bool MemoryOutput::keyOf(const std::string& nativePath, std::string& key) const 
     return true;
 }
 
+fs::path MemoryOutput::onDisk(const std::string& key) const {
+    return key.empty() ? m_location : m_location / key;
+}
+
 bool MemoryOutput::isFolder(const std::string& key) const {
-    if (key.empty() && m_locationOnDisk)
-        return true;
-    const auto found = m_tree.find(key);
-    return found != m_tree.end() && found->second.folder;
+    if (const auto found = m_tree.find(key); found != m_tree.end())
+        return found->second.folder;
+    std::error_code error;
+    return fs::is_directory(onDisk(key), error);
+}
+
+bool MemoryOutput::isFile(const std::string& key) const {
+    if (const auto found = m_tree.find(key); found != m_tree.end())
+        return !found->second.folder;
+    std::error_code error;
+    const fs::file_status status = fs::status(onDisk(key), error);
+    return fs::exists(status) && !fs::is_directory(status);
 }
 
 bool MemoryOutput::canHoldFile(const std::string& key) const {
-    if (key.empty() || !isFolder(parentKey(key)))
-        return false;
-    const auto found = m_tree.find(key);
-    return found == m_tree.end() || !found->second.folder;
+    return !key.empty() && isFolder(parentKey(key)) && !isFolder(key);
 }
 
 bool MemoryOutput::createFolder(const std::string& nativePath, std::vector<std::string>& made,
@@ -98,35 +92,60 @@ bool MemoryOutput::createFolder(const std::string& nativePath, std::vector<std::
             break;
         walk = walk.parent_path();
     }
+    bool blocked = false;
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        const std::string& folderKey = it->second;
-        if (m_tree.contains(folderKey) || (!folderKey.empty() && !isFolder(parentKey(folderKey))))
-            break; // a file in the way: nothing further down can be made
-        if (folderKey.empty())
-            m_locationOnDisk = true;
-        else
-            m_tree[folderKey].folder = true;
-        made.push_back(it->first);
+        const auto& [path, folderKey] = *it;
+        // A file in the way: nothing further down can be made.
+        blocked =
+            blocked || isFile(folderKey) || (!folderKey.empty() && !isFolder(parentKey(folderKey)));
+        m_targets.push_back({true, path, folderKey, blocked ? State::Blocked : State::New, {}});
+        if (blocked)
+            continue;
+        m_tree[folderKey].folder = true;
+        made.push_back(path);
     }
+    if (missing.empty())
+        m_targets.push_back({true, nativePath, key, State::Same, {}});
     return true;
 }
 
 ProjectOutput::FileOpen MemoryOutput::openFile(const std::string& nativePath) {
     m_pending.clear();
     m_open = false;
-    if (!keyOf(nativePath, m_openKey) || !canHoldFile(m_openKey))
+    m_openPath = nativePath;
+    if (!keyOf(nativePath, m_openKey))
         return FileOpen::Failed;
+    if (!canHoldFile(m_openKey)) {
+        m_targets.push_back({false, nativePath, m_openKey, State::Blocked, {}});
+        return FileOpen::Failed;
+    }
     m_open = true;
-    return m_tree.contains(m_openKey) ? FileOpen::Replaced : FileOpen::Created;
+    return isFile(m_openKey) ? FileOpen::Replaced : FileOpen::Created;
 }
 
-bool MemoryOutput::closeFile() {
+ProjectOutput::Closed MemoryOutput::record(const std::string& nativePath, const std::string& key,
+                                           std::string bytes) {
+    Target target{false, nativePath, key, State::New, {}};
+    ExistingFile existing;
+    if (inspectExisting(onDisk(key).string(), existing) && existing.bytes) {
+        const bool same = *existing.bytes == bytes;
+        target.state = same ? State::Same : State::Changed;
+        if (!same)
+            target.oldBytes = std::move(existing.bytes);
+    }
+    m_targets.push_back(std::move(target));
+    const bool unchanged = m_targets.back().state == State::Same;
+    m_tree[key] = Entry{false, std::move(bytes)};
+    return unchanged ? Closed::Unchanged : Closed::Written;
+}
+
+ProjectOutput::Closed MemoryOutput::closeFile() {
     if (!m_open)
-        return false;
+        return Closed::Failed;
     m_open = false;
-    m_tree[m_openKey] = Entry{false, platformText(std::move(m_pending))};
+    std::string bytes = platformText(m_pending);
     m_pending.clear();
-    return true;
+    return record(m_openPath, m_openKey, std::move(bytes));
 }
 
 ProjectOutput::Copy MemoryOutput::copyFile(const std::string& nativeSource,
@@ -135,13 +154,18 @@ ProjectOutput::Copy MemoryOutput::copyFile(const std::string& nativeSource,
     if (!input.openRead(nativeSource))
         return Copy::SourceUnreadable;
     std::string key;
-    if (!keyOf(nativeTarget, key) || !canHoldFile(key))
+    if (!keyOf(nativeTarget, key))
         return Copy::Refused;
+    if (!canHoldFile(key)) {
+        m_targets.push_back({false, nativeTarget, key, State::Blocked, {}});
+        return Copy::Refused;
+    }
     std::unique_ptr<char[]> buffer;
     std::int32_t length = 0;
     input.readAll(buffer, length);
-    m_tree[key] = Entry{false, std::string(buffer.get(), static_cast<std::size_t>(length))};
-    return Copy::Done;
+    std::string bytes(buffer ? buffer.get() : "", static_cast<std::size_t>(length));
+    return record(nativeTarget, key, std::move(bytes)) == Closed::Unchanged ? Copy::Unchanged
+                                                                            : Copy::Done;
 }
 
 } // namespace vantrel

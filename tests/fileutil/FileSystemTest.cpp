@@ -1,4 +1,5 @@
 #include "fileutil/FileSystem.h"
+#include "fileutil/ExistingFile.h"
 
 #include "support/TempFolder.h"
 
@@ -128,49 +129,51 @@ TEST(QueryFileTime, MissingFileOrFolderLeavesTheTimeUntouched) {
     EXPECT_EQ(time.high, 9u);
 }
 
-// Opening for writing: what it reports, and that a link in the file's place is left alone
-// along with whatever it leads to.
-TEST(OpenForWriting, CreatesEmptiesAndStopsAtALink) {
+// What stands in a generated file's place is looked at without following a link, and only a
+// new file is created: a link, a folder and a file that is there are left as they are.
+TEST(ExistingFile, CreatesOnlyWhereNothingIsAndLooksAtTheRest) {
     TempFolder temp;
-    const auto openAndWrite = [](const std::string& path, WriteOpen& how) {
-        std::FILE* file = openForWriting(path, how);
-        if (file == nullptr)
-            return false;
-        std::fputs("new", file);
-        return std::fclose(file) == 0;
-    };
-    WriteOpen how = WriteOpen::Failed;
+    ExistingFile existing;
+    std::FILE* fresh = createOrInspect(temp / "fresh.txt", existing);
+    ASSERT_NE(fresh, nullptr);
+    std::fclose(fresh);
 
-    const std::string fresh = temp / "fresh.txt";
-    ASSERT_TRUE(openAndWrite(fresh, how));
-    EXPECT_EQ(how, WriteOpen::Created);
-    EXPECT_EQ(readFile(fresh), "new");
-
-    const std::string longer = temp / "longer.txt";
-    writeFile(longer, "a longer text than the new one");
-    ASSERT_TRUE(openAndWrite(longer, how));
-    EXPECT_EQ(how, WriteOpen::Emptied);
-    EXPECT_EQ(readFile(longer), "new");
+    const std::string plain = temp / "plain.txt";
+    writeFile(plain, "old bytes");
+    ::chmod(plain.c_str(), 0640);
+    EXPECT_EQ(createOrInspect(plain, existing), nullptr);
+    EXPECT_EQ(existing.kind, ExistingFile::Kind::Regular);
+    EXPECT_EQ(existing.bytes, "old bytes");
+    EXPECT_EQ(existing.permissions, 0640u);
 
     const std::string aim = temp / "aim.txt";
     writeFile(aim, "kept");
-    const std::string link = temp / "link.txt";
-    fs::create_symlink(aim, link);
-    EXPECT_EQ(openForWriting(link, how), nullptr);
-    EXPECT_EQ(how, WriteOpen::LinkInPlace);
-    EXPECT_EQ(readFile(aim), "kept");
-
-    const std::string dangling = temp / "dangling.txt";
-    fs::create_symlink(temp / "nowhere.txt", dangling);
-    EXPECT_EQ(openForWriting(dangling, how), nullptr);
-    EXPECT_EQ(how, WriteOpen::LinkInPlace);
-    EXPECT_FALSE(fs::exists(temp / "nowhere.txt"));
+    fs::create_symlink(aim, temp.path() / "link.txt");
+    EXPECT_EQ(createOrInspect(temp / "link.txt", existing), nullptr);
+    EXPECT_EQ(existing.kind, ExistingFile::Kind::Link);
+    EXPECT_EQ(existing.bytes, "kept");
+    fs::create_symlink(temp.path() / "nowhere.txt", temp.path() / "dangling.txt");
+    EXPECT_EQ(createOrInspect(temp / "dangling.txt", existing), nullptr);
+    EXPECT_EQ(existing.kind, ExistingFile::Kind::Link);
+    EXPECT_FALSE(existing.bytes.has_value());
+    EXPECT_FALSE(fs::exists(temp.path() / "nowhere.txt"));
 
     fs::create_directory(temp.path() / "folder");
-    EXPECT_EQ(openForWriting(temp / "folder", how), nullptr);
-    EXPECT_EQ(how, WriteOpen::Failed);
-    EXPECT_EQ(openForWriting(temp / "missing/x.txt", how), nullptr);
-    EXPECT_EQ(how, WriteOpen::Failed);
+    EXPECT_EQ(createOrInspect(temp / "folder", existing), nullptr);
+    EXPECT_EQ(existing.kind, ExistingFile::Kind::None);
+    EXPECT_EQ(readFile(aim), "kept");
+
+    // A replacement keeps the permission bits and leaves no temporary file; one that cannot
+    // be made leaves nothing either.
+    ASSERT_TRUE(replaceFile(plain, "new", 0640));
+    EXPECT_EQ(readFile(plain), "new");
+    EXPECT_EQ(fs::status(plain).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_FALSE(replaceFile(temp / "missing/plain.txt", "new", 0644));
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(temp.path()))
+        ++entries;
+    EXPECT_EQ(entries, 6u) << "fresh, plain, aim, link, dangling, folder";
 }
 
 TEST(NativePath, BackslashesBecomeSlashes) {

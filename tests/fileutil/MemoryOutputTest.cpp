@@ -14,7 +14,7 @@ std::string writeText(MemoryOutput& output, const std::string& path, std::string
     if (output.openFile(path) == Open::Failed)
         return "failed";
     output.pending().append(text);
-    return output.closeFile() ? "written" : "not closed";
+    return output.closeFile() == ProjectOutput::Closed::Written ? "written" : "not written";
 }
 
 // Folders, files and copies land in the tree below the location and nowhere on the disk; what
@@ -37,10 +37,10 @@ TEST(MemoryOutput, RecordsTheRunWithoutTouchingTheDisk) {
     EXPECT_EQ(output.openFile(loc + "/Demo/a.cpp"), Open::Created);
     output.pending().append("one\n");
     EXPECT_TRUE(output.writePending());
-    EXPECT_TRUE(output.closeFile());
+    EXPECT_EQ(output.closeFile(), ProjectOutput::Closed::Written);
     EXPECT_EQ(output.openFile(loc + "/Demo/./a.cpp"), Open::Replaced);
     output.pending().append("two\n");
-    EXPECT_TRUE(output.closeFile());
+    EXPECT_EQ(output.closeFile(), ProjectOutput::Closed::Written);
     EXPECT_EQ(writeText(output, loc + "/Demo/missing/b.cpp", "x"), "failed");
     EXPECT_EQ(writeText(output, loc + "/Demo/res", "x"), "failed") << "a folder in the way";
     EXPECT_EQ(writeText(output, loc + "/../elsewhere.txt", "x"), "failed");
@@ -55,12 +55,54 @@ TEST(MemoryOutput, RecordsTheRunWithoutTouchingTheDisk) {
     EXPECT_TRUE(made.empty()) << "no folder where a file is";
 
     const MemoryOutput::Tree& tree = output.tree();
-    ASSERT_EQ(tree.size(), 4u);
+    ASSERT_EQ(tree.size(), 5u);
+    EXPECT_TRUE(tree.at("").folder) << "the location itself";
     EXPECT_TRUE(tree.at("Demo").folder);
     EXPECT_TRUE(tree.at("Demo/res").folder);
     EXPECT_EQ(tree.at("Demo/a.cpp").bytes, "two\n");
     EXPECT_EQ(tree.at("Demo/pi.h").bytes, "kit\n");
     EXPECT_FALSE(std::filesystem::exists(loc));
+}
+
+// Measured against the disk, each target is new, the same, changed or blocked; what is on the
+// disk counts as there, and nothing on it changes.
+TEST(MemoryOutput, ComparesEveryTargetWithTheDisk) {
+    TempFolder tmp;
+    const std::string loc = tmp / "out";
+    tmp.write("out/Demo/same.txt", "same\n");
+    tmp.write("out/Demo/changed.txt", "old\n");
+    tmp.write("out/Demo/file", "a file where a folder goes\n");
+    std::filesystem::create_directories(tmp.path() / "out/Demo/folder");
+    MemoryOutput output;
+    output.setLocation(loc);
+    std::vector<std::string> made;
+    std::string refused;
+    ASSERT_TRUE(output.createFolder(loc + "/Demo", made, refused));
+    EXPECT_TRUE(made.empty());
+    for (const char* name : {"same.txt", "changed.txt", "new.txt"}) {
+        ASSERT_NE(output.openFile(loc + "/Demo/" + name), Open::Failed) << name;
+        output.pending().append(name == std::string("changed.txt") ? "new\n" : "same\n");
+        output.closeFile();
+    }
+    EXPECT_EQ(output.openFile(loc + "/Demo/folder"), Open::Failed);
+    ASSERT_TRUE(output.createFolder(loc + "/Demo/file/sub", made, refused));
+    EXPECT_TRUE(made.empty());
+
+    using State = MemoryOutput::State;
+    std::vector<std::pair<std::string, State>> states;
+    for (const MemoryOutput::Target& target : output.targets())
+        states.emplace_back(target.key, target.state);
+    EXPECT_EQ(states,
+              (std::vector<std::pair<std::string, State>>{{"Demo", State::Same},
+                                                          {"Demo/same.txt", State::Same},
+                                                          {"Demo/changed.txt", State::Changed},
+                                                          {"Demo/new.txt", State::New},
+                                                          {"Demo/folder", State::Blocked},
+                                                          {"Demo/file", State::Blocked},
+                                                          {"Demo/file/sub", State::Blocked}}));
+    EXPECT_EQ(output.targets()[2].oldBytes, "old\n");
+    EXPECT_EQ(readFile(tmp.path() / "out/Demo/changed.txt"), "old\n");
+    EXPECT_FALSE(std::filesystem::exists(tmp.path() / "out/Demo/new.txt"));
 }
 
 } // namespace

@@ -84,6 +84,10 @@ TEST_P(FaultRun, IsReportedAndStops) {
     for (const auto& [path, content] : c.expectedFiles)
         EXPECT_EQ(readFile(m_work.path() / path), content) << path;
     EXPECT_FALSE(fs::exists(m_work.path() / "out/after"));
+    // A replacement that failed leaves no temporary file behind.
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_work.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".vantrel-"), std::string::npos)
+            << entry.path();
 }
 
 std::string caseName(const testing::TestParamInfo<FaultCase>& info) {
@@ -158,6 +162,27 @@ INSTANTIATE_TEST_SUITE_P(
                   "Open file error:\nout/Demo/big.txt\n",
                   1,
                   {},
+                  "ulimit -f 16 &&"},
+        // An existing file is replaced whole or not at all: past the limit its old bytes stay.
+        FaultCase{"CopyReplacingBeyondFileSizeLimitKeepsTheOldFile",
+                  [](const fs::path& work) { writeAt(work / "out/Demo/big.h", "old copy\n"); },
+                  MAKE_FOLDER + "copy_file: %BIG% \"%PROJECTNAME%\"\n" + AFTER,
+                  "",
+                  "Open file error:\nout/Demo/big.h\n",
+                  1,
+                  {{"out/Demo/big.h", "old copy\n"}},
+                  "ulimit -f 16 &&"},
+        FaultCase{"SectionReplacingBeyondFileSizeLimitKeepsTheOldFile",
+                  [](const fs::path& work) {
+                      writeAt(work / "vantrel.cfg",
+                              std::string(CONFIG) + "BIGLINE = \"" + BIG_CONTENT + "\", \"x\"\n");
+                      writeAt(work / "out/Demo/big.txt", "old section\n");
+                  },
+                  MAKE_FOLDER + "create_file: \"big.txt\" \"big\" \"plugin.tpl\"\n" + AFTER,
+                  "",
+                  "Open file error:\nout/Demo/big.txt\n",
+                  1,
+                  {{"out/Demo/big.txt", "old section\n"}},
                   "ulimit -f 16 &&"}),
     caseName);
 

@@ -15,6 +15,15 @@
 
 namespace vantrel {
 
+// What a run did: every target it listed falls under one count.
+struct RunSummary {
+    std::size_t foldersCreated = 0;
+    std::size_t filesWritten = 0;
+    std::size_t filesCopied = 0;
+    std::size_t unchanged = 0; // held the very bytes the run made, and were left alone
+    std::size_t kept = 0;      // left as they are by the user's choice
+};
+
 // The generation script's commands: folders, copies and file sections, written through the
 // run's output and reported through its sink.
 class ScriptRun {
@@ -51,8 +60,12 @@ public:
     bool createProjectDirectory(std::string_view folder);
     bool copyProjectFile(std::string_view word, std::string_view folder);
 
+    // What the last run did, target by target.
+    const RunSummary& summary() const { return m_summary; }
+
 private:
-    void announce(const std::string& nativePath) const;
+    // Counts a target the run made or went through and lists it.
+    void count(std::size_t& counter, const std::string& nativePath);
     // A placeholder in a target path or copy source expanded with its bound's report.
     std::string expandPath(std::string path) const;
     void warnStopped(std::string_view placeholder, std::string_view where) const;
@@ -66,6 +79,7 @@ private:
     WarningListener m_warn;
     TemplateCache m_templates; // the template files of the current run
     std::string m_scriptPath;  // native, as named in messages
+    RunSummary m_summary;
 };
 
 } // namespace vantrel

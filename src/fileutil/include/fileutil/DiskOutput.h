@@ -3,7 +3,9 @@
 #include "fileutil/FileHandle.h"
 #include "fileutil/ProjectOutput.h"
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,7 +15,9 @@ namespace vantrel {
 
 // The run's output on the disk. A path counts as inside the location when, with every folder
 // that exists resolved (links included), it lies in or below the resolved location; nothing is
-// written through a link that leads out. Text files go out in one unbuffered write per block.
+// written through a link that leads out. A new file goes out in one unbuffered write per block.
+// A file that exists is replaced only when its bytes change, through a temporary file in its
+// folder renamed over it (its permission bits kept), so a failed write leaves it whole.
 class DiskOutput : public ProjectOutput {
 public:
     static constexpr std::size_t BLOCK_SIZE = 65536;
@@ -24,8 +28,11 @@ public:
     FileOpen openFile(const std::string& nativePath) override;
     std::string& pending() override { return m_pending; }
     bool writePending() override;
-    bool closeFile() override;
+    Closed closeFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
+
+    // Files (native paths) that the following runs leave as they are, whatever they would write.
+    void keepAsTheyAre(std::vector<std::string> nativePaths);
 
 private:
     // A resolved path's elements: a folder's (kept for the run, or the path's own) and, for a
@@ -48,6 +55,17 @@ private:
     bool liesWithinLocation(const std::string& nativePath, bool nameSeenAtOpen = false);
     bool write();
     bool put(std::string_view text);
+    // The new bytes of an existing file, written unless they are the old ones.
+    Closed replace(const std::string& bytes);
+
+    // How the open file is being written.
+    enum class Mode {
+        None,
+        Stream,  // a new file, written as the text comes
+        Replace, // an existing file: collected, compared, then renamed into place
+        Through, // a link or device in the file's place: compared, then written through it
+        Keep,    // kept as it is
+    };
 
     struct NameHash {
         using is_transparent = void;
@@ -62,6 +80,11 @@ private:
         m_resolvedFolders;
     FileHandle m_file;
     std::string m_pending;
+    Mode m_mode = Mode::None;
+    std::string m_path;                    // of the open file
+    std::optional<std::string> m_existing; // the old bytes of a file being replaced
+    unsigned m_permissions = 0;
+    std::vector<std::string> m_kept; // sorted
 };
 
 } // namespace vantrel

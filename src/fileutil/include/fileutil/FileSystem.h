@@ -22,12 +22,6 @@ std::string nativePath(std::string_view path);
 enum class EntryKind { Missing, Link, Folder, Other, Unknown };
 EntryKind entryKindOf(const std::string& nativePath);
 
-// How openForWriting went.
-enum class WriteOpen { Created, Emptied, LinkInPlace, Failed };
-// Opens the file at a native path for writing from empty, as fopen's "wb" does, except that a
-// link in the file's own place is not followed: then nothing is opened or changed.
-std::FILE* openForWriting(const std::string& nativePath, WriteOpen& how);
-
 bool queryFileTime(std::string_view path, FileTime* time);
 bool directoryExists(std::string_view path);
 // Creates the folder with every missing parent; silent in every case.

@@ -4,13 +4,15 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
-// The run's output recorded in memory: nothing on the disk changes. Paths are taken lexically
-// (no links), relative to the location; the location itself counts as present when it exists
-// on the disk or the run made it. Copy sources are read from the disk.
+// The run's output recorded in memory over what the disk holds: nothing on the disk changes,
+// but folders and files that are there count as there. Paths are taken lexically (no links),
+// relative to the location. Copy sources are read from the disk.
 class MemoryOutput : public ProjectOutput {
 public:
     // A recorded entry: a folder, or a file with its bytes as the disk would hold them.
@@ -21,27 +23,50 @@ public:
     // By path relative to the location, with "/" separators; the location itself is "".
     using Tree = std::map<std::string, Entry>;
 
+    // What the run would do to one target, measured against the disk.
+    enum class State {
+        New,     // nothing there yet
+        Same,    // the folder, or a file with these very bytes, is there
+        Changed, // a file with other bytes is there
+        Blocked, // a folder where a file goes, or a file where a folder goes
+    };
+    struct Target {
+        bool folder = false;
+        std::string nativePath;
+        std::string key;
+        State state = State::New;
+        std::optional<std::string> oldBytes; // a changed file's bytes on the disk
+    };
+
     void setLocation(const std::string& nativeLocation) override;
     bool createFolder(const std::string& nativePath, std::vector<std::string>& made,
                       std::string& refused) override;
     FileOpen openFile(const std::string& nativePath) override;
     std::string& pending() override { return m_pending; }
     bool writePending() override { return true; }
-    bool closeFile() override;
+    Closed closeFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
 
+    // Everything the run made or wrote, over the disk's own entries.
     const Tree& tree() const { return m_tree; }
+    // Every target the run went for, in the order it went for them (folders it found in place
+    // included), with what would happen to each on the disk.
+    const std::vector<Target>& targets() const { return m_targets; }
 
 private:
     // The path's key in the tree; false when it lies outside the location.
     bool keyOf(const std::string& nativePath, std::string& key) const;
+    std::filesystem::path onDisk(const std::string& key) const;
     bool isFolder(const std::string& key) const;
+    bool isFile(const std::string& key) const;
     // The folder a file goes into exists and the file's own place holds no folder.
     bool canHoldFile(const std::string& key) const;
+    Closed record(const std::string& nativePath, const std::string& key, std::string bytes);
 
     std::filesystem::path m_location; // absolute, normalised
-    bool m_locationOnDisk = false;
     Tree m_tree;
+    std::vector<Target> m_targets;
+    std::string m_openPath;
     std::string m_openKey;
     bool m_open = false;
     std::string m_pending;

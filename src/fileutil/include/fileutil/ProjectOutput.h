@@ -32,12 +32,18 @@ public:
     // Passes the pending text on once enough has gathered; false when a write failed (the
     // pending text is then dropped).
     virtual bool writePending() = 0;
-    // Writes what is pending and closes the file; false when a write or the close failed.
-    virtual bool closeFile() = 0;
+    enum class Closed {
+        Written,   // the file holds the new text
+        Unchanged, // it held these very bytes already and was not touched
+        Kept,      // the user chose to keep the file as it is
+        Failed,    // a write or the close failed; a file that existed keeps its old bytes
+    };
+    // Writes what is pending and closes the file.
+    virtual Closed closeFile() = 0;
 
-    enum class Copy { Done, SourceUnreadable, Refused };
+    enum class Copy { Done, Unchanged, Kept, SourceUnreadable, Refused };
     // Copies a file byte for byte. Refused: the target lies outside the location, or cannot be
-    // opened or written.
+    // opened or written (a target that existed keeps its old bytes).
     virtual Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) = 0;
 };
 
