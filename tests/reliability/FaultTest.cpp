@@ -1,6 +1,6 @@
 // Faults of the file system that a run must report and stop on, never pass over in silence:
 // each case sets up the tree, runs vantrel-gen, and checks its messages, status and the tree.
-#include "GeneratorProcess.h"
+#include "support/GeneratorProcess.h"
 
 #include <gtest/gtest.h>
 

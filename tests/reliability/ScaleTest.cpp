@@ -1,7 +1,7 @@
 // Inputs far beyond what a person writes: deep nesting, huge lines and files, thousands of
 // actions, runaway placeholders. Each run must end with a clear result in bounded time and
 // memory, and text files written with a byte-order mark and CRLF must read as plain ones.
-#include "GeneratorProcess.h"
+#include "support/GeneratorProcess.h"
 
 #include <gtest/gtest.h>
 
