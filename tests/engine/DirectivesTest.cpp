@@ -1,5 +1,6 @@
 #include "engine/Generator.h"
 #include "support/RecordingSink.h"
+#include "support/TimeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -333,6 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"ConditionOnlyKeywordStays", nullptr, "%ALL_ACTIONS%\n", "%ALL_ACTIONS%\n"}),
     [](const testing::TestParamInfo<LineCase>& info) { return info.param.name; });
 
+// The length bounds hold on any machine; the time limit only catches a hang.
 TEST(ExpandTemplateLine, SelfReferentialValueEndsQuickly) {
     struct Runaway {
         const char* actionName;
@@ -352,7 +354,9 @@ TEST(ExpandTemplateLine, SelfReferentialValueEndsQuickly) {
         const std::string line = generator.expandTemplateLine("[%ACTIONNAME%]\n");
         const auto elapsed = std::chrono::steady_clock::now() - begin;
         EXPECT_LE(line.size(), c.maxLength) << c.actionName;
-        EXPECT_LT(elapsed, std::chrono::seconds(2)) << c.actionName;
+        if (TIME_LIMITED) {
+            EXPECT_LT(elapsed, std::chrono::seconds(60)) << c.actionName;
+        }
         EXPECT_TRUE(line.ends_with("]\n")) << c.actionName;
     }
 }
