@@ -5,10 +5,17 @@
 #include "config/Configuration.h"
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
+#include "fileutil/DiskOutput.h"
 
 namespace vantrel {
 
 int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err) {
+    DiskOutput disk;
+    return runHeadless(command, out, err, disk);
+}
+
+int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err,
+                ProjectOutput& output) {
     ProjectState project;
     StreamSink sink(err);
     if (command.configPath.empty())
@@ -25,7 +32,7 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     if (!validateProject(project, sink))
         return EXIT_BAD_INPUT;
 
-    Generator generator(project, sink);
+    Generator generator(project, sink, output);
     // Listed without a flush per line; tied to out, err flushes the list before each message,
     // so the two streams still read in the order things happened.
     generator.setOutputListener(
@@ -40,6 +47,25 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     err.tie(previousTie);
     out.flush();
     return sink.errorReported() ? EXIT_RUN_ERROR : EXIT_GENERATED;
+}
+
+int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
+                  ProjectOutput& output) {
+    const CommandLine command = parseCommandLine(arguments);
+    switch (command.mode) {
+    case CommandLine::Mode::Help:
+        out << helpText();
+        return EXIT_GENERATED;
+    case CommandLine::Mode::Version:
+        out << versionText();
+        return EXIT_GENERATED;
+    case CommandLine::Mode::UsageError:
+        err << CLI_PROGRAM_NAME << ": " << command.error << '\n' << usageText();
+        return EXIT_BAD_INPUT;
+    case CommandLine::Mode::Generate:
+        break;
+    }
+    return runHeadless(command, out, err, output);
 }
 
 } // namespace vantrel

@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
+#include "fileutil/DiskOutput.h"
 
 #include <csignal>
 #include <iostream>
@@ -13,19 +14,6 @@ int main(int argc, char* argv[]) {
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const CommandLine command = parseCommandLine(arguments);
-    switch (command.mode) {
-    case CommandLine::Mode::Help:
-        std::cout << helpText();
-        return EXIT_GENERATED;
-    case CommandLine::Mode::Version:
-        std::cout << versionText();
-        return EXIT_GENERATED;
-    case CommandLine::Mode::UsageError:
-        std::cerr << CLI_PROGRAM_NAME << ": " << command.error << '\n' << usageText();
-        return EXIT_BAD_INPUT;
-    case CommandLine::Mode::Generate:
-        break;
-    }
-    return runHeadless(command, std::cout, std::cerr);
+    DiskOutput disk;
+    return runVantrelGen(arguments, std::cout, std::cerr, disk);
 }

@@ -150,8 +150,7 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
             std::string stoppedAt;
             if (!m_expander.appendLine(line, content.linePlan(reader.lineIndex()), output.pending(),
                                        &stoppedAt))
-                warnStopped(stoppedAt, "section \"" + std::string(sectionName) + "\" of " +
-                                           std::string(targetName));
+                warnStopped(stoppedAt, "section \"" + std::string(sectionName) + "\" of " + target);
             written = output.writePending();
         } catch (const std::bad_alloc&) {
             output.pending().clear();
@@ -189,7 +188,7 @@ std::string ScriptRun::expandPath(std::string path) const {
     std::string stoppedAt;
     std::string expanded = m_expander.expandPath(path, &stoppedAt);
     if (!stoppedAt.empty())
-        warnStopped(stoppedAt, "the path " + path);
+        warnStopped(stoppedAt, "the path " + nativePath(path));
     return expanded;
 }
 

@@ -119,8 +119,7 @@ bool replaceFile(const std::string& nativePath, std::string_view bytes, unsigned
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return false;
-    const bool written = ::fchmod(fd, static_cast<mode_t>(permissions)) == 0 &&
-                         writeAll(fd, bytes);
+    const bool written = ::fchmod(fd, static_cast<mode_t>(permissions)) == 0 && writeAll(fd, bytes);
     const bool closed = ::close(fd) == 0;
     if (written && closed && ::rename(temporary.c_str(), nativePath.c_str()) == 0)
         return true;

@@ -58,6 +58,27 @@ bool MemoryOutput::isFolder(const std::string& key) const {
     return fs::is_directory(onDisk(key), error);
 }
 
+// As the file system resolves a path: every folder on the way must exist for ".." to lead back
+// out of it, so "out/../gone/../out" is no folder while "gone" is missing.
+bool MemoryOutput::resolvesToFolder(const fs::path& nativePath) const {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(nativePath, error);
+    if (error)
+        return false;
+    fs::path walked;
+    for (const fs::path& element : absolute) {
+        if (element == ".")
+            continue;
+        walked = element == ".." ? walked.parent_path() : walked / element;
+        std::string key;
+        const bool folder =
+            keyOf(walked.string(), key) ? isFolder(key) : fs::is_directory(walked, error);
+        if (!folder)
+            return false;
+    }
+    return true;
+}
+
 bool MemoryOutput::isFile(const std::string& key) const {
     if (const auto found = m_tree.find(key); found != m_tree.end())
         return !found->second.folder;
@@ -80,21 +101,37 @@ bool MemoryOutput::createFolder(const std::string& nativePath, std::vector<std::
     }
     // Walks up the path as written, as the disk output does, so the folders made are named as
     // the disk output names them.
-    std::vector<std::pair<std::string, std::string>> missing; // native path, key
+    struct Missing {
+        std::string path;
+        std::string key; // empty and outside: a folder outside the location
+        bool inside;
+    };
+    std::vector<Missing> missing; // innermost first
     fs::path walk = fs::path(nativePath);
     while (!walk.empty() && !walk.has_filename() && walk.has_parent_path() &&
            walk.parent_path() != walk)
         walk = walk.parent_path();
-    std::string walkKey;
-    while (!walk.empty() && keyOf(walk.string(), walkKey) && !isFolder(walkKey)) {
-        missing.emplace_back(walk.string(), walkKey);
+    for (std::string walkKey; !walk.empty();) {
+        const bool inside = keyOf(walk.string(), walkKey);
+        if (resolvesToFolder(walk))
+            break;
+        missing.push_back({walk.string(), inside ? walkKey : std::string(), inside});
         if (!walk.has_parent_path() || walk.parent_path() == walk)
             break;
         walk = walk.parent_path();
     }
+    // Each missing folder would be made in turn, so one that lies outside is refused even when
+    // the whole path, normalised, lies inside.
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (!it->inside) {
+            refused = it->path;
+            return false;
+        }
+    }
     bool blocked = false;
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        const auto& [path, folderKey] = *it;
+        const std::string& path = it->path;
+        const std::string& folderKey = it->key;
         // A file in the way: nothing further down can be made.
         blocked =
             blocked || isFile(folderKey) || (!folderKey.empty() && !isFolder(parentKey(folderKey)));

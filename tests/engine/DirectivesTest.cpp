@@ -1,5 +1,6 @@
 #include "engine/Generator.h"
 #include "support/RecordingSink.h"
+#include "support/TimeLimit.h"
 
 #include <gtest/gtest.h>
 

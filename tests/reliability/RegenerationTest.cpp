@@ -1,7 +1,7 @@
 // A second run into a project that holds the first run's output: identical files are not
 // touched (their times stay, so the plug-in's build does not recompile them), a file whose
 // bytes change is replaced with its permission bits kept, and the listing names every target.
-#include "GeneratorProcess.h"
+#include "support/GeneratorProcess.h"
 
 #include <gtest/gtest.h>
 

@@ -59,6 +59,7 @@ private:
     std::filesystem::path onDisk(const std::string& key) const;
     bool isFolder(const std::string& key) const;
     bool isFile(const std::string& key) const;
+    bool resolvesToFolder(const std::filesystem::path& nativePath) const;
     // The folder a file goes into exists and the file's own place holds no folder.
     bool canHoldFile(const std::string& key) const;
     Closed record(const std::string& nativePath, const std::string& key, std::string bytes);

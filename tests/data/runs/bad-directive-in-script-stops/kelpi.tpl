@@ -1,0 +1,3 @@
+create_directory: "%PROJECTNAME%"
+@BOGUS
+create_directory: "after"

@@ -1,0 +1,4 @@
+filesection: broken
+kept
+@ENDIF
+lost

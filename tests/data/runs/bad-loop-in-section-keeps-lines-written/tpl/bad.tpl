@@ -1,0 +1,4 @@
+filesection: main
+first %PROJECTNAME%
+@FOR 0 to ALL_ACTIONS
+never

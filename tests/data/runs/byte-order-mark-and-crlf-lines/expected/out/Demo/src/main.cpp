@@ -1,0 +1,2 @@
+line one
+line two

@@ -1,0 +1,3 @@
+﻿filesection: main
+line one
+line two

@@ -1,0 +1,3 @@
+create_directory: "%PROJECTNAME%"
+create_directory: "..\escaped\..\out\x"
+create_directory: "after"

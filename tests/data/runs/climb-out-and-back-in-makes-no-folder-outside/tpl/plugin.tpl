@@ -1,0 +1,7 @@
+filesection: main
+// %PROJECTNAME%
+filesectionend:
+filesection: big
+@FOR 0 TO ALL_ACTIONS
+%BIGLINE%
+@ENDFOR

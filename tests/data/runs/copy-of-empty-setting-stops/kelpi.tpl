@@ -1,0 +1,3 @@
+create_directory: "%PROJECTNAME%"
+copy_file: %viewinc% "%PROJECTNAME%"
+create_directory: "after"

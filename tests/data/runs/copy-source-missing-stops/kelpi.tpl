@@ -1,0 +1,3 @@
+create_directory: "%PROJECTNAME%"
+copy_file: %vectorinc% "%PROJECTNAME%"
+create_directory: "after"

@@ -1,0 +1,3 @@
+create_directory: "%PROJECTNAME%"
+copy_file: %piinc%
+create_directory: "after"

@@ -1,0 +1,2 @@
+create_directory: "%PROJECTNAME%"
+create_file: "d.txt" "main" "t.tpl"

@@ -1,0 +1,2 @@
+create_directory: "..\escaped"
+create_directory: "after"

@@ -1,0 +1,4 @@
+create_directory: "%PROJECTNAME%"
+Create_Directory: "a"
+ create_directory: "b"
+CREATE_FILE: "x" "main" "plugin.tpl"

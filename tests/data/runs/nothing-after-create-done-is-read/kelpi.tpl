@@ -1,0 +1,4 @@
+create_directory: "%PROJECTNAME%"
+create_done:
+@BOGUS
+create_directory: "late"

@@ -1,0 +1,6 @@
+outside
+filesection: Main
+first
+filesectionend:
+filesection: main
+second

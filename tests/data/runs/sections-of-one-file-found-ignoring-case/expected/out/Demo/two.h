@@ -1,0 +1,1 @@
+// header of Demo

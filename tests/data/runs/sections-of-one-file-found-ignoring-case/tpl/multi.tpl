@@ -1,0 +1,6 @@
+outside %PROJECTNAME%
+filesection: Header
+// header of %PROJECTNAME%
+filesectionend:
+filesection: body
+// body

@@ -1,0 +1,2 @@
+filesection: main
+[%ACTIONNAME%]

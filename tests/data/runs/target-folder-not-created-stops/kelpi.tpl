@@ -1,0 +1,2 @@
+create_file: "%PROJECTNAME%.cpp" "main" "plugin.tpl"
+create_directory: "after"

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vantrel::runs {
+
+namespace fs = std::filesystem;
+
+// One entry of a tree: a folder, a file with its bytes, a link with its target, or an input
+// that the run removed.
+struct Entry {
+    enum class Kind { Folder, File, Link, Removed };
+    Kind kind = Kind::File;
+    std::string content;
+    bool operator==(const Entry&) const = default;
+};
+
+// Entries by path relative to the working folder ('/' separated). A folder stands in a tree
+// only when nothing below it does: the others follow from the paths.
+using Tree = std::map<std::string, Entry>;
+
+// What one run of a case gave.
+struct RunOutcome {
+    Tree tree; // what the run made or changed in the working folder
+    std::string out;
+    std::string err;
+    int status = -1; // the exit status, -1 when the run did not end by itself
+};
+
+// Runs a case of tests/data/runs: its inputs laid out in the fresh working folder, which is
+// the run's working folder, and the case's arguments.
+class RunDriver {
+public:
+    virtual ~RunDriver() = default;
+    virtual RunOutcome run(const fs::path& caseFolder, const fs::path& workFolder) const = 0;
+};
+
+// ---- A case folder, for every driver ------------------------------------------------------
+//
+// Everything in a case folder is an input of the run, except "args" (the run's arguments, one
+// per line; without it "project.json"), "expected/" (the tree the run makes or changes),
+// "expected.stdout", "expected.stderr" and "expected.status". An empty file ".keep" only makes
+// its folder exist, in the inputs and in expected/.
+
+// The folder's tree, without .keep files and, for a case folder, without what is no input.
+Tree readTree(const fs::path& folder, bool caseFolder = false);
+
+// Lays the case's inputs out in the working folder.
+void copyInputs(const fs::path& caseFolder, const fs::path& workFolder);
+
+std::vector<std::string> caseArguments(const fs::path& caseFolder);
+
+// The entries of after that are not in before as they are; an entry of before that is gone
+// becomes a Removed one.
+Tree changes(const Tree& before, const Tree& after);
+
+} // namespace vantrel::runs

@@ -1,0 +1,14 @@
+#include "VantrelGenDriver.h"
+
+#include "support/GeneratorProcess.h"
+
+namespace vantrel::runs {
+
+RunOutcome VantrelGenDriver::run(const fs::path& caseFolder, const fs::path& workFolder) const {
+    copyInputs(caseFolder, workFolder);
+    const ProcessResult result = runGeneratorIn(workFolder, caseArguments(caseFolder));
+    return {changes(readTree(caseFolder, true), readTree(workFolder)), result.out, result.err,
+            result.status};
+}
+
+} // namespace vantrel::runs
