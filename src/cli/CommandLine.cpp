@@ -14,6 +14,31 @@ CommandLine usageError(std::string error) {
 
 constexpr std::string_view CONFIG_OPTION = "--config";
 
+// The options that stand alone, and what each turns on.
+struct Flag {
+    std::string_view name;
+    bool CommandLine::*field;
+};
+constexpr Flag FLAGS[] = {
+    {"--warnings", &CommandLine::warnings},
+    {"--dry-run", &CommandLine::dryRun},
+    {"--diff", &CommandLine::diff},
+    {"--summary", &CommandLine::summary},
+};
+
+bool isFlag(std::string_view argument) {
+    for (const Flag& flag : FLAGS)
+        if (flag.name == argument)
+            return true;
+    return false;
+}
+
+void setFlag(CommandLine& command, std::string_view argument) {
+    for (const Flag& flag : FLAGS)
+        if (flag.name == argument)
+            command.*flag.field = true;
+}
+
 } // namespace
 
 CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
@@ -49,8 +74,8 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         } else if (!optionsEnded && argument.starts_with("--config=")) {
             config = argument.substr(CONFIG_OPTION.size() + 1);
             isConfig = true;
-        } else if (!optionsEnded && argument == "--warnings") {
-            command.warnings = true;
+        } else if (!optionsEnded && isFlag(argument)) {
+            setFlag(command, argument);
             continue;
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             return usageError("unknown option '" + std::string(argument) + "'");
@@ -74,6 +99,8 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     }
     if (!haveProject)
         return usageError("PROJECT_FILE missing");
+    if (command.diff && !command.dryRun)
+        return usageError("option '--diff' goes with '--dry-run'");
     return command;
 }
 
@@ -93,11 +120,21 @@ std::string helpText() {
            "                 current working folder\n"
            "  --warnings     also print warnings to standard error (a runaway expansion that\n"
            "                 was stopped, for one)\n"
+           "  --dry-run      write nothing: list each target, in the script's order, as new,\n"
+           "                 same (identical bytes on disk), changed or blocked (a folder\n"
+           "                 where a file goes, or the reverse), then the run's messages\n"
+           "  --diff         with --dry-run, a unified diff of each changed file\n"
+           "  --summary      the counts of the run (folders created, files written, copied,\n"
+           "                 unchanged, kept, errors) as one line on standard error\n"
            "  --help         show this help and exit\n"
            "  --version      show the version and exit\n"
            "\n"
+           "A file that exists is replaced only when its bytes change, and then whole: a\n"
+           "failed write leaves the old file as it was.\n"
+           "\n"
            "Exit status: 0 when generated (failed assertions aside), 1 when the run reported\n"
-           "an error, 2 when the arguments, the project file or the project were refused.\n";
+           "an error, 2 when the arguments, the project file or the project were refused.\n"
+           "A dry run gives the status the run would give.\n";
 }
 
 std::string versionText() {

@@ -3,11 +3,62 @@
 #include "cli/ProjectFile.h"
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
+#include "diff/TextDiff.h"
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
 #include "fileutil/DiskOutput.h"
+#include "fileutil/MemoryOutput.h"
+
+#include <optional>
+#include <sstream>
 
 namespace vantrel {
+
+namespace {
+
+const char* stateName(MemoryOutput::State state) {
+    switch (state) {
+    case MemoryOutput::State::New:
+        return "new";
+    case MemoryOutput::State::Same:
+        return "same";
+    case MemoryOutput::State::Changed:
+        return "changed";
+    case MemoryOutput::State::Blocked:
+        return "blocked";
+    }
+    return "";
+}
+
+// The run into memory: the targets with what each would become, then the run's messages.
+int previewRun(const CommandLine& command, std::ostream& out, std::ostream& err) {
+    MemoryOutput memory;
+    std::ostringstream listing;
+    std::ostringstream messages;
+    const int status = runHeadless(command, listing, messages, memory);
+    for (const MemoryOutput::Target& target : memory.targets()) {
+        out << stateName(target.state) << ' ' << target.nativePath << '\n';
+        if (command.diff && target.oldBytes) {
+            const auto& entry = memory.tree().at(target.key);
+            const std::optional<std::string> diff =
+                unifiedDiff(*target.oldBytes, entry.bytes, target.nativePath, target.nativePath);
+            out << diff.value_or("(no diff: the comparing library could not be loaded)\n");
+        }
+    }
+    out.flush();
+    err << messages.str();
+    return status;
+}
+
+} // namespace
+
+std::string summaryLine(const RunSummary& summary, std::size_t errors) {
+    return "folders created: " + std::to_string(summary.foldersCreated) +
+           ", files written: " + std::to_string(summary.filesWritten) +
+           ", copied: " + std::to_string(summary.filesCopied) +
+           ", unchanged: " + std::to_string(summary.unchanged) +
+           ", kept: " + std::to_string(summary.kept) + ", errors: " + std::to_string(errors);
+}
 
 int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err) {
     DiskOutput disk;
@@ -46,6 +97,9 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     commitAndGenerate(project, -1, generator);
     err.tie(previousTie);
     out.flush();
+    if (command.summary)
+        err << CLI_PROGRAM_NAME << ": "
+            << summaryLine(generator.script().summary(), sink.errorCount()) << '\n';
     return sink.errorReported() ? EXIT_RUN_ERROR : EXIT_GENERATED;
 }
 
@@ -65,6 +119,8 @@ int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out
     case CommandLine::Mode::Generate:
         break;
     }
+    if (command.dryRun)
+        return previewRun(command, out, err);
     return runHeadless(command, out, err, output);
 }
 

@@ -6,7 +6,7 @@ void StreamSink::showMessage(ErrorKind kind, const std::string& message) {
     m_out << message << '\n';
     m_out.flush();
     if (kind != ErrorKind::ERR_ASSERT)
-        m_errorReported = true;
+        ++m_errors;
 }
 
 } // namespace vantrel

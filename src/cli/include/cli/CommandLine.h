@@ -25,6 +25,9 @@ struct CommandLine {
     std::string configPath;
     std::string projectPath;
     bool warnings = false; // print warnings on standard error
+    bool dryRun = false;   // write nothing; list what each target would become
+    bool diff = false;     // with dryRun: a unified diff for each changed file
+    bool summary = false;  // the counts of the run as one line on standard error
     std::string error;     // for UsageError: what was wrong, without the usage lines
 };
 

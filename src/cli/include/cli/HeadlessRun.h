@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "engine/ScriptRun.h"
 #include "fileutil/ProjectOutput.h"
 
 #include <ostream>
@@ -12,6 +13,9 @@ namespace vantrel {
 // One headless "Create": configuration, project file, validation and the generation run.
 // Listings go to out, messages to err; returns the exit status.
 int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err);
+// "folders created: 2, files written: 5, ...": what a run did, in one line.
+std::string summaryLine(const RunSummary& summary, std::size_t errors);
+
 // The whole of vantrel-gen after its arguments: help, version, usage errors or the run, into
 // the given output.
 int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,

@@ -2,6 +2,7 @@
 
 #include "report/ErrorReporter.h"
 
+#include <cstddef>
 #include <ostream>
 
 namespace vantrel {
@@ -15,11 +16,12 @@ public:
 
     void showMessage(ErrorKind kind, const std::string& message) override;
 
-    bool errorReported() const { return m_errorReported; }
+    bool errorReported() const { return m_errors > 0; }
+    std::size_t errorCount() const { return m_errors; }
 
 private:
     std::ostream& m_out;
-    bool m_errorReported = false;
+    std::size_t m_errors = 0; // messages worse than a failed assertion
 };
 
 } // namespace vantrel

@@ -1,0 +1,46 @@
+#include "Git2.h"
+
+#include <dlfcn.h>
+#include <initializer_list>
+
+namespace vantrel::git2 {
+
+namespace {
+
+template <class Function>
+bool bind(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(::dlsym(library, name));
+    return function != nullptr;
+}
+
+const Functions* load() {
+    static Functions loaded{};
+    void* library = nullptr;
+    for (const char* name : {"libgit2.so.1.5", "libgit2.so"}) {
+        library = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
+        if (library)
+            break;
+    }
+    if (!library)
+        return nullptr;
+    int (*init)() = nullptr;
+    if (!bind(library, "git_libgit2_init", init) ||
+        !bind(library, "git_patch_from_buffers", loaded.patchFromBuffers) ||
+        !bind(library, "git_patch_to_buf", loaded.patchToBuf) ||
+        !bind(library, "git_patch_free", loaded.patchFree) ||
+        !bind(library, "git_buf_dispose", loaded.bufDispose) ||
+        !bind(library, "git_merge_file", loaded.mergeFile) ||
+        !bind(library, "git_merge_file_result_free", loaded.mergeFileResultFree) || init() < 0)
+        return nullptr;
+    // Kept loaded for the rest of the run: the functions are used until the program ends.
+    return &loaded;
+}
+
+} // namespace
+
+const Functions* functions() {
+    static const Functions* const loaded = load();
+    return loaded;
+}
+
+} // namespace vantrel::git2
