@@ -8,6 +8,7 @@
 #include "engine/Generator.h"
 #include "fileutil/DiskOutput.h"
 #include "fileutil/MemoryOutput.h"
+#include "model/NameChecks.h"
 
 #include <optional>
 #include <sstream>
@@ -82,6 +83,9 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     }
     if (!validateProject(project, sink))
         return EXIT_BAD_INPUT;
+    if (command.warnings)
+        for (const std::string& warning : projectWarnings(project, project.nameText))
+            err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
 
     Generator generator(project, sink, output);
     // Listed without a flush per line; tied to out, err flushes the list before each message,

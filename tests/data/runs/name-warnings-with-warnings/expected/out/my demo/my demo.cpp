@@ -1,0 +1,1 @@
+// my demo for CKelInterface

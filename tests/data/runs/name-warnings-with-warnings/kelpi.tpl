@@ -1,0 +1,9 @@
+// project folders
+create_directory: "%PROJECTNAME%"
+create_directory: "%PROJECTNAME%\res"
+copy_file: %piinc% "%PROJECTNAME%"
+create_file: "%PROJECTNAME%.cpp" "main" "plugin.tpl"
+@FOR 0 TO ALL_ACTIONS
+create_file: "%ACTIONNAME%.cpp" "action" "plugin.tpl"
+@ENDFOR
+create_done:
