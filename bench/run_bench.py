@@ -119,7 +119,9 @@ class Workload:
         self.count = count
         self.gen_argv = [gen, "--config", os.path.join(work, "vantrel.cfg"),
                          os.path.join(work, "project.json")]
+        self.preview_argv = self.gen_argv[:1] + ["--dry-run"] + self.gen_argv[1:]
         self.gen_times, self.copy_times = [], []
+        self.preview_times, self.regen_times = [], []
         self.first_tree = None
         self.identical = True
         self.leftovers = []
@@ -144,6 +146,12 @@ class Workload:
         copy_folder, copy_time = self.copy(gen_folder)
         self.gen_times.append(gen_time)
         self.copy_times.append(copy_time)
+        # A preview with nothing on the disk yet, and a second run over the finished tree,
+        # where every file is identical and none is written.
+        preview_folder = self.area.fresh()
+        self.preview_times.append(run_timed(self.preview_argv, preview_folder))
+        self.area.discard(preview_folder)
+        self.regen_times.append(run_timed(self.gen_argv, gen_folder))
         if self.first_tree is None:
             self.first_tree = gen_folder
             self.leftovers.append(gen_folder)
@@ -173,6 +181,8 @@ class Workload:
             "bytes": size,
             "gen": statistics.median(self.gen_times),
             "copy": statistics.median(self.copy_times),
+            "preview": statistics.median(self.preview_times),
+            "regen": statistics.median(self.regen_times),
             "gen_kb": gen_kb,
             "copy_kb": copy_kb,
             "identical": self.identical,
@@ -224,14 +234,17 @@ def print_table(area, rate_before, rate_after, rows):
     print()
     print("== %s (%s); file creation %.1f files/ms before, %.1f after"
           % (area.name, area.root, rate_before, rate_after))
-    print("%8s %7s %9s %11s %10s %7s %12s %9s %10s %9s" % (
+    print("%8s %7s %9s %11s %10s %7s %12s %9s %10s %9s %9s %9s" % (
         "N", "files", "MB", "gen ms", "cp -r ms", "ratio", "gen us/act", "gen MB", "cp MB",
-        "same"))
+        "same", "preview", "regen"))
     for r in rows:
-        print("%8d %7d %9.1f %11.1f %10.1f %7.2f %12.1f %9.1f %10.1f %9s" % (
+        print("%8d %7d %9.1f %11.1f %10.1f %7.2f %12.1f %9.1f %10.1f %9s %9.2f %9.2f" % (
             r["n"], r["files"], r["bytes"] / 1e6, r["gen"] * 1000, r["copy"] * 1000,
             r["gen"] / r["copy"], r["gen"] / r["n"] * 1e6, r["gen_kb"] / 1024.0,
-            r["copy_kb"] / 1024.0, "yes" if r["identical"] else "NO"))
+            r["copy_kb"] / 1024.0, "yes" if r["identical"] else "NO",
+            r["preview"] / r["copy"], r["regen"] / r["copy"]))
+    print("preview: a --dry-run with nothing on the disk; regen: a second run over the finished"
+          " tree (every file identical); both as ratios to cp -r")
     if rate_before < rate_after / 2 or rate_after < rate_before / 2:
         print("note: file creation speed changed during the run (a large deletion nearby?);"
               " the cp -r figures are unreliable, run again in a few minutes")
