@@ -3,7 +3,9 @@
 #include "fileutil/ExistingFile.h"
 #include "fileutil/FileStream.h"
 
+#include <algorithm>
 #include <memory>
+#include <string_view>
 
 namespace vantrel {
 
@@ -27,12 +29,35 @@ std::string parentKey(const std::string& key) {
 
 void MemoryOutput::setLocation(const std::string& nativeLocation) {
     m_location = normalised(nativeLocation);
+    m_locationText = nativeLocation;
+    while (m_locationText.size() > 1 && m_locationText.back() == '/')
+        m_locationText.pop_back();
     m_tree.clear();
     m_targets.clear();
     m_open = false;
 }
 
+// A path the usual way the run builds it, the location and plain names, is taken apart as text;
+// any other goes through the file-system library's normalisation.
+bool plainBelow(std::string_view path, std::string_view location, std::string& key) {
+    if (location.empty() || location == "." || path.size() <= location.size() + 1 ||
+        !path.starts_with(location) || path[location.size()] != '/')
+        return false;
+    const std::string_view rest = path.substr(location.size() + 1);
+    for (std::size_t start = 0; start <= rest.size();) {
+        const std::size_t end = std::min(rest.find('/', start), rest.size());
+        const std::string_view element = rest.substr(start, end - start);
+        if (element.empty() || element == "." || element == "..")
+            return false;
+        start = end + 1;
+    }
+    key.assign(rest);
+    return true;
+}
+
 bool MemoryOutput::keyOf(const std::string& nativePath, std::string& key) const {
+    if (plainBelow(nativePath, m_locationText, key))
+        return true;
     const fs::path relative = normalised(nativePath).lexically_relative(m_location);
     if (relative.empty() || *relative.begin() == "..")
         return false;
@@ -51,9 +76,18 @@ fs::path MemoryOutput::onDisk(const std::string& key) const {
     return key.empty() ? m_location : m_location / key;
 }
 
+bool MemoryOutput::diskMayHold(const std::string& key) const {
+    if (key.empty())
+        return true;
+    const auto parent = m_tree.find(parentKey(key));
+    return parent == m_tree.end() || !parent->second.madeHere;
+}
+
 bool MemoryOutput::isFolder(const std::string& key) const {
     if (const auto found = m_tree.find(key); found != m_tree.end())
         return found->second.folder;
+    if (!diskMayHold(key))
+        return false;
     std::error_code error;
     return fs::is_directory(onDisk(key), error);
 }
@@ -82,6 +116,8 @@ bool MemoryOutput::resolvesToFolder(const fs::path& nativePath) const {
 bool MemoryOutput::isFile(const std::string& key) const {
     if (const auto found = m_tree.find(key); found != m_tree.end())
         return !found->second.folder;
+    if (!diskMayHold(key))
+        return false;
     std::error_code error;
     const fs::file_status status = fs::status(onDisk(key), error);
     return fs::exists(status) && !fs::is_directory(status);
@@ -138,7 +174,9 @@ bool MemoryOutput::createFolder(const std::string& nativePath, std::vector<std::
         m_targets.push_back({true, path, folderKey, blocked ? State::Blocked : State::New, {}});
         if (blocked)
             continue;
-        m_tree[folderKey].folder = true;
+        Entry& folder = m_tree[folderKey];
+        folder.folder = true;
+        folder.madeHere = true;
         made.push_back(path);
     }
     if (missing.empty())
@@ -164,7 +202,7 @@ ProjectOutput::Closed MemoryOutput::record(const std::string& nativePath, const 
                                            std::string bytes) {
     Target target{false, nativePath, key, State::New, {}};
     ExistingFile existing;
-    if (inspectExisting(onDisk(key).string(), existing) && existing.bytes) {
+    if (diskMayHold(key) && inspectExisting(onDisk(key).string(), existing) && existing.bytes) {
         const bool same = *existing.bytes == bytes;
         target.state = same ? State::Same : State::Changed;
         if (!same)

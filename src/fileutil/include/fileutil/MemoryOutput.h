@@ -19,6 +19,7 @@ public:
     struct Entry {
         bool folder = false;
         std::string bytes;
+        bool madeHere = false; // a folder the disk does not have: nothing below it is there
     };
     // By path relative to the location, with "/" separators; the location itself is "".
     using Tree = std::map<std::string, Entry>;
@@ -57,6 +58,8 @@ private:
     // The path's key in the tree; false when it lies outside the location.
     bool keyOf(const std::string& nativePath, std::string& key) const;
     std::filesystem::path onDisk(const std::string& key) const;
+    // False when the disk cannot hold anything at the key: its folder is one the run made.
+    bool diskMayHold(const std::string& key) const;
     bool isFolder(const std::string& key) const;
     bool isFile(const std::string& key) const;
     bool resolvesToFolder(const std::filesystem::path& nativePath) const;
@@ -65,6 +68,7 @@ private:
     Closed record(const std::string& nativePath, const std::string& key, std::string bytes);
 
     std::filesystem::path m_location; // absolute, normalised
+    std::string m_locationText;       // as given, to take the usual paths apart as text
     Tree m_tree;
     std::vector<Target> m_targets;
     std::string m_openPath;
