@@ -94,22 +94,17 @@ void appendDefine(const Context& c, std::string& out) {
     }
 }
 
-bool anyCallback(const Context& c) {
-    return defined<ACF_CB_STATUS, &ActionDefinition::cbStatus>(c) ||
-           defined<ACF_CB_KEYBRD, &ActionDefinition::cbKeybrd>(c) ||
-           defined<ACF_CB_MS_LBDOWN, &ActionDefinition::cbMsLbDown>(c) ||
-           defined<ACF_CB_MS_LBUP, &ActionDefinition::cbMsLbUp>(c) ||
-           defined<ACF_CB_MS_RBDOWN, &ActionDefinition::cbMsRbDown>(c) ||
-           defined<ACF_CB_MS_RBUP, &ActionDefinition::cbMsRbUp>(c) ||
-           defined<ACF_CB_MS_MOVE, &ActionDefinition::cbMsMove>(c);
-}
-
 bool mouseCallback(const Context& c) {
     return defined<ACF_CB_MS_LBDOWN, &ActionDefinition::cbMsLbDown>(c) ||
            defined<ACF_CB_MS_LBUP, &ActionDefinition::cbMsLbUp>(c) ||
            defined<ACF_CB_MS_RBDOWN, &ActionDefinition::cbMsRbDown>(c) ||
            defined<ACF_CB_MS_RBUP, &ActionDefinition::cbMsRbUp>(c) ||
            defined<ACF_CB_MS_MOVE, &ActionDefinition::cbMsMove>(c);
+}
+
+bool anyCallback(const Context& c) {
+    return defined<ACF_CB_STATUS, &ActionDefinition::cbStatus>(c) ||
+           defined<ACF_CB_KEYBRD, &ActionDefinition::cbKeybrd>(c) || mouseCallback(c);
 }
 
 using A = ActionDefinition;
