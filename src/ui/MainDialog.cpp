@@ -3,6 +3,7 @@
 #include "config/Configuration.h"
 #include "engine/CreateProject.h"
 #include "ui/AboutDialog.h"
+#include "ui/ActionList.h"
 #include "ui/ActionPropertiesDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
@@ -15,7 +16,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -78,7 +78,7 @@ MainDialog::MainDialog(QWidget* parent)
     auto* browse = static_cast<QPushButton*>(
         keep(IDC_BROWSE, b.button(IDC_BROWSE, QStringLiteral("..."), 171, 47, 11, 12)));
 
-    m_list = new QListWidget(this);
+    m_list = new ActionList(this);
     m_list->setObjectName(controlName(IDC_ACTION_LIST));
     m_list->setViewMode(QListView::ListMode);
     m_list->setFlow(QListView::TopToBottom);
@@ -87,7 +87,6 @@ MainDialog::MainDialog(QWidget* parent)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setGeometry(b.units().rect(8, 78, 174, 111));
     m_list->setEnabled(false);
-    m_list->viewport()->installEventFilter(this);
     keep(IDC_ACTION_LIST, m_list);
     b.label(tr("Actions list:"), 8, 68, 36, 8);
 
@@ -115,6 +114,7 @@ MainDialog::MainDialog(QWidget* parent)
     connect(properties, &QPushButton::clicked, this, [this] { m_logic.editAction(); });
     connect(name, &QLineEdit::textChanged, this, [this] { m_logic.nameChanged(); });
     connect(location, &QLineEdit::textChanged, this, [this] { m_logic.locationChanged(); });
+    connect(m_list, &ActionList::leftClicked, this, [this] { m_logic.listClicked(); });
     connect(kel, &QRadioButton::clicked, this, [this] { m_logic.hostChosen(IDC_HOST_KEL); });
     connect(dov, &QRadioButton::clicked, this, [this] { m_logic.hostChosen(IDC_HOST_DOV); });
 
@@ -139,13 +139,6 @@ QString MainDialog::aboutEntryText() {
 void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
     // Opened without a nested loop of its own: the entry's action runs the about box.
     m_contextMenu->popup(event->globalPos());
-}
-
-bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        m_logic.listClicked();
-    return QDialog::eventFilter(watched, event);
 }
 
 QWidget* MainDialog::control(int id) const {

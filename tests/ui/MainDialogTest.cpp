@@ -52,6 +52,8 @@ private slots:
     void startsWithNoHostAndTheEditingControlsDisabled();
     void choosingAHostEnablesThem();
     void addingAnActionStoresTheFreshDefaults();
+    void itemButtonsFollowTheSelection_data();
+    void itemButtonsFollowTheSelection();
     void cancellingANewActionKeepsNoItem();
     void cancellingAnEditRestoresTheAction();
     void refusedCreateSaysWhyAndStaysOpen();
@@ -149,6 +151,64 @@ void MainDialogTest::addingAnActionStoresTheFreshDefaults() {
     QVERIFY(offered != list->item(0)->text());
     QVERIFY(!find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled());
     QVERIFY(!find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled());
+}
+
+namespace {
+
+// A dialog with the host chosen and the given number of actions, all accepted as offered.
+void addActions(MainDialog& dialog, int count) {
+    clickButton(&dialog, IDC_HOST_KEL);
+    for (int i = 0; i < count; ++i) {
+        ModalHooks::pushDialogHandler([](QDialog& properties) { pressOk(properties); });
+        clickButton(&dialog, IDC_ADD_ACTION);
+    }
+}
+
+QPoint itemCentre(QListWidget* list, int row) {
+    return list->visualItemRect(list->item(row)).center();
+}
+
+} // namespace
+
+void MainDialogTest::itemButtonsFollowTheSelection_data() {
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<bool>("startSelected"); // the first of two items selected by a left click
+    QTest::addColumn<int>("selectedAfter");
+    QTest::newRow("left click on empty space clears") << "empty" << true << -1;
+    QTest::newRow("ctrl+click on the selected item clears") << "ctrl" << true << -1;
+    QTest::newRow("left click on the other item") << "other" << true << 1;
+}
+
+void MainDialogTest::itemButtonsFollowTheSelection() {
+    QFETCH(QString, gesture);
+    QFETCH(bool, startSelected);
+    QFETCH(int, selectedAfter);
+    MainDialog dialog;
+    dialog.show();
+    addActions(dialog, 2);
+    auto* list = find<QListWidget>(&dialog, IDC_ACTION_LIST);
+    if (startSelected)
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 0));
+    QCOMPARE(find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled(), startSelected);
+
+    const QPoint empty(list->viewport()->width() - 2, list->viewport()->height() - 2);
+    if (gesture == "empty")
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
+    else if (gesture == "ctrl")
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          itemCentre(list, 0));
+    else if (gesture == "other")
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 1));
+    else if (gesture == "down")
+        QTest::keyClick(list, Qt::Key_Down);
+    else if (gesture == "right")
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, itemCentre(list, 1));
+
+    // As the selection is after the gesture, not one step late.
+    const QList<QListWidgetItem*> items = list->selectedItems();
+    QCOMPARE(items.isEmpty() ? -1 : list->row(items.front()), selectedAfter);
+    QCOMPARE(find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled(), selectedAfter >= 0);
+    QCOMPARE(find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled(), selectedAfter >= 0);
 }
 
 void MainDialogTest::cancellingANewActionKeepsNoItem() {
