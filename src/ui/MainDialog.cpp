@@ -115,6 +115,9 @@ MainDialog::MainDialog(QWidget* parent)
     connect(name, &QLineEdit::textChanged, this, [this] { m_logic.nameChanged(); });
     connect(location, &QLineEdit::textChanged, this, [this] { m_logic.locationChanged(); });
     connect(m_list, &ActionList::leftClicked, this, [this] { m_logic.listClicked(); });
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { m_logic.listSelectionChanged(); });
+    connect(m_list, &ActionList::itemOpened, this, [this] { m_logic.listItemOpened(); });
     connect(kel, &QRadioButton::clicked, this, [this] { m_logic.hostChosen(IDC_HOST_KEL); });
     connect(dov, &QRadioButton::clicked, this, [this] { m_logic.hostChosen(IDC_HOST_DOV); });
 

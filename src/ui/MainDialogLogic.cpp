@@ -87,6 +87,14 @@ void MainDialogLogic::listClicked() {
     updateItemButtons();
 }
 
+void MainDialogLogic::listSelectionChanged() {
+    updateItemButtons();
+}
+
+void MainDialogLogic::listItemOpened() {
+    editAction();
+}
+
 void MainDialogLogic::composeLocation(bool fromName) {
     if (m_composing)
         return;

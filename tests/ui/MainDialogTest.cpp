@@ -54,6 +54,8 @@ private slots:
     void addingAnActionStoresTheFreshDefaults();
     void itemButtonsFollowTheSelection_data();
     void itemButtonsFollowTheSelection();
+    void openingAnItemShowsItsProperties_data();
+    void openingAnItemShowsItsProperties();
     void cancellingANewActionKeepsNoItem();
     void cancellingAnEditRestoresTheAction();
     void refusedCreateSaysWhyAndStaysOpen();
@@ -177,6 +179,8 @@ void MainDialogTest::itemButtonsFollowTheSelection_data() {
     QTest::newRow("left click on empty space clears") << "empty" << true << -1;
     QTest::newRow("ctrl+click on the selected item clears") << "ctrl" << true << -1;
     QTest::newRow("left click on the other item") << "other" << true << 1;
+    QTest::newRow("arrow key selects") << "down" << false << 0;
+    QTest::newRow("right click selects") << "right" << false << 1;
 }
 
 void MainDialogTest::itemButtonsFollowTheSelection() {
@@ -209,6 +213,37 @@ void MainDialogTest::itemButtonsFollowTheSelection() {
     QCOMPARE(items.isEmpty() ? -1 : list->row(items.front()), selectedAfter);
     QCOMPARE(find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled(), selectedAfter >= 0);
     QCOMPARE(find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled(), selectedAfter >= 0);
+}
+
+void MainDialogTest::openingAnItemShowsItsProperties_data() {
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("double click") << false;
+    QTest::newRow("Enter on the selected item") << true;
+}
+
+void MainDialogTest::openingAnItemShowsItsProperties() {
+    QFETCH(bool, byKey);
+    MainDialog dialog;
+    dialog.show();
+    addActions(dialog, 2);
+    auto* list = find<QListWidget>(&dialog, IDC_ACTION_LIST);
+    QString opened;
+    ModalHooks::pushDialogHandler([&](QDialog& properties) {
+        opened = find<QLineEdit>(&properties, IDC_ACTION_NAME)->text();
+        clickButton(&properties, CTL_CANCEL);
+    });
+    if (byKey) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 1));
+        QTest::keyClick(list, Qt::Key_Return);
+    } else {
+        // A double click as the platform delivers it: press and release, then the second press.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 1));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 1));
+    }
+    QCOMPARE(opened, list->item(1)->text());
+    // Enter opened the item and did not also press the default button "Create".
+    QVERIFY(ModalHooks::takeMessages().isEmpty());
+    QVERIFY(dialog.isVisible());
 }
 
 void MainDialogTest::cancellingANewActionKeepsNoItem() {

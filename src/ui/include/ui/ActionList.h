@@ -14,9 +14,12 @@ public:
 signals:
     // A left mouse click in the list has ended.
     void leftClicked();
+    // Enter on a selected item, or a double click on an item.
+    void itemOpened();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace vantrel

@@ -31,6 +31,10 @@ public:
     void nameChanged();     // edit 1000 changed
     void locationChanged(); // edit 1001 changed
     void listClicked();     // left mouse click in the action list
+    // The list's selection changed, by a key, a right click or a program.
+    void listSelectionChanged();
+    // A double click or Enter on an action: its properties, as "Properties" opens them.
+    void listItemOpened();
     void hostChosen(int radioId);
     void browse();
     void addAction();
