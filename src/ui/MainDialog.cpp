@@ -168,6 +168,7 @@ void MainDialog::enableControl(int id, bool enabled) {
 void MainDialog::setChecked(int id, bool checked) {
     if (auto* button = qobject_cast<QAbstractButton*>(control(id)))
         button->setChecked(checked);
+    DialogBuilder::keepOneTabStop(this);
 }
 
 bool MainDialog::isChecked(int id) const {

@@ -37,6 +37,7 @@ PanelPage::PanelPage(PanelPageModel& model, QWidget* parent)
 
 void PanelPage::refresh() {
     m_mirror->refresh();
+    DialogBuilder::keepOneTabStop(this);
 }
 
 } // namespace vantrel

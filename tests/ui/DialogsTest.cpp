@@ -5,6 +5,7 @@
 #include "ui/ModalHooks.h"
 #include "ui/TabPageHost.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -47,6 +48,7 @@ private slots:
     void propertiesWidgetsWriteTheRecord();
     void propertiesCloseQuestionIsAnsweredOnOk();
     void propertiesEmptyNameEndsWithResultZero();
+    void panelKindIsChosenByKeyboard();
     void aboutShowsTheVersionEachTime();
 };
 
@@ -210,6 +212,45 @@ void DialogsTest::propertiesEmptyNameEndsWithResultZero() {
     QCOMPARE(dialog.result(), RESULT_EMPTY_NAME);
     QCOMPARE(action.flags, ACF_DEFAULT_FLAGS);
     QVERIFY(ModalHooks::takeMessages().isEmpty());
+}
+
+namespace {
+
+void showActive(QWidget& dialog) {
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+}
+
+// Presses Tab until the control has the focus; false when it never gets it.
+bool tabTo(QWidget* control) {
+    for (int i = 0; i < 40 && !control->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    return control->hasFocus();
+}
+
+} // namespace
+
+void DialogsTest::panelKindIsChosenByKeyboard() {
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    ActionPropertiesDialog dialog(action);
+    showActive(dialog);
+    dialog.pageHost()->tabBar()->setCurrentIndex(1);
+    QWidget* panel = dialog.findChild<QWidget*>("page131");
+    // The four kinds are one tab stop, on the checked one.
+    auto* modal = find<QRadioButton>(panel, IDC_PANEL_MODDIALOG);
+    QVERIFY(tabTo(modal));
+    QTest::keyClick(modal, Qt::Key_Tab);
+    QVERIFY(find<QLineEdit>(panel, IDC_PANEL_CLASS)->hasFocus());
+
+    QVERIFY(tabTo(modal));
+    QTest::keyClick(modal, Qt::Key_Down);
+    auto* window = find<QRadioButton>(panel, IDC_PANEL_WINDOW);
+    QVERIFY(window->hasFocus() && window->isChecked() && !modal->isChecked());
+    QVERIFY(find<QCheckBox>(panel, IDC_CREATE_THREAD)->isEnabled()); // the Window rule ran
+    QVERIFY(!find<QCheckBox>(panel, IDC_FOREGROUND)->isEnabled());
+    QCOMPARE(action.panelEdited, 1);
 }
 
 void DialogsTest::aboutShowsTheVersionEachTime() {

@@ -51,6 +51,7 @@ private slots:
 
     void startsWithNoHostAndTheEditingControlsDisabled();
     void choosingAHostEnablesThem();
+    void hostIsChosenByKeyboard();
     void addingAnActionStoresTheFreshDefaults();
     void itemButtonsFollowTheSelection_data();
     void itemButtonsFollowTheSelection();
@@ -118,6 +119,47 @@ void MainDialogTest::choosingAHostEnablesThem() {
     auto* name = find<QLineEdit>(&dialog, IDC_PROJECT_NAME);
     QTest::keyClicks(name, "demo.x");
     QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), QString("demo"));
+}
+
+namespace {
+
+// Shows the dialog as the active window, so that focus and shortcuts behave as for a user.
+void showActive(QWidget& dialog) {
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+}
+
+// Presses Tab until the control has the focus; false when it never gets it.
+bool tabTo(QWidget* control) {
+    for (int i = 0; i < 30 && !control->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    return control->hasFocus();
+}
+
+} // namespace
+
+void MainDialogTest::hostIsChosenByKeyboard() {
+    MainDialog dialog;
+    showActive(dialog);
+    auto* kel = find<QRadioButton>(&dialog, IDC_HOST_KEL);
+    auto* dov = find<QRadioButton>(&dialog, IDC_HOST_DOV);
+    QVERIFY(tabTo(kel));
+    QTest::keyClick(kel, Qt::Key_Space);
+    QCOMPARE(dialog.project().kelHost, 1);
+    QVERIFY(find<QWidget>(&dialog, IDC_ADD_ACTION)->isEnabled());
+
+    QTest::keyClick(kel, Qt::Key_Down); // arrows move the choice within the group
+    QVERIFY(dov->hasFocus());
+    QCOMPARE(dialog.project().dovHost, 1);
+    QCOMPARE(dialog.project().kelHost, 0);
+    QVERIFY(!kel->isChecked());
+
+    // The group is one tab stop: Tab leaves it, and coming back lands on the chosen host.
+    QTest::keyClick(dov, Qt::Key_Tab);
+    QVERIFY(!kel->hasFocus() && !dov->hasFocus());
+    QVERIFY(tabTo(dov));
+    QVERIFY(!kel->hasFocus());
 }
 
 void MainDialogTest::addingAnActionStoresTheFreshDefaults() {
