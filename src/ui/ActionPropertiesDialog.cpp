@@ -32,8 +32,8 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
     QPushButton* ok = b.button(CTL_OK, tr("OK"), 102, 205, 50, 14);
     ok->setDefault(true);
     QPushButton* cancel = b.button(CTL_CANCEL, tr("Cancel"), 156, 205, 50, 14);
-    b.label(tr("Action name:"), 7, 7, 42, 8);
     m_name = b.edit(IDC_ACTION_NAME, 7, 18, 166, 12);
+    b.label(tr("&Action name:"), 7, 7, 42, 8, m_name);
     m_host = new TabPageHost(this);
     m_host->setObjectName(controlName(IDC_PAGE_TABS));
     m_host->setGeometry(b.units().rect(7, 38, 293, 162));
@@ -42,9 +42,9 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
     m_definition = new DefinitionPage(m_model.definition, m_host);
     m_panel = new PanelPage(m_model.panel, m_host);
     m_messages = new MessagesPage(m_model.messages, m_host);
-    m_host->addPage(tr("Definition"), m_definition, DefinitionPage::TEMPLATE_ID, true);
-    m_host->addPage(tr("Panel"), m_panel, PanelPage::TEMPLATE_ID, true);
-    m_host->addPage(tr("Messages"), m_messages, MessagesPage::TEMPLATE_ID, true);
+    m_host->addPage(tr("&Definition"), m_definition, DefinitionPage::TEMPLATE_ID, true);
+    m_host->addPage(tr("&Panel"), m_panel, PanelPage::TEMPLATE_ID, true);
+    m_host->addPage(tr("&Messages"), m_messages, MessagesPage::TEMPLATE_ID, true);
 
     m_model.open();
     m_name->setText(QString::fromStdString(m_model.nameText()));

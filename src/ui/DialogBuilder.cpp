@@ -72,8 +72,10 @@ QComboBox* DialogBuilder::combo(int id, int x, int y, int width, int listHeight)
     return widget;
 }
 
-QLabel* DialogBuilder::label(const QString& caption, int x, int y, int width, int height) {
+QLabel* DialogBuilder::label(const QString& caption, int x, int y, int width, int height,
+                             QWidget* buddy) {
     auto* widget = new QLabel(caption, m_dialog);
+    widget->setBuddy(buddy);
     m_units.place(widget, x, y, width, height);
     return widget;
 }

@@ -62,7 +62,7 @@ MainDialog::MainDialog(QWidget* parent)
         return widget;
     };
     auto* create =
-        static_cast<QPushButton*>(keep(CTL_OK, b.button(CTL_OK, tr("Create"), 107, 197, 50, 14)));
+        static_cast<QPushButton*>(keep(CTL_OK, b.button(CTL_OK, tr("&Create"), 107, 197, 50, 14)));
     create->setDefault(true);
     create->setEnabled(false);
     auto* cancel = static_cast<QPushButton*>(
@@ -70,11 +70,11 @@ MainDialog::MainDialog(QWidget* parent)
     auto* name =
         static_cast<QLineEdit*>(keep(IDC_PROJECT_NAME, b.edit(IDC_PROJECT_NAME, 7, 16, 175, 12)));
     name->setEnabled(false);
-    b.label(tr("Project name:"), 7, 6, 44, 8);
+    b.label(tr("&Project name:"), 7, 6, 44, 8, name);
     auto* location =
         static_cast<QLineEdit*>(keep(IDC_LOCATION, b.edit(IDC_LOCATION, 7, 47, 162, 12)));
     location->setEnabled(false);
-    b.label(tr("Location:"), 7, 37, 30, 8);
+    b.label(tr("&Location:"), 7, 37, 30, 8, location);
     auto* browse = static_cast<QPushButton*>(
         keep(IDC_BROWSE, b.button(IDC_BROWSE, QStringLiteral("..."), 171, 47, 11, 12)));
 
@@ -88,23 +88,23 @@ MainDialog::MainDialog(QWidget* parent)
     m_list->setGeometry(b.units().rect(8, 78, 174, 111));
     m_list->setEnabled(false);
     keep(IDC_ACTION_LIST, m_list);
-    b.label(tr("Actions list:"), 8, 68, 36, 8);
+    b.label(tr("Ac&tions list:"), 8, 68, 36, 8, m_list);
 
     auto* add = static_cast<QPushButton*>(
-        keep(IDC_ADD_ACTION, b.button(IDC_ADD_ACTION, tr("Add new action"), 194, 78, 91, 12)));
+        keep(IDC_ADD_ACTION, b.button(IDC_ADD_ACTION, tr("&Add new action"), 194, 78, 91, 12)));
     add->setEnabled(false);
-    auto* remove = static_cast<QPushButton*>(
-        keep(IDC_REMOVE_ACTION, b.button(IDC_REMOVE_ACTION, tr("Remove action"), 194, 94, 91, 12)));
+    auto* remove = static_cast<QPushButton*>(keep(
+        IDC_REMOVE_ACTION, b.button(IDC_REMOVE_ACTION, tr("&Remove action"), 194, 94, 91, 12)));
     auto* properties = static_cast<QPushButton*>(
-        keep(IDC_PROPERTIES, b.button(IDC_PROPERTIES, tr("Properties"), 194, 111, 91, 12)));
+        keep(IDC_PROPERTIES, b.button(IDC_PROPERTIES, tr("Propert&ies"), 194, 111, 91, 12)));
     auto* kel = static_cast<QRadioButton*>(
-        keep(IDC_HOST_KEL, b.radio(IDC_HOST_KEL, QStringLiteral("KEL"), 194, 14, 33, 10)));
+        keep(IDC_HOST_KEL, b.radio(IDC_HOST_KEL, QStringLiteral("&KEL"), 194, 14, 33, 10)));
     auto* dov = static_cast<QRadioButton*>(
-        keep(IDC_HOST_DOV, b.radio(IDC_HOST_DOV, QStringLiteral("DOV"), 194, 24, 32, 10)));
+        keep(IDC_HOST_DOV, b.radio(IDC_HOST_DOV, QStringLiteral("&DOV"), 194, 24, 32, 10)));
     QComboBox* flags = b.combo(IDC_DLL_FLAGS, 193, 47, 91, 47);
     flags->setEnabled(false);
     keep(IDC_DLL_FLAGS, flags);
-    b.label(tr("DLL Flags:"), 194, 36, 35, 8);
+    b.label(tr("DLL &Flags:"), 194, 36, 35, 8, flags);
 
     connect(create, &QPushButton::clicked, this, [this] { m_logic.create(); });
     connect(cancel, &QPushButton::clicked, this, [this] { m_logic.cancel(); });

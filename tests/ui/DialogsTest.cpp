@@ -2,6 +2,7 @@
 #include "ui/ActionPropertiesDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
+#include "ui/MainDialog.h"
 #include "ui/ModalHooks.h"
 #include "ui/TabPageHost.h"
 
@@ -10,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -49,6 +51,9 @@ private slots:
     void propertiesCloseQuestionIsAnsweredOnOk();
     void propertiesEmptyNameEndsWithResultZero();
     void panelKindIsChosenByKeyboard();
+    void mnemonicsAreSetAndDistinct_data();
+    void mnemonicsAreSetAndDistinct();
+    void mnemonicsReachTheirControls();
     void aboutShowsTheVersionEachTime();
 };
 
@@ -132,9 +137,9 @@ void DialogsTest::propertiesDialogOpensOnTheDefinitionPage() {
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QString("Properties"));
     QCOMPARE(find<QLineEdit>(&dialog, IDC_ACTION_NAME)->text(), QString("Action01"));
-    QCOMPARE(dialog.pageHost()->tabBar()->tabText(0), QString("Definition"));
-    QCOMPARE(dialog.pageHost()->tabBar()->tabText(1), QString("Panel"));
-    QCOMPARE(dialog.pageHost()->tabBar()->tabText(2), QString("Messages"));
+    QCOMPARE(dialog.pageHost()->tabBar()->tabText(0), QString("&Definition"));
+    QCOMPARE(dialog.pageHost()->tabBar()->tabText(1), QString("&Panel"));
+    QCOMPARE(dialog.pageHost()->tabBar()->tabText(2), QString("&Messages"));
     QWidget* definition = dialog.findChild<QWidget*>("page130");
     QVERIFY(definition->isVisible());
     QVERIFY(!dialog.findChild<QWidget*>("page131")->isVisible());
@@ -251,6 +256,87 @@ void DialogsTest::panelKindIsChosenByKeyboard() {
     QVERIFY(find<QCheckBox>(panel, IDC_CREATE_THREAD)->isEnabled()); // the Window rule ran
     QVERIFY(!find<QCheckBox>(panel, IDC_FOREGROUND)->isEnabled());
     QCOMPARE(action.panelEdited, 1);
+}
+
+namespace {
+
+// The Alt+letter of a caption, or an empty text.
+QString mnemonicOf(const QString& caption) {
+    return QKeySequence::mnemonic(caption).toString();
+}
+
+} // namespace
+
+void DialogsTest::mnemonicsAreSetAndDistinct_data() {
+    QTest::addColumn<int>("page"); // -1: the main dialog; else the properties dialog's page
+    QTest::newRow("main dialog") << -1;
+    QTest::newRow("properties, Definition") << 0;
+    QTest::newRow("properties, Panel") << 1;
+    QTest::newRow("properties, Messages") << 2;
+}
+
+void DialogsTest::mnemonicsAreSetAndDistinct() {
+    QFETCH(int, page);
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    std::unique_ptr<QDialog> dialog;
+    if (page < 0) {
+        dialog = std::make_unique<MainDialog>();
+    } else {
+        auto properties = std::make_unique<ActionPropertiesDialog>(action);
+        properties->pageHost()->tabBar()->setCurrentIndex(page);
+        dialog = std::move(properties);
+    }
+    dialog->show();
+
+    // Every caption in view but OK, Cancel and "..." has a mnemonic, no two the same; a label's
+    // mnemonic leads to its buddy.
+    QMap<QString, QString> taken;
+    const auto take = [&taken](const QString& caption) {
+        const QString key = mnemonicOf(caption);
+        QVERIFY2(!key.isEmpty(), qPrintable(caption + " has no mnemonic"));
+        QVERIFY2(!taken.contains(key), qPrintable(caption + " repeats " + taken.value(key)));
+        taken.insert(key, caption);
+    };
+    for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+        const QString caption = button->text();
+        if (button->isVisible() && caption != "OK" && caption != "Cancel" && caption != "...")
+            take(caption);
+    }
+    for (QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (!label->isVisible())
+            continue;
+        take(label->text());
+        QVERIFY2(label->buddy(), qPrintable(label->text()));
+    }
+    if (page >= 0) {
+        const QTabBar* tabs = static_cast<ActionPropertiesDialog&>(*dialog).pageHost()->tabBar();
+        for (int i = 0; i < tabs->count(); ++i)
+            take(tabs->tabText(i));
+    }
+}
+
+void DialogsTest::mnemonicsReachTheirControls() {
+    MainDialog main;
+    showActive(main);
+    QTest::keyClick(&main, Qt::Key_K, Qt::AltModifier);
+    QTRY_COMPARE(main.project().kelHost, 1); // a mnemonic's click is animated
+    QTest::keyClick(&main, Qt::Key_P, Qt::AltModifier);
+    QVERIFY(find<QLineEdit>(&main, IDC_PROJECT_NAME)->hasFocus());
+    main.close();
+
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    ActionPropertiesDialog properties(action);
+    showActive(properties);
+    QTest::keyClick(&properties, Qt::Key_M, Qt::AltModifier);
+    QWidget* messages = properties.findChild<QWidget*>("page132");
+    QVERIFY(messages->isVisible());
+    QTest::keyClick(&properties, Qt::Key_K, Qt::AltModifier); // ticks "Keyboard procedure:"
+    QTRY_COMPARE(find<QLineEdit>(messages, IDC_CB_KEYBRD_EDIT)->text(),
+                 QString("cb_action01KeybrdMsgProc"));
+    QTest::keyClick(&properties, Qt::Key_A, Qt::AltModifier);
+    QVERIFY(find<QLineEdit>(&properties, IDC_ACTION_NAME)->hasFocus());
 }
 
 void DialogsTest::aboutShowsTheVersionEachTime() {

@@ -30,7 +30,9 @@ public:
     QPushButton* button(int id, const QString& caption, int x, int y, int width, int height);
     // A drop-down combo with an editable field and a sorted list.
     QComboBox* combo(int id, int x, int y, int width, int listHeight);
-    QLabel* label(const QString& caption, int x, int y, int width, int height);
+    // A caption's "&" marks its mnemonic; Alt+letter then focuses the buddy.
+    QLabel* label(const QString& caption, int x, int y, int width, int height,
+                  QWidget* buddy = nullptr);
 
     // The dialog's client size.
     void resizeDialog(int width, int height);
