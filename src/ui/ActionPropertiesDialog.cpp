@@ -11,6 +11,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace vantrel {
 namespace {
@@ -54,6 +55,30 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
     m_definition->refresh();
     m_panel->refresh();
     m_messages->refresh();
+
+    // Tab goes from the name through the shown page in reading order to OK and Cancel.
+    QWidget* previous = m_name;
+    for (const QList<QWidget*>& page :
+         {m_definition->readingOrder(), m_panel->readingOrder(), m_messages->readingOrder()}) {
+        for (QWidget* control : page) {
+            setTabOrder(previous, control);
+            previous = control;
+        }
+    }
+    setTabOrder(previous, ok);
+    setTabOrder(ok, cancel);
+    // Switching pages by keyboard, as in other tabbed dialogs.
+    const auto pageKeys = [this](std::initializer_list<QKeySequence> keys, int step) {
+        for (const QKeySequence& key : keys) {
+            auto* shortcut = new QShortcut(key, this);
+            connect(shortcut, &QShortcut::activated, this,
+                    [this, step] { m_host->stepSelection(step); });
+        }
+    };
+    pageKeys({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}, 1);
+    pageKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+              QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+             -1);
 
     connect(ok, &QPushButton::clicked, this, &ActionPropertiesDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &ActionPropertiesDialog::reject);

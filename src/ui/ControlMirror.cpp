@@ -3,11 +3,21 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QWidget>
 
 namespace vantrel {
 
 QString controlName(int id) {
     return QStringLiteral("id%1").arg(id);
+}
+
+QList<QWidget*> findControls(const QWidget* owner, std::initializer_list<int> ids) {
+    QList<QWidget*> controls;
+    for (int id : ids) {
+        if (auto* control = owner->findChild<QWidget*>(controlName(id)))
+            controls.append(control);
+    }
+    return controls;
 }
 
 ControlMirror::ControlMirror(PageModel& model, QObject* parent)

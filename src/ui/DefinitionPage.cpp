@@ -53,6 +53,15 @@ DefinitionPage::DefinitionPage(DefinitionPageModel& model, QWidget* parent)
     refresh();
 }
 
+QList<QWidget*> DefinitionPage::readingOrder() const {
+    return findControls(this,
+                        {IDC_TYPE_COMBO, IDC_INDIV_INTERFACE, IDC_STATIC_MEMBUF, IDC_EXECUTE_CHECK,
+                         IDC_EXECUTE_EDIT, IDC_CLOSE_CHECK, IDC_CLOSE_EDIT, IDC_FIRSTTIME_CHECK,
+                         IDC_FIRSTTIME_EDIT, IDC_VIRTUAL_ID_COMBO, IDC_MENU_CHECK, IDC_MENU_EDIT,
+                         IDC_TBNAME_CHECK, IDC_TBNAME_EDIT, IDC_TBBUTTON_CHECK, IDC_TBBUTTON_EDIT,
+                         IDC_TOOLTIPS_CHECK, IDC_TOOLTIPS_EDIT});
+}
+
 void DefinitionPage::refresh() {
     QStringList entries;
     for (const std::string& entry : m_model.typeEntries())

@@ -33,6 +33,14 @@ MessagesPage::MessagesPage(MessagesPageModel& model, QWidget* parent)
     refresh();
 }
 
+QList<QWidget*> MessagesPage::readingOrder() const {
+    return findControls(this, {IDC_CB_STATUS_CHECK, IDC_CB_STATUS_EDIT, IDC_CB_KEYBRD_CHECK,
+                               IDC_CB_KEYBRD_EDIT, IDC_CB_MS_LBDOWN_CHECK, IDC_CB_MS_LBDOWN_EDIT,
+                               IDC_CB_MS_LBUP_CHECK, IDC_CB_MS_LBUP_EDIT, IDC_CB_MS_RBDOWN_CHECK,
+                               IDC_CB_MS_RBDOWN_EDIT, IDC_CB_MS_RBUP_CHECK, IDC_CB_MS_RBUP_EDIT,
+                               IDC_CB_MS_MOVE_CHECK, IDC_CB_MS_MOVE_EDIT});
+}
+
 void MessagesPage::refresh() {
     m_mirror->refresh();
 }

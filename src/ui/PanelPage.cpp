@@ -36,6 +36,12 @@ PanelPage::PanelPage(PanelPageModel& model, QWidget* parent)
     refresh();
 }
 
+QList<QWidget*> PanelPage::readingOrder() const {
+    return findControls(this,
+                        {IDC_PANEL_NONE, IDC_PANEL_DIALOG, IDC_PANEL_MODDIALOG, IDC_PANEL_WINDOW,
+                         IDC_PANEL_CLASS, IDC_CREATE_THREAD, IDC_FOREGROUND});
+}
+
 void PanelPage::refresh() {
     m_mirror->refresh();
     DialogBuilder::keepOneTabStop(this);

@@ -51,6 +51,10 @@ private slots:
     void propertiesCloseQuestionIsAnsweredOnOk();
     void propertiesEmptyNameEndsWithResultZero();
     void panelKindIsChosenByKeyboard();
+    void tabFollowsTheReadingOrder_data();
+    void tabFollowsTheReadingOrder();
+    void pageKeysSwitchPages_data();
+    void pageKeysSwitchPages();
     void mnemonicsAreSetAndDistinct_data();
     void mnemonicsAreSetAndDistinct();
     void mnemonicsReachTheirControls();
@@ -256,6 +260,100 @@ void DialogsTest::panelKindIsChosenByKeyboard() {
     QVERIFY(find<QCheckBox>(panel, IDC_CREATE_THREAD)->isEnabled()); // the Window rule ran
     QVERIFY(!find<QCheckBox>(panel, IDC_FOREGROUND)->isEnabled());
     QCOMPARE(action.panelEdited, 1);
+}
+
+namespace {
+
+// The id of the control that holds the focus (the control itself, or the control a focused
+// inner field belongs to), or 0.
+int focusedId() {
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+        if (w->objectName().startsWith("id"))
+            return w->objectName().mid(2).toInt();
+    }
+    return 0;
+}
+
+} // namespace
+
+void DialogsTest::tabFollowsTheReadingOrder_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QList<int>>("order"); // after the name edit, up to OK and Cancel
+    // Every procedure, the menu, the toolbar and tooltips defined: all their edits take Tab.
+    QTest::newRow("Definition") << 0 << QList<int>{IDC_TYPE_COMBO,     IDC_INDIV_INTERFACE,
+                                                   IDC_STATIC_MEMBUF,  IDC_EXECUTE_CHECK,
+                                                   IDC_EXECUTE_EDIT,   IDC_CLOSE_CHECK,
+                                                   IDC_CLOSE_EDIT,     IDC_FIRSTTIME_CHECK,
+                                                   IDC_FIRSTTIME_EDIT, IDC_MENU_CHECK,
+                                                   IDC_MENU_EDIT,      IDC_TBNAME_EDIT,
+                                                   IDC_TBBUTTON_EDIT,  IDC_TOOLTIPS_EDIT};
+    QTest::newRow("Panel") << 1
+                           << QList<int>{IDC_PANEL_DIALOG, IDC_PANEL_CLASS, IDC_CREATE_THREAD,
+                                         IDC_FOREGROUND};
+    QTest::newRow("Messages") << 2 << QList<int>{IDC_CB_STATUS_CHECK,    IDC_CB_STATUS_EDIT,
+                                                 IDC_CB_KEYBRD_CHECK,    IDC_CB_KEYBRD_EDIT,
+                                                 IDC_CB_MS_LBDOWN_CHECK, IDC_CB_MS_LBDOWN_EDIT,
+                                                 IDC_CB_MS_LBUP_CHECK,   IDC_CB_MS_LBUP_EDIT,
+                                                 IDC_CB_MS_RBDOWN_CHECK, IDC_CB_MS_RBDOWN_EDIT,
+                                                 IDC_CB_MS_RBUP_CHECK,   IDC_CB_MS_RBUP_EDIT,
+                                                 IDC_CB_MS_MOVE_CHECK,   IDC_CB_MS_MOVE_EDIT};
+}
+
+void DialogsTest::tabFollowsTheReadingOrder() {
+    QFETCH(int, page);
+    QFETCH(QList<int>, order);
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    action.flags |= ACF_PROC_CLOSE | ACF_PROC_FIRSTTIME | ACF_TOOLBAR | ACF_TOOLTIPS |
+                    ACF_PANEL_DIALOG | ACF_CB_MASK;
+    action.flags &= ~ACF_PANEL_MODDIALOG;
+    ActionPropertiesDialog dialog(action);
+    showActive(dialog);
+    dialog.pageHost()->tabBar()->setCurrentIndex(page);
+    find<QLineEdit>(&dialog, IDC_ACTION_NAME)->setFocus();
+
+    order << CTL_OK << CTL_CANCEL << IDC_ACTION_NAME;
+    QList<int> visited;
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << focusedId();
+    }
+    QCOMPARE(visited, order);
+}
+
+void DialogsTest::pageKeysSwitchPages_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("page"); // from the first page
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("Ctrl+Tab") << int(Qt::Key_Tab) << ctrl << 1;
+    QTest::newRow("Ctrl+PgDown") << int(Qt::Key_PageDown) << ctrl << 1;
+    QTest::newRow("Ctrl+Shift+Tab wraps round")
+        << int(Qt::Key_Backtab) << int(ctrl | Qt::ShiftModifier) << 2;
+    QTest::newRow("Ctrl+PgUp wraps round") << int(Qt::Key_PageUp) << ctrl << 2;
+}
+
+void DialogsTest::pageKeysSwitchPages() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, page);
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    ActionPropertiesDialog dialog(action);
+    showActive(dialog);
+    QWidget* pages[] = {dialog.findChild<QWidget*>("page130"),
+                        dialog.findChild<QWidget*>("page131"),
+                        dialog.findChild<QWidget*>("page132")};
+    // From the name edit the focus stays where it is; from a page it goes on to the new page.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QVERIFY(pages[page]->isVisible());
+    QCOMPARE(dialog.pageHost()->tabBar()->currentIndex(), page);
+
+    dialog.pageHost()->tabBar()->setCurrentIndex(0);
+    find<QComboBox>(pages[0], IDC_TYPE_COMBO)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QVERIFY(pages[page]->isVisible() && !pages[0]->isVisible());
+    QVERIFY(pages[page]->isAncestorOf(QApplication::focusWidget()));
 }
 
 namespace {

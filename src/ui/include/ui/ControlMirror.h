@@ -4,7 +4,10 @@
 
 #include <QObject>
 
+#include <QList>
+
 #include <functional>
+#include <initializer_list>
 #include <map>
 
 class QWidget;
@@ -36,5 +39,7 @@ private:
 
 // The object name under which a control id is found: "id1000".
 QString controlName(int id);
+// The owner's controls of the given ids, in that order; ids it does not have are left out.
+QList<QWidget*> findControls(const QWidget* owner, std::initializer_list<int> ids);
 
 } // namespace vantrel
