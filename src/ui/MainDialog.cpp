@@ -232,6 +232,12 @@ int MainDialog::selectedListItem() const {
     return -1;
 }
 
+void MainDialog::focusListItem(int index) {
+    m_list->setFocus(Qt::OtherFocusReason);
+    const QModelIndex item = m_list->model()->index(index, 0);
+    m_list->selectionModel()->setCurrentIndex(item, QItemSelectionModel::NoUpdate);
+}
+
 std::optional<std::string> MainDialog::askFolder() {
     const std::optional<QString> folder = ModalHooks::askDirectory(this);
     if (!folder)

@@ -4,6 +4,7 @@
 #include "model/FlagNames.h"
 #include "ui/ControlIds.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -178,6 +179,9 @@ void MainDialogLogic::removeAction() {
     if (index < m_ops.listItemCount())
         m_ops.deleteListItem(index);
     updateItemButtons();
+    // The disabled button would pass the focus on to the next control; a keyboard user goes on
+    // in the list, on the item that took the removed one's place (or the new last one).
+    m_ops.focusListItem(std::min(index, m_ops.listItemCount() - 1));
 }
 
 void MainDialogLogic::editAction() {

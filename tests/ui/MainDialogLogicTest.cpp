@@ -27,6 +27,7 @@ public:
     bool comboTyped = false;
     std::vector<std::string> list;
     int selected = -1;
+    std::optional<int> focused; // the list item focusListItem went to
     std::optional<std::string> nextFolder;
     std::function<int(ActionDefinition&)> properties = [](ActionDefinition&) {
         return CTL_OK;
@@ -76,6 +77,7 @@ public:
     }
     int listItemCount() const override { return static_cast<int>(list.size()); }
     int selectedListItem() const override { return selected; }
+    void focusListItem(int index) override { focused = index; }
     std::optional<std::string> askFolder() override { return nextFolder; }
     int runProperties(ActionDefinition& action) override { return properties(action); }
     bool askOkCancel(const std::string& question) override {
@@ -318,12 +320,22 @@ void MainDialogLogicTest::removeTakesTheSelectedAction() {
     h.logic.removeAction(); // nothing selected
     QCOMPARE(h.project.actionCount(), 3);
 
+    QVERIFY(!h.ops.focused);
+
     h.ops.selected = 1;
     h.logic.removeAction();
     QCOMPARE(h.project.actionCount(), 2);
     QCOMPARE(h.project.actions[1].name, third);
     QCOMPARE(h.ops.list[1], third);
     QCOMPARE(h.ops.enabled[IDC_REMOVE_ACTION], false);
+    QCOMPARE(h.ops.focused, std::optional<int>(1)); // on the item that moved up
+
+    h.ops.selected = 1; // the last one: the focus goes to the new last item
+    h.logic.removeAction();
+    QCOMPARE(h.ops.focused, std::optional<int>(0));
+    h.ops.selected = 0; // the only one: the focus stays in the empty list
+    h.logic.removeAction();
+    QCOMPARE(h.ops.focused, std::optional<int>(-1));
 }
 
 void MainDialogLogicTest::createClosesOnlyAfterANormalRun() {

@@ -55,6 +55,7 @@ private slots:
     void addingAnActionStoresTheFreshDefaults();
     void itemButtonsFollowTheSelection_data();
     void itemButtonsFollowTheSelection();
+    void removeLeavesTheFocusInTheList();
     void openingAnItemShowsItsProperties_data();
     void openingAnItemShowsItsProperties();
     void cancellingANewActionKeepsNoItem();
@@ -255,6 +256,29 @@ void MainDialogTest::itemButtonsFollowTheSelection() {
     QCOMPARE(items.isEmpty() ? -1 : list->row(items.front()), selectedAfter);
     QCOMPARE(find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled(), selectedAfter >= 0);
     QCOMPARE(find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled(), selectedAfter >= 0);
+}
+
+void MainDialogTest::removeLeavesTheFocusInTheList() {
+    MainDialog dialog;
+    showActive(dialog);
+    addActions(dialog, 3);
+    auto* list = find<QListWidget>(&dialog, IDC_ACTION_LIST);
+    const QString third = list->item(2)->text();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 1));
+    showActive(dialog); // active again after the properties dialogs
+    auto* remove = find<QPushButton>(&dialog, IDC_REMOVE_ACTION);
+    QVERIFY(tabTo(remove));
+    QTest::keyClick(remove, Qt::Key_Space); // the disabled button must not pass the focus on
+    QCOMPARE(list->count(), 2);
+
+    QVERIFY(list->hasFocus());
+    QCOMPARE(list->currentItem()->text(), third);
+    QVERIFY(list->selectedItems().isEmpty()); // focused, not selected: the buttons stay off
+    QVERIFY(!find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled());
+    // A key typed next selects in the list; it overwrites nothing.
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(list->selectedItems().value(0)->text(), third);
+    QCOMPARE(find<QComboBox>(&dialog, IDC_DLL_FLAGS)->currentText(), QString("PIDLLFL_AUTO"));
 }
 
 void MainDialogTest::openingAnItemShowsItsProperties_data() {

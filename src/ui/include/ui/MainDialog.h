@@ -56,6 +56,7 @@ private:
     void setListItemText(int index, const std::string& text) override;
     int listItemCount() const override;
     int selectedListItem() const override;
+    void focusListItem(int index) override;
     std::optional<std::string> askFolder() override;
     int runProperties(ActionDefinition& action) override;
     bool askOkCancel(const std::string& question) override;

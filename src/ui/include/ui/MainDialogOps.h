@@ -32,6 +32,9 @@ public:
     virtual int listItemCount() const = 0;
     // The first selected item, or -1.
     virtual int selectedListItem() const = 0;
+    // Puts the keyboard focus into the list, on the item at index (none when -1), without
+    // selecting it.
+    virtual void focusListItem(int index) = 0;
 
     // The folder browser: the chosen folder's path, or nothing when the user cancelled.
     virtual std::optional<std::string> askFolder() = 0;
