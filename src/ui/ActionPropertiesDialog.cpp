@@ -86,7 +86,15 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
 }
 
 void ActionPropertiesDialog::accept() {
-    done(m_model.ok());
+    const int result = m_model.ok();
+    if (result == RESULT_EMPTY_NAME) {
+        // Closing would lose everything entered on the pages: only Cancel discards them.
+        MessageBoxSink sink(this);
+        reportError(sink, ErrorKind::ERR_ACTION_UNNAMED);
+        m_name->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    done(result);
 }
 
 void ActionPropertiesDialog::reject() {

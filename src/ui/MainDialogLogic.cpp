@@ -153,7 +153,8 @@ void MainDialogLogic::browse() {
 bool MainDialogLogic::accepted(const ActionDefinition& action, int result) {
     if (result == CTL_OK && !action.name.empty())
         return true;
-    // OK with an empty name comes back as its own result: say why the action was not kept.
+    // OK without a name keeps nothing and says why. (The properties dialog itself does not end
+    // that way: it stays open until the name is given or Cancel is pressed.)
     if (result == RESULT_EMPTY_NAME || result == CTL_OK)
         reportError(m_sink, ErrorKind::ERR_ACTION_UNNAMED);
     return false;

@@ -31,6 +31,19 @@ T* find(QWidget* parent, int id) {
     return widget;
 }
 
+void showActive(QWidget& dialog) {
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+}
+
+// Presses Tab until the control has the focus; false when it never gets it.
+bool tabTo(QWidget* control) {
+    for (int i = 0; i < 40 && !control->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    return control->hasFocus();
+}
+
 } // namespace
 
 // The tab page host, the properties dialog and the about box with real widgets.
@@ -49,7 +62,7 @@ private slots:
     void propertiesDialogOpensOnTheDefinitionPage();
     void propertiesWidgetsWriteTheRecord();
     void propertiesCloseQuestionIsAnsweredOnOk();
-    void propertiesEmptyNameEndsWithResultZero();
+    void propertiesEmptyNameKeepsTheDialogOpen();
     void panelKindIsChosenByKeyboard();
     void tabFollowsTheReadingOrder_data();
     void tabFollowsTheReadingOrder();
@@ -212,33 +225,34 @@ void DialogsTest::propertiesCloseQuestionIsAnsweredOnOk() {
     QCOMPARE(ModalHooks::takeMessages().size(), 1);
 }
 
-void DialogsTest::propertiesEmptyNameEndsWithResultZero() {
+void DialogsTest::propertiesEmptyNameKeepsTheDialogOpen() {
     ActionDefinition action;
     action.setActionDefaults("Action01");
     ActionPropertiesDialog dialog(action);
-    find<QLineEdit>(&dialog, IDC_ACTION_NAME)->clear();
-    dialog.accept();
-    QCOMPARE(dialog.result(), RESULT_EMPTY_NAME);
-    QCOMPARE(action.flags, ACF_DEFAULT_FLAGS);
+    showActive(dialog);
+    dialog.pageHost()->tabBar()->setCurrentIndex(2);
+    QWidget* messages = dialog.findChild<QWidget*>("page132");
+    QTest::mouseClick(find<QCheckBox>(messages, IDC_CB_MS_MOVE_CHECK), Qt::LeftButton);
+    auto* name = find<QLineEdit>(&dialog, IDC_ACTION_NAME);
+    name->clear();
+    QTest::mouseClick(find<QPushButton>(&dialog, CTL_OK), Qt::LeftButton);
+
+    // Nothing stored and nothing lost: the dialog says why, open, with the focus on the name.
+    QCOMPARE(ModalHooks::takeMessages(),
+             QStringList{"Action name missing:\nEvery action needs a name."});
+    QVERIFY(dialog.isVisible());
+    QVERIFY(name->hasFocus());
+    QCOMPARE(action.flags & ACF_CB_STATUS, ACF_CB_STATUS); // not stored yet
+    QVERIFY(find<QCheckBox>(messages, IDC_CB_MS_MOVE_CHECK)->isChecked());
+
+    QTest::keyClicks(name, "Named");
+    QTest::keyClick(name, Qt::Key_Return); // OK is the default button
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), CTL_OK);
+    QCOMPARE(action.name, std::string("Named"));
+    QVERIFY(action.flags & ACF_CB_MS_MOVE);
     QVERIFY(ModalHooks::takeMessages().isEmpty());
 }
-
-namespace {
-
-void showActive(QWidget& dialog) {
-    dialog.show();
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-}
-
-// Presses Tab until the control has the focus; false when it never gets it.
-bool tabTo(QWidget* control) {
-    for (int i = 0; i < 40 && !control->hasFocus(); ++i)
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    return control->hasFocus();
-}
-
-} // namespace
 
 void DialogsTest::panelKindIsChosenByKeyboard() {
     ActionDefinition action;

@@ -38,8 +38,8 @@ public:
 
     // The folder browser: the chosen folder's path, or nothing when the user cancelled.
     virtual std::optional<std::string> askFolder() = 0;
-    // Runs the properties dialog modally on the action; its result (CTL_OK, CTL_CANCEL, or
-    // RESULT_EMPTY_NAME).
+    // Runs the properties dialog modally on the action; its result (CTL_OK or CTL_CANCEL;
+    // RESULT_EMPTY_NAME from a dialog that closes on OK without a name).
     virtual int runProperties(ActionDefinition& action) = 0;
     virtual bool askOkCancel(const std::string& question) = 0;
     virtual void runAbout() = 0;
