@@ -50,8 +50,12 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
     m_model.open();
     m_name->setText(QString::fromStdString(m_model.nameText()));
     // Connected after the first fill: making the controls does not write the name.
-    connect(m_name, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_model.nameEdited(text.toStdString()); });
+    connect(m_name, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_model.nameEdited(text.toStdString());
+        m_definition->refresh();
+        m_panel->refresh();
+        m_messages->refresh();
+    });
     m_definition->refresh();
     m_panel->refresh();
     m_messages->refresh();

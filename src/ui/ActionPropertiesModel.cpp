@@ -19,9 +19,12 @@ void ActionPropertiesModel::open() {
 }
 
 void ActionPropertiesModel::nameEdited(const std::string& text) {
-    m_nameText = text;
+    const std::string oldName = std::exchange(m_nameText, text);
     m_nameBuffer = text;
     m_action.name = m_nameBuffer;
+    definition.nameChanged(oldName, text);
+    panel.nameChanged(oldName, text);
+    messages.nameChanged(oldName, text);
 }
 
 int ActionPropertiesModel::ok() {

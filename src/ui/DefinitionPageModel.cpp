@@ -99,6 +99,16 @@ void DefinitionPageModel::storeToAction() {
         storeBit(row);
 }
 
+void DefinitionPageModel::nameChanged(std::string_view oldName, std::string_view newName) {
+    for (const CheckRow& row : clickRows) {
+        // New actions get the menu as "Tools\Name"; a tick on an empty menu makes "tools\name".
+        if (row.edit == IDC_MENU_EDIT &&
+            followRename(row.edit, "Tools\\%s", false, oldName, newName))
+            continue;
+        followRename(row.edit, row.format, true, oldName, newName);
+    }
+}
+
 void DefinitionPageModel::click(int id, bool checked) {
     for (const CheckRow& row : clickRows) {
         if (row.box == id) {

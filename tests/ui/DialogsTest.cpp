@@ -184,7 +184,12 @@ void DialogsTest::propertiesWidgetsWriteTheRecord() {
     QTest::keyClicks(name, "Foo");
     QCOMPARE(action.name, std::string("Foo")); // at every keystroke
 
+    // The names made from the old name follow, visibly, in their fields.
     QWidget* definition = dialog.findChild<QWidget*>("page130");
+    QCOMPARE(find<QLineEdit>(definition, IDC_EXECUTE_EDIT)->text(), QString("foo_Execute"));
+    QCOMPARE(find<QLineEdit>(definition, IDC_MENU_EDIT)->text(), QString("Tools\\Foo"));
+    QCOMPARE(find<QLineEdit>(dialog.findChild<QWidget*>("page132"), IDC_CB_STATUS_EDIT)->text(),
+             QString("cb_fooStatusMsgProc"));
     QTest::mouseClick(find<QCheckBox>(definition, IDC_CLOSE_CHECK), Qt::LeftButton);
     QCOMPARE(find<QLineEdit>(definition, IDC_CLOSE_EDIT)->text(), QString("foo_Close"));
     QVERIFY(find<QLineEdit>(definition, IDC_CLOSE_EDIT)->isEnabled());
@@ -205,6 +210,9 @@ void DialogsTest::propertiesWidgetsWriteTheRecord() {
     QTest::mouseClick(find<QPushButton>(&dialog, CTL_OK), Qt::LeftButton);
     QCOMPARE(dialog.result(), CTL_OK);
     QCOMPARE(action.type, 4u);
+    QCOMPARE(action.procExecute, std::string("foo_Execute"));
+    QCOMPARE(action.menu, std::string("Tools\\Foo"));
+    QCOMPARE(action.panelClass, std::string("CFooMainWnd"));
     QCOMPARE(action.flags & ACF_PANEL_MASK, 0u);
     QVERIFY(!(action.flags & ACF_PROC_CLOSE));
     QCOMPARE(ModalHooks::takeMessages(),

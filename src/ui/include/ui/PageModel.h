@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel {
@@ -55,6 +56,10 @@ protected:
     void clickCheckRow(const CheckRow& row, bool checked);
     // Tick the row's box and enable its edit by the bit in flags.
     void showCheckRow(const CheckRow& row);
+    // An edit whose text is still the default name made with format from the old action name
+    // (lower-cased when lower is set) takes the default for the new name; true when it did.
+    bool followRename(int edit, std::string_view format, bool lower, std::string_view oldName,
+                      std::string_view newName);
 
     ActionDefinition* m_action = nullptr;
 
