@@ -103,15 +103,8 @@ void MainDialogLogic::composeLocation(bool fromName) {
     if (!fromName)
         m_project.locationBase = m_project.locationText;
     if (fromName && !m_project.nameText.empty()) {
-        const std::string& name = m_project.nameText;
-        const auto dot = name.rfind('.');
-        const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
-        std::string preview = m_project.locationBase;
-        if (!stem.empty()) {
-            if (!preview.empty() && !endsWithSeparator(preview))
-                preview += PREVIEW_SEPARATOR;
-            preview += stem;
-        }
+        // The preview is the folder a run writes: the whole name, dots and all.
+        const std::string preview = projectFolder();
         m_project.locationText = preview;
         m_ops.setEditText(IDC_LOCATION, preview);
     }
@@ -208,15 +201,19 @@ std::string MainDialogLogic::overwriteQuestion(const std::string& folder) {
 }
 
 std::string MainDialogLogic::projectFolder() const {
-    // Joined as the script's target paths are, so the question names the folder it writes.
-    return nativePath(m_project.locationBase + "\\" + m_project.nameText);
+    // Joined as the script's target paths are: the location, one separator, the name. An
+    // empty location leaves the separator in front, as in the run.
+    std::string folder = m_project.locationBase;
+    if (!endsWithSeparator(folder))
+        folder += PREVIEW_SEPARATOR;
+    return folder + m_project.nameText;
 }
 
 void MainDialogLogic::create() {
     if (m_services.validateProject && !m_services.validateProject(m_project, m_sink))
         return;
     // Generation overwrites every file it writes; ask before doing so in a folder with content.
-    const std::string folder = projectFolder();
+    const std::string folder = nativePath(projectFolder());
     if (folderHoldsFiles(folder) && !m_ops.askOkCancel(overwriteQuestion(folder)))
         return;
     const int comboIndex = m_ops.comboSelection(IDC_DLL_FLAGS);

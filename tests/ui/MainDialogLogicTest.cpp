@@ -152,12 +152,13 @@ void MainDialogLogicTest::namePreview_data() {
     QTest::addColumn<QString>("base");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("preview");
-    QTest::newRow("stem before the last dot") << "/work"
-                                              << "demo.x"
-                                              << "/work/demo";
-    QTest::newRow("several dots lose only the last part") << "/work"
-                                                          << "a.b.c"
-                                                          << "/work/a.b";
+    // The folder the run writes: the whole name, as for "Z.v2" it writes ".../Z.v2".
+    QTest::newRow("a dot stays in the name") << "/work"
+                                             << "demo.x"
+                                             << "/work/demo.x";
+    QTest::newRow("several dots stay") << "/work"
+                                       << "a.b.c"
+                                       << "/work/a.b.c";
     QTest::newRow("no dot keeps the whole name") << "/work"
                                                  << "demo"
                                                  << "/work/demo";
@@ -167,12 +168,12 @@ void MainDialogLogicTest::namePreview_data() {
     QTest::newRow("base ending in a backslash gets no slash") << "C:\\work\\"
                                                               << "demo"
                                                               << "C:\\work\\demo";
-    QTest::newRow("empty base gives the stem alone") << ""
-                                                     << "demo.x"
-                                                     << "demo";
-    QTest::newRow("a leading dot only leaves the base") << "/work"
-                                                        << ".x"
-                                                        << "/work";
+    QTest::newRow("empty base starts at the root, as the run does") << ""
+                                                                    << "demo.x"
+                                                                    << "/demo.x";
+    QTest::newRow("a leading dot is part of the name") << "/work"
+                                                       << ".x"
+                                                       << "/work/.x";
 }
 
 void MainDialogLogicTest::namePreview() {
@@ -197,10 +198,10 @@ void MainDialogLogicTest::configuredNameShowsItsPreviewAtStart() {
     QCOMPARE(h.ops.edits[IDC_PROJECT_NAME], std::string("demo.x"));
     // Configured paths are shown natively.
 #ifdef _WIN32
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:\\work\\demo"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:\\work\\demo.x"));
     QCOMPARE(h.project.locationBase, std::string("C:\\work"));
 #else
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:/work/demo"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:/work/demo.x"));
     QCOMPARE(h.project.locationBase, std::string("C:/work"));
 #endif
     QCOMPARE(h.project.dllFlags, PIDLLFL_AUTO);

@@ -49,7 +49,8 @@ public:
 
     // The question asked before a run writes into a folder that already holds files.
     static std::string overwriteQuestion(const std::string& folder);
-    // The folder the script writes the project into: the location joined with the name.
+    // The folder the script writes the project into: the location joined with the whole name,
+    // as the "Location:" edit shows it once a name is typed.
     std::string projectFolder() const;
 
 private:
