@@ -251,7 +251,8 @@ int MainDialog::runProperties(ActionDefinition& action) {
 }
 
 bool MainDialog::askOkCancel(const std::string& question) {
-    return ModalHooks::askOkCancel(this, QString::fromStdString(question));
+    // The main dialog asks only before overwriting: Enter must not say yes.
+    return ModalHooks::askOkCancel(this, QString::fromStdString(question), true);
 }
 
 void MainDialog::runAbout() {

@@ -37,6 +37,14 @@ bool folderHoldsFiles(const std::string& folder) {
     return !error && it != std::filesystem::directory_iterator();
 }
 
+// The folder as the question names it: absolute, so that a relative location says where it
+// lies (the run resolves it against the same working folder).
+std::string absoluteFolder(const std::string& folder) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    return error ? folder : absolute.lexically_normal().string();
+}
+
 } // namespace
 
 MainDialogLogic::MainDialogLogic(ProjectState& project, MainDialogOps& ops, MessageSink& sink,
@@ -214,7 +222,7 @@ void MainDialogLogic::create() {
         return;
     // Generation overwrites every file it writes; ask before doing so in a folder with content.
     const std::string folder = nativePath(projectFolder());
-    if (folderHoldsFiles(folder) && !m_ops.askOkCancel(overwriteQuestion(folder)))
+    if (folderHoldsFiles(folder) && !m_ops.askOkCancel(overwriteQuestion(absoluteFolder(folder))))
         return;
     const int comboIndex = m_ops.comboSelection(IDC_DLL_FLAGS);
     // A run that stopped on an error keeps the dialog open with everything the user entered.

@@ -398,6 +398,19 @@ void MainDialogLogicTest::createAsksBeforeWritingIntoAFolderWithFiles() {
     h.logic.create();
     QCOMPARE(h.runs.size(), std::size_t(2));
     QCOMPARE(h.ops.closed, std::optional<bool>(true));
+
+    // A relative location is named as the absolute folder the run resolves it to.
+    const QString oldCurrent = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    h.ops.setEditText(IDC_LOCATION, ".");
+    h.ops.setEditText(IDC_PROJECT_NAME, "demo");
+    h.ops.questions.clear();
+    h.ops.answer = false;
+    h.logic.create();
+    QDir::setCurrent(oldCurrent);
+    QCOMPARE(h.ops.questions.size(), std::size_t(1));
+    QVERIFY2(h.ops.questions[0].starts_with("The folder " + folder + " already"),
+             h.ops.questions[0].c_str());
 }
 
 QTEST_GUILESS_MAIN(MainDialogLogicTest)

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -481,8 +482,14 @@ void MainDialogTest::createGeneratesTheSampleProject() {
     MainDialog again;
     again.show();
     fillProject(again, out.path(), "Sample");
-    ModalHooks::pushAnswer(false);
+    // The question itself, as the user meets it: Cancel is the default, so Enter keeps the files.
+    QMessageBox::StandardButton defaultAnswer = QMessageBox::NoButton;
+    ModalHooks::pushQuestionHandler([&](QMessageBox& box) {
+        defaultAnswer = box.standardButton(box.defaultButton());
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
     clickButton(&again, CTL_OK);
+    QCOMPARE(defaultAnswer, QMessageBox::Cancel);
     QCOMPARE(ModalHooks::takeMessages(),
              QStringList{"The folder " + out.filePath("Sample") +
                          " already exists.\nFiles that the script writes there will be "

@@ -41,6 +41,7 @@ public:
     // Runs the properties dialog modally on the action; its result (CTL_OK or CTL_CANCEL;
     // RESULT_EMPTY_NAME from a dialog that closes on OK without a name).
     virtual int runProperties(ActionDefinition& action) = 0;
+    // A question whose OK overwrites something: true for OK; Cancel is the default answer.
     virtual bool askOkCancel(const std::string& question) = 0;
     virtual void runAbout() = 0;
     // Ends the dialog; accepted is true for "Create".
