@@ -98,6 +98,14 @@ void ActionPropertiesDialog::accept() {
         m_name->setFocus(Qt::OtherFocusReason);
         return;
     }
+    if (result == RESULT_UNKNOWN_TYPE) {
+        // The type would be dropped without a word: say which names it takes, and go there.
+        ModalHooks::showMessage(this, QString::fromStdString(m_model.definition.typeProblem()));
+        m_host->tabBar()->setCurrentIndex(0);
+        if (QWidget* type = m_definition->findChild<QWidget*>(controlName(IDC_TYPE_COMBO)))
+            type->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     done(result);
 }
 

@@ -31,6 +31,8 @@ int ActionPropertiesModel::ok() {
     m_nameBuffer = m_nameText;
     if (m_nameBuffer.empty())
         return RESULT_EMPTY_NAME;
+    if (!definition.typeProblem().empty())
+        return RESULT_UNKNOWN_TYPE;
     definition.storeToAction();
     panel.storeToAction(m_ask);
     messages.storeToAction(m_ask);

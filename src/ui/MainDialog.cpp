@@ -118,6 +118,7 @@ MainDialog::MainDialog(QWidget* parent)
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { m_logic.listSelectionChanged(); });
     connect(m_list, &ActionList::itemOpened, this, [this] { m_logic.listItemOpened(); });
+    connect(flags, &QComboBox::editTextChanged, this, [this] { m_logic.dllFlagsEdited(); });
     connect(kel, &QRadioButton::clicked, this, [this] { m_logic.hostChosen(IDC_HOST_KEL); });
     connect(dov, &QRadioButton::clicked, this, [this] { m_logic.hostChosen(IDC_HOST_DOV); });
 
@@ -205,6 +206,21 @@ int MainDialog::comboSelection(int id) const {
     return combo->currentIndex();
 }
 
+std::string MainDialog::comboText(int id) const {
+    auto* combo = qobject_cast<QComboBox*>(control(id));
+    return combo ? combo->currentText().toStdString() : std::string();
+}
+
+void MainDialog::markField(int id, const std::string& problem) {
+    if (QWidget* field = control(id))
+        showProblem(field, QString::fromStdString(problem));
+}
+
+void MainDialog::focusControl(int id) {
+    if (QWidget* widget = control(id))
+        widget->setFocus(Qt::OtherFocusReason);
+}
+
 void MainDialog::insertListItem(int index, const std::string& text) {
     m_list->insertItem(index, QString::fromStdString(text));
 }
@@ -253,6 +269,10 @@ int MainDialog::runProperties(ActionDefinition& action) {
 bool MainDialog::askOkCancel(const std::string& question) {
     // The main dialog asks only before overwriting: Enter must not say yes.
     return ModalHooks::askOkCancel(this, QString::fromStdString(question), true);
+}
+
+void MainDialog::showMessage(const std::string& message) {
+    ModalHooks::showMessage(this, QString::fromStdString(message));
 }
 
 void MainDialog::runAbout() {

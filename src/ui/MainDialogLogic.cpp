@@ -3,6 +3,7 @@
 #include "fileutil/FileSystem.h"
 #include "model/FlagNames.h"
 #include "ui/ControlIds.h"
+#include "ui/FlagNameField.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -142,6 +143,24 @@ void MainDialogLogic::hostChosen(int radioId) {
         m_ops.enableControl(id, chosen);
 }
 
+int MainDialogLogic::dllFlagsPosition() const {
+    const int selected = m_ops.comboSelection(IDC_DLL_FLAGS);
+    if (selected >= 0)
+        return selected;
+    // A name typed into the field counts as the entry it names, in any case.
+    const std::uint32_t value = namedFlagValue(m_ops.comboText(IDC_DLL_FLAGS), dllFlagTable);
+    return value == 0 ? -1 : dllFlagsToIndex(value);
+}
+
+void MainDialogLogic::dllFlagsEdited() {
+    const bool named = dllFlagsPosition() >= 0;
+    m_ops.markField(IDC_DLL_FLAGS, named ? std::string() : dllFlagsProblem());
+}
+
+std::string MainDialogLogic::dllFlagsProblem() const {
+    return flagNameProblem("DLL flag", m_ops.comboText(IDC_DLL_FLAGS), dllFlagTable);
+}
+
 void MainDialogLogic::browse() {
     const std::optional<std::string> path = m_ops.askFolder();
     // A path the browser's buffer cannot hold comes back as no path at all.
@@ -220,11 +239,17 @@ std::string MainDialogLogic::projectFolder() const {
 void MainDialogLogic::create() {
     if (m_services.validateProject && !m_services.validateProject(m_project, m_sink))
         return;
+    const int comboIndex = dllFlagsPosition();
+    if (comboIndex < 0) {
+        // The run would keep the old flags without a word: say which names are accepted.
+        m_ops.showMessage(dllFlagsProblem());
+        m_ops.focusControl(IDC_DLL_FLAGS);
+        return;
+    }
     // Generation overwrites every file it writes; ask before doing so in a folder with content.
     const std::string folder = nativePath(projectFolder());
     if (folderHoldsFiles(folder) && !m_ops.askOkCancel(overwriteQuestion(absoluteFolder(folder))))
         return;
-    const int comboIndex = m_ops.comboSelection(IDC_DLL_FLAGS);
     // A run that stopped on an error keeps the dialog open with everything the user entered.
     if (m_services.commitAndGenerate && m_services.commitAndGenerate(m_project, comboIndex))
         m_ops.closeDialog(true);

@@ -6,6 +6,7 @@
 #include "ui/ModalHooks.h"
 #include "ui/TabPageHost.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -64,6 +65,7 @@ private slots:
     void propertiesCloseQuestionIsAnsweredOnOk();
     void propertiesEmptyNameKeepsTheDialogOpen();
     void panelKindIsChosenByKeyboard();
+    void unknownTypeIsMarkedAndRefused();
     void tabFollowsTheReadingOrder_data();
     void tabFollowsTheReadingOrder();
     void pageKeysSwitchPages_data();
@@ -260,6 +262,41 @@ void DialogsTest::propertiesEmptyNameKeepsTheDialogOpen() {
     QCOMPARE(action.name, std::string("Named"));
     QVERIFY(action.flags & ACF_CB_MS_MOVE);
     QVERIFY(ModalHooks::takeMessages().isEmpty());
+}
+
+void DialogsTest::unknownTypeIsMarkedAndRefused() {
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    ActionPropertiesDialog dialog(action);
+    showActive(dialog);
+    QWidget* definition = dialog.findChild<QWidget*>("page130");
+    auto* type = find<QComboBox>(definition, IDC_TYPE_COMBO);
+    const auto mark = [type] {
+        auto* action = type->lineEdit()->findChild<QAction*>("problemMark");
+        return action && action->isVisible() ? action->toolTip() : QString();
+    };
+    QCOMPARE(mark(), QString());
+    type->lineEdit()->selectAll();
+    QTest::keyClicks(type->lineEdit(), "abc");
+    const QString problem =
+        "Unknown type: \"abc\"\nAccepted names: PIPD_COMMONTOOL, PIPD_LOADPROC, PIPD_SAVEPROC";
+    QCOMPARE(mark(), problem);
+    QCOMPARE(type->toolTip(), problem);
+
+    // OK from another page says so, stays open and goes back to the field.
+    dialog.pageHost()->tabBar()->setCurrentIndex(2);
+    QTest::mouseClick(find<QPushButton>(&dialog, CTL_OK), Qt::LeftButton);
+    QCOMPARE(ModalHooks::takeMessages(), QStringList{problem});
+    QVERIFY(dialog.isVisible());
+    QVERIFY(definition->isVisible());
+    QVERIFY(type->hasFocus());
+
+    type->lineEdit()->selectAll();
+    QTest::keyClicks(type->lineEdit(), "pipd_loadproc");
+    QCOMPARE(mark(), QString());
+    QTest::mouseClick(find<QPushButton>(&dialog, CTL_OK), Qt::LeftButton);
+    QCOMPARE(dialog.result(), CTL_OK);
+    QCOMPARE(action.type, 3u);
 }
 
 void DialogsTest::panelKindIsChosenByKeyboard() {

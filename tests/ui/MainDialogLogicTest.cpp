@@ -24,7 +24,10 @@ public:
     std::map<int, bool> checked;
     std::vector<std::string> comboEntries;
     int comboSelected = -1;
-    bool comboTyped = false;
+    std::optional<std::string> comboTyped; // text typed into the combo's field
+    std::map<int, std::string> marks;      // the problem each field is marked with
+    int focus = 0;
+    std::vector<std::string> messages;
     std::vector<std::string> list;
     int selected = -1;
     std::optional<int> focused; // the list item focusListItem went to
@@ -65,6 +68,14 @@ public:
     }
     void selectComboEntry(int, int position) override { comboSelected = position; }
     int comboSelection(int) const override { return comboTyped ? -1 : comboSelected; }
+    std::string comboText(int) const override {
+        if (comboTyped)
+            return *comboTyped;
+        return comboSelected < 0 ? std::string() : comboEntries.at(std::size_t(comboSelected));
+    }
+    void markField(int id, const std::string& problem) override { marks[id] = problem; }
+    void focusControl(int id) override { focus = id; }
+    void showMessage(const std::string& message) override { messages.push_back(message); }
     void insertListItem(int index, const std::string& text) override {
         list.insert(list.begin() + index, text);
     }
@@ -146,6 +157,8 @@ private slots:
     void removeTakesTheSelectedAction();
     void createClosesOnlyAfterANormalRun();
     void createAsksBeforeWritingIntoAFolderWithFiles();
+    void typedDllFlagIsReadByName_data();
+    void typedDllFlagIsReadByName();
 };
 
 void MainDialogLogicTest::namePreview_data() {
@@ -363,10 +376,47 @@ void MainDialogLogicTest::createClosesOnlyAfterANormalRun() {
     h.logic.create();
     QCOMPARE(h.runs.back(), 1);
     QCOMPARE(h.ops.closed, std::optional<bool>(true));
+}
 
-    h.ops.comboTyped = true;
+void MainDialogLogicTest::typedDllFlagIsReadByName_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("position"); // given to the run; -1: refused, no run
+    QTest::newRow("an entry's name") << "PIDLLFL_RESIDENT" << 1;
+    QTest::newRow("in any case") << "pidllfl_auto" << 0;
+    QTest::newRow("a name of nothing is refused") << "PIDLLFL_NONE" << -1;
+    QTest::newRow("a trailing blank is refused") << "PIDLLFL_AUTO " << -1;
+    QTest::newRow("an empty field is refused") << "" << -1;
+}
+
+void MainDialogLogicTest::typedDllFlagIsReadByName() {
+    QFETCH(QString, typed);
+    QFETCH(int, position);
+    QTemporaryDir dir;
+    Harness h;
+    h.logic.initialise();
+    h.project.locationBase = dir.path().toStdString();
+    h.logic.addAction();
+    h.ops.comboTyped = typed.toStdString();
+    h.logic.dllFlagsEdited();
     h.logic.create();
-    QCOMPARE(h.runs.back(), -1);
+
+    const std::string problem = "Unknown DLL flag: \"" + typed.toStdString() +
+                                "\"\nAccepted names: PIDLLFL_AUTO, PIDLLFL_RESIDENT";
+    if (position >= 0) {
+        QCOMPARE(h.runs, std::vector<std::int32_t>{position});
+        QCOMPARE(h.ops.marks[IDC_DLL_FLAGS], std::string());
+        QVERIFY(h.ops.messages.empty());
+    } else {
+        // Marked while typed; Create says why, keeps the dialog and goes to the field.
+        QVERIFY(h.runs.empty());
+        QVERIFY(!h.ops.closed);
+        QCOMPARE(h.ops.marks[IDC_DLL_FLAGS], problem);
+        QCOMPARE(h.ops.messages, std::vector<std::string>{problem});
+        QCOMPARE(h.ops.focus, IDC_DLL_FLAGS);
+    }
+    h.ops.comboTyped.reset(); // a chosen entry takes the mark away
+    h.logic.dllFlagsEdited();
+    QCOMPARE(h.ops.marks[IDC_DLL_FLAGS], std::string());
 }
 
 void MainDialogLogicTest::createAsksBeforeWritingIntoAFolderWithFiles() {

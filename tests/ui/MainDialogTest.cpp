@@ -64,6 +64,7 @@ private slots:
     void refusedCreateSaysWhyAndStaysOpen();
     void aboutEntryLeavesTheDialogAsItWas();
     void createGeneratesTheSampleProject();
+    void unknownDllFlagIsMarkedAndRefused();
     void failedRunKeepsTheDialogOpen();
 
 private:
@@ -496,6 +497,32 @@ void MainDialogTest::createGeneratesTheSampleProject() {
                          "replaced."});
     QVERIFY(again.isVisible());
     QCOMPARE(QFileInfo(out.filePath("Sample/Sample.cpp")).lastModified(), written);
+}
+
+void MainDialogTest::unknownDllFlagIsMarkedAndRefused() {
+    MainDialog dialog;
+    dialog.show();
+    fillProject(dialog, m_folder.path(), "Flags");
+    showActive(dialog); // active again after the properties dialog
+    auto* flags = find<QComboBox>(&dialog, IDC_DLL_FLAGS);
+    flags->lineEdit()->selectAll();
+    QTest::keyClicks(flags->lineEdit(), "resident");
+    const QString problem =
+        "Unknown DLL flag: \"resident\"\nAccepted names: PIDLLFL_AUTO, PIDLLFL_RESIDENT";
+    QCOMPARE(flags->toolTip(), problem);
+    clickButton(&dialog, CTL_OK);
+    QCOMPARE(ModalHooks::takeMessages(), QStringList{problem});
+    QVERIFY(dialog.isVisible());
+    QVERIFY(flags->hasFocus());
+
+    // A name typed in full counts as chosen: the run takes it (and stops here for want of a
+    // script, which keeps the dialog open).
+    flags->lineEdit()->selectAll();
+    QTest::keyClicks(flags->lineEdit(), "pidllfl_resident");
+    QCOMPARE(flags->toolTip(), QString());
+    clickButton(&dialog, CTL_OK);
+    QCOMPARE(ModalHooks::takeMessages(), QStringList{"Open file error:\nkelpi.tpl"});
+    QCOMPARE(dialog.project().dllFlags, PIDLLFL_RESIDENT);
 }
 
 void MainDialogTest::failedRunKeepsTheDialogOpen() {

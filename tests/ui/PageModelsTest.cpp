@@ -184,22 +184,35 @@ void PageModelsTest::emptyNameStoresNothing() {
 
 void PageModelsTest::typeTextIsParsedOnOk_data() {
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("result");
     QTest::addColumn<quint32>("type");
-    QTest::newRow("lower-case name") << "pipd_saveproc" << 4u;
-    QTest::newRow("load procedure") << "PIPD_LOADPROC" << 3u;
-    QTest::newRow("trailing blank keeps the old type") << "PIPD_SAVEPROC " << 5u;
-    QTest::newRow("unknown name keeps the old type") << "abc" << 5u;
-    QTest::newRow("empty text keeps the old type") << "" << 5u;
+    QTest::newRow("lower-case name") << "pipd_saveproc" << CTL_OK << 4u;
+    QTest::newRow("load procedure") << "PIPD_LOADPROC" << CTL_OK << 3u;
+    // A text that names nothing is refused, and nothing is stored, rather than dropped unsaid.
+    QTest::newRow("trailing blank is refused") << "PIPD_SAVEPROC " << RESULT_UNKNOWN_TYPE << 5u;
+    QTest::newRow("unknown name is refused") << "abc" << RESULT_UNKNOWN_TYPE << 5u;
+    QTest::newRow("empty text is refused") << "" << RESULT_UNKNOWN_TYPE << 5u;
 }
 
 void PageModelsTest::typeTextIsParsedOnOk() {
     QFETCH(QString, typed);
+    QFETCH(int, result);
     QFETCH(quint32, type);
     Opened o;
     o.open();
-    o.model.definition.control(IDC_TYPE_COMBO).text = typed.toStdString();
-    QCOMPARE(o.model.ok(), CTL_OK);
+    DefinitionPageModel& d = o.model.definition;
+    QCOMPARE(d.control(IDC_TYPE_COMBO).problem, std::string());
+    d.control(IDC_TYPE_COMBO).text = typed.toStdString();
+    d.control(IDC_EXECUTE_EDIT).text = "changed";
+    d.textEdited(IDC_TYPE_COMBO);
+    const QString problem =
+        result == CTL_OK ? QString()
+                         : "Unknown type: \"" + typed +
+                               "\"\nAccepted names: PIPD_COMMONTOOL, PIPD_LOADPROC, PIPD_SAVEPROC";
+    QCOMPARE(QString::fromStdString(d.control(IDC_TYPE_COMBO).problem), problem);
+    QCOMPARE(o.model.ok(), result);
     QCOMPARE(o.action.type, type);
+    QCOMPARE(o.action.procExecute == "changed", result == CTL_OK);
 }
 
 void PageModelsTest::panelClickRules_data() {

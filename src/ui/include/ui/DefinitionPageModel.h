@@ -22,6 +22,10 @@ public:
     // A click on an auto check box; checked is the box's state after the click.
     void click(int id, bool checked);
 
+    void textEdited(int id) override;
+    // Empty when the "Typ:" text names a type; otherwise what is wrong and the accepted names.
+    std::string typeProblem() const;
+
     // The "Typ:" combo's list, in the sorted order the combo shows.
     const std::vector<std::string>& typeEntries() const { return m_typeEntries; }
 

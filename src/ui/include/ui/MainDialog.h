@@ -51,6 +51,9 @@ private:
     int addComboEntry(int id, const std::string& text) override;
     void selectComboEntry(int id, int position) override;
     int comboSelection(int id) const override;
+    std::string comboText(int id) const override;
+    void markField(int id, const std::string& problem) override;
+    void focusControl(int id) override;
     void insertListItem(int index, const std::string& text) override;
     void deleteListItem(int index) override;
     void setListItemText(int index, const std::string& text) override;
@@ -60,6 +63,7 @@ private:
     std::optional<std::string> askFolder() override;
     int runProperties(ActionDefinition& action) override;
     bool askOkCancel(const std::string& question) override;
+    void showMessage(const std::string& message) override;
     void runAbout() override;
     void closeDialog(bool accepted) override;
 

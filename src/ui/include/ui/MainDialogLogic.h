@@ -36,6 +36,7 @@ public:
     // A double click or Enter on an action: its properties, as "Properties" opens them.
     void listItemOpened();
     void hostChosen(int radioId);
+    void dllFlagsEdited(); // the DLL flag combo's text changed, typed or chosen
     void browse();
     void addAction();
     void removeAction();
@@ -55,6 +56,9 @@ public:
 
 private:
     bool accepted(const ActionDefinition& action, int result);
+    // The DLL flag row the combo names, chosen or typed, as a combo position; -1 when none.
+    int dllFlagsPosition() const;
+    std::string dllFlagsProblem() const;
 
     ProjectState& m_project;
     MainDialogOps& m_ops;

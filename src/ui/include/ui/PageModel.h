@@ -16,6 +16,7 @@ struct ControlState {
     bool checked = false;
     bool enabled = true;
     std::string text;
+    std::string problem; // what is wrong with the text and what is accepted; empty when fine
 };
 
 // A check box that turns into a flag bit, with its edit and the default name a tick fills in.
@@ -41,6 +42,9 @@ public:
 
     const std::string& buffer(int editId) const;
     ActionDefinition* action() const { return m_action; }
+
+    // The user changed the text of an edit or combo field; control(id).text already holds it.
+    virtual void textEdited(int id) { static_cast<void>(id); }
 
 protected:
     // Declares an edit with its buffer; buffers start empty.
