@@ -37,11 +37,11 @@ DefinitionPage::DefinitionPage(DefinitionPageModel& model, QWidget* parent)
     bind(IDC_TBBUTTON_CHECK, b.check(IDC_TBBUTTON_CHECK, tr("Toolbar b&utton:"), 141, 87, 64, 10));
     m_type = b.combo(IDC_TYPE_COMBO, 22, 9, 98, 55);
     bind(IDC_TYPE_COMBO, m_type);
-    b.label(tr("&Typ:"), 5, 13, 15, 8, m_type);
+    b.labelBefore(tr("&Typ:"), 5, 13, 15, 8, m_type);
     QComboBox* virtualId = b.combo(IDC_VIRTUAL_ID_COMBO, 171, 9, 85, 55);
     virtualId->setFocusPolicy(Qt::NoFocus);
     bind(IDC_VIRTUAL_ID_COMBO, virtualId);
-    b.label(tr("&Virtual ID:"), 140, 13, 30, 8, virtualId)->setEnabled(false);
+    b.labelBefore(tr("&Virtual ID:"), 140, 13, 30, 8, virtualId)->setEnabled(false);
     bind(IDC_MENU_EDIT, b.edit(IDC_MENU_EDIT, 141, 48, 115, 12));
     bind(IDC_MENU_CHECK, b.check(IDC_MENU_CHECK, tr("Me&nu:"), 141, 38, 36, 10));
     bind(IDC_INDIV_INTERFACE,

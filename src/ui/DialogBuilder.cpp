@@ -80,6 +80,15 @@ QLabel* DialogBuilder::label(const QString& caption, int x, int y, int width, in
     return widget;
 }
 
+QLabel* DialogBuilder::labelBefore(const QString& caption, int x, int y, int width, int height,
+                                   QWidget* field) {
+    QLabel* widget = label(caption, x, y, width, height, field);
+    const int end = field->x() - m_units.x(1);
+    if (widget->geometry().right() >= end)
+        widget->move(std::max(0, end - widget->width()), widget->y());
+    return widget;
+}
+
 void DialogBuilder::keepOneTabStop(QWidget* owner) {
     const QList<QRadioButton*> group =
         owner->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);

@@ -73,6 +73,8 @@ private slots:
     void mnemonicsAreSetAndDistinct_data();
     void mnemonicsAreSetAndDistinct();
     void mnemonicsReachTheirControls();
+    void captionsAreNeitherCutNorCovered_data();
+    void captionsAreNeitherCutNorCovered();
     void aboutShowsTheVersionEachTime();
 };
 
@@ -470,6 +472,49 @@ void DialogsTest::mnemonicsAreSetAndDistinct() {
         const QTabBar* tabs = static_cast<ActionPropertiesDialog&>(*dialog).pageHost()->tabBar();
         for (int i = 0; i < tabs->count(); ++i)
             take(tabs->tabText(i));
+    }
+}
+
+void DialogsTest::captionsAreNeitherCutNorCovered_data() {
+    mnemonicsAreSetAndDistinct_data();
+}
+
+void DialogsTest::captionsAreNeitherCutNorCovered() {
+    QFETCH(int, page);
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    std::unique_ptr<QDialog> dialog;
+    QWidget* area = nullptr; // the controls' parent
+    if (page < 0) {
+        dialog = std::make_unique<MainDialog>();
+        area = dialog.get();
+    } else {
+        auto properties = std::make_unique<ActionPropertiesDialog>(action);
+        properties->pageHost()->tabBar()->setCurrentIndex(page);
+        area = properties->pageHost()->currentPage();
+        dialog = std::move(properties);
+    }
+    dialog->show();
+
+    // A caption's line of text, its full width, must not meet a field, list or button.
+    const auto isCaption = [](QWidget* w) {
+        return qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w) ||
+               qobject_cast<QRadioButton*>(w);
+    };
+    const QList<QWidget*> controls = area->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* caption : controls) {
+        if (!isCaption(caption) || !caption->isVisible())
+            continue;
+        const QString text = caption->property("text").toString();
+        QVERIFY2(caption->width() >= caption->sizeHint().width(), qPrintable(text + " is cut"));
+        const int line = caption->fontMetrics().height();
+        const QRect drawn(caption->x(), caption->y() + (caption->height() - line) / 2,
+                          caption->width(), line);
+        for (QWidget* other : controls) {
+            if (!isCaption(other) && other->isVisible() && other != area)
+                QVERIFY2(!drawn.intersects(other->geometry()),
+                         qPrintable(text + " meets " + other->objectName()));
+        }
     }
 }
 

@@ -34,6 +34,11 @@ public:
     QLabel* label(const QString& caption, int x, int y, int width, int height,
                   QWidget* buddy = nullptr);
 
+    // A caption on the left of its field, on the same line: when the caption needs more room
+    // than its box, it grows to the left, so that the field does not cover its end.
+    QLabel* labelBefore(const QString& caption, int x, int y, int width, int height,
+                        QWidget* field);
+
     // The dialog's client size.
     void resizeDialog(int width, int height);
 
