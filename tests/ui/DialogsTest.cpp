@@ -75,6 +75,7 @@ private slots:
     void mnemonicsReachTheirControls();
     void captionsAreNeitherCutNorCovered_data();
     void captionsAreNeitherCutNorCovered();
+    void cutNamesShowWhole();
     void aboutShowsTheVersionEachTime();
 };
 
@@ -516,6 +517,26 @@ void DialogsTest::captionsAreNeitherCutNorCovered() {
                          qPrintable(text + " meets " + other->objectName()));
         }
     }
+}
+
+void DialogsTest::cutNamesShowWhole() {
+    ActionDefinition action;
+    action.setActionDefaults("AVeryLongActionNameIndeed");
+    ActionPropertiesDialog dialog(action);
+    dialog.pageHost()->tabBar()->setCurrentIndex(2);
+    dialog.show();
+    QWidget* messages = dialog.findChild<QWidget*>("page132");
+    auto* status = find<QLineEdit>(messages, IDC_CB_STATUS_EDIT);
+    QCOMPARE(status->text(), QString("cb_averylongactionnameindeedStatusMsgProc"));
+    QCOMPARE(status->toolTip(), status->text());
+
+    // Ticked, a box fills its default name, which shows whole in the tooltip too.
+    QTest::mouseClick(find<QCheckBox>(messages, IDC_CB_MS_MOVE_CHECK), Qt::LeftButton);
+    auto* move = find<QLineEdit>(messages, IDC_CB_MS_MOVE_EDIT);
+    QCOMPARE(move->toolTip(), QString("cb_averylongactionnameindeed_MsMove"));
+    move->selectAll();
+    QTest::keyClicks(move, "cb_move"); // a name that fits needs no tooltip
+    QCOMPARE(move->toolTip(), QString());
 }
 
 void DialogsTest::mnemonicsReachTheirControls() {
