@@ -2,15 +2,19 @@
 #include "ui/ActionPropertiesDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
+#include "ui/MainDialog.h"
 #include "ui/ModalHooks.h"
 #include "ui/TabPageHost.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTest>
 
 #include <memory>
@@ -26,6 +30,20 @@ T* find(QWidget* parent, int id) {
     if (!widget)
         qFatal("control %d not found", id);
     return widget;
+}
+
+void showActive(QWidget& dialog) {
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+}
+
+// The id of the control that has the focus, or of the control its focused field belongs to.
+int focusedId() {
+    QWidget* w = QApplication::focusWidget();
+    while (w && !w->objectName().startsWith("id"))
+        w = w->parentWidget();
+    return w ? w->objectName().mid(2).toInt() : 0;
 }
 
 } // namespace
@@ -46,7 +64,12 @@ private slots:
     void propertiesDialogOpensOnTheDefinitionPage();
     void propertiesWidgetsWriteTheRecord();
     void propertiesCloseQuestionIsAnsweredOnOk();
-    void propertiesEmptyNameEndsWithResultZero();
+    void propertiesRefusedOkLosesNothing_data();
+    void propertiesRefusedOkLosesNothing();
+    void propertiesKeyboard_data();
+    void propertiesKeyboard();
+    void captionsInView_data();
+    void captionsInView();
     void aboutShowsTheVersionEachTime();
 };
 
@@ -130,9 +153,9 @@ void DialogsTest::propertiesDialogOpensOnTheDefinitionPage() {
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QString("Properties"));
     QCOMPARE(find<QLineEdit>(&dialog, IDC_ACTION_NAME)->text(), QString("Action01"));
-    QCOMPARE(dialog.pageHost()->tabBar()->tabText(0), QString("Definition"));
-    QCOMPARE(dialog.pageHost()->tabBar()->tabText(1), QString("Panel"));
-    QCOMPARE(dialog.pageHost()->tabBar()->tabText(2), QString("Messages"));
+    QCOMPARE(dialog.pageHost()->tabBar()->tabText(0), QString("&Definition"));
+    QCOMPARE(dialog.pageHost()->tabBar()->tabText(1), QString("&Panel"));
+    QCOMPARE(dialog.pageHost()->tabBar()->tabText(2), QString("&Messages"));
     QWidget* definition = dialog.findChild<QWidget*>("page130");
     QVERIFY(definition->isVisible());
     QVERIFY(!dialog.findChild<QWidget*>("page131")->isVisible());
@@ -160,7 +183,8 @@ void DialogsTest::propertiesWidgetsWriteTheRecord() {
     QTest::keyClicks(name, "Foo");
     QCOMPARE(action.name, std::string("Foo")); // at every keystroke
 
-    QWidget* definition = dialog.findChild<QWidget*>("page130");
+    QWidget* definition = dialog.findChild<QWidget*>("page130"); // default names follow it
+    QCOMPARE(find<QLineEdit>(definition, IDC_MENU_EDIT)->text(), QString("Tools\\Foo"));
     QTest::mouseClick(find<QCheckBox>(definition, IDC_CLOSE_CHECK), Qt::LeftButton);
     QCOMPARE(find<QLineEdit>(definition, IDC_CLOSE_EDIT)->text(), QString("foo_Close"));
     QVERIFY(find<QLineEdit>(definition, IDC_CLOSE_EDIT)->isEnabled());
@@ -181,6 +205,7 @@ void DialogsTest::propertiesWidgetsWriteTheRecord() {
     QTest::mouseClick(find<QPushButton>(&dialog, CTL_OK), Qt::LeftButton);
     QCOMPARE(dialog.result(), CTL_OK);
     QCOMPARE(action.type, 4u);
+    QCOMPARE(action.procExecute, std::string("foo_Execute"));
     QCOMPARE(action.flags & ACF_PANEL_MASK, 0u);
     QVERIFY(!(action.flags & ACF_PROC_CLOSE));
     QCOMPARE(ModalHooks::takeMessages(),
@@ -201,15 +226,133 @@ void DialogsTest::propertiesCloseQuestionIsAnsweredOnOk() {
     QCOMPARE(ModalHooks::takeMessages().size(), 1);
 }
 
-void DialogsTest::propertiesEmptyNameEndsWithResultZero() {
+void DialogsTest::propertiesRefusedOkLosesNothing_data() {
+    QTest::addColumn<int>("field"); // emptied for the name, "X" added for the type
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no action name")
+        << IDC_ACTION_NAME << "Action name missing:\nEvery action needs a name.";
+    QTest::newRow("a type of nothing") << IDC_TYPE_COMBO
+                                       << "Unknown type: \"PIPD_COMMONTOOLX\"\nAccepted names: "
+                                          "PIPD_COMMONTOOL, PIPD_LOADPROC, PIPD_SAVEPROC";
+}
+
+void DialogsTest::propertiesRefusedOkLosesNothing() {
+    QFETCH(int, field);
+    QFETCH(QString, message);
     ActionDefinition action;
     action.setActionDefaults("Action01");
     ActionPropertiesDialog dialog(action);
-    find<QLineEdit>(&dialog, IDC_ACTION_NAME)->clear();
+    showActive(dialog);
+    dialog.pageHost()->tabBar()->setCurrentIndex(2);
+    find<QCheckBox>(dialog.findChild<QWidget*>("page132"), IDC_CB_MS_MOVE_CHECK)->click();
+    auto* edit = field == IDC_ACTION_NAME ? find<QLineEdit>(&dialog, field)
+                                          : find<QComboBox>(&dialog, field)->lineEdit();
+    edit->setText(field == IDC_ACTION_NAME ? QString() : edit->text() + "X");
+    if (field == IDC_TYPE_COMBO) // marked as typed
+        QCOMPARE(edit->findChild<QAction*>("problemMark")->toolTip(), message);
     dialog.accept();
-    QCOMPARE(dialog.result(), RESULT_EMPTY_NAME);
-    QCOMPARE(action.flags, ACF_DEFAULT_FLAGS);
-    QVERIFY(ModalHooks::takeMessages().isEmpty());
+    // Said why, open, on the field to mend; OK then stores everything entered before.
+    QCOMPARE(ModalHooks::takeMessages(), QStringList{message});
+    QVERIFY(dialog.isVisible() && focusedId() == field);
+    edit->setText(field == IDC_ACTION_NAME ? "Named" : "PIPD_LOADPROC");
+    dialog.accept();
+    QCOMPARE(dialog.result(), CTL_OK);
+    QVERIFY(action.flags & ACF_CB_MS_MOVE);
+}
+
+void DialogsTest::propertiesKeyboard_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("page"); // shown after the key, from the first page
+    QTest::newRow("Ctrl+Tab") << int(Qt::Key_Tab) << int(Qt::ControlModifier) << 1;
+    QTest::newRow("Ctrl+PgDown") << int(Qt::Key_PageDown) << int(Qt::ControlModifier) << 1;
+    QTest::newRow("Ctrl+Shift+Tab, round")
+        << int(Qt::Key_Backtab) << int(Qt::ControlModifier | Qt::ShiftModifier) << 2;
+    QTest::newRow("Ctrl+PgUp, round") << int(Qt::Key_PageUp) << int(Qt::ControlModifier) << 2;
+    QTest::newRow("Tab in reading order") << int(Qt::Key_Tab) << 0 << 0;
+}
+
+void DialogsTest::propertiesKeyboard() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, page);
+    ActionDefinition action;
+    action.setActionDefaults("Action01");
+    action.flags |= ACF_PROC_CLOSE | ACF_TOOLBAR;
+    ActionPropertiesDialog dialog(action);
+    showActive(dialog);
+    find<QWidget>(&dialog, IDC_TYPE_COMBO)->setFocus();
+    if (modifiers == 0) {
+        // Down the left column, then the right one; each box before its edit; OK, Cancel.
+        const QList<int> order = {IDC_INDIV_INTERFACE, IDC_STATIC_MEMBUF, IDC_EXECUTE_CHECK,
+                                  IDC_EXECUTE_EDIT,    IDC_CLOSE_CHECK,   IDC_CLOSE_EDIT,
+                                  IDC_FIRSTTIME_CHECK, IDC_MENU_CHECK,    IDC_MENU_EDIT,
+                                  IDC_TBNAME_EDIT,     IDC_TBBUTTON_EDIT, CTL_OK,
+                                  CTL_CANCEL,          IDC_ACTION_NAME,   IDC_TYPE_COMBO};
+        QList<int> visited;
+        for (qsizetype i = 0; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << focusedId();
+        }
+        QCOMPARE(visited, order);
+        return;
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(dialog.pageHost()->tabBar()->currentIndex(), page);
+    // The focus goes on from the old page to the new one.
+    QVERIFY(dialog.pageHost()->currentPage()->isAncestorOf(QApplication::focusWidget()));
+}
+
+void DialogsTest::captionsInView_data() {
+    QTest::addColumn<int>("page"); // -1: the main dialog; else the properties dialog's page
+    QTest::newRow("main dialog") << -1;
+    QTest::newRow("Definition") << 0;
+    QTest::newRow("Panel") << 1;
+    QTest::newRow("Messages") << 2;
+}
+
+void DialogsTest::captionsInView() {
+    QFETCH(int, page);
+    ActionDefinition action;
+    action.setActionDefaults("AVeryLongActionNameIndeed");
+    ActionPropertiesDialog properties(action);
+    properties.pageHost()->tabBar()->setCurrentIndex(std::max(page, 0));
+    MainDialog main;
+    QDialog& dialog = page < 0 ? static_cast<QDialog&>(main) : properties;
+    dialog.show();
+
+    // Every caption in view but OK, Cancel and "..." has a mnemonic of its own; a label's leads
+    // to its field. No caption's line meets a field.
+    QStringList captions;
+    for (int i = 0; page >= 0 && i < 3; ++i)
+        captions << properties.pageHost()->tabBar()->tabText(i);
+    const QList<QWidget*> controls = dialog.findChildren<QWidget*>();
+    for (QWidget* caption : controls) {
+        const auto* label = qobject_cast<QLabel*>(caption);
+        if (!caption->isVisible() || !(label || qobject_cast<QAbstractButton*>(caption)))
+            continue;
+        const QString text = caption->property("text").toString();
+        if (text != "OK" && text != "Cancel" && text != "...")
+            captions << text;
+        QVERIFY2(!label || label->buddy(), qPrintable(text));
+        const int line = caption->fontMetrics().height();
+        const QRect drawn(caption->x(), caption->y() + (caption->height() - line) / 2,
+                          caption->width(), line);
+        for (QWidget* field : controls) {
+            if (field->parent() == caption->parent() && field->isVisible() &&
+                (qobject_cast<QLineEdit*>(field) || qobject_cast<QComboBox*>(field)))
+                QVERIFY2(!drawn.intersects(field->geometry()), qPrintable(text));
+        }
+    }
+    QSet<QString> keys;
+    for (const QString& caption : captions)
+        keys << QKeySequence::mnemonic(caption).toString();
+    QCOMPARE(keys.size(), captions.size());
+    QVERIFY(!keys.contains(QString()));
+
+    // A name wider than its field shows whole as the field's tooltip.
+    auto* status = find<QLineEdit>(&properties, IDC_CB_STATUS_EDIT);
+    QCOMPARE(status->toolTip(), status->text());
 }
 
 void DialogsTest::aboutShowsTheVersionEachTime() {

@@ -24,9 +24,11 @@ public:
     std::map<int, bool> checked;
     std::vector<std::string> comboEntries;
     int comboSelected = -1;
-    bool comboTyped = false;
+    std::optional<std::string> comboTyped; // text typed into the combo's field
+    std::string marked, message;           // the DLL flags field's mark, the last message
     std::vector<std::string> list;
     int selected = -1;
+    int focused = -2; // the list item focusListItem went to
     std::optional<std::string> nextFolder;
     std::function<int(ActionDefinition&)> properties = [](ActionDefinition&) {
         return CTL_OK;
@@ -64,6 +66,10 @@ public:
     }
     void selectComboEntry(int, int position) override { comboSelected = position; }
     int comboSelection(int) const override { return comboTyped ? -1 : comboSelected; }
+    std::string comboText(int) const override { return comboTyped.value_or(""); }
+    void markField(int, const std::string& problem) override { marked = problem; }
+    void focusControl(int) override {}
+    void showMessage(const std::string& text) override { message = text; }
     void insertListItem(int index, const std::string& text) override {
         list.insert(list.begin() + index, text);
     }
@@ -76,6 +82,7 @@ public:
     }
     int listItemCount() const override { return static_cast<int>(list.size()); }
     int selectedListItem() const override { return selected; }
+    void focusListItem(int index) override { focused = index; }
     std::optional<std::string> askFolder() override { return nextFolder; }
     int runProperties(ActionDefinition& action) override { return properties(action); }
     bool askOkCancel(const std::string& question) override {
@@ -150,12 +157,13 @@ void MainDialogLogicTest::namePreview_data() {
     QTest::addColumn<QString>("base");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("preview");
-    QTest::newRow("stem before the last dot") << "/work"
-                                              << "demo.x"
-                                              << "/work/demo";
-    QTest::newRow("several dots lose only the last part") << "/work"
-                                                          << "a.b.c"
-                                                          << "/work/a.b";
+    // The folder the run writes: the whole name, as for "Z.v2" it writes ".../Z.v2".
+    QTest::newRow("a dot stays in the name") << "/work"
+                                             << "demo.x"
+                                             << "/work/demo.x";
+    QTest::newRow("several dots stay") << "/work"
+                                       << "a.b.c"
+                                       << "/work/a.b.c";
     QTest::newRow("no dot keeps the whole name") << "/work"
                                                  << "demo"
                                                  << "/work/demo";
@@ -165,12 +173,12 @@ void MainDialogLogicTest::namePreview_data() {
     QTest::newRow("base ending in a backslash gets no slash") << "C:\\work\\"
                                                               << "demo"
                                                               << "C:\\work\\demo";
-    QTest::newRow("empty base gives the stem alone") << ""
-                                                     << "demo.x"
-                                                     << "demo";
-    QTest::newRow("a leading dot only leaves the base") << "/work"
-                                                        << ".x"
-                                                        << "/work";
+    QTest::newRow("empty base starts at the root, as the run does") << ""
+                                                                    << "demo.x"
+                                                                    << "/demo.x";
+    QTest::newRow("a leading dot is part of the name") << "/work"
+                                                       << ".x"
+                                                       << "/work/.x";
 }
 
 void MainDialogLogicTest::namePreview() {
@@ -195,10 +203,10 @@ void MainDialogLogicTest::configuredNameShowsItsPreviewAtStart() {
     QCOMPARE(h.ops.edits[IDC_PROJECT_NAME], std::string("demo.x"));
     // Configured paths are shown natively.
 #ifdef _WIN32
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:\\work\\demo"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:\\work\\demo.x"));
     QCOMPARE(h.project.locationBase, std::string("C:\\work"));
 #else
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:/work/demo"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:/work/demo.x"));
     QCOMPARE(h.project.locationBase, std::string("C:/work"));
 #endif
     QCOMPARE(h.project.dllFlags, PIDLLFL_AUTO);
@@ -324,6 +332,10 @@ void MainDialogLogicTest::removeTakesTheSelectedAction() {
     QCOMPARE(h.project.actions[1].name, third);
     QCOMPARE(h.ops.list[1], third);
     QCOMPARE(h.ops.enabled[IDC_REMOVE_ACTION], false);
+    QCOMPARE(h.ops.focused, 1); // on the item that took the removed one's place
+    h.ops.selected = 1;         // the last one: the focus goes to the new last one
+    h.logic.removeAction();
+    QCOMPARE(h.ops.focused, 0);
 }
 
 void MainDialogLogicTest::createClosesOnlyAfterANormalRun() {
@@ -351,9 +363,17 @@ void MainDialogLogicTest::createClosesOnlyAfterANormalRun() {
     QCOMPARE(h.runs.back(), 1);
     QCOMPARE(h.ops.closed, std::optional<bool>(true));
 
-    h.ops.comboTyped = true;
+    h.ops.comboTyped = "pidllfl_resident"; // a name typed in any case counts as chosen
     h.logic.create();
-    QCOMPARE(h.runs.back(), -1);
+    QCOMPARE(h.runs.back(), 1);
+    h.ops.comboTyped = "resident"; // a name of nothing is marked as typed and refused
+    h.logic.dllFlagsEdited();
+    h.logic.create();
+    QCOMPARE(h.runs.size(), std::size_t(3));
+    const std::string problem =
+        "Unknown DLL flag: \"resident\"\nAccepted names: PIDLLFL_AUTO, PIDLLFL_RESIDENT";
+    QCOMPARE(h.ops.marked, problem);
+    QCOMPARE(h.ops.message, problem);
 }
 
 void MainDialogLogicTest::createAsksBeforeWritingIntoAFolderWithFiles() {
@@ -385,6 +405,15 @@ void MainDialogLogicTest::createAsksBeforeWritingIntoAFolderWithFiles() {
     h.logic.create();
     QCOMPARE(h.runs.size(), std::size_t(2));
     QCOMPARE(h.ops.closed, std::optional<bool>(true));
+
+    // A relative location is named as the absolute folder the run resolves it to.
+    const QString oldCurrent = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    h.ops.setEditText(IDC_LOCATION, ".");
+    h.ops.setEditText(IDC_PROJECT_NAME, "demo");
+    h.logic.create();
+    QDir::setCurrent(oldCurrent);
+    QCOMPARE(h.ops.questions.back(), h.ops.questions.front());
 }
 
 QTEST_GUILESS_MAIN(MainDialogLogicTest)

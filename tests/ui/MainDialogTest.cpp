@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -40,6 +41,20 @@ void pressOk(QDialog& dialog) {
     clickButton(&dialog, CTL_OK);
 }
 
+// Shown as the active window, so that focus and shortcuts behave as for a user.
+void showActive(QWidget& dialog) {
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+}
+
+// Presses Tab until the control has the focus; false when it never gets it.
+bool tabTo(QWidget* control) {
+    for (int i = 0; i < 30 && !control->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    return control->hasFocus();
+}
+
 } // namespace
 
 // The main dialog as a user drives it: real widgets, modal boxes answered by the test.
@@ -51,6 +66,9 @@ private slots:
 
     void startsWithNoHostAndTheEditingControlsDisabled();
     void choosingAHostEnablesThem();
+    void hostIsChosenByKeyboard();
+    void listGestures_data();
+    void listGestures();
     void addingAnActionStoresTheFreshDefaults();
     void cancellingANewActionKeepsNoItem();
     void cancellingAnEditRestoresTheAction();
@@ -112,8 +130,86 @@ void MainDialogTest::choosingAHostEnablesThem() {
     QVERIFY(find<QRadioButton>(&dialog, IDC_HOST_DOV)->isChecked());
 
     auto* name = find<QLineEdit>(&dialog, IDC_PROJECT_NAME);
-    QTest::keyClicks(name, "demo.x");
-    QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), QString("demo"));
+    ModalHooks::pushDirectory(QDir::currentPath());
+    clickButton(&dialog, IDC_BROWSE);
+    QTest::keyClicks(name, "Z.v2"); // the folder the run writes, dots and all
+    QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), QDir::current().filePath("Z.v2"));
+}
+
+void MainDialogTest::hostIsChosenByKeyboard() {
+    MainDialog dialog;
+    showActive(dialog);
+    auto* kel = find<QRadioButton>(&dialog, IDC_HOST_KEL);
+    QVERIFY(tabTo(kel)); // the group is one tab stop
+    QTest::keyClick(kel, Qt::Key_Space);
+    QVERIFY(find<QWidget>(&dialog, IDC_ADD_ACTION)->isEnabled());
+    QTest::keyClick(kel, Qt::Key_Down); // the arrows move the choice
+    QCOMPARE(dialog.project().dovHost, 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(!kel->hasFocus() && !find<QWidget>(&dialog, IDC_HOST_DOV)->hasFocus());
+}
+
+void MainDialogTest::listGestures_data() {
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("selected"); // the item selected after it, or -1
+    QTest::addColumn<int>("opened");   // the item whose properties it opened, or -1
+    // On three actions, the first selected by a left click (none for "down" and "right").
+    QTest::newRow("click on empty space clears") << "empty" << -1 << -1;
+    QTest::newRow("ctrl+click on the selected item clears") << "ctrl" << -1 << -1;
+    QTest::newRow("arrow key selects") << "down" << 0 << -1;
+    QTest::newRow("right click selects") << "right" << 1 << -1;
+    QTest::newRow("double click opens") << "double" << 1 << 1;
+    QTest::newRow("Enter opens, and does not press Create") << "enter" << 0 << 0;
+    QTest::newRow("remove keeps the focus in the list") << "remove" << -1 << -1;
+}
+
+void MainDialogTest::listGestures() {
+    QFETCH(QString, gesture);
+    QFETCH(int, selected);
+    QFETCH(int, opened);
+    MainDialog dialog;
+    dialog.show();
+    clickButton(&dialog, IDC_HOST_KEL);
+    for (int i = 0; i < 3; ++i) {
+        ModalHooks::pushDialogHandler([](QDialog& properties) { pressOk(properties); });
+        clickButton(&dialog, IDC_ADD_ACTION);
+    }
+    showActive(dialog);
+    auto* list = find<QListWidget>(&dialog, IDC_ACTION_LIST);
+    const QString second = list->item(1)->text();
+    const auto at = [list](int row) {
+        return list->visualItemRect(list->item(row)).center();
+    };
+    QWidget* view = list->viewport();
+    if (gesture != "down" && gesture != "right")
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(0));
+    QString shown;
+    ModalHooks::pushDialogHandler([&shown](QDialog& properties) {
+        shown = find<QLineEdit>(&properties, IDC_ACTION_NAME)->text();
+    });
+
+    if (gesture == "empty")
+        QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(view->width() - 2, view->height() - 2));
+    if (gesture == "ctrl")
+        QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, at(0));
+    if (gesture == "down" || gesture == "enter")
+        QTest::keyClick(list, gesture == "down" ? Qt::Key_Down : Qt::Key_Return);
+    if (gesture == "right" || gesture == "double") // a double click: a click, then a second press
+        QTest::mouseClick(view, gesture == "right" ? Qt::RightButton : Qt::LeftButton, {}, at(1));
+    if (gesture == "double")
+        QTest::mouseDClick(view, Qt::LeftButton, {}, at(1));
+    if (gesture == "remove") { // the focus stays on the item that took the removed one's place
+        QVERIFY(tabTo(find<QWidget>(&dialog, IDC_REMOVE_ACTION)));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(list->hasFocus() && list->currentItem()->text() == second);
+    }
+    // The item buttons follow the selection as it is after the gesture.
+    const QList<QListWidgetItem*> items = list->selectedItems();
+    QCOMPARE(items.isEmpty() ? -1 : list->row(items.front()), selected);
+    QCOMPARE(find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled(), selected >= 0);
+    QCOMPARE(find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled(), selected >= 0);
+    QCOMPARE(shown, opened < 0 ? QString() : list->item(opened)->text());
+    QVERIFY(ModalHooks::takeMessages().isEmpty());
 }
 
 void MainDialogTest::addingAnActionStoresTheFreshDefaults() {
@@ -318,8 +414,14 @@ void MainDialogTest::createGeneratesTheSampleProject() {
     MainDialog again;
     again.show();
     fillProject(again, out.path(), "Sample");
-    ModalHooks::pushAnswer(false);
+    // Cancel is the default answer: Enter keeps the files.
+    QMessageBox::StandardButton defaultAnswer = QMessageBox::NoButton;
+    ModalHooks::pushQuestionHandler([&defaultAnswer](QMessageBox& box) {
+        defaultAnswer = box.standardButton(box.defaultButton());
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
     clickButton(&again, CTL_OK);
+    QCOMPARE(defaultAnswer, QMessageBox::Cancel);
     QCOMPARE(ModalHooks::takeMessages(),
              QStringList{"The folder " + out.filePath("Sample") +
                          " already exists.\nFiles that the script writes there will be "
