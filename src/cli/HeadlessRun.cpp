@@ -31,7 +31,7 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     generator.setOutputListener(
         [&out](const std::string& nativePath) { out << nativePath << '\n'; });
     if (command.warnings)
-        generator.setWarningListener([&err](const std::string& warning) {
+        generator.setWarningListener([&err](const std::string& warning, const MessagePlace&) {
             err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
         });
     std::ostream* const previousTie = err.tie(&out);

@@ -17,8 +17,9 @@ bool isDirectiveLine(std::string_view line) {
 
 } // namespace
 
-CompiledTemplate::CompiledTemplate(std::string text)
-    : m_text(std::move(text)) {
+CompiledTemplate::CompiledTemplate(std::string text, std::string path)
+    : m_text(std::move(text))
+    , m_path(std::move(path)) {
     const std::string_view all = m_text;
     std::string word;
     for (std::size_t start = 0; start < all.size();) {

@@ -21,10 +21,12 @@ class CompiledTemplate {
 public:
     static constexpr std::size_t NO_LINE = DirectivePlan::NO_LINE;
 
-    // The text as read (line breaks already "\n"); lines are whole and keep their break.
-    explicit CompiledTemplate(std::string text);
+    // The text as read (line breaks already "\n"); lines are whole and keep their break. The
+    // path names the file in messages; text not read from a file has none.
+    explicit CompiledTemplate(std::string text, std::string path = {});
 
     const std::string& text() const { return m_text; }
+    const std::string& path() const { return m_path; }
     std::size_t lineCount() const { return m_lines.size(); }
     std::string_view line(std::size_t index) const;
     std::size_t lineStart(std::size_t index) const;
@@ -56,6 +58,7 @@ private:
     void findMatchingEnds();
 
     std::string m_text;
+    std::string m_path;
     std::vector<Line> m_lines;
     std::vector<LinePlan> m_linePlans;
     std::vector<DirectivePlan> m_directivePlans;

@@ -31,8 +31,10 @@ public:
         , m_output(output) {}
 
     void setOutputListener(OutputListener listener) { m_listener = std::move(listener); }
-    // Called with the text of each warning: a runaway expansion that a bound stopped.
-    using WarningListener = std::function<void(const std::string& warning)>;
+    // Called with the text of each warning, a runaway expansion that a bound stopped, and the
+    // script or template line it comes from.
+    using WarningListener =
+        std::function<void(const std::string& warning, const MessagePlace& place)>;
     void setWarningListener(WarningListener listener) { m_warn = std::move(listener); }
     void setOutput(ProjectOutput& output) { m_output = output; }
 
@@ -55,7 +57,10 @@ private:
     void announce(const std::string& nativePath) const;
     // A placeholder in a target path or copy source expanded with its bound's report.
     std::string expandPath(std::string path) const;
-    void warnStopped(std::string_view placeholder, std::string_view where) const;
+    void warnStopped(std::string_view placeholder, std::string_view where,
+                     const MessagePlace& place) const;
+    // The script line of the command being carried out; unknown outside a script's lines.
+    MessagePlace commandPlace() const;
 
     const ProjectState& m_project;
     MessageSink& m_sink;
@@ -66,6 +71,12 @@ private:
     WarningListener m_warn;
     TemplateCache m_templates; // the template files of the current run
     std::string m_scriptPath;  // native, as named in messages
+
+    // The script whose lines are being carried out; null outside runScriptLines.
+    const TemplateReader* m_script = nullptr;
 };
+
+// The native path of the template file that a create_file: line names.
+std::string templateFilePath(const ProjectState& project, std::string_view fileName);
 
 } // namespace vantrel
