@@ -52,6 +52,9 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         } else if (!optionsEnded && argument == "--warnings") {
             command.warnings = true;
             continue;
+        } else if (!optionsEnded && argument == "--verbose") {
+            command.verbose = true;
+            continue;
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             return usageError("unknown option '" + std::string(argument) + "'");
         }
@@ -93,6 +96,8 @@ std::string helpText() {
            "                 current working folder\n"
            "  --warnings     also print warnings to standard error (a runaway expansion that\n"
            "                 was stopped, for one)\n"
+           "  --verbose      after each message that a script or template line caused, print\n"
+           "                 that line's place as FILE:LINE:\n"
            "  --help         show this help and exit\n"
            "  --version      show the version and exit\n"
            "\n"

@@ -10,7 +10,7 @@ namespace vantrel {
 
 int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err) {
     ProjectState project;
-    StreamSink sink(err);
+    StreamSink sink(err, command.verbose);
     if (command.configPath.empty())
         readConfiguration(project, sink);
     else
@@ -31,9 +31,12 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     generator.setOutputListener(
         [&out](const std::string& nativePath) { out << nativePath << '\n'; });
     if (command.warnings)
-        generator.setWarningListener([&err](const std::string& warning, const MessagePlace&) {
-            err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
-        });
+        generator.setWarningListener(
+            [&err, &command](const std::string& warning, const MessagePlace& place) {
+                err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
+                if (command.verbose && place.known())
+                    err << placeText(place) << '\n';
+            });
     std::ostream* const previousTie = err.tie(&out);
     // The project file already set dllFlags; -1 keeps them.
     commitAndGenerate(project, -1, generator);

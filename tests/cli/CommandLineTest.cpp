@@ -83,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentsCase{
             "UnknownOption", {"-v", "p.json"}, Mode::UsageError, "", "", "unknown option '-v'"},
         ArgumentsCase{
-            "HelpAfterDoubleDashIsAFile", {"--", "--help"}, Mode::Generate, "", "--help", ""}),
+            "HelpAfterDoubleDashIsAFile", {"--", "--help"}, Mode::Generate, "", "--help", ""},
+        ArgumentsCase{"VerboseRun", {"--verbose", "p.json"}, Mode::Generate, "", "p.json", ""}),
     [](const testing::TestParamInfo<ArgumentsCase>& info) { return std::string(info.param.name); });
 
 TEST(CommandLineTexts, VersionAndUsage) {

@@ -352,8 +352,8 @@ TEST_F(HeadlessInvocation, UsageErrorsGoToStandardErrorWithStatusTwo) {
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.status, 2);
 
-    result = runGenerator(m_work.path(), {"--verbose", "p.json"});
-    EXPECT_EQ(result.err, "vantrel-gen: unknown option '--verbose'\n" + usage);
+    result = runGenerator(m_work.path(), {"--loud", "p.json"});
+    EXPECT_EQ(result.err, "vantrel-gen: unknown option '--loud'\n" + usage);
     EXPECT_EQ(result.status, 2);
 
     result = runGenerator(m_work.path(), {"absent.json"});

@@ -25,6 +25,7 @@ struct CommandLine {
     std::string configPath;
     std::string projectPath;
     bool warnings = false; // print warnings on standard error
+    bool verbose = false;  // print the place of each message that has one
     std::string error;     // for UsageError: what was wrong, without the usage lines
 };
 
