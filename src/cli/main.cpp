@@ -1,3 +1,4 @@
+#include "cli/CheckRun.h"
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
 
@@ -24,6 +25,8 @@ int main(int argc, char* argv[]) {
     case CommandLine::Mode::UsageError:
         std::cerr << CLI_PROGRAM_NAME << ": " << command.error << '\n' << usageText();
         return EXIT_BAD_INPUT;
+    case CommandLine::Mode::Check:
+        return runCheck(command, std::cout, std::cerr);
     case CommandLine::Mode::Generate:
         break;
     }

@@ -9,8 +9,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::string_view SECTION_START = "filesection:";
-
 bool isDirectiveLine(std::string_view line) {
     return !line.empty() && line.front() == '@';
 }

@@ -10,11 +10,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::string_view CMD_CREATE_DIRECTORY = "create_directory:";
-constexpr std::string_view CMD_COPY_FILE = "copy_file:";
-constexpr std::string_view CMD_CREATE_FILE = "create_file:";
-constexpr std::string_view CMD_CREATE_DONE = "create_done:";
-constexpr std::string_view SECTION_END = "filesectionend:";
 constexpr std::string_view MAIN_LOOP = "MAIN_LOOP";
 
 } // namespace

@@ -345,8 +345,10 @@ protected:
 };
 
 TEST_F(HeadlessInvocation, UsageErrorsGoToStandardErrorWithStatusTwo) {
-    const std::string usage = "usage: vantrel-gen [--config FILE] PROJECT_FILE\n"
-                              "       vantrel-gen --help | --version\n";
+    const std::string usage =
+        "usage: vantrel-gen [--config FILE] PROJECT_FILE\n"
+        "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
+        "       vantrel-gen --help | --version\n";
     RunResult result = runGenerator(m_work.path(), {});
     EXPECT_EQ(result.err, "vantrel-gen: PROJECT_FILE missing\n" + usage);
     EXPECT_EQ(result.out, "");

@@ -13,6 +13,10 @@
 
 namespace vantrel {
 
+// The lines that begin and end a section of a template file.
+inline constexpr std::string_view SECTION_START = "filesection:";
+inline constexpr std::string_view SECTION_END = "filesectionend:";
+
 // A script or template file compiled once when it is read: its lines, the '%' pairs of each
 // text line with their keywords, each directive line's plan with its matching @ENDIF or
 // @ENDFOR worked out ahead, and the index of its "filesection:" lines. Immutable, so readers of
@@ -46,14 +50,17 @@ public:
     };
     SectionSearch findSection(std::string_view name) const;
 
+    // The "filesection:" lines in file order, each with the name it gives, if any.
+    struct Section {
+        std::size_t line;
+        std::optional<std::string> name;
+    };
+    const std::vector<Section>& sections() const { return m_sections; }
+
 private:
     struct Line {
         std::size_t start;
         std::size_t plan; // into m_linePlans or m_directivePlans, by the line's first character
-    };
-    struct Section {
-        std::size_t line;
-        std::optional<std::string> name;
     };
     void findMatchingEnds();
 

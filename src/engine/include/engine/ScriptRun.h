@@ -15,6 +15,12 @@
 
 namespace vantrel {
 
+// The commands a script line begins with.
+inline constexpr std::string_view CMD_CREATE_DIRECTORY = "create_directory:";
+inline constexpr std::string_view CMD_COPY_FILE = "copy_file:";
+inline constexpr std::string_view CMD_CREATE_FILE = "create_file:";
+inline constexpr std::string_view CMD_CREATE_DONE = "create_done:";
+
 // The generation script's commands: folders, copies and file sections, written through the
 // run's output and reported through its sink.
 class ScriptRun {
