@@ -54,7 +54,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         }
     }
 
-    command.mode = CommandLine::Mode::Generate;
+    bool check = false;
     bool haveConfig = false;
     bool haveProject = false;
     bool optionsEnded = false;
@@ -77,6 +77,15 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         } else if (!optionsEnded && isFlag(argument)) {
             setFlag(command, argument);
             continue;
+        } else if (!optionsEnded && argument == "--verbose") {
+            command.verbose = true;
+            continue;
+        } else if (!optionsEnded && argument == "--check") {
+            check = true;
+            continue;
+        } else if (!optionsEnded && argument == "--werror") {
+            command.werror = true;
+            continue;
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             return usageError("unknown option '" + std::string(argument) + "'");
         }
@@ -97,8 +106,12 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
             haveProject = true;
         }
     }
-    if (!haveProject)
+    if (command.werror && !check)
+        return usageError("option '--werror' needs '--check'");
+    // A check without a project file looks at both hosts.
+    if (!haveProject && !check)
         return usageError("PROJECT_FILE missing");
+    command.mode = check ? CommandLine::Mode::Check : CommandLine::Mode::Generate;
     if (command.diff && !command.dryRun)
         return usageError("option '--diff' goes with '--dry-run'");
     return command;
@@ -106,6 +119,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
 
 std::string usageText() {
     return "usage: vantrel-gen [--config FILE] PROJECT_FILE\n"
+           "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
            "       vantrel-gen --help | --version\n";
 }
 
@@ -126,6 +140,14 @@ std::string helpText() {
            "  --diff         with --dry-run, a unified diff of each changed file\n"
            "  --summary      the counts of the run (folders created, files written, copied,\n"
            "                 unchanged, kept, errors) as one line on standard error\n"
+           "  --verbose      after each message that a script or template line caused, print\n"
+           "                 that line's place as FILE:LINE:\n"
+           "  --check        check the configuration, the scripts and the template sections\n"
+           "                 they name, without running or writing anything: every problem is\n"
+           "                 printed on standard output as FILE:LINE:COLUMN: error: TEXT (or\n"
+           "                 warning:). With PROJECT_FILE, its host and values are checked;\n"
+           "                 without, both hosts with the configuration's defaults\n"
+           "  --werror       with --check, count warnings as errors\n"
            "  --help         show this help and exit\n"
            "  --version      show the version and exit\n"
            "\n"
@@ -134,7 +156,8 @@ std::string helpText() {
            "\n"
            "Exit status: 0 when generated (failed assertions aside), 1 when the run reported\n"
            "an error, 2 when the arguments, the project file or the project were refused.\n"
-           "A dry run gives the status the run would give.\n";
+           "A dry run gives the status the run would give. A check ends with 0 when it found no\n"
+           "error, 1 when it did, 2 as a run does.\n";
 }
 
 std::string versionText() {

@@ -1,5 +1,7 @@
 #include "cli/HeadlessRun.h"
 
+#include "cli/CheckRun.h"
+
 #include "cli/ProjectFile.h"
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
@@ -69,7 +71,7 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
 int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err,
                 ProjectOutput& output) {
     ProjectState project;
-    StreamSink sink(err);
+    StreamSink sink(err, command.verbose);
     if (command.configPath.empty())
         readConfiguration(project, sink);
     else
@@ -93,9 +95,12 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     generator.setOutputListener(
         [&out](const std::string& nativePath) { out << nativePath << '\n'; });
     if (command.warnings)
-        generator.setWarningListener([&err](const std::string& warning) {
-            err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
-        });
+        generator.setWarningListener(
+            [&err, &command](const std::string& warning, const MessagePlace& place) {
+                err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
+                if (command.verbose && place.known())
+                    err << placeText(place) << '\n';
+            });
     std::ostream* const previousTie = err.tie(&out);
     // The project file already set dllFlags; -1 keeps them.
     commitAndGenerate(project, -1, generator);
@@ -120,6 +125,8 @@ int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out
     case CommandLine::Mode::UsageError:
         err << CLI_PROGRAM_NAME << ": " << command.error << '\n' << usageText();
         return EXIT_BAD_INPUT;
+    case CommandLine::Mode::Check:
+        return runCheck(command, out, err);
     case CommandLine::Mode::Generate:
         break;
     }

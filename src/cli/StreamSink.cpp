@@ -9,4 +9,17 @@ void StreamSink::showMessage(ErrorKind kind, const std::string& message) {
         ++m_errors;
 }
 
+void StreamSink::showMessageAt(ErrorKind kind, const std::string& message,
+                               const MessagePlace& place) {
+    showMessage(kind, message);
+    if (m_showPlaces && place.known()) {
+        m_out << placeText(place) << '\n';
+        m_out.flush();
+    }
+}
+
+std::string placeText(const MessagePlace& place) {
+    return place.file + ':' + std::to_string(place.line) + ':';
+}
+
 } // namespace vantrel

@@ -1,3 +1,4 @@
+#include "cli/CheckRun.h"
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
 #include "fileutil/DiskOutput.h"

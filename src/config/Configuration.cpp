@@ -44,9 +44,27 @@ std::string unquoted(const TextRange& token) {
     return std::string(value.view());
 }
 
-void readExtraSetting(ProjectState& project, TokenScanner& scanner, const std::string& key) {
+// Reads '= "value"' after a key; false when either is missing. assigns, when given, is set when
+// the "=" is there.
+bool readAssignedValue(TokenScanner& scanner, std::string& value, bool* assigns) {
+    if (nextTokenId(scanner) != TOKEN_ASSIGN)
+        return false;
+    if (assigns)
+        *assigns = true;
+    std::int32_t id = 0;
+    const TextRange& token = scanner.nextToken(nullptr, id);
+    if (id != TOKEN_QUOTED)
+        return false;
+    value = unquoted(token);
+    return true;
+}
+
+void readExtraSetting(ProjectState& project, TokenScanner& scanner, const std::string& key,
+                      ConfigurationLine* report) {
     if (nextTokenId(scanner) != TOKEN_ASSIGN)
         return;
+    if (report)
+        report->assigns = true;
     std::int32_t id = 0;
     const TextRange& first = scanner.nextToken(nullptr, id);
     if (id != TOKEN_QUOTED)
@@ -67,9 +85,12 @@ void readExtraSetting(ProjectState& project, TokenScanner& scanner, const std::s
     if (list.size() == list.capacity())
         list.reserve((list.size() + 16) / 16 * 16);
     list.push_back({key, std::move(value), std::move(secondValue)});
+    if (report)
+        report->kind = ConfigurationLine::Kind::ExtraSetting;
 }
 
-void readLine(ProjectState& project, TokenScanner& scanner, const std::string& line) {
+void readLine(ProjectState& project, TokenScanner& scanner, const std::string& line,
+              ConfigurationLine* report = nullptr) {
     // Set by length: an empty text would make the scanner go on in the previous line.
     scanner.setInput(line.data(), static_cast<std::int32_t>(line.size()));
     std::int32_t id = 0;
@@ -78,12 +99,25 @@ void readLine(ProjectState& project, TokenScanner& scanner, const std::string& l
     if (word == nullptr || *word == '\0')
         return;
     const std::string key = word;
+    if (report) {
+        report->key = key;
+        report->keyColumn = line.find(key) + 1; // the first word: nothing but blanks before it
+    }
     const std::string lowerKey = lowerAscii(key);
     for (const ProjectState::SettingField& setting : ProjectState::settingFields()) {
         if (lowerKey != setting.key)
             continue;
         std::string& field = project.*setting.field;
-        field = readSettingValue(scanner, field);
+        // Without a quoted value the setting keeps what it has.
+        std::string value;
+        const bool valueRead =
+            readAssignedValue(scanner, value, report ? &report->assigns : nullptr);
+        if (valueRead)
+            field = std::move(value);
+        if (report) {
+            report->kind = ConfigurationLine::Kind::Setting;
+            report->valueRead = valueRead;
+        }
         if (setting.field == &ProjectState::workdirectory) {
             project.locationBase = project.workdirectory;
             project.locationText = project.workdirectory;
@@ -92,28 +126,11 @@ void readLine(ProjectState& project, TokenScanner& scanner, const std::string& l
         }
         return;
     }
-    readExtraSetting(project, scanner, key);
+    readExtraSetting(project, scanner, key, report);
 }
 
-} // namespace
-
-std::string readSettingValue(TokenScanner& scanner, std::string_view fallback) {
-    if (nextTokenId(scanner) != TOKEN_ASSIGN)
-        return std::string(fallback);
-    std::int32_t id = 0;
-    const TextRange& value = scanner.nextToken(nullptr, id);
-    if (id != TOKEN_QUOTED)
-        return std::string(fallback);
-    return unquoted(value);
-}
-
-void readConfiguration(ProjectState& project, MessageSink& sink, std::string_view path) {
-    // The byte-order mark goes with the text's reading, so it cannot hide the first key.
-    const std::optional<std::string> content = readTextFile(std::string(path));
-    if (!content) {
-        reportError(sink, ErrorKind::ERR_CONFIG_OPEN, path);
-        return;
-    }
+// Reads every line of the text; lines, when given, receive what each line was taken for.
+void readText(ProjectState& project, std::string_view text, std::vector<ConfigurationLine>* lines) {
     TokenTable table;
     table.setWhitespace(" \t\n\r");
     table.addOperator("=", TOKEN_ASSIGN);
@@ -123,8 +140,38 @@ void readConfiguration(ProjectState& project, MessageSink& sink, std::string_vie
     // Declared after the table: the scanner hands the operators back when it goes.
     TokenScanner scanner;
     scanner.attachTable(&table);
-    for (const std::string& line : splitLines(*content))
-        readLine(project, scanner, line);
+    for (const std::string& line : splitLines(text)) {
+        if (!lines) {
+            readLine(project, scanner, line);
+            continue;
+        }
+        ConfigurationLine& report = lines->emplace_back();
+        report.number = lines->size();
+        readLine(project, scanner, line, &report);
+    }
+}
+
+} // namespace
+
+std::string readSettingValue(TokenScanner& scanner, std::string_view fallback) {
+    std::string value;
+    return readAssignedValue(scanner, value, nullptr) ? value : std::string(fallback);
+}
+
+void readConfiguration(ProjectState& project, MessageSink& sink, std::string_view path) {
+    // The byte-order mark goes with the text's reading, so it cannot hide the first key.
+    const std::optional<std::string> content = readTextFile(std::string(path));
+    if (!content) {
+        reportError(sink, ErrorKind::ERR_CONFIG_OPEN, path);
+        return;
+    }
+    readText(project, *content, nullptr);
+}
+
+std::vector<ConfigurationLine> readConfigurationText(ProjectState& project, std::string_view text) {
+    std::vector<ConfigurationLine> lines;
+    readText(project, text, &lines);
+    return lines;
 }
 
 } // namespace vantrel

@@ -9,16 +9,15 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::string_view SECTION_START = "filesection:";
-
 bool isDirectiveLine(std::string_view line) {
     return !line.empty() && line.front() == '@';
 }
 
 } // namespace
 
-CompiledTemplate::CompiledTemplate(std::string text)
-    : m_text(std::move(text)) {
+CompiledTemplate::CompiledTemplate(std::string text, std::string path)
+    : m_text(std::move(text))
+    , m_path(std::move(path)) {
     const std::string_view all = m_text;
     std::string word;
     for (std::size_t start = 0; start < all.size();) {

@@ -49,7 +49,7 @@ bool DirectiveProcessor::processDirectiveLine(TemplateReader& reader) {
             return false;
         return reader.seekLine(static_cast<std::size_t>(m_state.loopStart));
     case DirectiveId::Assert:
-        return processAssert(reader.line().substr(plan.used));
+        return processAssert(reader.line().substr(plan.used), reader);
     case DirectiveId::Include: // known by name, never carried out
     case DirectiveId::None:
     default:
@@ -122,7 +122,7 @@ bool DirectiveProcessor::processFor(const DirectivePlan& plan, TemplateReader& r
     return true;
 }
 
-bool DirectiveProcessor::processAssert(std::string_view rest) {
+bool DirectiveProcessor::processAssert(std::string_view rest, const TemplateReader& reader) {
     std::string word;
     if (readWord(rest, word) == 0)
         return false;
@@ -135,7 +135,7 @@ bool DirectiveProcessor::processAssert(std::string_view rest) {
     std::string message = m_values.currentAction().name;
     message.append("::").append(entryName);
     std::erase(message, '%');
-    reportError(m_sink, ErrorKind::ERR_ASSERT, message);
+    reportError(m_sink, reader.place(), ErrorKind::ERR_ASSERT, message);
     return true;
 }
 

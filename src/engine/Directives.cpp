@@ -8,14 +8,7 @@
 
 namespace vantrel {
 
-namespace {
-
-struct DirectiveEntry {
-    std::string_view name;
-    DirectiveId id;
-};
-
-constexpr std::array<DirectiveEntry, 7> directiveTable = {{
+const std::array<DirectiveEntry, 7> directiveTable = {{
     {"@ASSERT", DirectiveId::Assert},
     {"@IFDEF", DirectiveId::IfDef},
     {"@IFNDEF", DirectiveId::IfNDef},
@@ -24,8 +17,6 @@ constexpr std::array<DirectiveEntry, 7> directiveTable = {{
     {"@ENDFOR", DirectiveId::EndFor},
     {"@INCLUDE", DirectiveId::Include},
 }};
-
-} // namespace
 
 DirectiveId lookupDirective(std::string_view word) {
     for (const DirectiveEntry& entry : directiveTable) {

@@ -10,11 +10,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::string_view CMD_CREATE_DIRECTORY = "create_directory:";
-constexpr std::string_view CMD_COPY_FILE = "copy_file:";
-constexpr std::string_view CMD_CREATE_FILE = "create_file:";
-constexpr std::string_view CMD_CREATE_DONE = "create_done:";
-constexpr std::string_view SECTION_END = "filesectionend:";
 constexpr std::string_view MAIN_LOOP = "MAIN_LOOP";
 
 } // namespace
@@ -33,6 +28,12 @@ bool ScriptRun::run(const std::string& scriptPath) {
 }
 
 bool ScriptRun::runScriptLines(TemplateReader& script) {
+    // Messages of the commands name the script line; a place is made only for a message.
+    m_script = &script;
+    const struct Forget {
+        const TemplateReader*& script;
+        ~Forget() { script = nullptr; }
+    } forget{m_script};
     std::string first;
     std::string second;
     std::string third;
@@ -40,14 +41,16 @@ bool ScriptRun::runScriptLines(TemplateReader& script) {
         // The line stays valid while the reader holds its text, even when a directive moves it.
         const std::string_view line = script.line();
         const auto badLine = [&] {
-            reportError(m_sink, ErrorKind::ERR_TEMPLATE, m_scriptPath, line);
+            reportError(m_sink, commandPlace(), ErrorKind::ERR_TEMPLATE, m_scriptPath, line);
             return false;
         };
         if (line.empty() || line.front() == '\0' || line.starts_with("//"))
             continue;
         if (line.front() == '@') {
+            const std::size_t directiveLine = script.lineIndex(); // the reader may move
             if (!m_directives.processDirectiveLine(script)) {
-                reportError(m_sink, ErrorKind::ERR_TEMPLATE, MAIN_LOOP, "");
+                reportError(m_sink, script.placeOf(directiveLine), ErrorKind::ERR_TEMPLATE,
+                            MAIN_LOOP, "");
                 return false;
             }
             continue;
@@ -78,12 +81,13 @@ bool ScriptRun::runScriptLines(TemplateReader& script) {
             rest.remove_prefix(used);
             if (readQuotedString(rest, third) == 0)
                 return badLine();
-            const std::string templatePath = nativePath(m_project.templatedirectory + "\\" + third);
+            const std::string templatePath = templateFilePath(m_project, third);
             // Read once per run; each command still gets a reader of its own.
             TemplateReader::Content content = m_templates.load(templatePath);
             if (!content) {
                 // A missing template is shown, and the script goes on.
-                reportError(m_sink, ErrorKind::ERR_TEMPLATE, MAIN_LOOP, templatePath);
+                reportError(m_sink, commandPlace(), ErrorKind::ERR_TEMPLATE, MAIN_LOOP,
+                            templatePath);
                 continue;
             }
             TemplateReader templateReader;
@@ -114,14 +118,15 @@ bool ScriptRun::findFileSection(TemplateReader& reader, std::string_view section
 bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectionName,
                                  std::string_view targetName) {
     if (!findFileSection(reader, sectionName)) {
-        reportError(m_sink, ErrorKind::ERR_SECTION_NOT_FOUND, m_scriptPath, sectionName);
+        reportError(m_sink, commandPlace(), ErrorKind::ERR_SECTION_NOT_FOUND, m_scriptPath,
+                    sectionName);
         return false;
     }
     const std::string target = nativePath(buildTargetPath("%PROJECTNAME%", targetName));
     ProjectOutput& output = m_output.get();
     switch (output.openFile(target)) {
     case ProjectOutput::FileOpen::Failed:
-        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+        reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, target);
         return false;
     case ProjectOutput::FileOpen::Created:
         // A file that was not there is no kept template: no need to ask for its identity.
@@ -137,8 +142,10 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
         if (line.starts_with(SECTION_END))
             break;
         if (!line.empty() && line.front() == '@') {
+            const std::size_t directiveLine = reader.lineIndex(); // the reader may move
             if (!m_directives.processDirectiveLine(reader)) {
-                reportError(m_sink, ErrorKind::ERR_TEMPLATE, sectionName, targetName);
+                reportError(m_sink, reader.placeOf(directiveLine), ErrorKind::ERR_TEMPLATE,
+                            sectionName, targetName);
                 output.closeFile(); // the lines written so far stay
                 return false;
             }
@@ -150,21 +157,22 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
             std::string stoppedAt;
             if (!m_expander.appendLine(line, content.linePlan(reader.lineIndex()), output.pending(),
                                        &stoppedAt))
-                warnStopped(stoppedAt, "section \"" + std::string(sectionName) + "\" of " + target);
+                warnStopped(stoppedAt, "section \"" + std::string(sectionName) + "\" of " + target,
+                            reader.place());
             written = output.writePending();
         } catch (const std::bad_alloc&) {
             output.pending().clear();
             written = false;
         }
         if (!written) {
-            reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+            reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, target);
             output.closeFile();
             return false;
         }
     }
     const ProjectOutput::Closed closed = output.closeFile();
     if (closed == ProjectOutput::Closed::Failed) {
-        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+        reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, target);
         return false;
     }
     count(closed == ProjectOutput::Closed::Written     ? m_summary.filesWritten
@@ -188,14 +196,20 @@ std::string ScriptRun::expandPath(std::string path) const {
     std::string stoppedAt;
     std::string expanded = m_expander.expandPath(path, &stoppedAt);
     if (!stoppedAt.empty())
-        warnStopped(stoppedAt, "the path " + nativePath(path));
+        warnStopped(stoppedAt, "the path " + nativePath(path), commandPlace());
     return expanded;
 }
 
-void ScriptRun::warnStopped(std::string_view placeholder, std::string_view where) const {
+void ScriptRun::warnStopped(std::string_view placeholder, std::string_view where,
+                            const MessagePlace& place) const {
     if (m_warn)
         m_warn("expansion of " + std::string(placeholder) + " stopped in " + std::string(where) +
-               ": a value feeds its own placeholder; the rest is kept as it stands");
+                   ": a value feeds its own placeholder; the rest is kept as it stands",
+               place);
+}
+
+MessagePlace ScriptRun::commandPlace() const {
+    return m_script ? m_script->place() : MessagePlace{};
 }
 
 bool ScriptRun::createProjectDirectory(std::string_view folder) {
@@ -203,7 +217,7 @@ bool ScriptRun::createProjectDirectory(std::string_view folder) {
     std::vector<std::string> made;
     std::string refused;
     if (!m_output.get().createFolder(path, made, refused)) {
-        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, refused);
+        reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, refused);
         return false;
     }
     for (const std::string& madeFolder : made)
@@ -215,7 +229,7 @@ bool ScriptRun::copyProjectFile(std::string_view word, std::string_view folder) 
     std::string fileName;
     const std::optional<std::string> source = m_expander.values().placeholderValue(word, &fileName);
     if (!source || source->empty()) {
-        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, word);
+        reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, word);
         return false;
     }
     const std::string sourcePath = nativePath(expandPath(*source));
@@ -226,10 +240,10 @@ bool ScriptRun::copyProjectFile(std::string_view word, std::string_view folder) 
     m_templates.forget(target);
     switch (m_output.get().copyFile(sourcePath, target)) {
     case ProjectOutput::Copy::SourceUnreadable:
-        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, sourcePath);
+        reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, sourcePath);
         return false;
     case ProjectOutput::Copy::Refused:
-        reportError(m_sink, ErrorKind::ERR_OPEN_FILE, target);
+        reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, target);
         return false;
     case ProjectOutput::Copy::Done:
         count(m_summary.filesCopied, target);
@@ -242,6 +256,10 @@ bool ScriptRun::copyProjectFile(std::string_view word, std::string_view folder) 
         break;
     }
     return true;
+}
+
+std::string templateFilePath(const ProjectState& project, std::string_view fileName) {
+    return nativePath(project.templatedirectory + "\\" + std::string(fileName));
 }
 
 void ScriptRun::count(std::size_t& counter, const std::string& nativePath) {

@@ -14,7 +14,7 @@ TemplateReader::Content TemplateReader::loadFile(const std::string& nativePath) 
     std::optional<std::string> text = readTextFile(nativePath);
     if (!text)
         return nullptr;
-    return std::make_shared<const CompiledTemplate>(std::move(*text));
+    return std::make_shared<const CompiledTemplate>(std::move(*text), nativePath);
 }
 
 TemplateReader::Content TemplateReader::compileText(std::string text) {
@@ -67,6 +67,12 @@ std::int64_t TemplateReader::lineStart() const {
     if (!m_content || m_line == BEFORE_FIRST)
         return 0;
     return static_cast<std::int64_t>(m_content->lineStart(m_line));
+}
+
+MessagePlace TemplateReader::placeOf(std::size_t index) const {
+    if (!m_content || m_content->path().empty() || index >= m_content->lineCount())
+        return {};
+    return {m_content->path(), index + 1};
 }
 
 bool TemplateReader::seekLine(std::size_t index) {

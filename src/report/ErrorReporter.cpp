@@ -41,4 +41,15 @@ void reportError(MessageSink& sink, ErrorKind kind, std::string_view first,
         sink.showMessage(kind, message);
 }
 
+void reportError(MessageSink& sink, const MessagePlace& place, ErrorKind kind,
+                 std::string_view first, std::string_view second) {
+    if (!place.known()) {
+        reportError(sink, kind, first, second);
+        return;
+    }
+    const std::string message = formatErrorMessage(kind, first, second);
+    if (!message.empty())
+        sink.showMessageAt(kind, message, place);
+}
+
 } // namespace vantrel

@@ -18,6 +18,7 @@ struct Script {
     std::deque<std::function<void(QDialog&)>> handlers;
     std::deque<std::function<void(QMessageBox&)>> questionHandlers;
     QStringList messages;
+    QStringList details;
 };
 
 Script& script() {
@@ -58,12 +59,27 @@ QStringList ModalHooks::takeMessages() {
     return messages;
 }
 
-void ModalHooks::showMessage(QWidget* parent, const QString& text) {
+QStringList ModalHooks::takeDetails() {
+    QStringList details;
+    details.swap(script().details);
+    return details;
+}
+
+void ModalHooks::showMessage(QWidget* parent, const QString& text, const QString& details) {
     if (script().on) {
         script().messages.append(text);
+        if (!details.isEmpty())
+            script().details.append(details);
         return;
     }
-    QMessageBox::warning(parent, QString::fromUtf8(APP_TITLE), text, QMessageBox::Ok);
+    if (details.isEmpty()) {
+        QMessageBox::warning(parent, QString::fromUtf8(APP_TITLE), text, QMessageBox::Ok);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(APP_TITLE), text, QMessageBox::Ok,
+                    parent);
+    box.setDetailedText(details);
+    box.exec();
 }
 
 bool ModalHooks::askOkCancel(QWidget* parent, const QString& text, bool cancelIsDefault) {
@@ -131,6 +147,19 @@ int ModalHooks::runDialog(QDialog& dialog) {
 
 void MessageBoxSink::showMessage(ErrorKind, const std::string& message) {
     ModalHooks::showMessage(m_parent, QString::fromStdString(message));
+}
+
+void MessageBoxSink::showMessageAt(ErrorKind, const std::string& message,
+                                   const MessagePlace& place) {
+    ModalHooks::showMessage(m_parent, QString::fromStdString(message), placeDetails(place));
+}
+
+QString placeDetails(const MessagePlace& place) {
+    if (!place.known())
+        return {};
+    return QStringLiteral("In %1, line %2.")
+        .arg(QString::fromStdString(place.file))
+        .arg(static_cast<qulonglong>(place.line));
 }
 
 } // namespace vantrel

@@ -95,12 +95,27 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentsCase{
             "UnknownOption", {"-v", "p.json"}, Mode::UsageError, "", "", "unknown option '-v'"},
         ArgumentsCase{
-            "HelpAfterDoubleDashIsAFile", {"--", "--help"}, Mode::Generate, "", "--help", ""}),
+            "HelpAfterDoubleDashIsAFile", {"--", "--help"}, Mode::Generate, "", "--help", ""},
+        ArgumentsCase{"VerboseRun", {"--verbose", "p.json"}, Mode::Generate, "", "p.json", ""},
+        ArgumentsCase{"CheckNeedsNoProject", {"--check"}, Mode::Check, "", "", ""},
+        ArgumentsCase{"CheckOfAProject",
+                      {"p.json", "--werror", "--check", "--config=c.cfg"},
+                      Mode::Check,
+                      "c.cfg",
+                      "p.json",
+                      ""},
+        ArgumentsCase{"WerrorWithoutCheck",
+                      {"--werror", "p.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--werror' needs '--check'"}),
     [](const testing::TestParamInfo<ArgumentsCase>& info) { return std::string(info.param.name); });
 
 TEST(CommandLineTexts, VersionAndUsage) {
     EXPECT_EQ(versionText(), "vantrel-gen 1.4\n");
     EXPECT_EQ(usageText(), "usage: vantrel-gen [--config FILE] PROJECT_FILE\n"
+                           "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
                            "       vantrel-gen --help | --version\n");
     EXPECT_TRUE(helpText().starts_with(usageText()));
 }

@@ -14,15 +14,17 @@ protected:
 };
 
 TEST_F(HeadlessInvocation, UsageErrorsGoToStandardErrorWithStatusTwo) {
-    const std::string usage = "usage: vantrel-gen [--config FILE] PROJECT_FILE\n"
-                              "       vantrel-gen --help | --version\n";
+    const std::string usage =
+        "usage: vantrel-gen [--config FILE] PROJECT_FILE\n"
+        "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
+        "       vantrel-gen --help | --version\n";
     ProcessResult result = runGeneratorIn(m_work.path(), {});
     EXPECT_EQ(result.err, "vantrel-gen: PROJECT_FILE missing\n" + usage);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.status, 2);
 
-    result = runGeneratorIn(m_work.path(), {"--verbose", "p.json"});
-    EXPECT_EQ(result.err, "vantrel-gen: unknown option '--verbose'\n" + usage);
+    result = runGeneratorIn(m_work.path(), {"--loud", "p.json"});
+    EXPECT_EQ(result.err, "vantrel-gen: unknown option '--loud'\n" + usage);
     EXPECT_EQ(result.status, 2);
 
     result = runGeneratorIn(m_work.path(), {"absent.json"});

@@ -13,10 +13,15 @@ public:
     struct Message {
         ErrorKind kind;
         std::string text;
+        MessagePlace place = {}; // unknown for a message without one
     };
 
     void showMessage(ErrorKind kind, const std::string& message) override {
         messages.push_back({kind, message});
+    }
+    void showMessageAt(ErrorKind kind, const std::string& message,
+                       const MessagePlace& place) override {
+        messages.push_back({kind, message, place});
     }
 
     std::vector<std::string> texts() const {

@@ -8,15 +8,17 @@ namespace vantrel {
 
 inline constexpr std::string_view CLI_PROGRAM_NAME = "vantrel-gen";
 
-// Exit statuses of the headless generator.
+// Exit statuses of the headless generator; a check ends as a run does, 1 meaning errors found.
 inline constexpr int EXIT_GENERATED = 0; // nothing but failed assertions reported
 inline constexpr int EXIT_RUN_ERROR = 1; // the run reported an error
 inline constexpr int EXIT_BAD_INPUT = 2; // usage, project file or validation refused
 
-// What the arguments ask for: vantrel-gen [--config FILE] PROJECT_FILE | --help | --version.
+// What the arguments ask for: vantrel-gen [--config FILE] PROJECT_FILE,
+// --check [--werror] [--config FILE] [PROJECT_FILE], --help or --version.
 struct CommandLine {
     enum class Mode {
         Generate,
+        Check,
         Help,
         Version,
         UsageError,
@@ -28,6 +30,8 @@ struct CommandLine {
     bool dryRun = false;   // write nothing; list what each target would become
     bool diff = false;     // with dryRun: a unified diff for each changed file
     bool summary = false;  // the counts of the run as one line on standard error
+    bool verbose = false;  // print the place of each message that has one
+    bool werror = false;   // a check counts warnings as errors
     std::string error;     // for UsageError: what was wrong, without the usage lines
 };
 

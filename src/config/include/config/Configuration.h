@@ -3,8 +3,10 @@
 #include "model/ProjectState.h"
 #include "report/ErrorReporter.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrel {
 
@@ -15,6 +17,25 @@ inline constexpr std::string_view CONFIG_FILE_NAME = "vantrel.cfg";
 // file is reported as ERR_CONFIG_OPEN, which shows nothing.
 void readConfiguration(ProjectState& project, MessageSink& sink,
                        std::string_view path = CONFIG_FILE_NAME);
+
+// What the reader took one line of a configuration for, for tools that check the file.
+struct ConfigurationLine {
+    enum class Kind {
+        Comment,      // neither a setting nor a new extra setting: nothing was read from it
+        Setting,      // a setting's key
+        ExtraSetting, // a new extra setting
+    };
+    Kind kind = Kind::Comment;
+    std::size_t number = 0;    // counted from 1
+    std::string key;           // the first word; empty when the line has none
+    std::size_t keyColumn = 0; // counted from 1; 0 without a key
+    bool assigns = false;      // "=" follows the key
+    bool valueRead = false;    // a setting took a quoted value (otherwise it kept its value)
+};
+
+// Reads the text of a configuration into the project as readConfiguration reads a file's, and
+// lists what each line was taken for.
+std::vector<ConfigurationLine> readConfigurationText(ProjectState& project, std::string_view text);
 
 class TokenScanner;
 

@@ -13,6 +13,10 @@
 
 namespace vantrel {
 
+// The lines that begin and end a section of a template file.
+inline constexpr std::string_view SECTION_START = "filesection:";
+inline constexpr std::string_view SECTION_END = "filesectionend:";
+
 // A script or template file compiled once when it is read: its lines, the '%' pairs of each
 // text line with their keywords, each directive line's plan with its matching @ENDIF or
 // @ENDFOR worked out ahead, and the index of its "filesection:" lines. Immutable, so readers of
@@ -21,10 +25,12 @@ class CompiledTemplate {
 public:
     static constexpr std::size_t NO_LINE = DirectivePlan::NO_LINE;
 
-    // The text as read (line breaks already "\n"); lines are whole and keep their break.
-    explicit CompiledTemplate(std::string text);
+    // The text as read (line breaks already "\n"); lines are whole and keep their break. The
+    // path names the file in messages; text not read from a file has none.
+    explicit CompiledTemplate(std::string text, std::string path = {});
 
     const std::string& text() const { return m_text; }
+    const std::string& path() const { return m_path; }
     std::size_t lineCount() const { return m_lines.size(); }
     std::string_view line(std::size_t index) const;
     std::size_t lineStart(std::size_t index) const;
@@ -44,18 +50,22 @@ public:
     };
     SectionSearch findSection(std::string_view name) const;
 
+    // The "filesection:" lines in file order, each with the name it gives, if any.
+    struct Section {
+        std::size_t line;
+        std::optional<std::string> name;
+    };
+    const std::vector<Section>& sections() const { return m_sections; }
+
 private:
     struct Line {
         std::size_t start;
         std::size_t plan; // into m_linePlans or m_directivePlans, by the line's first character
     };
-    struct Section {
-        std::size_t line;
-        std::optional<std::string> name;
-    };
     void findMatchingEnds();
 
     std::string m_text;
+    std::string m_path;
     std::vector<Line> m_lines;
     std::vector<LinePlan> m_linePlans;
     std::vector<DirectivePlan> m_directivePlans;

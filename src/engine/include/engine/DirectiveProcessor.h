@@ -33,7 +33,8 @@ private:
     bool evaluateConditions(const ConditionList& conditions, bool& result) const;
     bool processIf(const DirectivePlan& plan, TemplateReader& reader);
     bool processFor(const DirectivePlan& plan, TemplateReader& reader);
-    bool processAssert(std::string_view rest);
+    // A failed assertion is reported with the place of its line.
+    bool processAssert(std::string_view rest, const TemplateReader& reader);
     // Ends a skip at the plan's matching line; false when the file has none.
     static bool moveToMatchingEnd(const DirectivePlan& plan, TemplateReader& reader);
 

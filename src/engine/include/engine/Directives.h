@@ -2,6 +2,7 @@
 
 #include "engine/Keywords.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -20,6 +21,14 @@ enum class DirectiveId {
     EndFor = 6,  // @ENDFOR
     Include = 7, // @INCLUDE
 };
+
+struct DirectiveEntry {
+    std::string_view name;
+    DirectiveId id;
+};
+
+// Every directive by name, as written in script and template lines.
+extern const std::array<DirectiveEntry, 7> directiveTable;
 
 DirectiveId lookupDirective(std::string_view word);
 

@@ -24,6 +24,12 @@ struct RunSummary {
     std::size_t kept = 0;      // left as they are by the user's choice
 };
 
+// The commands a script line begins with.
+inline constexpr std::string_view CMD_CREATE_DIRECTORY = "create_directory:";
+inline constexpr std::string_view CMD_COPY_FILE = "copy_file:";
+inline constexpr std::string_view CMD_CREATE_FILE = "create_file:";
+inline constexpr std::string_view CMD_CREATE_DONE = "create_done:";
+
 // The generation script's commands: folders, copies and file sections, written through the
 // run's output and reported through its sink.
 class ScriptRun {
@@ -40,8 +46,10 @@ public:
         , m_output(output) {}
 
     void setOutputListener(OutputListener listener) { m_listener = std::move(listener); }
-    // Called with the text of each warning: a runaway expansion that a bound stopped.
-    using WarningListener = std::function<void(const std::string& warning)>;
+    // Called with the text of each warning, a runaway expansion that a bound stopped, and the
+    // script or template line it comes from.
+    using WarningListener =
+        std::function<void(const std::string& warning, const MessagePlace& place)>;
     void setWarningListener(WarningListener listener) { m_warn = std::move(listener); }
     void setOutput(ProjectOutput& output) { m_output = output; }
 
@@ -68,7 +76,10 @@ private:
     void count(std::size_t& counter, const std::string& nativePath);
     // A placeholder in a target path or copy source expanded with its bound's report.
     std::string expandPath(std::string path) const;
-    void warnStopped(std::string_view placeholder, std::string_view where) const;
+    void warnStopped(std::string_view placeholder, std::string_view where,
+                     const MessagePlace& place) const;
+    // The script line of the command being carried out; unknown outside a script's lines.
+    MessagePlace commandPlace() const;
 
     const ProjectState& m_project;
     MessageSink& m_sink;
@@ -80,6 +91,12 @@ private:
     TemplateCache m_templates; // the template files of the current run
     std::string m_scriptPath;  // native, as named in messages
     RunSummary m_summary;
+
+    // The script whose lines are being carried out; null outside runScriptLines.
+    const TemplateReader* m_script = nullptr;
 };
+
+// The native path of the template file that a create_file: line names.
+std::string templateFilePath(const ProjectState& project, std::string_view fileName);
 
 } // namespace vantrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CompiledTemplate.h"
+#include "report/ErrorReporter.h"
 
 #include <cstdint>
 #include <memory>
@@ -44,6 +45,10 @@ public:
     // The current line's index in the compiled text, and where it began in the text.
     std::size_t lineIndex() const { return m_line; }
     std::int64_t lineStart() const;
+    // The file and line of the line with this index, for messages; unknown for text that was
+    // not read from a file or for an index past its lines.
+    MessagePlace placeOf(std::size_t index) const;
+    MessagePlace place() const { return placeOf(m_line); }
 
     // The next readLine reads the line with this index; false when there is no such line.
     bool seekLine(std::size_t index);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,12 +18,27 @@ enum class ErrorKind {
     ERR_ASSERT = 9,            // "ASSERT:\nObject must be defined:\n%s"
 };
 
+// The script or template line a message of a run comes from.
+struct MessagePlace {
+    std::string file;     // the native path the run read the file from
+    std::size_t line = 0; // counted from 1; 0: the message has no place
+
+    bool known() const { return line != 0; }
+};
+
 // Where finished messages go: a modal message box in the GUI, standard error in the headless
 // generator, a recorder in tests.
 class MessageSink {
 public:
     virtual ~MessageSink() = default;
     virtual void showMessage(ErrorKind kind, const std::string& message) = 0;
+    // A message with the line it comes from. The text is the same as without the place; a sink
+    // that has nowhere to show the place shows the message alone.
+    virtual void showMessageAt(ErrorKind kind, const std::string& message,
+                               const MessagePlace& place) {
+        (void)place;
+        showMessage(kind, message);
+    }
 };
 
 // The message text of a kind, or an empty text for the kinds that show nothing.
@@ -32,5 +48,8 @@ std::string formatErrorMessage(ErrorKind kind, std::string_view first, std::stri
 // empty. Keeps no state.
 void reportError(MessageSink& sink, ErrorKind kind, std::string_view first = {},
                  std::string_view second = {});
+// The same message, handed over with the line it comes from when that is known.
+void reportError(MessageSink& sink, const MessagePlace& place, ErrorKind kind,
+                 std::string_view first = {}, std::string_view second = {});
 
 } // namespace vantrel

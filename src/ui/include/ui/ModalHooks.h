@@ -37,8 +37,11 @@ public:
 
     // The texts of the messages and questions shown (or answered) so far.
     static QStringList takeMessages();
+    // The detailed texts of the messages shown so far that had one.
+    static QStringList takeDetails();
 
-    static void showMessage(QWidget* parent, const QString& text);
+    // Details, when given, are shown under the box's "Show details" button.
+    static void showMessage(QWidget* parent, const QString& text, const QString& details = {});
     // True for OK. cancelIsDefault makes Cancel the answer that Enter gives, for questions
     // whose OK destroys something.
     static bool askOkCancel(QWidget* parent, const QString& text, bool cancelIsDefault = false);
@@ -53,10 +56,16 @@ public:
         : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
     void showMessage(ErrorKind kind, const std::string& message) override;
+    // The text as without the place; the place goes in the box's details.
+    void showMessageAt(ErrorKind kind, const std::string& message,
+                       const MessagePlace& place) override;
 
 private:
     QWidget* m_parent;
 };
+
+// A message's place as the message box's details show it.
+QString placeDetails(const MessagePlace& place);
 
 // The caption of every message box.
 inline const char* const APP_TITLE = "Vantrel";

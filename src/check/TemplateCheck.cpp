@@ -1,0 +1,545 @@
+#include "check/TemplateCheck.h"
+
+#include "BlockCheck.h"
+#include "Names.h"
+
+#include "engine/KeywordValues.h"
+#include "engine/LineExpander.h"
+#include "engine/ScriptRun.h"
+#include "engine/TemplateReader.h"
+#include "engine/TextScan.h"
+#include "fileutil/FileStream.h"
+#include "fileutil/FileSystem.h"
+#include "fileutil/TextFile.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace vantrel {
+
+namespace {
+
+constexpr std::size_t NO_LINE = CompiledTemplate::NO_LINE;
+
+// Keywords whose values are texts the user types freely (a menu path holds '\' by design).
+constexpr std::array<KeywordId, 4> FREE_TEXT = {KW_ACDF_MENU, KW_ACDF_TB_NAME, KW_ACDF_TOOLTIPS,
+                                                KW_ACDF_TB_PIC};
+
+std::string_view textOf(const CompiledTemplate& file, std::size_t index) {
+    std::string_view line = file.line(index);
+    if (!line.empty() && line.back() == '\n')
+        line.remove_suffix(1);
+    return line;
+}
+
+std::string quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
+}
+
+bool holdsSeparator(std::string_view text) {
+    return text.find_first_of("\\/") != std::string_view::npos;
+}
+
+// Where a section is written from: the create_file: line of a script.
+struct SectionUse {
+    std::string script;
+    std::size_t line;     // index in the script
+    std::size_t loopLine; // the script's @FOR line when written inside its loop, else NO_LINE
+};
+
+// A template file that scripts name, read once, with the uses of each of its sections.
+struct TemplateFile {
+    std::string path;
+    TemplateReader::Content content;           // null: cannot be read
+    std::vector<std::vector<SectionUse>> uses; // by index into content->sections()
+};
+
+class TemplateFiles {
+public:
+    TemplateFile& get(const std::string& path) {
+        for (TemplateFile& file : m_files) {
+            if (file.path == path)
+                return file;
+        }
+        TemplateFile& file = m_files.emplace_back();
+        file.path = path;
+        file.content = TemplateReader::loadFile(path);
+        if (file.content)
+            file.uses.resize(file.content->sections().size());
+        return file;
+    }
+    std::vector<TemplateFile>& all() { return m_files; }
+
+private:
+    std::vector<TemplateFile> m_files; // in the order first named
+};
+
+// Reports the placeholders of a text that name nothing; column counts from the text's start.
+void checkPlaceholders(const std::vector<PlaceholderUse>& uses, const KeywordValues& values,
+                       DiagnosticList& found, const std::string& file, std::size_t line,
+                       std::size_t column) {
+    for (const PlaceholderUse& use : uses) {
+        if (use.hasValue)
+            continue;
+        const std::string_view name = use.text.substr(1, use.text.size() - 2);
+        const KeywordId keyword = lookupKeyword(name);
+        std::string text;
+        if (keyword != KW_NONE && !keywordMeanings[keyword].appendValue) {
+            const char* what = keywordMeanings[keyword].condition ? "a condition" : "a loop bound";
+            text = quoted(use.text) + " has no value: " + std::string(name) + " is " + what +
+                   "; it is written as it stands";
+        } else {
+            const std::string hint = suggestion(use.text, placeholderNames(values.project()));
+            // A short name near no placeholder is C text: "%s%d" in a format string.
+            if (name.size() < 4 && hint.empty())
+                continue;
+            text = quoted(use.text) +
+                   " names no keyword and no extra setting; it is written as it stands" + hint;
+        }
+        found.warning(file, line, column + use.open, std::move(text));
+    }
+}
+
+// One host's script, checked line by line with the project's values for that host.
+class ScriptCheck {
+public:
+    ScriptCheck(const ProjectState& project, TemplateFiles& templates, DiagnosticList& found,
+                const std::string& valuesSource)
+        : m_project(project)
+        , m_values(project)
+        , m_expander(m_values)
+        , m_templates(templates)
+        , m_found(found)
+        , m_valuesSource(valuesSource) {}
+
+    // False when the script cannot be read.
+    bool run(const std::string& path);
+
+private:
+    // A quoted argument: its text and the column of its first character.
+    struct Argument {
+        std::string text;
+        std::size_t column = 0; // 0: missing
+        bool closed = true;
+    };
+    Argument quotedArgument(std::string_view line, std::size_t& at) const;
+    void error(std::size_t index, std::size_t column, std::string text) {
+        m_found.error(m_path, index + 1, column, std::move(text));
+    }
+    void warning(std::size_t index, std::size_t column, std::string text) {
+        m_found.warning(m_path, index + 1, column, std::move(text));
+    }
+    void checkLine(std::size_t index, const BlockCheck& blocks);
+    void otherLine(std::size_t index, std::string_view line);
+    bool requireArgument(std::size_t index, const Argument& argument, std::size_t at,
+                         std::string_view missing);
+    void checkTargetPath(std::size_t index, const Argument& argument);
+    void checkCopySource(std::size_t index, const std::string& word, std::size_t column);
+    void useSection(std::size_t index, const Argument& section, const Argument& file,
+                    std::size_t loopLine);
+
+    const ProjectState& m_project;
+    KeywordValues m_values;
+    LineExpander m_expander;
+    TemplateFiles& m_templates;
+    DiagnosticList& m_found;
+    const std::string& m_valuesSource;
+    std::string m_path;
+    TemplateReader::Content m_script;
+};
+
+bool ScriptCheck::run(const std::string& path) {
+    m_path = path;
+    m_script = TemplateReader::loadFile(path);
+    if (!m_script)
+        return false;
+    BlockCheck blocks(*m_script, "the script", m_found);
+    for (std::size_t index = 0; index < m_script->lineCount(); ++index) {
+        const std::string_view line = m_script->line(index);
+        // What the run passes over without a look.
+        if (line.empty() || line.front() == '\0' || line.starts_with("//"))
+            continue;
+        if (line.front() == '@')
+            blocks.directive(index);
+        else
+            checkLine(index, blocks);
+    }
+    blocks.finish();
+    return true;
+}
+
+ScriptCheck::Argument ScriptCheck::quotedArgument(std::string_view line, std::size_t& at) const {
+    Argument argument;
+    const std::size_t used = readQuotedString(line.substr(at), argument.text);
+    if (used == 0)
+        return {};
+    // Blanks, the opening quote, the text, and the closing quote unless the text ran to the end.
+    const std::size_t textStart = line.find('"', at) + 1;
+    const std::size_t textEnd = textStart + argument.text.size();
+    argument.column = textStart + 1;
+    argument.closed = textEnd < line.size() && line[textEnd] == '"';
+    at += used;
+    return argument;
+}
+
+bool ScriptCheck::requireArgument(std::size_t index, const Argument& argument, std::size_t at,
+                                  std::string_view missing) {
+    const std::string_view line = textOf(*m_script, index);
+    if (argument.column == 0) {
+        const std::size_t next = line.find_first_not_of(" \t", at);
+        error(index, (next == std::string_view::npos ? line.size() : next) + 1,
+              std::string(missing));
+        return false;
+    }
+    if (!argument.closed)
+        error(index, argument.column - 1, "the quote opened here is not closed");
+    return argument.closed;
+}
+
+void ScriptCheck::checkLine(std::size_t index, const BlockCheck& blocks) {
+    const std::string_view line = textOf(*m_script, index);
+    std::size_t at = 0;
+    if (line.starts_with(CMD_CREATE_DIRECTORY)) {
+        at = CMD_CREATE_DIRECTORY.size();
+        const Argument folder = quotedArgument(line, at);
+        if (requireArgument(index, folder, at, "create_directory: needs a quoted folder name"))
+            checkTargetPath(index, folder);
+    } else if (line.starts_with(CMD_COPY_FILE)) {
+        at = CMD_COPY_FILE.size();
+        std::string word;
+        const std::size_t used = readWord(line.substr(at), word);
+        if (used == 0 || word.empty()) {
+            requireArgument(index, {}, at, "copy_file: needs a source keyword and a quoted folder");
+            return;
+        }
+        at += used;
+        const std::size_t wordColumn = at - word.size() + 1;
+        const Argument folder = quotedArgument(line, at);
+        if (!requireArgument(index, folder, at,
+                             "copy_file: needs a quoted folder after '" + word + "'"))
+            return;
+        checkCopySource(index, word, wordColumn);
+        checkTargetPath(index, folder);
+    } else if (line.starts_with(CMD_CREATE_FILE)) {
+        at = CMD_CREATE_FILE.size();
+        const Argument target = quotedArgument(line, at);
+        if (!requireArgument(index, target, at,
+                             "create_file: the quoted name of the target file is missing"))
+            return;
+        const Argument section = quotedArgument(line, at);
+        if (!requireArgument(index, section, at, "create_file: the quoted section name is missing"))
+            return;
+        const Argument file = quotedArgument(line, at);
+        if (!requireArgument(index, file, at,
+                             "create_file: the quoted name of the template file is missing"))
+            return;
+        checkTargetPath(index, target);
+        useSection(index, section, file, blocks.openLoop());
+    } else if (!line.starts_with(CMD_CREATE_DONE)) {
+        otherLine(index, line);
+    }
+}
+
+// The run passes over a line that begins with no command; a line of blanks is an empty line.
+void ScriptCheck::otherLine(std::size_t index, std::string_view line) {
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return;
+    const std::string_view rest = line.substr(first);
+    for (std::string_view start :
+         {CMD_CREATE_DIRECTORY, CMD_COPY_FILE, CMD_CREATE_FILE, CMD_CREATE_DONE,
+          std::string_view("@"), std::string_view("//")}) {
+        if (rest.starts_with(start)) {
+            error(index, 1,
+                  "commands, directives and comments begin in the first column: the run "
+                  "passes over this line");
+            return;
+        }
+    }
+    std::string word;
+    readWord(rest, word);
+    std::string hint =
+        suggestion(word, {std::string(CMD_CREATE_DIRECTORY), std::string(CMD_COPY_FILE),
+                          std::string(CMD_CREATE_FILE), std::string(CMD_CREATE_DONE)});
+    if (hint.empty())
+        hint = " (comments begin with //)";
+    error(index, first + 1, quoted(word) + " is no script command: the run passes over it" + hint);
+}
+
+void ScriptCheck::checkTargetPath(std::size_t index, const Argument& argument) {
+    const std::vector<PlaceholderUse> uses = placeholdersOf(argument.text, m_values);
+    checkPlaceholders(uses, m_values, m_found, m_path, index + 1, argument.column);
+    for (const PlaceholderUse& use : uses) {
+        if (!use.hasValue)
+            continue;
+        const std::size_t column = argument.column + use.open;
+        const std::string prefix = quoted(use.text) + " in a target path: ";
+        if (std::find(FREE_TEXT.begin(), FREE_TEXT.end(), use.id) != FREE_TEXT.end()) {
+            warning(index, column, prefix + "its value is free text and may hold a path separator");
+            continue;
+        }
+        // The value of every action, or of the empty action the run has before there is one.
+        static const ActionDefinition noAction;
+        std::vector<const ActionDefinition*> actions;
+        for (const ActionDefinition& action : m_project.actions)
+            actions.push_back(&action);
+        if (actions.empty())
+            actions.push_back(&noAction);
+        const std::string_view name = use.text.substr(1, use.text.size() - 2);
+        for (const ActionDefinition* action : actions) {
+            std::string value;
+            m_values.appendValue(use.id, name, *action, value);
+            if (holdsSeparator(value)) {
+                warning(index, column,
+                        prefix + "its value " + quoted(value) + " holds a path separator");
+                break;
+            }
+        }
+    }
+}
+
+void ScriptCheck::checkCopySource(std::size_t index, const std::string& word, std::size_t column) {
+    std::string fileName;
+    const std::optional<std::string> source = m_values.placeholderValue(word, &fileName);
+    if (!source || source->empty()) {
+        error(index, column,
+              "copy_file: " + quoted(word) +
+                  " names no keyword or extra setting with a value: there is nothing to copy" +
+                  suggestion(word, placeholderNames(m_project)));
+        return;
+    }
+    const std::string path = nativePath(m_expander.expandPath(*source));
+    FileStream stream;
+    if (!stream.openRead(path)) {
+        error(index, column,
+              "cannot open the copy source " + quoted(path) + ", the value of " + word +
+                  " (expanded with " + m_valuesSource + ")");
+    }
+}
+
+void ScriptCheck::useSection(std::size_t index, const Argument& section, const Argument& file,
+                             std::size_t loopLine) {
+    TemplateFile& templateFile = m_templates.get(templateFilePath(m_project, file.text));
+    if (!templateFile.content) {
+        error(index, file.column, "cannot open the template file " + quoted(templateFile.path));
+        return;
+    }
+    const CompiledTemplate& content = *templateFile.content;
+    const CompiledTemplate::SectionSearch search = content.findSection(section.text);
+    if (!search.found) {
+        std::string text = "section " + quoted(section.text) + " not found in " + content.path();
+        if (search.line != NO_LINE) {
+            text += ": the filesection: without a name on line " + std::to_string(search.line + 1) +
+                    " ends the search";
+        } else {
+            std::vector<std::string> names;
+            for (const CompiledTemplate::Section& entry : content.sections()) {
+                if (entry.name)
+                    names.push_back(*entry.name);
+            }
+            text += suggestion(section.text, names);
+        }
+        error(index, section.column, std::move(text));
+        return;
+    }
+    const auto& sections = content.sections();
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        if (sections[i].line == search.line)
+            templateFile.uses[i].push_back({m_path, index, loopLine});
+    }
+}
+
+// The sections of the template files that scripts named: their bodies, and the sections that
+// no script writes.
+class SectionCheck {
+public:
+    SectionCheck(const ProjectState& project, DiagnosticList& found)
+        : m_values(project)
+        , m_found(found) {}
+
+    void check(TemplateFile& file);
+
+private:
+    // The body of a section that a script writes; the first @FOR line in it, or NO_LINE.
+    std::size_t checkBody(const CompiledTemplate& content, std::size_t sectionLine,
+                          const std::string& name);
+
+    KeywordValues m_values;
+    DiagnosticList& m_found;
+};
+
+void SectionCheck::check(TemplateFile& file) {
+    if (!file.content)
+        return;
+    const CompiledTemplate& content = *file.content;
+    const auto& sections = content.sections();
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        const CompiledTemplate::Section& section = sections[i];
+        const std::size_t line = section.line + 1;
+        if (!section.name) {
+            m_found.warning(content.path(), line, 1,
+                            "filesection: without a name: no section after it can be found");
+            continue;
+        }
+        const std::string& name = *section.name;
+        const std::size_t column = content.line(section.line).find(name, SECTION_START.size()) + 1;
+        const auto earlier = std::find_if(sections.begin(), sections.begin() + i, [&](auto& other) {
+            return other.name && equalsIgnoringCase(*other.name, name);
+        });
+        if (earlier != sections.begin() + i) {
+            m_found.warning(content.path(), line, column,
+                            "section " + quoted(name) + " again: only the first, on line " +
+                                std::to_string(earlier->line + 1) + ", is ever written");
+            continue;
+        }
+        if (file.uses[i].empty()) {
+            m_found.warning(content.path(), line, column,
+                            "section " + quoted(name) + " is written by no script");
+            continue;
+        }
+        const std::size_t loop = checkBody(content, section.line, name);
+        if (loop == NO_LINE)
+            continue;
+        for (const SectionUse& use : file.uses[i]) {
+            if (use.loopLine == NO_LINE)
+                continue;
+            m_found.error(use.script, use.line + 1, 1,
+                          "section " + quoted(name) + " holds a @FOR (" + content.path() + ":" +
+                              std::to_string(loop + 1) +
+                              ") but is written inside the loop of "
+                              "line " +
+                              std::to_string(use.loopLine + 1) + ": loops do not nest");
+        }
+    }
+}
+
+std::size_t SectionCheck::checkBody(const CompiledTemplate& content, std::size_t sectionLine,
+                                    const std::string& name) {
+    BlockCheck blocks(content, "section " + quoted(name), m_found);
+    bool ended = false;
+    for (std::size_t index = sectionLine + 1; index < content.lineCount(); ++index) {
+        const std::string_view line = content.line(index);
+        if (line.starts_with(SECTION_END)) {
+            ended = true;
+            break;
+        }
+        // Written on into the next section by the run, but meant to end before it.
+        if (line.starts_with(SECTION_START))
+            break;
+        if (!line.empty() && line.front() == '@')
+            blocks.directive(index);
+        else
+            checkPlaceholders(placeholdersOf(textOf(content, index), m_values), m_values, m_found,
+                              content.path(), index + 1, 1);
+    }
+    blocks.finish();
+    if (!ended) {
+        m_found.error(content.path(), sectionLine + 1, 1,
+                      "section " + quoted(name) + " has no " + std::string(SECTION_END) +
+                          " line: the run writes on to the end of the file");
+    }
+    return blocks.firstLoop();
+}
+
+} // namespace
+
+void TemplateCheck::checkConfiguration(ProjectState& project, const std::string& path, bool named) {
+    m_configPath = path;
+    m_configLines.clear();
+    const std::optional<std::string> text = readTextFile(path);
+    if (!text) {
+        if (named)
+            m_found.error(path, 1, 1, "cannot open the configuration file");
+        else
+            m_found.warning(path, 1, 1, "no configuration file: the settings keep their defaults");
+        return;
+    }
+    m_configLines = readConfigurationText(project, *text);
+    std::vector<std::string> settingNames;
+    for (const ProjectState::SettingField& setting : ProjectState::settingFields())
+        settingNames.emplace_back(setting.key);
+    for (const ConfigurationLine& line : m_configLines) {
+        const std::string key = quoted(line.key);
+        switch (line.kind) {
+        case ConfigurationLine::Kind::Setting:
+            if (!line.valueRead)
+                m_found.warning(path, line.number, line.keyColumn,
+                                "setting " + key + " has no quoted value: the line is ignored");
+            break;
+        case ConfigurationLine::Kind::ExtraSetting:
+            // The keyword is found first, so the setting is never used.
+            if (lookupKeyword("%" + line.key + "%") != KW_NONE)
+                m_found.warning(path, line.number, line.keyColumn,
+                                "extra setting " + key + " is hidden by the keyword %" + line.key +
+                                    "%");
+            break;
+        case ConfigurationLine::Kind::Comment: {
+            // A line without "=" after its first word is a comment, as the file's readers know.
+            if (!line.assigns)
+                break;
+            const bool known = std::any_of(
+                std::as_const(m_configLines).data(), &line, [&](const ConfigurationLine& earlier) {
+                    return earlier.kind == ConfigurationLine::Kind::ExtraSetting &&
+                           earlier.key == line.key;
+                });
+            std::string message;
+            if (known) {
+                message = "extra setting " + key + " is set again: the first value counts";
+            } else if (std::string hint = suggestion(line.key, settingNames); !hint.empty()) {
+                message = key + " is no setting: the line is ignored" + hint;
+            } else {
+                message = key + " is no setting, nor an extra setting (a name, '=' and two "
+                                "quoted values): the line is ignored";
+            }
+            m_found.warning(path, line.number, line.keyColumn, std::move(message));
+            break;
+        }
+        }
+    }
+}
+
+void TemplateCheck::checkGeneration(const ProjectState& project, const std::string& valuesSource) {
+    ProjectState base = project;
+    base.projectName = base.nameText;
+    base.projectLocation = base.locationBase;
+    base.selectAction(0);
+    struct Host {
+        bool dov;
+        const char* name;
+        const char* key;
+    };
+    std::vector<Host> hosts;
+    if (!project.dovHost)
+        hosts.push_back({false, "Kel", "keltemplate"});
+    if (!project.kelHost)
+        hosts.push_back({true, "Dov", "dovtemplate"});
+    TemplateFiles templates;
+    for (const Host& host : hosts) {
+        ProjectState hostProject = base;
+        hostProject.dovHost = host.dov ? 1 : 0;
+        hostProject.kelHost = host.dov ? 0 : 1;
+        const std::string script =
+            nativePath(host.dov ? hostProject.dovtemplate : hostProject.keltemplate);
+        ScriptCheck check(hostProject, templates, m_found, valuesSource);
+        if (check.run(script))
+            continue;
+        // Named by the configuration line that set it, or by the file as a whole.
+        std::size_t line = 1;
+        std::size_t column = 1;
+        for (const ConfigurationLine& setting : m_configLines) {
+            if (setting.kind == ConfigurationLine::Kind::Setting && setting.valueRead &&
+                equalsIgnoringCase(setting.key, host.key)) {
+                line = setting.number;
+                column = setting.keyColumn;
+            }
+        }
+        m_found.error(m_configPath, line, column,
+                      "cannot open the " + std::string(host.name) + " script " + quoted(script));
+    }
+    SectionCheck sections(base, m_found);
+    for (TemplateFile& file : templates.all())
+        sections.check(file);
+}
+
+} // namespace vantrel

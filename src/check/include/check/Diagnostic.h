@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+enum class Severity { Error, Warning };
+
+// One problem a check found, where an editor can show it.
+struct Diagnostic {
+    std::string file;       // the path the generator would open the file by
+    std::size_t line = 0;   // counted from 1
+    std::size_t column = 0; // byte column of the fault in the line, counted from 1
+    Severity severity = Severity::Error;
+    std::string text;
+
+    bool operator==(const Diagnostic&) const = default;
+};
+
+// What a check found, in any order; handed out file by file (in the order the files were first
+// named), each by line and column, so that a file's problems read from top to bottom.
+class DiagnosticList {
+public:
+    void add(Severity severity, const std::string& file, std::size_t line, std::size_t column,
+             std::string text);
+    void error(const std::string& file, std::size_t line, std::size_t column, std::string text) {
+        add(Severity::Error, file, line, column, std::move(text));
+    }
+    void warning(const std::string& file, std::size_t line, std::size_t column, std::string text) {
+        add(Severity::Warning, file, line, column, std::move(text));
+    }
+
+    std::vector<Diagnostic> sorted() const;
+    std::size_t count(Severity severity) const;
+
+private:
+    struct Entry {
+        std::size_t fileOrder;
+        Diagnostic diagnostic;
+    };
+    std::vector<std::string> m_files; // in the order first met
+    std::vector<Entry> m_entries;
+};
+
+} // namespace vantrel
