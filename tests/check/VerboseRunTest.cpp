@@ -28,9 +28,10 @@ TEST(VerboseRun, PrintsThePlaceAfterEachMessage) {
     const std::string assertion =
         "ASSERT:\nObject must be defined:\nLine::USING_STATIC_MEMORY_BUF\n";
     const std::string missing = "Section not found:\nkel.vts\nnosuch\n";
-    const std::string runaway = "vantrel-gen: warning: expansion of %LOOP% stopped in section "
-                                "\"main\" of out/Demo/a.txt: a value feeds its own placeholder; the rest "
-                                "is kept as it stands\n";
+    const std::string runaway =
+        "vantrel-gen: warning: expansion of %LOOP% stopped in section "
+        "\"main\" of out/Demo/a.txt: a value feeds its own placeholder; the rest "
+        "is kept as it stands\n";
 
     RunResult result = runIn(work.path(), {"--warnings", "project.json"});
     EXPECT_EQ(result.err, assertion + runaway + missing);
