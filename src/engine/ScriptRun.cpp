@@ -76,7 +76,8 @@ bool ScriptRun::runScriptLines(TemplateReader& script) {
             rest.remove_prefix(used);
             if (readQuotedString(rest, third) == 0)
                 return badLine();
-            const std::string templatePath = nativePath(m_project.templatedirectory + "\\" + third);
+            const std::string templatePath =
+                nativePath(joinPath(m_project.templatedirectory, third));
             // Read once per run; each command still gets a reader of its own.
             TemplateReader::Content content = m_templates.load(templatePath);
             if (!content) {
@@ -161,9 +162,9 @@ std::string ScriptRun::buildTargetPath(std::optional<std::string_view> first,
                                        std::optional<std::string_view> second) const {
     std::string path = m_project.projectLocation;
     if (first)
-        path.append("\\").append(*first);
+        path = joinPath(path, *first);
     if (second)
-        path.append("\\").append(*second);
+        path = joinPath(path, *second);
     return m_expander.expandPath(std::move(path));
 }
 

@@ -196,7 +196,7 @@ std::string MainDialogLogic::overwriteQuestion(const std::string& folder) {
 
 std::string MainDialogLogic::projectFolder() const {
     // Joined as the script's target paths are, so the question names the folder it writes.
-    return nativePath(m_project.locationBase + "\\" + m_project.nameText);
+    return nativePath(joinPath(m_project.locationBase, m_project.nameText));
 }
 
 void MainDialogLogic::create() {

@@ -312,6 +312,21 @@ TEST_F(GenerationRun, LocationItselfCountsAsInside) {
     EXPECT_EQ(readFile(location() / "pi.h"), KIT_HEADER);
 }
 
+// An installation that leaves both folders empty writes below the working folder, as the
+// wizard's location preview shows, and reads its templates from there too.
+TEST_F(GenerationRun, EmptyLocationAndTemplateFolderAreTheWorkingFolder) {
+    project.projectLocation.clear();
+    project.templatedirectory.clear();
+    tmp.write("out/plugin.tpl", PLUGIN_TPL);
+    const WorkingFolder cwd(location());
+    EXPECT_TRUE(run("create_directory: \"%PROJECTNAME%\"\n"
+                    "copy_file: %piinc% \"%PROJECTNAME%\"\n"
+                    "create_file: \"%PROJECTNAME%.cpp\" \"main\" \"plugin.tpl\"\n"));
+    EXPECT_TRUE(sink.messages.empty()) << sink.texts().front();
+    EXPECT_EQ(listed, (std::vector<std::string>{"Demo", "Demo/pi.h", "Demo/Demo.cpp"}));
+    EXPECT_EQ(readFile(location() / "Demo/Demo.cpp"), "// Demo for CKelInterface\n");
+}
+
 TEST_F(GenerationRun, SelfReferentialProjectNameEndsQuickly) {
     project.projectName = "x%PROJECTNAME%";
     const auto begin = std::chrono::steady_clock::now();

@@ -1,6 +1,7 @@
 #include "ui/MainDialogLogic.h"
 #include "ui/ControlIds.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -385,6 +386,16 @@ void MainDialogLogicTest::createAsksBeforeWritingIntoAFolderWithFiles() {
     h.logic.create();
     QCOMPARE(h.runs.size(), std::size_t(2));
     QCOMPARE(h.ops.closed, std::optional<bool>(true));
+
+    // An empty location is the working folder, where the run writes too.
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    h.project.locationBase.clear();
+    h.ops.answer = false;
+    h.logic.create();
+    QDir::setCurrent(previous);
+    QCOMPARE(h.ops.questions.back(), MainDialogLogic::overwriteQuestion("demo"));
+    QCOMPARE(h.runs.size(), std::size_t(2));
 }
 
 QTEST_GUILESS_MAIN(MainDialogLogicTest)
