@@ -107,12 +107,12 @@ std::string readSettingValue(TokenScanner& scanner, std::string_view fallback) {
     return unquoted(value);
 }
 
-void readConfiguration(ProjectState& project, MessageSink& sink, std::string_view path) {
+bool readConfiguration(ProjectState& project, MessageSink& sink, std::string_view path) {
     // The byte-order mark goes with the text's reading, so it cannot hide the first key.
     const std::optional<std::string> content = readTextFile(std::string(path));
     if (!content) {
         reportError(sink, ErrorKind::ERR_CONFIG_OPEN, path);
-        return;
+        return false;
     }
     TokenTable table;
     table.setWhitespace(" \t\n\r");
@@ -125,6 +125,7 @@ void readConfiguration(ProjectState& project, MessageSink& sink, std::string_vie
     scanner.attachTable(&table);
     for (const std::string& line : splitLines(*content))
         readLine(project, scanner, line);
+    return true;
 }
 
 } // namespace vantrel
