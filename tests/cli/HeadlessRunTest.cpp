@@ -1,3 +1,4 @@
+#include "config/ConfigurationSearch.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -34,10 +35,12 @@ std::string shellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
-// Runs the built vantrel-gen in the folder and collects what it wrote and its exit status.
-RunResult runGenerator(const fs::path& folder, const std::vector<std::string>& arguments) {
-    std::string command =
-        "cd " + shellQuoted(folder.string()) + " && timeout 30 " + shellQuoted(VANTREL_GEN_PATH);
+// Runs the built vantrel-gen in the folder and collects what it wrote and its exit status. The
+// environment, when given, is a command that runs the program in another one ("env HOME=...").
+RunResult runGenerator(const fs::path& folder, const std::vector<std::string>& arguments,
+                       const std::string& environment = {}) {
+    std::string command = "cd " + shellQuoted(folder.string()) + " && " + environment +
+                          " timeout 30 " + shellQuoted(VANTREL_GEN_PATH);
     for (const std::string& argument : arguments)
         command += " " + shellQuoted(argument);
     const TempFolder captures;
@@ -356,6 +359,7 @@ TEST_F(HeadlessInvocation, UsageErrorsGoToStandardErrorWithStatusTwo) {
     EXPECT_EQ(result.err, "vantrel-gen: unknown option '--verbose'\n" + usage);
     EXPECT_EQ(result.status, 2);
 
+    m_work.write("vantrel.cfg", ""); // found, so that the project file's fault comes alone
     result = runGenerator(m_work.path(), {"absent.json"});
     EXPECT_EQ(result.err, "absent.json: cannot be read\n");
     EXPECT_EQ(result.status, 2);
@@ -384,15 +388,45 @@ TEST_F(HeadlessInvocation, ConfigurationFromTheGivenFileOrDefaults) {
     EXPECT_EQ(result.out, "wd\nwd/Named\n");
     EXPECT_EQ(result.status, 0);
 
-    // Without a configuration the script is kelpi.tpl in the working folder, and it is absent.
-    result = runGenerator(m_work.path(), {"p.json"});
-    EXPECT_EQ(result.err, "Open file error:\nkelpi.tpl\n");
+    // Without a configuration the script is kelpi.tpl in the working folder, and it is absent;
+    // the run says first that it found none, and where it looked.
+    const std::string home = m_work / "home";
+    const std::string sample =
+        installedSampleConfiguration(fs::canonical(VANTREL_GEN_PATH).parent_path().string());
+    result = runGenerator(m_work.path(), {"p.json"}, "env -u XDG_CONFIG_HOME HOME=" + home);
+    EXPECT_EQ(result.err, "vantrel-gen: no configuration found, running on built-in defaults "
+                          "(looked for vantrel.cfg, " +
+                              home + "/.config/vantrel/vantrel.cfg, " + sample +
+                              ")\nOpen file error:\nkelpi.tpl\n");
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.status, 1);
 
     result = runGenerator(m_work.path(), {"--config", "absent.cfg", "p.json"});
-    EXPECT_EQ(result.err, "Open file error:\nkelpi.tpl\n") << "a missing file keeps the defaults";
+    EXPECT_EQ(result.err, "vantrel-gen: cannot read the configuration absent.cfg, running on "
+                          "built-in defaults\nOpen file error:\nkelpi.tpl\n")
+        << "a missing file keeps the defaults";
     EXPECT_EQ(result.status, 1);
+}
+
+TEST_F(HeadlessInvocation, UserConfigurationWhereTheWorkingFolderHasNone) {
+    const std::string script = m_work.write("k.tpl", "create_directory: \"%PROJECTNAME%\"\n");
+    // Its script by absolute path and no work folder: the project goes to the working folder.
+    m_work.write("home/.config/vantrel/vantrel.cfg",
+                 "keltemplate = \"" + script + "\"\nworkdirectory = \"\"\n");
+    m_work.write("run/p.json", R"({"host": "kel", "name": "Demo", "actions": [{"name": "A"}]})");
+    const std::string environment = "env -u XDG_CONFIG_HOME HOME=" + (m_work / "home");
+    RunResult result = runGenerator(m_work.path() / "run", {"p.json"}, environment);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, "Demo\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(fs::is_directory(m_work.path() / "run/Demo"));
+
+    // A vantrel.cfg in the working folder still comes first.
+    m_work.write("run/vantrel.cfg", "keltemplate = \"here.tpl\"\n");
+    m_work.write("run/here.tpl", "create_directory: \"%PROJECTNAME%Here\"\n");
+    result = runGenerator(m_work.path() / "run", {"p.json"}, environment);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, "DemoHere\n");
 }
 
 TEST_F(HeadlessInvocation, DovHostRunsItsOwnScriptAndSecondRunOverwrites) {
