@@ -56,6 +56,7 @@ private slots:
     void cancellingAnEditRestoresTheAction();
     void refusedCreateSaysWhyAndStaysOpen();
     void aboutEntryLeavesTheDialogAsItWas();
+    void showsWhichConfigurationItRunsOn();
     void createGeneratesTheSampleProject();
     void failedRunKeepsTheDialogOpen();
 
@@ -66,7 +67,8 @@ private:
 
 void MainDialogTest::init() {
     ModalHooks::setScripted(true);
-    // No configuration file: the dialog starts from the defaults.
+    // No configuration file: the dialog starts from the defaults. A user's own is kept out.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_folder.filePath("no-user-configuration")));
     m_oldCurrent = QDir::currentPath();
     QDir::setCurrent(m_folder.path());
 }
@@ -266,6 +268,34 @@ void MainDialogTest::aboutEntryLeavesTheDialogAsItWas() {
     QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("demo"));
     QCOMPARE(dialog.project().nameText, std::string("demo"));
     QVERIFY(dialog.isVisible());
+}
+
+void MainDialogTest::showsWhichConfigurationItRunsOn() {
+    // The working folder is empty and so is the user's configuration folder.
+    MainDialog none;
+    QVERIFY2(none.toolTip().startsWith("No configuration found (looked for vantrel.cfg, " +
+                                       m_folder.filePath("no-user-configuration") +
+                                       "/vantrel/vantrel.cfg"),
+             qPrintable(none.toolTip()));
+    QVERIFY(none.toolTip().endsWith("): built-in settings"));
+
+    const QString root =
+        qEnvironmentVariable("VANTREL_SOURCE_DIR", QStringLiteral(QT_TESTCASE_SOURCEDIR "/../.."));
+    const QString sample = QFileInfo(root + "/data/sample/vantrel.cfg").absoluteFilePath();
+    MainDialog given(nullptr, sample.toStdString());
+    QCOMPARE(find<QLineEdit>(&given, IDC_PROJECT_NAME)->text(), QString("Demo"));
+    QCOMPARE(given.toolTip(), "Configuration: " + sample);
+    QString line;
+    ModalHooks::pushDialogHandler([&](QDialog& about) {
+        line = find<QLabel>(&about, AboutDialog::IDC_CONFIGURATION)->toolTip();
+        pressOk(about);
+    });
+    given.logic().about();
+    QCOMPARE(line, given.toolTip());
+
+    MainDialog absent(nullptr, "absent.cfg");
+    QCOMPARE(absent.toolTip(), "Configuration " + QDir::current().absoluteFilePath("absent.cfg") +
+                                   " cannot be read: built-in settings");
 }
 
 namespace {

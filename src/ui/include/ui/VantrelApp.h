@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <string>
+
 namespace vantrel {
 
 class MainDialog;
@@ -10,6 +12,8 @@ class MainDialog;
 class VantrelApp : public QApplication {
     Q_OBJECT
 public:
+    // Takes --config FILE, --help and --version; --help, --version and a wrong argument end
+    // the program at once.
     VantrelApp(int& argc, char** argv);
 
     // Shows the main dialog; the program ends when it closes, whatever its result.
@@ -20,6 +24,7 @@ public:
 
 private:
     MainDialog* m_mainWindow = nullptr;
+    std::string m_configOption;
 };
 
 } // namespace vantrel
