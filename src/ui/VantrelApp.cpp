@@ -14,7 +14,7 @@ VantrelApp::VantrelApp(int& argc, char** argv)
     : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Vantrel"));
     setApplicationDisplayName(QStringLiteral("Vantrel"));
-    setDesktopFileName(QStringLiteral("vantrel"));
+    setDesktopFileName(QStringLiteral("org.vantrel.Vantrel"));
     setWindowIcon(QIcon(QStringLiteral(":/vantrel.svg")));
     setApplicationVersion(QString::fromUtf8(VANTREL_VERSION));
 
