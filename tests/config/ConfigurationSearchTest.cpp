@@ -11,12 +11,20 @@
 namespace vantrel {
 namespace {
 
+// The places as text, the sample's too.
+struct PlacesText {
+    std::string option;
+    std::string xdgConfigHome;
+    std::string home;
+    std::string sample;
+};
+
 // Every case runs in a temporary folder with the working folder "work" in it; "$T" in a place
 // or a path stands for that folder, so the real home folder and installation stay out of it.
 struct SearchCase {
     const char* name;
     std::vector<const char*> files; // below the temporary folder
-    ConfigurationPlaces places;
+    PlacesText places;
     ConfigurationOrigin origin;
     std::string path;
     std::vector<std::string> candidates;
@@ -41,14 +49,23 @@ TEST_P(ConfigurationSearch, TakesTheFirstPlaceThatHoldsAFile) {
     tmp.write("work/.keep", "");
     for (const char* file : c.files)
         tmp.write(file, "defaultprojectname = \"Found\"\n");
-    ConfigurationPlaces places = c.places;
-    for (std::string* place : {&places.option, &places.xdgConfigHome, &places.home, &places.sample})
-        *place = expand(*place, root);
+    ConfigurationPlaces places{expand(c.places.option, root), expand(c.places.xdgConfigHome, root),
+                               expand(c.places.home, root), nullptr};
+    const std::string sample = expand(c.places.sample, root);
+    int sampleLookups = 0;
+    places.sample = [&] {
+        ++sampleLookups;
+        return sample;
+    };
     const WorkingFolder cwd(tmp.path() / "work");
 
     const ConfigurationChoice choice = findConfiguration(places);
     EXPECT_EQ(choice.origin, c.origin);
     EXPECT_EQ(choice.path, expand(c.path, root));
+    // Only a search that gets past the user's file looks for the sample.
+    const bool pastTheUser =
+        c.origin == ConfigurationOrigin::Sample || c.origin == ConfigurationOrigin::None;
+    EXPECT_EQ(sampleLookups, pastTheUser ? 1 : 0);
     std::vector<std::string> candidates;
     for (const ConfigurationChoice& candidate : configurationCandidates(places))
         candidates.push_back(candidate.path);
@@ -58,7 +75,7 @@ TEST_P(ConfigurationSearch, TakesTheFirstPlaceThatHoldsAFile) {
     EXPECT_EQ(candidates, expected);
 }
 
-const ConfigurationPlaces ALL_PLACES{"", "$T/xdg", "$T/home", "$T/share/sample/vantrel.cfg"};
+const PlacesText ALL_PLACES{"", "$T/xdg", "$T/home", "$T/share/sample/vantrel.cfg"};
 const std::vector<std::string> ALL_CANDIDATES{"vantrel.cfg", "$T/xdg/vantrel/vantrel.cfg",
                                               "$T/share/sample/vantrel.cfg"};
 const std::vector<const char*> EVERY_FILE{"work/vantrel.cfg", "xdg/vantrel/vantrel.cfg",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +27,10 @@ struct ConfigurationPlaces {
     std::string option;        // --config FILE; empty when not given
     std::string xdgConfigHome; // $XDG_CONFIG_HOME; empty when unset
     std::string home;          // $HOME; empty when unset
-    std::string sample;        // the installed sample's configuration; empty when not known
+    // The installed sample's configuration, empty when not known. Asked for only when the
+    // search gets that far: a program finds it through a look at its own file, which costs
+    // more than the rest of the search.
+    std::function<std::string()> sample;
 };
 
 // The places of this process: the option, its environment and the sample beside the program.
