@@ -14,7 +14,6 @@ namespace {
 
 // The search runs at every start, mostly to find vantrel.cfg in the working folder at once:
 // plain strings and system calls keep it to a few microseconds.
-
 std::string environmentValue(const char* name) {
     const char* value = std::getenv(name);
     return value == nullptr ? std::string() : std::string(value);
@@ -34,6 +33,34 @@ std::string programFolder() {
 bool exists(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0;
+}
+
+// Hands the candidates in order to taken(), each made only when the one before it was not
+// taken, and gives the first that is.
+template <typename Taken>
+ConfigurationChoice visitCandidates(const ConfigurationPlaces& places, Taken taken) {
+    ConfigurationChoice candidate{ConfigurationOrigin::Option, places.option};
+    if (!places.option.empty())
+        return taken(candidate) ? candidate : ConfigurationChoice{};
+    candidate = {ConfigurationOrigin::WorkingFolder, std::string(CONFIG_FILE_NAME)};
+    if (taken(candidate))
+        return candidate;
+    // A relative $XDG_CONFIG_HOME is to be ignored, as if it were unset.
+    std::string userFolder;
+    if (places.xdgConfigHome.starts_with('/'))
+        userFolder = places.xdgConfigHome;
+    else if (!places.home.empty())
+        userFolder = places.home + "/.config";
+    if (!userFolder.empty()) {
+        candidate = {ConfigurationOrigin::User,
+                     userFolder.append("/vantrel/").append(CONFIG_FILE_NAME)};
+        if (taken(candidate))
+            return candidate;
+    }
+    candidate = {ConfigurationOrigin::Sample, places.sample ? places.sample() : std::string()};
+    if (!candidate.path.empty() && taken(candidate))
+        return candidate;
+    return {};
 }
 
 } // namespace
@@ -67,38 +94,6 @@ std::string installedSampleConfiguration(std::string_view programFolder) {
     }
     return path.append("/").append(CONFIG_FILE_NAME);
 }
-
-namespace {
-
-// Hands the candidates in order to taken(), each made only when the one before it was not
-// taken, and gives the first that is.
-template <typename Taken>
-ConfigurationChoice visitCandidates(const ConfigurationPlaces& places, Taken taken) {
-    ConfigurationChoice candidate{ConfigurationOrigin::Option, places.option};
-    if (!places.option.empty())
-        return taken(candidate) ? candidate : ConfigurationChoice{};
-    candidate = {ConfigurationOrigin::WorkingFolder, std::string(CONFIG_FILE_NAME)};
-    if (taken(candidate))
-        return candidate;
-    // A relative $XDG_CONFIG_HOME is to be ignored, as if it were unset.
-    std::string userFolder;
-    if (places.xdgConfigHome.starts_with('/'))
-        userFolder = places.xdgConfigHome;
-    else if (!places.home.empty())
-        userFolder = places.home + "/.config";
-    if (!userFolder.empty()) {
-        candidate = {ConfigurationOrigin::User,
-                     userFolder.append("/vantrel/").append(CONFIG_FILE_NAME)};
-        if (taken(candidate))
-            return candidate;
-    }
-    candidate = {ConfigurationOrigin::Sample, places.sample ? places.sample() : std::string()};
-    if (!candidate.path.empty() && taken(candidate))
-        return candidate;
-    return {};
-}
-
-} // namespace
 
 std::vector<ConfigurationChoice> configurationCandidates(const ConfigurationPlaces& places) {
     std::vector<ConfigurationChoice> candidates;
