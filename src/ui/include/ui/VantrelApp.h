@@ -16,6 +16,12 @@ public:
     // the program at once.
     VantrelApp(int& argc, char** argv);
 
+    // --help and --version need no window system: answered before one is looked for, they
+    // work on a terminal without a display too.
+    static bool asksForTextOnly(int argc, char** argv);
+    // Prints what they ask for and gives the program's exit status.
+    static int answerAsText(int& argc, char** argv);
+
     // Shows the main dialog; the program ends when it closes, whatever its result.
     int run();
 
