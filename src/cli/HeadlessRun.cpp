@@ -5,6 +5,7 @@
 #include "cli/ProjectFile.h"
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
+#include "config/ConfigurationSearch.h"
 #include "diff/TextDiff.h"
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
@@ -16,6 +17,29 @@
 #include <sstream>
 
 namespace vantrel {
+namespace {
+
+// Reads the configuration that the search finds. A run on the built-in settings names files
+// that seldom exist, so it is said once, before anything else, with where the search looked.
+void readFoundConfiguration(ProjectState& project, MessageSink& sink, const std::string& option,
+                            std::ostream& err) {
+    const ConfigurationPlaces places = configurationPlaces(option);
+    const ConfigurationChoice choice = findConfiguration(places);
+    if (choice.origin == ConfigurationOrigin::None) {
+        err << CLI_PROGRAM_NAME << ": no configuration found, running on built-in defaults";
+        const char* separator = " (looked for ";
+        for (const ConfigurationChoice& candidate : configurationCandidates(places)) {
+            err << separator << candidate.path;
+            separator = ", ";
+        }
+        err << ")\n";
+    } else if (!readConfiguration(project, sink, choice.path)) {
+        err << CLI_PROGRAM_NAME << ": cannot read the configuration " << choice.path
+            << ", running on built-in defaults\n";
+    }
+}
+
+} // namespace
 
 namespace {
 
@@ -72,10 +96,7 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
                 ProjectOutput& output) {
     ProjectState project;
     StreamSink sink(err, command.verbose);
-    if (command.configPath.empty())
-        readConfiguration(project, sink);
-    else
-        readConfiguration(project, sink, command.configPath);
+    readFoundConfiguration(project, sink, command.configPath, err);
     project.setDefaultDllFlags();
 
     ProjectFile projectFile(command.projectPath);

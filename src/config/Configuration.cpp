@@ -158,14 +158,15 @@ std::string readSettingValue(TokenScanner& scanner, std::string_view fallback) {
     return readAssignedValue(scanner, value, nullptr) ? value : std::string(fallback);
 }
 
-void readConfiguration(ProjectState& project, MessageSink& sink, std::string_view path) {
+bool readConfiguration(ProjectState& project, MessageSink& sink, std::string_view path) {
     // The byte-order mark goes with the text's reading, so it cannot hide the first key.
     const std::optional<std::string> content = readTextFile(std::string(path));
     if (!content) {
         reportError(sink, ErrorKind::ERR_CONFIG_OPEN, path);
-        return;
+        return false;
     }
     readText(project, *content, nullptr);
+    return true;
 }
 
 std::vector<ConfigurationLine> readConfigurationText(ProjectState& project, std::string_view text) {

@@ -186,9 +186,9 @@ std::string ScriptRun::buildTargetPath(std::optional<std::string_view> first,
                                        std::optional<std::string_view> second) const {
     std::string path = m_project.projectLocation;
     if (first)
-        path.append("\\").append(*first);
+        path = joinPath(path, *first);
     if (second)
-        path.append("\\").append(*second);
+        path = joinPath(path, *second);
     return expandPath(std::move(path));
 }
 
@@ -259,7 +259,7 @@ bool ScriptRun::copyProjectFile(std::string_view word, std::string_view folder) 
 }
 
 std::string templateFilePath(const ProjectState& project, std::string_view fileName) {
-    return nativePath(project.templatedirectory + "\\" + std::string(fileName));
+    return nativePath(joinPath(project.templatedirectory, fileName));
 }
 
 void ScriptRun::count(std::size_t& counter, const std::string& nativePath) {

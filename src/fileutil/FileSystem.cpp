@@ -50,6 +50,13 @@ std::string nativePath(std::string_view path) {
     return result;
 }
 
+std::string joinPath(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!path.empty())
+        path += '\\';
+    return path.append(name);
+}
+
 EntryKind entryKindOf(const std::string& nativePath) {
 #ifdef _WIN32
     std::error_code error;

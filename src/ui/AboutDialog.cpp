@@ -11,12 +11,14 @@
 
 namespace vantrel {
 
-AboutDialog::AboutDialog(QWidget* parent)
+AboutDialog::AboutDialog(QWidget* parent, const QString& configuration)
     : QDialog(parent) {
     setWindowTitle(tr("About Vantrel"));
     setObjectName(QStringLiteral("dialog100"));
     DialogBuilder b(this);
-    b.resizeDialog(235, 55);
+    // The configuration's line goes above the button, which moves down by one line.
+    const int below = configuration.isEmpty() ? 0 : 11;
+    b.resizeDialog(235, 55 + below);
 
     QLabel* icon = b.label(QString(), 7, 7, 21, 20);
     const QRect iconBox = b.units().rect(7, 7, 21, 20);
@@ -30,7 +32,17 @@ AboutDialog::AboutDialog(QWidget* parent)
     QLabel* copyright = b.label(tr("Copyright (C) The Vantrel developers"), 33, 18, 195, 8);
     copyright->setObjectName(controlName(IDC_COPYRIGHT));
 
-    QPushButton* ok = b.button(CTL_OK, tr("OK"), 93, 34, 50, 14);
+    if (!configuration.isEmpty()) {
+        QLabel* line = b.label(QString(), 33, 29, 195, 8);
+        line->setObjectName(controlName(IDC_CONFIGURATION));
+        line->setTextFormat(Qt::PlainText);
+        // A long path keeps its start and its file name; the whole of it is in the tooltip.
+        line->setText(line->fontMetrics().elidedText(configuration, Qt::ElideMiddle,
+                                                     b.units().rect(33, 29, 195, 8).width()));
+        line->setToolTip(configuration);
+    }
+
+    QPushButton* ok = b.button(CTL_OK, tr("OK"), 93, 34 + below, 50, 14);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -1,6 +1,7 @@
 #include "ui/MainDialog.h"
 
 #include "config/Configuration.h"
+#include "config/ConfigurationSearch.h"
 #include "engine/CreateProject.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActionList.h"
@@ -11,6 +12,7 @@
 
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +21,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QStringList>
+
+#include <functional>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #define NOMINMAX
@@ -28,11 +34,10 @@
 namespace vantrel {
 namespace {
 
-MainDialogServices engineServices(Generator& generator) {
+MainDialogServices engineServices(Generator& generator,
+                                  std::function<void(ProjectState&, MessageSink&)> read) {
     MainDialogServices services;
-    services.readConfiguration = [](ProjectState& project, MessageSink& sink) {
-        readConfiguration(project, sink);
-    };
+    services.readConfiguration = std::move(read);
     services.validateProject = [](const ProjectState& project, MessageSink& sink) {
         return validateProject(project, sink);
     };
@@ -44,11 +49,16 @@ MainDialogServices engineServices(Generator& generator) {
 
 } // namespace
 
-MainDialog::MainDialog(QWidget* parent)
+MainDialog::MainDialog(QWidget* parent, std::string configOption)
     : QDialog(parent)
     , m_sink(this)
     , m_generator(m_project, m_sink)
-    , m_logic(m_project, *this, m_sink, engineServices(m_generator)) {
+    , m_logic(m_project, *this, m_sink,
+              engineServices(m_generator,
+                             [this](ProjectState& project, MessageSink& sink) {
+                                 readFoundConfiguration(project, sink);
+                             }))
+    , m_configOption(std::move(configOption)) {
     setWindowTitle(QString::fromUtf8(APP_TITLE));
     setObjectName(QStringLiteral("dialog102"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -132,9 +142,28 @@ MainDialog::MainDialog(QWidget* parent)
     connect(about, &QAction::triggered, this, [this] { m_logic.about(); });
 
     m_logic.initialise();
+    // Shown over every control that has no tooltip of its own.
+    setToolTip(m_configurationText);
 }
 
 MainDialog::~MainDialog() = default;
+
+void MainDialog::readFoundConfiguration(ProjectState& project, MessageSink& sink) {
+    const ConfigurationPlaces places = configurationPlaces(m_configOption);
+    const ConfigurationChoice choice = findConfiguration(places);
+    if (choice.origin == ConfigurationOrigin::None) {
+        QStringList looked;
+        for (const ConfigurationChoice& candidate : configurationCandidates(places))
+            looked << QString::fromStdString(candidate.path);
+        m_configurationText =
+            tr("No configuration found (looked for %1): built-in settings").arg(looked.join(", "));
+        return;
+    }
+    const QString path = QFileInfo(QString::fromStdString(choice.path)).absoluteFilePath();
+    m_configurationText = readConfiguration(project, sink, choice.path)
+                              ? tr("Configuration: %1").arg(path)
+                              : tr("Configuration %1 cannot be read: built-in settings").arg(path);
+}
 
 QString MainDialog::aboutEntryText() {
     return QString::fromUtf8("Inf&o über Vantrel...");
@@ -276,7 +305,7 @@ void MainDialog::showMessage(const std::string& message) {
 }
 
 void MainDialog::runAbout() {
-    AboutDialog dialog(this);
+    AboutDialog dialog(this, m_configurationText);
     ModalHooks::runDialog(dialog);
 }
 

@@ -228,10 +228,10 @@ std::string MainDialogLogic::overwriteQuestion(const std::string& folder) {
 }
 
 std::string MainDialogLogic::projectFolder() const {
-    // Joined as the script's target paths are: the location, one separator, the name. An
-    // empty location leaves the separator in front, as in the run.
+    // Joined as the script's target paths are: the location, one separator, the name; an empty
+    // location is the working folder, where the run writes too.
     std::string folder = m_project.locationBase;
-    if (!endsWithSeparator(folder))
+    if (!folder.empty() && !endsWithSeparator(folder))
         folder += PREVIEW_SEPARATOR;
     return folder + m_project.nameText;
 }

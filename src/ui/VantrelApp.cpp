@@ -1,21 +1,76 @@
 #include "ui/VantrelApp.h"
 
+#include "model/Version.h"
 #include "ui/MainDialog.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QIcon>
 
+#include <string_view>
+
 namespace vantrel {
+namespace {
+
+const QCommandLineOption& configOption() {
+    static const QCommandLineOption option(
+        QStringLiteral("config"),
+        QCoreApplication::translate(
+            "VantrelApp",
+            "Read the configuration from <file>; without it, the first found of vantrel.cfg in "
+            "the working folder, $XDG_CONFIG_HOME/vantrel/vantrel.cfg (~/.config when unset) and "
+            "the installed sample's configuration."),
+        QCoreApplication::translate("VantrelApp", "file"));
+    return option;
+}
+
+// Names the running application and reads its arguments; --help, --version and a wrong
+// argument end the program here.
+void processArguments(QCommandLineParser& parser, QCoreApplication& application) {
+    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QCoreApplication::setApplicationVersion(QString::fromUtf8(VANTREL_VERSION));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "VantrelApp", "Writes the source project of a plug-in for the Kel or Dov editor."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(configOption());
+    parser.process(application);
+}
+
+} // namespace
 
 VantrelApp::VantrelApp(int& argc, char** argv)
     : QApplication(argc, argv) {
-    setApplicationName(QStringLiteral("Vantrel"));
     setApplicationDisplayName(QStringLiteral("Vantrel"));
-    setDesktopFileName(QStringLiteral("vantrel"));
+    setDesktopFileName(QStringLiteral("org.vantrel.Vantrel"));
     setWindowIcon(QIcon(QStringLiteral(":/vantrel.svg")));
+    QCommandLineParser parser;
+    processArguments(parser, *this);
+    m_configOption = parser.value(configOption()).toStdString();
+}
+
+bool VantrelApp::asksForTextOnly(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--")
+            break;
+        if (argument == "-h" || argument == "--help" || argument == "--help-all" ||
+            argument == "-v" || argument == "--version")
+            return true;
+    }
+    return false;
+}
+
+int VantrelApp::answerAsText(int& argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QCommandLineParser parser;
+    processArguments(parser, application);
+    return 0;
 }
 
 int VantrelApp::run() {
-    MainDialog dialog;
+    MainDialog dialog(nullptr, m_configOption);
     m_mainWindow = &dialog;
     dialog.exec(); // the result does not matter: nothing is saved at the end
     m_mainWindow = nullptr;

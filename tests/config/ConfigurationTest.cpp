@@ -39,7 +39,7 @@ protected:
         const fs::path path = m_folder / "vantrel.cfg";
         std::ofstream(path, std::ios::binary) << content;
         ProjectState project;
-        readConfiguration(project, m_sink, path.string());
+        EXPECT_TRUE(readConfiguration(project, m_sink, path.string()));
         EXPECT_TRUE(m_sink.messages.empty());
         return project;
     }
@@ -154,12 +154,12 @@ TEST_F(ConfigurationFile, MissingFileKeepsDefaultsAndShowsNothing) {
     ProjectState project;
     project.nameText = "typed";
     const std::string path = (m_folder / "absent.cfg").string();
-    readConfiguration(project, m_sink, path);
+    EXPECT_FALSE(readConfiguration(project, m_sink, path));
     EXPECT_TRUE(m_sink.messages.empty()) << "a missing configuration is normal";
     EXPECT_EQ(project.nameText, "typed");
     EXPECT_EQ(project.keltemplate, "kelpi.tpl");
 
-    readConfiguration(project, m_sink, m_folder.string());
+    EXPECT_FALSE(readConfiguration(project, m_sink, m_folder.string()));
     EXPECT_TRUE(m_sink.messages.empty()) << "a folder cannot be read as a file";
     EXPECT_EQ(project.keltemplate, "kelpi.tpl");
 }

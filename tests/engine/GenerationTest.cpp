@@ -87,6 +87,21 @@ TEST_F(GenerationRun, LinkLeadingOutIsRefused) {
     EXPECT_FALSE(fs::exists(tmp.path() / "elsewhere/evil.cpp"));
 }
 
+// An installation that leaves both folders empty writes below the working folder, as the
+// wizard's location preview shows, and reads its templates from there too.
+TEST_F(GenerationRun, EmptyLocationAndTemplateFolderAreTheWorkingFolder) {
+    project.projectLocation.clear();
+    project.templatedirectory.clear();
+    tmp.write("out/plugin.tpl", PLUGIN_TPL);
+    const WorkingFolder cwd(location());
+    EXPECT_TRUE(run("create_directory: \"%PROJECTNAME%\"\n"
+                    "copy_file: %piinc% \"%PROJECTNAME%\"\n"
+                    "create_file: \"%PROJECTNAME%.cpp\" \"main\" \"plugin.tpl\"\n"));
+    EXPECT_TRUE(sink.messages.empty()) << sink.texts().front();
+    EXPECT_EQ(listed, (std::vector<std::string>{"Demo", "Demo/pi.h", "Demo/Demo.cpp"}));
+    EXPECT_EQ(readFile(location() / "Demo/Demo.cpp"), "// Demo for CKelInterface\n");
+}
+
 // A name holding its own placeholder ends in a bounded name, whatever the machine's speed:
 // a pass replaces every copy of a placeholder, and passes stop before the copies that the
 // value fed would pass MAX_PATH_FED_REPLACEMENTS.

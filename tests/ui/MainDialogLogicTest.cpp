@@ -1,6 +1,7 @@
 #include "ui/MainDialogLogic.h"
 #include "ui/ControlIds.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -173,9 +174,9 @@ void MainDialogLogicTest::namePreview_data() {
     QTest::newRow("base ending in a backslash gets no slash") << "C:\\work\\"
                                                               << "demo"
                                                               << "C:\\work\\demo";
-    QTest::newRow("empty base starts at the root, as the run does") << ""
-                                                                    << "demo.x"
-                                                                    << "/demo.x";
+    QTest::newRow("empty base is the working folder, as the run takes it") << ""
+                                                                           << "demo.x"
+                                                                           << "demo.x";
     QTest::newRow("a leading dot is part of the name") << "/work"
                                                        << ".x"
                                                        << "/work/.x";
@@ -411,6 +412,14 @@ void MainDialogLogicTest::createAsksBeforeWritingIntoAFolderWithFiles() {
     QDir::setCurrent(dir.path());
     h.ops.setEditText(IDC_LOCATION, ".");
     h.ops.setEditText(IDC_PROJECT_NAME, "demo");
+    h.logic.create();
+    QDir::setCurrent(oldCurrent);
+    QCOMPARE(h.ops.questions.back(), h.ops.questions.front());
+
+    // An empty location is the working folder, where the run writes too.
+    QDir::setCurrent(dir.path());
+    h.project.locationBase.clear();
+    h.ops.answer = false;
     h.logic.create();
     QDir::setCurrent(oldCurrent);
     QCOMPARE(h.ops.questions.back(), h.ops.questions.front());

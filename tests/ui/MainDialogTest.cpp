@@ -10,6 +10,7 @@
 #include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -74,8 +76,10 @@ private slots:
     void cancellingAnEditRestoresTheAction();
     void refusedCreateSaysWhyAndStaysOpen();
     void aboutEntryLeavesTheDialogAsItWas();
+    void showsWhichConfigurationItRunsOn();
     void createGeneratesTheSampleProject();
     void failedRunKeepsTheDialogOpen();
+    void createsInTheHomeFolderFromTheUsersConfiguration();
 
 private:
     QTemporaryDir m_folder;
@@ -84,7 +88,8 @@ private:
 
 void MainDialogTest::init() {
     ModalHooks::setScripted(true);
-    // No configuration file: the dialog starts from the defaults.
+    // No configuration file: the dialog starts from the defaults. A user's own is kept out.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_folder.filePath("no-user-configuration")));
     m_oldCurrent = QDir::currentPath();
     QDir::setCurrent(m_folder.path());
 }
@@ -364,6 +369,20 @@ void MainDialogTest::aboutEntryLeavesTheDialogAsItWas() {
     QVERIFY(dialog.isVisible());
 }
 
+void MainDialogTest::showsWhichConfigurationItRunsOn() {
+    // The working folder is empty and so is the user's configuration folder.
+    MainDialog none;
+    QVERIFY2(none.toolTip().startsWith("No configuration found (looked for vantrel.cfg, " +
+                                       m_folder.filePath("no-user-configuration") +
+                                       "/vantrel/vantrel.cfg"),
+             qPrintable(none.toolTip()));
+    QVERIFY(none.toolTip().endsWith("): built-in settings"));
+
+    MainDialog absent(nullptr, "absent.cfg");
+    QCOMPARE(absent.toolTip(), "Configuration " + QDir::current().absoluteFilePath("absent.cfg") +
+                                   " cannot be read: built-in settings");
+}
+
 namespace {
 
 // Chooses the host, sends the project into folder, names it and adds one action.
@@ -441,6 +460,52 @@ void MainDialogTest::failedRunKeepsTheDialogOpen() {
     QCOMPARE(dialog.project().actionCount(), 1);
     QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("Lost"));
     QCOMPARE(find<QListWidget>(&dialog, IDC_ACTION_LIST)->count(), 1);
+}
+
+// As a desktop menu starts it: in the home folder, which holds no vantrel.cfg, with a user's
+// configuration made like the installed sample's (full paths, an empty work folder).
+void MainDialogTest::createsInTheHomeFolderFromTheUsersConfiguration() {
+    const QString root =
+        qEnvironmentVariable("VANTREL_SOURCE_DIR", QStringLiteral(QT_TESTCASE_SOURCEDIR "/../.."));
+    const QString sample = QFileInfo(root + "/data/sample").absoluteFilePath();
+    QFile bundled(sample + "/vantrel.cfg");
+    QVERIFY(bundled.open(QIODevice::ReadOnly));
+    QString config = QString::fromUtf8(bundled.readAll());
+    config.replace(QRegularExpression(R"(workdirectory = "[^"]*")"), R"(workdirectory = "")");
+    config.replace(QRegularExpression(R"("(scripts|templates|kit)\\?)"), "\"" + sample + "/\\1/");
+    // Its own user folder: init() points the next test at the empty one again.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_folder.filePath("desktop-user")));
+    const QString userFolder = m_folder.filePath("desktop-user/vantrel");
+    QVERIFY(QDir().mkpath(userFolder));
+    QFile user(userFolder + "/vantrel.cfg");
+    QVERIFY(user.open(QIODevice::WriteOnly));
+    user.write(config.toUtf8());
+    user.close();
+    const QDir home(m_folder.filePath("home"));
+    QVERIFY(QDir().mkpath(home.path()));
+    QDir::setCurrent(home.path());
+
+    MainDialog dialog;
+    dialog.show();
+    QCOMPARE(dialog.toolTip(), "Configuration: " + user.fileName());
+    QString line;
+    ModalHooks::pushDialogHandler([&](QDialog& about) {
+        line = find<QLabel>(&about, AboutDialog::IDC_CONFIGURATION)->toolTip();
+        pressOk(about);
+    });
+    dialog.logic().about();
+    QCOMPARE(line, dialog.toolTip());
+    QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), QString("Demo"));
+    clickButton(&dialog, IDC_HOST_KEL);
+    ModalHooks::pushDialogHandler([](QDialog& properties) { pressOk(properties); });
+    clickButton(&dialog, IDC_ADD_ACTION);
+    clickButton(&dialog, CTL_OK);
+
+    QCOMPARE(ModalHooks::takeMessages(), QStringList());
+    QVERIFY(!dialog.isVisible());
+    for (const char* file :
+         {"Demo/Demo.cpp", "Demo/CMakeLists.txt", "Demo/pi.h", "Demo/LICENSE.txt"})
+        QVERIFY2(home.exists(file), file);
 }
 
 QTEST_MAIN(MainDialogTest)

@@ -14,8 +14,9 @@ inline constexpr std::string_view CONFIG_FILE_NAME = "vantrel.cfg";
 
 // Reads the configuration file (by default vantrel.cfg in the current working folder) into the
 // settings, nameText, locationBase, locationText and extraSettings of the project. A missing
-// file is reported as ERR_CONFIG_OPEN, which shows nothing.
-void readConfiguration(ProjectState& project, MessageSink& sink,
+// file is reported as ERR_CONFIG_OPEN, which shows nothing; false then, so that a caller can
+// say that the built-in settings hold.
+bool readConfiguration(ProjectState& project, MessageSink& sink,
                        std::string_view path = CONFIG_FILE_NAME);
 
 // What the reader took one line of a configuration for, for tools that check the file.

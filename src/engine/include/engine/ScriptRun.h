@@ -60,8 +60,9 @@ public:
     bool findFileSection(TemplateReader& reader, std::string_view sectionName);
     bool writeFileSection(TemplateReader& reader, std::string_view sectionName,
                           std::string_view targetName);
-    // projectLocation, then "\" and each part that is given, placeholders expanded. The path
-    // keeps its "\" separators; nativePath turns it into what the file system takes.
+    // projectLocation, then "\" and each part that is given (joinPath: an empty location is the
+    // working folder), placeholders expanded. The path keeps its "\" separators; nativePath
+    // turns it into what the file system takes.
     std::string buildTargetPath(std::optional<std::string_view> first,
                                 std::optional<std::string_view> second) const;
     // False only when the folder lies outside the project location (reported).

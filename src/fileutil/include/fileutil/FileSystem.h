@@ -17,6 +17,10 @@ struct FileTime {
 // becomes the platform's separator ("/" on POSIX, unchanged on Windows).
 std::string nativePath(std::string_view path);
 
+// The folder and the name joined with "\". An empty folder stands for the working folder, so the
+// name stays relative instead of starting at the root.
+std::string joinPath(std::string_view folder, std::string_view name);
+
 // What a native path names itself, a link not followed; Unknown when the platform cannot tell
 // (no access, say).
 enum class EntryKind { Missing, Link, Folder, Other, Unknown };

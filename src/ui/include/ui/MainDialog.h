@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include <map>
+#include <string>
 
 class QComboBox;
 class QLineEdit;
@@ -23,11 +24,14 @@ class ActionList;
 class MainDialog : public QDialog, private MainDialogOps {
     Q_OBJECT
 public:
-    explicit MainDialog(QWidget* parent = nullptr);
+    // configOption is --config FILE, or empty to search for the configuration.
+    explicit MainDialog(QWidget* parent = nullptr, std::string configOption = {});
     ~MainDialog() override;
 
     ProjectState& project() { return m_project; }
     MainDialogLogic& logic() { return m_logic; }
+    // Which configuration the dialog runs on, as its tooltip and the about box show it.
+    const QString& configurationText() const { return m_configurationText; }
 
     // The about entry's caption, in the context menu (and the system menu where there is one).
     static QString aboutEntryText();
@@ -41,6 +45,7 @@ protected:
 
 private:
     QWidget* control(int id) const;
+    void readFoundConfiguration(ProjectState& project, MessageSink& sink);
 
     // MainDialogOps
     std::string editText(int id) const override;
@@ -71,6 +76,8 @@ private:
     MessageBoxSink m_sink;
     Generator m_generator;
     MainDialogLogic m_logic;
+    std::string m_configOption;
+    QString m_configurationText;
     std::map<int, QWidget*> m_controls;
     ActionList* m_list = nullptr;
     QMenu* m_contextMenu = nullptr;

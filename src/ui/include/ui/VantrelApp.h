@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <string>
+
 namespace vantrel {
 
 class MainDialog;
@@ -10,7 +12,15 @@ class MainDialog;
 class VantrelApp : public QApplication {
     Q_OBJECT
 public:
+    // Takes --config FILE, --help and --version; --help, --version and a wrong argument end
+    // the program at once.
     VantrelApp(int& argc, char** argv);
+
+    // --help and --version need no window system: answered before one is looked for, they
+    // work on a terminal without a display too.
+    static bool asksForTextOnly(int argc, char** argv);
+    // Prints what they ask for and gives the program's exit status.
+    static int answerAsText(int& argc, char** argv);
 
     // Shows the main dialog; the program ends when it closes, whatever its result.
     int run();
@@ -20,6 +30,7 @@ public:
 
 private:
     MainDialog* m_mainWindow = nullptr;
+    std::string m_configOption;
 };
 
 } // namespace vantrel

@@ -1,1 +1,0 @@
-create_directory: "%PROJECTNAME%"
