@@ -292,8 +292,7 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"MalformedJson",
                 WORKED_EXAMPLE,
                 "",
-                "project.json: parse error at line 1, column 10: syntax error while parsing "
-                "value - invalid literal; last read: '\"host\": K'\n",
+                "project.json:1:10: expected a value, found 'KEL'\n",
                 2,
                 {{"out", MISSING}},
                 {},
