@@ -70,7 +70,7 @@ const FlagNameRow* findFlagName(std::string_view text, FlagNameTable table) {
     for (const FlagNameRow& row : table) {
         if (row.value == 0)
             break;
-        if (text == row.name)
+        if (equalsIgnoringCase(row.name, text))
             return &row;
     }
     return nullptr;
@@ -78,7 +78,7 @@ const FlagNameRow* findFlagName(std::string_view text, FlagNameTable table) {
 
 std::uint32_t actionFlagOfName(std::string_view text) {
     for (const ActionFlagName& entry : ACTION_FLAG_NAMES) {
-        if (text == entry.name)
+        if (equalsIgnoringCase(entry.name, text))
             return entry.bit;
     }
     return 0;

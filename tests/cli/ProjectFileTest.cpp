@@ -140,6 +140,50 @@ TEST(ProjectFileRead, NumbersAtTheEdgesOfAFlagWord) {
     EXPECT_EQ(project.actions[0].staticMemBuf, 1);
 }
 
+// Host, type, DLL flag and ACF_ names in any letter case, as the dialog takes them.
+struct NameCase {
+    const char* name;
+    const char* json;
+    std::int32_t kelHost;
+    std::uint32_t dllFlags;
+    std::uint32_t type;
+    std::uint32_t flags;
+};
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << c.name << ": " << c.json;
+}
+
+class ProjectFileNames : public testing::TestWithParam<NameCase> {};
+
+TEST_P(ProjectFileNames, IgnoreLetterCase) {
+    ProjectState project = startingProject();
+    ASSERT_EQ(applied(GetParam().json, project), "");
+    EXPECT_EQ(project.kelHost, GetParam().kelHost);
+    EXPECT_EQ(project.dovHost, 1 - GetParam().kelHost);
+    EXPECT_EQ(project.dllFlags, GetParam().dllFlags);
+    ASSERT_EQ(project.actionCount(), 1);
+    EXPECT_EQ(project.actions[0].type, GetParam().type);
+    EXPECT_EQ(project.actions[0].flags, GetParam().flags);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProjectFileNames,
+    testing::Values(
+        NameCase{"AsListed",
+                 R"({"host": "KEL", "dllFlags": "PIDLLFL_RESIDENT", "actions": [{"name": "a",
+                     "type": "PIPD_SAVEPROC", "flags": ["ACF_MENU", "ACF_CB_MS_MOVE"]}]})",
+                 1, PIDLLFL_RESIDENT, 4, ACF_MENU | ACF_CB_MS_MOVE},
+        NameCase{"LowerCase",
+                 R"({"host": "dov", "dllFlags": "pidllfl_auto", "actions": [{"name": "a",
+                     "type": "pipd_loadproc", "flags": ["acf_menu", "acf_toolbar"]}]})",
+                 0, PIDLLFL_AUTO, 3, ACF_MENU | ACF_TOOLBAR},
+        NameCase{"MixedCase",
+                 R"({"host": "kEl", "dllFlags": "Pidllfl_Resident", "actions": [{"name": "a",
+                     "type": "Pipd_CommonTool", "flags": ["Acf_Panel_Window", "ACF_topmost"]}]})",
+                 1, PIDLLFL_RESIDENT, 5, ACF_PANEL_WINDOW | ACF_TOPMOST}),
+    [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
+
 // Forms of the document that must read as the text they spell: the first action's name.
 struct TextCase {
     const char* name;
@@ -225,7 +269,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "dir/p.json: \"name\": must be a string"},
         RefusalCase{"LocationNull", R"({"host": "KEL", "location": null})",
                     "dir/p.json: \"location\": must be a string"},
-        RefusalCase{"DllFlagsName", R"({"host": "KEL", "dllFlags": "pidllfl_auto"})",
+        RefusalCase{"DllFlagsUnknownName", R"({"host": "KEL", "dllFlags": "pidllfl_automatic"})",
+                    "dir/p.json: \"dllFlags\": must be \"PIDLLFL_AUTO\", \"PIDLLFL_RESIDENT\" or "
+                    "an integer"},
+        RefusalCase{"DllFlagsJoinedNames",
+                    R"({"host": "KEL", "dllFlags": "PIDLLFL_AUTO | PIDLLFL_RESIDENT"})",
                     "dir/p.json: \"dllFlags\": must be \"PIDLLFL_AUTO\", \"PIDLLFL_RESIDENT\" or "
                     "an integer"},
         RefusalCase{"DllFlagsNegative", R"({"host": "KEL", "dllFlags": -1})",

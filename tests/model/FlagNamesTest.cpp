@@ -45,7 +45,7 @@ TEST(ParseFlagNames, DllBitsExcludeEachOther) {
     EXPECT_EQ(word, PIDLLFL_RESIDENT);
 }
 
-// Names as a project file gives them: the whole text is one name.
+// Names as a project file gives them: the whole text is one name, in any letter case.
 struct WholeNameCase {
     const char* text;
     std::uint32_t dllFlags;   // 0: no row
@@ -69,6 +69,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, WholeFlagName,
                                          WholeNameCase{"PIDLLFL_AUTO", PIDLLFL_AUTO, 0},
                                          WholeNameCase{"ACF_MENU", 0, ACF_MENU},
                                          WholeNameCase{"ACF_CB_MS_MOVE", 0, ACF_CB_MS_MOVE},
+                                         WholeNameCase{"pidllfl_auto", PIDLLFL_AUTO, 0},
+                                         WholeNameCase{"Pidllfl_Resident", PIDLLFL_RESIDENT, 0},
+                                         WholeNameCase{"acf_menu", 0, ACF_MENU},
+                                         WholeNameCase{"Acf_Cb_Ms_Move", 0, ACF_CB_MS_MOVE},
                                          WholeNameCase{"PIDLLFL_AUTO ", 0, 0},
                                          WholeNameCase{"x | PIDLLFL_AUTO", 0, 0},
                                          WholeNameCase{"ACF_MENUS", 0, 0},

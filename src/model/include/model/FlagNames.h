@@ -36,7 +36,7 @@ bool appendFlagNames(std::string& text, std::uint32_t word, FlagNameTable table)
 // the text, ignoring ASCII case); a name that matches nothing leaves the word unchanged.
 void parseFlagNames(std::string_view text, std::uint32_t& word, FlagNameTable table);
 
-// The row whose name is the whole text, spelt exactly; null when none is.
+// The row whose name is the whole text, ignoring ASCII case; null when none is.
 const FlagNameRow* findFlagName(std::string_view text, FlagNameTable table);
 
 // The comboIndex of the first dllFlagTable row whose value shares a bit with word, or -1.
@@ -85,7 +85,7 @@ inline constexpr std::uint32_t ACTION_FLAG_BITS = [] {
     return bits;
 }();
 
-// The bit named by the whole text, spelt exactly; 0 when no name is.
+// The bit named by the whole text, ignoring ASCII case; 0 when no name is.
 std::uint32_t actionFlagOfName(std::string_view text);
 
 } // namespace vantrel

@@ -11,7 +11,8 @@ namespace vantrel {
 
 // The project file: a JSON object whose keys, and the keys of each action in it, are described
 // here once. A reader looks keys up in these tables; a writer walks them in order, so a file
-// written and read again keeps its form. Flag and type names come from FlagNames.h.
+// written and read again keeps its form. Flag and type names come from FlagNames.h; like the
+// host's, they are taken ignoring ASCII case, as the dialog takes them. Keys are spelt exactly.
 
 // What a key of the project object fills.
 enum class ProjectKey {
