@@ -15,9 +15,9 @@ int runCheck(const CommandLine& command, std::ostream& out, std::ostream& err) {
     project.setDefaultDllFlags();
     std::string valuesSource = "the configuration's defaults";
     if (!command.projectPath.empty()) {
-        ProjectFile projectFile(command.projectPath);
-        if (!projectFile.load(project)) {
-            err << projectFile.error() << '\n';
+        if (const std::optional<ProjectFileError> error =
+                ProjectFile(command.projectPath).load(project)) {
+            err << error->message << '\n';
             return EXIT_BAD_INPUT;
         }
         valuesSource = "the values of " + command.projectPath;

@@ -99,9 +99,9 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     readFoundConfiguration(project, sink, command.configPath, err);
     project.setDefaultDllFlags();
 
-    ProjectFile projectFile(command.projectPath);
-    if (!projectFile.load(project)) {
-        err << projectFile.error() << '\n';
+    if (const std::optional<ProjectFileError> error =
+            ProjectFile(command.projectPath).load(project)) {
+        err << error->message << '\n';
         return EXIT_BAD_INPUT;
     }
     if (!validateProject(project, sink))

@@ -31,15 +31,22 @@ std::optional<std::string> readTextFile(const std::string& nativePath, std::size
     struct stat info {};
     if (::fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode))
         return std::nullopt;
-    // Read in large blocks: the file is taken whole, and one read usually does it.
+    // A regular file is read in one block of its size, one byte more to meet its end and the
+    // extra capacity besides: no copies, no buffer twice as large as the text. Anything else is
+    // read in blocks that double.
     std::string text;
     std::size_t used = 0;
-    std::size_t count = 0;
-    do {
-        text.resize(used + (used < 65536 ? 65536 : used));
-        count = std::fread(text.data() + used, 1, text.size() - used, file.get());
+    std::size_t block = 65536;
+    if (S_ISREG(info.st_mode) && info.st_size > 0)
+        block = static_cast<std::size_t>(info.st_size) + 1 + extraCapacity;
+    for (;;) {
+        text.resize(used + block);
+        const std::size_t count = std::fread(text.data() + used, 1, block, file.get());
         used += count;
-    } while (used == text.size());
+        if (count < block)
+            break;
+        block = used;
+    }
     if (std::ferror(file.get()))
         return std::nullopt;
     text.resize(used);

@@ -66,6 +66,24 @@ void parseFlagNames(std::string_view text, std::uint32_t& word, FlagNameTable ta
     }
 }
 
+const FlagNameRow* findFlagName(std::string_view text, FlagNameTable table) {
+    for (const FlagNameRow& row : table) {
+        if (row.value == 0)
+            break;
+        if (equalsIgnoringCase(row.name, text))
+            return &row;
+    }
+    return nullptr;
+}
+
+std::uint32_t actionFlagOfName(std::string_view text) {
+    for (const ActionFlagName& entry : ACTION_FLAG_NAMES) {
+        if (equalsIgnoringCase(entry.name, text))
+            return entry.bit;
+    }
+    return 0;
+}
+
 std::int32_t dllFlagsToIndex(std::uint32_t word) {
     for (const FlagNameRow& row : dllFlagTable) {
         if (row.value == 0)

@@ -34,6 +34,19 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"NulKept", std::string("a\0b", 3), std::string("a\0b", 3)}),
     [](const auto& info) { return info.param.name; });
 
+// Readers that look ahead take the text without a copy; a file larger than a read block too.
+TEST(ReadTextFile, WholeWithTheExtraCapacity) {
+    TempFolder temp;
+    for (const std::size_t size : {std::size_t{0}, std::size_t{10}, std::size_t{300000}}) {
+        const std::string bytes(size, 'x');
+        const std::optional<std::string> text =
+            readTextFile(temp.write("file.txt", bytes).string(), 67);
+        ASSERT_TRUE(text.has_value());
+        EXPECT_EQ(*text, bytes);
+        EXPECT_GE(text->capacity(), size + 67);
+    }
+}
+
 TEST(ReadTextFileFailure, MissingFileAndFolderGiveNothing) {
     TempFolder temp;
     EXPECT_FALSE(readTextFile(temp / "missing.txt").has_value());

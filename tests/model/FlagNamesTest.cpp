@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+
 namespace vantrel {
 namespace {
 
@@ -41,6 +43,52 @@ TEST(ParseFlagNames, DllBitsExcludeEachOther) {
     std::uint32_t word = PIDLLFL_AUTO;
     parseFlagNames("PIDLLFL_RESIDENT", word, dllFlagTable);
     EXPECT_EQ(word, PIDLLFL_RESIDENT);
+}
+
+// Names as a project file gives them: the whole text is one name, in any letter case.
+struct WholeNameCase {
+    const char* text;
+    std::uint32_t dllFlags;   // 0: no row
+    std::uint32_t actionFlag; // 0: no bit
+};
+
+void PrintTo(const WholeNameCase& c, std::ostream* os) {
+    *os << '\'' << c.text << '\'';
+}
+
+class WholeFlagName : public testing::TestWithParam<WholeNameCase> {};
+
+TEST_P(WholeFlagName, MatchesOneName) {
+    const FlagNameRow* row = findFlagName(GetParam().text, dllFlagTable);
+    EXPECT_EQ(row != nullptr ? row->value : 0u, GetParam().dllFlags);
+    EXPECT_EQ(actionFlagOfName(GetParam().text), GetParam().actionFlag);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WholeFlagName,
+                         testing::Values(WholeNameCase{"PIDLLFL_RESIDENT", PIDLLFL_RESIDENT, 0},
+                                         WholeNameCase{"PIDLLFL_AUTO", PIDLLFL_AUTO, 0},
+                                         WholeNameCase{"ACF_MENU", 0, ACF_MENU},
+                                         WholeNameCase{"ACF_CB_MS_MOVE", 0, ACF_CB_MS_MOVE},
+                                         WholeNameCase{"pidllfl_auto", PIDLLFL_AUTO, 0},
+                                         WholeNameCase{"Pidllfl_Resident", PIDLLFL_RESIDENT, 0},
+                                         WholeNameCase{"acf_menu", 0, ACF_MENU},
+                                         WholeNameCase{"Acf_Cb_Ms_Move", 0, ACF_CB_MS_MOVE},
+                                         WholeNameCase{"PIDLLFL_AUTO ", 0, 0},
+                                         WholeNameCase{"x | PIDLLFL_AUTO", 0, 0},
+                                         WholeNameCase{"ACF_MENUS", 0, 0},
+                                         WholeNameCase{"ACF_", 0, 0}, WholeNameCase{"", 0, 0}));
+
+TEST(ActionFlagNames, OneNamePerBitAndEveryBitNamed) {
+    std::uint32_t seen = 0;
+    for (const ActionFlagName& entry : ACTION_FLAG_NAMES) {
+        EXPECT_TRUE(entry.name.starts_with("ACF_")) << entry.name;
+        EXPECT_EQ(std::popcount(entry.bit), 1) << entry.name;
+        EXPECT_EQ(seen & entry.bit, 0u) << entry.name << " names a bit twice";
+        seen |= entry.bit;
+    }
+    EXPECT_EQ(seen, ACTION_FLAG_BITS);
+    EXPECT_EQ(ACTION_FLAG_BITS & (ACF_DEFAULT_FLAGS | ACF_PANEL_MASK | ACF_CB_MASK),
+              ACF_DEFAULT_FLAGS | ACF_PANEL_MASK | ACF_CB_MASK);
 }
 
 TEST(DllFlagCombo, PositionsAfterFill) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/ActionDefinition.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -34,6 +36,9 @@ bool appendFlagNames(std::string& text, std::uint32_t word, FlagNameTable table)
 // the text, ignoring ASCII case); a name that matches nothing leaves the word unchanged.
 void parseFlagNames(std::string_view text, std::uint32_t& word, FlagNameTable table);
 
+// The row whose name is the whole text, ignoring ASCII case; null when none is.
+const FlagNameRow* findFlagName(std::string_view text, FlagNameTable table);
+
 // The comboIndex of the first dllFlagTable row whose value shares a bit with word, or -1.
 std::int32_t dllFlagsToIndex(std::uint32_t word);
 
@@ -44,5 +49,43 @@ std::int32_t setDllFlagsFromIndex(std::int32_t k, std::uint32_t& word);
 // Writes 0, 1, 2, ... into the comboIndex of the rows, in table order, as a combo box filled
 // from the table does.
 void assignComboPositions(FlagNameTable table);
+
+// The name of each ACF_ bit of ActionDefinition::flags, in bit order.
+struct ActionFlagName {
+    std::string_view name;
+    std::uint32_t bit;
+};
+
+inline constexpr ActionFlagName ACTION_FLAG_NAMES[] = {
+    {"ACF_PROC_EXECUTE", ACF_PROC_EXECUTE},
+    {"ACF_PROC_CLOSE", ACF_PROC_CLOSE},
+    {"ACF_PROC_FIRSTTIME", ACF_PROC_FIRSTTIME},
+    {"ACF_MENU", ACF_MENU},
+    {"ACF_TOOLBAR", ACF_TOOLBAR},
+    {"ACF_TOOLTIPS", ACF_TOOLTIPS},
+    {"ACF_PANEL_DIALOG", ACF_PANEL_DIALOG},
+    {"ACF_PANEL_MODDIALOG", ACF_PANEL_MODDIALOG},
+    {"ACF_PANEL_WINDOW", ACF_PANEL_WINDOW},
+    {"ACF_CREATE_THREAD", ACF_CREATE_THREAD},
+    {"ACF_TOPMOST", ACF_TOPMOST},
+    {"ACF_CB_STATUS", ACF_CB_STATUS},
+    {"ACF_CB_KEYBRD", ACF_CB_KEYBRD},
+    {"ACF_CB_MS_LBDOWN", ACF_CB_MS_LBDOWN},
+    {"ACF_CB_MS_LBUP", ACF_CB_MS_LBUP},
+    {"ACF_CB_MS_RBDOWN", ACF_CB_MS_RBDOWN},
+    {"ACF_CB_MS_RBUP", ACF_CB_MS_RBUP},
+    {"ACF_CB_MS_MOVE", ACF_CB_MS_MOVE},
+};
+
+// Every bit that has a name; the others are never set.
+inline constexpr std::uint32_t ACTION_FLAG_BITS = [] {
+    std::uint32_t bits = 0;
+    for (const ActionFlagName& entry : ACTION_FLAG_NAMES)
+        bits |= entry.bit;
+    return bits;
+}();
+
+// The bit named by the whole text, ignoring ASCII case; 0 when no name is.
+std::uint32_t actionFlagOfName(std::string_view text);
 
 } // namespace vantrel
