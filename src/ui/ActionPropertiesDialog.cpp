@@ -11,6 +11,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace vantrel {
 namespace {
@@ -32,8 +33,8 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
     QPushButton* ok = b.button(CTL_OK, tr("OK"), 102, 205, 50, 14);
     ok->setDefault(true);
     QPushButton* cancel = b.button(CTL_CANCEL, tr("Cancel"), 156, 205, 50, 14);
-    b.label(tr("Action name:"), 7, 7, 42, 8);
     m_name = b.edit(IDC_ACTION_NAME, 7, 18, 166, 12);
+    b.label(tr("&Action name:"), 7, 7, 42, 8, m_name);
     m_host = new TabPageHost(this);
     m_host->setObjectName(controlName(IDC_PAGE_TABS));
     m_host->setGeometry(b.units().rect(7, 38, 293, 162));
@@ -42,18 +43,46 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
     m_definition = new DefinitionPage(m_model.definition, m_host);
     m_panel = new PanelPage(m_model.panel, m_host);
     m_messages = new MessagesPage(m_model.messages, m_host);
-    m_host->addPage(tr("Definition"), m_definition, DefinitionPage::TEMPLATE_ID, true);
-    m_host->addPage(tr("Panel"), m_panel, PanelPage::TEMPLATE_ID, true);
-    m_host->addPage(tr("Messages"), m_messages, MessagesPage::TEMPLATE_ID, true);
+    m_host->addPage(tr("&Definition"), m_definition, DefinitionPage::TEMPLATE_ID, true);
+    m_host->addPage(tr("&Panel"), m_panel, PanelPage::TEMPLATE_ID, true);
+    m_host->addPage(tr("&Messages"), m_messages, MessagesPage::TEMPLATE_ID, true);
 
     m_model.open();
     m_name->setText(QString::fromStdString(m_model.nameText()));
     // Connected after the first fill: making the controls does not write the name.
-    connect(m_name, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_model.nameEdited(text.toStdString()); });
+    connect(m_name, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_model.nameEdited(text.toStdString());
+        m_definition->refresh();
+        m_panel->refresh();
+        m_messages->refresh();
+    });
     m_definition->refresh();
     m_panel->refresh();
     m_messages->refresh();
+
+    // Tab goes from the name through the shown page in reading order to OK and Cancel.
+    QWidget* previous = m_name;
+    for (const QList<QWidget*>& page :
+         {m_definition->readingOrder(), m_panel->readingOrder(), m_messages->readingOrder()}) {
+        for (QWidget* control : page) {
+            setTabOrder(previous, control);
+            previous = control;
+        }
+    }
+    setTabOrder(previous, ok);
+    setTabOrder(ok, cancel);
+    // Switching pages by keyboard, as in other tabbed dialogs.
+    const auto pageKeys = [this](std::initializer_list<QKeySequence> keys, int step) {
+        for (const QKeySequence& key : keys) {
+            auto* shortcut = new QShortcut(key, this);
+            connect(shortcut, &QShortcut::activated, this,
+                    [this, step] { m_host->stepSelection(step); });
+        }
+    };
+    pageKeys({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}, 1);
+    pageKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+              QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+             -1);
 
     connect(ok, &QPushButton::clicked, this, &ActionPropertiesDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &ActionPropertiesDialog::reject);
@@ -61,7 +90,23 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
 }
 
 void ActionPropertiesDialog::accept() {
-    done(m_model.ok());
+    const int result = m_model.ok();
+    if (result == RESULT_EMPTY_NAME) {
+        // Closing would lose everything entered on the pages: only Cancel discards them.
+        MessageBoxSink sink(this);
+        reportError(sink, ErrorKind::ERR_ACTION_UNNAMED);
+        m_name->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (result == RESULT_UNKNOWN_TYPE) {
+        // The type would be dropped without a word: say which names it takes, and go there.
+        ModalHooks::showMessage(this, QString::fromStdString(m_model.definition.typeProblem()));
+        m_host->tabBar()->setCurrentIndex(0);
+        if (QWidget* type = m_definition->findChild<QWidget*>(controlName(IDC_TYPE_COMBO)))
+            type->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    done(result);
 }
 
 void ActionPropertiesDialog::reject() {

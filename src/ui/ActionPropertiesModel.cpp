@@ -19,15 +19,20 @@ void ActionPropertiesModel::open() {
 }
 
 void ActionPropertiesModel::nameEdited(const std::string& text) {
-    m_nameText = text;
+    const std::string oldName = std::exchange(m_nameText, text);
     m_nameBuffer = text;
     m_action.name = m_nameBuffer;
+    definition.nameChanged(oldName, text);
+    panel.nameChanged(oldName, text);
+    messages.nameChanged(oldName, text);
 }
 
 int ActionPropertiesModel::ok() {
     m_nameBuffer = m_nameText;
     if (m_nameBuffer.empty())
         return RESULT_EMPTY_NAME;
+    if (!definition.typeProblem().empty())
+        return RESULT_UNKNOWN_TYPE;
     definition.storeToAction();
     panel.storeToAction(m_ask);
     messages.storeToAction(m_ask);

@@ -2,6 +2,7 @@
 
 #include "model/FlagNames.h"
 #include "ui/ControlIds.h"
+#include "ui/FlagNameField.h"
 
 #include <algorithm>
 #include <array>
@@ -57,6 +58,7 @@ void DefinitionPageModel::loadFromAction(ActionDefinition& action) {
     }
     assignComboPositions(procTypeTable);
     control(IDC_TYPE_COMBO).text = joinFlagNames(action.type, procTypeTable);
+    control(IDC_TYPE_COMBO).problem = typeProblem();
 
     for (const CheckRow& row : clickRows)
         bufferRef(row.edit) = action.*row.field;
@@ -97,6 +99,25 @@ void DefinitionPageModel::storeToAction() {
         storeBit(row);
     for (const CheckRow& row : toolbarRows)
         storeBit(row);
+}
+
+void DefinitionPageModel::textEdited(int id) {
+    if (id == IDC_TYPE_COMBO)
+        control(id).problem = typeProblem();
+}
+
+std::string DefinitionPageModel::typeProblem() const {
+    return flagNameProblem("type", control(IDC_TYPE_COMBO).text, procTypeTable);
+}
+
+void DefinitionPageModel::nameChanged(std::string_view oldName, std::string_view newName) {
+    for (const CheckRow& row : clickRows) {
+        // New actions get the menu as "Tools\Name"; a tick on an empty menu makes "tools\name".
+        if (row.edit == IDC_MENU_EDIT &&
+            followRename(row.edit, "Tools\\%s", false, oldName, newName))
+            continue;
+        followRename(row.edit, row.format, true, oldName, newName);
+    }
 }
 
 void DefinitionPageModel::click(int id, bool checked) {

@@ -44,9 +44,9 @@ QRadioButton* DialogBuilder::radio(int id, const QString& caption, int x, int y,
                                    int height) {
     auto* widget = new QRadioButton(caption, m_dialog);
     widget->setObjectName(controlName(id));
-    widget->setAutoExclusive(false);
-    widget->setFocusPolicy(Qt::ClickFocus);
+    widget->setAutoExclusive(true);
     m_units.place(widget, x, y, width, height);
+    keepOneTabStop(m_dialog);
     return widget;
 }
 
@@ -72,10 +72,34 @@ QComboBox* DialogBuilder::combo(int id, int x, int y, int width, int listHeight)
     return widget;
 }
 
-QLabel* DialogBuilder::label(const QString& caption, int x, int y, int width, int height) {
+QLabel* DialogBuilder::label(const QString& caption, int x, int y, int width, int height,
+                             QWidget* buddy) {
     auto* widget = new QLabel(caption, m_dialog);
+    widget->setBuddy(buddy);
     m_units.place(widget, x, y, width, height);
     return widget;
+}
+
+QLabel* DialogBuilder::labelBefore(const QString& caption, int x, int y, int width, int height,
+                                   QWidget* field) {
+    QLabel* widget = label(caption, x, y, width, height, field);
+    const int end = field->x() - m_units.x(1);
+    if (widget->geometry().right() >= end)
+        widget->move(std::max(0, end - widget->width()), widget->y());
+    return widget;
+}
+
+void DialogBuilder::keepOneTabStop(QWidget* owner) {
+    const QList<QRadioButton*> group =
+        owner->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+    QRadioButton* stop = group.isEmpty() ? nullptr : group.front();
+    for (QRadioButton* radio : group) {
+        if (radio->isChecked())
+            stop = radio;
+    }
+    // The toolkit does the same once a button of the group has had the focus.
+    for (QRadioButton* radio : group)
+        radio->setFocusPolicy(radio == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void DialogBuilder::resizeDialog(int width, int height) {

@@ -3,6 +3,7 @@
 #include "config/Configuration.h"
 #include "engine/CreateProject.h"
 #include "ui/AboutDialog.h"
+#include "ui/ActionList.h"
 #include "ui/ActionPropertiesDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
@@ -15,7 +16,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -62,7 +62,7 @@ MainDialog::MainDialog(QWidget* parent)
         return widget;
     };
     auto* create =
-        static_cast<QPushButton*>(keep(CTL_OK, b.button(CTL_OK, tr("Create"), 107, 197, 50, 14)));
+        static_cast<QPushButton*>(keep(CTL_OK, b.button(CTL_OK, tr("&Create"), 107, 197, 50, 14)));
     create->setDefault(true);
     create->setEnabled(false);
     auto* cancel = static_cast<QPushButton*>(
@@ -70,15 +70,15 @@ MainDialog::MainDialog(QWidget* parent)
     auto* name =
         static_cast<QLineEdit*>(keep(IDC_PROJECT_NAME, b.edit(IDC_PROJECT_NAME, 7, 16, 175, 12)));
     name->setEnabled(false);
-    b.label(tr("Project name:"), 7, 6, 44, 8);
+    b.label(tr("&Project name:"), 7, 6, 44, 8, name);
     auto* location =
         static_cast<QLineEdit*>(keep(IDC_LOCATION, b.edit(IDC_LOCATION, 7, 47, 162, 12)));
     location->setEnabled(false);
-    b.label(tr("Location:"), 7, 37, 30, 8);
+    b.label(tr("&Location:"), 7, 37, 30, 8, location);
     auto* browse = static_cast<QPushButton*>(
         keep(IDC_BROWSE, b.button(IDC_BROWSE, QStringLiteral("..."), 171, 47, 11, 12)));
 
-    m_list = new QListWidget(this);
+    m_list = new ActionList(this);
     m_list->setObjectName(controlName(IDC_ACTION_LIST));
     m_list->setViewMode(QListView::ListMode);
     m_list->setFlow(QListView::TopToBottom);
@@ -87,25 +87,24 @@ MainDialog::MainDialog(QWidget* parent)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setGeometry(b.units().rect(8, 78, 174, 111));
     m_list->setEnabled(false);
-    m_list->viewport()->installEventFilter(this);
     keep(IDC_ACTION_LIST, m_list);
-    b.label(tr("Actions list:"), 8, 68, 36, 8);
+    b.label(tr("Ac&tions list:"), 8, 68, 36, 8, m_list);
 
     auto* add = static_cast<QPushButton*>(
-        keep(IDC_ADD_ACTION, b.button(IDC_ADD_ACTION, tr("Add new action"), 194, 78, 91, 12)));
+        keep(IDC_ADD_ACTION, b.button(IDC_ADD_ACTION, tr("&Add new action"), 194, 78, 91, 12)));
     add->setEnabled(false);
-    auto* remove = static_cast<QPushButton*>(
-        keep(IDC_REMOVE_ACTION, b.button(IDC_REMOVE_ACTION, tr("Remove action"), 194, 94, 91, 12)));
+    auto* remove = static_cast<QPushButton*>(keep(
+        IDC_REMOVE_ACTION, b.button(IDC_REMOVE_ACTION, tr("&Remove action"), 194, 94, 91, 12)));
     auto* properties = static_cast<QPushButton*>(
-        keep(IDC_PROPERTIES, b.button(IDC_PROPERTIES, tr("Properties"), 194, 111, 91, 12)));
+        keep(IDC_PROPERTIES, b.button(IDC_PROPERTIES, tr("Propert&ies"), 194, 111, 91, 12)));
     auto* kel = static_cast<QRadioButton*>(
-        keep(IDC_HOST_KEL, b.radio(IDC_HOST_KEL, QStringLiteral("KEL"), 194, 14, 33, 10)));
+        keep(IDC_HOST_KEL, b.radio(IDC_HOST_KEL, QStringLiteral("&KEL"), 194, 14, 33, 10)));
     auto* dov = static_cast<QRadioButton*>(
-        keep(IDC_HOST_DOV, b.radio(IDC_HOST_DOV, QStringLiteral("DOV"), 194, 24, 32, 10)));
+        keep(IDC_HOST_DOV, b.radio(IDC_HOST_DOV, QStringLiteral("&DOV"), 194, 24, 32, 10)));
     QComboBox* flags = b.combo(IDC_DLL_FLAGS, 193, 47, 91, 47);
     flags->setEnabled(false);
     keep(IDC_DLL_FLAGS, flags);
-    b.label(tr("DLL Flags:"), 194, 36, 35, 8);
+    b.label(tr("DLL &Flags:"), 194, 36, 35, 8, flags);
 
     connect(create, &QPushButton::clicked, this, [this] { m_logic.create(); });
     connect(cancel, &QPushButton::clicked, this, [this] { m_logic.cancel(); });
@@ -115,6 +114,11 @@ MainDialog::MainDialog(QWidget* parent)
     connect(properties, &QPushButton::clicked, this, [this] { m_logic.editAction(); });
     connect(name, &QLineEdit::textChanged, this, [this] { m_logic.nameChanged(); });
     connect(location, &QLineEdit::textChanged, this, [this] { m_logic.locationChanged(); });
+    connect(m_list, &ActionList::leftClicked, this, [this] { m_logic.listClicked(); });
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { m_logic.listSelectionChanged(); });
+    connect(m_list, &ActionList::itemOpened, this, [this] { m_logic.listItemOpened(); });
+    connect(flags, &QComboBox::editTextChanged, this, [this] { m_logic.dllFlagsEdited(); });
     connect(kel, &QRadioButton::clicked, this, [this] { m_logic.hostChosen(IDC_HOST_KEL); });
     connect(dov, &QRadioButton::clicked, this, [this] { m_logic.hostChosen(IDC_HOST_DOV); });
 
@@ -141,13 +145,6 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
     m_contextMenu->popup(event->globalPos());
 }
 
-bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        m_logic.listClicked();
-    return QDialog::eventFilter(watched, event);
-}
-
 QWidget* MainDialog::control(int id) const {
     const auto it = m_controls.find(id);
     return it == m_controls.end() ? nullptr : it->second;
@@ -172,6 +169,7 @@ void MainDialog::enableControl(int id, bool enabled) {
 void MainDialog::setChecked(int id, bool checked) {
     if (auto* button = qobject_cast<QAbstractButton*>(control(id)))
         button->setChecked(checked);
+    DialogBuilder::keepOneTabStop(this);
 }
 
 bool MainDialog::isChecked(int id) const {
@@ -208,6 +206,21 @@ int MainDialog::comboSelection(int id) const {
     return combo->currentIndex();
 }
 
+std::string MainDialog::comboText(int id) const {
+    auto* combo = qobject_cast<QComboBox*>(control(id));
+    return combo ? combo->currentText().toStdString() : std::string();
+}
+
+void MainDialog::markField(int id, const std::string& problem) {
+    if (QWidget* field = control(id))
+        showProblem(field, QString::fromStdString(problem));
+}
+
+void MainDialog::focusControl(int id) {
+    if (QWidget* widget = control(id))
+        widget->setFocus(Qt::OtherFocusReason);
+}
+
 void MainDialog::insertListItem(int index, const std::string& text) {
     m_list->insertItem(index, QString::fromStdString(text));
 }
@@ -235,6 +248,12 @@ int MainDialog::selectedListItem() const {
     return -1;
 }
 
+void MainDialog::focusListItem(int index) {
+    m_list->setFocus(Qt::OtherFocusReason);
+    const QModelIndex item = m_list->model()->index(index, 0);
+    m_list->selectionModel()->setCurrentIndex(item, QItemSelectionModel::NoUpdate);
+}
+
 std::optional<std::string> MainDialog::askFolder() {
     const std::optional<QString> folder = ModalHooks::askDirectory(this);
     if (!folder)
@@ -248,7 +267,12 @@ int MainDialog::runProperties(ActionDefinition& action) {
 }
 
 bool MainDialog::askOkCancel(const std::string& question) {
-    return ModalHooks::askOkCancel(this, QString::fromStdString(question));
+    // The main dialog asks only before overwriting: Enter must not say yes.
+    return ModalHooks::askOkCancel(this, QString::fromStdString(question), true);
+}
+
+void MainDialog::showMessage(const std::string& message) {
+    ModalHooks::showMessage(this, QString::fromStdString(message));
 }
 
 void MainDialog::runAbout() {

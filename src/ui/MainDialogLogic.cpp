@@ -3,7 +3,9 @@
 #include "fileutil/FileSystem.h"
 #include "model/FlagNames.h"
 #include "ui/ControlIds.h"
+#include "ui/FlagNameField.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -34,6 +36,14 @@ bool folderHoldsFiles(const std::string& folder) {
         return false;
     std::filesystem::directory_iterator it(folder, error);
     return !error && it != std::filesystem::directory_iterator();
+}
+
+// The folder as the question names it: absolute, so that a relative location says where it
+// lies (the run resolves it against the same working folder).
+std::string absoluteFolder(const std::string& folder) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    return error ? folder : absolute.lexically_normal().string();
 }
 
 } // namespace
@@ -87,6 +97,14 @@ void MainDialogLogic::listClicked() {
     updateItemButtons();
 }
 
+void MainDialogLogic::listSelectionChanged() {
+    updateItemButtons();
+}
+
+void MainDialogLogic::listItemOpened() {
+    editAction();
+}
+
 void MainDialogLogic::composeLocation(bool fromName) {
     if (m_composing)
         return;
@@ -94,15 +112,8 @@ void MainDialogLogic::composeLocation(bool fromName) {
     if (!fromName)
         m_project.locationBase = m_project.locationText;
     if (fromName && !m_project.nameText.empty()) {
-        const std::string& name = m_project.nameText;
-        const auto dot = name.rfind('.');
-        const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
-        std::string preview = m_project.locationBase;
-        if (!stem.empty()) {
-            if (!preview.empty() && !endsWithSeparator(preview))
-                preview += PREVIEW_SEPARATOR;
-            preview += stem;
-        }
+        // The preview is the folder a run writes: the whole name, dots and all.
+        const std::string preview = projectFolder();
         m_project.locationText = preview;
         m_ops.setEditText(IDC_LOCATION, preview);
     }
@@ -132,6 +143,24 @@ void MainDialogLogic::hostChosen(int radioId) {
         m_ops.enableControl(id, chosen);
 }
 
+int MainDialogLogic::dllFlagsPosition() const {
+    const int selected = m_ops.comboSelection(IDC_DLL_FLAGS);
+    if (selected >= 0)
+        return selected;
+    // A name typed into the field counts as the entry it names, in any case.
+    const std::uint32_t value = namedFlagValue(m_ops.comboText(IDC_DLL_FLAGS), dllFlagTable);
+    return value == 0 ? -1 : dllFlagsToIndex(value);
+}
+
+void MainDialogLogic::dllFlagsEdited() {
+    const bool named = dllFlagsPosition() >= 0;
+    m_ops.markField(IDC_DLL_FLAGS, named ? std::string() : dllFlagsProblem());
+}
+
+std::string MainDialogLogic::dllFlagsProblem() const {
+    return flagNameProblem("DLL flag", m_ops.comboText(IDC_DLL_FLAGS), dllFlagTable);
+}
+
 void MainDialogLogic::browse() {
     const std::optional<std::string> path = m_ops.askFolder();
     // A path the browser's buffer cannot hold comes back as no path at all.
@@ -144,7 +173,8 @@ void MainDialogLogic::browse() {
 bool MainDialogLogic::accepted(const ActionDefinition& action, int result) {
     if (result == CTL_OK && !action.name.empty())
         return true;
-    // OK with an empty name comes back as its own result: say why the action was not kept.
+    // OK without a name keeps nothing and says why. (The properties dialog itself does not end
+    // that way: it stays open until the name is given or Cancel is pressed.)
     if (result == RESULT_EMPTY_NAME || result == CTL_OK)
         reportError(m_sink, ErrorKind::ERR_ACTION_UNNAMED);
     return false;
@@ -170,6 +200,9 @@ void MainDialogLogic::removeAction() {
     if (index < m_ops.listItemCount())
         m_ops.deleteListItem(index);
     updateItemButtons();
+    // The disabled button would pass the focus on to the next control; a keyboard user goes on
+    // in the list, on the item that took the removed one's place (or the new last one).
+    m_ops.focusListItem(std::min(index, m_ops.listItemCount() - 1));
 }
 
 void MainDialogLogic::editAction() {
@@ -195,18 +228,28 @@ std::string MainDialogLogic::overwriteQuestion(const std::string& folder) {
 }
 
 std::string MainDialogLogic::projectFolder() const {
-    // Joined as the script's target paths are, so the question names the folder it writes.
-    return nativePath(m_project.locationBase + "\\" + m_project.nameText);
+    // Joined as the script's target paths are: the location, one separator, the name. An
+    // empty location leaves the separator in front, as in the run.
+    std::string folder = m_project.locationBase;
+    if (!endsWithSeparator(folder))
+        folder += PREVIEW_SEPARATOR;
+    return folder + m_project.nameText;
 }
 
 void MainDialogLogic::create() {
     if (m_services.validateProject && !m_services.validateProject(m_project, m_sink))
         return;
-    // Generation overwrites every file it writes; ask before doing so in a folder with content.
-    const std::string folder = projectFolder();
-    if (folderHoldsFiles(folder) && !m_ops.askOkCancel(overwriteQuestion(folder)))
+    const int comboIndex = dllFlagsPosition();
+    if (comboIndex < 0) {
+        // The run would keep the old flags without a word: say which names are accepted.
+        m_ops.showMessage(dllFlagsProblem());
+        m_ops.focusControl(IDC_DLL_FLAGS);
         return;
-    const int comboIndex = m_ops.comboSelection(IDC_DLL_FLAGS);
+    }
+    // Generation overwrites every file it writes; ask before doing so in a folder with content.
+    const std::string folder = nativePath(projectFolder());
+    if (folderHoldsFiles(folder) && !m_ops.askOkCancel(overwriteQuestion(absoluteFolder(folder))))
+        return;
     // A run that stopped on an error keeps the dialog open with everything the user entered.
     if (m_services.commitAndGenerate && m_services.commitAndGenerate(m_project, comboIndex))
         m_ops.closeDialog(true);

@@ -42,6 +42,11 @@ void MessagesPageModel::loadFromAction(ActionDefinition& action) {
     push();
 }
 
+void MessagesPageModel::nameChanged(std::string_view oldName, std::string_view newName) {
+    for (const CheckRow& row : rows)
+        followRename(row.edit, row.format, true, oldName, newName);
+}
+
 void MessagesPageModel::click(int id, bool checked) {
     for (const CheckRow& row : rows) {
         if (row.box == id) {

@@ -16,6 +16,7 @@ struct Script {
     std::deque<bool> answers;
     std::deque<std::optional<QString>> directories;
     std::deque<std::function<void(QDialog&)>> handlers;
+    std::deque<std::function<void(QMessageBox&)>> questionHandlers;
     QStringList messages;
 };
 
@@ -47,6 +48,10 @@ void ModalHooks::pushDialogHandler(std::function<void(QDialog&)> handler) {
     script().handlers.push_back(std::move(handler));
 }
 
+void ModalHooks::pushQuestionHandler(std::function<void(QMessageBox&)> handler) {
+    script().questionHandlers.push_back(std::move(handler));
+}
+
 QStringList ModalHooks::takeMessages() {
     QStringList messages;
     messages.swap(script().messages);
@@ -61,18 +66,34 @@ void ModalHooks::showMessage(QWidget* parent, const QString& text) {
     QMessageBox::warning(parent, QString::fromUtf8(APP_TITLE), text, QMessageBox::Ok);
 }
 
-bool ModalHooks::askOkCancel(QWidget* parent, const QString& text) {
+bool ModalHooks::askOkCancel(QWidget* parent, const QString& text, bool cancelIsDefault) {
+    std::function<void(QMessageBox&)> handler;
     if (script().on) {
         script().messages.append(text);
-        if (script().answers.empty())
-            return false;
-        const bool answer = script().answers.front();
-        script().answers.pop_front();
-        return answer;
+        if (!script().questionHandlers.empty()) {
+            handler = std::move(script().questionHandlers.front());
+            script().questionHandlers.pop_front();
+        } else {
+            if (script().answers.empty())
+                return false;
+            const bool answer = script().answers.front();
+            script().answers.pop_front();
+            return answer;
+        }
     }
-    return QMessageBox::question(parent, QString::fromUtf8(APP_TITLE), text,
-                                 QMessageBox::Ok | QMessageBox::Cancel,
-                                 QMessageBox::Ok) == QMessageBox::Ok;
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(APP_TITLE), text,
+                    QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.setDefaultButton(cancelIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
+    if (handler) {
+        QPointer<QMessageBox> guarded(&box);
+        QTimer::singleShot(0, &box, [guarded, handler] {
+            if (guarded)
+                handler(*guarded);
+            if (guarded && guarded->isVisible())
+                guarded->reject();
+        });
+    }
+    return box.exec() == QMessageBox::Ok;
 }
 
 std::optional<QString> ModalHooks::askDirectory(QWidget* parent) {

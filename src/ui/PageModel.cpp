@@ -53,6 +53,18 @@ void PageModel::clickCheckRow(const CheckRow& row, bool checked) {
         m_action->*row.mark = 1;
 }
 
+bool PageModel::followRename(int edit, std::string_view format, bool lower,
+                             std::string_view oldName, std::string_view newName) {
+    const auto made = [format, lower](std::string_view name) {
+        return formatName(format, lower ? lowerAscii(name) : std::string(name));
+    };
+    std::string& text = control(edit).text;
+    if (text != made(oldName))
+        return false;
+    text = made(newName);
+    return true;
+}
+
 void PageModel::showCheckRow(const CheckRow& row) {
     const bool set = (m_action->flags & row.bit) != 0;
     control(row.box).checked = set;

@@ -51,6 +51,10 @@ void PanelPageModel::loadFromAction(ActionDefinition& action) {
     push();
 }
 
+void PanelPageModel::nameChanged(std::string_view oldName, std::string_view newName) {
+    followRename(IDC_PANEL_CLASS, "C%sMainWnd", false, oldName, newName);
+}
+
 void PanelPageModel::click(int id, bool checked) {
     ControlState& thread = control(IDC_CREATE_THREAD);
     ControlState& foreground = control(IDC_FOREGROUND);

@@ -1,5 +1,6 @@
 #include "ui/TabPageHost.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
@@ -35,9 +36,14 @@ TabPageHost::TabPageHost(QWidget* parent)
     m_tabs->setExpanding(false);
     m_tabs->move(2, 0);
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
+        // A keyboard user working on the old page goes on working on the new one.
+        QWidget* focus = QApplication::focusWidget();
+        const bool focusOnPage = focus && m_currentPage && m_currentPage->isAncestorOf(focus);
         selectionChanging(m_selection);
         m_selection = index;
         selectionChanged(index);
+        if (focusOnPage)
+            focusFirstControl(m_currentPage);
     });
 }
 
@@ -69,6 +75,24 @@ int TabPageHost::addPage(const QString& caption, QWidget* page, int templateId, 
         page->show();
     }
     return index;
+}
+
+void TabPageHost::stepSelection(int step) {
+    const int count = std::min(m_tabs->count(), m_pageCount);
+    if (count == 0)
+        return;
+    const int current = std::max(0, m_tabs->currentIndex());
+    m_tabs->setCurrentIndex(((current + step) % count + count) % count);
+}
+
+void TabPageHost::focusFirstControl(QWidget* page) {
+    for (QWidget* next = page->nextInFocusChain(); next != page; next = next->nextInFocusChain()) {
+        if (page->isAncestorOf(next) && next->isEnabled() && next->isVisible() &&
+            (next->focusPolicy() & Qt::TabFocus) && !next->focusProxy()) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 QRect TabPageHost::pageArea() const {

@@ -24,9 +24,13 @@ public:
     std::map<int, bool> checked;
     std::vector<std::string> comboEntries;
     int comboSelected = -1;
-    bool comboTyped = false;
+    std::optional<std::string> comboTyped; // text typed into the combo's field
+    std::map<int, std::string> marks;      // the problem each field is marked with
+    int focus = 0;
+    std::vector<std::string> messages;
     std::vector<std::string> list;
     int selected = -1;
+    std::optional<int> focused; // the list item focusListItem went to
     std::optional<std::string> nextFolder;
     std::function<int(ActionDefinition&)> properties = [](ActionDefinition&) {
         return CTL_OK;
@@ -64,6 +68,14 @@ public:
     }
     void selectComboEntry(int, int position) override { comboSelected = position; }
     int comboSelection(int) const override { return comboTyped ? -1 : comboSelected; }
+    std::string comboText(int) const override {
+        if (comboTyped)
+            return *comboTyped;
+        return comboSelected < 0 ? std::string() : comboEntries.at(std::size_t(comboSelected));
+    }
+    void markField(int id, const std::string& problem) override { marks[id] = problem; }
+    void focusControl(int id) override { focus = id; }
+    void showMessage(const std::string& message) override { messages.push_back(message); }
     void insertListItem(int index, const std::string& text) override {
         list.insert(list.begin() + index, text);
     }
@@ -76,6 +88,7 @@ public:
     }
     int listItemCount() const override { return static_cast<int>(list.size()); }
     int selectedListItem() const override { return selected; }
+    void focusListItem(int index) override { focused = index; }
     std::optional<std::string> askFolder() override { return nextFolder; }
     int runProperties(ActionDefinition& action) override { return properties(action); }
     bool askOkCancel(const std::string& question) override {
@@ -144,18 +157,21 @@ private slots:
     void removeTakesTheSelectedAction();
     void createClosesOnlyAfterANormalRun();
     void createAsksBeforeWritingIntoAFolderWithFiles();
+    void typedDllFlagIsReadByName_data();
+    void typedDllFlagIsReadByName();
 };
 
 void MainDialogLogicTest::namePreview_data() {
     QTest::addColumn<QString>("base");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("preview");
-    QTest::newRow("stem before the last dot") << "/work"
-                                              << "demo.x"
-                                              << "/work/demo";
-    QTest::newRow("several dots lose only the last part") << "/work"
-                                                          << "a.b.c"
-                                                          << "/work/a.b";
+    // The folder the run writes: the whole name, as for "Z.v2" it writes ".../Z.v2".
+    QTest::newRow("a dot stays in the name") << "/work"
+                                             << "demo.x"
+                                             << "/work/demo.x";
+    QTest::newRow("several dots stay") << "/work"
+                                       << "a.b.c"
+                                       << "/work/a.b.c";
     QTest::newRow("no dot keeps the whole name") << "/work"
                                                  << "demo"
                                                  << "/work/demo";
@@ -165,12 +181,12 @@ void MainDialogLogicTest::namePreview_data() {
     QTest::newRow("base ending in a backslash gets no slash") << "C:\\work\\"
                                                               << "demo"
                                                               << "C:\\work\\demo";
-    QTest::newRow("empty base gives the stem alone") << ""
-                                                     << "demo.x"
-                                                     << "demo";
-    QTest::newRow("a leading dot only leaves the base") << "/work"
-                                                        << ".x"
-                                                        << "/work";
+    QTest::newRow("empty base starts at the root, as the run does") << ""
+                                                                    << "demo.x"
+                                                                    << "/demo.x";
+    QTest::newRow("a leading dot is part of the name") << "/work"
+                                                       << ".x"
+                                                       << "/work/.x";
 }
 
 void MainDialogLogicTest::namePreview() {
@@ -195,10 +211,10 @@ void MainDialogLogicTest::configuredNameShowsItsPreviewAtStart() {
     QCOMPARE(h.ops.edits[IDC_PROJECT_NAME], std::string("demo.x"));
     // Configured paths are shown natively.
 #ifdef _WIN32
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:\\work\\demo"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:\\work\\demo.x"));
     QCOMPARE(h.project.locationBase, std::string("C:\\work"));
 #else
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:/work/demo"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:/work/demo.x"));
     QCOMPARE(h.project.locationBase, std::string("C:/work"));
 #endif
     QCOMPARE(h.project.dllFlags, PIDLLFL_AUTO);
@@ -318,12 +334,22 @@ void MainDialogLogicTest::removeTakesTheSelectedAction() {
     h.logic.removeAction(); // nothing selected
     QCOMPARE(h.project.actionCount(), 3);
 
+    QVERIFY(!h.ops.focused);
+
     h.ops.selected = 1;
     h.logic.removeAction();
     QCOMPARE(h.project.actionCount(), 2);
     QCOMPARE(h.project.actions[1].name, third);
     QCOMPARE(h.ops.list[1], third);
     QCOMPARE(h.ops.enabled[IDC_REMOVE_ACTION], false);
+    QCOMPARE(h.ops.focused, std::optional<int>(1)); // on the item that moved up
+
+    h.ops.selected = 1; // the last one: the focus goes to the new last item
+    h.logic.removeAction();
+    QCOMPARE(h.ops.focused, std::optional<int>(0));
+    h.ops.selected = 0; // the only one: the focus stays in the empty list
+    h.logic.removeAction();
+    QCOMPARE(h.ops.focused, std::optional<int>(-1));
 }
 
 void MainDialogLogicTest::createClosesOnlyAfterANormalRun() {
@@ -350,10 +376,47 @@ void MainDialogLogicTest::createClosesOnlyAfterANormalRun() {
     h.logic.create();
     QCOMPARE(h.runs.back(), 1);
     QCOMPARE(h.ops.closed, std::optional<bool>(true));
+}
 
-    h.ops.comboTyped = true;
+void MainDialogLogicTest::typedDllFlagIsReadByName_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("position"); // given to the run; -1: refused, no run
+    QTest::newRow("an entry's name") << "PIDLLFL_RESIDENT" << 1;
+    QTest::newRow("in any case") << "pidllfl_auto" << 0;
+    QTest::newRow("a name of nothing is refused") << "PIDLLFL_NONE" << -1;
+    QTest::newRow("a trailing blank is refused") << "PIDLLFL_AUTO " << -1;
+    QTest::newRow("an empty field is refused") << "" << -1;
+}
+
+void MainDialogLogicTest::typedDllFlagIsReadByName() {
+    QFETCH(QString, typed);
+    QFETCH(int, position);
+    QTemporaryDir dir;
+    Harness h;
+    h.logic.initialise();
+    h.project.locationBase = dir.path().toStdString();
+    h.logic.addAction();
+    h.ops.comboTyped = typed.toStdString();
+    h.logic.dllFlagsEdited();
     h.logic.create();
-    QCOMPARE(h.runs.back(), -1);
+
+    const std::string problem = "Unknown DLL flag: \"" + typed.toStdString() +
+                                "\"\nAccepted names: PIDLLFL_AUTO, PIDLLFL_RESIDENT";
+    if (position >= 0) {
+        QCOMPARE(h.runs, std::vector<std::int32_t>{position});
+        QCOMPARE(h.ops.marks[IDC_DLL_FLAGS], std::string());
+        QVERIFY(h.ops.messages.empty());
+    } else {
+        // Marked while typed; Create says why, keeps the dialog and goes to the field.
+        QVERIFY(h.runs.empty());
+        QVERIFY(!h.ops.closed);
+        QCOMPARE(h.ops.marks[IDC_DLL_FLAGS], problem);
+        QCOMPARE(h.ops.messages, std::vector<std::string>{problem});
+        QCOMPARE(h.ops.focus, IDC_DLL_FLAGS);
+    }
+    h.ops.comboTyped.reset(); // a chosen entry takes the mark away
+    h.logic.dllFlagsEdited();
+    QCOMPARE(h.ops.marks[IDC_DLL_FLAGS], std::string());
 }
 
 void MainDialogLogicTest::createAsksBeforeWritingIntoAFolderWithFiles() {
@@ -385,6 +448,19 @@ void MainDialogLogicTest::createAsksBeforeWritingIntoAFolderWithFiles() {
     h.logic.create();
     QCOMPARE(h.runs.size(), std::size_t(2));
     QCOMPARE(h.ops.closed, std::optional<bool>(true));
+
+    // A relative location is named as the absolute folder the run resolves it to.
+    const QString oldCurrent = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    h.ops.setEditText(IDC_LOCATION, ".");
+    h.ops.setEditText(IDC_PROJECT_NAME, "demo");
+    h.ops.questions.clear();
+    h.ops.answer = false;
+    h.logic.create();
+    QDir::setCurrent(oldCurrent);
+    QCOMPARE(h.ops.questions.size(), std::size_t(1));
+    QVERIFY2(h.ops.questions[0].starts_with("The folder " + folder + " already"),
+             h.ops.questions[0].c_str());
 }
 
 QTEST_GUILESS_MAIN(MainDialogLogicTest)

@@ -52,6 +52,8 @@ private slots:
     void closeProcedureQuestionOnOk_data();
     void closeProcedureQuestionOnOk();
     void reopeningShowsStoredCallbackNames();
+    void derivedNamesFollowARename_data();
+    void derivedNamesFollowARename();
 };
 
 void PageModelsTest::freshDefaultsShowOnEveryPage() {
@@ -182,22 +184,35 @@ void PageModelsTest::emptyNameStoresNothing() {
 
 void PageModelsTest::typeTextIsParsedOnOk_data() {
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("result");
     QTest::addColumn<quint32>("type");
-    QTest::newRow("lower-case name") << "pipd_saveproc" << 4u;
-    QTest::newRow("load procedure") << "PIPD_LOADPROC" << 3u;
-    QTest::newRow("trailing blank keeps the old type") << "PIPD_SAVEPROC " << 5u;
-    QTest::newRow("unknown name keeps the old type") << "abc" << 5u;
-    QTest::newRow("empty text keeps the old type") << "" << 5u;
+    QTest::newRow("lower-case name") << "pipd_saveproc" << CTL_OK << 4u;
+    QTest::newRow("load procedure") << "PIPD_LOADPROC" << CTL_OK << 3u;
+    // A text that names nothing is refused, and nothing is stored, rather than dropped unsaid.
+    QTest::newRow("trailing blank is refused") << "PIPD_SAVEPROC " << RESULT_UNKNOWN_TYPE << 5u;
+    QTest::newRow("unknown name is refused") << "abc" << RESULT_UNKNOWN_TYPE << 5u;
+    QTest::newRow("empty text is refused") << "" << RESULT_UNKNOWN_TYPE << 5u;
 }
 
 void PageModelsTest::typeTextIsParsedOnOk() {
     QFETCH(QString, typed);
+    QFETCH(int, result);
     QFETCH(quint32, type);
     Opened o;
     o.open();
-    o.model.definition.control(IDC_TYPE_COMBO).text = typed.toStdString();
-    QCOMPARE(o.model.ok(), CTL_OK);
+    DefinitionPageModel& d = o.model.definition;
+    QCOMPARE(d.control(IDC_TYPE_COMBO).problem, std::string());
+    d.control(IDC_TYPE_COMBO).text = typed.toStdString();
+    d.control(IDC_EXECUTE_EDIT).text = "changed";
+    d.textEdited(IDC_TYPE_COMBO);
+    const QString problem =
+        result == CTL_OK ? QString()
+                         : "Unknown type: \"" + typed +
+                               "\"\nAccepted names: PIPD_COMMONTOOL, PIPD_LOADPROC, PIPD_SAVEPROC";
+    QCOMPARE(QString::fromStdString(d.control(IDC_TYPE_COMBO).problem), problem);
+    QCOMPARE(o.model.ok(), result);
     QCOMPARE(o.action.type, type);
+    QCOMPARE(o.action.procExecute == "changed", result == CTL_OK);
 }
 
 void PageModelsTest::panelClickRules_data() {
@@ -319,6 +334,64 @@ void PageModelsTest::reopeningShowsStoredCallbackNames() {
     QCOMPARE(o.model.messages.control(IDC_CB_MS_MOVE_EDIT).text, std::string("myMove"));
     QCOMPARE(o.model.ok(), CTL_OK);
     QCOMPARE(o.action.cbMsMove, std::string("myMove"));
+}
+
+void PageModelsTest::derivedNamesFollowARename_data() {
+    QTest::addColumn<int>("page"); // 0 Definition, 1 Panel, 2 Messages
+    QTest::addColumn<int>("edit");
+    QTest::addColumn<int>("tick");       // a box clicked before the rename, or 0
+    QTest::addColumn<QString>("preset"); // the edit's text before the rename, or null: as opened
+    QTest::addColumn<QString>("after");  // the edit's text once "Action02" is retyped as "Two"
+    QTest::newRow("execute procedure") << 0 << IDC_EXECUTE_EDIT << 0 << QString() << "two_Execute";
+    QTest::newRow("menu as a new action has it")
+        << 0 << IDC_MENU_EDIT << 0 << QString() << "Tools\\Two";
+    QTest::newRow("menu as a tick makes it") << 0 << IDC_MENU_EDIT << 0 << "tools\\action02"
+                                             << "tools\\two";
+    QTest::newRow("close procedure made by a tick")
+        << 0 << IDC_CLOSE_EDIT << IDC_CLOSE_CHECK << QString() << "two_Close";
+    QTest::newRow("first-time procedure, unticked again")
+        << 0 << IDC_FIRSTTIME_EDIT << 0 << "action02_FirstTime"
+        << "two_FirstTime";
+    QTest::newRow("panel class") << 1 << IDC_PANEL_CLASS << 0 << QString() << "CTwoMainWnd";
+    QTest::newRow("status callback")
+        << 2 << IDC_CB_STATUS_EDIT << 0 << QString() << "cb_twoStatusMsgProc";
+    QTest::newRow("mouse move callback made by a tick")
+        << 2 << IDC_CB_MS_MOVE_EDIT << IDC_CB_MS_MOVE_CHECK << QString() << "cb_two_MsMove";
+    QTest::newRow("a name the user changed stays") << 0 << IDC_EXECUTE_EDIT << 0 << "action02_Run"
+                                                   << "action02_Run";
+    QTest::newRow("the default of another field stays")
+        << 0 << IDC_CLOSE_EDIT << 0 << "action02_Execute"
+        << "action02_Execute";
+    QTest::newRow("an empty edit stays empty") << 2 << IDC_CB_KEYBRD_EDIT << 0 << QString() << "";
+    QTest::newRow("a callback in the case it was typed in stays")
+        << 2 << IDC_CB_STATUS_EDIT << 0 << "cb_Action02StatusMsgProc"
+        << "cb_Action02StatusMsgProc";
+}
+
+void PageModelsTest::derivedNamesFollowARename() {
+    QFETCH(int, page);
+    QFETCH(int, edit);
+    QFETCH(int, tick);
+    QFETCH(QString, preset);
+    QFETCH(QString, after);
+    Opened o("Action02");
+    o.open();
+    PageModel* models[] = {&o.model.definition, &o.model.panel, &o.model.messages};
+    PageModel& model = *models[page];
+    if (tick == IDC_CLOSE_CHECK)
+        o.model.definition.click(tick, true);
+    else if (tick != 0)
+        o.model.messages.click(tick, true);
+    if (!preset.isNull())
+        model.control(edit).text = preset.toStdString();
+
+    // Typed over the selected name, one key at a time: every step follows.
+    for (const char* name : {"T", "Tw", "Two"})
+        o.model.nameEdited(name);
+    QCOMPARE(QString::fromStdString(model.control(edit).text), after);
+    QCOMPARE(o.model.ok(), CTL_OK);
+    if (edit == IDC_EXECUTE_EDIT)
+        QCOMPARE(QString::fromStdString(o.action.procExecute), after);
 }
 
 QTEST_GUILESS_MAIN(PageModelsTest)

@@ -14,7 +14,7 @@ class PanelPage;
 class TabPageHost;
 
 // "Properties": edits one action in place, with the pages "Definition", "Panel" and "Messages".
-// exec() gives CTL_OK, CTL_CANCEL, or RESULT_EMPTY_NAME when OK was pressed without a name.
+// exec() gives CTL_OK or CTL_CANCEL; OK without a name says so and leaves the dialog open.
 class ActionPropertiesDialog : public QDialog {
     Q_OBJECT
 public:

@@ -17,10 +17,12 @@ public:
 
     // Shows the record: the name edit and the three pages, in that order.
     void open();
-    // The name edit's text changed (typed or set); the record follows at once.
+    // The name edit's text changed (typed or set); the record follows at once, and so do the
+    // page fields that still hold their default names for the old name.
     void nameEdited(const std::string& text);
-    // OK pressed: the dialog result, CTL_OK when the pages were stored, RESULT_EMPTY_NAME when
-    // the name is empty and nothing was stored.
+    // OK pressed: the dialog result, CTL_OK when the pages were stored; RESULT_EMPTY_NAME when
+    // the name is empty, RESULT_UNKNOWN_TYPE when the type names nothing: then nothing is
+    // stored.
     int ok();
 
     const std::string& nameText() const { return m_nameText; }

@@ -71,5 +71,7 @@ inline constexpr int IDC_CB_MS_MOVE_EDIT = 1036;
 
 // Dialog results of the properties dialog besides CTL_OK and CTL_CANCEL.
 inline constexpr int RESULT_EMPTY_NAME = 0;
+// OK refused because the "Typ:" text names no type; the dialog stays open.
+inline constexpr int RESULT_UNKNOWN_TYPE = 3;
 
 } // namespace vantrel

@@ -4,7 +4,10 @@
 
 #include <QObject>
 
+#include <QList>
+
 #include <functional>
+#include <initializer_list>
 #include <map>
 
 class QWidget;
@@ -28,13 +31,21 @@ public:
     void refresh();
 
 private:
+    void textEdited(int id, QWidget* widget, const QString& text);
+
     PageModel& m_model;
     std::map<int, QWidget*> m_widgets;
     ClickHandler m_onClick;
     bool m_refreshing = false; // the widgets' own change signals must not echo back
 };
 
+// Marks a field whose text is not accepted: a warning sign in the field and the problem as its
+// tooltip; an empty problem takes the mark away. The text is kept in the property "problem".
+void showProblem(QWidget* field, const QString& problem);
+
 // The object name under which a control id is found: "id1000".
 QString controlName(int id);
+// The owner's controls of the given ids, in that order; ids it does not have are left out.
+QList<QWidget*> findControls(const QWidget* owner, std::initializer_list<int> ids);
 
 } // namespace vantrel

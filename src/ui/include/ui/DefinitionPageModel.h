@@ -2,6 +2,8 @@
 
 #include "ui/PageModel.h"
 
+#include <string_view>
+
 #include <string>
 #include <vector>
 
@@ -14,8 +16,15 @@ public:
 
     void loadFromAction(ActionDefinition& action);
     void storeToAction();
+    // The action name changed from oldName to newName: each name made from it that the user
+    // has left as it was follows at once.
+    void nameChanged(std::string_view oldName, std::string_view newName);
     // A click on an auto check box; checked is the box's state after the click.
     void click(int id, bool checked);
+
+    void textEdited(int id) override;
+    // Empty when the "Typ:" text names a type; otherwise what is wrong and the accepted names.
+    std::string typeProblem() const;
 
     // The "Typ:" combo's list, in the sorted order the combo shows.
     const std::vector<std::string>& typeEntries() const { return m_typeEntries; }

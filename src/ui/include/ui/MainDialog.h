@@ -12,10 +12,11 @@
 
 class QComboBox;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 
 namespace vantrel {
+
+class ActionList;
 
 // The wizard's main window: project name and location, host, DLL flags and the action list.
 // It owns the project state and the engine; its handlers live in MainDialogLogic.
@@ -33,7 +34,6 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 #ifdef Q_OS_WIN
     void showEvent(QShowEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -51,14 +51,19 @@ private:
     int addComboEntry(int id, const std::string& text) override;
     void selectComboEntry(int id, int position) override;
     int comboSelection(int id) const override;
+    std::string comboText(int id) const override;
+    void markField(int id, const std::string& problem) override;
+    void focusControl(int id) override;
     void insertListItem(int index, const std::string& text) override;
     void deleteListItem(int index) override;
     void setListItemText(int index, const std::string& text) override;
     int listItemCount() const override;
     int selectedListItem() const override;
+    void focusListItem(int index) override;
     std::optional<std::string> askFolder() override;
     int runProperties(ActionDefinition& action) override;
     bool askOkCancel(const std::string& question) override;
+    void showMessage(const std::string& message) override;
     void runAbout() override;
     void closeDialog(bool accepted) override;
 
@@ -67,7 +72,7 @@ private:
     Generator m_generator;
     MainDialogLogic m_logic;
     std::map<int, QWidget*> m_controls;
-    QListWidget* m_list = nullptr;
+    ActionList* m_list = nullptr;
     QMenu* m_contextMenu = nullptr;
 #ifdef Q_OS_WIN
     bool m_systemMenuExtended = false;

@@ -31,7 +31,12 @@ public:
     void nameChanged();     // edit 1000 changed
     void locationChanged(); // edit 1001 changed
     void listClicked();     // left mouse click in the action list
+    // The list's selection changed, by a key, a right click or a program.
+    void listSelectionChanged();
+    // A double click or Enter on an action: its properties, as "Properties" opens them.
+    void listItemOpened();
     void hostChosen(int radioId);
+    void dllFlagsEdited(); // the DLL flag combo's text changed, typed or chosen
     void browse();
     void addAction();
     void removeAction();
@@ -45,11 +50,15 @@ public:
 
     // The question asked before a run writes into a folder that already holds files.
     static std::string overwriteQuestion(const std::string& folder);
-    // The folder the script writes the project into: the location joined with the name.
+    // The folder the script writes the project into: the location joined with the whole name,
+    // as the "Location:" edit shows it once a name is typed.
     std::string projectFolder() const;
 
 private:
     bool accepted(const ActionDefinition& action, int result);
+    // The DLL flag row the combo names, chosen or typed, as a combo position; -1 when none.
+    int dllFlagsPosition() const;
+    std::string dllFlagsProblem() const;
 
     ProjectState& m_project;
     MainDialogOps& m_ops;

@@ -25,6 +25,11 @@ public:
     virtual void selectComboEntry(int id, int position) = 0;
     // The selected position, or -1 when nothing is selected or text was typed into the field.
     virtual int comboSelection(int id) const = 0;
+    // The text of the combo's field, typed or selected.
+    virtual std::string comboText(int id) const = 0;
+    // Marks the field as not accepted, with the problem as its explanation; empty: unmarked.
+    virtual void markField(int id, const std::string& problem) = 0;
+    virtual void focusControl(int id) = 0;
 
     virtual void insertListItem(int index, const std::string& text) = 0;
     virtual void deleteListItem(int index) = 0;
@@ -32,13 +37,19 @@ public:
     virtual int listItemCount() const = 0;
     // The first selected item, or -1.
     virtual int selectedListItem() const = 0;
+    // Puts the keyboard focus into the list, on the item at index (none when -1), without
+    // selecting it.
+    virtual void focusListItem(int index) = 0;
 
     // The folder browser: the chosen folder's path, or nothing when the user cancelled.
     virtual std::optional<std::string> askFolder() = 0;
-    // Runs the properties dialog modally on the action; its result (CTL_OK, CTL_CANCEL, or
-    // RESULT_EMPTY_NAME).
+    // Runs the properties dialog modally on the action; its result (CTL_OK or CTL_CANCEL;
+    // RESULT_EMPTY_NAME from a dialog that closes on OK without a name).
     virtual int runProperties(ActionDefinition& action) = 0;
+    // A question whose OK overwrites something: true for OK; Cancel is the default answer.
     virtual bool askOkCancel(const std::string& question) = 0;
+    // A message box with one OK button.
+    virtual void showMessage(const std::string& message) = 0;
     virtual void runAbout() = 0;
     // Ends the dialog; accepted is true for "Create".
     virtual void closeDialog(bool accepted) = 0;

@@ -2,6 +2,8 @@
 
 #include "ui/PageModel.h"
 
+#include <string_view>
+
 namespace vantrel {
 
 // The "Messages" page: the seven message callbacks of the action's panel.
@@ -11,6 +13,9 @@ public:
 
     void loadFromAction(ActionDefinition& action);
     void storeToAction(const AskOkCancel& ask);
+    // The action name changed from oldName to newName: each name made from it that the user
+    // has left as it was follows at once.
+    void nameChanged(std::string_view oldName, std::string_view newName);
     // A click on one of the seven check boxes; checked is the box's state after the click.
     void click(int id, bool checked);
 };

@@ -10,6 +10,7 @@
 #include <string>
 
 class QDialog;
+class QMessageBox;
 class QWidget;
 
 namespace vantrel {
@@ -30,12 +31,17 @@ public:
     // Called on the next dialog run modally through runDialog, once it is shown. If the handler
     // leaves it open, the dialog is cancelled.
     static void pushDialogHandler(std::function<void(QDialog&)> handler);
+    // Shows the next question as a real message box and calls the handler on it once it is
+    // shown; the answer is what the box ends with (Cancel if the handler leaves it open).
+    static void pushQuestionHandler(std::function<void(QMessageBox&)> handler);
 
     // The texts of the messages and questions shown (or answered) so far.
     static QStringList takeMessages();
 
     static void showMessage(QWidget* parent, const QString& text);
-    static bool askOkCancel(QWidget* parent, const QString& text);
+    // True for OK. cancelIsDefault makes Cancel the answer that Enter gives, for questions
+    // whose OK destroys something.
+    static bool askOkCancel(QWidget* parent, const QString& text, bool cancelIsDefault = false);
     static std::optional<QString> askDirectory(QWidget* parent);
     static int runDialog(QDialog& dialog);
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel {
@@ -15,6 +16,7 @@ struct ControlState {
     bool checked = false;
     bool enabled = true;
     std::string text;
+    std::string problem; // what is wrong with the text and what is accepted; empty when fine
 };
 
 // A check box that turns into a flag bit, with its edit and the default name a tick fills in.
@@ -41,6 +43,9 @@ public:
     const std::string& buffer(int editId) const;
     ActionDefinition* action() const { return m_action; }
 
+    // The user changed the text of an edit or combo field; control(id).text already holds it.
+    virtual void textEdited(int id) { static_cast<void>(id); }
+
 protected:
     // Declares an edit with its buffer; buffers start empty.
     void addEdit(int id, bool enabled = true);
@@ -55,6 +60,10 @@ protected:
     void clickCheckRow(const CheckRow& row, bool checked);
     // Tick the row's box and enable its edit by the bit in flags.
     void showCheckRow(const CheckRow& row);
+    // An edit whose text is still the default name made with format from the old action name
+    // (lower-cased when lower is set) takes the default for the new name; true when it did.
+    bool followRename(int edit, std::string_view format, bool lower, std::string_view oldName,
+                      std::string_view newName);
 
     ActionDefinition* m_action = nullptr;
 

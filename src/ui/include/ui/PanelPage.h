@@ -16,6 +16,9 @@ public:
 
     PanelPage(PanelPageModel& model, QWidget* parent = nullptr);
     void refresh();
+    // The page's controls in reading order: down each column, the columns from left to right,
+    // each check box before the edit it enables.
+    QList<QWidget*> readingOrder() const;
 
 private:
     PanelPageModel& m_model;

@@ -2,6 +2,8 @@
 
 #include "ui/PageModel.h"
 
+#include <string_view>
+
 namespace vantrel {
 
 // The "Panel" page: the panel kind as four exclusive radio buttons, its class name, and the
@@ -12,6 +14,9 @@ public:
 
     void loadFromAction(ActionDefinition& action);
     void storeToAction(const AskOkCancel& ask);
+    // The action name changed from oldName to newName: each name made from it that the user
+    // has left as it was follows at once.
+    void nameChanged(std::string_view oldName, std::string_view newName);
     // A click on one of the four radio buttons or the two check boxes; checked is the
     // control's state after the click.
     void click(int id, bool checked);

@@ -33,6 +33,10 @@ public:
     int minimumTabWidth() const;
     QTabBar* tabBar() const { return m_tabs; }
 
+    // Selects the page step tabs further on, wrapping round at either end (Ctrl+Tab: 1,
+    // Ctrl+Shift+Tab: -1).
+    void stepSelection(int step);
+
     // The tab control's two selection notifications; public so that the owner can route them.
     void selectionChanging(int oldIndex);
     void selectionChanged(int newIndex);
@@ -47,6 +51,7 @@ private:
     int m_pageCount = 0;
     QWidget* m_currentPage = nullptr;
     int m_selection = -1; // the selection before a change, for the hide half of the swap
+    void focusFirstControl(QWidget* page);
 };
 
 } // namespace vantrel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QListWidget>
+
+namespace vantrel {
+
+// The main dialog's action list. Its signals come after the view has handled the event, so a
+// handler sees the selection the click or key has made.
+class ActionList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit ActionList(QWidget* parent = nullptr);
+
+signals:
+    // A left mouse click in the list has ended.
+    void leftClicked();
+    // Enter on a selected item, or a double click on an item.
+    void itemOpened();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+} // namespace vantrel
