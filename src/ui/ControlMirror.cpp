@@ -33,6 +33,18 @@ void showProblem(QWidget* field, const QString& problem) {
     mark->setVisible(!problem.isEmpty());
 }
 
+void showWholeTextAsTip(QLineEdit* edit) {
+    const int frame = edit->hasFrame()
+                          ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit)
+                          : 0;
+    const QMargins margins = edit->textMargins();
+    // The edit keeps 2 pixels on either side of its text inside the frame.
+    const int room =
+        edit->contentsRect().width() - 2 * frame - 4 - margins.left() - margins.right();
+    const bool cut = edit->fontMetrics().horizontalAdvance(edit->text()) > room;
+    edit->setToolTip(cut ? edit->text() : QString());
+}
+
 QList<QWidget*> findControls(const QWidget* owner, std::initializer_list<int> ids) {
     QList<QWidget*> controls;
     for (int id : ids) {
@@ -72,6 +84,8 @@ void ControlMirror::textEdited(int id, QWidget* widget, const QString& text) {
     m_model.control(id).text = text.toStdString();
     m_model.textEdited(id);
     showProblem(widget, QString::fromStdString(m_model.control(id).problem));
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        showWholeTextAsTip(edit);
 }
 
 void ControlMirror::refresh() {
@@ -86,6 +100,7 @@ void ControlMirror::refresh() {
                 edit->setText(text);
                 edit->setCursorPosition(0); // names longer than the edit show their start
             }
+            showWholeTextAsTip(edit);
         } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
             if (combo->currentText() != text)
                 combo->setEditText(text);

@@ -9,6 +9,12 @@
 
 namespace vantrel {
 
+namespace {
+
+constexpr int EDIT_WIDTH = 88; // dialog units; the columns start 90 and 94 units apart
+
+} // namespace
+
 MessagesPage::MessagesPage(MessagesPageModel& model, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
@@ -19,7 +25,8 @@ MessagesPage::MessagesPage(MessagesPageModel& model, QWidget* parent)
     const auto row = [this, &b](int box, const QString& caption, int x, int y, int width, int edit,
                                 int editY) {
         m_mirror->bind(box, b.check(box, caption, x, y, width, 10));
-        m_mirror->bind(edit, b.edit(edit, x, editY, 80, 12));
+        // As wide as the room to the next column allows: the default names are long.
+        m_mirror->bind(edit, b.edit(edit, x, editY, EDIT_WIDTH, 12));
     };
     row(IDC_CB_STATUS_CHECK, tr("&Status procedure:"), 12, 9, 72, IDC_CB_STATUS_EDIT, 22);
     row(IDC_CB_MS_LBDOWN_CHECK, tr("Mouse &LB Down:"), 102, 9, 71, IDC_CB_MS_LBDOWN_EDIT, 22);

@@ -41,6 +41,20 @@ void pressOk(QDialog& dialog) {
     clickButton(&dialog, CTL_OK);
 }
 
+// Shown as the active window, so that focus and shortcuts behave as for a user.
+void showActive(QWidget& dialog) {
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+}
+
+// Presses Tab until the control has the focus; false when it never gets it.
+bool tabTo(QWidget* control) {
+    for (int i = 0; i < 30 && !control->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    return control->hasFocus();
+}
+
 } // namespace
 
 // The main dialog as a user drives it: real widgets, modal boxes answered by the test.
@@ -53,18 +67,14 @@ private slots:
     void startsWithNoHostAndTheEditingControlsDisabled();
     void choosingAHostEnablesThem();
     void hostIsChosenByKeyboard();
+    void listGestures_data();
+    void listGestures();
     void addingAnActionStoresTheFreshDefaults();
-    void itemButtonsFollowTheSelection_data();
-    void itemButtonsFollowTheSelection();
-    void removeLeavesTheFocusInTheList();
-    void openingAnItemShowsItsProperties_data();
-    void openingAnItemShowsItsProperties();
     void cancellingANewActionKeepsNoItem();
     void cancellingAnEditRestoresTheAction();
     void refusedCreateSaysWhyAndStaysOpen();
     void aboutEntryLeavesTheDialogAsItWas();
     void createGeneratesTheSampleProject();
-    void unknownDllFlagIsMarkedAndRefused();
     void failedRunKeepsTheDialogOpen();
 
 private:
@@ -126,45 +136,80 @@ void MainDialogTest::choosingAHostEnablesThem() {
     QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), QDir::current().filePath("Z.v2"));
 }
 
-namespace {
-
-// Shows the dialog as the active window, so that focus and shortcuts behave as for a user.
-void showActive(QWidget& dialog) {
-    dialog.show();
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
-}
-
-// Presses Tab until the control has the focus; false when it never gets it.
-bool tabTo(QWidget* control) {
-    for (int i = 0; i < 30 && !control->hasFocus(); ++i)
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    return control->hasFocus();
-}
-
-} // namespace
-
 void MainDialogTest::hostIsChosenByKeyboard() {
     MainDialog dialog;
     showActive(dialog);
     auto* kel = find<QRadioButton>(&dialog, IDC_HOST_KEL);
-    auto* dov = find<QRadioButton>(&dialog, IDC_HOST_DOV);
-    QVERIFY(tabTo(kel));
+    QVERIFY(tabTo(kel)); // the group is one tab stop
     QTest::keyClick(kel, Qt::Key_Space);
-    QCOMPARE(dialog.project().kelHost, 1);
     QVERIFY(find<QWidget>(&dialog, IDC_ADD_ACTION)->isEnabled());
-
-    QTest::keyClick(kel, Qt::Key_Down); // arrows move the choice within the group
-    QVERIFY(dov->hasFocus());
+    QTest::keyClick(kel, Qt::Key_Down); // the arrows move the choice
     QCOMPARE(dialog.project().dovHost, 1);
-    QCOMPARE(dialog.project().kelHost, 0);
-    QVERIFY(!kel->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(!kel->hasFocus() && !find<QWidget>(&dialog, IDC_HOST_DOV)->hasFocus());
+}
 
-    // The group is one tab stop: Tab leaves it, and coming back lands on the chosen host.
-    QTest::keyClick(dov, Qt::Key_Tab);
-    QVERIFY(!kel->hasFocus() && !dov->hasFocus());
-    QVERIFY(tabTo(dov));
-    QVERIFY(!kel->hasFocus());
+void MainDialogTest::listGestures_data() {
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("selected"); // the item selected after it, or -1
+    QTest::addColumn<int>("opened");   // the item whose properties it opened, or -1
+    // On three actions, the first selected by a left click (none for "down" and "right").
+    QTest::newRow("click on empty space clears") << "empty" << -1 << -1;
+    QTest::newRow("ctrl+click on the selected item clears") << "ctrl" << -1 << -1;
+    QTest::newRow("arrow key selects") << "down" << 0 << -1;
+    QTest::newRow("right click selects") << "right" << 1 << -1;
+    QTest::newRow("double click opens") << "double" << 1 << 1;
+    QTest::newRow("Enter opens, and does not press Create") << "enter" << 0 << 0;
+    QTest::newRow("remove keeps the focus in the list") << "remove" << -1 << -1;
+}
+
+void MainDialogTest::listGestures() {
+    QFETCH(QString, gesture);
+    QFETCH(int, selected);
+    QFETCH(int, opened);
+    MainDialog dialog;
+    dialog.show();
+    clickButton(&dialog, IDC_HOST_KEL);
+    for (int i = 0; i < 3; ++i) {
+        ModalHooks::pushDialogHandler([](QDialog& properties) { pressOk(properties); });
+        clickButton(&dialog, IDC_ADD_ACTION);
+    }
+    showActive(dialog);
+    auto* list = find<QListWidget>(&dialog, IDC_ACTION_LIST);
+    const QString second = list->item(1)->text();
+    const auto at = [list](int row) {
+        return list->visualItemRect(list->item(row)).center();
+    };
+    QWidget* view = list->viewport();
+    if (gesture != "down" && gesture != "right")
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(0));
+    QString shown;
+    ModalHooks::pushDialogHandler([&shown](QDialog& properties) {
+        shown = find<QLineEdit>(&properties, IDC_ACTION_NAME)->text();
+    });
+
+    if (gesture == "empty")
+        QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(view->width() - 2, view->height() - 2));
+    if (gesture == "ctrl")
+        QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, at(0));
+    if (gesture == "down" || gesture == "enter")
+        QTest::keyClick(list, gesture == "down" ? Qt::Key_Down : Qt::Key_Return);
+    if (gesture == "right" || gesture == "double") // a double click: a click, then a second press
+        QTest::mouseClick(view, gesture == "right" ? Qt::RightButton : Qt::LeftButton, {}, at(1));
+    if (gesture == "double")
+        QTest::mouseDClick(view, Qt::LeftButton, {}, at(1));
+    if (gesture == "remove") { // the focus stays on the item that took the removed one's place
+        QVERIFY(tabTo(find<QWidget>(&dialog, IDC_REMOVE_ACTION)));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(list->hasFocus() && list->currentItem()->text() == second);
+    }
+    // The item buttons follow the selection as it is after the gesture.
+    const QList<QListWidgetItem*> items = list->selectedItems();
+    QCOMPARE(items.isEmpty() ? -1 : list->row(items.front()), selected);
+    QCOMPARE(find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled(), selected >= 0);
+    QCOMPARE(find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled(), selected >= 0);
+    QCOMPARE(shown, opened < 0 ? QString() : list->item(opened)->text());
+    QVERIFY(ModalHooks::takeMessages().isEmpty());
 }
 
 void MainDialogTest::addingAnActionStoresTheFreshDefaults() {
@@ -200,120 +245,6 @@ void MainDialogTest::addingAnActionStoresTheFreshDefaults() {
     QVERIFY(offered != list->item(0)->text());
     QVERIFY(!find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled());
     QVERIFY(!find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled());
-}
-
-namespace {
-
-// A dialog with the host chosen and the given number of actions, all accepted as offered.
-void addActions(MainDialog& dialog, int count) {
-    clickButton(&dialog, IDC_HOST_KEL);
-    for (int i = 0; i < count; ++i) {
-        ModalHooks::pushDialogHandler([](QDialog& properties) { pressOk(properties); });
-        clickButton(&dialog, IDC_ADD_ACTION);
-    }
-}
-
-QPoint itemCentre(QListWidget* list, int row) {
-    return list->visualItemRect(list->item(row)).center();
-}
-
-} // namespace
-
-void MainDialogTest::itemButtonsFollowTheSelection_data() {
-    QTest::addColumn<QString>("gesture");
-    QTest::addColumn<bool>("startSelected"); // the first of two items selected by a left click
-    QTest::addColumn<int>("selectedAfter");
-    QTest::newRow("left click on empty space clears") << "empty" << true << -1;
-    QTest::newRow("ctrl+click on the selected item clears") << "ctrl" << true << -1;
-    QTest::newRow("left click on the other item") << "other" << true << 1;
-    QTest::newRow("arrow key selects") << "down" << false << 0;
-    QTest::newRow("right click selects") << "right" << false << 1;
-}
-
-void MainDialogTest::itemButtonsFollowTheSelection() {
-    QFETCH(QString, gesture);
-    QFETCH(bool, startSelected);
-    QFETCH(int, selectedAfter);
-    MainDialog dialog;
-    dialog.show();
-    addActions(dialog, 2);
-    auto* list = find<QListWidget>(&dialog, IDC_ACTION_LIST);
-    if (startSelected)
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 0));
-    QCOMPARE(find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled(), startSelected);
-
-    const QPoint empty(list->viewport()->width() - 2, list->viewport()->height() - 2);
-    if (gesture == "empty")
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
-    else if (gesture == "ctrl")
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                          itemCentre(list, 0));
-    else if (gesture == "other")
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 1));
-    else if (gesture == "down")
-        QTest::keyClick(list, Qt::Key_Down);
-    else if (gesture == "right")
-        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, itemCentre(list, 1));
-
-    // As the selection is after the gesture, not one step late.
-    const QList<QListWidgetItem*> items = list->selectedItems();
-    QCOMPARE(items.isEmpty() ? -1 : list->row(items.front()), selectedAfter);
-    QCOMPARE(find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled(), selectedAfter >= 0);
-    QCOMPARE(find<QWidget>(&dialog, IDC_PROPERTIES)->isEnabled(), selectedAfter >= 0);
-}
-
-void MainDialogTest::removeLeavesTheFocusInTheList() {
-    MainDialog dialog;
-    showActive(dialog);
-    addActions(dialog, 3);
-    auto* list = find<QListWidget>(&dialog, IDC_ACTION_LIST);
-    const QString third = list->item(2)->text();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 1));
-    showActive(dialog); // active again after the properties dialogs
-    auto* remove = find<QPushButton>(&dialog, IDC_REMOVE_ACTION);
-    QVERIFY(tabTo(remove));
-    QTest::keyClick(remove, Qt::Key_Space); // the disabled button must not pass the focus on
-    QCOMPARE(list->count(), 2);
-
-    QVERIFY(list->hasFocus());
-    QCOMPARE(list->currentItem()->text(), third);
-    QVERIFY(list->selectedItems().isEmpty()); // focused, not selected: the buttons stay off
-    QVERIFY(!find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled());
-    // A key typed next selects in the list; it overwrites nothing.
-    QTest::keyClick(list, Qt::Key_Space);
-    QCOMPARE(list->selectedItems().value(0)->text(), third);
-    QCOMPARE(find<QComboBox>(&dialog, IDC_DLL_FLAGS)->currentText(), QString("PIDLLFL_AUTO"));
-}
-
-void MainDialogTest::openingAnItemShowsItsProperties_data() {
-    QTest::addColumn<bool>("byKey");
-    QTest::newRow("double click") << false;
-    QTest::newRow("Enter on the selected item") << true;
-}
-
-void MainDialogTest::openingAnItemShowsItsProperties() {
-    QFETCH(bool, byKey);
-    MainDialog dialog;
-    dialog.show();
-    addActions(dialog, 2);
-    auto* list = find<QListWidget>(&dialog, IDC_ACTION_LIST);
-    QString opened;
-    ModalHooks::pushDialogHandler([&](QDialog& properties) {
-        opened = find<QLineEdit>(&properties, IDC_ACTION_NAME)->text();
-        clickButton(&properties, CTL_CANCEL);
-    });
-    if (byKey) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 1));
-        QTest::keyClick(list, Qt::Key_Return);
-    } else {
-        // A double click as the platform delivers it: press and release, then the second press.
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 1));
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, itemCentre(list, 1));
-    }
-    QCOMPARE(opened, list->item(1)->text());
-    // Enter opened the item and did not also press the default button "Create".
-    QVERIFY(ModalHooks::takeMessages().isEmpty());
-    QVERIFY(dialog.isVisible());
 }
 
 void MainDialogTest::cancellingANewActionKeepsNoItem() {
@@ -483,9 +414,9 @@ void MainDialogTest::createGeneratesTheSampleProject() {
     MainDialog again;
     again.show();
     fillProject(again, out.path(), "Sample");
-    // The question itself, as the user meets it: Cancel is the default, so Enter keeps the files.
+    // Cancel is the default answer: Enter keeps the files.
     QMessageBox::StandardButton defaultAnswer = QMessageBox::NoButton;
-    ModalHooks::pushQuestionHandler([&](QMessageBox& box) {
+    ModalHooks::pushQuestionHandler([&defaultAnswer](QMessageBox& box) {
         defaultAnswer = box.standardButton(box.defaultButton());
         QTest::keyClick(&box, Qt::Key_Return);
     });
@@ -497,32 +428,6 @@ void MainDialogTest::createGeneratesTheSampleProject() {
                          "replaced."});
     QVERIFY(again.isVisible());
     QCOMPARE(QFileInfo(out.filePath("Sample/Sample.cpp")).lastModified(), written);
-}
-
-void MainDialogTest::unknownDllFlagIsMarkedAndRefused() {
-    MainDialog dialog;
-    dialog.show();
-    fillProject(dialog, m_folder.path(), "Flags");
-    showActive(dialog); // active again after the properties dialog
-    auto* flags = find<QComboBox>(&dialog, IDC_DLL_FLAGS);
-    flags->lineEdit()->selectAll();
-    QTest::keyClicks(flags->lineEdit(), "resident");
-    const QString problem =
-        "Unknown DLL flag: \"resident\"\nAccepted names: PIDLLFL_AUTO, PIDLLFL_RESIDENT";
-    QCOMPARE(flags->toolTip(), problem);
-    clickButton(&dialog, CTL_OK);
-    QCOMPARE(ModalHooks::takeMessages(), QStringList{problem});
-    QVERIFY(dialog.isVisible());
-    QVERIFY(flags->hasFocus());
-
-    // A name typed in full counts as chosen: the run takes it (and stops here for want of a
-    // script, which keeps the dialog open).
-    flags->lineEdit()->selectAll();
-    QTest::keyClicks(flags->lineEdit(), "pidllfl_resident");
-    QCOMPARE(flags->toolTip(), QString());
-    clickButton(&dialog, CTL_OK);
-    QCOMPARE(ModalHooks::takeMessages(), QStringList{"Open file error:\nkelpi.tpl"});
-    QCOMPARE(dialog.project().dllFlags, PIDLLFL_RESIDENT);
 }
 
 void MainDialogTest::failedRunKeepsTheDialogOpen() {

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <map>
 
+class QLineEdit;
 class QWidget;
 
 namespace vantrel {
@@ -42,6 +43,9 @@ private:
 // Marks a field whose text is not accepted: a warning sign in the field and the problem as its
 // tooltip; an empty problem takes the mark away. The text is kept in the property "problem".
 void showProblem(QWidget* field, const QString& problem);
+
+// Gives an edit whose text is wider than the edit that text as its tooltip, and none otherwise.
+void showWholeTextAsTip(QLineEdit* edit);
 
 // The object name under which a control id is found: "id1000".
 QString controlName(int id);
