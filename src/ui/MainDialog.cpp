@@ -8,6 +8,7 @@
 #include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
 #include "ui/DialogBuilder.h"
+#include "ui/NameWarnings.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -56,7 +57,8 @@ MainDialog::MainDialog(QWidget* parent)
     setWindowIcon(QIcon(QStringLiteral(":/vantrel.svg")));
 
     DialogBuilder b(this);
-    b.resizeDialog(293, 228);
+    // Wider than the controls by a column for the warnings about the project name.
+    b.resizeDialog(393, 228);
     const auto keep = [this](int id, QWidget* widget) {
         m_controls[id] = widget;
         return widget;
@@ -71,6 +73,7 @@ MainDialog::MainDialog(QWidget* parent)
         static_cast<QLineEdit*>(keep(IDC_PROJECT_NAME, b.edit(IDC_PROJECT_NAME, 7, 16, 175, 12)));
     name->setEnabled(false);
     b.label(tr("&Project name:"), 7, 6, 44, 8, name);
+    m_nameWarnings = makeNameWarnings(this, b.units().rect(293, 6, 93, 205));
     auto* location =
         static_cast<QLineEdit*>(keep(IDC_LOCATION, b.edit(IDC_LOCATION, 7, 47, 162, 12)));
     location->setEnabled(false);
@@ -261,8 +264,16 @@ std::optional<std::string> MainDialog::askFolder() {
     return folder->toStdString();
 }
 
-int MainDialog::runProperties(ActionDefinition& action) {
-    ActionPropertiesDialog dialog(action, this);
+void MainDialog::showNameWarnings(int id, const std::vector<std::string>& warnings) {
+    QStringList texts;
+    for (const std::string& warning : warnings)
+        texts.append(QString::fromStdString(warning));
+    if (QWidget* field = control(id))
+        vantrel::showNameWarnings(field, m_nameWarnings, texts);
+}
+
+int MainDialog::runProperties(ActionDefinition& action, const ActionNameCheck& check) {
+    ActionPropertiesDialog dialog(action, this, check);
     return ModalHooks::runDialog(dialog);
 }
 

@@ -2,6 +2,7 @@
 
 #include "fileutil/FileSystem.h"
 #include "model/FlagNames.h"
+#include "model/NameChecks.h"
 #include "ui/ControlIds.h"
 #include "ui/FlagNameField.h"
 
@@ -85,6 +86,7 @@ void MainDialogLogic::initialise() {
 
 void MainDialogLogic::nameChanged() {
     m_project.nameText = m_ops.editText(IDC_PROJECT_NAME);
+    m_ops.showNameWarnings(IDC_PROJECT_NAME, projectNameWarnings(m_project.nameText));
     composeLocation(true);
 }
 
@@ -184,7 +186,7 @@ void MainDialogLogic::addAction() {
     ActionDefinition action;
     action.resetAction();
     action.setActionDefaults(nextDefaultActionName());
-    const int result = m_ops.runProperties(action);
+    const int result = m_ops.runProperties(action, actionNameCheck(m_project.actions.size()));
     if (!accepted(action, result))
         return; // the counter keeps its new value
     m_ops.insertListItem(m_ops.listItemCount(), action.name);
@@ -213,12 +215,19 @@ void MainDialogLogic::editAction() {
     backup.resetAction();
     backup.copyActionValue(*m_project.actionAt(index));
 
-    const int result = m_ops.runProperties(*m_project.actionAt(index));
+    const int result = m_ops.runProperties(*m_project.actionAt(index),
+                                           actionNameCheck(static_cast<std::size_t>(index)));
     ActionDefinition& action = *m_project.actionAt(index);
     if (accepted(action, result))
         m_ops.setListItemText(index, action.name);
     else
         action.copyActionValue(backup); // the edit marks keep what the dialog made of them
+}
+
+ActionNameCheck MainDialogLogic::actionNameCheck(std::size_t index) const {
+    return [this, index](const ActionDefinition& action) {
+        return actionNameWarnings(m_project, action, index);
+    };
 }
 
 std::string MainDialogLogic::overwriteQuestion(const std::string& folder) {

@@ -1,4 +1,5 @@
 #include "ui/MainDialogLogic.h"
+#include "model/NameChecks.h"
 #include "ui/ControlIds.h"
 
 #include <QTemporaryDir>
@@ -33,6 +34,8 @@ public:
     std::function<int(ActionDefinition&)> properties = [](ActionDefinition&) {
         return CTL_OK;
     };
+    ActionNameCheck check; // the check the properties dialog was given last
+    std::map<int, std::vector<std::string>> warnings;
     std::vector<std::string> questions;
     bool answer = false;
     std::optional<bool> closed;
@@ -84,7 +87,13 @@ public:
     int selectedListItem() const override { return selected; }
     void focusListItem(int index) override { focused = index; }
     std::optional<std::string> askFolder() override { return nextFolder; }
-    int runProperties(ActionDefinition& action) override { return properties(action); }
+    void showNameWarnings(int id, const std::vector<std::string>& shown) override {
+        warnings[id] = shown;
+    }
+    int runProperties(ActionDefinition& action, const ActionNameCheck& given) override {
+        check = given;
+        return properties(action);
+    }
     bool askOkCancel(const std::string& question) override {
         questions.push_back(question);
         return answer;
@@ -151,6 +160,7 @@ private slots:
     void removeTakesTheSelectedAction();
     void createClosesOnlyAfterANormalRun();
     void createAsksBeforeWritingIntoAFolderWithFiles();
+    void namesAreCheckedAsTheyAreTyped();
 };
 
 void MainDialogLogicTest::namePreview_data() {
@@ -414,6 +424,36 @@ void MainDialogLogicTest::createAsksBeforeWritingIntoAFolderWithFiles() {
     h.logic.create();
     QDir::setCurrent(oldCurrent);
     QCOMPARE(h.ops.questions.back(), h.ops.questions.front());
+}
+
+void MainDialogLogicTest::namesAreCheckedAsTheyAreTyped() {
+    Harness h;
+    h.ops.setEditText(IDC_PROJECT_NAME, "my tool");
+    QCOMPARE(h.ops.warnings[IDC_PROJECT_NAME], projectNameWarnings("my tool"));
+    h.ops.setEditText(IDC_PROJECT_NAME, "Demo");
+    QVERIFY(h.ops.warnings[IDC_PROJECT_NAME].empty());
+
+    // The properties dialog checks a new action as the last of the list, an edited one in its
+    // own place, where it does not collide with itself.
+    std::string name = "Line";
+    std::vector<std::string> seen;
+    h.ops.properties = [&](ActionDefinition& a) {
+        a.name = name;
+        seen = h.ops.check(a);
+        return CTL_OK;
+    };
+    h.logic.addAction();
+    QVERIFY(seen.empty());
+    name = "line";
+    h.logic.addAction();
+    QCOMPARE(seen.size(), std::size_t(1));
+    QVERIFY2(seen[0].starts_with("the same name as \"Line\""), seen[0].c_str());
+    h.ops.selected = 1;
+    h.logic.editAction();
+    QCOMPARE(seen.size(), std::size_t(1));
+    name = "Arc";
+    h.logic.editAction();
+    QVERIFY(seen.empty());
 }
 
 QTEST_GUILESS_MAIN(MainDialogLogicTest)

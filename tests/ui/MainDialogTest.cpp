@@ -1,4 +1,5 @@
 #include "ui/MainDialog.h"
+#include "model/NameChecks.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActionPropertiesDialog.h"
 #include "ui/ControlIds.h"
@@ -76,6 +77,7 @@ private slots:
     void aboutEntryLeavesTheDialogAsItWas();
     void createGeneratesTheSampleProject();
     void failedRunKeepsTheDialogOpen();
+    void nameWarningsShowNextToTheField();
 
 private:
     QTemporaryDir m_folder;
@@ -441,6 +443,38 @@ void MainDialogTest::failedRunKeepsTheDialogOpen() {
     QCOMPARE(dialog.project().actionCount(), 1);
     QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("Lost"));
     QCOMPARE(find<QListWidget>(&dialog, IDC_ACTION_LIST)->count(), 1);
+}
+
+void MainDialogTest::nameWarningsShowNextToTheField() {
+    MainDialog dialog;
+    dialog.show();
+    clickButton(&dialog, IDC_HOST_KEL);
+    auto* name = find<QLineEdit>(&dialog, IDC_PROJECT_NAME);
+    auto* warnings = find<QLabel>(&dialog, IDC_NAME_WARNINGS);
+    QVERIFY(!warnings->isVisible());
+    QTest::keyClicks(name, "my tool");
+    QVERIFY(warnings->isVisible());
+    QVERIFY2(warnings->text().contains("not a C identifier"), qPrintable(warnings->text()));
+    QCOMPARE(name->property("nameWarnings").toString(),
+             QString::fromStdString(projectNameWarnings("my tool").front()));
+    // Beside the controls, wholly inside the dialog.
+    QVERIFY(dialog.rect().contains(warnings->geometry()));
+    for (QWidget* other : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(other == warnings || !other->isVisible() ||
+                     !other->geometry().intersects(warnings->geometry()),
+                 qPrintable(other->objectName()));
+
+    // Warnings never refuse: Create goes on to its own checks.
+    clickButton(&dialog, CTL_OK);
+    QCOMPARE(ModalHooks::takeMessages(),
+             QStringList{"No actions defined:\nAdd at least one action before creating the "
+                         "project."});
+
+    name->selectAll();
+    QTest::keyClicks(name, "my_tool");
+    QVERIFY(!warnings->isVisible());
+    QCOMPARE(name->property("nameWarnings").toString(), QString());
+    QCOMPARE(name->toolTip(), QString());
 }
 
 QTEST_MAIN(MainDialogTest)

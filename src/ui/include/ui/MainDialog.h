@@ -11,6 +11,7 @@
 #include <map>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QMenu;
 
@@ -61,7 +62,8 @@ private:
     int selectedListItem() const override;
     void focusListItem(int index) override;
     std::optional<std::string> askFolder() override;
-    int runProperties(ActionDefinition& action) override;
+    void showNameWarnings(int id, const std::vector<std::string>& warnings) override;
+    int runProperties(ActionDefinition& action, const ActionNameCheck& check) override;
     bool askOkCancel(const std::string& question) override;
     void showMessage(const std::string& message) override;
     void runAbout() override;
@@ -73,6 +75,7 @@ private:
     MainDialogLogic m_logic;
     std::map<int, QWidget*> m_controls;
     ActionList* m_list = nullptr;
+    QLabel* m_nameWarnings = nullptr;
     QMenu* m_contextMenu = nullptr;
 #ifdef Q_OS_WIN
     bool m_systemMenuExtended = false;

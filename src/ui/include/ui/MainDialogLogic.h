@@ -59,6 +59,8 @@ private:
     // The DLL flag row the combo names, chosen or typed, as a combo position; -1 when none.
     int dllFlagsPosition() const;
     std::string dllFlagsProblem() const;
+    // The warnings of an action's name while the properties dialog edits it at an index.
+    ActionNameCheck actionNameCheck(std::size_t index) const;
 
     ProjectState& m_project;
     MainDialogOps& m_ops;

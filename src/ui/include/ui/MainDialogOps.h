@@ -1,9 +1,11 @@
 #pragma once
 
 #include "model/ActionDefinition.h"
+#include "model/NameChecks.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -43,9 +45,14 @@ public:
 
     // The folder browser: the chosen folder's path, or nothing when the user cancelled.
     virtual std::optional<std::string> askFolder() = 0;
-    // Runs the properties dialog modally on the action; its result (CTL_OK or CTL_CANCEL;
-    // RESULT_EMPTY_NAME from a dialog that closes on OK without a name).
-    virtual int runProperties(ActionDefinition& action) = 0;
+    // Shows the warnings about the name in the field next to it, and marks the field while
+    // there are any.
+    virtual void showNameWarnings(int id, const std::vector<std::string>& warnings) = 0;
+
+    // Runs the properties dialog modally on the action, with the check of its name while it is
+    // typed; its result (CTL_OK or CTL_CANCEL; RESULT_EMPTY_NAME from a dialog that closes on
+    // OK without a name).
+    virtual int runProperties(ActionDefinition& action, const ActionNameCheck& check) = 0;
     // A question whose OK overwrites something: true for OK; Cancel is the default answer.
     virtual bool askOkCancel(const std::string& question) = 0;
     // A message box with one OK button.
