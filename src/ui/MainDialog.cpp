@@ -7,8 +7,11 @@
 #include "ui/ActionPropertiesDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
+#include "ui/CreateRuns.h"
 #include "ui/DialogBuilder.h"
 #include "ui/NameWarnings.h"
+#include "ui/ReviewDialog.h"
+#include "ui/SummaryDialog.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -29,7 +32,7 @@
 namespace vantrel {
 namespace {
 
-MainDialogServices engineServices(Generator& generator) {
+MainDialogServices engineServices() {
     MainDialogServices services;
     services.readConfiguration = [](ProjectState& project, MessageSink& sink) {
         readConfiguration(project, sink);
@@ -37,9 +40,8 @@ MainDialogServices engineServices(Generator& generator) {
     services.validateProject = [](const ProjectState& project, MessageSink& sink) {
         return validateProject(project, sink);
     };
-    services.commitAndGenerate = [&generator](ProjectState& project, std::int32_t comboIndex) {
-        return commitAndGenerate(project, comboIndex, generator);
-    };
+    services.preview = previewRun;
+    services.commitAndGenerate = diskRun;
     return services;
 }
 
@@ -48,8 +50,7 @@ MainDialogServices engineServices(Generator& generator) {
 MainDialog::MainDialog(QWidget* parent)
     : QDialog(parent)
     , m_sink(this)
-    , m_generator(m_project, m_sink)
-    , m_logic(m_project, *this, m_sink, engineServices(m_generator)) {
+    , m_logic(m_project, *this, m_sink, engineServices()) {
     setWindowTitle(QString::fromUtf8(APP_TITLE));
     setObjectName(QStringLiteral("dialog102"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -277,9 +278,14 @@ int MainDialog::runProperties(ActionDefinition& action, const ActionNameCheck& c
     return ModalHooks::runDialog(dialog);
 }
 
-bool MainDialog::askOkCancel(const std::string& question) {
-    // The main dialog asks only before overwriting: Enter must not say yes.
-    return ModalHooks::askOkCancel(this, QString::fromStdString(question), true);
+bool MainDialog::runReview(ReviewModel& review) {
+    ReviewDialog dialog(review, this);
+    return ModalHooks::runDialog(dialog) == QDialog::Accepted;
+}
+
+void MainDialog::showSummary(const SummaryModel& summary) {
+    SummaryDialog dialog(summary, this);
+    ModalHooks::runDialog(dialog);
 }
 
 void MainDialog::showMessage(const std::string& message) {

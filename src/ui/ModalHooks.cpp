@@ -1,10 +1,12 @@
 #include "ui/ModalHooks.h"
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 
 #include <deque>
 
@@ -18,6 +20,7 @@ struct Script {
     std::deque<std::function<void(QDialog&)>> handlers;
     std::deque<std::function<void(QMessageBox&)>> questionHandlers;
     QStringList messages;
+    QStringList openedFolders;
 };
 
 Script& script() {
@@ -94,6 +97,20 @@ bool ModalHooks::askOkCancel(QWidget* parent, const QString& text, bool cancelIs
         });
     }
     return box.exec() == QMessageBox::Ok;
+}
+
+QStringList ModalHooks::takeOpenedFolders() {
+    QStringList folders;
+    folders.swap(script().openedFolders);
+    return folders;
+}
+
+bool ModalHooks::openFolder(const QString& path) {
+    if (script().on) {
+        script().openedFolders.append(path);
+        return true;
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 std::optional<QString> ModalHooks::askDirectory(QWidget* parent) {

@@ -16,11 +16,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
 using namespace vantrel;
 
@@ -40,6 +41,11 @@ void clickButton(QWidget* dialog, int id) {
 
 void pressOk(QDialog& dialog) {
     clickButton(&dialog, CTL_OK);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Shown as the active window, so that focus and shortcuts behave as for a user.
@@ -76,8 +82,10 @@ private slots:
     void refusedCreateSaysWhyAndStaysOpen();
     void aboutEntryLeavesTheDialogAsItWas();
     void createGeneratesTheSampleProject();
-    void failedRunKeepsTheDialogOpen();
+    void secondCreateReviewsTheChangedFiles_data();
+    void secondCreateReviewsTheChangedFiles();
     void nameWarningsShowNextToTheField();
+    void failedRunKeepsTheDialogOpen();
 
 private:
     QTemporaryDir m_folder;
@@ -387,11 +395,48 @@ void fillProject(MainDialog& dialog, const QString& folder, const QString& name)
 
 } // namespace
 
-void MainDialogTest::createGeneratesTheSampleProject() {
+namespace {
+
+// The summary dialog's counts, its kept files and messages, as the user reads them.
+struct SummaryShown {
+    QString heading;
+    QStringList counts;
+    QString kept;
+    QString messages;
+    QString folder;
+    bool canOpen = false;
+};
+
+// Reads the next summary; openIt presses "Open folder" before "Close".
+void readSummary(SummaryShown& shown, bool openIt = false) {
+    ModalHooks::pushDialogHandler([&shown, openIt](QDialog& summary) {
+        shown.heading = summary.findChild<QLabel*>("summaryHeading")->text();
+        for (int i = 0; auto* count = summary.findChild<QLabel*>(QString("summaryCount%1").arg(i));
+             ++i)
+            shown.counts.append(count->text());
+        if (auto* kept = summary.findChild<QPlainTextEdit*>("summaryKept"))
+            shown.kept = kept->toPlainText();
+        if (auto* messages = summary.findChild<QPlainTextEdit*>("summaryMessages"))
+            shown.messages = messages->toPlainText();
+        shown.folder = summary.findChild<QLabel*>("summaryFolder")->text();
+        auto* open = summary.findChild<QPushButton*>("openFolder");
+        shown.canOpen = open->isEnabled();
+        if (openIt)
+            QTest::mouseClick(open, Qt::LeftButton);
+        QTest::mouseClick(summary.findChild<QPushButton*>("close"), Qt::LeftButton);
+    });
+}
+
+QString sampleRoot() {
     // ctest names the source tree; a direct run finds it from this file's folder.
-    const QString root =
-        qEnvironmentVariable("VANTREL_SOURCE_DIR", QStringLiteral(QT_TESTCASE_SOURCEDIR "/../.."));
-    QDir::setCurrent(root + "/data/sample");
+    return qEnvironmentVariable("VANTREL_SOURCE_DIR",
+                                QStringLiteral(QT_TESTCASE_SOURCEDIR "/../.."));
+}
+
+} // namespace
+
+void MainDialogTest::createGeneratesTheSampleProject() {
+    QDir::setCurrent(sampleRoot() + "/data/sample");
     QVERIFY(QFile::exists("vantrel.cfg"));
     const QDir out(m_folder.path());
 
@@ -401,6 +446,8 @@ void MainDialogTest::createGeneratesTheSampleProject() {
     fillProject(dialog, out.path(), "Sample");
     QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), out.filePath("Sample"));
     find<QComboBox>(&dialog, IDC_DLL_FLAGS)->setCurrentIndex(1);
+    SummaryShown shown;
+    readSummary(shown, true);
     clickButton(&dialog, CTL_OK);
 
     QCOMPARE(ModalHooks::takeMessages(), QStringList());
@@ -410,26 +457,88 @@ void MainDialogTest::createGeneratesTheSampleProject() {
     for (const char* file : {"Sample/Sample.h", "Sample/Sample.cpp", "Sample/CMakeLists.txt",
                              "Sample/Smooth.cpp", "Sample/res/Sample.rc", "Sample/pi.h"})
         QVERIFY2(out.exists(file), file);
+    // Two folders, seven sources and nine kit files; nothing kept, no errors.
+    QCOMPARE(shown.heading, QString("The project was written:"));
+    QCOMPARE(shown.counts, (QStringList{"2", "7", "9", "0", "0", "0"}));
+    QCOMPARE(shown.folder, out.filePath("Sample"));
+    QVERIFY(shown.canOpen);
+    QCOMPARE(ModalHooks::takeOpenedFolders(), QStringList{out.filePath("Sample")});
+}
 
-    // A second run into the same project asks first; Cancel keeps the dialog and the files.
-    const QDateTime written = QFileInfo(out.filePath("Sample/Sample.cpp")).lastModified();
+void MainDialogTest::secondCreateReviewsTheChangedFiles_data() {
+    QTest::addColumn<QString>("choice"); // cancel, keep, tick or all
+    QTest::addColumn<bool>("replaced");  // the edited file holds the new project's text
+    QTest::newRow("Cancel writes nothing") << "cancel" << false;
+    QTest::newRow("Write keeps an unticked file") << "keep" << false;
+    QTest::newRow("a ticked file is replaced") << "tick" << true;
+    QTest::newRow("Select all replaces every changed file") << "all" << true;
+}
+
+void MainDialogTest::secondCreateReviewsTheChangedFiles() {
+    QFETCH(QString, choice);
+    QFETCH(bool, replaced);
+    QDir::setCurrent(sampleRoot() + "/data/sample");
+    const QDir out(m_folder.path());
+    {
+        MainDialog first;
+        first.show();
+        fillProject(first, out.path(), "Sample");
+        clickButton(&first, CTL_OK);
+    }
+    const QString edited = out.filePath("Sample/Sample.cpp");
+    QFile file(edited);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("// mine\n");
+    file.close();
+    const QDateTime unchanged = QFileInfo(out.filePath("Sample/Sample.h")).lastModified();
+
     MainDialog again;
     again.show();
     fillProject(again, out.path(), "Sample");
-    // Cancel is the default answer: Enter keeps the files.
-    QMessageBox::StandardButton defaultAnswer = QMessageBox::NoButton;
-    ModalHooks::pushQuestionHandler([&defaultAnswer](QMessageBox& box) {
-        defaultAnswer = box.standardButton(box.defaultButton());
-        QTest::keyClick(&box, Qt::Key_Return);
+    QStringList rows;
+    QString diff;
+    bool monospace = false;
+    ModalHooks::pushDialogHandler([&](QDialog& review) {
+        auto* files = review.findChild<QTreeWidget*>("reviewFiles");
+        QTreeWidgetItem* changed = nullptr;
+        for (int i = 0; i < files->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = files->topLevelItem(i);
+            rows.append(item->text(0) + ": " + item->text(1));
+            if (item->data(0, Qt::CheckStateRole).isValid())
+                changed = item;
+        }
+        // The changed file is selected at once, unticked, its diff shown.
+        QVERIFY(changed && files->currentItem() == changed);
+        QCOMPARE(changed->checkState(0), Qt::Unchecked);
+        auto* view = review.findChild<QPlainTextEdit*>("reviewDiff");
+        diff = view->toPlainText();
+        monospace = QFontInfo(view->font()).fixedPitch();
+        if (choice == "tick")
+            changed->setCheckState(0, Qt::Checked);
+        else if (choice == "all")
+            QTest::mouseClick(review.findChild<QPushButton*>("selectAll"), Qt::LeftButton);
+        QTest::mouseClick(review.findChild<QPushButton*>(choice == "cancel" ? "cancel" : "write"),
+                          Qt::LeftButton);
     });
+    SummaryShown shown;
+    readSummary(shown);
     clickButton(&again, CTL_OK);
-    QCOMPARE(defaultAnswer, QMessageBox::Cancel);
-    QCOMPARE(ModalHooks::takeMessages(),
-             QStringList{"The folder " + out.filePath("Sample") +
-                         " already exists.\nFiles that the script writes there will be "
-                         "replaced."});
-    QVERIFY(again.isVisible());
-    QCOMPARE(QFileInfo(out.filePath("Sample/Sample.cpp")).lastModified(), written);
+
+    QVERIFY(rows.contains("Sample/Sample.cpp: changed: yours is kept") ||
+            rows.contains("Sample/Sample.cpp: changed: replaced by the new one"));
+    QVERIFY(rows.contains("Sample/Sample.h: unchanged (nothing to write)"));
+    QVERIFY2(diff.contains("\n-// mine\n"), qPrintable(diff));
+    QVERIFY(monospace);
+    QCOMPARE(readAll(edited) == "// mine\n", !replaced);
+    QCOMPARE(QFileInfo(out.filePath("Sample/Sample.h")).lastModified(), unchanged);
+    QCOMPARE(again.isVisible(), choice == "cancel");
+    if (choice == "cancel") {
+        QVERIFY(shown.heading.isEmpty()); // no run, no summary
+        return;
+    }
+    QCOMPARE(shown.kept, choice == "keep" ? QString("Sample/Sample.cpp") : QString());
+    QCOMPARE(shown.counts.value(1), choice == "keep" ? QString("0") : QString("1"));
+    QCOMPARE(shown.counts.value(4), choice == "keep" ? QString("1") : QString("0"));
 }
 
 void MainDialogTest::failedRunKeepsTheDialogOpen() {
@@ -437,8 +546,16 @@ void MainDialogTest::failedRunKeepsTheDialogOpen() {
     MainDialog dialog;
     dialog.show();
     fillProject(dialog, m_folder.path(), "Lost");
+    SummaryShown shown;
+    readSummary(shown);
     clickButton(&dialog, CTL_OK);
-    QCOMPARE(ModalHooks::takeMessages(), QStringList{"Open file error:\nkelpi.tpl"});
+    // The error is in the summary of the run, which went no further than the script.
+    QVERIFY(ModalHooks::takeMessages().isEmpty());
+    QVERIFY(shown.heading.startsWith("The run stopped on an error."));
+    QCOMPARE(shown.messages, QString("Open file error:\nkelpi.tpl"));
+    QCOMPARE(shown.counts.value(5), QString("1"));
+    QCOMPARE(shown.folder, QDir(m_folder.path()).filePath("Lost"));
+    QVERIFY(!shown.canOpen); // nothing was made
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.project().actionCount(), 1);
     QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("Lost"));

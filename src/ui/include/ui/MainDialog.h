@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/Generator.h"
 #include "model/ProjectState.h"
 #include "ui/MainDialogLogic.h"
 #include "ui/MainDialogOps.h"
@@ -64,14 +63,14 @@ private:
     std::optional<std::string> askFolder() override;
     void showNameWarnings(int id, const std::vector<std::string>& warnings) override;
     int runProperties(ActionDefinition& action, const ActionNameCheck& check) override;
-    bool askOkCancel(const std::string& question) override;
+    bool runReview(ReviewModel& review) override;
+    void showSummary(const SummaryModel& summary) override;
     void showMessage(const std::string& message) override;
     void runAbout() override;
     void closeDialog(bool accepted) override;
 
     ProjectState m_project;
     MessageBoxSink m_sink;
-    Generator m_generator;
     MainDialogLogic m_logic;
     std::map<int, QWidget*> m_controls;
     ActionList* m_list = nullptr;

@@ -9,6 +9,9 @@
 
 namespace vantrel {
 
+class ReviewModel;
+class SummaryModel;
+
 // What the main dialog's handlers need of the window layer. The dialog implements it with
 // widgets; tests implement it with plain state.
 class MainDialogOps {
@@ -53,8 +56,11 @@ public:
     // typed; its result (CTL_OK or CTL_CANCEL; RESULT_EMPTY_NAME from a dialog that closes on
     // OK without a name).
     virtual int runProperties(ActionDefinition& action, const ActionNameCheck& check) = 0;
-    // A question whose OK overwrites something: true for OK; Cancel is the default answer.
-    virtual bool askOkCancel(const std::string& question) = 0;
+    // The review of the files Create would change: true for Write, with the choice made in the
+    // model; false for Cancel.
+    virtual bool runReview(ReviewModel& review) = 0;
+    // The summary of a run; returns once the user has closed it.
+    virtual void showSummary(const SummaryModel& summary) = 0;
     // A message box with one OK button.
     virtual void showMessage(const std::string& message) = 0;
     virtual void runAbout() = 0;

@@ -37,6 +37,8 @@ public:
 
     // The texts of the messages and questions shown (or answered) so far.
     static QStringList takeMessages();
+    // The folders handed to the desktop's file manager so far (in scripted mode, recorded only).
+    static QStringList takeOpenedFolders();
 
     static void showMessage(QWidget* parent, const QString& text);
     // True for OK. cancelIsDefault makes Cancel the answer that Enter gives, for questions
@@ -44,6 +46,8 @@ public:
     static bool askOkCancel(QWidget* parent, const QString& text, bool cancelIsDefault = false);
     static std::optional<QString> askDirectory(QWidget* parent);
     static int runDialog(QDialog& dialog);
+    // Opens a folder in the desktop's file manager; false when that failed.
+    static bool openFolder(const QString& path);
 };
 
 // Error messages of the engine as message boxes with the program's title and one OK button.
