@@ -181,10 +181,14 @@ std::vector<std::string> projectNameWarnings(std::string_view name) {
 }
 
 std::vector<std::string> actionNameWarnings(const ProjectState& project, std::size_t index) {
-    std::vector<std::string> warnings;
     if (index >= project.actions.size())
-        return warnings;
-    const ActionDefinition& action = project.actions[index];
+        return {};
+    return actionNameWarnings(project, project.actions[index], index);
+}
+
+std::vector<std::string> actionNameWarnings(const ProjectState& project,
+                                            const ActionDefinition& action, std::size_t index) {
+    std::vector<std::string> warnings;
     if (std::string problem = identifierProblem(action.name); !problem.empty())
         warnings.push_back(std::move(problem));
     const std::vector<std::string_view> own = definedNames(action);

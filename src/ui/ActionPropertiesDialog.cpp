@@ -6,12 +6,15 @@
 #include "ui/DialogBuilder.h"
 #include "ui/MessagesPage.h"
 #include "ui/ModalHooks.h"
+#include "ui/NameWarnings.h"
 #include "ui/PanelPage.h"
 #include "ui/TabPageHost.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+
+#include <utility>
 
 namespace vantrel {
 namespace {
@@ -22,19 +25,23 @@ bool askWithBox(QWidget* parent, const std::string& question) {
 
 } // namespace
 
-ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget* parent)
+ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget* parent,
+                                               ActionNameCheck check)
     : QDialog(parent)
-    , m_model(action, [this](const std::string& q) { return askWithBox(this, q); }) {
+    , m_model(
+          action, [this](const std::string& q) { return askWithBox(this, q); }, std::move(check)) {
     setWindowTitle(tr("Properties"));
     setObjectName(QStringLiteral("dialog129"));
     DialogBuilder b(this);
-    b.resizeDialog(307, 226);
+    // Wider than the pages by a column for the warnings about the name.
+    b.resizeDialog(407, 226);
 
     QPushButton* ok = b.button(CTL_OK, tr("OK"), 102, 205, 50, 14);
     ok->setDefault(true);
     QPushButton* cancel = b.button(CTL_CANCEL, tr("Cancel"), 156, 205, 50, 14);
     m_name = b.edit(IDC_ACTION_NAME, 7, 18, 166, 12);
     b.label(tr("&Action name:"), 7, 7, 42, 8, m_name);
+    m_nameWarnings = makeNameWarnings(this, b.units().rect(307, 7, 93, 212));
     m_host = new TabPageHost(this);
     m_host->setObjectName(controlName(IDC_PAGE_TABS));
     m_host->setGeometry(b.units().rect(7, 38, 293, 162));
@@ -55,10 +62,12 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
         m_definition->refresh();
         m_panel->refresh();
         m_messages->refresh();
+        showWarnings();
     });
     m_definition->refresh();
     m_panel->refresh();
     m_messages->refresh();
+    showWarnings();
 
     // Tab goes from the name through the shown page in reading order to OK and Cancel.
     QWidget* previous = m_name;
@@ -107,6 +116,13 @@ void ActionPropertiesDialog::accept() {
         return;
     }
     done(result);
+}
+
+void ActionPropertiesDialog::showWarnings() {
+    QStringList warnings;
+    for (const std::string& warning : m_model.nameWarnings())
+        warnings.append(QString::fromStdString(warning));
+    showNameWarnings(m_name, m_nameWarnings, warnings);
 }
 
 void ActionPropertiesDialog::reject() {

@@ -6,9 +6,11 @@
 
 namespace vantrel {
 
-ActionPropertiesModel::ActionPropertiesModel(ActionDefinition& action, AskOkCancel ask)
+ActionPropertiesModel::ActionPropertiesModel(ActionDefinition& action, AskOkCancel ask,
+                                             ActionNameCheck check)
     : m_action(action)
-    , m_ask(std::move(ask)) {}
+    , m_ask(std::move(ask))
+    , m_check(std::move(check)) {}
 
 void ActionPropertiesModel::open() {
     m_nameBuffer = m_action.name;
@@ -25,6 +27,16 @@ void ActionPropertiesModel::nameEdited(const std::string& text) {
     definition.nameChanged(oldName, text);
     panel.nameChanged(oldName, text);
     messages.nameChanged(oldName, text);
+}
+
+std::vector<std::string> ActionPropertiesModel::nameWarnings() const {
+    if (!m_check)
+        return {};
+    ActionDefinition shown = m_action;
+    shown.name = m_nameText;
+    definition.namesInto(shown);
+    messages.namesInto(shown);
+    return m_check(shown);
 }
 
 int ActionPropertiesModel::ok() {

@@ -101,6 +101,14 @@ void DefinitionPageModel::storeToAction() {
         storeBit(row);
 }
 
+void DefinitionPageModel::namesInto(ActionDefinition& action) const {
+    for (const CheckRow& row : clickRows) {
+        action.*row.field = control(row.edit).text;
+        setClearBits(action.flags, control(row.box).checked ? row.bit : 0,
+                     control(row.box).checked ? 0 : row.bit);
+    }
+}
+
 void DefinitionPageModel::textEdited(int id) {
     if (id == IDC_TYPE_COMBO)
         control(id).problem = typeProblem();

@@ -8,7 +8,11 @@
 #include "ui/ActionPropertiesDialog.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
+#include "ui/CreateRuns.h"
 #include "ui/DialogBuilder.h"
+#include "ui/NameWarnings.h"
+#include "ui/ReviewDialog.h"
+#include "ui/SummaryDialog.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -34,16 +38,14 @@
 namespace vantrel {
 namespace {
 
-MainDialogServices engineServices(Generator& generator,
-                                  std::function<void(ProjectState&, MessageSink&)> read) {
+MainDialogServices engineServices(std::function<void(ProjectState&, MessageSink&)> read) {
     MainDialogServices services;
     services.readConfiguration = std::move(read);
     services.validateProject = [](const ProjectState& project, MessageSink& sink) {
         return validateProject(project, sink);
     };
-    services.commitAndGenerate = [&generator](ProjectState& project, std::int32_t comboIndex) {
-        return commitAndGenerate(project, comboIndex, generator);
-    };
+    services.preview = previewRun;
+    services.commitAndGenerate = diskRun;
     return services;
 }
 
@@ -52,12 +54,10 @@ MainDialogServices engineServices(Generator& generator,
 MainDialog::MainDialog(QWidget* parent, std::string configOption)
     : QDialog(parent)
     , m_sink(this)
-    , m_generator(m_project, m_sink)
     , m_logic(m_project, *this, m_sink,
-              engineServices(m_generator,
-                             [this](ProjectState& project, MessageSink& sink) {
-                                 readFoundConfiguration(project, sink);
-                             }))
+              engineServices([this](ProjectState& project, MessageSink& sink) {
+                  readFoundConfiguration(project, sink);
+              }))
     , m_configOption(std::move(configOption)) {
     setWindowTitle(QString::fromUtf8(APP_TITLE));
     setObjectName(QStringLiteral("dialog102"));
@@ -66,7 +66,8 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     setWindowIcon(QIcon(QStringLiteral(":/vantrel.svg")));
 
     DialogBuilder b(this);
-    b.resizeDialog(293, 228);
+    // Wider than the controls by a column for the warnings about the project name.
+    b.resizeDialog(393, 228);
     const auto keep = [this](int id, QWidget* widget) {
         m_controls[id] = widget;
         return widget;
@@ -81,6 +82,7 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
         static_cast<QLineEdit*>(keep(IDC_PROJECT_NAME, b.edit(IDC_PROJECT_NAME, 7, 16, 175, 12)));
     name->setEnabled(false);
     b.label(tr("&Project name:"), 7, 6, 44, 8, name);
+    m_nameWarnings = makeNameWarnings(this, b.units().rect(293, 6, 93, 205));
     auto* location =
         static_cast<QLineEdit*>(keep(IDC_LOCATION, b.edit(IDC_LOCATION, 7, 47, 162, 12)));
     location->setEnabled(false);
@@ -290,14 +292,27 @@ std::optional<std::string> MainDialog::askFolder() {
     return folder->toStdString();
 }
 
-int MainDialog::runProperties(ActionDefinition& action) {
-    ActionPropertiesDialog dialog(action, this);
+void MainDialog::showNameWarnings(int id, const std::vector<std::string>& warnings) {
+    QStringList texts;
+    for (const std::string& warning : warnings)
+        texts.append(QString::fromStdString(warning));
+    if (QWidget* field = control(id))
+        vantrel::showNameWarnings(field, m_nameWarnings, texts);
+}
+
+int MainDialog::runProperties(ActionDefinition& action, const ActionNameCheck& check) {
+    ActionPropertiesDialog dialog(action, this, check);
     return ModalHooks::runDialog(dialog);
 }
 
-bool MainDialog::askOkCancel(const std::string& question) {
-    // The main dialog asks only before overwriting: Enter must not say yes.
-    return ModalHooks::askOkCancel(this, QString::fromStdString(question), true);
+bool MainDialog::runReview(ReviewModel& review) {
+    ReviewDialog dialog(review, this);
+    return ModalHooks::runDialog(dialog) == QDialog::Accepted;
+}
+
+void MainDialog::showSummary(const SummaryModel& summary) {
+    SummaryDialog dialog(summary, this);
+    ModalHooks::runDialog(dialog);
 }
 
 void MainDialog::showMessage(const std::string& message) {

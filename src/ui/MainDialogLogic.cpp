@@ -2,6 +2,7 @@
 
 #include "fileutil/FileSystem.h"
 #include "model/FlagNames.h"
+#include "model/NameChecks.h"
 #include "ui/ControlIds.h"
 #include "ui/FlagNameField.h"
 
@@ -30,15 +31,17 @@ bool endsWithSeparator(const std::string& path) {
 // The folder browser fills a path buffer of this many bytes, terminator included.
 constexpr std::size_t FOLDER_PATH_BUFFER = 260;
 
-bool folderHoldsFiles(const std::string& folder) {
+// Whether a run into the folder could meet a file of the user's: not when it is missing or
+// empty (a file in its place makes the run fail before it writes anything).
+bool mayHoldTargets(const std::string& folder) {
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error))
         return false;
     std::filesystem::directory_iterator it(folder, error);
-    return !error && it != std::filesystem::directory_iterator();
+    return error || it != std::filesystem::directory_iterator();
 }
 
-// The folder as the question names it: absolute, so that a relative location says where it
+// The folder as the summary names it: absolute, so that a relative location says where it
 // lies (the run resolves it against the same working folder).
 std::string absoluteFolder(const std::string& folder) {
     std::error_code error;
@@ -85,6 +88,7 @@ void MainDialogLogic::initialise() {
 
 void MainDialogLogic::nameChanged() {
     m_project.nameText = m_ops.editText(IDC_PROJECT_NAME);
+    m_ops.showNameWarnings(IDC_PROJECT_NAME, projectNameWarnings(m_project.nameText));
     composeLocation(true);
 }
 
@@ -184,7 +188,7 @@ void MainDialogLogic::addAction() {
     ActionDefinition action;
     action.resetAction();
     action.setActionDefaults(nextDefaultActionName());
-    const int result = m_ops.runProperties(action);
+    const int result = m_ops.runProperties(action, actionNameCheck(m_project.actions.size()));
     if (!accepted(action, result))
         return; // the counter keeps its new value
     m_ops.insertListItem(m_ops.listItemCount(), action.name);
@@ -213,7 +217,8 @@ void MainDialogLogic::editAction() {
     backup.resetAction();
     backup.copyActionValue(*m_project.actionAt(index));
 
-    const int result = m_ops.runProperties(*m_project.actionAt(index));
+    const int result = m_ops.runProperties(*m_project.actionAt(index),
+                                           actionNameCheck(static_cast<std::size_t>(index)));
     ActionDefinition& action = *m_project.actionAt(index);
     if (accepted(action, result))
         m_ops.setListItemText(index, action.name);
@@ -221,10 +226,10 @@ void MainDialogLogic::editAction() {
         action.copyActionValue(backup); // the edit marks keep what the dialog made of them
 }
 
-std::string MainDialogLogic::overwriteQuestion(const std::string& folder) {
-    return "The folder " + folder +
-           " already exists.\nFiles that the script writes there will be "
-           "replaced.";
+ActionNameCheck MainDialogLogic::actionNameCheck(std::size_t index) const {
+    return [this, index](const ActionDefinition& action) {
+        return actionNameWarnings(m_project, action, index);
+    };
 }
 
 std::string MainDialogLogic::projectFolder() const {
@@ -246,12 +251,28 @@ void MainDialogLogic::create() {
         m_ops.focusControl(IDC_DLL_FLAGS);
         return;
     }
-    // Generation overwrites every file it writes; ask before doing so in a folder with content.
+    // Into a folder that is not there yet, or empty, the run goes straight to the disk: nothing
+    // of the user's can be written over. Otherwise a run into memory finds the files whose bytes
+    // would change, and the user chooses which of them to replace.
     const std::string folder = nativePath(projectFolder());
-    if (folderHoldsFiles(folder) && !m_ops.askOkCancel(overwriteQuestion(absoluteFolder(folder))))
+    std::vector<std::string> keptPaths;
+    std::vector<std::string> keptKeys;
+    if (m_services.preview && mayHoldTargets(folder)) {
+        ReviewModel review(m_services.preview(m_project, comboIndex));
+        if (review.hasChanges()) {
+            if (!m_ops.runReview(review))
+                return;
+            keptPaths = review.keptPaths();
+            keptKeys = review.keptKeys();
+        }
+    }
+    if (!m_services.commitAndGenerate)
         return;
+    SummaryModel summary(m_services.commitAndGenerate(m_project, comboIndex, keptPaths),
+                         std::move(keptKeys), absoluteFolder(folder));
+    m_ops.showSummary(summary);
     // A run that stopped on an error keeps the dialog open with everything the user entered.
-    if (m_services.commitAndGenerate && m_services.commitAndGenerate(m_project, comboIndex))
+    if (summary.succeeded())
         m_ops.closeDialog(true);
 }
 

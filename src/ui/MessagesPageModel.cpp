@@ -56,6 +56,14 @@ void MessagesPageModel::click(int id, bool checked) {
     }
 }
 
+void MessagesPageModel::namesInto(ActionDefinition& action) const {
+    for (const CheckRow& row : rows) {
+        action.*row.field = control(row.edit).text;
+        setClearBits(action.flags, control(row.box).checked ? row.bit : 0,
+                     control(row.box).checked ? 0 : row.bit);
+    }
+}
+
 void MessagesPageModel::storeToAction(const AskOkCancel& ask) {
     if (!m_action)
         return;

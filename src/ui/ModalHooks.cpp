@@ -1,10 +1,12 @@
 #include "ui/ModalHooks.h"
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 
 #include <deque>
 
@@ -19,6 +21,7 @@ struct Script {
     std::deque<std::function<void(QMessageBox&)>> questionHandlers;
     QStringList messages;
     QStringList details;
+    QStringList openedFolders;
 };
 
 Script& script() {
@@ -110,6 +113,20 @@ bool ModalHooks::askOkCancel(QWidget* parent, const QString& text, bool cancelIs
         });
     }
     return box.exec() == QMessageBox::Ok;
+}
+
+QStringList ModalHooks::takeOpenedFolders() {
+    QStringList folders;
+    folders.swap(script().openedFolders);
+    return folders;
+}
+
+bool ModalHooks::openFolder(const QString& path) {
+    if (script().on) {
+        script().openedFolders.append(path);
+        return true;
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 std::optional<QString> ModalHooks::askDirectory(QWidget* parent) {

@@ -74,5 +74,24 @@ TEST(ActionNames, CollisionsAndKeywords) {
                                         "action 2 \"my tool\": " + NO_IDENTIFIER}));
 }
 
+// The properties dialog checks the action it edits before the project holds it as edited: a new
+// one at the end of the list, an edited one in its own place, which it does not collide with.
+TEST(ActionNames, ActionBeingEdited) {
+    ProjectState project;
+    project.actions = {named("Line"), named("Arc")};
+    const ActionDefinition added = named("line");
+    EXPECT_EQ(actionNameWarnings(project, added, 2),
+              (std::vector<std::string>{
+                  "the same name as \"Line\" but for letter case: their defines and files collide",
+                  "\"line_Execute\" is also a procedure of \"Line\"",
+                  "\"cb_lineStatusMsgProc\" is also a procedure of \"Line\""}));
+    ActionDefinition edited = project.actions[1];
+    edited.name = "ARC";
+    EXPECT_TRUE(actionNameWarnings(project, edited, 1).empty());
+    edited.name = "LINE";
+    edited.flags = 0; // generates no procedures: only the names collide
+    EXPECT_EQ(actionNameWarnings(project, edited, 1).size(), std::size_t(1));
+}
+
 } // namespace
 } // namespace vantrel

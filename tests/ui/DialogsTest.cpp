@@ -1,3 +1,4 @@
+#include "model/NameChecks.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActionPropertiesDialog.h"
 #include "ui/ControlIds.h"
@@ -66,6 +67,8 @@ private slots:
     void propertiesCloseQuestionIsAnsweredOnOk();
     void propertiesRefusedOkLosesNothing_data();
     void propertiesRefusedOkLosesNothing();
+    void propertiesNameWarnings_data();
+    void propertiesNameWarnings();
     void propertiesKeyboard_data();
     void propertiesKeyboard();
     void captionsInView_data();
@@ -258,6 +261,61 @@ void DialogsTest::propertiesRefusedOkLosesNothing() {
     dialog.accept();
     QCOMPARE(dialog.result(), CTL_OK);
     QVERIFY(action.flags & ACF_CB_MS_MOVE);
+}
+
+void DialogsTest::propertiesNameWarnings_data() {
+    QTest::addColumn<QStringList>("others"); // the project's other actions
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("listed"); // warnings the label lists; the rest are counted
+    QTest::newRow("a clean name shows none") << QStringList{"Line"} << "Arc" << 0;
+    // The procedures the pages show follow the typed name, so they collide as well.
+    QTest::newRow("a case twin and its procedures") << QStringList{"Line"} << "line" << 3;
+    QTest::newRow("more than the box holds are counted")
+        << QStringList{"Line", "LINE", "lIne", "liNe", "linE",
+                       "LIne", "LiNe", "LinE", "lINe", "lInE"}
+        << "line" << -1;
+}
+
+void DialogsTest::propertiesNameWarnings() {
+    QFETCH(QStringList, others);
+    QFETCH(QString, typed);
+    QFETCH(int, listed);
+    ProjectState project;
+    for (const QString& other : others) {
+        ActionDefinition action;
+        action.setActionDefaults(other.toStdString());
+        project.actions.push_back(action);
+    }
+    ActionDefinition action;
+    action.setActionDefaults("Action02");
+    const std::size_t index = project.actions.size();
+    ActionPropertiesDialog dialog(action, nullptr, [&](const ActionDefinition& shown) {
+        return actionNameWarnings(project, shown, index);
+    });
+    dialog.show();
+    auto* name = find<QLineEdit>(&dialog, IDC_ACTION_NAME);
+    auto* label = find<QLabel>(&dialog, IDC_NAME_WARNINGS);
+    QVERIFY(!label->isVisible());
+    name->selectAll();
+    QTest::keyClicks(name, typed);
+
+    const QStringList all = name->property("nameWarnings").toString().split('\n');
+    const qsizetype bullets = label->text().count(QString::fromUtf8("\u2022"));
+    QCOMPARE(label->isVisible(), listed != 0);
+    QCOMPARE(name->toolTip().isEmpty(), listed == 0);
+    if (listed > 0) {
+        QCOMPARE(bullets, listed);
+        QCOMPARE(all.size(), listed);
+    } else if (listed < 0) {
+        // Whole warnings as far as the box goes, then how many more the tooltip holds.
+        QVERIFY(bullets > 0 && bullets < all.size());
+        QVERIFY2(label->text().endsWith(
+                     QString("%1 more (point at the field to see all)").arg(all.size() - bullets)),
+                 qPrintable(label->text()));
+    }
+    QVERIFY(label->heightForWidth(label->width()) <= label->height());
+    QVERIFY(dialog.rect().contains(label->geometry()));
+    QCOMPARE(action.name, typed.toStdString()); // warned, never refused
 }
 
 void DialogsTest::propertiesKeyboard_data() {

@@ -1,11 +1,11 @@
 #include "ui/MainDialogLogic.h"
+#include "model/NameChecks.h"
 #include "ui/ControlIds.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -34,8 +34,13 @@ public:
     std::function<int(ActionDefinition&)> properties = [](ActionDefinition&) {
         return CTL_OK;
     };
-    std::vector<std::string> questions;
-    bool answer = false;
+    ActionNameCheck check; // the check the properties dialog was given last
+    std::map<int, std::vector<std::string>> warnings;
+    std::function<bool(ReviewModel&)> review = [](ReviewModel&) {
+        return false;
+    };
+    int reviews = 0;
+    std::vector<SummaryModel> summaries;
     std::optional<bool> closed;
 
     std::string editText(int id) const override {
@@ -85,11 +90,18 @@ public:
     int selectedListItem() const override { return selected; }
     void focusListItem(int index) override { focused = index; }
     std::optional<std::string> askFolder() override { return nextFolder; }
-    int runProperties(ActionDefinition& action) override { return properties(action); }
-    bool askOkCancel(const std::string& question) override {
-        questions.push_back(question);
-        return answer;
+    void showNameWarnings(int id, const std::vector<std::string>& shown) override {
+        warnings[id] = shown;
     }
+    int runProperties(ActionDefinition& action, const ActionNameCheck& given) override {
+        check = given;
+        return properties(action);
+    }
+    bool runReview(ReviewModel& model) override {
+        ++reviews;
+        return review(model);
+    }
+    void showSummary(const SummaryModel& summary) override { summaries.push_back(summary); }
     void runAbout() override {}
     void closeDialog(bool accepted) override { closed = accepted; }
 };
@@ -111,7 +123,10 @@ struct Harness {
     };
     bool valid = true;
     bool runResult = true;
-    std::vector<std::int32_t> runs; // the combo positions each run was given
+    std::vector<std::int32_t> runs;          // the combo positions each run was given
+    std::vector<std::string> kept;           // what the last run was told to keep
+    std::vector<ReviewModel::Entry> preview; // what a run into memory finds
+    int previews = 0;
     MainDialogLogic logic;
 
     Harness()
@@ -126,11 +141,21 @@ struct Harness {
         s.validateProject = [this](const ProjectState&, MessageSink&) {
             return valid;
         };
-        s.commitAndGenerate = [this](ProjectState& p, std::int32_t index) {
+        s.preview = [this](ProjectState&, std::int32_t) {
+            ++previews;
+            return preview;
+        };
+        s.commitAndGenerate = [this](ProjectState& p, std::int32_t index,
+                                     const std::vector<std::string>& keep) {
             p.projectName = p.nameText;
             p.projectLocation = p.locationBase;
             runs.push_back(index);
-            return runResult;
+            kept = keep;
+            RunOutcome outcome;
+            outcome.ended = runResult;
+            if (!runResult)
+                outcome.messages.push_back({ErrorKind::ERR_OPEN_FILE, "Open file error:\nx"});
+            return outcome;
         };
         return s;
     }
@@ -151,7 +176,9 @@ private slots:
     void editingKeepsOrRestoresTheAction();
     void removeTakesTheSelectedAction();
     void createClosesOnlyAfterANormalRun();
-    void createAsksBeforeWritingIntoAFolderWithFiles();
+    void createReviewsFilesThatWouldChange_data();
+    void createReviewsFilesThatWouldChange();
+    void namesAreCheckedAsTheyAreTyped();
 };
 
 void MainDialogLogicTest::namePreview_data() {
@@ -357,6 +384,10 @@ void MainDialogLogicTest::createClosesOnlyAfterANormalRun() {
     QCOMPARE(h.runs.size(), std::size_t(1));
     QVERIFY(!h.ops.closed);
     QCOMPARE(h.project.actionCount(), 1);
+    // The summary of the failed run is shown all the same, with its error.
+    QCOMPARE(h.ops.summaries.size(), std::size_t(1));
+    QVERIFY(!h.ops.summaries[0].succeeded());
+    QCOMPARE(h.ops.summaries[0].messages(), std::vector<std::string>{"Open file error:\nx"});
 
     h.runResult = true;
     h.ops.comboSelected = 1;
@@ -377,52 +408,137 @@ void MainDialogLogicTest::createClosesOnlyAfterANormalRun() {
     QCOMPARE(h.ops.message, problem);
 }
 
-void MainDialogLogicTest::createAsksBeforeWritingIntoAFolderWithFiles() {
+namespace {
+
+ReviewModel::Entry target(const std::string& key, ReviewModel::State state) {
+    ReviewModel::Entry entry;
+    entry.key = key;
+    entry.paths = {"/work/" + key};
+    entry.folder = key.find('.') == std::string::npos;
+    entry.state = state;
+    return entry;
+}
+
+} // namespace
+
+void MainDialogLogicTest::createReviewsFilesThatWouldChange_data() {
+    QTest::addColumn<QString>("folder"); // missing, empty, or holding a file
+    QTest::addColumn<bool>("changes");   // the run into memory finds files it would change
+    QTest::addColumn<QString>("choice"); // in the review: cancel, none, first or all
+    QTest::addColumn<int>("previews");
+    QTest::addColumn<int>("reviews");
+    QTest::addColumn<QStringList>("kept"); // the files the run leaves; "-": no run at all
+    QTest::addColumn<bool>("relative");    // the location typed as "." in the project's parent
+    const QString a = "demo/a.cpp";
+    const QString b = "demo/b.h";
+    QTest::newRow("a folder not there yet: straight to the disk")
+        << "missing" << true << "" << 0 << 0 << QStringList() << false;
+    QTest::newRow("an empty folder: straight to the disk")
+        << "empty" << true << "" << 0 << 0 << QStringList() << false;
+    QTest::newRow("nothing would change: no review")
+        << "files" << false << "" << 1 << 0 << QStringList() << false;
+    QTest::newRow("Cancel writes nothing")
+        << "files" << true << "cancel" << 1 << 1 << QStringList{"-"} << false;
+    QTest::newRow("unticked files are kept")
+        << "files" << true << "none" << 1 << 1 << QStringList{a, b} << false;
+    QTest::newRow("a ticked file is written")
+        << "files" << true << "first" << 1 << 1 << QStringList{b} << false;
+    // The summary names the folder as the run resolves it.
+    QTest::newRow("a relative location is named absolute")
+        << "files" << false << "" << 1 << 0 << QStringList() << true;
+    QTest::newRow("Select all keeps nothing")
+        << "files" << true << "all" << 1 << 1 << QStringList() << false;
+}
+
+void MainDialogLogicTest::createReviewsFilesThatWouldChange() {
+    QFETCH(QString, folder);
+    QFETCH(bool, changes);
+    QFETCH(QString, choice);
+    QFETCH(int, previews);
+    QFETCH(int, reviews);
+    QFETCH(QStringList, kept);
+    QFETCH(bool, relative);
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("demo"));
+    if (folder != "missing")
+        QVERIFY(QDir(dir.path()).mkdir("demo"));
+    if (folder == "files")
+        QVERIFY(QFile(dir.filePath("demo/notes.txt")).open(QIODevice::WriteOnly));
     Harness h;
     h.logic.initialise();
     h.project.locationBase = dir.path().toStdString();
+    const QString oldCurrent = QDir::currentPath();
+    if (relative) {
+        QDir::setCurrent(dir.path());
+        h.ops.setEditText(IDC_LOCATION, ".");
+    }
     h.ops.setEditText(IDC_PROJECT_NAME, "demo");
     h.logic.addAction();
-
-    h.logic.create(); // an empty folder is no reason to ask
-    QVERIFY(h.ops.questions.empty());
-    QCOMPARE(h.runs.size(), std::size_t(1));
-
-    std::ofstream(dir.filePath("demo/kept.txt").toStdString()) << "work";
-    h.ops.closed.reset();
-    h.ops.answer = false;
+    const auto changed = changes ? ReviewModel::State::Changed : ReviewModel::State::Same;
+    h.preview = {target("demo", ReviewModel::State::Same), target("demo/a.cpp", changed),
+                 target("demo/new.cpp", ReviewModel::State::New), target("demo/b.h", changed),
+                 target("demo/c.h", ReviewModel::State::Same)};
+    h.ops.review = [&](ReviewModel& review) {
+        if (choice == "first")
+            review.setChecked(1, true);
+        else if (choice == "all")
+            review.selectAll();
+        return choice != "cancel";
+    };
     h.logic.create();
-    const std::string folder = dir.filePath("demo").toStdString();
-    QCOMPARE(h.ops.questions,
-             std::vector<std::string>{"The folder " + folder +
-                                      " already exists.\nFiles that the script writes there "
-                                      "will be replaced."});
-    QCOMPARE(h.runs.size(), std::size_t(1));
-    QVERIFY(!h.ops.closed);
+    QDir::setCurrent(oldCurrent);
 
-    h.ops.answer = true;
-    h.logic.create();
-    QCOMPARE(h.runs.size(), std::size_t(2));
+    QCOMPARE(h.previews, previews);
+    QCOMPARE(h.ops.reviews, reviews);
+    if (kept == QStringList{"-"}) {
+        QVERIFY(h.runs.empty());
+        QVERIFY(h.ops.summaries.empty());
+        QVERIFY(!h.ops.closed);
+        return;
+    }
+    std::vector<std::string> keptPaths;
+    std::vector<std::string> keptKeys;
+    for (const QString& key : kept) {
+        keptPaths.push_back("/work/" + key.toStdString());
+        keptKeys.push_back(key.toStdString());
+    }
+    QCOMPARE(h.runs.size(), std::size_t(1));
+    QCOMPARE(h.kept, keptPaths);
+    // The summary names the kept files and the folder the run wrote, before the dialog closes.
+    QCOMPARE(h.ops.summaries.size(), std::size_t(1));
+    QCOMPARE(h.ops.summaries[0].kept(), keptKeys);
+    QCOMPARE(QString::fromStdString(h.ops.summaries[0].folder()),
+             QDir::cleanPath(QDir(dir.path()).filePath("demo")));
     QCOMPARE(h.ops.closed, std::optional<bool>(true));
+}
 
-    // A relative location is named as the absolute folder the run resolves it to.
-    const QString oldCurrent = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    h.ops.setEditText(IDC_LOCATION, ".");
-    h.ops.setEditText(IDC_PROJECT_NAME, "demo");
-    h.logic.create();
-    QDir::setCurrent(oldCurrent);
-    QCOMPARE(h.ops.questions.back(), h.ops.questions.front());
+void MainDialogLogicTest::namesAreCheckedAsTheyAreTyped() {
+    Harness h;
+    h.ops.setEditText(IDC_PROJECT_NAME, "my tool");
+    QCOMPARE(h.ops.warnings[IDC_PROJECT_NAME], projectNameWarnings("my tool"));
+    h.ops.setEditText(IDC_PROJECT_NAME, "Demo");
+    QVERIFY(h.ops.warnings[IDC_PROJECT_NAME].empty());
 
-    // An empty location is the working folder, where the run writes too.
-    QDir::setCurrent(dir.path());
-    h.project.locationBase.clear();
-    h.ops.answer = false;
-    h.logic.create();
-    QDir::setCurrent(oldCurrent);
-    QCOMPARE(h.ops.questions.back(), h.ops.questions.front());
+    // The properties dialog checks a new action as the last of the list, an edited one in its
+    // own place, where it does not collide with itself.
+    std::string name = "Line";
+    std::vector<std::string> seen;
+    h.ops.properties = [&](ActionDefinition& a) {
+        a.name = name;
+        seen = h.ops.check(a);
+        return CTL_OK;
+    };
+    h.logic.addAction();
+    QVERIFY(seen.empty());
+    name = "line";
+    h.logic.addAction();
+    QCOMPARE(seen.size(), std::size_t(1));
+    QVERIFY2(seen[0].starts_with("the same name as \"Line\""), seen[0].c_str());
+    h.ops.selected = 1;
+    h.logic.editAction();
+    QCOMPARE(seen.size(), std::size_t(1));
+    name = "Arc";
+    h.logic.editAction();
+    QVERIFY(seen.empty());
 }
 
 QTEST_GUILESS_MAIN(MainDialogLogicTest)

@@ -1,4 +1,5 @@
 #include "ui/MainDialog.h"
+#include "model/NameChecks.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActionPropertiesDialog.h"
 #include "ui/ControlIds.h"
@@ -16,12 +17,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
 using namespace vantrel;
 
@@ -41,6 +43,11 @@ void clickButton(QWidget* dialog, int id) {
 
 void pressOk(QDialog& dialog) {
     clickButton(&dialog, CTL_OK);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Shown as the active window, so that focus and shortcuts behave as for a user.
@@ -78,6 +85,9 @@ private slots:
     void aboutEntryLeavesTheDialogAsItWas();
     void showsWhichConfigurationItRunsOn();
     void createGeneratesTheSampleProject();
+    void secondCreateReviewsTheChangedFiles_data();
+    void secondCreateReviewsTheChangedFiles();
+    void nameWarningsShowNextToTheField();
     void failedRunKeepsTheDialogOpen();
     void createsInTheHomeFolderFromTheUsersConfiguration();
 
@@ -404,11 +414,48 @@ void fillProject(MainDialog& dialog, const QString& folder, const QString& name)
 
 } // namespace
 
-void MainDialogTest::createGeneratesTheSampleProject() {
+namespace {
+
+// The summary dialog's counts, its kept files and messages, as the user reads them.
+struct SummaryShown {
+    QString heading;
+    QStringList counts;
+    QString kept;
+    QString messages;
+    QString folder;
+    bool canOpen = false;
+};
+
+// Reads the next summary; openIt presses "Open folder" before "Close".
+void readSummary(SummaryShown& shown, bool openIt = false) {
+    ModalHooks::pushDialogHandler([&shown, openIt](QDialog& summary) {
+        shown.heading = summary.findChild<QLabel*>("summaryHeading")->text();
+        for (int i = 0; auto* count = summary.findChild<QLabel*>(QString("summaryCount%1").arg(i));
+             ++i)
+            shown.counts.append(count->text());
+        if (auto* kept = summary.findChild<QPlainTextEdit*>("summaryKept"))
+            shown.kept = kept->toPlainText();
+        if (auto* messages = summary.findChild<QPlainTextEdit*>("summaryMessages"))
+            shown.messages = messages->toPlainText();
+        shown.folder = summary.findChild<QLabel*>("summaryFolder")->text();
+        auto* open = summary.findChild<QPushButton*>("openFolder");
+        shown.canOpen = open->isEnabled();
+        if (openIt)
+            QTest::mouseClick(open, Qt::LeftButton);
+        QTest::mouseClick(summary.findChild<QPushButton*>("close"), Qt::LeftButton);
+    });
+}
+
+QString sampleRoot() {
     // ctest names the source tree; a direct run finds it from this file's folder.
-    const QString root =
-        qEnvironmentVariable("VANTREL_SOURCE_DIR", QStringLiteral(QT_TESTCASE_SOURCEDIR "/../.."));
-    QDir::setCurrent(root + "/data/sample");
+    return qEnvironmentVariable("VANTREL_SOURCE_DIR",
+                                QStringLiteral(QT_TESTCASE_SOURCEDIR "/../.."));
+}
+
+} // namespace
+
+void MainDialogTest::createGeneratesTheSampleProject() {
+    QDir::setCurrent(sampleRoot() + "/data/sample");
     QVERIFY(QFile::exists("vantrel.cfg"));
     const QDir out(m_folder.path());
 
@@ -418,6 +465,8 @@ void MainDialogTest::createGeneratesTheSampleProject() {
     fillProject(dialog, out.path(), "Sample");
     QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), out.filePath("Sample"));
     find<QComboBox>(&dialog, IDC_DLL_FLAGS)->setCurrentIndex(1);
+    SummaryShown shown;
+    readSummary(shown, true);
     clickButton(&dialog, CTL_OK);
 
     QCOMPARE(ModalHooks::takeMessages(), QStringList());
@@ -427,26 +476,88 @@ void MainDialogTest::createGeneratesTheSampleProject() {
     for (const char* file : {"Sample/Sample.h", "Sample/Sample.cpp", "Sample/CMakeLists.txt",
                              "Sample/Smooth.cpp", "Sample/res/Sample.rc", "Sample/pi.h"})
         QVERIFY2(out.exists(file), file);
+    // Two folders, seven sources and nine kit files; nothing kept, no errors.
+    QCOMPARE(shown.heading, QString("The project was written:"));
+    QCOMPARE(shown.counts, (QStringList{"2", "7", "9", "0", "0", "0"}));
+    QCOMPARE(shown.folder, out.filePath("Sample"));
+    QVERIFY(shown.canOpen);
+    QCOMPARE(ModalHooks::takeOpenedFolders(), QStringList{out.filePath("Sample")});
+}
 
-    // A second run into the same project asks first; Cancel keeps the dialog and the files.
-    const QDateTime written = QFileInfo(out.filePath("Sample/Sample.cpp")).lastModified();
+void MainDialogTest::secondCreateReviewsTheChangedFiles_data() {
+    QTest::addColumn<QString>("choice"); // cancel, keep, tick or all
+    QTest::addColumn<bool>("replaced");  // the edited file holds the new project's text
+    QTest::newRow("Cancel writes nothing") << "cancel" << false;
+    QTest::newRow("Write keeps an unticked file") << "keep" << false;
+    QTest::newRow("a ticked file is replaced") << "tick" << true;
+    QTest::newRow("Select all replaces every changed file") << "all" << true;
+}
+
+void MainDialogTest::secondCreateReviewsTheChangedFiles() {
+    QFETCH(QString, choice);
+    QFETCH(bool, replaced);
+    QDir::setCurrent(sampleRoot() + "/data/sample");
+    const QDir out(m_folder.path());
+    {
+        MainDialog first;
+        first.show();
+        fillProject(first, out.path(), "Sample");
+        clickButton(&first, CTL_OK);
+    }
+    const QString edited = out.filePath("Sample/Sample.cpp");
+    QFile file(edited);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("// mine\n");
+    file.close();
+    const QDateTime unchanged = QFileInfo(out.filePath("Sample/Sample.h")).lastModified();
+
     MainDialog again;
     again.show();
     fillProject(again, out.path(), "Sample");
-    // Cancel is the default answer: Enter keeps the files.
-    QMessageBox::StandardButton defaultAnswer = QMessageBox::NoButton;
-    ModalHooks::pushQuestionHandler([&defaultAnswer](QMessageBox& box) {
-        defaultAnswer = box.standardButton(box.defaultButton());
-        QTest::keyClick(&box, Qt::Key_Return);
+    QStringList rows;
+    QString diff;
+    bool monospace = false;
+    ModalHooks::pushDialogHandler([&](QDialog& review) {
+        auto* files = review.findChild<QTreeWidget*>("reviewFiles");
+        QTreeWidgetItem* changed = nullptr;
+        for (int i = 0; i < files->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = files->topLevelItem(i);
+            rows.append(item->text(0) + ": " + item->text(1));
+            if (item->data(0, Qt::CheckStateRole).isValid())
+                changed = item;
+        }
+        // The changed file is selected at once, unticked, its diff shown.
+        QVERIFY(changed && files->currentItem() == changed);
+        QCOMPARE(changed->checkState(0), Qt::Unchecked);
+        auto* view = review.findChild<QPlainTextEdit*>("reviewDiff");
+        diff = view->toPlainText();
+        monospace = QFontInfo(view->font()).fixedPitch();
+        if (choice == "tick")
+            changed->setCheckState(0, Qt::Checked);
+        else if (choice == "all")
+            QTest::mouseClick(review.findChild<QPushButton*>("selectAll"), Qt::LeftButton);
+        QTest::mouseClick(review.findChild<QPushButton*>(choice == "cancel" ? "cancel" : "write"),
+                          Qt::LeftButton);
     });
+    SummaryShown shown;
+    readSummary(shown);
     clickButton(&again, CTL_OK);
-    QCOMPARE(defaultAnswer, QMessageBox::Cancel);
-    QCOMPARE(ModalHooks::takeMessages(),
-             QStringList{"The folder " + out.filePath("Sample") +
-                         " already exists.\nFiles that the script writes there will be "
-                         "replaced."});
-    QVERIFY(again.isVisible());
-    QCOMPARE(QFileInfo(out.filePath("Sample/Sample.cpp")).lastModified(), written);
+
+    QVERIFY(rows.contains("Sample/Sample.cpp: changed: yours is kept") ||
+            rows.contains("Sample/Sample.cpp: changed: replaced by the new one"));
+    QVERIFY(rows.contains("Sample/Sample.h: unchanged (nothing to write)"));
+    QVERIFY2(diff.contains("\n-// mine\n"), qPrintable(diff));
+    QVERIFY(monospace);
+    QCOMPARE(readAll(edited) == "// mine\n", !replaced);
+    QCOMPARE(QFileInfo(out.filePath("Sample/Sample.h")).lastModified(), unchanged);
+    QCOMPARE(again.isVisible(), choice == "cancel");
+    if (choice == "cancel") {
+        QVERIFY(shown.heading.isEmpty()); // no run, no summary
+        return;
+    }
+    QCOMPARE(shown.kept, choice == "keep" ? QString("Sample/Sample.cpp") : QString());
+    QCOMPARE(shown.counts.value(1), choice == "keep" ? QString("0") : QString("1"));
+    QCOMPARE(shown.counts.value(4), choice == "keep" ? QString("1") : QString("0"));
 }
 
 void MainDialogTest::failedRunKeepsTheDialogOpen() {
@@ -454,8 +565,16 @@ void MainDialogTest::failedRunKeepsTheDialogOpen() {
     MainDialog dialog;
     dialog.show();
     fillProject(dialog, m_folder.path(), "Lost");
+    SummaryShown shown;
+    readSummary(shown);
     clickButton(&dialog, CTL_OK);
-    QCOMPARE(ModalHooks::takeMessages(), QStringList{"Open file error:\nkelpi.tpl"});
+    // The error is in the summary of the run, which went no further than the script.
+    QVERIFY(ModalHooks::takeMessages().isEmpty());
+    QVERIFY(shown.heading.startsWith("The run stopped on an error."));
+    QCOMPARE(shown.messages, QString("Open file error:\nkelpi.tpl"));
+    QCOMPARE(shown.counts.value(5), QString("1"));
+    QCOMPARE(shown.folder, QDir(m_folder.path()).filePath("Lost"));
+    QVERIFY(!shown.canOpen); // nothing was made
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.project().actionCount(), 1);
     QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("Lost"));
@@ -499,6 +618,8 @@ void MainDialogTest::createsInTheHomeFolderFromTheUsersConfiguration() {
     clickButton(&dialog, IDC_HOST_KEL);
     ModalHooks::pushDialogHandler([](QDialog& properties) { pressOk(properties); });
     clickButton(&dialog, IDC_ADD_ACTION);
+    SummaryShown shown;
+    readSummary(shown);
     clickButton(&dialog, CTL_OK);
 
     QCOMPARE(ModalHooks::takeMessages(), QStringList());
@@ -506,6 +627,38 @@ void MainDialogTest::createsInTheHomeFolderFromTheUsersConfiguration() {
     for (const char* file :
          {"Demo/Demo.cpp", "Demo/CMakeLists.txt", "Demo/pi.h", "Demo/LICENSE.txt"})
         QVERIFY2(home.exists(file), file);
+}
+
+void MainDialogTest::nameWarningsShowNextToTheField() {
+    MainDialog dialog;
+    dialog.show();
+    clickButton(&dialog, IDC_HOST_KEL);
+    auto* name = find<QLineEdit>(&dialog, IDC_PROJECT_NAME);
+    auto* warnings = find<QLabel>(&dialog, IDC_NAME_WARNINGS);
+    QVERIFY(!warnings->isVisible());
+    QTest::keyClicks(name, "my tool");
+    QVERIFY(warnings->isVisible());
+    QVERIFY2(warnings->text().contains("not a C identifier"), qPrintable(warnings->text()));
+    QCOMPARE(name->property("nameWarnings").toString(),
+             QString::fromStdString(projectNameWarnings("my tool").front()));
+    // Beside the controls, wholly inside the dialog.
+    QVERIFY(dialog.rect().contains(warnings->geometry()));
+    for (QWidget* other : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(other == warnings || !other->isVisible() ||
+                     !other->geometry().intersects(warnings->geometry()),
+                 qPrintable(other->objectName()));
+
+    // Warnings never refuse: Create goes on to its own checks.
+    clickButton(&dialog, CTL_OK);
+    QCOMPARE(ModalHooks::takeMessages(),
+             QStringList{"No actions defined:\nAdd at least one action before creating the "
+                         "project."});
+
+    name->selectAll();
+    QTest::keyClicks(name, "my_tool");
+    QVERIFY(!warnings->isVisible());
+    QCOMPARE(name->property("nameWarnings").toString(), QString());
+    QCOMPARE(name->toolTip(), QString());
 }
 
 QTEST_MAIN(MainDialogTest)

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 
 namespace vantrel {
@@ -14,11 +15,13 @@ class PanelPage;
 class TabPageHost;
 
 // "Properties": edits one action in place, with the pages "Definition", "Panel" and "Messages".
-// exec() gives CTL_OK or CTL_CANCEL; OK without a name says so and leaves the dialog open.
+// exec() gives CTL_OK or CTL_CANCEL; OK without a name says so and leaves the dialog open. With a
+// check, the warnings about the name show next to it as it is typed.
 class ActionPropertiesDialog : public QDialog {
     Q_OBJECT
 public:
-    ActionPropertiesDialog(ActionDefinition& action, QWidget* parent = nullptr);
+    ActionPropertiesDialog(ActionDefinition& action, QWidget* parent = nullptr,
+                           ActionNameCheck check = {});
 
     ActionPropertiesModel& model() { return m_model; }
     TabPageHost* pageHost() const { return m_host; }
@@ -27,8 +30,11 @@ public:
     void reject() override;
 
 private:
+    void showWarnings();
+
     ActionPropertiesModel m_model;
     QLineEdit* m_name;
+    QLabel* m_nameWarnings;
     TabPageHost* m_host;
     DefinitionPage* m_definition;
     PanelPage* m_panel;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "model/ActionDefinition.h"
+#include "model/NameChecks.h"
 #include "ui/DefinitionPageModel.h"
 #include "ui/MessagesPageModel.h"
 #include "ui/PanelPageModel.h"
 
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -13,7 +15,8 @@ namespace vantrel {
 // change, the check boxes at every click) and stores the three pages on OK.
 class ActionPropertiesModel {
 public:
-    ActionPropertiesModel(ActionDefinition& action, AskOkCancel ask);
+    // check gives the warnings about the name; without one there are none.
+    ActionPropertiesModel(ActionDefinition& action, AskOkCancel ask, ActionNameCheck check = {});
 
     // Shows the record: the name edit and the three pages, in that order.
     void open();
@@ -25,6 +28,10 @@ public:
     // stored.
     int ok();
 
+    // The warnings about the name as the dialog stands: the name typed, with the procedure and
+    // callback names the pages show.
+    std::vector<std::string> nameWarnings() const;
+
     const std::string& nameText() const { return m_nameText; }
     ActionDefinition& action() { return m_action; }
 
@@ -35,6 +42,7 @@ public:
 private:
     ActionDefinition& m_action;
     AskOkCancel m_ask;
+    ActionNameCheck m_check;
     std::string m_nameText;   // what the name edit shows
     std::string m_nameBuffer; // filled from the edit by pull
 };

@@ -19,6 +19,8 @@ inline constexpr int IDC_HOST_KEL = 1007;
 inline constexpr int IDC_HOST_DOV = 1008;
 inline constexpr int IDC_DLL_FLAGS = 1009;
 inline constexpr int IDM_ABOUTBOX = 16; // the about entry's command
+// The warnings about the name being typed, in the main and the properties dialog.
+inline constexpr int IDC_NAME_WARNINGS = 1010;
 
 // Action properties dialog.
 inline constexpr int IDC_ACTION_NAME = 1005;

@@ -16,6 +16,9 @@ public:
 
     void loadFromAction(ActionDefinition& action);
     void storeToAction();
+    // The procedure names and their ticks as the page shows them, into another record as OK
+    // would store them: the name checks look at what the user sees.
+    void namesInto(ActionDefinition& action) const;
     // The action name changed from oldName to newName: each name made from it that the user
     // has left as it was follows at once.
     void nameChanged(std::string_view oldName, std::string_view newName);

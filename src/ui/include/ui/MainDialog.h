@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/Generator.h"
 #include "model/ProjectState.h"
 #include "ui/MainDialogLogic.h"
 #include "ui/MainDialogOps.h"
@@ -12,6 +11,7 @@
 #include <string>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QMenu;
 
@@ -66,20 +66,22 @@ private:
     int selectedListItem() const override;
     void focusListItem(int index) override;
     std::optional<std::string> askFolder() override;
-    int runProperties(ActionDefinition& action) override;
-    bool askOkCancel(const std::string& question) override;
+    void showNameWarnings(int id, const std::vector<std::string>& warnings) override;
+    int runProperties(ActionDefinition& action, const ActionNameCheck& check) override;
+    bool runReview(ReviewModel& review) override;
+    void showSummary(const SummaryModel& summary) override;
     void showMessage(const std::string& message) override;
     void runAbout() override;
     void closeDialog(bool accepted) override;
 
     ProjectState m_project;
     MessageBoxSink m_sink;
-    Generator m_generator;
     MainDialogLogic m_logic;
     std::string m_configOption;
     QString m_configurationText;
     std::map<int, QWidget*> m_controls;
     ActionList* m_list = nullptr;
+    QLabel* m_nameWarnings = nullptr;
     QMenu* m_contextMenu = nullptr;
 #ifdef Q_OS_WIN
     bool m_systemMenuExtended = false;

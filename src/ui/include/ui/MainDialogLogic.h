@@ -3,10 +3,13 @@
 #include "model/ProjectState.h"
 #include "report/ErrorReporter.h"
 #include "ui/MainDialogOps.h"
+#include "ui/ReviewModel.h"
+#include "ui/SummaryModel.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -15,8 +18,15 @@ namespace vantrel {
 struct MainDialogServices {
     std::function<void(ProjectState&, MessageSink&)> readConfiguration;
     std::function<bool(const ProjectState&, MessageSink&)> validateProject;
-    // Commits the project and runs the script; true when the run ended normally.
-    std::function<bool(ProjectState&, std::int32_t dllComboIndex)> commitAndGenerate;
+    // Commits the project and runs the script into memory, reporting nothing: every target
+    // with what the run would do to it on the disk.
+    std::function<std::vector<ReviewModel::Entry>(ProjectState&, std::int32_t dllComboIndex)>
+        preview;
+    // Commits the project and runs the script to the disk, leaving the files at the kept native
+    // paths as they are.
+    std::function<RunOutcome(ProjectState&, std::int32_t dllComboIndex,
+                             const std::vector<std::string>& kept)>
+        commitAndGenerate;
 };
 
 // Every handler of the main dialog, written against ProjectState and the dialog operations.
@@ -48,8 +58,6 @@ public:
     void composeLocation(bool fromName);
     void updateItemButtons();
 
-    // The question asked before a run writes into a folder that already holds files.
-    static std::string overwriteQuestion(const std::string& folder);
     // The folder the script writes the project into: the location joined with the whole name,
     // as the "Location:" edit shows it once a name is typed.
     std::string projectFolder() const;
@@ -59,6 +67,8 @@ private:
     // The DLL flag row the combo names, chosen or typed, as a combo position; -1 when none.
     int dllFlagsPosition() const;
     std::string dllFlagsProblem() const;
+    // The warnings of an action's name while the properties dialog edits it at an index.
+    ActionNameCheck actionNameCheck(std::size_t index) const;
 
     ProjectState& m_project;
     MainDialogOps& m_ops;

@@ -1,11 +1,16 @@
 #pragma once
 
 #include "model/ActionDefinition.h"
+#include "model/NameChecks.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
+
+class ReviewModel;
+class SummaryModel;
 
 // What the main dialog's handlers need of the window layer. The dialog implements it with
 // widgets; tests implement it with plain state.
@@ -43,11 +48,19 @@ public:
 
     // The folder browser: the chosen folder's path, or nothing when the user cancelled.
     virtual std::optional<std::string> askFolder() = 0;
-    // Runs the properties dialog modally on the action; its result (CTL_OK or CTL_CANCEL;
-    // RESULT_EMPTY_NAME from a dialog that closes on OK without a name).
-    virtual int runProperties(ActionDefinition& action) = 0;
-    // A question whose OK overwrites something: true for OK; Cancel is the default answer.
-    virtual bool askOkCancel(const std::string& question) = 0;
+    // Shows the warnings about the name in the field next to it, and marks the field while
+    // there are any.
+    virtual void showNameWarnings(int id, const std::vector<std::string>& warnings) = 0;
+
+    // Runs the properties dialog modally on the action, with the check of its name while it is
+    // typed; its result (CTL_OK or CTL_CANCEL; RESULT_EMPTY_NAME from a dialog that closes on
+    // OK without a name).
+    virtual int runProperties(ActionDefinition& action, const ActionNameCheck& check) = 0;
+    // The review of the files Create would change: true for Write, with the choice made in the
+    // model; false for Cancel.
+    virtual bool runReview(ReviewModel& review) = 0;
+    // The summary of a run; returns once the user has closed it.
+    virtual void showSummary(const SummaryModel& summary) = 0;
     // A message box with one OK button.
     virtual void showMessage(const std::string& message) = 0;
     virtual void runAbout() = 0;

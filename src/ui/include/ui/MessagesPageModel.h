@@ -13,6 +13,9 @@ public:
 
     void loadFromAction(ActionDefinition& action);
     void storeToAction(const AskOkCancel& ask);
+    // The callback names and their ticks as the page shows them, into another record as OK
+    // would store them (before the panel kind is reconciled).
+    void namesInto(ActionDefinition& action) const;
     // The action name changed from oldName to newName: each name made from it that the user
     // has left as it was follows at once.
     void nameChanged(std::string_view oldName, std::string_view newName);

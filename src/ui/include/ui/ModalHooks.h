@@ -39,6 +39,8 @@ public:
     static QStringList takeMessages();
     // The detailed texts of the messages shown so far that had one.
     static QStringList takeDetails();
+    // The folders handed to the desktop's file manager so far (in scripted mode, recorded only).
+    static QStringList takeOpenedFolders();
 
     // Details, when given, are shown under the box's "Show details" button.
     static void showMessage(QWidget* parent, const QString& text, const QString& details = {});
@@ -47,6 +49,8 @@ public:
     static bool askOkCancel(QWidget* parent, const QString& text, bool cancelIsDefault = false);
     static std::optional<QString> askDirectory(QWidget* parent);
     static int runDialog(QDialog& dialog);
+    // Opens a folder in the desktop's file manager; false when that failed.
+    static bool openFolder(const QString& path);
 };
 
 // Error messages of the engine as message boxes with the program's title and one OK button.

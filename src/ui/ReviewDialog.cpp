@@ -1,0 +1,192 @@
+#include "ui/ReviewDialog.h"
+
+#include "ui/DialogUnits.h"
+#include "ui/ModalHooks.h"
+
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QSyntaxHighlighter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace vantrel {
+namespace {
+
+// Tints the lines of a unified diff: yours taken out, the new ones put in, the hunk headers.
+class DiffTint : public QSyntaxHighlighter {
+public:
+    using QSyntaxHighlighter::QSyntaxHighlighter;
+
+protected:
+    void highlightBlock(const QString& text) override {
+        QColor tint;
+        if (text.startsWith(QLatin1Char('-')))
+            tint = QColor(255, 220, 220);
+        else if (text.startsWith(QLatin1Char('+')))
+            tint = QColor(215, 245, 215);
+        else if (text.startsWith(QLatin1String("@@")))
+            tint = QColor(225, 230, 245);
+        else
+            return;
+        QTextCharFormat format;
+        format.setBackground(tint);
+        format.setForeground(Qt::black);
+        setFormat(0, int(text.size()), format);
+    }
+};
+
+} // namespace
+
+ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
+    : QDialog(parent)
+    , m_model(model) {
+    setWindowTitle(tr("Review the files Create would change"));
+    setObjectName(QStringLiteral("reviewDialog"));
+    setFont(DialogUnits::dialogFont());
+    const DialogUnits units(font());
+
+    auto* intro = new QLabel(
+        tr("Create would write over files that exist already and differ from the new project's. "
+           "Tick the ones to replace; the files left unticked stay as they are. Everything else "
+           "is done as listed."),
+        this);
+    intro->setWordWrap(true);
+
+    m_files = new QTreeWidget(this);
+    m_files->setObjectName(QStringLiteral("reviewFiles"));
+    m_files->setColumnCount(2);
+    m_files->setHeaderLabels({tr("File"), tr("What Create does")});
+    m_files->setRootIsDecorated(false);
+    m_files->setUniformRowHeights(true);
+    m_files->setSelectionMode(QAbstractItemView::SingleSelection);
+    for (const ReviewModel::Entry& entry : m_model.entries()) {
+        auto* item = new QTreeWidgetItem(m_files, {QString::fromStdString(entry.key)});
+        item->setToolTip(0, QString::fromStdString(entry.paths.front()));
+    }
+    m_files->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_files->header()->setStretchLastSection(true);
+
+    auto* selectAll = new QPushButton(tr("Select &all"), this);
+    selectAll->setObjectName(QStringLiteral("selectAll"));
+    auto* selectNone = new QPushButton(tr("Select &none"), this);
+    selectNone->setObjectName(QStringLiteral("selectNone"));
+    m_choice = new QLabel(this);
+    m_choice->setObjectName(QStringLiteral("reviewChoice"));
+    m_choice->setWordWrap(true);
+    auto* choiceRow = new QHBoxLayout;
+    choiceRow->addWidget(selectAll);
+    choiceRow->addWidget(selectNone);
+    choiceRow->addWidget(m_choice, 1);
+
+    auto* filesPane = new QWidget(this);
+    auto* filesLayout = new QVBoxLayout(filesPane);
+    filesLayout->setContentsMargins(0, 0, 0, 0);
+    filesLayout->addWidget(m_files);
+    filesLayout->addLayout(choiceRow);
+
+    auto* diffPane = new QWidget(this);
+    auto* diffLayout = new QVBoxLayout(diffPane);
+    diffLayout->setContentsMargins(0, 0, 0, 0);
+    m_diffCaption = new QLabel(this);
+    m_diffCaption->setObjectName(QStringLiteral("reviewDiffCaption"));
+    m_diff = new QPlainTextEdit(this);
+    m_diff->setObjectName(QStringLiteral("reviewDiff"));
+    m_diff->setReadOnly(true);
+    m_diff->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_diff->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    new DiffTint(m_diff->document());
+    diffLayout->addWidget(m_diffCaption);
+    diffLayout->addWidget(m_diff);
+
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(filesPane);
+    splitter->addWidget(diffPane);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* write = buttons->addButton(tr("&Write"), QDialogButtonBox::AcceptRole);
+    write->setObjectName(QStringLiteral("write"));
+    QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    for (QPushButton* button : {selectAll, selectNone, cancel})
+        button->setAutoDefault(false);
+    write->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(buttons);
+    // Room for a source line of a hundred characters in the diff.
+    const int diffWidth = QFontMetrics(m_diff->font()).horizontalAdvance(QString(100, 'x'));
+    resize(std::max(units.x(400), diffWidth + units.x(30)), units.y(320));
+
+    connect(m_files, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+        if (m_refreshing || column != 0)
+            return;
+        const auto row = static_cast<std::size_t>(m_files->indexOfTopLevelItem(item));
+        m_model.setChecked(row, item->checkState(0) == Qt::Checked);
+        refresh();
+    });
+    connect(m_files, &QTreeWidget::currentItemChanged, this, [this] { showDiff(); });
+    connect(selectAll, &QPushButton::clicked, this, [this] {
+        m_model.selectAll();
+        refresh();
+    });
+    connect(selectNone, &QPushButton::clicked, this, [this] {
+        m_model.selectNone();
+        refresh();
+    });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    refresh();
+    // The first changed file is what the user came to see.
+    for (std::size_t row = 0; row < m_model.size(); ++row) {
+        if (m_model.isCheckable(row)) {
+            m_files->setCurrentItem(m_files->topLevelItem(static_cast<int>(row)));
+            break;
+        }
+    }
+    showDiff();
+    m_files->setFocus();
+}
+
+void ReviewDialog::refresh() {
+    m_refreshing = true;
+    for (std::size_t row = 0; row < m_model.size(); ++row) {
+        QTreeWidgetItem* item = m_files->topLevelItem(static_cast<int>(row));
+        if (m_model.isCheckable(row)) {
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(0, m_model.isChecked(row) ? Qt::Checked : Qt::Unchecked);
+        }
+        item->setText(1, QString::fromStdString(m_model.stateText(row)));
+    }
+    m_choice->setText(QString::fromStdString(m_model.choiceText()));
+    m_refreshing = false;
+}
+
+void ReviewDialog::showDiff() {
+    const int row = m_files->indexOfTopLevelItem(m_files->currentItem());
+    if (row < 0) {
+        m_diffCaption->setText(tr("Select a file to see what would change in it."));
+        m_diff->clear();
+        return;
+    }
+    const auto index = static_cast<std::size_t>(row);
+    const QString key = QString::fromStdString(m_model.entries()[index].key);
+    m_diffCaption->setText(
+        m_model.isCheckable(index) ? tr("%1: yours (-) against the new one (+)").arg(key) : key);
+    m_diff->setPlainText(QString::fromStdString(m_model.diffText(index)));
+}
+
+} // namespace vantrel

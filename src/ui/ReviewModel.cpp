@@ -1,0 +1,142 @@
+#include "ui/ReviewModel.h"
+
+#include "diff/TextDiff.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <utility>
+
+namespace vantrel {
+std::vector<ReviewModel::Entry> ReviewModel::entriesOf(const MemoryOutput& preview) {
+    std::vector<Entry> entries;
+    std::map<std::string, std::size_t, std::less<>> rows;
+    for (const MemoryOutput::Target& target : preview.targets()) {
+        const auto [at, added] = rows.try_emplace(target.key, entries.size());
+        if (added) {
+            entries.emplace_back();
+            entries.back().key = target.key;
+        }
+        Entry& entry = entries[at->second];
+        if (std::find(entry.paths.begin(), entry.paths.end(), target.nativePath) ==
+            entry.paths.end())
+            entry.paths.push_back(target.nativePath);
+        entry.folder = target.folder;
+        entry.state = target.state;
+        entry.oldBytes.clear();
+        entry.newBytes.clear();
+        if (target.state == State::Changed && target.oldBytes) {
+            entry.oldBytes = *target.oldBytes;
+            if (const auto found = preview.tree().find(target.key); found != preview.tree().end())
+                entry.newBytes = found->second.bytes;
+        }
+    }
+    return entries;
+}
+
+ReviewModel::ReviewModel(std::vector<Entry> entries)
+    : m_entries(std::move(entries))
+    , m_checked(m_entries.size(), false) {
+    m_changed = static_cast<std::size_t>(
+        std::count_if(m_entries.begin(), m_entries.end(),
+                      [](const Entry& e) { return e.state == State::Changed; }));
+}
+
+bool ReviewModel::isCheckable(std::size_t row) const {
+    return row < m_entries.size() && m_entries[row].state == State::Changed;
+}
+
+bool ReviewModel::isChecked(std::size_t row) const {
+    return isCheckable(row) && m_checked[row];
+}
+
+void ReviewModel::setChecked(std::size_t row, bool checked) {
+    if (isCheckable(row))
+        m_checked[row] = checked;
+}
+
+void ReviewModel::selectAll() {
+    for (std::size_t row = 0; row < m_entries.size(); ++row)
+        setChecked(row, true);
+}
+
+void ReviewModel::selectNone() {
+    std::fill(m_checked.begin(), m_checked.end(), false);
+}
+
+std::string ReviewModel::stateText(std::size_t row) const {
+    if (row >= m_entries.size())
+        return {};
+    const Entry& entry = m_entries[row];
+    switch (entry.state) {
+    case State::New:
+        return entry.folder ? "new folder" : "new";
+    case State::Same:
+        return entry.folder ? "folder exists" : "unchanged (nothing to write)";
+    case State::Changed:
+        return m_checked[row] ? "changed: replaced by the new one" : "changed: yours is kept";
+    case State::Blocked:
+        return entry.folder ? "blocked: a file stands in the folder's place"
+                            : "blocked: a folder stands in the file's place";
+    }
+    return {};
+}
+
+std::string ReviewModel::diffText(std::size_t row) const {
+    if (row >= m_entries.size())
+        return {};
+    const Entry& entry = m_entries[row];
+    switch (entry.state) {
+    case State::New:
+        return entry.folder ? "A new folder." : "A new file: nothing of yours is replaced.";
+    case State::Same:
+        return entry.folder ? "The folder exists already."
+                            : "Your file holds these very bytes already: nothing is written.";
+    case State::Blocked:
+        return "The run cannot write here and stops with an error.";
+    case State::Changed:
+        break;
+    }
+    const std::optional<std::string> diff =
+        unifiedDiff(entry.oldBytes, entry.newBytes, entry.key, entry.key);
+    if (!diff)
+        return "No diff: the library that compares texts could not be loaded.";
+    // The header names the file twice; the review names it already.
+    const std::size_t hunks = diff->starts_with("@@") ? 0 : diff->find("\n@@");
+    return hunks == std::string::npos ? *diff : diff->substr(hunks == 0 ? 0 : hunks + 1);
+}
+
+std::string ReviewModel::choiceText() const {
+    const std::size_t checked =
+        static_cast<std::size_t>(std::count(m_checked.begin(), m_checked.end(), true));
+    if (m_changed == 1)
+        return checked == 1 ? "Write replaces the changed file."
+                            : "Write keeps the changed file as it is and writes only what is new.";
+    const std::string all = std::to_string(m_changed) + " changed files";
+    if (checked == m_changed)
+        return "Write replaces all " + all + ".";
+    if (checked == 0)
+        return "Write keeps all " + all + " as they are and writes only what is new.";
+    const std::size_t others = m_changed - checked;
+    return "Write replaces " + std::to_string(checked) + " of the " + all + " and keeps " +
+           (others == 1 ? std::string("the other one as it is.")
+                        : "the other " + std::to_string(others) + " as they are.");
+}
+
+std::vector<std::string> ReviewModel::keptPaths() const {
+    std::vector<std::string> paths;
+    for (std::size_t row = 0; row < m_entries.size(); ++row)
+        if (isCheckable(row) && !m_checked[row])
+            paths.insert(paths.end(), m_entries[row].paths.begin(), m_entries[row].paths.end());
+    return paths;
+}
+
+std::vector<std::string> ReviewModel::keptKeys() const {
+    std::vector<std::string> keys;
+    for (std::size_t row = 0; row < m_entries.size(); ++row)
+        if (isCheckable(row) && !m_checked[row])
+            keys.push_back(m_entries[row].key);
+    return keys;
+}
+
+} // namespace vantrel

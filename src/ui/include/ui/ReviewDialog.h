@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ui/ReviewModel.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPlainTextEdit;
+class QTreeWidget;
+
+namespace vantrel {
+
+// The review before Create writes over files that would change: every target with its state,
+// a tick for each changed file (unticked: it stays as it is), the diff of the selected file,
+// "Select all", "Select none", Write and Cancel. The choice is made in the model; exec() gives
+// Accepted for Write.
+class ReviewDialog : public QDialog {
+    Q_OBJECT
+public:
+    ReviewDialog(ReviewModel& model, QWidget* parent = nullptr);
+
+private:
+    void refresh();
+    void showDiff();
+
+    ReviewModel& m_model;
+    QTreeWidget* m_files;
+    QLabel* m_choice;
+    QLabel* m_diffCaption;
+    QPlainTextEdit* m_diff;
+    bool m_refreshing = false; // the items' own change signals must not echo back
+};
+
+} // namespace vantrel

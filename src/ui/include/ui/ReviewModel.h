@@ -1,0 +1,63 @@
+#pragma once
+
+#include "fileutil/MemoryOutput.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+// The review that Create shows before it writes over files whose bytes would change: every
+// target of the run with what would happen to it, a choice for each changed file (unticked:
+// the file stays as it is), and the diff of the selected one. No widgets: ReviewDialog shows it.
+class ReviewModel {
+public:
+    using State = MemoryOutput::State;
+    struct Entry {
+        std::string key;                // relative to the location, "/" separators: as shown
+        std::vector<std::string> paths; // every native spelling the run used for it
+        bool folder = false;
+        State state = State::New;
+        std::string oldBytes; // a changed file's bytes on the disk
+        std::string newBytes; // and the bytes the run would write instead
+    };
+
+    // The targets of a run recorded in memory, each once, in the order the run first went for
+    // them; a target met again takes its last state.
+    static std::vector<Entry> entriesOf(const MemoryOutput& preview);
+
+    explicit ReviewModel(std::vector<Entry> entries);
+
+    const std::vector<Entry>& entries() const { return m_entries; }
+    std::size_t size() const { return m_entries.size(); }
+    // Some file would be written over with other bytes: the user must choose.
+    bool hasChanges() const { return m_changed > 0; }
+
+    // Only a changed file can be ticked; a tick means "write the new one".
+    bool isCheckable(std::size_t row) const;
+    bool isChecked(std::size_t row) const;
+    void setChecked(std::size_t row, bool checked);
+    void selectAll();
+    void selectNone();
+
+    // What Create does to the row's target, as the row shows it after its path.
+    std::string stateText(std::size_t row) const;
+    // The hunks of the row's file, the disk's bytes against the new ones ("-" yours, "+" new);
+    // a line saying why there is none for a row that is no changed file.
+    std::string diffText(std::size_t row) const;
+    // What Write will do, in a sentence.
+    std::string choiceText() const;
+
+    // The native paths of the changed files left unticked: the run leaves them as they are.
+    std::vector<std::string> keptPaths() const;
+    // The same files as the review shows them, for the summary.
+    std::vector<std::string> keptKeys() const;
+
+private:
+    std::vector<Entry> m_entries;
+    std::vector<bool> m_checked;
+    std::size_t m_changed = 0;
+};
+
+} // namespace vantrel
