@@ -4,7 +4,7 @@
 // again changes nothing.
 #include "FuzzProject.h"
 
-#include "cli/ProjectFile.h"
+#include "project/ProjectFile.h"
 #include "model/FlagNames.h"
 
 #include <algorithm>

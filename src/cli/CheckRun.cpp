@@ -1,7 +1,7 @@
 #include "cli/CheckRun.h"
 
 #include "check/TemplateCheck.h"
-#include "cli/ProjectFile.h"
+#include "project/ProjectFile.h"
 #include "config/Configuration.h"
 
 namespace vantrel {

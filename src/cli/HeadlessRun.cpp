@@ -2,7 +2,7 @@
 
 #include "cli/CheckRun.h"
 
-#include "cli/ProjectFile.h"
+#include "project/ProjectFile.h"
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationSearch.h"

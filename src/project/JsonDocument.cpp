@@ -1,4 +1,4 @@
-#include "cli/JsonDocument.h"
+#include "project/JsonDocument.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "cli/ProjectFile.h"
+#include "project/ProjectFile.h"
 
-#include "cli/JsonDocument.h"
+#include "project/JsonDocument.h"
 #include "fileutil/TextFile.h"
 #include "model/FlagNames.h"
 #include "model/ProjectSchema.h"

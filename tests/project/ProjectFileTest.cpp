@@ -1,6 +1,6 @@
-#include "cli/ProjectFile.h"
+#include "project/ProjectFile.h"
 
-#include "cli/ConfiguredProject.h"
+#include "project/ConfiguredProject.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
