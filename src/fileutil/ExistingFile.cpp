@@ -3,6 +3,7 @@
 #include "fileutil/FileHandle.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -112,19 +113,72 @@ std::FILE* createOrInspect(const std::string& nativePath, ExistingFile& existing
     return nullptr;
 }
 
-bool replaceFile(const std::string& nativePath, std::string_view bytes, unsigned permissions) {
+namespace {
+
+// Writes a temporary file beside the target and renames it over it; on failure removes the
+// temporary and says which step failed. sync makes the bytes reach the disk before the rename,
+// so a crash right after it cannot leave an empty file in the old one's place.
+std::optional<std::string> replaceThroughTemporary(const std::string& nativePath,
+                                                   std::string_view bytes, unsigned permissions,
+                                                   bool sync) {
     const std::filesystem::path path(nativePath);
     std::string temporary =
         (path.parent_path() / ("." + path.filename().string() + ".vantrel-XXXXXX")).string();
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
-        return false;
-    const bool written = ::fchmod(fd, static_cast<mode_t>(permissions)) == 0 && writeAll(fd, bytes);
-    const bool closed = ::close(fd) == 0;
-    if (written && closed && ::rename(temporary.c_str(), nativePath.c_str()) == 0)
-        return true;
-    ::unlink(temporary.c_str());
-    return false;
+        return "cannot create a file beside it: " + std::string(std::strerror(errno));
+    std::optional<std::string> failure;
+    const auto failed = [&failure](const char* step) {
+        if (!failure)
+            failure = std::string(step) + ": " + std::strerror(errno);
+    };
+    if (::fchmod(fd, static_cast<mode_t>(permissions)) != 0)
+        failed("cannot set its permissions");
+    if (!failure && !writeAll(fd, bytes))
+        failed("cannot write it");
+    if (!failure && sync && ::fsync(fd) != 0)
+        failed("cannot write it");
+    if (::close(fd) != 0)
+        failed("cannot write it");
+    if (!failure && ::rename(temporary.c_str(), nativePath.c_str()) != 0)
+        failed("cannot replace it");
+    if (failure)
+        ::unlink(temporary.c_str());
+    return failure;
+}
+
+} // namespace
+
+bool replaceFile(const std::string& nativePath, std::string_view bytes, unsigned permissions) {
+    return !replaceThroughTemporary(nativePath, bytes, permissions, false);
+}
+
+std::optional<std::string> replaceFileAtomically(const std::string& nativePath,
+                                                 std::string_view bytes) {
+    // A link is followed: the file it names is replaced, the link stays.
+    std::error_code error;
+    std::string target = nativePath;
+    if (std::filesystem::is_symlink(nativePath, error)) {
+        const std::filesystem::path resolved = std::filesystem::canonical(nativePath, error);
+        if (!error)
+            target = resolved.string();
+    }
+    unsigned permissions = 0;
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode))
+            return nativePath + ": not a plain file";
+        permissions = info.st_mode & 07777;
+    } else {
+        // A new file gets the permissions any program's new file gets.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        permissions = 0666 & ~mask;
+    }
+    if (std::optional<std::string> failure =
+            replaceThroughTemporary(target, bytes, permissions, true))
+        return nativePath + ": " + *failure;
+    return std::nullopt;
 }
 
 bool writeThrough(const std::string& nativePath, std::string_view bytes) {

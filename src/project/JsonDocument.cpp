@@ -28,40 +28,6 @@ bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
-// The length of the well-formed UTF-8 sequence at the start of bytes, or 0 when there is none:
-// no overlong forms, surrogates or code points past U+10FFFF.
-std::size_t utf8Length(std::string_view bytes) {
-    const auto lead = static_cast<unsigned char>(bytes[0]);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte < low || byte > high)
-            return 0;
-        low = 0x80;
-        high = 0xBF;
-    }
-    return length;
-}
-
 // The parser's first pass refuses the whole text for these; they are found again here only to
 // say where. Each gives the text's length when it finds nothing.
 std::size_t firstNonUtf8(std::string_view text) {
@@ -164,6 +130,38 @@ std::string hexByte(char c) {
 }
 
 } // namespace
+
+std::size_t utf8Length(std::string_view bytes) {
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (bytes.size() < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte < low || byte > high)
+            return 0;
+        low = 0x80;
+        high = 0xBF;
+    }
+    return length;
+}
 
 JsonDocument::JsonDocument(std::string text)
     : m_text(std::move(text)) {

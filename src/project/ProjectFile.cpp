@@ -1,9 +1,9 @@
 #include "project/ProjectFile.h"
 
-#include "project/JsonDocument.h"
 #include "fileutil/TextFile.h"
 #include "model/FlagNames.h"
 #include "model/ProjectSchema.h"
+#include "project/JsonDocument.h"
 
 #include <array>
 #include <cstdint>

@@ -33,6 +33,11 @@ std::FILE* createOrInspect(const std::string& nativePath, ExistingFile& existing
 // Replaces a plain file with new bytes: a temporary file in its folder with its permission bits
 // is written and renamed over it, so a failure leaves the old file whole and no temporary one.
 bool replaceFile(const std::string& nativePath, std::string_view bytes, unsigned permissions);
+// Saves a document the user keeps: as replaceFile, with the old file's permission bits (a new
+// one's as the umask gives them), the bytes on the disk before the rename, and a link followed
+// to the file it names. The reason, "<path>: <what failed>: <why>", when it was not saved.
+std::optional<std::string> replaceFileAtomically(const std::string& nativePath,
+                                                 std::string_view bytes);
 // Writes new bytes through whatever stands in the place (a link followed), from empty.
 bool writeThrough(const std::string& nativePath, std::string_view bytes);
 

@@ -10,6 +10,10 @@
 
 namespace vantrel {
 
+// The length of the well-formed UTF-8 sequence at the start of bytes (not empty), or 0 when
+// there is none: no overlong forms, surrogates or code points past U+10FFFF.
+std::size_t utf8Length(std::string_view bytes);
+
 // Where a JSON text stops being JSON, and why, in plain words.
 struct JsonFault {
     std::size_t line = 1;   // from 1

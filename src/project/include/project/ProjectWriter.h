@@ -1,0 +1,25 @@
+#pragma once
+
+#include "model/ProjectState.h"
+
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+// Whether the project file names the folder the project is generated into. A record kept
+// inside a generated project leaves it out, so that it moves with its folder.
+enum class WithLocation { Yes, No };
+
+// The project file for what ProjectFile reads back: the host, nameText, locationBase, dllFlags
+// and the actions, keyed as model/ProjectSchema.h lists them and in its order. Names stand for
+// numbers wherever a table has one, and an action's fields that its name's defaults give are
+// left out, so a file reads like one written by hand; the same project gives the same bytes.
+std::string projectFileText(const ProjectState& project, WithLocation withLocation);
+
+// Saves projectFileText in one step: the file at the path is either the old one, whole, or the
+// new one (see replaceFileAtomically). The reason, for the user, when it could not be saved.
+std::optional<std::string> saveProjectFile(const std::string& path, const ProjectState& project,
+                                           WithLocation withLocation = WithLocation::Yes);
+
+} // namespace vantrel
