@@ -20,10 +20,9 @@ struct Flag {
     bool CommandLine::*field;
 };
 constexpr Flag FLAGS[] = {
-    {"--warnings", &CommandLine::warnings},
-    {"--dry-run", &CommandLine::dryRun},
-    {"--diff", &CommandLine::diff},
-    {"--summary", &CommandLine::summary},
+    {"--warnings", &CommandLine::warnings},  {"--dry-run", &CommandLine::dryRun},
+    {"--diff", &CommandLine::diff},          {"--summary", &CommandLine::summary},
+    {"--no-record", &CommandLine::noRecord}, {"--overwrite-edited", &CommandLine::overwriteEdited},
 };
 
 bool isFlag(std::string_view argument) {
@@ -150,14 +149,26 @@ std::string helpText() {
            "                 warning:). With PROJECT_FILE, its host and values are checked;\n"
            "                 without, both hosts with the configuration's defaults\n"
            "  --werror       with --check, count warnings as errors\n"
+           "  --no-record    keep no record of the run in the project (see below)\n"
+           "  --overwrite-edited\n"
+           "                 write every file as generated, over the edits made since the\n"
+           "                 last run\n"
            "  --help         show this help and exit\n"
            "  --version      show the version and exit\n"
            "\n"
            "A file that exists is replaced only when its bytes change, and then whole: a\n"
            "failed write leaves the old file as it was.\n"
            "\n"
+           "A run that wrote anything keeps a record in PROJECT_FOLDER/.vantrel/ (the answers,\n"
+           "the files it made with their hashes, the configuration, script and templates it\n"
+           "read). The next run writes over a file only when it is still as generated; a file\n"
+           "edited since is merged with the new text, or kept as it is with the new text\n"
+           "beside it as FILE.vantrel-new when the changes overlap. Files no longer generated\n"
+           "and files you deleted are named, never deleted or written again.\n"
+           "\n"
            "Exit status: 0 when generated (failed assertions aside), 1 when the run reported\n"
-           "an error, 2 when the arguments, the project file or the project were refused.\n"
+           "an error, 2 when the arguments, the project file or the project were refused, 3 when\n"
+           "generated but some files were kept for you to merge (FILE.vantrel-new beside them).\n"
            "A dry run gives the status the run would give. A check ends with 0 when it found no\n"
            "error, 1 when it did, 2 as a run does.\n";
 }

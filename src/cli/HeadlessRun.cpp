@@ -2,7 +2,6 @@
 
 #include "cli/CheckRun.h"
 
-#include "project/ProjectFile.h"
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationSearch.h"
@@ -12,6 +11,8 @@
 #include "fileutil/DiskOutput.h"
 #include "fileutil/MemoryOutput.h"
 #include "model/NameChecks.h"
+#include "project/ProjectFile.h"
+#include "record/RecordSession.h"
 
 #include <optional>
 #include <sstream>
@@ -21,8 +22,9 @@ namespace {
 
 // Reads the configuration that the search finds. A run on the built-in settings names files
 // that seldom exist, so it is said once, before anything else, with where the search looked.
-void readFoundConfiguration(ProjectState& project, MessageSink& sink, const std::string& option,
-                            std::ostream& err) {
+// The path of the file read; empty when none was.
+std::string readFoundConfiguration(ProjectState& project, MessageSink& sink,
+                                   const std::string& option, std::ostream& err) {
     const ConfigurationPlaces places = configurationPlaces(option);
     const ConfigurationChoice choice = findConfiguration(places);
     if (choice.origin == ConfigurationOrigin::None) {
@@ -36,7 +38,46 @@ void readFoundConfiguration(ProjectState& project, MessageSink& sink, const std:
     } else if (!readConfiguration(project, sink, choice.path)) {
         err << CLI_PROGRAM_NAME << ": cannot read the configuration " << choice.path
             << ", running on built-in defaults\n";
+    } else {
+        return choice.path;
     }
+    return {};
+}
+
+// Says what became of the files the user edited or deleted since the last run, and of those
+// the run no longer makes; true when some were kept for the user to merge.
+bool reportRegeneration(RecordSession& session, std::ostream& err) {
+    bool keptForMerge = false;
+    const std::string program = std::string(CLI_PROGRAM_NAME) + ": ";
+    for (const RecordingOutput::Outcome& outcome : session.output().outcomes()) {
+        switch (outcome.kind) {
+        case Regenerated::AsGenerated:
+            break;
+        case Regenerated::Merged:
+            err << program << "merged the new text into your edits of " << outcome.nativePath
+                << '\n';
+            break;
+        case Regenerated::Conflict:
+            keptForMerge = true;
+            err << program << "kept " << outcome.nativePath
+                << ": your edits and the new text overlap; ";
+            if (outcome.besideFailed)
+                err << "the new text could not be written beside it\n";
+            else
+                err << "the new text is in " << outcome.beside << '\n';
+            break;
+        case Regenerated::YoursKept:
+            err << program << "kept " << outcome.nativePath
+                << ": edited by you, and its generated text did not change\n";
+            break;
+        case Regenerated::Deleted:
+            err << program << "not written again: " << outcome.nativePath << " (deleted by you)\n";
+            break;
+        }
+    }
+    for (const std::string& key : session.output().noLongerGenerated())
+        err << program << "no longer generated, left as it is: " << key << '\n';
+    return keptForMerge;
 }
 
 } // namespace
@@ -96,7 +137,8 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
                 ProjectOutput& output) {
     ProjectState project;
     StreamSink sink(err, command.verbose);
-    readFoundConfiguration(project, sink, command.configPath, err);
+    const std::string configuration =
+        readFoundConfiguration(project, sink, command.configPath, err);
     project.setDefaultDllFlags();
 
     if (const std::optional<ProjectFileError> error =
@@ -110,7 +152,16 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
         for (const std::string& warning : projectWarnings(project, project.nameText))
             err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
 
-    Generator generator(project, sink, output);
+    RecordSession session(project, output);
+    if (session.readPrevious() == RecordState::Damaged)
+        err << CLI_PROGRAM_NAME << ": the record " << session.recordFolder() << " cannot be used ("
+            << session.why() << "); generating as for the first time\n";
+    session.output().setPolicy(command.overwriteEdited ? RecordingOutput::Policy::Overwrite
+                                                       : RecordingOutput::Policy::Automatic);
+    if (!configuration.empty())
+        session.noteConfiguration(configuration);
+    Generator generator(project, sink, session.output());
+    generator.script().setInputReader(session.inputReader());
     // Listed without a flush per line; tied to out, err flushes the list before each message,
     // so the two streams still read in the order things happened.
     generator.setOutputListener(
@@ -127,10 +178,19 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     commitAndGenerate(project, -1, generator);
     err.tie(previousTie);
     out.flush();
+    const bool keptForMerge = reportRegeneration(session, err);
+    bool recordFailed = false;
+    if (!sink.errorReported() && session.output().wroteAnything() && output.keepsRecord() &&
+        !command.noRecord && project.keepsRecord() && !session.writeRecord(project)) {
+        err << CLI_PROGRAM_NAME << ": cannot write the record: " << session.why() << '\n';
+        recordFailed = true;
+    }
     if (command.summary)
         err << CLI_PROGRAM_NAME << ": "
             << summaryLine(generator.script().summary(), sink.errorCount()) << '\n';
-    return sink.errorReported() ? EXIT_RUN_ERROR : EXIT_GENERATED;
+    if (sink.errorReported() || recordFailed)
+        return EXIT_RUN_ERROR;
+    return keptForMerge ? EXIT_KEPT_FOR_MERGE : EXIT_GENERATED;
 }
 
 int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,

@@ -20,10 +20,12 @@ bool ScriptRun::run(const std::string& scriptPath) {
     m_output.get().setLocation(nativePath(m_project.projectLocation));
     m_scriptPath = scriptPath;
     TemplateReader reader;
-    if (!reader.open(m_scriptPath)) {
+    TemplateReader::Content script = TemplateReader::loadFile(m_scriptPath, m_read);
+    if (!script) {
         reportError(m_sink, ErrorKind::ERR_SCRIPT_OPEN, m_scriptPath);
         return false;
     }
+    reader.openContent(std::move(script));
     return runScriptLines(reader);
 }
 
@@ -83,7 +85,7 @@ bool ScriptRun::runScriptLines(TemplateReader& script) {
                 return badLine();
             const std::string templatePath = templateFilePath(m_project, third);
             // Read once per run; each command still gets a reader of its own.
-            TemplateReader::Content content = m_templates.load(templatePath);
+            TemplateReader::Content content = m_templates.load(templatePath, m_read);
             if (!content) {
                 // A missing template is shown, and the script goes on.
                 reportError(m_sink, commandPlace(), ErrorKind::ERR_TEMPLATE, MAIN_LOOP,

@@ -4,12 +4,13 @@
 
 namespace vantrel {
 
-TemplateReader::Content TemplateCache::load(const std::string& nativePath) {
+TemplateReader::Content TemplateCache::load(const std::string& nativePath,
+                                            const TemplateReader::InputReader& read) {
     for (const Entry& entry : m_entries) {
         if (entry.path == nativePath)
             return entry.content;
     }
-    TemplateReader::Content content = TemplateReader::loadFile(nativePath);
+    TemplateReader::Content content = TemplateReader::loadFile(nativePath, read);
     if (content)
         m_entries.push_back({nativePath, fileIdentity(nativePath), content});
     return content;

@@ -22,6 +22,17 @@ TemplateReader::Content TemplateReader::compileText(std::string text) {
     return std::make_shared<const CompiledTemplate>(std::move(text));
 }
 
+TemplateReader::Content TemplateReader::loadFile(const std::string& nativePath,
+                                                 const InputReader& read) {
+    if (!read)
+        return loadFile(nativePath);
+    std::optional<std::string> text = read(nativePath);
+    if (!text)
+        return nullptr;
+    normaliseText(*text);
+    return std::make_shared<const CompiledTemplate>(std::move(*text), nativePath);
+}
+
 bool TemplateReader::open(const std::string& nativePath) {
     close();
     Content content = loadFile(nativePath);

@@ -23,7 +23,7 @@ void normaliseText(std::string& text) {
     text.resize(write);
 }
 
-std::optional<std::string> readTextFile(const std::string& nativePath, std::size_t extraCapacity) {
+std::optional<std::string> readFileBytes(const std::string& nativePath, std::size_t extraCapacity) {
     FileHandle file = openFile(nativePath, "rb");
     if (!file)
         return std::nullopt;
@@ -50,8 +50,13 @@ std::optional<std::string> readTextFile(const std::string& nativePath, std::size
     if (std::ferror(file.get()))
         return std::nullopt;
     text.resize(used);
-    normaliseText(text);
-    text.reserve(text.size() + extraCapacity);
+    return text;
+}
+
+std::optional<std::string> readTextFile(const std::string& nativePath, std::size_t extraCapacity) {
+    std::optional<std::string> text = readFileBytes(nativePath, extraCapacity);
+    if (text)
+        normaliseText(*text);
     return text;
 }
 

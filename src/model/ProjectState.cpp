@@ -1,5 +1,7 @@
 #include "model/ProjectState.h"
 
+#include "model/AsciiCase.h"
+
 #include <cstdio>
 
 namespace vantrel {
@@ -58,6 +60,10 @@ std::int32_t ProjectState::removeActionAt(std::int32_t index) {
     return actionCount();
 }
 
+bool ProjectState::keepsRecord() const {
+    return !equalsIgnoringCase(generationrecord, "off");
+}
+
 const std::vector<ProjectState::SettingField>& ProjectState::settingFields() {
     static const std::vector<SettingField> fields = {
         {"workdirectory", &ProjectState::workdirectory},
@@ -84,6 +90,7 @@ const std::vector<ProjectState::SettingField>& ProjectState::settingFields() {
         {"dovlib_d", &ProjectState::dovlib_d},
         {"kellib_r", &ProjectState::kellib_r},
         {"kellib_d", &ProjectState::kellib_d},
+        {"generationrecord", &ProjectState::generationrecord},
     };
     return fields;
 }

@@ -44,7 +44,8 @@ TEST(Regeneration, LeavesIdenticalFilesAloneAndReplacesChangedOnes) {
     };
     const auto arcInode = inode(demo / "Arc.cpp");
 
-    const ProcessResult second = runGeneratorIn(work.path(), {"project.json"});
+    const ProcessResult second =
+        runGeneratorIn(work.path(), {"--overwrite-edited", "project.json"});
     EXPECT_EQ(second.status, 0);
     EXPECT_EQ(second.err, "");
     EXPECT_EQ(second.out,

@@ -9,9 +9,10 @@ namespace vantrel {
 inline constexpr std::string_view CLI_PROGRAM_NAME = "vantrel-gen";
 
 // Exit statuses of the headless generator; a check ends as a run does, 1 meaning errors found.
-inline constexpr int EXIT_GENERATED = 0; // nothing but failed assertions reported
-inline constexpr int EXIT_RUN_ERROR = 1; // the run reported an error
-inline constexpr int EXIT_BAD_INPUT = 2; // usage, project file or validation refused
+inline constexpr int EXIT_GENERATED = 0;      // nothing but failed assertions reported
+inline constexpr int EXIT_RUN_ERROR = 1;      // the run reported an error
+inline constexpr int EXIT_BAD_INPUT = 2;      // usage, project file or validation refused
+inline constexpr int EXIT_KEPT_FOR_MERGE = 3; // generated; some files kept for you to merge
 
 // What the arguments ask for: vantrel-gen [--config FILE] PROJECT_FILE,
 // --check [--werror] [--config FILE] [PROJECT_FILE], --help or --version.
@@ -26,13 +27,15 @@ struct CommandLine {
     Mode mode = Mode::UsageError;
     std::string configPath;
     std::string projectPath;
-    bool warnings = false; // print warnings on standard error
-    bool dryRun = false;   // write nothing; list what each target would become
-    bool diff = false;     // with dryRun: a unified diff for each changed file
-    bool summary = false;  // the counts of the run as one line on standard error
-    bool verbose = false;  // print the place of each message that has one
-    bool werror = false;   // a check counts warnings as errors
-    std::string error;     // for UsageError: what was wrong, without the usage lines
+    bool warnings = false;        // print warnings on standard error
+    bool dryRun = false;          // write nothing; list what each target would become
+    bool diff = false;            // with dryRun: a unified diff for each changed file
+    bool summary = false;         // the counts of the run as one line on standard error
+    bool verbose = false;         // print the place of each message that has one
+    bool werror = false;          // a check counts warnings as errors
+    bool noRecord = false;        // keep no record of the run in the project
+    bool overwriteEdited = false; // write every file as generated, edited or not
+    std::string error;            // for UsageError: what was wrong, without the usage lines
 };
 
 // The arguments after the program name.

@@ -52,6 +52,8 @@ public:
         std::function<void(const std::string& warning, const MessagePlace& place)>;
     void setWarningListener(WarningListener listener) { m_warn = std::move(listener); }
     void setOutput(ProjectOutput& output) { m_output = output; }
+    // Where the script and template files are read from; the disk when empty.
+    void setInputReader(TemplateReader::InputReader read) { m_read = std::move(read); }
 
     // Runs the script at a native path; false when it cannot be opened (reported) or stopped
     // on an error.
@@ -89,6 +91,7 @@ private:
     std::reference_wrapper<ProjectOutput> m_output;
     OutputListener m_listener;
     WarningListener m_warn;
+    TemplateReader::InputReader m_read;
     TemplateCache m_templates; // the template files of the current run
     std::string m_scriptPath;  // native, as named in messages
     RunSummary m_summary;

@@ -15,7 +15,8 @@ class TemplateCache {
 public:
     // The text of the template at a native path; null when it cannot be read (not kept, so
     // the next command tries again).
-    TemplateReader::Content load(const std::string& nativePath);
+    TemplateReader::Content load(const std::string& nativePath,
+                                 const TemplateReader::InputReader& read = {});
     // Called before the run writes the file at a native path.
     void forget(const std::string& nativePath);
     // forget, for a path where nothing exists: only files the platform cannot identify go.

@@ -4,7 +4,9 @@
 #include "report/ErrorReporter.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,8 +22,13 @@ public:
     // A file's compiled text; readers of one file in a run share it.
     using Content = std::shared_ptr<const CompiledTemplate>;
 
+    // Reads the bytes of a script or template file; none when it cannot be read. A run reads
+    // from the disk unless it repeats an earlier run from the texts that run kept.
+    using InputReader = std::function<std::optional<std::string>(const std::string& nativePath)>;
+
     // The compiled text of the file at a native path; null when it cannot be read.
     static Content loadFile(const std::string& nativePath);
+    static Content loadFile(const std::string& nativePath, const InputReader& read);
     // Text as if read from a file (line breaks and byte-order mark handled as for a file).
     static Content compileText(std::string text);
 

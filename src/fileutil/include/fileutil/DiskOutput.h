@@ -30,6 +30,7 @@ public:
     bool writePending() override;
     Closed closeFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
+    bool keepsRecord() const override { return true; }
 
     // Files (native paths) that the following runs leave as they are, whatever they would write.
     void keepAsTheyAre(std::vector<std::string> nativePaths);

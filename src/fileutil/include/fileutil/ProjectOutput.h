@@ -41,6 +41,10 @@ public:
     // Writes what is pending and closes the file.
     virtual Closed closeFile() = 0;
 
+    // Whether what this output writes lasts, so that a record of the run belongs beside it:
+    // the disk's does, a tree in memory's does not.
+    virtual bool keepsRecord() const { return false; }
+
     enum class Copy { Done, Unchanged, Kept, SourceUnreadable, Refused };
     // Copies a file byte for byte. Refused: the target lies outside the location, or cannot be
     // opened or written (a target that existed keeps its old bytes).

@@ -63,7 +63,11 @@ struct ProjectState {
     std::string kellib_d = "kel_d.lib";
 
     std::string defaultprojectname;
+    // "off" (in any letter case) keeps no record of a run in the project it generates.
+    std::string generationrecord = "on";
     std::vector<ExtraSetting> extraSettings;
+
+    bool keepsRecord() const;
 
     // The action at currentActionIndex, or null when none is selected or the cursor is stale.
     const ActionDefinition* currentAction() const;

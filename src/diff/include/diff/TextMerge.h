@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// The outcome of merging two changed versions of a text made from one base.
+struct MergedText {
+    bool clean = false; // no change of one side overlapped a change of the other
+    // Both sides' changes; where they overlap, both versions between conflict markers that
+    // carry the labels ("<<<<<<< yours", "=======", ">>>>>>> generated").
+    std::string text;
+};
+
+// A line-wise three-way merge of yours and theirs over base. None when the library that merges
+// cannot be loaded on this machine, or the texts hold bytes it does not take (a NUL byte).
+std::optional<MergedText> mergeTexts(std::string_view base, std::string_view yours,
+                                     std::string_view theirs, std::string_view yoursLabel,
+                                     std::string_view theirsLabel);
+
+} // namespace vantrel

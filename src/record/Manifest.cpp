@@ -1,0 +1,192 @@
+#include "record/Manifest.h"
+
+#include <charconv>
+
+namespace vantrel {
+namespace {
+
+constexpr std::string_view HEADER = "vantrel-manifest 1";
+
+constexpr std::string_view KIND_WORDS[] = {"folder", "file", "copy"};
+constexpr std::string_view ROLE_WORDS[] = {"configuration", "script", "template"};
+
+void appendPath(std::string& text, std::string_view path) {
+    for (char c : path) {
+        if (c == '\\')
+            text += "\\\\";
+        else if (c == '\n')
+            text += "\\n";
+        else if (c == '\r')
+            text += "\\r";
+        else
+            text += c;
+    }
+}
+
+std::optional<std::string> readPath(std::string_view text) {
+    std::string path;
+    path.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            path += text[i];
+            continue;
+        }
+        if (++i == text.size())
+            return std::nullopt;
+        if (text[i] == '\\')
+            path += '\\';
+        else if (text[i] == 'n')
+            path += '\n';
+        else if (text[i] == 'r')
+            path += '\r';
+        else
+            return std::nullopt;
+    }
+    if (path.empty())
+        return std::nullopt;
+    return path;
+}
+
+// The next word of a line and the rest after its space.
+bool nextWord(std::string_view& line, std::string_view& word) {
+    const std::size_t space = line.find(' ');
+    if (space == std::string_view::npos)
+        return false;
+    word = line.substr(0, space);
+    line.remove_prefix(space + 1);
+    return true;
+}
+
+template <std::size_t N>
+std::optional<std::size_t> indexOf(const std::string_view (&words)[N], std::string_view word) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (words[i] == word)
+            return i;
+    return std::nullopt;
+}
+
+} // namespace
+
+const Manifest::Entry* Manifest::find(std::string_view path) const {
+    const auto found = m_files.find(std::string(path));
+    return found == m_files.end() ? nullptr : &entries[found->second];
+}
+
+const Manifest::Input* Manifest::findInput(std::string_view path) const {
+    for (const Input& input : inputs)
+        if (input.path == path)
+            return &input;
+    return nullptr;
+}
+
+void Manifest::add(Entry entry) {
+    // A target written twice in one run holds what was written last.
+    if (entry.kind != Kind::Folder) {
+        const auto [at, inserted] = m_files.try_emplace(entry.path, entries.size());
+        if (!inserted) {
+            entries[at->second] = std::move(entry);
+            return;
+        }
+    }
+    entries.push_back(std::move(entry));
+}
+
+void Manifest::addInput(Input input) {
+    // The first reading counts: it is what the run's first use of the file saw.
+    if (findInput(input.path) == nullptr)
+        inputs.push_back(std::move(input));
+}
+
+std::string manifestText(const Manifest& manifest) {
+    std::string text(HEADER);
+    text += '\n';
+    for (const Manifest::Input& input : manifest.inputs) {
+        text += "input ";
+        text += ROLE_WORDS[static_cast<std::size_t>(input.role)];
+        text += ' ';
+        text += hashText(input.hash);
+        text += ' ';
+        appendPath(text, input.path);
+        text += '\n';
+    }
+    for (const Manifest::Entry& entry : manifest.entries) {
+        text += KIND_WORDS[static_cast<std::size_t>(entry.kind)];
+        text += ' ';
+        if (entry.kind != Manifest::Kind::Folder) {
+            text += std::to_string(entry.size);
+            text += ' ';
+            text += hashText(entry.hash);
+            text += ' ';
+        }
+        appendPath(text, entry.path);
+        text += '\n';
+    }
+    return text;
+}
+
+std::optional<Manifest> readManifest(std::string_view text, std::string& why) {
+    Manifest manifest;
+    std::size_t number = 0;
+    const auto fault = [&](std::string_view problem) {
+        why = "line " + std::to_string(number) + ": " + std::string(problem);
+        return std::nullopt;
+    };
+    while (!text.empty()) {
+        ++number;
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos)
+            return fault("the last line has no end");
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        if (number == 1) {
+            if (line != HEADER)
+                return fault("no manifest of this version");
+            continue;
+        }
+        std::string_view word;
+        if (!nextWord(line, word))
+            return fault("a word is missing");
+        if (word == "input") {
+            std::string_view role;
+            std::string_view hash;
+            if (!nextWord(line, role) || !nextWord(line, hash))
+                return fault("a word is missing");
+            const std::optional<std::size_t> roleIndex = indexOf(ROLE_WORDS, role);
+            const std::optional<ContentHash> hashValue = parseHash(hash);
+            std::optional<std::string> path = readPath(line);
+            if (!roleIndex || !hashValue || !path)
+                return fault("no input line");
+            manifest.addInput(
+                {static_cast<Manifest::Role>(*roleIndex), std::move(*path), *hashValue});
+            continue;
+        }
+        const std::optional<std::size_t> kind = indexOf(KIND_WORDS, word);
+        if (!kind)
+            return fault("unknown entry \"" + std::string(word.substr(0, 24)) + "\"");
+        Manifest::Entry entry;
+        entry.kind = static_cast<Manifest::Kind>(*kind);
+        if (entry.kind != Manifest::Kind::Folder) {
+            std::string_view size;
+            std::string_view hash;
+            if (!nextWord(line, size) || !nextWord(line, hash))
+                return fault("a word is missing");
+            const auto [at, error] =
+                std::from_chars(size.data(), size.data() + size.size(), entry.size);
+            const std::optional<ContentHash> hashValue = parseHash(hash);
+            if (error != std::errc() || at != size.data() + size.size() || size.empty() ||
+                !hashValue)
+                return fault("no size and hash");
+            entry.hash = *hashValue;
+        }
+        std::optional<std::string> path = readPath(line);
+        if (!path)
+            return fault("no path");
+        entry.path = std::move(*path);
+        manifest.add(std::move(entry));
+    }
+    if (number == 0)
+        return fault("the manifest is empty");
+    return manifest;
+}
+
+} // namespace vantrel

@@ -1,0 +1,267 @@
+#include "record/RecordFolder.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+constexpr std::string_view MANIFEST_FILE = "manifest.txt";
+constexpr std::string_view INPUTS_FOLDER = "inputs";
+// A folder of a record being written; one left behind by an interrupted run goes next time.
+constexpr std::string_view PARTIAL_PREFIX = ".vantrel-record-";
+
+// Bounds on what a record's files may hold: a record past them is no record of ours.
+constexpr std::size_t MAX_MANIFEST = std::size_t{256} << 20;
+constexpr std::size_t MAX_TEXT = std::size_t{64} << 20;
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1)
+        : m_fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    // Closes it, saying whether the close went well (a write may fail only then).
+    bool close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+std::string errorText() {
+    return std::strerror(errno);
+}
+
+// A plain file in a folder, never through a link, of at most limit bytes.
+bool readAt(int folder, const std::string& name, std::size_t limit, std::string& text,
+            std::string& why) {
+    Descriptor file(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info {};
+    if (!file || ::fstat(file.get(), &info) != 0) {
+        why = name + ": " + errorText();
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        why = name + ": no plain file";
+        return false;
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > limit) {
+        why = name + ": too large";
+        return false;
+    }
+    text.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t count = ::read(file.get(), text.data() + done, text.size() - done);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            why = name + ": " + (count < 0 ? errorText() : "cut short");
+            return false;
+        }
+        done += static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+bool writeAt(int folder, const std::string& name, std::string_view bytes, std::string& why) {
+    Descriptor file(
+        ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!file) {
+        why = name + ": " + errorText();
+        return false;
+    }
+    while (!bytes.empty()) {
+        const ssize_t count = ::write(file.get(), bytes.data(), bytes.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            why = name + ": " + errorText();
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+    }
+    if (!file.close()) {
+        why = name + ": " + errorText();
+        return false;
+    }
+    return true;
+}
+
+std::string inputName(ContentHash hash) {
+    return hashText(hash) + ".txt";
+}
+
+void removeTree(const std::filesystem::path& path) {
+    // Links inside are removed, never followed.
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+void removePartialRecords(const std::string& projectFolder) {
+    DIR* folder = ::opendir(projectFolder.c_str());
+    if (!folder)
+        return;
+    std::vector<std::string> partial;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (std::string_view(entry->d_name).starts_with(PARTIAL_PREFIX))
+            partial.emplace_back(entry->d_name);
+    }
+    ::closedir(folder);
+    for (const std::string& name : partial)
+        removeTree(std::filesystem::path(projectFolder) / name);
+}
+
+// Puts the new record folder in the old one's place in one step; without an old one, a rename.
+bool putInPlace(const std::string& fresh, const std::string& place, bool replacing,
+                std::string& why) {
+    if (!replacing) {
+        if (::rename(fresh.c_str(), place.c_str()) == 0)
+            return true;
+        why = errorText();
+        return false;
+    }
+#ifdef RENAME_EXCHANGE
+    if (::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, place.c_str(), RENAME_EXCHANGE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) {
+        why = errorText();
+        return false;
+    }
+#endif
+    // A file system that cannot exchange: the old record goes aside for a moment.
+    const std::string aside = fresh + "-old";
+    if (::rename(place.c_str(), aside.c_str()) != 0 ||
+        ::rename(fresh.c_str(), place.c_str()) != 0) {
+        why = errorText();
+        ::rename(aside.c_str(), place.c_str());
+        return false;
+    }
+    ::rename(aside.c_str(), fresh.c_str());
+    return true;
+}
+
+} // namespace
+
+RecordState readRecord(const std::string& projectFolder, Record& record, std::string& why) {
+    const std::string place = projectFolder + "/" + std::string(RECORD_FOLDER);
+    struct stat info {};
+    if (::lstat(place.c_str(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? RecordState::Absent : RecordState::Damaged;
+    if (!S_ISDIR(info.st_mode)) {
+        why = "no folder";
+        return RecordState::Damaged;
+    }
+    Descriptor folder(::open(place.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder) {
+        why = errorText();
+        return RecordState::Damaged;
+    }
+    std::string manifestBytes;
+    if (!readAt(folder.get(), std::string(MANIFEST_FILE), MAX_MANIFEST, manifestBytes, why) ||
+        !readAt(folder.get(), std::string(RECORD_ANSWERS), MAX_TEXT, record.answers, why))
+        return RecordState::Damaged;
+    std::string manifestWhy;
+    std::optional<Manifest> manifest = readManifest(manifestBytes, manifestWhy);
+    if (!manifest) {
+        why = std::string(MANIFEST_FILE) + ", " + manifestWhy;
+        return RecordState::Damaged;
+    }
+    record.manifest = std::move(*manifest);
+    record.inputTexts.clear();
+    if (!record.manifest.inputs.empty()) {
+        Descriptor inputs(::openat(folder.get(), std::string(INPUTS_FOLDER).c_str(),
+                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!inputs) {
+            why = std::string(INPUTS_FOLDER) + ": " + errorText();
+            return RecordState::Damaged;
+        }
+        for (const Manifest::Input& input : record.manifest.inputs) {
+            if (record.inputTexts.contains(input.hash))
+                continue;
+            std::string text;
+            const std::string name = inputName(input.hash);
+            if (!readAt(inputs.get(), name, MAX_TEXT, text, why)) {
+                why = std::string(INPUTS_FOLDER) + "/" + why;
+                return RecordState::Damaged;
+            }
+            if (contentHash(text) != input.hash) {
+                why = std::string(INPUTS_FOLDER) + "/" + name + ": not the bytes the run read";
+                return RecordState::Damaged;
+            }
+            record.inputTexts.emplace(input.hash, std::move(text));
+        }
+    }
+    return RecordState::Read;
+}
+
+bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why) {
+    const std::string place = projectFolder + "/" + std::string(RECORD_FOLDER);
+    struct stat info {};
+    const bool replacing = ::lstat(place.c_str(), &info) == 0;
+    if (replacing && !S_ISDIR(info.st_mode)) {
+        why = place + " is no folder";
+        return false;
+    }
+    removePartialRecords(projectFolder);
+    std::string fresh = projectFolder + "/" + std::string(PARTIAL_PREFIX) + "XXXXXX";
+    if (!::mkdtemp(fresh.data())) {
+        why = projectFolder + ": " + errorText();
+        return false;
+    }
+    // The folder is made private; the record is no secret, so it gets the usual permissions.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(fresh.c_str(), 0777 & ~mask);
+    const auto fail = [&](std::string problem) {
+        why = place + ": " + problem;
+        removeTree(fresh);
+        return false;
+    };
+    Descriptor folder(::open(fresh.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder)
+        return fail(errorText());
+    std::string problem;
+    if (!writeAt(folder.get(), std::string(RECORD_ANSWERS), record.answers, problem))
+        return fail(problem);
+    if (!record.manifest.inputs.empty()) {
+        const std::string inputs(INPUTS_FOLDER);
+        if (::mkdirat(folder.get(), inputs.c_str(), 0777) != 0)
+            return fail(inputs + ": " + errorText());
+        Descriptor inputFolder(::openat(folder.get(), inputs.c_str(),
+                                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!inputFolder)
+            return fail(inputs + ": " + errorText());
+        for (const auto& [hash, text] : record.inputTexts) {
+            if (!writeAt(inputFolder.get(), inputName(hash), text, problem))
+                return fail(inputs + "/" + problem);
+        }
+    }
+    // The manifest last: a folder without one is no record.
+    if (!writeAt(folder.get(), std::string(MANIFEST_FILE), manifestText(record.manifest), problem))
+        return fail(problem);
+    if (!putInPlace(fresh, place, replacing, problem))
+        return fail(problem);
+    if (replacing)
+        removeTree(fresh); // the old record, now in the new one's former place
+    return true;
+}
+
+} // namespace vantrel

@@ -1,0 +1,177 @@
+#include "record/RecordSession.h"
+
+#include "config/Configuration.h"
+#include "engine/CreateProject.h"
+#include "engine/Generator.h"
+#include "fileutil/FileSystem.h"
+#include "fileutil/TextFile.h"
+#include "project/ProjectFile.h"
+#include "project/ProjectWriter.h"
+
+#include <filesystem>
+
+namespace vantrel {
+namespace {
+
+class SilentSink : public MessageSink {
+public:
+    void showMessage(ErrorKind, const std::string&) override {}
+};
+
+// The texts a repeated run writes, kept by key; nothing reaches the disk, and copies are not
+// read: their sources are named by hash only.
+class TextCollector : public ProjectOutput {
+public:
+    explicit TextCollector(std::map<std::string, std::string>& texts)
+        : m_texts(texts) {}
+
+    void setLocation(const std::string& nativeLocation) override { m_location = nativeLocation; }
+    bool createFolder(const std::string&, std::vector<std::string>& made, std::string&) override {
+        made.clear();
+        return true;
+    }
+    FileOpen openFile(const std::string& nativePath) override {
+        std::optional<std::string> key = RecordingOutput::keyOf(m_location, nativePath);
+        if (!key)
+            return FileOpen::Failed;
+        m_key = std::move(*key);
+        m_text.clear();
+        return FileOpen::Created;
+    }
+    std::string& pending() override { return m_text; }
+    bool writePending() override { return true; }
+    Closed closeFile() override {
+        m_texts[m_key] = std::move(m_text);
+        m_text.clear();
+        return Closed::Written;
+    }
+    Copy copyFile(const std::string&, const std::string&) override { return Copy::Done; }
+
+private:
+    std::map<std::string, std::string>& m_texts;
+    std::string m_location;
+    std::string m_key;
+    std::string m_text;
+};
+
+} // namespace
+
+std::optional<std::map<std::string, std::string>> repeatRecordedRun(const Record& record,
+                                                                    const std::string& location) {
+    ProjectState project;
+    for (const Manifest::Input& input : record.manifest.inputs) {
+        if (input.role != Manifest::Role::Configuration)
+            continue;
+        std::string text = record.inputTexts.at(input.hash);
+        normaliseText(text);
+        readConfigurationText(project, text);
+        break;
+    }
+    project.setDefaultDllFlags();
+    if (ProjectFile(std::string(RECORD_ANSWERS)).apply(record.answers, project))
+        return std::nullopt;
+    project.locationBase = location;
+    project.locationText = location;
+    std::map<std::string, std::string> texts;
+    TextCollector collector(texts);
+    SilentSink sink;
+    Generator generator(project, sink, collector);
+    generator.script().setInputReader([&record](const std::string& path) {
+        std::optional<std::string> bytes;
+        if (const Manifest::Input* input = record.manifest.findInput(path))
+            bytes = record.inputTexts.at(input->hash);
+        return bytes;
+    });
+    // A run that stops on an error still gives the texts it wrote before.
+    commitAndGenerate(project, -1, generator);
+    return texts;
+}
+
+RecordSession::RecordSession(const ProjectState& project, ProjectOutput& inner)
+    : m_location(nativePath(project.locationBase))
+    , m_projectFolder(nativePath(joinPath(project.locationBase, project.nameText)))
+    , m_output(inner) {}
+
+std::string RecordSession::recordFolder() const {
+    return m_projectFolder + "/" + std::string(RECORD_FOLDER);
+}
+
+bool RecordSession::folderInside() const {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path location = fs::canonical(m_location.empty() ? "." : m_location, error);
+    if (error)
+        return false;
+    const fs::path folder = fs::canonical(m_projectFolder, error);
+    if (error || !fs::is_directory(folder, error))
+        return false;
+    const fs::path relative = folder.lexically_relative(location);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+RecordState RecordSession::readPrevious() {
+    // A project folder outside the location, through a link or a "..", is never looked into.
+    if (!folderInside())
+        return RecordState::Absent;
+    Record record;
+    const RecordState state = vantrel::readRecord(m_projectFolder, record, m_why);
+    if (state != RecordState::Read)
+        return state;
+    m_previous = std::move(record);
+    m_output.setPrevious(&m_previous->manifest,
+                         [this](const std::string& key) { return baseText(key); });
+    return state;
+}
+
+const std::string* RecordSession::baseText(const std::string& key) {
+    if (!m_base) {
+        m_base = repeatRecordedRun(*m_previous, m_location);
+        if (!m_base)
+            m_base.emplace();
+    }
+    const auto found = m_base->find(key);
+    return found == m_base->end() ? nullptr : &found->second;
+}
+
+void RecordSession::noteInput(Manifest::Role role, const std::string& path, std::string bytes) {
+    for (const Manifest::Input& input : m_inputs)
+        if (input.path == path)
+            return;
+    const ContentHash hash = contentHash(bytes);
+    m_inputs.push_back({role, path, hash});
+    m_inputTexts.try_emplace(hash, std::move(bytes));
+}
+
+TemplateReader::InputReader RecordSession::inputReader() {
+    return [this](const std::string& path) {
+        std::optional<std::string> bytes = readFileBytes(path);
+        if (bytes) {
+            // The script is the first file a run reads; the templates follow.
+            noteInput(m_scriptRead ? Manifest::Role::Template : Manifest::Role::Script, path,
+                      *bytes);
+            m_scriptRead = true;
+        }
+        return bytes;
+    };
+}
+
+void RecordSession::noteConfiguration(const std::string& nativePath) {
+    if (std::optional<std::string> bytes = readFileBytes(nativePath))
+        noteInput(Manifest::Role::Configuration, nativePath, std::move(*bytes));
+}
+
+bool RecordSession::writeRecord(const ProjectState& project) {
+    // The record lives in the project folder; a script that makes none keeps no record, and
+    // one that leads out of the location gets none written there.
+    if (!folderInside())
+        return true;
+    Record record;
+    record.answers = projectFileText(project, WithLocation::No);
+    record.manifest = m_output.manifest();
+    for (const Manifest::Input& input : m_inputs)
+        record.manifest.addInput(input);
+    record.inputTexts = m_inputTexts;
+    return vantrel::writeRecord(m_projectFolder, record, m_why);
+}
+
+} // namespace vantrel

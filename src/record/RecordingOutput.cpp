@@ -1,0 +1,256 @@
+#include "record/RecordingOutput.h"
+
+#include "diff/TextMerge.h"
+#include "fileutil/TextFile.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unordered_set>
+
+namespace vantrel {
+namespace {
+
+constexpr std::string_view YOURS_LABEL = "yours";
+constexpr std::string_view THEIRS_LABEL = "generated";
+
+enum class Place { Missing, File, Other };
+
+// What stands at a path, without following a link in its place.
+Place placeOf(const std::string& nativePath) {
+    struct stat info {};
+    if (::lstat(nativePath.c_str(), &info) != 0)
+        return Place::Missing;
+    return S_ISREG(info.st_mode) ? Place::File : Place::Other;
+}
+
+} // namespace
+
+std::optional<std::string> RecordingOutput::keyOf(const std::string& location,
+                                                  const std::string& nativePath) {
+    namespace fs = std::filesystem;
+    const fs::path relative = fs::path(nativePath)
+                                  .lexically_normal()
+                                  .lexically_relative(fs::path(location).lexically_normal());
+    if (relative.empty())
+        return std::nullopt;
+    std::string key = relative.generic_string();
+    if (key == "." || key == ".." || key.starts_with("../"))
+        return std::nullopt;
+    if (key.ends_with('/'))
+        key.pop_back();
+    return key;
+}
+
+void RecordingOutput::setLocation(const std::string& nativeLocation) {
+    m_location = nativeLocation;
+    m_manifest = Manifest{};
+    m_outcomes.clear();
+    m_wrote = false;
+    m_inner.setLocation(nativeLocation);
+}
+
+bool RecordingOutput::createFolder(const std::string& nativePath, std::vector<std::string>& made,
+                                   std::string& refused) {
+    const bool created = m_inner.createFolder(nativePath, made, refused);
+    if (!made.empty())
+        m_wrote = true;
+    if (created)
+        if (std::optional<std::string> key = keyOf(m_location, nativePath))
+            m_manifest.add({Manifest::Kind::Folder, std::move(*key), 0, 0});
+    return created;
+}
+
+void RecordingOutput::note(Regenerated kind, const std::string& key,
+                           const std::string& nativePath) {
+    if (kind != Regenerated::AsGenerated)
+        m_outcomes.push_back({kind, key, nativePath, {}, false});
+}
+
+void RecordingOutput::noteWritten(Closed closed) {
+    if (closed == Closed::Written)
+        m_wrote = true;
+}
+
+ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath) {
+    m_mode = Mode::None;
+    m_path = nativePath;
+    m_text.clear();
+    m_yours.reset();
+    m_entry = nullptr;
+    m_size = 0;
+    m_seen = 0;
+    std::optional<std::string> key = keyOf(m_location, nativePath);
+    m_key = key.value_or(std::string());
+    if (key && m_previous && m_policy != Policy::Overwrite)
+        m_entry = m_previous->find(*key);
+    if (!m_entry || m_entry->kind == Manifest::Kind::Folder) {
+        m_entry = nullptr;
+        const FileOpen opened = m_inner.openFile(nativePath);
+        if (opened != FileOpen::Failed) {
+            m_mode = Mode::Stream;
+            m_hasher.reset();
+        }
+        return opened;
+    }
+    // A recorded file is gathered whole: whether it may be written is known at its end.
+    const Place place = placeOf(nativePath);
+    const auto choice = m_choices.find(*key);
+    const bool chosenWritten = choice != m_choices.end() && choice->second;
+    if (place == Place::Missing && !chosenWritten && m_policy == Policy::Automatic) {
+        m_mode = Mode::Skip;
+        return FileOpen::Replaced;
+    }
+    const FileOpen opened = m_inner.openFile(nativePath);
+    if (opened == FileOpen::Failed)
+        return opened;
+    if (place == Place::File)
+        m_yours = readFileBytes(nativePath);
+    m_mode = Mode::Collect;
+    return opened;
+}
+
+bool RecordingOutput::writePending() {
+    if (m_mode != Mode::Stream)
+        return true;
+    const std::string& text = m_inner.pending();
+    m_hasher.add(std::string_view(text).substr(m_seen));
+    m_size += text.size() - m_seen;
+    const bool written = m_inner.writePending();
+    m_seen = m_inner.pending().size();
+    return written;
+}
+
+RecordingOutput::Decision RecordingOutput::decide(const Manifest::Entry& entry,
+                                                  const std::string& key,
+                                                  const std::optional<std::string>& yours,
+                                                  const std::string& theirs, bool mergeable) const {
+    if (!yours)
+        return {Regenerated::Deleted,
+                m_policy == Policy::Automatic ? std::nullopt : std::optional(theirs)};
+    if (*yours == theirs || contentHash(*yours) == entry.hash)
+        return {Regenerated::AsGenerated, theirs};
+    if (contentHash(theirs) == entry.hash)
+        return {Regenerated::YoursKept, std::nullopt};
+    const std::string* base = mergeable && m_base ? m_base(key) : nullptr;
+    std::optional<MergedText> merged;
+    if (base)
+        merged = mergeTexts(*base, *yours, theirs, YOURS_LABEL, THEIRS_LABEL);
+    if (merged && merged->clean)
+        return {Regenerated::Merged, std::move(merged->text)};
+    if (m_policy == Policy::Review)
+        return {Regenerated::Conflict, merged ? std::move(merged->text) : theirs};
+    return {Regenerated::Conflict, std::nullopt};
+}
+
+bool RecordingOutput::writeBeside(const std::string& nativePath, const std::string& bytes) {
+    const std::string beside = nativePath + std::string(BESIDE_SUFFIX);
+    if (m_inner.openFile(beside) == FileOpen::Failed)
+        return false;
+    m_inner.pending() = bytes;
+    const Closed closed = m_inner.closeFile();
+    noteWritten(closed);
+    return closed == Closed::Written || closed == Closed::Unchanged;
+}
+
+ProjectOutput::Closed RecordingOutput::closeFile() {
+    const Mode mode = m_mode;
+    m_mode = Mode::None;
+    switch (mode) {
+    case Mode::Stream: {
+        const std::string& text = m_inner.pending();
+        m_hasher.add(std::string_view(text).substr(m_seen));
+        m_size += text.size() - m_seen;
+        const Closed closed = m_inner.closeFile();
+        noteWritten(closed);
+        if (closed != Closed::Failed && !m_key.empty())
+            m_manifest.add({Manifest::Kind::File, m_key, m_size, m_hasher.hash()});
+        return closed;
+    }
+    case Mode::Skip:
+    case Mode::Collect: {
+        std::string theirs = std::move(m_text);
+        m_text.clear();
+        m_manifest.add({Manifest::Kind::File, m_key, theirs.size(), contentHash(theirs)});
+        Decision decision = decide(*m_entry, m_key, m_yours, theirs, true);
+        note(decision.kind, m_key, m_path);
+        if (const auto choice = m_choices.find(m_key); choice != m_choices.end())
+            decision.bytes = choice->second;
+        if (mode == Mode::Skip)
+            return Closed::Kept;
+        if (!decision.bytes) {
+            // Kept: the inner output is handed what is there, which it leaves untouched.
+            m_inner.pending() = m_yours.value_or(std::string());
+            const Closed closed = m_inner.closeFile();
+            if (closed == Closed::Failed)
+                return closed;
+            if (decision.kind == Regenerated::Conflict && m_policy == Policy::Automatic &&
+                !writeBeside(m_path, theirs))
+                m_outcomes.back().besideFailed = true;
+            if (decision.kind == Regenerated::Conflict)
+                m_outcomes.back().beside = m_path + std::string(BESIDE_SUFFIX);
+            return Closed::Kept;
+        }
+        m_inner.pending() = std::move(*decision.bytes);
+        const Closed closed = m_inner.closeFile();
+        noteWritten(closed);
+        return closed;
+    }
+    case Mode::None:
+        break;
+    }
+    return m_inner.closeFile();
+}
+
+ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
+                                              const std::string& nativeTarget) {
+    const std::optional<std::string> key = keyOf(m_location, nativeTarget);
+    const Manifest::Entry* entry = nullptr;
+    if (key && m_previous && m_policy != Policy::Overwrite)
+        entry = m_previous->find(*key);
+    const std::optional<std::string> theirs = readFileBytes(nativeSource);
+    const auto done = [&](Copy copy) {
+        if (copy == Copy::Done)
+            m_wrote = true;
+        if ((copy == Copy::Done || copy == Copy::Unchanged || copy == Copy::Kept) && key && theirs)
+            m_manifest.add({Manifest::Kind::Copy, *key, theirs->size(), contentHash(*theirs)});
+        return copy;
+    };
+    if (!entry || entry->kind == Manifest::Kind::Folder || !theirs)
+        return done(m_inner.copyFile(nativeSource, nativeTarget));
+    const Place place = placeOf(nativeTarget);
+    if (place == Place::Other) // a link or a folder: the inner output decides
+        return done(m_inner.copyFile(nativeSource, nativeTarget));
+    std::optional<std::string> yours;
+    if (place == Place::File)
+        yours = readFileBytes(nativeTarget);
+    // Copies are no texts to merge: an edited one is kept whenever the source changed too.
+    Decision decision = decide(*entry, *key, yours, *theirs, false);
+    note(decision.kind, *key, nativeTarget);
+    bool write = decision.bytes.has_value();
+    if (const auto choice = m_choices.find(*key); choice != m_choices.end())
+        write = choice->second.has_value();
+    if (write)
+        return done(m_inner.copyFile(nativeSource, nativeTarget));
+    if (decision.kind == Regenerated::Conflict && m_policy == Policy::Automatic) {
+        const std::string beside = nativeTarget + std::string(BESIDE_SUFFIX);
+        const Copy copied = m_inner.copyFile(nativeSource, beside);
+        if (copied == Copy::Done)
+            m_wrote = true;
+        m_outcomes.back().beside = beside;
+        m_outcomes.back().besideFailed = copied != Copy::Done && copied != Copy::Unchanged;
+    }
+    return done(Copy::Kept);
+}
+
+std::vector<std::string> RecordingOutput::noLongerGenerated() const {
+    std::vector<std::string> gone;
+    if (!m_previous)
+        return gone;
+    for (const Manifest::Entry& entry : m_previous->entries)
+        if (entry.kind != Manifest::Kind::Folder && !m_manifest.find(entry.path))
+            gone.push_back(entry.path);
+    return gone;
+}
+
+} // namespace vantrel

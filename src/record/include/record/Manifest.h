@@ -1,0 +1,53 @@
+#pragma once
+
+#include "record/ContentHash.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vantrel {
+
+// What a run made, target by target, and what it read to make it: the part of a record that
+// tells the next run which files are still as generated and how to repeat this run.
+struct Manifest {
+    enum class Kind { Folder, File, Copy };
+    struct Entry {
+        Kind kind = Kind::File;
+        std::string path; // below the location, "/" between names
+        std::uint64_t size = 0;
+        ContentHash hash = 0; // of the bytes the run made (a copy: the source's)
+    };
+    enum class Role { Configuration, Script, Template };
+    struct Input {
+        Role role = Role::Template;
+        std::string path; // as the run named it
+        ContentHash hash = 0;
+    };
+
+    std::vector<Entry> entries; // in the order the run went for them
+    std::vector<Input> inputs;
+
+    // The file or copy entry at a path; null when there is none.
+    const Entry* find(std::string_view path) const;
+    // The input the run read at a path; null when there is none.
+    const Input* findInput(std::string_view path) const;
+    void add(Entry entry);
+    void addInput(Input input);
+
+private:
+    std::unordered_map<std::string, std::size_t> m_files; // path -> index into entries
+};
+
+// The manifest as the record keeps it: a first line "vantrel-manifest 1", then a line per input
+// ("input configuration|script|template HASH PATH") and per target ("folder PATH",
+// "file|copy SIZE HASH PATH"). A path is the rest of its line, with "\\", "\n" and "\r" written
+// as "\\\\", "\\n" and "\\r".
+std::string manifestText(const Manifest& manifest);
+// None, with the line at fault in why, when the text is no manifest of this form.
+std::optional<Manifest> readManifest(std::string_view text, std::string& why);
+
+} // namespace vantrel

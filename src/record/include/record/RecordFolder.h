@@ -1,0 +1,43 @@
+#pragma once
+
+#include "record/ContentHash.h"
+#include "record/Manifest.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace vantrel {
+
+// The folder below a generated project's own folder that keeps the record of the run that made
+// it, so that the next run can tell the user's edits from what it wrote and repeat the run:
+//   project.json         the answers, without the location, so the folder can move
+//   manifest.txt         see Manifest
+//   inputs/HASH.txt      the configuration, script and template files the run read
+// The development-kit files the run copied are named by their hash in the manifest only.
+inline constexpr std::string_view RECORD_FOLDER = ".vantrel";
+inline constexpr std::string_view RECORD_ANSWERS = "project.json";
+
+struct Record {
+    std::string answers;
+    Manifest manifest;
+    std::unordered_map<ContentHash, std::string> inputTexts; // each input's bytes, by hash
+};
+
+enum class RecordState {
+    Absent,  // no record folder
+    Read,    // read whole and checked
+    Damaged, // something is there that is no record of this program (why says what)
+};
+
+// Reads the record below a project folder (a native path). Links are never followed, only plain
+// files of bounded size are read, and every input's bytes must match their hash.
+RecordState readRecord(const std::string& projectFolder, Record& record, std::string& why);
+
+// Writes the record below a project folder: into a new folder beside it, which then takes the
+// old one's place in one step, so that the record on the disk is always a whole one, the old or
+// the new. Folders of records left half-written by an interrupted run are removed first. False,
+// with why, when it cannot be written; an earlier record then stays as it was.
+bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why);
+
+} // namespace vantrel

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "engine/TemplateReader.h"
+#include "model/ProjectState.h"
+#include "record/RecordFolder.h"
+#include "record/RecordingOutput.h"
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+// The record around one generation run of a project: the last run's record is read before it,
+// what the run reads and makes is noted during it, and the new record is written after it.
+class RecordSession {
+public:
+    // The project's answers must be final: the record folder lies below locationBase/nameText.
+    RecordSession(const ProjectState& project, ProjectOutput& inner);
+
+    // Reads the last run's record and hands it to the output; a damaged one is left unused
+    // (why() says what is wrong with it) and the run goes on as a first one.
+    RecordState readPrevious();
+    const std::string& why() const { return m_why; }
+    // The project folder, native, and the record folder in it.
+    const std::string& projectFolder() const { return m_projectFolder; }
+    std::string recordFolder() const;
+
+    // Where the run writes, and where it reads its script and templates from.
+    RecordingOutput& output() { return m_output; }
+    TemplateReader::InputReader inputReader();
+    // The configuration file the run's settings came from.
+    void noteConfiguration(const std::string& nativePath);
+
+    // Writes the new record of the project, as the run left it; false, with why(), when it
+    // cannot be written. A project folder that does not exist, or lies outside the location,
+    // gets none.
+    bool writeRecord(const ProjectState& project);
+
+private:
+    // The project folder exists and lies in the location, every link on its way resolved.
+    bool folderInside() const;
+    const std::string* baseText(const std::string& key);
+    void noteInput(Manifest::Role role, const std::string& path, std::string bytes);
+
+    std::string m_location;
+    std::string m_projectFolder;
+    RecordingOutput m_output;
+    std::optional<Record> m_previous;
+    std::optional<std::map<std::string, std::string>> m_base; // made when first needed
+    std::string m_why;
+    std::vector<Manifest::Input> m_inputs;
+    std::unordered_map<ContentHash, std::string> m_inputTexts;
+    bool m_scriptRead = false;
+};
+
+// Runs a recorded run again in memory from its record: the answers, configuration, script and
+// templates it kept, in the location given. The texts of the files it wrote, by key; none when
+// the answers cannot be read.
+std::optional<std::map<std::string, std::string>> repeatRecordedRun(const Record& record,
+                                                                    const std::string& location);
+
+} // namespace vantrel
