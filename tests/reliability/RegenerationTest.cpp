@@ -61,3 +61,74 @@ TEST(Regeneration, LeavesIdenticalFilesAloneAndReplacesChangedOnes) {
 
 } // namespace
 } // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+void replaceIn(const fs::path& file, std::string_view from, std::string_view to) {
+    std::string text = readFile(file);
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from << " not in " << file;
+    text.replace(at, from.size(), to);
+    writeAt(file, text);
+}
+
+// The sample generated, three of its files edited, then an action added and a template changed:
+// the regeneration keeps every edit and differs from a fresh generation only where it must.
+TEST(Regeneration, KeepsTheUsersEditsAndMergesTheNewText) {
+    TempFolder work;
+    const fs::path sample = fs::path(std::getenv("VANTREL_SOURCE_DIR")) / "data/sample";
+    fs::copy(sample, work.path() / "in", fs::copy_options::recursive);
+    const fs::path in = work.path() / "in";
+    replaceIn(in / "demo.json", "\"../../demo-out\"", "\"../out\"");
+    ASSERT_EQ(runGeneratorIn(in, {"demo.json"}).status, 0);
+
+    const fs::path demo = work.path() / "out/Demo";
+    // Line.cpp: the template will change another part; Demo.h: the same line; Export.cpp:
+    // nothing the new run changes.
+    replaceIn(demo / "Line.cpp", "    (void)argument;\n", "    (void)argument; // mine\n");
+    replaceIn(demo / "Demo.h", "// The services of the host", "// Host services (mine)");
+    replaceIn(demo / "Export.cpp", "#include \"Demo.h\"\n", "#include \"Demo.h\"\n// mine\n");
+    const std::string lineEdited = readFile(demo / "Line.cpp");
+    const std::string headerEdited = readFile(demo / "Demo.h");
+    const std::string exportEdited = readFile(demo / "Export.cpp");
+
+    replaceIn(in / "templates/plugin.tpl", "// Status messages: the host's status text",
+              "// Status messages: the status bar's text");
+    replaceIn(in / "templates/plugin.tpl", "// The services of the host, handed over",
+              "// The host's services, handed over");
+    replaceIn(in / "demo.json", "\n    ]\n}", ",\n        {\"name\": \"Zoom\"}\n    ]\n}");
+    const ProcessResult second = runGeneratorIn(in, {"demo.json"});
+    EXPECT_EQ(second.status, 3) << second.err;
+    EXPECT_EQ(second.err,
+              "vantrel-gen: kept ../out/Demo/Demo.h: your edits and the new text overlap; the "
+              "new text is in ../out/Demo/Demo.h.vantrel-new\n"
+              "vantrel-gen: merged the new text into your edits of ../out/Demo/Line.cpp\n"
+              "vantrel-gen: kept ../out/Demo/Export.cpp: edited by you, and its generated text "
+              "did not change\n");
+
+    // A fresh generation of the same answers, for comparison.
+    replaceIn(in / "demo.json", "\"../out\"", "\"../fresh\"");
+    ASSERT_EQ(runGeneratorIn(in, {"demo.json"}).status, 0);
+    const fs::path fresh = work.path() / "fresh/Demo";
+    const std::string lineFresh = readFile(fresh / "Line.cpp");
+    std::string lineMerged = lineFresh;
+    lineMerged.replace(lineMerged.find("    (void)argument;"), 19, "    (void)argument; // mine");
+    EXPECT_EQ(readFile(demo / "Line.cpp"), lineMerged);
+    EXPECT_NE(lineFresh, lineEdited);
+    EXPECT_EQ(readFile(demo / "Demo.h"), headerEdited);
+    EXPECT_EQ(readFile(demo / "Demo.h.vantrel-new"), readFile(fresh / "Demo.h"));
+    EXPECT_EQ(readFile(demo / "Export.cpp"), exportEdited);
+    EXPECT_TRUE(fs::exists(demo / "Zoom.cpp"));
+    for (const auto& entry : fs::recursive_directory_iterator(fresh)) {
+        const fs::path relative = fs::relative(entry.path(), fresh);
+        if (*relative.begin() == ".vantrel" || !entry.is_regular_file())
+            continue;
+        if (relative == "Line.cpp" || relative == "Demo.h" || relative == "Export.cpp")
+            continue;
+        EXPECT_EQ(readFile(demo / relative), readFile(entry.path())) << relative;
+    }
+}
+
+} // namespace
+} // namespace vantrel
