@@ -57,6 +57,24 @@ bool nextWord(std::string_view& line, std::string_view& word) {
     return true;
 }
 
+// A target's path as a run writes it: relative, with no empty, "." or ".." names on its way.
+bool isTargetPath(std::string_view path) {
+    if (path.starts_with('/'))
+        return false;
+    while (!path.empty()) {
+        const std::size_t slash = path.find('/');
+        const std::string_view name = path.substr(0, slash);
+        if (name.empty() || name == "." || name == "..")
+            return false;
+        if (slash == std::string_view::npos)
+            break;
+        path.remove_prefix(slash + 1);
+        if (path.empty())
+            return false;
+    }
+    return true;
+}
+
 template <std::size_t N>
 std::optional<std::size_t> indexOf(const std::string_view (&words)[N], std::string_view word) {
     for (std::size_t i = 0; i < N; ++i)
@@ -181,6 +199,8 @@ std::optional<Manifest> readManifest(std::string_view text, std::string& why) {
         std::optional<std::string> path = readPath(line);
         if (!path)
             return fault("no path");
+        if (!isTargetPath(*path))
+            return fault("a path that leads out of the location");
         entry.path = std::move(*path);
         manifest.add(std::move(entry));
     }

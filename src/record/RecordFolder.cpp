@@ -214,12 +214,10 @@ RecordState readRecord(const std::string& projectFolder, Record& record, std::st
 
 bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why) {
     const std::string place = projectFolder + "/" + std::string(RECORD_FOLDER);
+    // Whatever stands in the record's place, a link or a file too, is replaced; a link is
+    // removed, never followed.
     struct stat info {};
     const bool replacing = ::lstat(place.c_str(), &info) == 0;
-    if (replacing && !S_ISDIR(info.st_mode)) {
-        why = place + " is no folder";
-        return false;
-    }
     removePartialRecords(projectFolder);
     std::string fresh = projectFolder + "/" + std::string(PARTIAL_PREFIX) + "XXXXXX";
     if (!::mkdtemp(fresh.data())) {

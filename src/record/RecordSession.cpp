@@ -117,6 +117,12 @@ RecordState RecordSession::readPrevious() {
     const RecordState state = vantrel::readRecord(m_projectFolder, record, m_why);
     if (state != RecordState::Read)
         return state;
+    ProjectState answers;
+    if (const std::optional<ProjectFileError> error =
+            ProjectFile(std::string(RECORD_ANSWERS)).apply(record.answers, answers)) {
+        m_why = error->message;
+        return RecordState::Damaged;
+    }
     m_previous = std::move(record);
     m_output.setPrevious(&m_previous->manifest,
                          [this](const std::string& key) { return baseText(key); });

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <sys/stat.h>
 
 namespace vantrel {
@@ -127,6 +129,79 @@ TEST(Regeneration, KeepsTheUsersEditsAndMergesTheNewText) {
         if (relative == "Line.cpp" || relative == "Demo.h" || relative == "Export.cpp")
             continue;
         EXPECT_EQ(readFile(demo / relative), readFile(entry.path())) << relative;
+    }
+}
+
+} // namespace
+} // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+// Every file below a folder with its bytes (a link as its target), to see that nothing changed.
+std::map<std::string, std::string> snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (auto it = fs::recursive_directory_iterator(folder);
+         it != fs::recursive_directory_iterator(); ++it) {
+        const std::string path = fs::relative(it->path(), folder).string();
+        if (it->is_symlink())
+            files[path] = "-> " + fs::read_symlink(it->path()).string();
+        else if (it->is_regular_file())
+            files[path] = readFile(it->path());
+        else
+            files[path] = "/";
+    }
+    return files;
+}
+
+// A record that leads out of the location through a link is never read or written through it:
+// the run says once that it cannot use it, generates as for the first time, and what lies
+// outside stays as it was.
+TEST(Regeneration, RecordThroughALinkIsOnlyData) {
+    const std::vector<std::pair<std::string, std::function<void(const fs::path&, const fs::path&)>>>
+        setups = {
+            {"the record folder",
+             [](const fs::path& record, const fs::path& outside) {
+                 fs::create_directory_symlink(outside, record);
+             }},
+            {"its inputs",
+             [](const fs::path& record, const fs::path& outside) {
+                 fs::copy(outside, record, fs::copy_options::recursive);
+                 fs::remove_all(record / "inputs");
+                 fs::create_directory_symlink(outside / "inputs", record / "inputs");
+             }},
+            {"its manifest",
+             [](const fs::path& record, const fs::path& outside) {
+                 fs::copy(outside, record, fs::copy_options::recursive);
+                 fs::remove(record / "manifest.txt");
+                 fs::create_symlink(outside / "manifest.txt", record / "manifest.txt");
+             }},
+        };
+    for (const auto& [name, setup] : setups) {
+        SCOPED_TRACE(name);
+        TempFolder work;
+        work.write("vantrel.cfg", "templatedirectory = \"tpl\"\n");
+        work.write("tpl/plugin.tpl", "filesection: main\n// %PROJECTNAME%\n");
+        work.write("kelpi.tpl", "create_directory: \"%PROJECTNAME%\"\n"
+                                "create_file: \"main.cpp\" \"main\" \"plugin.tpl\"\n");
+        work.write("project.json", R"({"host": "KEL", "name": "Demo", "location": "out",
+                                       "actions": [{"name": "Line"}]})");
+        ASSERT_EQ(runGeneratorIn(work.path(), {"project.json"}).status, 0);
+        // A whole record of this very project, moved out of the location.
+        const fs::path outside = work.path() / "outside";
+        const fs::path record = work.path() / "out/Demo/.vantrel";
+        fs::rename(record, outside);
+        writeAt(work.path() / "out/Demo/main.cpp", "// edited\n");
+        setup(record, outside);
+        const auto before = snapshot(outside);
+
+        const ProcessResult run = runGeneratorIn(work.path(), {"project.json"});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.err.find("cannot be used"), run.err.rfind("cannot be used")) << run.err;
+        EXPECT_NE(run.err.find("cannot be used"), std::string::npos) << run.err;
+        EXPECT_EQ(readFile(work.path() / "out/Demo/main.cpp"), "// Demo\n");
+        EXPECT_EQ(snapshot(outside), before);
+        EXPECT_TRUE(fs::is_directory(fs::symlink_status(record)));
     }
 }
 

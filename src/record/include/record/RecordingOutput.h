@@ -66,7 +66,9 @@ public:
     bool createFolder(const std::string& nativePath, std::vector<std::string>& made,
                       std::string& refused) override;
     FileOpen openFile(const std::string& nativePath) override;
-    std::string& pending() override { return m_mode == Mode::Collect ? m_text : m_inner.pending(); }
+    std::string& pending() override {
+        return m_mode == Mode::Collect || m_mode == Mode::Skip ? m_text : m_inner.pending();
+    }
     bool writePending() override;
     Closed closeFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;

@@ -1,0 +1,2 @@
+#pragma once
+/* stand-in kit header */

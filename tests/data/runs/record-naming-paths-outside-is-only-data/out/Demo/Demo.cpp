@@ -1,0 +1,1 @@
+a much longer stale content than the new one

@@ -1,0 +1,73 @@
+#include "record/Manifest.h"
+
+#include <gtest/gtest.h>
+
+namespace vantrel {
+namespace {
+
+TEST(Manifest, ReadsBackWhatItWrites) {
+    Manifest manifest;
+    manifest.addInput({Manifest::Role::Configuration, "/etc/x/vantrel.cfg", 0x0123456789abcdefu});
+    manifest.addInput({Manifest::Role::Script, "scripts\\kel.vts", 1});
+    manifest.add({Manifest::Kind::Folder, "Demo", 0, 0});
+    manifest.add({Manifest::Kind::File, "Demo/a name with spaces.cpp", 12, 0xffffffffffffffffu});
+    manifest.add({Manifest::Kind::Copy, "Demo/odd\\name\nwith\rbreaks", 0, 7});
+    manifest.add({Manifest::Kind::File, "Demo/a name with spaces.cpp", 13, 8}); // written twice
+    const std::string text = manifestText(manifest);
+    std::string why;
+    const std::optional<Manifest> read = readManifest(text, why);
+    ASSERT_TRUE(read) << why;
+    EXPECT_EQ(manifestText(*read), text);
+    ASSERT_EQ(read->entries.size(), 3u);
+    EXPECT_EQ(read->find("Demo/a name with spaces.cpp")->hash, 8u);
+    EXPECT_EQ(read->find("Demo/odd\\name\nwith\rbreaks")->kind, Manifest::Kind::Copy);
+    EXPECT_EQ(read->findInput("scripts\\kel.vts")->role, Manifest::Role::Script);
+    EXPECT_EQ(read->find("Demo"), nullptr); // folders are no files
+}
+
+struct Damaged {
+    const char* name;
+    const char* text;
+    const char* why;
+};
+
+class DamagedManifest : public testing::TestWithParam<Damaged> {};
+
+TEST_P(DamagedManifest, IsRefusedWithTheLine) {
+    std::string why;
+    EXPECT_FALSE(readManifest(GetParam().text, why));
+    EXPECT_EQ(why, GetParam().why);
+}
+
+const std::string HEAD = "vantrel-manifest 1\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, DamagedManifest,
+    testing::Values(
+        Damaged{"Empty", "", "line 0: the manifest is empty"},
+        Damaged{"OtherVersion", "vantrel-manifest 2\n", "line 1: no manifest of this version"},
+        Damaged{"NoLineEnd", "vantrel-manifest 1", "line 1: the last line has no end"},
+        Damaged{"UnknownEntry", "vantrel-manifest 1\nlink a b\n", "line 2: unknown entry \"link\""},
+        Damaged{"ShortHash", "vantrel-manifest 1\nfile 1 abc a\n", "line 2: no size and hash"},
+        Damaged{"UpperHash", "vantrel-manifest 1\nfile 1 0123456789ABCDEF a\n",
+                "line 2: no size and hash"},
+        Damaged{"NegativeSize", "vantrel-manifest 1\nfile -1 0123456789abcdef a\n",
+                "line 2: no size and hash"},
+        Damaged{"HugeSize", "vantrel-manifest 1\nfile 99999999999999999999 0123456789abcdef a\n",
+                "line 2: no size and hash"},
+        Damaged{"UpTheTree", "vantrel-manifest 1\nfile 1 0123456789abcdef ../../etc/passwd\n",
+                "line 2: a path that leads out of the location"},
+        Damaged{"Absolute", "vantrel-manifest 1\nfolder /etc\n",
+                "line 2: a path that leads out of the location"},
+        Damaged{"DotInside", "vantrel-manifest 1\ncopy 1 0123456789abcdef Demo/./x\n",
+                "line 2: a path that leads out of the location"},
+        Damaged{"TrailingSlash", "vantrel-manifest 1\nfolder Demo/\n",
+                "line 2: a path that leads out of the location"},
+        Damaged{"BadEscape", "vantrel-manifest 1\nfolder a\\tb\n", "line 2: no path"},
+        Damaged{"EmptyPath", "vantrel-manifest 1\nfolder \n", "line 2: no path"},
+        Damaged{"InputRole", "vantrel-manifest 1\ninput library 0123456789abcdef x\n",
+                "line 2: no input line"}),
+    [](const testing::TestParamInfo<Damaged>& info) { return info.param.name; });
+
+} // namespace
+} // namespace vantrel
