@@ -120,7 +120,8 @@ class Workload:
         self.gen_argv = [gen, "--config", os.path.join(work, "vantrel.cfg"),
                          os.path.join(work, "project.json")]
         self.preview_argv = self.gen_argv[:1] + ["--dry-run"] + self.gen_argv[1:]
-        self.gen_times, self.copy_times = [], []
+        self.norecord_argv = self.gen_argv[:1] + ["--no-record"] + self.gen_argv[1:]
+        self.gen_times, self.copy_times, self.norecord_times = [], [], []
         self.preview_times, self.regen_times = [], []
         self.first_tree = None
         self.identical = True
@@ -151,6 +152,10 @@ class Workload:
         preview_folder = self.area.fresh()
         self.preview_times.append(run_timed(self.preview_argv, preview_folder))
         self.area.discard(preview_folder)
+        # The same first run without its record: what keeping one costs.
+        norecord_folder = self.area.fresh()
+        self.norecord_times.append(run_timed(self.norecord_argv, norecord_folder))
+        self.area.discard(norecord_folder)
         self.regen_times.append(run_timed(self.gen_argv, gen_folder))
         if self.first_tree is None:
             self.first_tree = gen_folder
@@ -183,6 +188,7 @@ class Workload:
             "copy": statistics.median(self.copy_times),
             "preview": statistics.median(self.preview_times),
             "regen": statistics.median(self.regen_times),
+            "norecord": statistics.median(self.norecord_times),
             "gen_kb": gen_kb,
             "copy_kb": copy_kb,
             "identical": self.identical,
@@ -234,17 +240,19 @@ def print_table(area, rate_before, rate_after, rows):
     print()
     print("== %s (%s); file creation %.1f files/ms before, %.1f after"
           % (area.name, area.root, rate_before, rate_after))
-    print("%8s %7s %9s %11s %10s %7s %12s %9s %10s %9s %9s %9s" % (
+    print("%8s %7s %9s %11s %10s %7s %12s %9s %10s %9s %9s %9s %9s" % (
         "N", "files", "MB", "gen ms", "cp -r ms", "ratio", "gen us/act", "gen MB", "cp MB",
-        "same", "preview", "regen"))
+        "same", "preview", "regen", "record"))
     for r in rows:
-        print("%8d %7d %9.1f %11.1f %10.1f %7.2f %12.1f %9.1f %10.1f %9s %9.2f %9.2f" % (
+        print("%8d %7d %9.1f %11.1f %10.1f %7.2f %12.1f %9.1f %10.1f %9s %9.2f %9.2f %8.1f%%" % (
             r["n"], r["files"], r["bytes"] / 1e6, r["gen"] * 1000, r["copy"] * 1000,
             r["gen"] / r["copy"], r["gen"] / r["n"] * 1e6, r["gen_kb"] / 1024.0,
             r["copy_kb"] / 1024.0, "yes" if r["identical"] else "NO",
-            r["preview"] / r["copy"], r["regen"] / r["copy"]))
+            r["preview"] / r["copy"], r["regen"] / r["copy"],
+            (r["gen"] / r["norecord"] - 1) * 100))
     print("preview: a --dry-run with nothing on the disk; regen: a second run over the finished"
-          " tree (every file identical); both as ratios to cp -r")
+          " tree (every file identical, its record read); both as ratios to cp -r; record: what"
+          " keeping the record adds to a first run")
     if rate_before < rate_after / 2 or rate_after < rate_before / 2:
         print("note: file creation speed changed during the run (a large deletion nearby?);"
               " the cp -r figures are unreliable, run again in a few minutes")

@@ -4,6 +4,9 @@
 #include "engine/Generator.h"
 #include "fileutil/DiskOutput.h"
 #include "fileutil/MemoryOutput.h"
+#include "record/RecordSession.h"
+
+#include <algorithm>
 
 namespace vantrel {
 namespace {
@@ -25,25 +28,58 @@ private:
     std::vector<RunOutcome::Message>& m_messages;
 };
 
+// What became of the files the user edited or deleted since the last run, for the summary.
+void noteRegeneration(const RecordingOutput& output, std::vector<std::string>& notes) {
+    for (const RecordingOutput::Outcome& outcome : output.outcomes()) {
+        if (outcome.kind == Regenerated::Merged)
+            notes.push_back("Your edits of " + outcome.key + " were merged with the new text.");
+        else if (outcome.kind == Regenerated::YoursKept)
+            notes.push_back(outcome.key + " was edited by you and its generated text did not "
+                                          "change: it was kept.");
+    }
+    for (const std::string& key : output.noLongerGenerated())
+        notes.push_back(key + " is no longer generated; it was left as it is.");
+}
+
 } // namespace
 
 std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t dllComboIndex) {
     SilentSink sink;
     MemoryOutput memory;
-    Generator generator(project, sink, memory);
+    RecordSession session(project, memory);
+    session.readPrevious();
+    session.output().setPolicy(RecordingOutput::Policy::Review);
+    Generator generator(project, sink, session.output());
     commitAndGenerate(project, dllComboIndex, generator);
-    return ReviewModel::entriesOf(memory);
+    return ReviewModel::entriesOf(memory, session.output());
 }
 
-RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex,
-                   const std::vector<std::string>& kept) {
+RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const CreateChoices& choices,
+                   const std::string& configurationPath) {
     RunOutcome outcome;
     GatheringSink sink(outcome.messages);
     DiskOutput disk;
-    disk.keepAsTheyAre(kept);
-    Generator generator(project, sink, disk);
+    disk.keepAsTheyAre(choices.keptPaths);
+    RecordSession session(project, disk);
+    if (session.readPrevious() == RecordState::Damaged)
+        outcome.notes.push_back("The record " + session.recordFolder() + " cannot be used (" +
+                                session.why() +
+                                "); the project was generated as for the first "
+                                "time.");
+    session.output().setChoices(choices.chosen);
+    if (!configurationPath.empty())
+        session.noteConfiguration(configurationPath);
+    Generator generator(project, sink, session.output());
+    generator.script().setInputReader(session.inputReader());
     outcome.ended = commitAndGenerate(project, dllComboIndex, generator);
     outcome.counts = generator.script().summary();
+    noteRegeneration(session.output(), outcome.notes);
+    const bool errors =
+        std::any_of(outcome.messages.begin(), outcome.messages.end(),
+                    [](const RunOutcome::Message& m) { return m.kind != ErrorKind::ERR_ASSERT; });
+    if (outcome.ended && !errors && session.output().wroteAnything() && project.keepsRecord() &&
+        !session.writeRecord(project))
+        outcome.notes.push_back("The record of this run could not be written: " + session.why());
     return outcome;
 }
 

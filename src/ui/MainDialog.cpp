@@ -38,14 +38,18 @@
 namespace vantrel {
 namespace {
 
-MainDialogServices engineServices(std::function<void(ProjectState&, MessageSink&)> read) {
+MainDialogServices engineServices(std::function<void(ProjectState&, MessageSink&)> read,
+                                  const std::string& configurationPath) {
     MainDialogServices services;
     services.readConfiguration = std::move(read);
     services.validateProject = [](const ProjectState& project, MessageSink& sink) {
         return validateProject(project, sink);
     };
     services.preview = previewRun;
-    services.commitAndGenerate = diskRun;
+    services.commitAndGenerate = [&configurationPath](ProjectState& project, std::int32_t index,
+                                                      const CreateChoices& choices) {
+        return diskRun(project, index, choices, configurationPath);
+    };
     return services;
 }
 
@@ -55,9 +59,9 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     : QDialog(parent)
     , m_sink(this)
     , m_logic(m_project, *this, m_sink,
-              engineServices([this](ProjectState& project, MessageSink& sink) {
-                  readFoundConfiguration(project, sink);
-              }))
+              engineServices([this](ProjectState& project,
+                                    MessageSink& sink) { readFoundConfiguration(project, sink); },
+                             m_configurationPath))
     , m_configOption(std::move(configOption)) {
     setWindowTitle(QString::fromUtf8(APP_TITLE));
     setObjectName(QStringLiteral("dialog102"));
@@ -162,9 +166,11 @@ void MainDialog::readFoundConfiguration(ProjectState& project, MessageSink& sink
         return;
     }
     const QString path = QFileInfo(QString::fromStdString(choice.path)).absoluteFilePath();
-    m_configurationText = readConfiguration(project, sink, choice.path)
-                              ? tr("Configuration: %1").arg(path)
-                              : tr("Configuration %1 cannot be read: built-in settings").arg(path);
+    const bool read = readConfiguration(project, sink, choice.path);
+    m_configurationText = read ? tr("Configuration: %1").arg(path)
+                               : tr("Configuration %1 cannot be read: built-in settings").arg(path);
+    if (read)
+        m_configurationPath = choice.path;
 }
 
 QString MainDialog::aboutEntryText() {

@@ -255,20 +255,22 @@ void MainDialogLogic::create() {
     // of the user's can be written over. Otherwise a run into memory finds the files whose bytes
     // would change, and the user chooses which of them to replace.
     const std::string folder = nativePath(projectFolder());
-    std::vector<std::string> keptPaths;
+    CreateChoices choices;
     std::vector<std::string> keptKeys;
     if (m_services.preview && mayHoldTargets(folder)) {
         ReviewModel review(m_services.preview(m_project, comboIndex));
         if (review.hasChanges()) {
             if (!m_ops.runReview(review))
                 return;
-            keptPaths = review.keptPaths();
+            choices.keptPaths = review.keptPaths();
             keptKeys = review.keptKeys();
         }
+        // Files edited since the last run are written only as the review shows them.
+        choices.chosen = review.choices();
     }
     if (!m_services.commitAndGenerate)
         return;
-    SummaryModel summary(m_services.commitAndGenerate(m_project, comboIndex, keptPaths),
+    SummaryModel summary(m_services.commitAndGenerate(m_project, comboIndex, choices),
                          std::move(keptKeys), absoluteFolder(folder));
     m_ops.showSummary(summary);
     // A run that stopped on an error keeps the dialog open with everything the user entered.

@@ -34,16 +34,66 @@ std::vector<ReviewModel::Entry> ReviewModel::entriesOf(const MemoryOutput& previ
     return entries;
 }
 
+std::vector<ReviewModel::Entry> ReviewModel::entriesOf(const MemoryOutput& preview,
+                                                       const RecordingOutput& recording) {
+    std::vector<Entry> entries = entriesOf(preview);
+    std::map<std::string, std::size_t, std::less<>> rows;
+    for (std::size_t row = 0; row < entries.size(); ++row)
+        rows.emplace(entries[row].key, row);
+    for (const RecordingOutput::Outcome& outcome : recording.outcomes()) {
+        const auto row = rows.find(outcome.key);
+        if (row == rows.end())
+            continue;
+        Entry& entry = entries[row->second];
+        entry.regenerated = outcome.kind;
+        if (const auto found = preview.tree().find(entry.key); found != preview.tree().end())
+            entry.newBytes = found->second.bytes;
+    }
+    // A file still as generated is known to hold nothing of the user's.
+    for (Entry& entry : entries)
+        if (!entry.folder && entry.state == State::Changed && !entry.regenerated &&
+            recording.wasRecorded(entry.key))
+            entry.regenerated = Regenerated::AsGenerated;
+    for (const std::string& key : recording.noLongerGenerated()) {
+        Entry& entry = entries.emplace_back();
+        entry.key = key;
+        entry.state = State::Same;
+        entry.noLongerGenerated = true;
+    }
+    return entries;
+}
+
+namespace {
+
+// The files whose fate the user chooses: changed ones, and those edited or deleted since the
+// last run whose new text would change them.
+bool choosable(const ReviewModel::Entry& entry) {
+    if (entry.folder || entry.noLongerGenerated)
+        return false;
+    if (entry.regenerated == Regenerated::Deleted)
+        return true;
+    return entry.state == ReviewModel::State::Changed;
+}
+
+bool tickedAtFirst(const ReviewModel::Entry& entry) {
+    return entry.state == ReviewModel::State::Changed &&
+           (entry.regenerated == Regenerated::AsGenerated ||
+            entry.regenerated == Regenerated::Merged);
+}
+
+} // namespace
+
 ReviewModel::ReviewModel(std::vector<Entry> entries)
     : m_entries(std::move(entries))
     , m_checked(m_entries.size(), false) {
-    m_changed = static_cast<std::size_t>(
-        std::count_if(m_entries.begin(), m_entries.end(),
-                      [](const Entry& e) { return e.state == State::Changed; }));
+    m_changed =
+        static_cast<std::size_t>(std::count_if(m_entries.begin(), m_entries.end(), choosable));
+    for (std::size_t row = 0; row < m_entries.size(); ++row)
+        m_checked[row] = choosable(m_entries[row]) && tickedAtFirst(m_entries[row]);
 }
 
 bool ReviewModel::isCheckable(std::size_t row) const {
-    return row < m_entries.size() && m_entries[row].state == State::Changed;
+    return row < m_entries.size() && choosable(m_entries[row]);
 }
 
 bool ReviewModel::isChecked(std::size_t row) const {
@@ -68,12 +118,34 @@ std::string ReviewModel::stateText(std::size_t row) const {
     if (row >= m_entries.size())
         return {};
     const Entry& entry = m_entries[row];
+    if (entry.noLongerGenerated)
+        return "no longer generated: left as it is";
+    if (entry.regenerated) {
+        switch (*entry.regenerated) {
+        case Regenerated::AsGenerated:
+            break;
+        case Regenerated::Merged:
+            return m_checked[row] ? "edited by you: the new text merged in"
+                                  : "edited by you: yours is kept";
+        case Regenerated::Conflict:
+            return m_checked[row] ? "edited by you, overlapping: written with conflict markers"
+                                  : "edited by you, overlapping: yours is kept";
+        case Regenerated::YoursKept:
+            return "edited by you, its generated text unchanged: kept";
+        case Regenerated::Deleted:
+            return m_checked[row] ? "deleted by you: written again"
+                                  : "deleted by you: stays deleted";
+        }
+    }
     switch (entry.state) {
     case State::New:
         return entry.folder ? "new folder" : "new";
     case State::Same:
         return entry.folder ? "folder exists" : "unchanged (nothing to write)";
     case State::Changed:
+        if (entry.regenerated == Regenerated::AsGenerated)
+            return m_checked[row] ? "as generated last time: updated"
+                                  : "as generated last time: kept as it is";
         return m_checked[row] ? "changed: replaced by the new one" : "changed: yours is kept";
     case State::Blocked:
         return entry.folder ? "blocked: a file stands in the folder's place"
@@ -86,6 +158,12 @@ std::string ReviewModel::diffText(std::size_t row) const {
     if (row >= m_entries.size())
         return {};
     const Entry& entry = m_entries[row];
+    if (entry.noLongerGenerated)
+        return "The last run wrote this file; this one does not. It stays as it is.";
+    if (entry.regenerated == Regenerated::Deleted)
+        return "You deleted this file since the last run. Tick it to have it written again.";
+    if (entry.regenerated == Regenerated::YoursKept)
+        return "You edited this file, and its generated text did not change: it stays yours.";
     switch (entry.state) {
     case State::New:
         return entry.folder ? "A new folder." : "A new file: nothing of yours is replaced.";
@@ -129,6 +207,17 @@ std::vector<std::string> ReviewModel::keptPaths() const {
         if (isCheckable(row) && !m_checked[row])
             paths.insert(paths.end(), m_entries[row].paths.begin(), m_entries[row].paths.end());
     return paths;
+}
+
+RecordingOutput::Choices ReviewModel::choices() const {
+    RecordingOutput::Choices chosen;
+    for (std::size_t row = 0; row < m_entries.size(); ++row) {
+        const Entry& entry = m_entries[row];
+        if (!isCheckable(row) || !entry.regenerated)
+            continue;
+        chosen[entry.key] = m_checked[row] ? std::optional(entry.newBytes) : std::nullopt;
+    }
+    return chosen;
 }
 
 std::vector<std::string> ReviewModel::keptKeys() const {

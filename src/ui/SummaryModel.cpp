@@ -43,6 +43,7 @@ std::vector<std::string> SummaryModel::messages() const {
     std::vector<std::string> texts;
     for (const RunOutcome::Message& message : m_outcome.messages)
         texts.push_back(message.text);
+    texts.insert(texts.end(), m_outcome.notes.begin(), m_outcome.notes.end());
     return texts;
 }
 

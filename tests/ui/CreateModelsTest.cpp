@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -229,33 +230,48 @@ void CreateModelsTest::runsOverTheSampleKeepWhatTheUserKept() {
     action.setActionDefaults("Smooth");
     project.appendAction(action);
 
-    const RunOutcome first = diskRun(project, -1, {});
+    const RunOutcome first = diskRun(project, -1, {}, "vantrel.cfg");
     QVERIFY(first.ended);
     QVERIFY(first.messages.empty());
     QVERIFY(first.counts.foldersCreated > 0 && first.counts.filesWritten > 0 &&
             first.counts.filesCopied > 0);
+    QVERIFY(QFileInfo(out.filePath("Sample/.vantrel/manifest.txt")).isFile());
 
-    // The user's edit is the one change the run into memory finds; the disk stays as it was.
+    // Edited since: kept without a question, as its generated text did not change. Deleted:
+    // offered again, unticked. The disk stays as it was until Write.
     const QString edited = out.filePath("Sample/Sample.cpp");
     writeFile(edited, "mine\n");
+    QVERIFY(QFile::remove(out.filePath("Sample/Sample.h")));
     ReviewModel review(previewRun(project, -1));
-    QCOMPARE(review.keptKeys(), std::vector<std::string>{"Sample/Sample.cpp"});
-    for (std::size_t row = 0; row < review.size(); ++row)
-        QCOMPARE(review.entries()[row].state == State::Changed, review.isCheckable(row));
+    QCOMPARE(review.keptKeys(), std::vector<std::string>{"Sample/Sample.h"});
+    for (std::size_t row = 0; row < review.size(); ++row) {
+        const ReviewModel::Entry& entry = review.entries()[row];
+        if (entry.key == "Sample/Sample.cpp") {
+            QVERIFY(entry.regenerated == Regenerated::YoursKept && !review.isCheckable(row));
+        } else if (entry.key == "Sample/Sample.h") {
+            QVERIFY(review.isCheckable(row) && !review.isChecked(row));
+            QCOMPARE(review.stateText(row), std::string("deleted by you: stays deleted"));
+        } else {
+            QCOMPARE(entry.state == State::Changed, review.isCheckable(row));
+        }
+    }
     QCOMPARE(readFile(edited), std::string("mine\n"));
 
-    const RunOutcome keeping = diskRun(project, -1, review.keptPaths());
+    const RunOutcome keeping =
+        diskRun(project, -1, {review.keptPaths(), review.choices()}, "vantrel.cfg");
     QDir::setCurrent(oldCurrent);
     QVERIFY(keeping.ended);
     QCOMPARE(readFile(edited), std::string("mine\n"));
-    QCOMPARE(keeping.counts.kept, std::size_t(1));
+    QVERIFY(!QFileInfo::exists(out.filePath("Sample/Sample.h")));
+    QCOMPARE(keeping.counts.kept, std::size_t(2));
     QCOMPARE(keeping.counts.filesWritten, std::size_t(0));
-    QCOMPARE(keeping.counts.unchanged + keeping.counts.kept,
-             first.counts.filesWritten + first.counts.filesCopied);
+    QCOMPARE(keeping.notes, std::vector<std::string>{"Sample/Sample.cpp was edited by you and "
+                                                     "its generated text did not change: it "
+                                                     "was kept."});
 
     // Without its script the run stops; the message goes to the summary.
     project.keltemplate = "gone.vts";
-    const RunOutcome failed = diskRun(project, -1, {});
+    const RunOutcome failed = diskRun(project, -1, {}, {});
     QVERIFY(!failed.ended);
     QCOMPARE(failed.messages.size(), std::size_t(1));
     QCOMPARE(QString::fromStdString(failed.messages[0].text),

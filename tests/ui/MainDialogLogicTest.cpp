@@ -146,11 +146,11 @@ struct Harness {
             return preview;
         };
         s.commitAndGenerate = [this](ProjectState& p, std::int32_t index,
-                                     const std::vector<std::string>& keep) {
+                                     const CreateChoices& choices) {
             p.projectName = p.nameText;
             p.projectLocation = p.locationBase;
             runs.push_back(index);
-            kept = keep;
+            kept = choices.keptPaths;
             RunOutcome outcome;
             outcome.ended = runResult;
             if (!runResult)

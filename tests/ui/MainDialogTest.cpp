@@ -504,6 +504,8 @@ void MainDialogTest::secondCreateReviewsTheChangedFiles() {
         fillProject(first, out.path(), "Sample");
         clickButton(&first, CTL_OK);
     }
+    // Without the record of the first run, every changed file is the user's to choose.
+    QVERIFY(QDir(out.filePath("Sample/.vantrel")).removeRecursively());
     const QString edited = out.filePath("Sample/Sample.cpp");
     QFile file(edited);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));

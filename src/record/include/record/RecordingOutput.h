@@ -77,6 +77,10 @@ public:
     // What this run made, for the new record.
     const Manifest& manifest() const { return m_manifest; }
     const std::vector<Outcome>& outcomes() const { return m_outcomes; }
+    // Whether the last run's record lists a file at the key.
+    bool wasRecorded(const std::string& key) const {
+        return m_previous && m_previous->find(key) != nullptr;
+    }
     // Files the last run made that this one did not, by key.
     std::vector<std::string> noLongerGenerated() const;
     // Whether anything on the far side changed: a folder made, a file written or copied.

@@ -13,12 +13,16 @@ namespace vantrel {
 // The two runs behind Create. Both commit the project first, as commitAndGenerate does.
 
 // Runs the script into memory over the disk and reports nothing (the run to the disk reports
-// what goes wrong): every target with what the run would do to it.
+// what goes wrong): every target with what the run would do to it, and what the last run's
+// record tells about the files the user edited or deleted since.
 std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t dllComboIndex);
 
-// Runs the script to the disk, leaving the files at the kept native paths as they are; the
-// messages are gathered for the summary instead of being shown one by one.
-RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex,
-                   const std::vector<std::string>& kept);
+// Runs the script to the disk, leaving the files at the kept native paths as they are and
+// writing the chosen bytes for the files the last run's record lists; the messages are
+// gathered for the summary instead of being shown one by one. A run that wrote anything and
+// reported no error leaves its record in the project folder, with the configuration read from
+// configurationPath (empty: the built-in settings).
+RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const CreateChoices& choices,
+                   const std::string& configurationPath);
 
 } // namespace vantrel

@@ -75,6 +75,8 @@ private:
     void closeDialog(bool accepted) override;
 
     ProjectState m_project;
+    // The file the configuration was read from, for the record; before the logic that uses it.
+    std::string m_configurationPath;
     MessageBoxSink m_sink;
     MainDialogLogic m_logic;
     std::string m_configOption;

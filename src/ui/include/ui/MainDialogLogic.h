@@ -22,10 +22,9 @@ struct MainDialogServices {
     // with what the run would do to it on the disk.
     std::function<std::vector<ReviewModel::Entry>(ProjectState&, std::int32_t dllComboIndex)>
         preview;
-    // Commits the project and runs the script to the disk, leaving the files at the kept native
-    // paths as they are.
+    // Commits the project and runs the script to the disk as the user chose in the review.
     std::function<RunOutcome(ProjectState&, std::int32_t dllComboIndex,
-                             const std::vector<std::string>& kept)>
+                             const CreateChoices& choices)>
         commitAndGenerate;
 };
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "fileutil/MemoryOutput.h"
+#include "record/RecordingOutput.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,11 +23,18 @@ public:
         State state = State::New;
         std::string oldBytes; // a changed file's bytes on the disk
         std::string newBytes; // and the bytes the run would write instead
+        // A file the last run's record lists: what became of it since (merged and conflicting
+        // files hold the merge in newBytes, a deleted one the new text).
+        std::optional<Regenerated> regenerated;
+        bool noLongerGenerated = false; // the record lists it, this run makes it no more
     };
 
     // The targets of a run recorded in memory, each once, in the order the run first went for
     // them; a target met again takes its last state.
     static std::vector<Entry> entriesOf(const MemoryOutput& preview);
+    // The same, with what the record of the last run tells about each target.
+    static std::vector<Entry> entriesOf(const MemoryOutput& preview,
+                                        const RecordingOutput& recording);
 
     explicit ReviewModel(std::vector<Entry> entries);
 
@@ -34,7 +43,9 @@ public:
     // Some file would be written over with other bytes: the user must choose.
     bool hasChanges() const { return m_changed > 0; }
 
-    // Only a changed file can be ticked; a tick means "write the new one".
+    // Only a changed file, or one the user edited or deleted since the last run, can be ticked;
+    // a tick means "write the new one" (the merge, for an edited one). Files still as the last
+    // run wrote them and clean merges start ticked, the others unticked.
     bool isCheckable(std::size_t row) const;
     bool isChecked(std::size_t row) const;
     void setChecked(std::size_t row, bool checked);
@@ -53,6 +64,8 @@ public:
     std::vector<std::string> keptPaths() const;
     // The same files as the review shows them, for the summary.
     std::vector<std::string> keptKeys() const;
+    // For the files the record lists: the bytes to write for a ticked one, none to keep it.
+    RecordingOutput::Choices choices() const;
 
 private:
     std::vector<Entry> m_entries;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ScriptRun.h"
+#include "record/RecordingOutput.h"
 #include "report/ErrorReporter.h"
 
 #include <cstddef>
@@ -18,6 +19,15 @@ struct RunOutcome {
     bool ended = false; // the script ran to its end (or to create_done:)
     RunSummary counts;
     std::vector<Message> messages; // reported during the run, in order
+    // What became of the files the user edited or deleted, and of the record.
+    std::vector<std::string> notes;
+};
+
+// What the user chose in the review: changed files to leave as they are (native paths), and
+// for the files the last run's record lists, the bytes to write or none to keep them.
+struct CreateChoices {
+    std::vector<std::string> keptPaths;
+    RecordingOutput::Choices chosen;
 };
 
 // The summary shown after a run: the counts of what it did, the files kept by the user's
