@@ -1,5 +1,7 @@
 #include "project/ProjectWriter.h"
 
+#include <array>
+
 #include "fileutil/ExistingFile.h"
 #include "model/FlagNames.h"
 #include "model/ProjectSchema.h"
@@ -18,10 +20,27 @@ constexpr std::string_view INDENT = "    ";
 // A JSON string: quotes, backslashes and control characters escaped. The reader takes UTF-8
 // only, so a byte that starts no UTF-8 sequence becomes U+FFFD rather than a file that cannot
 // be opened again.
+// The bytes a JSON string holds as they are: printable ASCII but the quote and the backslash.
+constexpr std::array<bool, 256> PLAIN_BYTES = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x80; ++c)
+        plain[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
+    return plain;
+}();
+
 void appendString(std::string& out, std::string_view text) {
     static constexpr char DIGITS[] = "0123456789abcdef";
     out += '"';
     for (std::size_t at = 0; at < text.size();) {
+        // Printable ASCII, nearly all of any project, goes over in runs.
+        std::size_t plain = at;
+        while (plain < text.size() && PLAIN_BYTES[static_cast<unsigned char>(text[plain])])
+            ++plain;
+        if (plain > at) {
+            out.append(text, at, plain - at);
+            at = plain;
+            continue;
+        }
         const auto byte = static_cast<unsigned char>(text[at]);
         switch (byte) {
         case '"':
@@ -64,12 +83,6 @@ void appendString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-std::string quoted(std::string_view text) {
-    std::string out;
-    appendString(out, text);
-    return out;
-}
-
 // The name of the row whose value the word is, when the reader maps that name back to it.
 const char* rowName(std::uint32_t word, const FlagNameRow* rows) {
     for (const FlagNameRow* row = rows; row->value != 0; ++row) {
@@ -79,88 +92,102 @@ const char* rowName(std::uint32_t word, const FlagNameRow* rows) {
     return nullptr;
 }
 
-// A list of strings on the key's line, wrapped under its first element when it gets too long.
-std::string nameList(std::size_t column, const std::vector<std::string>& items) {
-    std::string out = "[";
+// The flags as ACF_ names on the key's line, wrapped under the first one when the line gets
+// too long; bits without a name cannot be spelt as names, so the number keeps them. column is
+// where the value starts on its line.
+void appendFlags(std::string& out, std::uint32_t flags, std::size_t column) {
+    if ((flags & ~ACTION_FLAG_BITS) != 0) {
+        out += std::to_string(flags);
+        return;
+    }
+    out += '[';
     const std::size_t start = column + 1;
     std::size_t at = start;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) {
+    bool first = true;
+    for (const ActionFlagName& entry : ACTION_FLAG_NAMES) {
+        if ((flags & entry.bit) == 0)
+            continue;
+        const std::size_t size = std::string_view(entry.name).size() + 2; // with its quotes
+        if (!first) {
             // Room for ", ", the name and the comma or bracket after it.
-            if (at + 2 + items[i].size() + 1 > LINE_WIDTH) {
-                out += ",\n" + std::string(start, ' ');
+            if (at + 2 + size + 1 > LINE_WIDTH) {
+                out += ",\n";
+                out.append(start, ' ');
                 at = start;
             } else {
                 out += ", ";
                 at += 2;
             }
         }
-        out += items[i];
-        at += items[i].size();
+        appendString(out, entry.name);
+        at += size;
+        first = false;
     }
     out += ']';
-    return out;
 }
 
-std::string flagsValue(std::uint32_t flags, std::size_t column) {
-    // Bits without a name cannot be spelt as names; the number keeps them.
-    if ((flags & ~ACTION_FLAG_BITS) != 0)
-        return std::to_string(flags);
-    std::vector<std::string> names;
-    for (const ActionFlagName& entry : ACTION_FLAG_NAMES) {
-        if ((flags & entry.bit) != 0)
-            names.push_back(quoted(entry.name));
-    }
-    return nameList(column, names);
-}
-
-std::string checkBoxValue(std::int32_t value) {
+void appendCheckBox(std::string& out, std::int32_t value) {
     if (value == 0 || value == 1)
-        return value != 0 ? "true" : "false";
-    return std::to_string(value);
+        out += value != 0 ? "true" : "false";
+    else
+        out += std::to_string(value);
 }
 
 // The action's members, each "key": value, leaving out what the defaults of its name give.
-void appendAction(std::string& out, const ActionDefinition& action, std::string_view indent) {
-    ActionDefinition defaults;
+// Written straight into the text: a large project has tens of thousands of them.
+void appendAction(std::string& out, const ActionDefinition& action, std::string_view indent,
+                  ActionDefinition& defaults) {
     defaults.setActionDefaults(action.name);
-    const std::string memberIndent = std::string(indent) + std::string(INDENT);
-    std::vector<std::string> members;
+    out.append(indent).append("{\n");
+    bool first = true;
     for (const ActionField& field : ACTION_FIELDS) {
-        std::string member = memberIndent + quoted(field.key) + ": ";
         switch (field.kind) {
         case ActionKey::Name:
-            appendString(member, action.*field.text);
             break;
         case ActionKey::Type:
             if (action.type == defaults.type)
                 continue;
-            if (const char* name = rowName(action.type, procTypeTable))
-                appendString(member, name);
-            else
-                member += std::to_string(action.type);
             break;
         case ActionKey::Flags:
             if (action.flags == defaults.flags)
                 continue;
-            member += flagsValue(action.flags, member.size());
             break;
         case ActionKey::CheckBox:
             if (action.*field.checkBox == defaults.*field.checkBox)
                 continue;
-            member += checkBoxValue(action.*field.checkBox);
             break;
         case ActionKey::Text:
             if (action.*field.text == defaults.*field.text)
                 continue;
-            appendString(member, action.*field.text);
             break;
         }
-        members.push_back(std::move(member));
+        if (!first)
+            out += ",\n";
+        first = false;
+        const std::size_t lineStart = out.size();
+        out.append(indent).append(INDENT);
+        appendString(out, field.key);
+        out += ": ";
+        switch (field.kind) {
+        case ActionKey::Name:
+        case ActionKey::Text:
+            appendString(out, action.*field.text);
+            break;
+        case ActionKey::Type:
+            if (const char* name = rowName(action.type, procTypeTable))
+                appendString(out, name);
+            else
+                out += std::to_string(action.type);
+            break;
+        case ActionKey::Flags:
+            appendFlags(out, action.flags, out.size() - lineStart);
+            break;
+        case ActionKey::CheckBox:
+            appendCheckBox(out, action.*field.checkBox);
+            break;
+        }
     }
-    out.append(indent).append("{\n");
-    for (std::size_t i = 0; i < members.size(); ++i)
-        out.append(members[i]).append(i + 1 < members.size() ? ",\n" : "\n");
+    out += '\n';
     out.append(indent).append("}");
 }
 
@@ -170,9 +197,12 @@ void appendActions(std::string& out, const std::vector<ActionDefinition>& action
         return;
     }
     const std::string indent = std::string(INDENT) + std::string(INDENT);
+    ActionDefinition defaults; // its strings' buffers serve every action in turn
+    // Room for actions of a usual size: the text is not copied again and again as it grows.
+    out.reserve(out.size() + actions.size() * 512);
     out += "[\n";
     for (std::size_t i = 0; i < actions.size(); ++i) {
-        appendAction(out, actions[i], indent);
+        appendAction(out, actions[i], indent, defaults);
         out += i + 1 < actions.size() ? ",\n" : "\n";
     }
     out.append(INDENT).append("]");
@@ -213,12 +243,15 @@ std::string projectFileText(const ProjectState& project, WithLocation withLocati
                 value = std::to_string(project.dllFlags);
             break;
         case ProjectKey::Actions:
-            appendActions(value, project.actions);
             break;
         }
         out.append(first ? "" : ",\n").append(INDENT);
         appendString(out, field.key);
-        out.append(": ").append(value);
+        out.append(": ");
+        if (field.kind == ProjectKey::Actions)
+            appendActions(out, project.actions); // straight in: it is most of the text
+        else
+            out.append(value);
         first = false;
     }
     out += "\n}\n";

@@ -57,8 +57,11 @@ bool nextWord(std::string_view& line, std::string_view& word) {
     return true;
 }
 
-// A target's path as a run writes it: relative, with no empty, "." or ".." names on its way.
+} // namespace
+
 bool isTargetPath(std::string_view path) {
+    if (path.empty())
+        return false;
     if (path.starts_with('/'))
         return false;
     while (!path.empty()) {
@@ -74,6 +77,8 @@ bool isTargetPath(std::string_view path) {
     }
     return true;
 }
+
+namespace {
 
 template <std::size_t N>
 std::optional<std::size_t> indexOf(const std::string_view (&words)[N], std::string_view word) {

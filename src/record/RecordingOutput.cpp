@@ -16,6 +16,8 @@ constexpr std::string_view THEIRS_LABEL = "generated";
 
 enum class Place { Missing, File, Other };
 
+constexpr std::size_t PASS_ON_SIZE = 65536;
+
 // What stands at a path, without following a link in its place.
 Place placeOf(const std::string& nativePath) {
     struct stat info {};
@@ -28,6 +30,15 @@ Place placeOf(const std::string& nativePath) {
 
 std::optional<std::string> RecordingOutput::keyOf(const std::string& location,
                                                   const std::string& nativePath) {
+    // The usual path: the location, one separator and plain names, taken apart as text.
+    if (location.empty() && isTargetPath(nativePath))
+        return nativePath;
+    if (!location.empty() && location.back() != '/' && nativePath.size() > location.size() + 1 &&
+        nativePath.starts_with(location) && nativePath[location.size()] == '/') {
+        const std::string_view rest = std::string_view(nativePath).substr(location.size() + 1);
+        if (isTargetPath(rest))
+            return std::string(rest);
+    }
     namespace fs = std::filesystem;
     const fs::path relative = fs::path(nativePath)
                                   .lexically_normal()
@@ -104,14 +115,18 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     const FileOpen opened = m_inner.openFile(nativePath);
     if (opened == FileOpen::Failed)
         return opened;
-    if (place == Place::File)
-        m_yours = readFileBytes(nativePath);
+    if (place == Place::File) {
+        // The disk's output has read them already to compare; no second reading.
+        const std::string* existing = m_inner.existingBytes();
+        m_yours = existing ? std::optional(*existing) : readFileBytes(nativePath);
+    }
     m_mode = Mode::Collect;
     return opened;
 }
 
 bool RecordingOutput::writePending() {
-    if (m_mode != Mode::Stream)
+    // Hashed in large pieces, as the disk is written: a line at a time costs more than the hash.
+    if (m_mode != Mode::Stream || m_inner.pending().size() - m_seen < PASS_ON_SIZE)
         return true;
     const std::string& text = m_inner.pending();
     m_hasher.add(std::string_view(text).substr(m_seen));

@@ -1,4 +1,5 @@
 #include "record/Manifest.h"
+#include "record/RecordingOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,33 @@ INSTANTIATE_TEST_SUITE_P(
         Damaged{"InputRole", "vantrel-manifest 1\ninput library 0123456789abcdef x\n",
                 "line 2: no input line"}),
     [](const testing::TestParamInfo<Damaged>& info) { return info.param.name; });
+
+} // namespace
+} // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+TEST(Manifest, KeysAreTakenBelowTheLocationOnly) {
+    struct Row {
+        const char* location;
+        const char* path;
+        std::optional<std::string> key;
+    };
+    const Row rows[] = {
+        {"out", "out/Demo/a.cpp", "Demo/a.cpp"},
+        {"out", "out/./Demo//a.cpp", "Demo/a.cpp"},
+        {"/abs/out/", "/abs/out/x", "x"},
+        {"", "Demo/x", "Demo/x"},
+        {"out", "out/Demo/../../x", std::nullopt},
+        {"out", "outside/x", std::nullopt},
+        {"out", "out", std::nullopt},
+        {"out", "/etc/passwd", std::nullopt},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(RecordingOutput::keyOf(row.location, row.path), row.key)
+            << row.location << " " << row.path;
+}
 
 } // namespace
 } // namespace vantrel

@@ -31,6 +31,9 @@ public:
     Closed closeFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
     bool keepsRecord() const override { return true; }
+    const std::string* existingBytes() const override {
+        return m_existing ? &*m_existing : nullptr;
+    }
 
     // Files (native paths) that the following runs leave as they are, whatever they would write.
     void keepAsTheyAre(std::vector<std::string> nativePaths);

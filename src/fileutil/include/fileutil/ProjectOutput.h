@@ -41,6 +41,10 @@ public:
     // Writes what is pending and closes the file.
     virtual Closed closeFile() = 0;
 
+    // The bytes the open file held when it was opened, when this output read them for its own
+    // use; null otherwise.
+    virtual const std::string* existingBytes() const { return nullptr; }
+
     // Whether what this output writes lasts, so that a record of the run belongs beside it:
     // the disk's does, a tree in memory's does not.
     virtual bool keepsRecord() const { return false; }

@@ -42,6 +42,10 @@ private:
     std::unordered_map<std::string, std::size_t> m_files; // path -> index into entries
 };
 
+// A target's path as a manifest names it: relative, "/" between names, none of them empty, "."
+// or "..".
+bool isTargetPath(std::string_view path);
+
 // The manifest as the record keeps it: a first line "vantrel-manifest 1", then a line per input
 // ("input configuration|script|template HASH PATH") and per target ("folder PATH",
 // "file|copy SIZE HASH PATH"). A path is the rest of its line, with "\\", "\n" and "\r" written
