@@ -3,7 +3,9 @@
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
 #include "fileutil/DiskOutput.h"
+#include "fileutil/FileSystem.h"
 #include "fileutil/MemoryOutput.h"
+#include "fileutil/ProjectLock.h"
 #include "record/RecordSession.h"
 
 #include <algorithm>
@@ -58,6 +60,14 @@ RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const Crea
                    const std::string& configurationPath) {
     RunOutcome outcome;
     GatheringSink sink(outcome.messages);
+    const std::string folder = nativePath(joinPath(project.locationBase, project.nameText));
+    const std::optional<ProjectLock> lock = ProjectLock::take(folder);
+    if (!lock) {
+        outcome.messages.push_back(
+            {ErrorKind::ERR_OPEN_FILE, "Another run is writing " + folder +
+                                           ": nothing was written. Try again when it has ended."});
+        return outcome;
+    }
     DiskOutput disk;
     disk.keepAsTheyAre(choices.keptPaths);
     RecordSession session(project, disk);

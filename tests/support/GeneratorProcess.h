@@ -2,8 +2,11 @@
 
 #include "support/TempFolder.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -52,6 +55,45 @@ inline ProcessResult runGeneratorIn(const std::filesystem::path& folder,
     result.out = readFile(out);
     result.err = readFile(err);
     return result;
+}
+
+// A vantrel-gen started in a folder and left running, its output going to files in the folder
+// (out.txt and err.txt beside the run's own files).
+struct RunningGenerator {
+    pid_t pid = -1;
+    // Waits for it: its exit status, -1 when a signal ended it.
+    int wait() const {
+        int raw = 0;
+        while (::waitpid(pid, &raw, 0) < 0 && errno == EINTR) {
+        }
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+};
+
+inline RunningGenerator startGeneratorIn(const std::filesystem::path& folder,
+                                         const std::vector<std::string>& arguments,
+                                         const std::string& tag = "") {
+    std::vector<std::string> argv = {VANTREL_GEN_PATH};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const std::string out = (folder / ("out" + tag + ".txt")).string();
+    const std::string err = (folder / ("err" + tag + ".txt")).string();
+    RunningGenerator running;
+    running.pid = ::fork();
+    if (running.pid == 0) {
+        if (::chdir(folder.c_str()) != 0)
+            ::_exit(127);
+        const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(outFd, 1);
+        ::dup2(errFd, 2);
+        std::vector<char*> pointers;
+        for (std::string& argument : argv)
+            pointers.push_back(argument.data());
+        pointers.push_back(nullptr);
+        ::execv(pointers[0], pointers.data());
+        ::_exit(127);
+    }
+    return running;
 }
 
 // Writes a file at an absolute path, parents created, byte for byte.
