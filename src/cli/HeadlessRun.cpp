@@ -192,9 +192,11 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     err.tie(previousTie);
     out.flush();
     const bool keptForMerge = reportRegeneration(session, err);
+    if (lock)
+        session.removeLeftovers();
     bool recordFailed = false;
-    if (!sink.errorReported() && session.output().wroteAnything() && output.keepsRecord() &&
-        !command.noRecord && project.keepsRecord() && !session.writeRecord(project)) {
+    if (!sink.errorReported() && output.keepsRecord() && !command.noRecord &&
+        project.keepsRecord() && !session.writeRecord(project)) {
         err << CLI_PROGRAM_NAME << ": cannot write the record: " << session.why() << '\n';
         recordFailed = true;
     }

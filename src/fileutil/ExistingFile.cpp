@@ -4,10 +4,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vantrel {
 
@@ -188,6 +190,31 @@ bool writeThrough(const std::string& nativePath, std::string_view bytes) {
     const bool written =
         bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     return closeFile(file) && written;
+}
+
+void removeStaleReplacements(const std::string& nativeFolder) {
+    constexpr std::string_view INFIX = ".vantrel-";
+    constexpr std::size_t SUFFIX = 6; // what mkstemp puts in place of XXXXXX
+    DIR* folder = ::opendir(nativeFolder.c_str());
+    if (!folder)
+        return;
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        const std::size_t infix = name.size() > INFIX.size() + SUFFIX + 1
+                                      ? name.size() - SUFFIX - INFIX.size()
+                                      : std::string_view::npos;
+        if (name.starts_with('.') && infix != std::string_view::npos && infix > 1 &&
+            name.substr(infix, INFIX.size()) == INFIX)
+            stale.emplace_back(name);
+    }
+    ::closedir(folder);
+    for (const std::string& name : stale) {
+        const std::string path = nativeFolder + "/" + name;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            ::unlink(path.c_str());
+    }
 }
 
 } // namespace vantrel

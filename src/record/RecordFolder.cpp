@@ -115,20 +115,6 @@ void removeTree(const std::filesystem::path& path) {
     std::filesystem::remove_all(path, ignored);
 }
 
-void removePartialRecords(const std::string& projectFolder) {
-    DIR* folder = ::opendir(projectFolder.c_str());
-    if (!folder)
-        return;
-    std::vector<std::string> partial;
-    while (const dirent* entry = ::readdir(folder)) {
-        if (std::string_view(entry->d_name).starts_with(PARTIAL_PREFIX))
-            partial.emplace_back(entry->d_name);
-    }
-    ::closedir(folder);
-    for (const std::string& name : partial)
-        removeTree(std::filesystem::path(projectFolder) / name);
-}
-
 // Puts the new record folder in the old one's place in one step; without an old one, a rename.
 bool putInPlace(const std::string& fresh, const std::string& place, bool replacing,
                 std::string& why) {
@@ -159,6 +145,20 @@ bool putInPlace(const std::string& fresh, const std::string& place, bool replaci
 }
 
 } // namespace
+
+void removePartialRecords(const std::string& projectFolder) {
+    DIR* folder = ::opendir(projectFolder.c_str());
+    if (!folder)
+        return;
+    std::vector<std::string> partial;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (std::string_view(entry->d_name).starts_with(PARTIAL_PREFIX))
+            partial.emplace_back(entry->d_name);
+    }
+    ::closedir(folder);
+    for (const std::string& name : partial)
+        removeTree(std::filesystem::path(projectFolder) / name);
+}
 
 RecordState readRecord(const std::string& projectFolder, Record& record, std::string& why) {
     const std::string place = projectFolder + "/" + std::string(RECORD_FOLDER);

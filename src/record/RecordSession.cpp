@@ -3,12 +3,14 @@
 #include "config/Configuration.h"
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
+#include "fileutil/ExistingFile.h"
 #include "fileutil/FileSystem.h"
 #include "fileutil/TextFile.h"
 #include "project/ProjectFile.h"
 #include "project/ProjectWriter.h"
 
 #include <filesystem>
+#include <set>
 
 namespace vantrel {
 namespace {
@@ -166,6 +168,24 @@ void RecordSession::noteConfiguration(const std::string& nativePath) {
         noteInput(Manifest::Role::Configuration, nativePath, std::move(*bytes));
 }
 
+void RecordSession::removeLeftovers() {
+    std::set<std::string> folders;
+    for (const Manifest::Entry& entry : m_output.manifest().entries) {
+        const std::size_t slash = entry.path.rfind('/');
+        if (entry.kind == Manifest::Kind::Folder)
+            folders.insert(entry.path);
+        folders.insert(slash == std::string::npos ? std::string() : entry.path.substr(0, slash));
+    }
+    for (const std::string& key : folders) {
+        std::string folder = m_location.empty() ? std::string(".") : m_location;
+        if (!key.empty())
+            folder += "/" + key;
+        removeStaleReplacements(folder);
+    }
+    if (folderInside())
+        removePartialRecords(m_projectFolder);
+}
+
 bool RecordSession::writeRecord(const ProjectState& project) {
     // The record lives in the project folder; a script that makes none keeps no record, and
     // one that leads out of the location gets none written there.
@@ -177,6 +197,11 @@ bool RecordSession::writeRecord(const ProjectState& project) {
     for (const Manifest::Input& input : m_inputs)
         record.manifest.addInput(input);
     record.inputTexts = m_inputTexts;
+    // A record that says what the disk's one says already stays as it is; one that differs is
+    // written even after a run that wrote nothing, as after a run that was interrupted.
+    if (m_previous && m_previous->answers == record.answers &&
+        manifestText(m_previous->manifest) == manifestText(record.manifest))
+        return true;
     return vantrel::writeRecord(m_projectFolder, record, m_why);
 }
 

@@ -84,11 +84,11 @@ RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const Crea
     outcome.ended = commitAndGenerate(project, dllComboIndex, generator);
     outcome.counts = generator.script().summary();
     noteRegeneration(session.output(), outcome.notes);
+    session.removeLeftovers();
     const bool errors =
         std::any_of(outcome.messages.begin(), outcome.messages.end(),
                     [](const RunOutcome::Message& m) { return m.kind != ErrorKind::ERR_ASSERT; });
-    if (outcome.ended && !errors && session.output().wroteAnything() && project.keepsRecord() &&
-        !session.writeRecord(project))
+    if (outcome.ended && !errors && project.keepsRecord() && !session.writeRecord(project))
         outcome.notes.push_back("The record of this run could not be written: " + session.why());
     return outcome;
 }

@@ -41,4 +41,8 @@ std::optional<std::string> replaceFileAtomically(const std::string& nativePath,
 // Writes new bytes through whatever stands in the place (a link followed), from empty.
 bool writeThrough(const std::string& nativePath, std::string_view bytes);
 
+// Removes the temporary files of replacements in a folder that a killed run left behind
+// (".NAME.vantrel-XXXXXX", plain files only). Only a run that holds the project may call it.
+void removeStaleReplacements(const std::string& nativeFolder);
+
 } // namespace vantrel

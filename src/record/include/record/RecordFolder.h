@@ -40,4 +40,7 @@ RecordState readRecord(const std::string& projectFolder, Record& record, std::st
 // with why, when it cannot be written; an earlier record then stays as it was.
 bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why);
 
+// Removes the folders of records that an interrupted run left half-written.
+void removePartialRecords(const std::string& projectFolder);
+
 } // namespace vantrel

@@ -32,10 +32,14 @@ public:
     // The configuration file the run's settings came from.
     void noteConfiguration(const std::string& nativePath);
 
-    // Writes the new record of the project, as the run left it; false, with why(), when it
-    // cannot be written. A project folder that does not exist, or lies outside the location,
-    // gets none.
+    // Writes the new record of the project, as the run left it, unless the one on the disk
+    // says the same already; false, with why(), when it cannot be written. A project folder that
+    // does not exist, or lies outside the location, gets none.
     bool writeRecord(const ProjectState& project);
+
+    // Removes what interrupted runs left behind in the folders this run wrote into: temporary
+    // files of replacements and half-written records. Only under the project's lock.
+    void removeLeftovers();
 
 private:
     // The project folder exists and lies in the location, every link on its way resolved.
