@@ -4,8 +4,8 @@
 // again changes nothing.
 #include "FuzzProject.h"
 
-#include "project/ProjectFile.h"
 #include "model/FlagNames.h"
+#include "project/ProjectFile.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "cli/CheckRun.h"
 
 #include "check/TemplateCheck.h"
-#include "project/ProjectFile.h"
 #include "config/Configuration.h"
+#include "project/ProjectFile.h"
 
 namespace vantrel {
 

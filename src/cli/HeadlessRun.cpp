@@ -2,7 +2,6 @@
 
 #include "cli/CheckRun.h"
 
-#include "project/ProjectFile.h"
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationSearch.h"
@@ -12,6 +11,7 @@
 #include "fileutil/DiskOutput.h"
 #include "fileutil/MemoryOutput.h"
 #include "model/NameChecks.h"
+#include "project/ProjectFile.h"
 
 #include <optional>
 #include <sstream>
