@@ -1,10 +1,15 @@
 #include "ui/MainDialogLogic.h"
 #include "model/NameChecks.h"
+#include "project/ProjectFile.h"
+#include "project/ProjectWriter.h"
 #include "ui/ControlIds.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <filesystem>
+#include <fstream>
 
 #include <functional>
 #include <map>
@@ -104,6 +109,37 @@ public:
     void showSummary(const SummaryModel& summary) override { summaries.push_back(summary); }
     void runAbout() override {}
     void closeDialog(bool accepted) override { closed = accepted; }
+
+    std::vector<std::string> openPaths, savePaths; // the next answers of the file dialogs
+    std::vector<SaveChoice> choices;               // the next answers to "Save changes?"
+    std::vector<std::string> questions;
+    std::string title, suggested;
+    std::vector<std::string> recent; // as kept between runs
+    std::optional<std::string> askOpenPath(bool) override { return next(openPaths); }
+    std::optional<std::string> askSavePath(const std::string& offered) override {
+        suggested = offered;
+        return next(savePaths);
+    }
+    SaveChoice askSaveChanges(const std::string& question) override {
+        questions.push_back(question);
+        if (choices.empty())
+            return SaveChoice::Cancel;
+        const SaveChoice choice = choices.front();
+        choices.erase(choices.begin());
+        return choice;
+    }
+    void setTitle(const std::string& text) override { title = text; }
+    std::vector<std::string> storedRecentFiles() const override { return recent; }
+    void storeRecentFiles(const std::vector<std::string>& paths) override { recent = paths; }
+
+private:
+    static std::optional<std::string> next(std::vector<std::string>& answers) {
+        if (answers.empty())
+            return std::nullopt;
+        std::string answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
 };
 
 class RecordingSink : public MessageSink {
@@ -179,6 +215,13 @@ private slots:
     void createReviewsFilesThatWouldChange_data();
     void createReviewsFilesThatWouldChange();
     void namesAreCheckedAsTheyAreTyped();
+    void changesOfTheAnswersMarkTheDocument_data();
+    void changesOfTheAnswersMarkTheDocument();
+    void unsavedChangesAreAskedAboutBeforeClosing_data();
+    void unsavedChangesAreAskedAboutBeforeClosing();
+    void openingReplacesTheAnswersOrKeepsThemOnAFault();
+    void generatedProjectOpensByItsRecord();
+    void recentFilesKeepTheEightLatest();
 };
 
 void MainDialogLogicTest::namePreview_data() {
@@ -539,6 +582,253 @@ void MainDialogLogicTest::namesAreCheckedAsTheyAreTyped() {
     name = "Arc";
     h.logic.editAction();
     QVERIFY(seen.empty());
+}
+
+namespace {
+
+// A project of the host with one action, shown by the handlers as a started dialog shows it.
+void startWithAnAction(Harness& h) {
+    h.logic.initialise();
+    h.ops.checked[IDC_HOST_KEL] = true;
+    h.logic.hostChosen(IDC_HOST_KEL);
+    h.ops.setEditText(IDC_PROJECT_NAME, "Demo");
+    h.logic.addAction();
+}
+
+void writeText(const std::filesystem::path& file, const std::string& text) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+} // namespace
+
+void MainDialogLogicTest::changesOfTheAnswersMarkTheDocument_data() {
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<bool>("changes");
+    QTest::newRow("typing the name") << "name" << true;
+    QTest::newRow("typing the location") << "location" << true;
+    QTest::newRow("browsing for the location") << "browse" << true;
+    QTest::newRow("choosing the other host") << "host" << true;
+    QTest::newRow("clicking the chosen host") << "same host" << false;
+    QTest::newRow("choosing other DLL flags") << "dll" << true;
+    QTest::newRow("adding an action") << "add" << true;
+    QTest::newRow("cancelling a new action") << "add cancelled" << false;
+    QTest::newRow("editing an action") << "edit" << true;
+    QTest::newRow("OK on an unchanged action") << "edit unchanged" << false;
+    QTest::newRow("removing an action") << "remove" << true;
+}
+
+void MainDialogLogicTest::changesOfTheAnswersMarkTheDocument() {
+    QFETCH(QString, gesture);
+    QFETCH(bool, changes);
+    QTemporaryDir dir;
+    Harness h;
+    startWithAnAction(h);
+    const std::string file = dir.filePath("p.json").toStdString();
+    h.ops.savePaths = {file};
+    QVERIFY(h.logic.changed());
+    QVERIFY(h.logic.saveAs());
+    QVERIFY(!h.logic.changed());
+    QCOMPARE(h.ops.title, std::string("p.json - Vantrel"));
+
+    h.ops.selected = 0;
+    h.ops.nextFolder = "/elsewhere";
+    if (gesture == "name") {
+        h.ops.setEditText(IDC_PROJECT_NAME, "Other");
+    } else if (gesture == "location") {
+        h.ops.setEditText(IDC_LOCATION, "/typed");
+    } else if (gesture == "browse") {
+        h.logic.browse();
+    } else if (gesture.endsWith("host")) {
+        const int radio = gesture == "host" ? IDC_HOST_DOV : IDC_HOST_KEL;
+        h.ops.checked[radio] = true;
+        h.logic.hostChosen(radio);
+    } else if (gesture == "dll") {
+        h.ops.comboSelected = 1;
+        h.logic.dllFlagsEdited();
+        QCOMPARE(h.project.dllFlags, PIDLLFL_RESIDENT); // the answer the file will hold
+    } else if (gesture.startsWith("add")) {
+        h.ops.properties = [&](ActionDefinition&) {
+            return gesture == "add" ? CTL_OK : CTL_CANCEL;
+        };
+        h.logic.addAction();
+    } else if (gesture.startsWith("edit")) {
+        h.ops.properties = [&](ActionDefinition& a) {
+            a.defEdited = 1; // the pages were visited either way
+            if (gesture == "edit")
+                a.menu = "Tools\\Changed";
+            return CTL_OK;
+        };
+        h.logic.editAction();
+    } else if (gesture == "remove") {
+        h.logic.removeAction();
+    }
+    QCOMPARE(h.logic.changed(), changes);
+    QCOMPARE(h.ops.title, changes ? std::string("p.json* - Vantrel") : "p.json - Vantrel");
+    QVERIFY(h.logic.save()); // to the same file, without asking
+    QVERIFY(h.ops.savePaths.empty() && !h.logic.changed());
+    ProjectState read;
+    QVERIFY(!ProjectFile(file).load(read));
+    QCOMPARE(projectFileText(read, WithLocation::Yes),
+             projectFileText(h.project, WithLocation::Yes));
+}
+
+void MainDialogLogicTest::unsavedChangesAreAskedAboutBeforeClosing_data() {
+    QTest::addColumn<int>("choice"); // a MainDialogOps::SaveChoice
+    QTest::addColumn<QString>("savePath");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<QString>("message");
+    using Choice = MainDialogOps::SaveChoice;
+    QTest::newRow("Cancel goes back") << int(Choice::Cancel) << "" << false << "";
+    QTest::newRow("Discard closes") << int(Choice::Discard) << "" << true << "";
+    QTest::newRow("Save closes once saved") << int(Choice::Save) << "p.json" << true << "";
+    QTest::newRow("cancelled Save as goes back") << int(Choice::Save) << "" << false << "";
+    QTest::newRow("a failed save stays open")
+        << int(Choice::Save) << "missing/p.json" << false
+        << "The project was not saved.\n%1/missing/p.json: cannot create a file beside it: "
+           "No such file or directory";
+}
+
+void MainDialogLogicTest::unsavedChangesAreAskedAboutBeforeClosing() {
+    QFETCH(int, choice);
+    QFETCH(QString, savePath);
+    QFETCH(bool, closes);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    Harness h;
+    h.logic.initialise();
+    h.logic.cancel(); // nothing changed: closes without a question
+    QCOMPARE(h.ops.closed, std::optional<bool>(false));
+    QVERIFY(h.ops.questions.empty());
+
+    h.ops.closed.reset();
+    startWithAnAction(h);
+    QCOMPARE(h.ops.title, std::string("Untitled* - Vantrel"));
+    h.ops.choices = {MainDialogOps::SaveChoice(choice)};
+    if (!savePath.isEmpty())
+        h.ops.savePaths = {dir.filePath(savePath).toStdString()};
+    h.logic.cancel();
+    QCOMPARE(h.ops.questions, std::vector<std::string>{"Save changes to Untitled?"});
+    QCOMPARE(h.ops.closed.has_value(), closes);
+    QCOMPARE(h.ops.suggested, choice == int(MainDialogOps::SaveChoice::Save) ? "Demo.json" : "");
+    QCOMPARE(QString::fromStdString(h.ops.message),
+             message.isEmpty() ? message : message.arg(dir.path()));
+    QCOMPARE(h.logic.changed(), !closes || choice != int(MainDialogOps::SaveChoice::Save));
+}
+
+void MainDialogLogicTest::openingReplacesTheAnswersOrKeepsThemOnAFault() {
+    QTemporaryDir dir;
+    Harness h;
+    startWithAnAction(h);
+    const std::vector<ActionDefinition> before = h.project.actions;
+
+    // A damaged file: vantrel-gen's message, and the answers as they were.
+    const std::string damaged = dir.filePath("damaged.json").toStdString();
+    writeText(damaged, R"({"host": "KEL", "actions": [{"name": "A", "flags": 8}]})");
+    ProjectState scratch;
+    const std::optional<ProjectFileError> fault = ProjectFile(damaged).load(scratch);
+    QVERIFY(fault);
+    const std::string expected = fault->message;
+    h.ops.openPaths = {damaged};
+    h.ops.choices = {MainDialogOps::SaveChoice::Discard};
+    h.logic.openProject();
+    QCOMPARE(QString::fromStdString(h.ops.message), QString::fromStdString(expected));
+    QCOMPARE(h.project.actions, before);
+    QCOMPARE(h.project.kelHost, 1);
+    QVERIFY(h.logic.changed());
+
+    // A good one: every control shows it, and the document is the file.
+    ProjectState written;
+    written.dovHost = 1;
+    written.nameText = "Opened";
+    written.locationBase = "/somewhere";
+    written.dllFlags = PIDLLFL_RESIDENT;
+    for (const char* name : {"One", "Two"}) {
+        ActionDefinition a;
+        a.setActionDefaults(name);
+        written.actions.push_back(a);
+    }
+    const std::string good = dir.filePath("good.json").toStdString();
+    writeText(good, projectFileText(written, WithLocation::Yes));
+    h.ops.openPaths = {good};
+    h.ops.choices = {MainDialogOps::SaveChoice::Discard};
+    h.logic.openProject();
+    QCOMPARE(h.ops.list, (std::vector<std::string>{"One", "Two"}));
+    QCOMPARE(h.ops.edits[IDC_PROJECT_NAME], std::string("Opened"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("/somewhere/Opened"));
+    QCOMPARE(h.project.locationBase, std::string("/somewhere"));
+    QVERIFY(h.ops.isChecked(IDC_HOST_DOV) && !h.ops.isChecked(IDC_HOST_KEL));
+    QCOMPARE(h.ops.comboSelected, 1);
+    QCOMPARE(h.project.actions, written.actions);
+    QVERIFY(!h.logic.changed());
+    QCOMPARE(h.ops.title, std::string("good.json - Vantrel"));
+    QCOMPARE(h.logic.documentPath(), good);
+}
+
+void MainDialogLogicTest::generatedProjectOpensByItsRecord() {
+    QTemporaryDir dir;
+    ProjectState answers;
+    answers.kelHost = 1;
+    answers.nameText = "Gen";
+    answers.locationBase = "/not/here";
+    ActionDefinition a;
+    a.setActionDefaults("Line");
+    answers.actions = {a};
+    const std::filesystem::path folder = dir.filePath("moved/Gen").toStdString();
+    writeText(folder / ".vantrel/project.json", projectFileText(answers, WithLocation::No));
+    const std::string parent = dir.filePath("moved").toStdString();
+
+    for (const std::string& chosen :
+         {folder.string(), folder.string() + "/", (folder / ".vantrel/project.json").string()}) {
+        Harness h;
+        h.logic.initialise();
+        QVERIFY(h.logic.openPath(chosen));
+        QCOMPARE(h.project.locationBase, parent);
+        QCOMPARE(h.ops.edits[IDC_LOCATION], parent + "/Gen");
+        QCOMPARE(h.ops.title, std::string("Gen/.vantrel/project.json - Vantrel"));
+        // The record is Create's: Save asks for a file of the user's.
+        h.ops.setEditText(IDC_PROJECT_NAME, "Gen2");
+        QVERIFY(!h.logic.save());
+        QCOMPARE(h.ops.suggested, std::string("Gen2.json"));
+    }
+
+    // The same answers anywhere else keep the location the dialog had.
+    const std::string loose = dir.filePath("loose.json").toStdString();
+    writeText(loose, projectFileText(answers, WithLocation::No));
+    Harness h;
+    h.logic.initialise();
+    h.ops.setEditText(IDC_LOCATION, "/kept");
+    QVERIFY(h.logic.openPath(loose));
+    QCOMPARE(h.project.locationBase, std::string("/kept"));
+
+    // A folder without a record says what vantrel-gen would say of the missing file.
+    QVERIFY(!h.logic.openPath(parent));
+    QCOMPARE(h.ops.message, parent + "/.vantrel/project.json: cannot be read");
+}
+
+void MainDialogLogicTest::recentFilesKeepTheEightLatest() {
+    QTemporaryDir dir;
+    Harness h;
+    startWithAnAction(h);
+    std::vector<std::string> saved;
+    for (int i = 0; i < 10; ++i) {
+        saved.push_back(dir.filePath(QString("p%1.json").arg(i)).toStdString());
+        h.ops.savePaths = {saved.back()};
+        QVERIFY(h.logic.saveAs());
+    }
+    QVERIFY(h.logic.openPath(saved[5])); // opened again: first once more
+    const std::vector<std::string> expected{saved[5], saved[9], saved[8], saved[7],
+                                            saved[6], saved[4], saved[3], saved[2]};
+    QCOMPARE(h.logic.recentFiles(), expected);
+
+    std::filesystem::remove(saved[9]);
+    h.logic.openRecent(1);
+    QCOMPARE(h.ops.message, saved[9] + " is no longer there; it is taken off the recent projects.");
+    QCOMPARE(h.logic.recentFiles().size(), std::size_t(7));
+    QCOMPARE(h.logic.documentPath(), saved[5]);
+    h.logic.openRecent(1);
+    QCOMPARE(h.logic.documentPath(), saved[8]);
+    QCOMPARE(h.logic.recentFiles().front(), saved[8]);
 }
 
 QTEST_GUILESS_MAIN(MainDialogLogicTest)
