@@ -46,7 +46,7 @@ void processArguments(QCommandLineParser& parser, QCoreApplication& application)
     if (parser.positionalArguments().size() > 1) {
         std::fprintf(stderr, "%s: give at most one project to open\n",
                      qPrintable(QCoreApplication::applicationName().toLower()));
-        std::exit(2);
+        std::exit(1);
     }
 }
 
