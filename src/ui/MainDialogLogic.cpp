@@ -3,6 +3,8 @@
 #include "fileutil/FileSystem.h"
 #include "model/FlagNames.h"
 #include "model/NameChecks.h"
+#include "project/ProjectFile.h"
+#include "project/ProjectWriter.h"
 #include "ui/ControlIds.h"
 #include "ui/FlagNameField.h"
 
@@ -49,6 +51,35 @@ std::string absoluteFolder(const std::string& folder) {
     return error ? folder : absolute.lexically_normal().string();
 }
 
+// A generated project keeps the answers it was created from in <folder>/.vantrel/project.json,
+// without the location: the folder's parent is the location.
+constexpr std::string_view RECORD_FOLDER = ".vantrel";
+constexpr std::string_view RECORD_ANSWERS = "project.json";
+
+bool isRecordFile(const std::filesystem::path& path) {
+    return path.filename() == RECORD_ANSWERS && path.parent_path().filename() == RECORD_FOLDER;
+}
+
+std::filesystem::path absolutePath(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error).lexically_normal();
+    if (error)
+        absolute = std::filesystem::path(path).lexically_normal();
+    // "folder/" names the folder itself.
+    if (!absolute.has_filename() && absolute.has_parent_path())
+        absolute = absolute.parent_path();
+    return absolute;
+}
+
+// The action's value as the project file keeps it, without the properties pages' edit marks.
+bool sameValue(const ActionDefinition& a, const ActionDefinition& b) {
+    ActionDefinition left = a;
+    ActionDefinition right = b;
+    left.defEdited = left.panelEdited = left.msgEdited = 0;
+    right.defEdited = right.panelEdited = right.msgEdited = 0;
+    return left == right;
+}
+
 } // namespace
 
 MainDialogLogic::MainDialogLogic(ProjectState& project, MainDialogOps& ops, MessageSink& sink,
@@ -59,6 +90,7 @@ MainDialogLogic::MainDialogLogic(ProjectState& project, MainDialogOps& ops, Mess
     , m_services(std::move(services)) {}
 
 void MainDialogLogic::initialise() {
+    m_showing = true;
     if (m_services.readConfiguration)
         m_services.readConfiguration(m_project, m_sink);
     // The configured folder is shown the way the platform writes paths; the engine reaches the
@@ -84,17 +116,23 @@ void MainDialogLogic::initialise() {
     m_ops.setEditText(IDC_LOCATION, m_project.locationText);
     m_ops.setEditText(IDC_PROJECT_NAME, name);
     updateItemButtons();
+    m_showing = false;
+    updateTitle();
 }
 
 void MainDialogLogic::nameChanged() {
+    std::string before = std::move(m_project.nameText);
     m_project.nameText = m_ops.editText(IDC_PROJECT_NAME);
     m_ops.showNameWarnings(IDC_PROJECT_NAME, projectNameWarnings(m_project.nameText));
     composeLocation(true);
+    markChanged(m_project.nameText != before);
 }
 
 void MainDialogLogic::locationChanged() {
+    const std::string before = m_project.locationBase;
     m_project.locationText = m_ops.editText(IDC_LOCATION);
     composeLocation(false);
+    markChanged(m_project.locationBase != before);
 }
 
 void MainDialogLogic::listClicked() {
@@ -131,6 +169,7 @@ void MainDialogLogic::updateItemButtons() {
 }
 
 void MainDialogLogic::hostChosen(int radioId) {
+    const std::int32_t kelBefore = m_project.kelHost;
     if (radioId == IDC_HOST_DOV && m_ops.isChecked(IDC_HOST_DOV)) {
         m_project.kelHost = 0;
         m_project.dovHost = 1;
@@ -138,6 +177,11 @@ void MainDialogLogic::hostChosen(int radioId) {
         m_project.kelHost = 1;
         m_project.dovHost = 0;
     }
+    showHost();
+    markChanged(m_project.kelHost != kelBefore);
+}
+
+void MainDialogLogic::showHost() {
     m_ops.setChecked(IDC_HOST_KEL, m_project.kelHost != 0);
     m_ops.setChecked(IDC_HOST_DOV, m_project.dovHost != 0);
 
@@ -157,8 +201,15 @@ int MainDialogLogic::dllFlagsPosition() const {
 }
 
 void MainDialogLogic::dllFlagsEdited() {
-    const bool named = dllFlagsPosition() >= 0;
-    m_ops.markField(IDC_DLL_FLAGS, named ? std::string() : dllFlagsProblem());
+    const int position = dllFlagsPosition();
+    m_ops.markField(IDC_DLL_FLAGS, position >= 0 ? std::string() : dllFlagsProblem());
+    // The answer is the entry named, as Create commits it; a document being shown keeps its
+    // own flags even where the combo can only show the nearest entry.
+    if (position < 0 || m_showing)
+        return;
+    const std::uint32_t before = m_project.dllFlags;
+    setDllFlagsFromIndex(position, m_project.dllFlags);
+    markChanged(m_project.dllFlags != before);
 }
 
 std::string MainDialogLogic::dllFlagsProblem() const {
@@ -170,8 +221,10 @@ void MainDialogLogic::browse() {
     // A path the browser's buffer cannot hold comes back as no path at all.
     if (!path || path->empty() || path->size() >= FOLDER_PATH_BUFFER)
         return;
+    const bool changed = m_project.locationBase != *path;
     m_project.locationBase = *path;
     composeLocation(true);
+    markChanged(changed);
 }
 
 bool MainDialogLogic::accepted(const ActionDefinition& action, int result) {
@@ -194,6 +247,7 @@ void MainDialogLogic::addAction() {
     m_ops.insertListItem(m_ops.listItemCount(), action.name);
     m_project.appendAction(action);
     updateItemButtons();
+    markChanged(true);
 }
 
 void MainDialogLogic::removeAction() {
@@ -201,6 +255,7 @@ void MainDialogLogic::removeAction() {
     if (index < 0)
         return;
     m_project.removeActionAt(index);
+    markChanged(true);
     if (index < m_ops.listItemCount())
         m_ops.deleteListItem(index);
     updateItemButtons();
@@ -220,10 +275,12 @@ void MainDialogLogic::editAction() {
     const int result = m_ops.runProperties(*m_project.actionAt(index),
                                            actionNameCheck(static_cast<std::size_t>(index)));
     ActionDefinition& action = *m_project.actionAt(index);
-    if (accepted(action, result))
+    if (accepted(action, result)) {
         m_ops.setListItemText(index, action.name);
-    else
+        markChanged(!sameValue(action, backup));
+    } else {
         action.copyActionValue(backup); // the edit marks keep what the dialog made of them
+    }
 }
 
 ActionNameCheck MainDialogLogic::actionNameCheck(std::size_t index) const {
@@ -279,11 +336,191 @@ void MainDialogLogic::create() {
 }
 
 void MainDialogLogic::cancel() {
-    m_ops.closeDialog(false);
+    if (mayClose())
+        m_ops.closeDialog(false);
 }
 
 void MainDialogLogic::about() {
     m_ops.runAbout();
+}
+
+void MainDialogLogic::openProject() {
+    if (!mayClose())
+        return;
+    if (const std::optional<std::string> path = m_ops.askOpenPath(false))
+        openPath(*path);
+}
+
+void MainDialogLogic::openGeneratedProject() {
+    if (!mayClose())
+        return;
+    if (const std::optional<std::string> path = m_ops.askOpenPath(true))
+        openPath(*path);
+}
+
+bool MainDialogLogic::openPath(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path chosen = absolutePath(path);
+    std::error_code error;
+    // The file is named as given, so that a fault reads as vantrel-gen would tell it.
+    std::string file = path;
+    std::optional<fs::path> generatedFolder;
+    if (fs::is_directory(chosen, error)) {
+        file = (fs::path(path) / RECORD_FOLDER / RECORD_ANSWERS).string();
+        generatedFolder = chosen;
+    } else if (isRecordFile(chosen)) {
+        generatedFolder = chosen.parent_path().parent_path();
+    }
+    // Keys the file leaves out take what a new project has; the location is kept.
+    ProjectState answers = m_project;
+    answers.actions.clear();
+    answers.setDefaultDllFlags();
+    if (const std::optional<ProjectFileError> fault = ProjectFile(file).load(answers)) {
+        m_ops.showMessage(fault->message);
+        return false;
+    }
+    if (generatedFolder)
+        answers.locationBase = generatedFolder->parent_path().string();
+    answers.locationText = answers.locationBase;
+    m_project = std::move(answers);
+    showAnswers();
+    m_documentPath = absolutePath(file).string();
+    m_changed = false;
+    rememberRecent(chosen.string());
+    updateTitle();
+    return true;
+}
+
+void MainDialogLogic::openRecent(std::size_t index) {
+    std::vector<std::string> recent = recentFiles();
+    if (index >= recent.size())
+        return;
+    const std::string path = recent[index];
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        recent.erase(recent.begin() + static_cast<std::ptrdiff_t>(index));
+        m_ops.storeRecentFiles(recent);
+        m_ops.showMessage(path + " is no longer there; it is taken off the recent projects.");
+        return;
+    }
+    if (mayClose())
+        openPath(path);
+}
+
+void MainDialogLogic::showAnswers() {
+    m_showing = true;
+    showHost();
+    m_ops.selectComboEntry(IDC_DLL_FLAGS, dllFlagsToIndex(m_project.dllFlags));
+    m_ops.markField(IDC_DLL_FLAGS, std::string());
+    // The edits echo into the project; the answers are put back and the preview composed,
+    // also when an edit already showed its text.
+    const std::string name = m_project.nameText;
+    const std::string base = m_project.locationBase;
+    m_ops.setEditText(IDC_LOCATION, base);
+    m_ops.setEditText(IDC_PROJECT_NAME, name);
+    m_project.nameText = name;
+    m_project.locationBase = base;
+    m_project.locationText = base;
+    composeLocation(true);
+    while (m_ops.listItemCount() > 0)
+        m_ops.deleteListItem(m_ops.listItemCount() - 1);
+    for (std::size_t i = 0; i < m_project.actions.size(); ++i)
+        m_ops.insertListItem(static_cast<int>(i), m_project.actions[i].name);
+    updateItemButtons();
+    m_showing = false;
+}
+
+bool MainDialogLogic::save() {
+    // A generated project's record is written by Create only: it tells what was generated.
+    if (m_documentPath.empty() || isRecordFile(m_documentPath))
+        return saveAs();
+    return saveTo(m_documentPath);
+}
+
+bool MainDialogLogic::saveAs() {
+    std::string suggested = m_documentPath;
+    if (suggested.empty() || isRecordFile(suggested))
+        suggested =
+            (m_project.nameText.empty() ? std::string("project") : m_project.nameText) + ".json";
+    const std::optional<std::string> path = m_ops.askSavePath(suggested);
+    if (!path || path->empty())
+        return false;
+    return saveTo(*path);
+}
+
+bool MainDialogLogic::saveTo(const std::string& path) {
+    if (m_project.kelHost == 0 && m_project.dovHost == 0) {
+        m_ops.showMessage("Choose the host, KEL or DOV, before saving: the project file names it.");
+        return false;
+    }
+    const WithLocation location =
+        isRecordFile(absolutePath(path)) ? WithLocation::No : WithLocation::Yes;
+    if (const std::optional<std::string> failure = saveProjectFile(path, m_project, location)) {
+        m_ops.showMessage("The project was not saved.\n" + *failure);
+        return false;
+    }
+    m_documentPath = absolutePath(path).string();
+    m_changed = false;
+    rememberRecent(m_documentPath);
+    updateTitle();
+    return true;
+}
+
+bool MainDialogLogic::mayClose() {
+    if (!m_changed)
+        return true;
+    const std::string name = m_documentPath.empty()
+                                 ? std::string("Untitled")
+                                 : std::filesystem::path(m_documentPath).filename().string();
+    switch (m_ops.askSaveChanges("Save changes to " + name + "?")) {
+    case MainDialogOps::SaveChoice::Save:
+        return save();
+    case MainDialogOps::SaveChoice::Discard:
+        return true;
+    case MainDialogOps::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+std::vector<std::string> MainDialogLogic::recentFiles() const {
+    std::vector<std::string> recent = m_ops.storedRecentFiles();
+    if (recent.size() > MAX_RECENT_FILES)
+        recent.resize(MAX_RECENT_FILES);
+    return recent;
+}
+
+void MainDialogLogic::rememberRecent(const std::string& path) {
+    std::vector<std::string> recent = recentFiles();
+    std::erase(recent, path);
+    recent.insert(recent.begin(), path);
+    if (recent.size() > MAX_RECENT_FILES)
+        recent.resize(MAX_RECENT_FILES);
+    m_ops.storeRecentFiles(recent);
+}
+
+void MainDialogLogic::markChanged(bool changed) {
+    if (!changed || m_showing || m_changed)
+        return;
+    m_changed = true;
+    updateTitle();
+}
+
+void MainDialogLogic::updateTitle() {
+    std::string title;
+    if (!m_documentPath.empty()) {
+        const std::filesystem::path path(m_documentPath);
+        // A record is known by the generated project's folder.
+        title = isRecordFile(path)
+                    ? path.parent_path().parent_path().filename().string() + "/" +
+                          std::string(RECORD_FOLDER) + "/" + std::string(RECORD_ANSWERS)
+                    : path.filename().string();
+    } else if (m_changed) {
+        title = "Untitled";
+    }
+    if (m_changed)
+        title += "*";
+    m_ops.setTitle(title.empty() ? std::string("Vantrel") : title + " - Vantrel");
 }
 
 } // namespace vantrel

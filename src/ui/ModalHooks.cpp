@@ -17,6 +17,8 @@ struct Script {
     bool on = false;
     std::deque<bool> answers;
     std::deque<std::optional<QString>> directories;
+    std::deque<std::optional<QString>> files;
+    std::deque<int> saveChoices;
     std::deque<std::function<void(QDialog&)>> handlers;
     std::deque<std::function<void(QMessageBox&)>> questionHandlers;
     QStringList messages;
@@ -46,6 +48,14 @@ void ModalHooks::pushAnswer(bool ok) {
 
 void ModalHooks::pushDirectory(std::optional<QString> directory) {
     script().directories.push_back(std::move(directory));
+}
+
+void ModalHooks::pushFile(std::optional<QString> file) {
+    script().files.push_back(std::move(file));
+}
+
+void ModalHooks::pushSaveChoice(int standardButton) {
+    script().saveChoices.push_back(standardButton);
 }
 
 void ModalHooks::pushDialogHandler(std::function<void(QDialog&)> handler) {
@@ -142,6 +152,73 @@ std::optional<QString> ModalHooks::askDirectory(QWidget* parent) {
     if (directory.isEmpty())
         return std::nullopt;
     return directory;
+}
+
+namespace {
+
+std::optional<QString> scriptedFile() {
+    if (script().files.empty())
+        return std::nullopt;
+    std::optional<QString> file = script().files.front();
+    script().files.pop_front();
+    return file;
+}
+
+const QString PROJECT_FILTER = QStringLiteral("Project files (*.json);;All files (*)");
+
+} // namespace
+
+std::optional<QString> ModalHooks::askOpenFile(QWidget* parent) {
+    if (script().on)
+        return scriptedFile();
+    const QString file = QFileDialog::getOpenFileName(parent, QObject::tr("Open project"),
+                                                      QString(), PROJECT_FILTER);
+    if (file.isEmpty())
+        return std::nullopt;
+    return file;
+}
+
+std::optional<QString> ModalHooks::askSaveFile(QWidget* parent, const QString& suggested) {
+    if (script().on)
+        return scriptedFile();
+    const QString file = QFileDialog::getSaveFileName(parent, QObject::tr("Save project as"),
+                                                      suggested, PROJECT_FILTER);
+    if (file.isEmpty())
+        return std::nullopt;
+    return file;
+}
+
+int ModalHooks::askSaveDiscardCancel(QWidget* parent, const QString& text) {
+    std::function<void(QMessageBox&)> handler;
+    if (script().on) {
+        script().messages.append(text);
+        if (!script().questionHandlers.empty()) {
+            handler = std::move(script().questionHandlers.front());
+            script().questionHandlers.pop_front();
+        } else {
+            if (script().saveChoices.empty())
+                return QMessageBox::Cancel;
+            const int choice = script().saveChoices.front();
+            script().saveChoices.pop_front();
+            return choice;
+        }
+    }
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(APP_TITLE), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    if (handler) {
+        QPointer<QMessageBox> guarded(&box);
+        QTimer::singleShot(0, &box, [guarded, handler] {
+            if (guarded)
+                handler(*guarded);
+            if (guarded && guarded->isVisible())
+                guarded->reject();
+        });
+    }
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    return clicked ? box.standardButton(clicked) : QMessageBox::Cancel;
 }
 
 int ModalHooks::runDialog(QDialog& dialog) {

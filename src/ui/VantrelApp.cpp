@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QIcon>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 namespace vantrel {
@@ -35,7 +37,17 @@ void processArguments(QCommandLineParser& parser, QCoreApplication& application)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(configOption());
+    parser.addPositionalArgument(
+        QStringLiteral("project"),
+        QCoreApplication::translate("VantrelApp",
+                                    "A project file, or a folder Create wrote, to open at start."),
+        QStringLiteral("[project]"));
     parser.process(application);
+    if (parser.positionalArguments().size() > 1) {
+        std::fprintf(stderr, "%s: give at most one project to open\n",
+                     qPrintable(QCoreApplication::applicationName().toLower()));
+        std::exit(1);
+    }
 }
 
 } // namespace
@@ -48,6 +60,8 @@ VantrelApp::VantrelApp(int& argc, char** argv)
     QCommandLineParser parser;
     processArguments(parser, *this);
     m_configOption = parser.value(configOption()).toStdString();
+    if (!parser.positionalArguments().isEmpty())
+        m_projectArgument = parser.positionalArguments().constFirst();
 }
 
 bool VantrelApp::asksForTextOnly(int argc, char** argv) {
@@ -72,7 +86,9 @@ int VantrelApp::answerAsText(int& argc, char** argv) {
 int VantrelApp::run() {
     MainDialog dialog(nullptr, m_configOption);
     m_mainWindow = &dialog;
-    dialog.exec(); // the result does not matter: nothing is saved at the end
+    if (!m_projectArgument.isEmpty())
+        dialog.openAtStart(m_projectArgument);
+    dialog.exec(); // the result does not matter: the project file is saved by the user
     m_mainWindow = nullptr;
     return 0;
 }

@@ -1,10 +1,16 @@
 #include "ui/MainDialogLogic.h"
 #include "model/NameChecks.h"
+#include "project/ProjectFile.h"
+#include "project/ProjectWriter.h"
+#include "support/TempFolder.h"
 #include "ui/ControlIds.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <filesystem>
+#include <fstream>
 
 #include <functional>
 #include <map>
@@ -104,6 +110,37 @@ public:
     void showSummary(const SummaryModel& summary) override { summaries.push_back(summary); }
     void runAbout() override {}
     void closeDialog(bool accepted) override { closed = accepted; }
+
+    std::vector<std::string> openPaths, savePaths; // the next answers of the file dialogs
+    std::vector<SaveChoice> choices;               // the next answers to "Save changes?"
+    std::vector<std::string> questions;
+    std::string title, suggested;
+    std::vector<std::string> recent; // as kept between runs
+    std::optional<std::string> askOpenPath(bool) override { return next(openPaths); }
+    std::optional<std::string> askSavePath(const std::string& offered) override {
+        suggested = offered;
+        return next(savePaths);
+    }
+    SaveChoice askSaveChanges(const std::string& question) override {
+        questions.push_back(question);
+        if (choices.empty())
+            return SaveChoice::Cancel;
+        const SaveChoice choice = choices.front();
+        choices.erase(choices.begin());
+        return choice;
+    }
+    void setTitle(const std::string& text) override { title = text; }
+    std::vector<std::string> storedRecentFiles() const override { return recent; }
+    void storeRecentFiles(const std::vector<std::string>& paths) override { recent = paths; }
+
+private:
+    static std::optional<std::string> next(std::vector<std::string>& answers) {
+        if (answers.empty())
+            return std::nullopt;
+        std::string answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
 };
 
 class RecordingSink : public MessageSink {
@@ -179,6 +216,13 @@ private slots:
     void createReviewsFilesThatWouldChange_data();
     void createReviewsFilesThatWouldChange();
     void namesAreCheckedAsTheyAreTyped();
+    void changesOfTheAnswersMarkTheDocument_data();
+    void changesOfTheAnswersMarkTheDocument();
+    void unsavedChangesAreAskedAboutBeforeClosing_data();
+    void unsavedChangesAreAskedAboutBeforeClosing();
+    void openingReplacesTheAnswersOrKeepsThemOnAFault();
+    void generatedProjectOpensByItsRecord();
+    void recentFilesKeepTheEightLatest();
 };
 
 void MainDialogLogicTest::namePreview_data() {
@@ -539,6 +583,241 @@ void MainDialogLogicTest::namesAreCheckedAsTheyAreTyped() {
     name = "Arc";
     h.logic.editAction();
     QVERIFY(seen.empty());
+}
+
+namespace {
+
+// A project of the host with one action, as a user makes it in a started dialog.
+void startWithAnAction(Harness& h) {
+    h.logic.initialise();
+    h.ops.checked[IDC_HOST_KEL] = true;
+    h.logic.hostChosen(IDC_HOST_KEL);
+    h.ops.setEditText(IDC_PROJECT_NAME, "Demo");
+    h.logic.addAction();
+}
+
+std::string writeText(const QTemporaryDir& dir, const QString& name, const std::string& text) {
+    const std::filesystem::path file = dir.filePath(name).toStdString();
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
+    return file.string();
+}
+
+} // namespace
+
+void MainDialogLogicTest::changesOfTheAnswersMarkTheDocument_data() {
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<bool>("changes");
+    for (const char* changing :
+         {"name", "location", "browse", "host", "dll", "add", "edit", "remove"})
+        QTest::newRow(changing) << changing << true;
+    for (const char* keeping : {"same host", "add cancelled", "edit unchanged"})
+        QTest::newRow(keeping) << keeping << false;
+}
+
+void MainDialogLogicTest::changesOfTheAnswersMarkTheDocument() {
+    QFETCH(QString, gesture);
+    QFETCH(bool, changes);
+    QTemporaryDir dir;
+    Harness h;
+    startWithAnAction(h);
+    const std::string file = dir.filePath("p.json").toStdString();
+    h.ops.savePaths = {file};
+    QVERIFY(h.logic.changed() && h.logic.saveAs() && !h.logic.changed());
+    QCOMPARE(h.ops.title, std::string("p.json - Vantrel"));
+
+    h.ops.selected = 0;
+    h.ops.nextFolder = "/elsewhere";
+    h.ops.comboSelected = 1;
+    const int radio = gesture == "host" ? IDC_HOST_DOV : IDC_HOST_KEL;
+    h.ops.checked[radio] = true;
+    h.ops.properties = [&](ActionDefinition& a) {
+        a.defEdited = 1; // the pages were visited either way
+        if (gesture == "edit")
+            a.menu = "Tools\\Changed";
+        return gesture == "add cancelled" ? CTL_CANCEL : CTL_OK;
+    };
+    const std::map<QString, std::function<void()>> gestures{
+        {"name",
+         [&] {
+             h.ops.setEditText(IDC_PROJECT_NAME, "Other");
+         }},
+        {"location",
+         [&] {
+             h.ops.setEditText(IDC_LOCATION, "/typed");
+         }},
+        {"browse",
+         [&] {
+             h.logic.browse();
+         }},
+        {"host",
+         [&] {
+             h.logic.hostChosen(radio);
+         }},
+        {"same host",
+         [&] {
+             h.logic.hostChosen(radio);
+         }},
+        {"dll",
+         [&] {
+             h.logic.dllFlagsEdited();
+         }},
+        {"add",
+         [&] {
+             h.logic.addAction();
+         }},
+        {"add cancelled",
+         [&] {
+             h.logic.addAction();
+         }},
+        {"edit",
+         [&] {
+             h.logic.editAction();
+         }},
+        {"edit unchanged",
+         [&] {
+             h.logic.editAction();
+         }},
+        {"remove",
+         [&] {
+             h.logic.removeAction();
+         }},
+    };
+    gestures.at(gesture)();
+    QCOMPARE(h.logic.changed(), changes);
+    QCOMPARE(h.ops.title, changes ? std::string("p.json* - Vantrel") : "p.json - Vantrel");
+    QVERIFY(h.logic.save()); // to the same file, without asking
+    QVERIFY(h.ops.savePaths.empty() && !h.logic.changed());
+    ProjectState read;
+    QVERIFY(!ProjectFile(file).load(read));
+    QCOMPARE(projectFileText(read, WithLocation::Yes),
+             projectFileText(h.project, WithLocation::Yes));
+}
+
+void MainDialogLogicTest::unsavedChangesAreAskedAboutBeforeClosing_data() {
+    QTest::addColumn<int>("choice"); // a MainDialogOps::SaveChoice
+    QTest::addColumn<QString>("savePath");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<QString>("message");
+    using Choice = MainDialogOps::SaveChoice;
+    QTest::newRow("Cancel goes back") << int(Choice::Cancel) << "" << false << "";
+    QTest::newRow("Discard closes") << int(Choice::Discard) << "" << true << "";
+    QTest::newRow("Save closes once saved") << int(Choice::Save) << "p.json" << true << "";
+    QTest::newRow("cancelled Save as goes back") << int(Choice::Save) << "" << false << "";
+    QTest::newRow("a failed save stays open")
+        << int(Choice::Save) << "missing/p.json" << false
+        << "The project was not saved.\n%1/missing/p.json: cannot create a file beside it: "
+           "No such file or directory";
+}
+
+void MainDialogLogicTest::unsavedChangesAreAskedAboutBeforeClosing() {
+    QFETCH(int, choice);
+    QFETCH(QString, savePath);
+    QFETCH(bool, closes);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    Harness h;
+    h.logic.initialise();
+    h.logic.cancel(); // nothing changed: closes without a question
+    QVERIFY(h.ops.closed && h.ops.questions.empty());
+
+    h.ops.closed.reset();
+    startWithAnAction(h);
+    QCOMPARE(h.ops.title, std::string("Untitled* - Vantrel"));
+    h.ops.choices = {MainDialogOps::SaveChoice(choice)};
+    if (!savePath.isEmpty())
+        h.ops.savePaths = {dir.filePath(savePath).toStdString()};
+    h.logic.cancel();
+    QCOMPARE(h.ops.questions, std::vector<std::string>{"Save changes to Untitled?"});
+    QCOMPARE(h.ops.closed.has_value(), closes);
+    QCOMPARE(QString::fromStdString(h.ops.message),
+             message.isEmpty() ? message : message.arg(dir.path()));
+}
+
+void MainDialogLogicTest::openingReplacesTheAnswersOrKeepsThemOnAFault() {
+    QTemporaryDir dir;
+    Harness h;
+    startWithAnAction(h);
+    const std::vector<ActionDefinition> before = h.project.actions;
+
+    // A damaged file: vantrel-gen's message, and the answers as they were.
+    const std::string damaged = writeText(dir, "bad.json", R"({"host": "KEL", "name": 1})");
+    h.ops.openPaths = {damaged};
+    h.ops.choices = {MainDialogOps::SaveChoice::Discard};
+    h.logic.openProject();
+    QCOMPARE(h.ops.message, damaged + ": \"name\": must be a string");
+    QVERIFY(h.project.actions == before && h.project.kelHost == 1 && h.logic.changed());
+
+    // A good one: every control shows it, and the document is the file.
+    ProjectState written;
+    written.dovHost = 1;
+    written.nameText = "Opened";
+    written.locationBase = "/somewhere";
+    written.dllFlags = PIDLLFL_RESIDENT;
+    written.actions = before;
+    const std::string good =
+        writeText(dir, "good.json", projectFileText(written, WithLocation::Yes));
+    h.ops.openPaths = {good};
+    h.ops.choices = {MainDialogOps::SaveChoice::Discard};
+    h.logic.openProject();
+    QCOMPARE(h.ops.list, std::vector<std::string>{before[0].name});
+    QCOMPARE(h.ops.edits[IDC_PROJECT_NAME], std::string("Opened"));
+    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("/somewhere/Opened"));
+    QCOMPARE(h.project.locationBase, std::string("/somewhere"));
+    QVERIFY(h.ops.isChecked(IDC_HOST_DOV) && !h.ops.isChecked(IDC_HOST_KEL));
+    QCOMPARE(h.ops.comboSelected, 1);
+    QVERIFY(!h.logic.changed());
+    QCOMPARE(h.ops.title, std::string("good.json - Vantrel"));
+}
+
+void MainDialogLogicTest::generatedProjectOpensByItsRecord() {
+    QTemporaryDir dir;
+    ProjectState answers;
+    answers.kelHost = 1;
+    answers.nameText = "Gen";
+    const std::string record = writeText(dir, "moved/Gen/.vantrel/project.json",
+                                         projectFileText(answers, WithLocation::No));
+    const std::string parent = dir.filePath("moved").toStdString();
+    for (const std::string& chosen : {parent + "/Gen", parent + "/Gen/", record}) {
+        Harness h;
+        h.logic.initialise();
+        QVERIFY(h.logic.openPath(chosen));
+        QCOMPARE(h.ops.edits[IDC_LOCATION], parent + "/Gen");
+        QCOMPARE(h.ops.title, std::string("Gen/.vantrel/project.json - Vantrel"));
+        // The record is Create's: Save asks for a file of the user's.
+        QVERIFY(!h.logic.save());
+        QCOMPARE(h.ops.suggested, std::string("Gen.json"));
+    }
+    // The same answers elsewhere keep the location the dialog had.
+    Harness h;
+    h.logic.initialise();
+    h.ops.setEditText(IDC_LOCATION, "/kept");
+    QVERIFY(h.logic.openPath(writeText(dir, "loose.json", readFile(record))));
+    QCOMPARE(h.project.locationBase, std::string("/kept"));
+    QVERIFY(!h.logic.openPath(parent)); // no record: what vantrel-gen says of the file
+    QCOMPARE(h.ops.message, parent + "/.vantrel/project.json: cannot be read");
+}
+
+void MainDialogLogicTest::recentFilesKeepTheEightLatest() {
+    QTemporaryDir dir;
+    Harness h;
+    startWithAnAction(h);
+    std::vector<std::string> saved;
+    for (int i = 0; i < 10; ++i) {
+        saved.push_back(dir.filePath(QString("p%1.json").arg(i)).toStdString());
+        h.ops.savePaths = {saved.back()};
+        QVERIFY(h.logic.saveAs());
+    }
+    QVERIFY(h.logic.openPath(saved[5])); // opened again: first once more
+    QCOMPARE(h.logic.recentFiles(),
+             (std::vector<std::string>{saved[5], saved[9], saved[8], saved[7], saved[6], saved[4],
+                                       saved[3], saved[2]}));
+    std::filesystem::remove(saved[9]);
+    h.logic.openRecent(1);
+    QCOMPARE(h.ops.message, saved[9] + " is no longer there; it is taken off the recent projects.");
+    QCOMPARE(h.logic.recentFiles().size(), std::size_t(7));
+    h.logic.openRecent(1);
+    QCOMPARE(h.logic.documentPath(), saved[8]);
 }
 
 QTEST_GUILESS_MAIN(MainDialogLogicTest)

@@ -17,10 +17,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -88,6 +90,7 @@ private slots:
     void secondCreateReviewsTheChangedFiles_data();
     void secondCreateReviewsTheChangedFiles();
     void nameWarningsShowNextToTheField();
+    void projectMenuSavesByKeyboardAndClosingAsksFirst();
     void failedRunKeepsTheDialogOpen();
     void createsInTheHomeFolderFromTheUsersConfiguration();
 
@@ -102,6 +105,9 @@ void MainDialogTest::init() {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_folder.filePath("no-user-configuration")));
     m_oldCurrent = QDir::currentPath();
     QDir::setCurrent(m_folder.path());
+    // The recent project files go to the test's folder, never to the user's settings.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       m_folder.filePath("settings"));
 }
 
 void MainDialogTest::cleanup() {
@@ -661,6 +667,43 @@ void MainDialogTest::nameWarningsShowNextToTheField() {
     QVERIFY(!warnings->isVisible());
     QCOMPARE(name->property("nameWarnings").toString(), QString());
     QCOMPARE(name->toolTip(), QString());
+}
+
+void MainDialogTest::projectMenuSavesByKeyboardAndClosingAsksFirst() {
+    MainDialog dialog;
+    showActive(dialog);
+    auto* project = find<QPushButton>(&dialog, IDC_PROJECT_MENU);
+    auto* create = find<QPushButton>(&dialog, CTL_OK);
+    // Beside Create, on its line, where no control stood.
+    QCOMPARE(project->geometry().top(), create->geometry().top());
+    QVERIFY(project->geometry().right() < create->geometry().left());
+    QVERIFY(project->geometry().left() > find<QLineEdit>(&dialog, IDC_LOCATION)->geometry().left());
+    QCOMPARE(project->menu(), dialog.projectMenu());
+    QCOMPARE(project->text(), QString("Proj&ect"));
+    QVERIFY(tabTo(project));
+    QCOMPARE(dialog.windowTitle(), QString("Vantrel"));
+
+    clickButton(&dialog, IDC_HOST_KEL);
+    QCOMPARE(dialog.windowTitle(), QString("Untitled* - Vantrel"));
+    const QString file = m_folder.filePath("mine.json");
+    ModalHooks::pushFile(file);
+    QTest::keyClick(&dialog, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(QFile::exists(file));
+    QCOMPARE(dialog.windowTitle(), QString("mine.json - Vantrel"));
+    QCOMPARE(QSettings("vantrel", "wizard").value("recentProjects").toStringList(),
+             QStringList{file});
+
+    QTest::keyClicks(find<QLineEdit>(&dialog, IDC_PROJECT_NAME), "Typed");
+    QCOMPARE(dialog.windowTitle(), QString("mine.json* - Vantrel"));
+    ModalHooks::pushSaveChoice(QMessageBox::Cancel);
+    dialog.close();
+    QVERIFY(dialog.isVisible());
+    ModalHooks::pushSaveChoice(QMessageBox::Discard);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(ModalHooks::takeMessages(),
+             QStringList({"Save changes to mine.json?", "Save changes to mine.json?"}));
+    QVERIFY(!readAll(file).contains("Typed"));
 }
 
 QTEST_MAIN(MainDialogTest)

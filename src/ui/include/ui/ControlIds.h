@@ -21,6 +21,8 @@ inline constexpr int IDC_DLL_FLAGS = 1009;
 inline constexpr int IDM_ABOUTBOX = 16; // the about entry's command
 // The warnings about the name being typed, in the main and the properties dialog.
 inline constexpr int IDC_NAME_WARNINGS = 1010;
+// The "Project" menu button beside Create: open, save and the recent project files.
+inline constexpr int IDC_PROJECT_MENU = 1011;
 
 // Action properties dialog.
 inline constexpr int IDC_ACTION_NAME = 1005;

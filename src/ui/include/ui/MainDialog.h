@@ -36,6 +36,15 @@ public:
     // The about entry's caption, in the context menu (and the system menu where there is one).
     static QString aboutEntryText();
 
+    // The "Project" menu: open, save, save as and the recent project files.
+    QMenu* projectMenu() const { return m_projectMenu; }
+    // vantrel FILE_OR_FOLDER: the project opened as the dialog starts.
+    void openAtStart(const QString& path);
+
+public slots:
+    // Escape and the window's close button come here: unsaved changes are asked about first.
+    void reject() override;
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 #ifdef Q_OS_WIN
@@ -73,6 +82,15 @@ private:
     void showMessage(const std::string& message) override;
     void runAbout() override;
     void closeDialog(bool accepted) override;
+    std::optional<std::string> askOpenPath(bool generatedFolder) override;
+    std::optional<std::string> askSavePath(const std::string& suggested) override;
+    SaveChoice askSaveChanges(const std::string& question) override;
+    void setTitle(const std::string& title) override;
+    std::vector<std::string> storedRecentFiles() const override;
+    void storeRecentFiles(const std::vector<std::string>& paths) override;
+
+    void buildProjectMenu(QWidget* button);
+    void fillRecentMenu();
 
     ProjectState m_project;
     // The file the configuration was read from, for the record; before the logic that uses it.
@@ -85,6 +103,8 @@ private:
     ActionList* m_list = nullptr;
     QLabel* m_nameWarnings = nullptr;
     QMenu* m_contextMenu = nullptr;
+    QMenu* m_projectMenu = nullptr;
+    QMenu* m_recentMenu = nullptr;
 #ifdef Q_OS_WIN
     bool m_systemMenuExtended = false;
 #endif

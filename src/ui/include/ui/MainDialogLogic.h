@@ -51,8 +51,31 @@ public:
     void removeAction();
     void editAction();
     void create();
+    // Cancel: closes once unsaved changes are saved or discarded.
     void cancel();
     void about();
+
+    // The project file is the dialog's document: opening one replaces the answers (host, name,
+    // location, DLL flags, actions), and every change to them marks it changed until saved.
+    void openProject();          // a project file
+    void openGeneratedProject(); // a folder Create wrote, by its record
+    // Opens a project file, or the record in a generated project's folder; false when nothing
+    // was opened (the reason is shown, the answers are as they were).
+    bool openPath(const std::string& path);
+    void openRecent(std::size_t index);
+    // False when nothing was saved: cancelled, or failed with the reason shown.
+    bool save();
+    bool saveAs();
+    // Whether the dialog may close now: true unless there are unsaved changes and the user
+    // goes back (or the save they chose failed).
+    bool mayClose();
+
+    bool changed() const { return m_changed; }
+    // The document's file, absolute; empty before the answers are opened or saved.
+    const std::string& documentPath() const { return m_documentPath; }
+    // Most recent first, at most MAX_RECENT_FILES.
+    std::vector<std::string> recentFiles() const;
+    static constexpr std::size_t MAX_RECENT_FILES = 8;
 
     void composeLocation(bool fromName);
     void updateItemButtons();
@@ -69,11 +92,23 @@ private:
     // The warnings of an action's name while the properties dialog edits it at an index.
     ActionNameCheck actionNameCheck(std::size_t index) const;
 
+    // Shows the answers in the controls, as after opening a document.
+    void showAnswers();
+    void showHost();
+    void markChanged(bool changed);
+    void documentSaved(const std::string& path);
+    void rememberRecent(const std::string& path);
+    void updateTitle();
+    bool saveTo(const std::string& path);
+
     ProjectState& m_project;
     MainDialogOps& m_ops;
     MessageSink& m_sink;
     MainDialogServices m_services;
     bool m_composing = false; // set while composeLocation runs: the edit's echo must not recurse
+    bool m_showing = false;   // set while the controls take the answers: no change of them
+    bool m_changed = false;
+    std::string m_documentPath;
 };
 
 } // namespace vantrel

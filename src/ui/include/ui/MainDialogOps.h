@@ -66,6 +66,18 @@ public:
     virtual void runAbout() = 0;
     // Ends the dialog; accepted is true for "Create".
     virtual void closeDialog(bool accepted) = 0;
+
+    // The project file's dialogs; nothing when the user cancelled. A project to open is a
+    // project file, or with generatedFolder a folder that Create wrote.
+    virtual std::optional<std::string> askOpenPath(bool generatedFolder) = 0;
+    virtual std::optional<std::string> askSavePath(const std::string& suggested) = 0;
+    enum class SaveChoice { Save, Discard, Cancel };
+    // "Save changes to <file>?" with Save, Discard and Cancel (go back to the dialog).
+    virtual SaveChoice askSaveChanges(const std::string& question) = 0;
+    virtual void setTitle(const std::string& title) = 0;
+    // The recently used project files as kept between runs, most recent first.
+    virtual std::vector<std::string> storedRecentFiles() const = 0;
+    virtual void storeRecentFiles(const std::vector<std::string>& paths) = 0;
 };
 
 } // namespace vantrel

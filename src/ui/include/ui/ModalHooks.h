@@ -28,6 +28,10 @@ public:
     static void pushAnswer(bool ok);
     // The next folder browser result; nothing prepared (or nullopt) means cancelled.
     static void pushDirectory(std::optional<QString> directory);
+    // The next file dialog's result; nothing prepared (or nullopt) means cancelled.
+    static void pushFile(std::optional<QString> file);
+    // The next answer to a Save / Discard / Cancel question; unprepared, it is Cancel.
+    static void pushSaveChoice(int standardButton);
     // Called on the next dialog run modally through runDialog, once it is shown. If the handler
     // leaves it open, the dialog is cancelled.
     static void pushDialogHandler(std::function<void(QDialog&)> handler);
@@ -48,6 +52,12 @@ public:
     // whose OK destroys something.
     static bool askOkCancel(QWidget* parent, const QString& text, bool cancelIsDefault = false);
     static std::optional<QString> askDirectory(QWidget* parent);
+    // The project file dialogs: an existing JSON file, and a file to save to (its replacement
+    // confirmed by the dialog).
+    static std::optional<QString> askOpenFile(QWidget* parent);
+    static std::optional<QString> askSaveFile(QWidget* parent, const QString& suggested);
+    // Save, Discard or Cancel, as QMessageBox::StandardButton values; Save is the default.
+    static int askSaveDiscardCancel(QWidget* parent, const QString& text);
     static int runDialog(QDialog& dialog);
     // Opens a folder in the desktop's file manager; false when that failed.
     static bool openFolder(const QString& path);

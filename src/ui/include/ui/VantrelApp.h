@@ -12,8 +12,8 @@ class MainDialog;
 class VantrelApp : public QApplication {
     Q_OBJECT
 public:
-    // Takes --config FILE, --help and --version; --help, --version and a wrong argument end
-    // the program at once.
+    // Takes --config FILE, a project to open, --help and --version; --help, --version and a wrong
+    // argument end the program at once.
     VantrelApp(int& argc, char** argv);
 
     // --help and --version need no window system: answered before one is looked for, they
@@ -31,6 +31,7 @@ public:
 private:
     MainDialog* m_mainWindow = nullptr;
     std::string m_configOption;
+    QString m_projectArgument; // the project to open at start, or empty
 };
 
 } // namespace vantrel
