@@ -90,9 +90,19 @@ std::optional<std::map<std::string, std::string>> repeatRecordedRun(const Record
 }
 
 RecordSession::RecordSession(const ProjectState& project, ProjectOutput& inner)
-    : m_location(nativePath(project.locationBase))
+    : m_project(project)
+    , m_location(nativePath(project.locationBase))
     , m_projectFolder(nativePath(joinPath(project.locationBase, project.nameText)))
     , m_output(inner) {}
+
+const std::string& RecordSession::answersText() {
+    // Made once: a run changes none of the answers but the DLL flags a dialog commits.
+    if (!m_answers || m_answersDllFlags != m_project.dllFlags) {
+        m_answers = projectFileText(m_project, WithLocation::No);
+        m_answersDllFlags = m_project.dllFlags;
+    }
+    return *m_answers;
+}
 
 std::string RecordSession::recordFolder() const {
     return m_projectFolder + "/" + std::string(RECORD_FOLDER);
@@ -119,9 +129,12 @@ RecordState RecordSession::readPrevious() {
     const RecordState state = vantrel::readRecord(m_projectFolder, record, m_why);
     if (state != RecordState::Read)
         return state;
+    // Answers the same as this run's were written from answers that read, and read again; only
+    // others are read to see whether they do.
     ProjectState answers;
-    if (const std::optional<ProjectFileError> error =
-            ProjectFile(std::string(RECORD_ANSWERS)).apply(record.answers, answers)) {
+    if (record.answers == answersText()) {
+    } else if (const std::optional<ProjectFileError> error =
+                   ProjectFile(std::string(RECORD_ANSWERS)).apply(record.answers, answers)) {
         m_why = error->message;
         return RecordState::Damaged;
     }
@@ -192,15 +205,16 @@ bool RecordSession::writeRecord(const ProjectState& project) {
     if (!folderInside())
         return true;
     Record record;
-    record.answers = projectFileText(project, WithLocation::No);
+    record.answers =
+        &project == &m_project ? answersText() : projectFileText(project, WithLocation::No);
     record.manifest = m_output.manifest();
     for (const Manifest::Input& input : m_inputs)
         record.manifest.addInput(input);
     record.inputTexts = m_inputTexts;
     // A record that says what the disk's one says already stays as it is; one that differs is
     // written even after a run that wrote nothing, as after a run that was interrupted.
-    if (m_previous && m_previous->answers == record.answers &&
-        manifestText(m_previous->manifest) == manifestText(record.manifest))
+    if (m_previous && m_previous->manifest.sameAs(record.manifest) &&
+        m_previous->answers == record.answers)
         return true;
     return vantrel::writeRecord(m_projectFolder, record, m_why);
 }

@@ -88,6 +88,7 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     m_path = nativePath;
     m_text.clear();
     m_yours.reset();
+    m_yoursBytes = nullptr;
     m_entry = nullptr;
     m_size = 0;
     m_seen = 0;
@@ -117,8 +118,11 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
         return opened;
     if (place == Place::File) {
         // The disk's output has read them already to compare; no second reading.
-        const std::string* existing = m_inner.existingBytes();
-        m_yours = existing ? std::optional(*existing) : readFileBytes(nativePath);
+        m_yoursBytes = m_inner.existingBytes();
+        if (!m_yoursBytes) {
+            m_yours = readFileBytes(nativePath);
+            m_yoursBytes = m_yours ? &*m_yours : nullptr;
+        }
     }
     m_mode = Mode::Collect;
     return opened;
@@ -137,14 +141,14 @@ bool RecordingOutput::writePending() {
 }
 
 RecordingOutput::Decision RecordingOutput::decide(const Manifest::Entry& entry,
-                                                  const std::string& key,
-                                                  const std::optional<std::string>& yours,
-                                                  const std::string& theirs, bool mergeable) const {
+                                                  const std::string& key, const std::string* yours,
+                                                  std::string& theirs, bool mergeable) const {
+    // The new text moves into the decision wherever it is what gets written.
     if (!yours)
         return {Regenerated::Deleted,
-                m_policy == Policy::Automatic ? std::nullopt : std::optional(theirs)};
+                m_policy == Policy::Automatic ? std::nullopt : std::optional(std::move(theirs))};
     if (*yours == theirs || contentHash(*yours) == entry.hash)
-        return {Regenerated::AsGenerated, theirs};
+        return {Regenerated::AsGenerated, std::move(theirs)};
     if (contentHash(theirs) == entry.hash)
         return {Regenerated::YoursKept, std::nullopt};
     const std::string* base = mergeable && m_base ? m_base(key) : nullptr;
@@ -154,7 +158,7 @@ RecordingOutput::Decision RecordingOutput::decide(const Manifest::Entry& entry,
     if (merged && merged->clean)
         return {Regenerated::Merged, std::move(merged->text)};
     if (m_policy == Policy::Review)
-        return {Regenerated::Conflict, merged ? std::move(merged->text) : theirs};
+        return {Regenerated::Conflict, merged ? std::move(merged->text) : std::move(theirs)};
     return {Regenerated::Conflict, std::nullopt};
 }
 
@@ -187,7 +191,7 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         std::string theirs = std::move(m_text);
         m_text.clear();
         m_manifest.add({Manifest::Kind::File, m_key, theirs.size(), contentHash(theirs)});
-        Decision decision = decide(*m_entry, m_key, m_yours, theirs, true);
+        Decision decision = decide(*m_entry, m_key, m_yoursBytes, theirs, true);
         note(decision.kind, m_key, m_path);
         if (const auto choice = m_choices.find(m_key); choice != m_choices.end())
             decision.bytes = choice->second;
@@ -195,7 +199,7 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
             return Closed::Kept;
         if (!decision.bytes) {
             // Kept: the inner output is handed what is there, which it leaves untouched.
-            m_inner.pending() = m_yours.value_or(std::string());
+            m_inner.pending() = m_yoursBytes ? *m_yoursBytes : std::string();
             const Closed closed = m_inner.closeFile();
             if (closed == Closed::Failed)
                 return closed;
@@ -240,7 +244,8 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
     if (place == Place::File)
         yours = readFileBytes(nativeTarget);
     // Copies are no texts to merge: an edited one is kept whenever the source changed too.
-    Decision decision = decide(*entry, *key, yours, *theirs, false);
+    std::string source = *theirs;
+    Decision decision = decide(*entry, *key, yours ? &*yours : nullptr, source, false);
     note(decision.kind, *key, nativeTarget);
     bool write = decision.bytes.has_value();
     if (const auto choice = m_choices.find(*key); choice != m_choices.end())

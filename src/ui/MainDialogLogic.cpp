@@ -1,5 +1,7 @@
 #include "ui/MainDialogLogic.h"
 
+#include "record/RecordFolder.h"
+
 #include "fileutil/FileSystem.h"
 #include "model/FlagNames.h"
 #include "model/NameChecks.h"
@@ -53,8 +55,6 @@ std::string absoluteFolder(const std::string& folder) {
 
 // A generated project keeps the answers it was created from in <folder>/.vantrel/project.json,
 // without the location: the folder's parent is the location.
-constexpr std::string_view RECORD_FOLDER = ".vantrel";
-constexpr std::string_view RECORD_ANSWERS = "project.json";
 
 bool isRecordFile(const std::filesystem::path& path) {
     return path.filename() == RECORD_ANSWERS && path.parent_path().filename() == RECORD_FOLDER;

@@ -20,12 +20,14 @@ struct Manifest {
         std::string path; // below the location, "/" between names
         std::uint64_t size = 0;
         ContentHash hash = 0; // of the bytes the run made (a copy: the source's)
+        bool operator==(const Entry&) const = default;
     };
     enum class Role { Configuration, Script, Template };
     struct Input {
         Role role = Role::Template;
         std::string path; // as the run named it
         ContentHash hash = 0;
+        bool operator==(const Input&) const = default;
     };
 
     std::vector<Entry> entries; // in the order the run went for them
@@ -36,6 +38,10 @@ struct Manifest {
     // The input the run read at a path; null when there is none.
     const Input* findInput(std::string_view path) const;
     void add(Entry entry);
+    // The same entries and inputs, in the same order.
+    bool sameAs(const Manifest& other) const {
+        return entries == other.entries && inputs == other.inputs;
+    }
     void addInput(Input input);
 
 private:

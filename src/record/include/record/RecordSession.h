@@ -5,6 +5,7 @@
 #include "record/RecordFolder.h"
 #include "record/RecordingOutput.h"
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -45,8 +46,13 @@ private:
     // The project folder exists and lies in the location, every link on its way resolved.
     bool folderInside() const;
     const std::string* baseText(const std::string& key);
+    // The answers as the record keeps them.
+    const std::string& answersText();
     void noteInput(Manifest::Role role, const std::string& path, std::string bytes);
 
+    const ProjectState& m_project;
+    std::optional<std::string> m_answers;
+    std::uint32_t m_answersDllFlags = 0;
     std::string m_location;
     std::string m_projectFolder;
     RecordingOutput m_output;

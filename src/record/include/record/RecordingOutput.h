@@ -98,9 +98,8 @@ private:
         Regenerated kind = Regenerated::AsGenerated;
         std::optional<std::string> bytes;
     };
-    Decision decide(const Manifest::Entry& entry, const std::string& key,
-                    const std::optional<std::string>& yours, const std::string& theirs,
-                    bool mergeable) const;
+    Decision decide(const Manifest::Entry& entry, const std::string& key, const std::string* yours,
+                    std::string& theirs, bool mergeable) const;
     void note(Regenerated kind, const std::string& key, const std::string& nativePath);
     bool writeBeside(const std::string& nativePath, const std::string& bytes);
     void noteWritten(Closed closed);
@@ -120,8 +119,9 @@ private:
     std::string m_key;
     std::string m_path;
     const Manifest::Entry* m_entry = nullptr;
-    std::optional<std::string> m_yours;
-    std::string m_text;     // Collect: the whole new text
+    std::optional<std::string> m_yours;        // read here when the inner output did not
+    const std::string* m_yoursBytes = nullptr; // the file's bytes on the disk; null: none
+    std::string m_text;                        // Collect: the whole new text
     std::size_t m_seen = 0; // Stream: the bytes of the inner pending text hashed already
     std::uint64_t m_size = 0;
     ContentHasher m_hasher;
