@@ -1,5 +1,8 @@
 #include "config/TokenScanner.h"
 
+#include <array>
+#include <string_view>
+
 namespace vantrel {
 
 TokenScanner::~TokenScanner() {
@@ -39,16 +42,73 @@ std::int32_t TokenScanner::scanToken() {
     m_token.copyFrom(m_position);
     if (m_token.isEmpty())
         return 0;
+    if (!m_table) {
+        m_position.advanceTo(m_token);
+        return 0;
+    }
 
-    const TextBuffer* whitespace = m_table ? &m_table->whitespace() : nullptr;
-    if (whitespace && !whitespace->isEmpty())
-        while (!m_token.isEmpty() && whitespace->findChar(m_token.at(0)) >= 0)
-            m_token.advance(1);
+    // One pass over the token finds where it ends: at the first blank or opening bracket after
+    // its first character, or where an operator starts. Searching the rest of the line for each
+    // of them in turn made a line of many tokens take time by the square of its length.
+    enum : unsigned char { BLANK = 1, OPEN = 2, OPERATOR = 4 };
+    std::array<unsigned char, 256> classes{};
+    const auto classOf = [&classes](char c) -> unsigned char& {
+        return classes[static_cast<unsigned char>(c)];
+    };
+    const TextBuffer& whitespace = m_table->whitespace();
+    for (std::int32_t i = 0; i < whitespace.length(); ++i)
+        classOf(whitespace.at(i)) |= BLANK;
+    for (std::int32_t i = 0; i < m_table->bracketCount(); ++i)
+        classOf(static_cast<char>(m_table->bracketAt(i).open)) |= OPEN;
+    // An operator holding a blank or an opening bracket past its first character never fits
+    // inside a token.
+    const auto fits = [&classOf](std::string_view text) {
+        for (std::size_t k = 1; k < text.size(); ++k)
+            if (classOf(text[k]) & (BLANK | OPEN))
+                return false;
+        return !text.empty();
+    };
+    for (std::int32_t i = 0; i < m_table->operatorCount(); ++i) {
+        const std::string_view text(m_table->operatorAt(i).text.data());
+        if (fits(text))
+            classOf(text.front()) |= OPERATOR;
+    }
+    const auto operatorAt = [&](std::string_view rest, std::size_t at) -> const OperatorEntry* {
+        for (std::int32_t i = 0; i < m_table->operatorCount(); ++i) {
+            const OperatorEntry& entry = m_table->operatorAt(i);
+            const std::string_view text(entry.text.data());
+            if (fits(text) && rest.substr(at).starts_with(text))
+                return &entry;
+        }
+        return nullptr;
+    };
 
+    const std::string_view rest = m_token.view();
+    std::size_t first = 0;
+    while (first < rest.size() && (classOf(rest[first]) & BLANK))
+        ++first;
+    m_token.advance(static_cast<std::int32_t>(first));
     std::int32_t id = 0;
-    if (!cutAtBrackets(id)) {
-        cutAtWhitespace();
-        id = cutAtOperators();
+    if (first == rest.size()) {
+        m_token.truncate(0);
+    } else if (classOf(rest[first]) & OPEN) {
+        cutAtBrackets(id);
+    } else {
+        const OperatorEntry* leading = nullptr;
+        if (classOf(rest[first]) & OPERATOR)
+            leading = operatorAt(rest, first);
+        if (leading) {
+            m_token.truncate(leading->text.length());
+            id = leading->id;
+        } else {
+            std::size_t end = first + 1;
+            for (; end < rest.size(); ++end) {
+                const unsigned char kind = classOf(rest[end]);
+                if ((kind & (BLANK | OPEN)) || ((kind & OPERATOR) && operatorAt(rest, end)))
+                    break;
+            }
+            m_token.truncate(static_cast<std::int32_t>(end - first));
+        }
     }
     m_position.advanceTo(m_token);
     return id;
@@ -84,37 +144,6 @@ bool TokenScanner::cutAtBrackets(std::int32_t& id) {
         return true;
     }
     return false;
-}
-
-void TokenScanner::cutAtWhitespace() {
-    if (!m_table)
-        return;
-    const TextBuffer& whitespace = m_table->whitespace();
-    for (std::int32_t i = 0; i < whitespace.length(); ++i) {
-        const std::int32_t p = m_token.findChar(whitespace.at(i));
-        if (p > 0)
-            m_token.truncate(p);
-    }
-}
-
-std::int32_t TokenScanner::cutAtOperators() {
-    if (!m_table || m_token.isEmpty())
-        return 0;
-    std::int32_t earliest = m_token.length();
-    for (std::int32_t i = 0; i < m_table->operatorCount(); ++i) {
-        const OperatorEntry& entry = m_table->operatorAt(i);
-        if (entry.text.isEmpty())
-            continue;
-        const std::int32_t p = m_token.findText(entry.text.data());
-        if (p >= 0 && p < earliest)
-            earliest = p;
-        if (earliest == 0) {
-            m_token.truncate(entry.text.length());
-            return entry.id;
-        }
-    }
-    m_token.truncate(earliest);
-    return 0;
 }
 
 } // namespace vantrel

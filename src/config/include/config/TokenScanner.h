@@ -31,10 +31,8 @@ public:
 
 private:
     std::int32_t scanToken();
-    // Cuts the token at the bracket pairs; true when it became a bracketed token.
+    // Makes the token a bracketed string when it starts with an opening bracket; true then.
     bool cutAtBrackets(std::int32_t& id);
-    void cutAtWhitespace();
-    std::int32_t cutAtOperators();
 
     const char* m_input = nullptr;
     std::int32_t m_inputLength = 0;
