@@ -128,6 +128,13 @@ bool replaceFile(const std::string& nativePath, std::string_view bytes, unsigned
 }
 
 bool writeThrough(const std::string& nativePath, std::string_view bytes) {
+    // A link to a plain file: the file it leads to is replaced whole, as a plain file is, so
+    // that a write failing part-way cannot leave it cut short.
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(nativePath, error);
+    struct stat info {};
+    if (!error && ::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        return replaceFile(target.string(), bytes, info.st_mode & 07777);
     FileHandle file = openFile(nativePath, "wb");
     if (!file)
         return false;

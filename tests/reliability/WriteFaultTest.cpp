@@ -89,6 +89,18 @@ const Scenario SCENARIOS[] = {
          generated(work, "v1");
          work.write("out/Demo/Line.cpp", "// the user's own\n");
      }},
+    // Written through the link, into the file it leads to inside the location.
+    {"through links to files of the project",
+     [](const TempFolder& work) {
+         generated(work, "v1");
+         work.write("out/shared/Arc.cpp", "// shared\n");
+         work.write("out/shared/pi.h", "// shared kit\n");
+         for (const char* name : {"Arc.cpp", "pi.h"}) {
+             fs::remove(work.path() / "out/Demo" / name);
+             fs::create_symlink(fs::path("../shared") / name, work.path() / "out/Demo" / name);
+         }
+         writeInputs(work, "v2");
+     }},
 };
 
 std::string faultPrefix(const fs::path& root, long failAt, const fs::path& countFile) {

@@ -33,7 +33,8 @@ std::FILE* createOrInspect(const std::string& nativePath, ExistingFile& existing
 // Replaces a plain file with new bytes: a temporary file in its folder with its permission bits
 // is written and renamed over it, so a failure leaves the old file whole and no temporary one.
 bool replaceFile(const std::string& nativePath, std::string_view bytes, unsigned permissions);
-// Writes new bytes through whatever stands in the place (a link followed), from empty.
+// Writes new bytes through whatever stands in the place (a link followed): a plain file it
+// leads to is replaced as replaceFile does, anything else (a device, a pipe) written from empty.
 bool writeThrough(const std::string& nativePath, std::string_view bytes);
 
 } // namespace vantrel
