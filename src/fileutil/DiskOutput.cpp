@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace vantrel {
 
@@ -187,6 +188,14 @@ bool DiskOutput::createFolder(const std::string& nativePath, std::vector<std::st
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         if (directoryExists(*it))
             made.push_back(*it);
+    }
+    // A folder the system would not make where nothing stands (a name too long, a full disk)
+    // is the command's failure: no later target need go into it to show it. A file in its
+    // place is found as the targets into it are, as a dry run finds it.
+    struct stat info {};
+    if (!missing.empty() && ::lstat(missing.front().c_str(), &info) != 0) {
+        refused = nativePath;
+        return false;
     }
     return true;
 }
