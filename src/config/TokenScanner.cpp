@@ -13,6 +13,7 @@ TokenScanner::~TokenScanner() {
 TokenTable* TokenScanner::attachTable(TokenTable* table) {
     TokenTable* previous = m_table;
     m_table = table;
+    readTable();
     return previous;
 }
 
@@ -21,6 +22,35 @@ void TokenScanner::setInput(const char* data, std::int32_t length) {
     m_inputLength = length;
     m_position.set(data, length);
     m_token.clear();
+    readTable();
+}
+
+void TokenScanner::readTable() {
+    m_classes.fill(0);
+    m_operators.clear();
+    if (!m_table)
+        return;
+    const auto classOf = [this](char c) -> unsigned char& {
+        return m_classes[static_cast<unsigned char>(c)];
+    };
+    const TextBuffer& whitespace = m_table->whitespace();
+    for (std::int32_t i = 0; i < whitespace.length(); ++i)
+        classOf(whitespace.at(i)) |= BLANK;
+    for (std::int32_t i = 0; i < m_table->bracketCount(); ++i)
+        classOf(static_cast<char>(m_table->bracketAt(i).open)) |= OPEN;
+    // An operator holding a blank or an opening bracket past its first character never fits
+    // inside a token; the others are kept in the table's order.
+    for (std::int32_t i = 0; i < m_table->operatorCount(); ++i) {
+        const OperatorEntry& entry = m_table->operatorAt(i);
+        const std::string_view text(entry.text.data());
+        bool fits = !text.empty();
+        for (std::size_t k = 1; fits && k < text.size(); ++k)
+            fits = (classOf(text[k]) & (BLANK | OPEN)) == 0;
+        if (fits)
+            m_operators.push_back({std::string(text), entry.text.length(), entry.id});
+    }
+    for (const Operator& entry : m_operators)
+        classOf(entry.text.front()) |= OPERATOR;
 }
 
 const TextRange& TokenScanner::nextToken(const char* text, std::int32_t& id) {
@@ -50,36 +80,13 @@ std::int32_t TokenScanner::scanToken() {
     // One pass over the token finds where it ends: at the first blank or opening bracket after
     // its first character, or where an operator starts. Searching the rest of the line for each
     // of them in turn made a line of many tokens take time by the square of its length.
-    enum : unsigned char { BLANK = 1, OPEN = 2, OPERATOR = 4 };
-    std::array<unsigned char, 256> classes{};
-    const auto classOf = [&classes](char c) -> unsigned char& {
-        return classes[static_cast<unsigned char>(c)];
+    const auto classOf = [this](char c) {
+        return m_classes[static_cast<unsigned char>(c)];
     };
-    const TextBuffer& whitespace = m_table->whitespace();
-    for (std::int32_t i = 0; i < whitespace.length(); ++i)
-        classOf(whitespace.at(i)) |= BLANK;
-    for (std::int32_t i = 0; i < m_table->bracketCount(); ++i)
-        classOf(static_cast<char>(m_table->bracketAt(i).open)) |= OPEN;
-    // An operator holding a blank or an opening bracket past its first character never fits
-    // inside a token.
-    const auto fits = [&classOf](std::string_view text) {
-        for (std::size_t k = 1; k < text.size(); ++k)
-            if (classOf(text[k]) & (BLANK | OPEN))
-                return false;
-        return !text.empty();
-    };
-    for (std::int32_t i = 0; i < m_table->operatorCount(); ++i) {
-        const std::string_view text(m_table->operatorAt(i).text.data());
-        if (fits(text))
-            classOf(text.front()) |= OPERATOR;
-    }
-    const auto operatorAt = [&](std::string_view rest, std::size_t at) -> const OperatorEntry* {
-        for (std::int32_t i = 0; i < m_table->operatorCount(); ++i) {
-            const OperatorEntry& entry = m_table->operatorAt(i);
-            const std::string_view text(entry.text.data());
-            if (fits(text) && rest.substr(at).starts_with(text))
+    const auto operatorAt = [this](std::string_view rest, std::size_t at) -> const Operator* {
+        for (const Operator& entry : m_operators)
+            if (rest.substr(at).starts_with(entry.text))
                 return &entry;
-        }
         return nullptr;
     };
 
@@ -94,11 +101,11 @@ std::int32_t TokenScanner::scanToken() {
     } else if (classOf(rest[first]) & OPEN) {
         cutAtBrackets(id);
     } else {
-        const OperatorEntry* leading = nullptr;
+        const Operator* leading = nullptr;
         if (classOf(rest[first]) & OPERATOR)
             leading = operatorAt(rest, first);
         if (leading) {
-            m_token.truncate(leading->text.length());
+            m_token.truncate(leading->length);
             id = leading->id;
         } else {
             std::size_t end = first + 1;
