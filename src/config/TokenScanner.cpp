@@ -13,6 +13,7 @@ TokenScanner::~TokenScanner() {
 TokenTable* TokenScanner::attachTable(TokenTable* table) {
     TokenTable* previous = m_table;
     m_table = table;
+    m_tableRead = false;
     readTable();
     return previous;
 }
@@ -26,6 +27,10 @@ void TokenScanner::setInput(const char* data, std::int32_t length) {
 }
 
 void TokenScanner::readTable() {
+    if (m_tableRead && (!m_table || m_table->revision() == m_revisionRead))
+        return;
+    m_tableRead = true;
+    m_revisionRead = m_table ? m_table->revision() : 0;
     m_classes.fill(0);
     m_operators.clear();
     if (!m_table)
@@ -122,30 +127,37 @@ std::int32_t TokenScanner::scanToken() {
 }
 
 bool TokenScanner::cutAtBrackets(std::int32_t& id) {
-    if (!m_table)
+    if (!m_table || m_token.isEmpty())
         return false;
-    for (std::int32_t i = 0; i < m_table->bracketCount() && !m_token.isEmpty(); ++i) {
+    const char first = m_token.at(0);
+    for (std::int32_t i = 0; i < m_table->bracketCount(); ++i) {
         BracketPair& pair = m_table->bracketAt(i);
-        const std::int32_t p = m_token.findChar(static_cast<char>(pair.open));
-        if (p > 0)
-            m_token.truncate(p);
-        if (p != 0)
+        const auto open = static_cast<char>(pair.open);
+        const auto close = static_cast<char>(pair.close);
+        if (open != first)
             continue;
         // The closing search runs over the rest of the input, so an open character of another
         // pair cannot end the string early; an unclosed one runs to the end.
         TextRange bracketed(m_input, m_inputLength);
         bracketed.advance(m_token.start());
-        pair.depth = 1;
-        for (std::int32_t j = 1; j < bracketed.length(); ++j) {
-            if (bracketed.at(j) == static_cast<char>(pair.close))
-                --pair.depth;
-            else if (bracketed.at(j) == static_cast<char>(pair.open))
-                ++pair.depth;
-            if (pair.depth == 0) {
-                bracketed.truncate(j + 1);
-                break;
+        const std::string_view text = bracketed.view();
+        std::size_t end = std::string_view::npos;
+        if (open == close) {
+            end = text.find(close, 1);
+            pair.depth = end == std::string_view::npos ? 1 : 0;
+        } else {
+            pair.depth = 1;
+            for (std::size_t j = 1; j < text.size() && end == std::string_view::npos; ++j) {
+                if (text[j] == close)
+                    --pair.depth;
+                else if (text[j] == open)
+                    ++pair.depth;
+                if (pair.depth == 0)
+                    end = j;
             }
         }
+        if (end != std::string_view::npos)
+            bracketed.truncate(static_cast<std::int32_t>(end + 1));
         m_token = bracketed;
         id = pair.id;
         return true;

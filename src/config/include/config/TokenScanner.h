@@ -24,7 +24,7 @@ public:
     // Returns the table attached before.
     TokenTable* attachTable(TokenTable* table);
 
-    // The attached table's rules are read here and when a table is attached.
+    // The attached table's rules are read here and when a table is attached, when they changed.
     void setInput(const char* data, std::int32_t length);
 
     // A non-empty text starts a new input; null or "" goes on in the current one.
@@ -56,6 +56,8 @@ private:
         std::int32_t id = 0;
     };
     std::vector<Operator> m_operators;
+    bool m_tableRead = false; // the attached table's rules as of m_revisionRead
+    std::uint32_t m_revisionRead = 0;
 };
 
 } // namespace vantrel
