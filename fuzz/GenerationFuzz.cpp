@@ -1,17 +1,17 @@
 // A whole generation run from an arbitrary script and template (the input holds the script, a
-// NUL, then the template text), inside a fresh project location. After each input nothing may
-// exist outside that location but the installation the run started from.
+// NUL, then the template text) into the in-memory output over a project location that does not
+// exist: every target the run goes for, and every entry it records, lies below the location,
+// and nothing reaches the disk.
 #include "FuzzProject.h"
 
 #include "engine/Generator.h"
+#include "fileutil/MemoryOutput.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -21,15 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Deep enough below the private root that a climb out of the location lands inside it.
-constexpr int WORK_DEPTH = 8;
-
 struct Installation {
-    fs::path root;               // private folder, everything the run may see or make is below it
-    fs::path work;               // holds script and templates, WORK_DEPTH levels below root
-    fs::path location;           // the project location: work/out
-    std::set<fs::path> allowed;  // what exists before any run, outside the location
-    std::set<fs::path> topLevel; // the entries of "/" at the start
+    fs::path root;     // private folder: script, templates and kit
+    fs::path location; // the project location, root/out, never made
 };
 
 void writeFile(const fs::path& path, std::string_view content) {
@@ -39,19 +33,17 @@ void writeFile(const fs::path& path, std::string_view content) {
         std::abort();
 }
 
-std::set<fs::path> listing(const fs::path& folder) {
-    std::set<fs::path> entries;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
-        entries.insert(entry.path());
-    return entries;
-}
-
-Installation& installation() {
-    static Installation setup = [] {
+// The script and template are rewritten for every input: in memory when the machine has a
+// tmpfs at /dev/shm.
+const Installation& installation() {
+    static const Installation setup = [] {
         Installation made;
-        char folder[] = "/tmp/vantrel-fuzz-run-XXXXXX";
-        if (::mkdtemp(folder) == nullptr)
+        char shm[] = "/dev/shm/vantrel-fuzz-run-XXXXXX";
+        char tmp[] = "/tmp/vantrel-fuzz-run-XXXXXX";
+        const char* folder = ::mkdtemp(shm);
+        if (folder == nullptr)
+            folder = ::mkdtemp(tmp);
+        if (folder == nullptr)
             std::abort();
         made.root = folder;
         static const fs::path root = made.root;
@@ -59,50 +51,33 @@ Installation& installation() {
             std::error_code ignored;
             fs::remove_all(root, ignored);
         });
-        made.work = made.root;
-        for (int level = 0; level < WORK_DEPTH; ++level)
-            made.work /= "w" + std::to_string(level);
-        fs::create_directories(made.work / "tpl");
+        fs::create_directories(made.root / "tpl");
         fs::create_directories(made.root / "kit");
         writeFile(made.root / "kit" / "kit.h", "// kit\n");
-        made.location = made.work / "out";
-        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(made.root))
-            made.allowed.insert(entry.path());
-        made.allowed.insert(made.work / "script.vts");
-        made.allowed.insert(made.work / "tpl" / "plugin.tpl");
-        made.topLevel = listing("/");
+        made.location = made.root / "out";
         return made;
     }();
     return setup;
 }
 
-bool below(const fs::path& path, const fs::path& folder) {
-    const auto [end, unused] =
-        std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
-    return end == folder.end();
+[[noreturn]] void escaped(const char* what, const std::string& path) {
+    std::fprintf(stderr, "%s outside the project location: %s\n", what, path.c_str());
+    std::abort();
 }
 
-// Everything that exists now lies below the location or was there before the run.
-void checkNothingOutside(const Installation& setup) {
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(setup.root, error);
-         it != fs::recursive_directory_iterator(); it.increment(error)) {
-        if (error)
-            std::abort();
-        const fs::path& path = it->path();
-        if (below(path, setup.location)) {
-            it.disable_recursion_pending();
-            continue;
-        }
-        if (!setup.allowed.contains(path)) {
-            std::fprintf(stderr, "escaped the project location: %s\n", path.c_str());
-            std::abort();
-        }
-    }
-    if (listing("/") != setup.topLevel) {
-        std::fprintf(stderr, "the root folder changed during a run\n");
-        std::abort();
-    }
+// A key of the in-memory tree is a relative path that never climbs.
+bool plainKey(const std::string& key) {
+    if (key.starts_with('/'))
+        return false;
+    for (const fs::path& element : fs::path(key))
+        if (element == "..")
+            return false;
+    return true;
+}
+
+bool below(const fs::path& path, const fs::path& folder) {
+    const fs::path relative = path.lexically_normal().lexically_relative(folder);
+    return !relative.empty() && *relative.begin() != "..";
 }
 
 } // namespace
@@ -114,14 +89,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view script = input.substr(0, split);
     const std::string_view templ =
         split == std::string_view::npos ? std::string_view{} : input.substr(split + 1);
-    writeFile(setup.work / "script.vts", script);
-    writeFile(setup.work / "tpl" / "plugin.tpl", templ);
+    writeFile(setup.root / "script.vts", script);
+    writeFile(setup.root / "tpl" / "plugin.tpl", templ);
 
     vantrel::ProjectState project = vantrel::fuzz::makeFuzzProject();
     // Absolute paths: the fuzzer reads its corpus relative to the working folder.
     project.projectLocation = setup.location.string();
-    project.keltemplate = (setup.work / "script.vts").string();
-    project.templatedirectory = (setup.work / "tpl").string();
+    project.keltemplate = (setup.root / "script.vts").string();
+    project.templatedirectory = (setup.root / "tpl").string();
     // Every copy the sample scripts make finds its source, so runs go on past them.
     const std::string kit = (setup.root / "kit" / "kit.h").string();
     for (std::string* setting :
@@ -131,11 +106,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         *setting = kit;
     project.extraSettings.push_back({"LICENSE", kit, "LICENSE.txt"});
     vantrel::fuzz::CountingSink sink;
-    vantrel::Generator generator(project, sink);
+    vantrel::MemoryOutput output;
+    vantrel::Generator generator(project, sink, output);
     generator.runGeneration();
 
-    checkNothingOutside(setup);
-    std::error_code ignored;
-    fs::remove_all(setup.location, ignored);
+    for (const vantrel::MemoryOutput::Target& target : output.targets()) {
+        if (!plainKey(target.key))
+            escaped("a target", target.key);
+        if (!below(fs::absolute(target.nativePath), setup.location))
+            escaped("a target", target.nativePath);
+    }
+    for (const auto& [key, entry] : output.tree())
+        if (!plainKey(key))
+            escaped("an entry", key);
+    if (fs::exists(setup.location))
+        escaped("the disk written", setup.location.string());
     return 0;
 }

@@ -47,8 +47,9 @@ std::string readFoundConfiguration(ProjectState& project, MessageSink& sink,
 }
 
 // Says what became of the files the user edited or deleted since the last run, and of those
-// the run no longer makes; true when some were kept for the user to merge.
-bool reportRegeneration(RecordSession& session, std::ostream& err) {
+// the run no longer makes; true when some were kept for the user to merge. A new text that could
+// not be written beside its file is an error of the run, told as any failed write is.
+bool reportRegeneration(RecordSession& session, MessageSink& sink, std::ostream& err) {
     bool keptForMerge = false;
     const std::string program = std::string(CLI_PROGRAM_NAME) + ": ";
     for (const RecordingOutput::Outcome& outcome : session.output().outcomes()) {
@@ -60,13 +61,14 @@ bool reportRegeneration(RecordSession& session, std::ostream& err) {
                 << '\n';
             break;
         case Regenerated::Conflict:
+            if (outcome.besideFailed) {
+                reportError(sink, ErrorKind::ERR_OPEN_FILE, outcome.beside);
+                break;
+            }
             keptForMerge = true;
             err << program << "kept " << outcome.nativePath
-                << ": your edits and the new text overlap; ";
-            if (outcome.besideFailed)
-                err << "the new text could not be written beside it\n";
-            else
-                err << "the new text is in " << outcome.beside << '\n';
+                << ": your edits and the new text overlap; the new text is in " << outcome.beside
+                << '\n';
             break;
         case Regenerated::YoursKept:
             err << program << "kept " << outcome.nativePath
@@ -188,10 +190,11 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
             });
     std::ostream* const previousTie = err.tie(&out);
     // The project file already set dllFlags; -1 keeps them.
-    commitAndGenerate(project, -1, generator);
+    const bool ended = commitAndGenerate(project, -1, generator);
+    session.output().setRanWhole(ended && !sink.errorReported());
     err.tie(previousTie);
     out.flush();
-    const bool keptForMerge = reportRegeneration(session, err);
+    const bool keptForMerge = reportRegeneration(session, sink, err);
     if (lock)
         session.removeLeftovers();
     bool recordFailed = false;

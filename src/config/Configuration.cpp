@@ -169,6 +169,11 @@ bool readConfiguration(ProjectState& project, MessageSink& sink, std::string_vie
     return true;
 }
 
+void readConfigurationBytes(ProjectState& project, std::string bytes) {
+    normaliseText(bytes);
+    readText(project, bytes, nullptr);
+}
+
 std::vector<ConfigurationLine> readConfigurationText(ProjectState& project, std::string_view text) {
     std::vector<ConfigurationLine> lines;
     readText(project, text, &lines);

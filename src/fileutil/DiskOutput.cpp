@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vantrel {
 
@@ -188,6 +190,14 @@ bool DiskOutput::createFolder(const std::string& nativePath, std::vector<std::st
         if (directoryExists(*it))
             made.push_back(*it);
     }
+    // A folder the system would not make where nothing stands (a name too long, a full disk)
+    // is the command's failure: no later target need go into it to show it. A file in its
+    // place is found as the targets into it are, as a dry run finds it.
+    struct stat info {};
+    if (!missing.empty() && ::lstat(missing.front().c_str(), &info) != 0) {
+        refused = nativePath;
+        return false;
+    }
     return true;
 }
 
@@ -278,6 +288,19 @@ ProjectOutput::Closed DiskOutput::closeFile() {
     default:
         return Closed::Failed;
     }
+}
+
+ProjectOutput::Closed DiskOutput::keepOpenFile() {
+    const Mode mode = m_mode;
+    m_mode = Mode::None;
+    m_pending.clear();
+    m_existing.reset();
+    if (mode == Mode::Stream) {
+        // Made by this very open: nothing was in its place, and nothing is again.
+        vantrel::closeFile(m_file);
+        ::unlink(m_path.c_str());
+    }
+    return mode == Mode::None ? Closed::Failed : Closed::Kept;
 }
 
 ProjectOutput::Copy DiskOutput::copyFile(const std::string& nativeSource,

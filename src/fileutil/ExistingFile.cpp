@@ -184,6 +184,13 @@ std::optional<std::string> replaceFileAtomically(const std::string& nativePath,
 }
 
 bool writeThrough(const std::string& nativePath, std::string_view bytes) {
+    // A link to a plain file: the file it leads to is replaced whole, as a plain file is, so
+    // that a write failing part-way cannot leave it cut short.
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(nativePath, error);
+    struct stat info {};
+    if (!error && ::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        return replaceFile(target.string(), bytes, info.st_mode & 07777);
     FileHandle file = openFile(nativePath, "wb");
     if (!file)
         return false;
@@ -204,8 +211,9 @@ void removeStaleReplacements(const std::string& nativeFolder) {
         const std::size_t infix = name.size() > INFIX.size() + SUFFIX + 1
                                       ? name.size() - SUFFIX - INFIX.size()
                                       : std::string_view::npos;
+        // The pattern's own "XXXXXX" is no name the system made: a file of the user's.
         if (name.starts_with('.') && infix != std::string_view::npos && infix > 1 &&
-            name.substr(infix, INFIX.size()) == INFIX)
+            name.substr(infix, INFIX.size()) == INFIX && !name.ends_with("XXXXXX"))
             stale.emplace_back(name);
     }
     ::closedir(folder);

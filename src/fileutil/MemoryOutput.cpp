@@ -1,5 +1,7 @@
 #include "fileutil/MemoryOutput.h"
 
+#include "fileutil/TextFile.h"
+
 #include "fileutil/ExistingFile.h"
 #include "fileutil/FileStream.h"
 
@@ -221,6 +223,18 @@ ProjectOutput::Closed MemoryOutput::closeFile() {
     std::string bytes = platformText(m_pending);
     m_pending.clear();
     return record(m_openPath, m_openKey, std::move(bytes));
+}
+
+ProjectOutput::Closed MemoryOutput::keepOpenFile() {
+    if (!m_open)
+        return Closed::Failed;
+    m_open = false;
+    m_pending.clear();
+    // What the disk holds stays, and shows in the tree as the target's bytes.
+    if (diskMayHold(m_openKey))
+        if (std::optional<std::string> bytes = readFileBytes(onDisk(m_openKey).string()))
+            record(m_openPath, m_openKey, std::move(*bytes));
+    return Closed::Kept;
 }
 
 ProjectOutput::Copy MemoryOutput::copyFile(const std::string& nativeSource,

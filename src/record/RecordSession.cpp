@@ -47,6 +47,10 @@ public:
         m_text.clear();
         return Closed::Written;
     }
+    Closed keepOpenFile() override {
+        m_text.clear();
+        return Closed::Kept;
+    }
     Copy copyFile(const std::string&, const std::string&) override { return Copy::Done; }
 
 private:

@@ -58,6 +58,7 @@ void RecordingOutput::setLocation(const std::string& nativeLocation) {
     m_manifest = Manifest{};
     m_outcomes.clear();
     m_wrote = false;
+    m_ranWhole = false;
     m_inner.setLocation(nativeLocation);
 }
 
@@ -89,6 +90,7 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     m_text.clear();
     m_yours.reset();
     m_yoursBytes = nullptr;
+    m_onDisk = false;
     m_entry = nullptr;
     m_size = 0;
     m_seen = 0;
@@ -116,6 +118,7 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     const FileOpen opened = m_inner.openFile(nativePath);
     if (opened == FileOpen::Failed)
         return opened;
+    m_onDisk = place != Place::Missing;
     if (place == Place::File) {
         // The disk's output has read them already to compare; no second reading.
         m_yoursBytes = m_inner.existingBytes();
@@ -191,16 +194,17 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         std::string theirs = std::move(m_text);
         m_text.clear();
         m_manifest.add({Manifest::Kind::File, m_key, theirs.size(), contentHash(theirs)});
-        Decision decision = decide(*m_entry, m_key, m_yoursBytes, theirs, true);
+        // A file there that cannot be read (or a link, a device) is no deleted one: it stays.
+        Decision decision = m_onDisk && !m_yoursBytes
+                                ? Decision{Regenerated::YoursKept, std::nullopt}
+                                : decide(*m_entry, m_key, m_yoursBytes, theirs, true);
         note(decision.kind, m_key, m_path);
         if (const auto choice = m_choices.find(m_key); choice != m_choices.end())
             decision.bytes = choice->second;
         if (mode == Mode::Skip)
             return Closed::Kept;
         if (!decision.bytes) {
-            // Kept: the inner output is handed what is there, which it leaves untouched.
-            m_inner.pending() = m_yoursBytes ? *m_yoursBytes : std::string();
-            const Closed closed = m_inner.closeFile();
+            const Closed closed = m_inner.keepOpenFile();
             if (closed == Closed::Failed)
                 return closed;
             if (decision.kind == Regenerated::Conflict && m_policy == Policy::Automatic &&
@@ -219,6 +223,13 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         break;
     }
     return m_inner.closeFile();
+}
+
+ProjectOutput::Closed RecordingOutput::keepOpenFile() {
+    const Mode mode = m_mode;
+    m_mode = Mode::None;
+    m_text.clear();
+    return mode == Mode::Skip ? Closed::Kept : m_inner.keepOpenFile();
 }
 
 ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
@@ -243,6 +254,8 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
     std::optional<std::string> yours;
     if (place == Place::File)
         yours = readFileBytes(nativeTarget);
+    if (place == Place::File && !yours) // there, but cannot be read: it stays
+        return done(Copy::Kept);
     // Copies are no texts to merge: an edited one is kept whenever the source changed too.
     std::string source = *theirs;
     Decision decision = decide(*entry, *key, yours ? &*yours : nullptr, source, false);
@@ -265,7 +278,7 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
 
 std::vector<std::string> RecordingOutput::noLongerGenerated() const {
     std::vector<std::string> gone;
-    if (!m_previous)
+    if (!m_previous || !m_ranWhole)
         return gone;
     for (const Manifest::Entry& entry : m_previous->entries)
         if (entry.kind != Manifest::Kind::Folder && !m_manifest.find(entry.path))

@@ -52,7 +52,7 @@ std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t d
     session.readPrevious();
     session.output().setPolicy(RecordingOutput::Policy::Review);
     Generator generator(project, sink, session.output());
-    commitAndGenerate(project, dllComboIndex, generator);
+    session.output().setRanWhole(commitAndGenerate(project, dllComboIndex, generator));
     return ReviewModel::entriesOf(memory, session.output());
 }
 
@@ -83,11 +83,12 @@ RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const Crea
     generator.script().setInputReader(session.inputReader());
     outcome.ended = commitAndGenerate(project, dllComboIndex, generator);
     outcome.counts = generator.script().summary();
-    noteRegeneration(session.output(), outcome.notes);
-    session.removeLeftovers();
     const bool errors =
         std::any_of(outcome.messages.begin(), outcome.messages.end(),
                     [](const RunOutcome::Message& m) { return m.kind != ErrorKind::ERR_ASSERT; });
+    session.output().setRanWhole(outcome.ended && !errors);
+    noteRegeneration(session.output(), outcome.notes);
+    session.removeLeftovers();
     if (outcome.ended && !errors && project.keepsRecord() && !session.writeRecord(project))
         outcome.notes.push_back("The record of this run could not be written: " + session.why());
     return outcome;

@@ -62,11 +62,15 @@ void PrintTo(const SettingCase& c, std::ostream* os) {
 class ConfigurationSetting : public ConfigurationFile,
                              public testing::WithParamInterface<SettingCase> {};
 
+// Read from the file, and from its bytes held in memory.
 TEST_P(ConfigurationSetting, ValueAsExpected) {
     const ProjectState project = read(GetParam().content);
+    ProjectState fromBytes;
+    readConfigurationBytes(fromBytes, GetParam().content);
     for (const auto& setting : ProjectState::settingFields())
         if (std::string(setting.key) == GetParam().key) {
             EXPECT_EQ(project.*setting.field, GetParam().expected);
+            EXPECT_EQ(fromBytes.*setting.field, GetParam().expected);
         }
 }
 

@@ -118,6 +118,22 @@ TEST(TokenScannerBrackets, NestingAndAnotherPairsOpenCharacter) {
     EXPECT_EQ(scanAll(table, "f(x"), (Tokens{{"f", 0}, {"(x", 6}}));
 }
 
+// The scanner keeps what it read of its table; a rule added later counts from the next input.
+TEST(TokenScannerTable, RulesAddedBetweenInputsCount) {
+    TokenTable table;
+    table.setWhitespace(" ");
+    TokenScanner scanner;
+    scanner.attachTable(&table);
+    std::int32_t id = -1;
+    EXPECT_STREQ(scanner.nextWord("a=b", id), "a=b");
+    table.addOperator("=", 1);
+    EXPECT_STREQ(scanner.nextWord("a=b", id), "a");
+    table.addBracketPair('<', '>', 2);
+    EXPECT_STREQ(scanner.nextWord("<a b>", id), "<a b>");
+    EXPECT_EQ(id, 2);
+    scanner.attachTable(nullptr);
+}
+
 TEST(TokenScannerWhitespace, NoSetMeansNoWhitespace) {
     TokenTable table;
     table.addOperator("=", 1);

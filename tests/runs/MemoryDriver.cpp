@@ -58,10 +58,10 @@ RunOutcome MemoryDriver::run(const fs::path& caseFolder, const fs::path& workFol
     for (const MemoryOutput::Target& target : output.targets()) {
         if (target.state == MemoryOutput::State::Blocked)
             continue;
-        const std::string path =
-            fs::relative(fs::absolute(workFolder / target.nativePath).lexically_normal(),
-                         workFolder)
-                .generic_string();
+        const std::string path = fs::absolute(workFolder / target.nativePath)
+                                     .lexically_normal()
+                                     .lexically_relative(workFolder)
+                                     .generic_string();
         const auto entry = output.tree().find(target.key);
         if (entry == output.tree().end())
             continue;

@@ -8,8 +8,8 @@
 namespace vantrel::runs {
 namespace {
 
-const std::set<std::string> CONTROL_NAMES = {"args", "expected", "expected.stdout",
-                                             "expected.stderr", "expected.status"};
+const std::set<std::string> CONTROL_NAMES = {
+    "args", "disk-only", "expected", "expected.stdout", "expected.stderr", "expected.status"};
 constexpr const char* KEEP = ".keep";
 
 // Drops every folder that has an entry below it.
@@ -33,7 +33,7 @@ Tree readTree(const fs::path& folder, bool caseFolder) {
         return tree;
     for (auto it = fs::recursive_directory_iterator(folder);
          it != fs::recursive_directory_iterator(); ++it) {
-        const std::string path = fs::relative(it->path(), folder).generic_string();
+        const std::string path = it->path().lexically_relative(folder).generic_string();
         if (caseFolder && it.depth() == 0 && CONTROL_NAMES.contains(path)) {
             it.disable_recursion_pending();
             continue;
@@ -55,6 +55,9 @@ void copyInputs(const fs::path& caseFolder, const fs::path& workFolder) {
         const fs::path target = workFolder / path;
         if (entry.kind == Entry::Kind::Folder) {
             fs::create_directories(target);
+        } else if (entry.kind == Entry::Kind::Link) {
+            fs::create_directories(target.parent_path());
+            fs::create_symlink(entry.content, target);
         } else {
             fs::create_directories(target.parent_path());
             writeFile(target, entry.content);

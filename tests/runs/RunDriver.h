@@ -42,8 +42,9 @@ public:
 //
 // Everything in a case folder is an input of the run, except "args" (the run's arguments, one
 // per line; without it "project.json"), "expected/" (the tree the run makes or changes),
-// "expected.stdout", "expected.stderr" and "expected.status". An empty file ".keep" only makes
-// its folder exist, in the inputs and in expected/.
+// "expected.stdout", "expected.stderr", "expected.status" and "disk-only" (why the case says
+// nothing about the in-memory tree). An empty file ".keep" only makes its folder exist, in the
+// inputs and in expected/. Links among the inputs are laid out as links.
 
 // The folder's tree, without .keep files and, for a case folder, without what is no input.
 Tree readTree(const fs::path& folder, bool caseFolder = false);

@@ -143,6 +143,8 @@ TEST_P(GoldenRun, ThroughVantrelGen) {
 }
 
 TEST_P(GoldenRun, ThroughTheInMemoryTree) {
+    if (fs::exists(caseFolder() / "disk-only"))
+        GTEST_SKIP() << readFile(caseFolder() / "disk-only");
     expectAsGolden(MemoryDriver().run(caseFolder(), m_work), caseFolder(), m_work);
 }
 

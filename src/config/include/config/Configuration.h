@@ -19,6 +19,10 @@ inline constexpr std::string_view CONFIG_FILE_NAME = "vantrel.cfg";
 bool readConfiguration(ProjectState& project, MessageSink& sink,
                        std::string_view path = CONFIG_FILE_NAME);
 
+// Reads a configuration file's bytes, held in memory, exactly as readConfiguration reads the
+// file (a byte-order mark dropped, "\r\n" taken as "\n").
+void readConfigurationBytes(ProjectState& project, std::string bytes);
+
 // What the reader took one line of a configuration for, for tools that check the file.
 struct ConfigurationLine {
     enum class Kind {

@@ -4,7 +4,10 @@
 #include "config/TextRange.h"
 #include "config/TokenTable.h"
 
+#include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -21,6 +24,7 @@ public:
     // Returns the table attached before.
     TokenTable* attachTable(TokenTable* table);
 
+    // The attached table's rules are read here and when a table is attached, when they changed.
     void setInput(const char* data, std::int32_t length);
 
     // A non-empty text starts a new input; null or "" goes on in the current one.
@@ -31,10 +35,10 @@ public:
 
 private:
     std::int32_t scanToken();
-    // Cuts the token at the bracket pairs; true when it became a bracketed token.
+    // Classifies the characters by the table: blanks, opening brackets, operators' first ones.
+    void readTable();
+    // Makes the token a bracketed string when it starts with an opening bracket; true then.
     bool cutAtBrackets(std::int32_t& id);
-    void cutAtWhitespace();
-    std::int32_t cutAtOperators();
 
     const char* m_input = nullptr;
     std::int32_t m_inputLength = 0;
@@ -42,6 +46,18 @@ private:
     TextRange m_token;
     TextBuffer m_word;
     TokenTable* m_table = nullptr;
+    enum : unsigned char { BLANK = 1, OPEN = 2, OPERATOR = 4 };
+    std::array<unsigned char, 256> m_classes{};
+    // The operators that can fit inside a token, in the table's order, copied: a scanner going
+    // away takes the table's own entries.
+    struct Operator {
+        std::string text;
+        std::int32_t length = 0;
+        std::int32_t id = 0;
+    };
+    std::vector<Operator> m_operators;
+    bool m_tableRead = false; // the attached table's rules as of m_revisionRead
+    std::uint32_t m_revisionRead = 0;
 };
 
 } // namespace vantrel

@@ -50,6 +50,10 @@ public:
         return *m_brackets[static_cast<std::size_t>(index)];
     }
 
+    // Changes whenever a rule is set, added or released, so that a scanner reads the rules
+    // again only then.
+    std::uint32_t revision() const { return m_revision; }
+
     // The scanner's teardown hands the operator entries back through this: the list ends
     // empty with no storage, while the brackets and whitespace stay.
     void releaseOperators();
@@ -61,6 +65,7 @@ private:
     std::vector<std::unique_ptr<OperatorEntry>> m_operators;
     std::vector<std::unique_ptr<BracketPair>> m_brackets;
     TextBuffer m_whitespace;
+    std::uint32_t m_revision = 0;
 };
 
 } // namespace vantrel

@@ -29,6 +29,7 @@ public:
     std::string& pending() override { return m_pending; }
     bool writePending() override;
     Closed closeFile() override;
+    Closed keepOpenFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
     bool keepsRecord() const override { return true; }
     const std::string* existingBytes() const override {

@@ -38,7 +38,8 @@ bool replaceFile(const std::string& nativePath, std::string_view bytes, unsigned
 // to the file it names. The reason, "<path>: <what failed>: <why>", when it was not saved.
 std::optional<std::string> replaceFileAtomically(const std::string& nativePath,
                                                  std::string_view bytes);
-// Writes new bytes through whatever stands in the place (a link followed), from empty.
+// Writes new bytes through whatever stands in the place (a link followed): a plain file it
+// leads to is replaced as replaceFile does, anything else (a device, a pipe) written from empty.
 bool writeThrough(const std::string& nativePath, std::string_view bytes);
 
 // Removes the temporary files of replacements in a folder that a killed run left behind

@@ -46,6 +46,7 @@ public:
     std::string& pending() override { return m_pending; }
     bool writePending() override { return true; }
     Closed closeFile() override;
+    Closed keepOpenFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
 
     // Everything the run made or wrote, over the disk's own entries.

@@ -16,9 +16,10 @@ public:
     virtual void setLocation(const std::string& nativeLocation) = 0;
 
     // Creates a folder with its missing parents; made receives, outermost first, the missing
-    // folders that exist afterwards (a folder that cannot be made is not noticed here: writing
-    // into it fails). False, with nothing made, when the folder or a missing folder on its way
-    // lies outside the location; refused then names it.
+    // folders that exist afterwards. False, with nothing made, when the folder or a missing
+    // folder on its way lies outside the location, and false when the system would not make it
+    // where nothing stands (a name too long, a full disk); refused then names it. A file in its
+    // place is not noticed here: writing into it fails.
     virtual bool createFolder(const std::string& nativePath, std::vector<std::string>& made,
                               std::string& refused) = 0;
 
@@ -40,6 +41,8 @@ public:
     };
     // Writes what is pending and closes the file.
     virtual Closed closeFile() = 0;
+    // Closes the file leaving what was in its place as it was; the pending text goes.
+    virtual Closed keepOpenFile() = 0;
 
     // The bytes the open file held when it was opened, when this output read them for its own
     // use; null otherwise.

@@ -71,6 +71,7 @@ public:
     }
     bool writePending() override;
     Closed closeFile() override;
+    Closed keepOpenFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
     bool keepsRecord() const override { return m_inner.keepsRecord(); }
 
@@ -81,8 +82,10 @@ public:
     bool wasRecorded(const std::string& key) const {
         return m_previous && m_previous->find(key) != nullptr;
     }
-    // Files the last run made that this one did not, by key.
+    // Files the last run made that this one did not, by key; none until the run is known to
+    // have gone through whole (a run that stopped early did not get to the others).
     std::vector<std::string> noLongerGenerated() const;
+    void setRanWhole(bool whole) { m_ranWhole = whole; }
     // Whether anything on the far side changed: a folder made, a file written or copied.
     bool wroteAnything() const { return m_wrote; }
 
@@ -113,6 +116,7 @@ private:
     Manifest m_manifest;
     std::vector<Outcome> m_outcomes;
     bool m_wrote = false;
+    bool m_ranWhole = false;
 
     // The open file.
     Mode m_mode = Mode::None;
@@ -121,6 +125,7 @@ private:
     const Manifest::Entry* m_entry = nullptr;
     std::optional<std::string> m_yours;        // read here when the inner output did not
     const std::string* m_yoursBytes = nullptr; // the file's bytes on the disk; null: none
+    bool m_onDisk = false;                     // something stands in the file's place
     std::string m_text;                        // Collect: the whole new text
     std::size_t m_seen = 0; // Stream: the bytes of the inner pending text hashed already
     std::uint64_t m_size = 0;

@@ -1,0 +1,1 @@
+/nonexistent-vantrel/Line.cpp

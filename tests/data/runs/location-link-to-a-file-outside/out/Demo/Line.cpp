@@ -1,0 +1,1 @@
+../../elsewhere/keep.txt

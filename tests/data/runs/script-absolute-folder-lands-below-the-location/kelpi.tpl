@@ -1,0 +1,1 @@
+create_directory: "/tmp/vantrel-escape"

@@ -1,0 +1,2 @@
+create_directory: "%PROJECTNAME%"
+copy_file: %piinc% "/tmp"

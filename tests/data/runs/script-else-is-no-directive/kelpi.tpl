@@ -1,0 +1,5 @@
+create_directory: "%PROJECTNAME%"
+@IFDEF ACDF_PROC_EXECUTE
+@ELSE
+@ENDIF
+create_file: "a.cpp" "main" "plugin.tpl"

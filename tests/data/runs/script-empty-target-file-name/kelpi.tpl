@@ -1,0 +1,2 @@
+create_directory: "%PROJECTNAME%"
+create_file: "" "main" "plugin.tpl"

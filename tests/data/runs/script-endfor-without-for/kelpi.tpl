@@ -1,0 +1,3 @@
+create_directory: "%PROJECTNAME%"
+@ENDFOR
+create_file: "a.cpp" "main" "plugin.tpl"

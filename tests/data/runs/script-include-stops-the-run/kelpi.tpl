@@ -1,0 +1,3 @@
+create_directory: "%PROJECTNAME%"
+@INCLUDE other.tpl
+create_file: "a.cpp" "main" "plugin.tpl"

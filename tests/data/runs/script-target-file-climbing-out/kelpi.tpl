@@ -1,0 +1,2 @@
+create_directory: "%PROJECTNAME%"
+create_file: "..\..\escaped.cpp" "main" "plugin.tpl"

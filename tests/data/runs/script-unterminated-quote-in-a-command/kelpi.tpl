@@ -1,0 +1,2 @@
+create_directory: "%PROJECTNAME%
+create_file: "a.cpp" "main" "plugin.tpl"

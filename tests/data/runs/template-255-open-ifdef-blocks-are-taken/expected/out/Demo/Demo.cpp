@@ -1,0 +1,3 @@
+before
+inner
+after

@@ -1,0 +1,6 @@
+filesection: main
+﻿// %PROJECTNAME%
+filesectionend:
+filesection: action
+// action %ACDF_IDX%: %ACDF_NAME%
+filesectionend:

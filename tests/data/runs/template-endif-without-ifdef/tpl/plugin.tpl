@@ -1,0 +1,8 @@
+filesection: main
+before
+@ENDIF
+after
+filesectionend:
+filesection: action
+// action %ACDF_IDX%: %ACDF_NAME%
+filesectionend:

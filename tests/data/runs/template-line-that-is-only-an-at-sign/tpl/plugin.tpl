@@ -1,0 +1,9 @@
+filesection: main
+@
+@@
+@ FOR
+after
+filesectionend:
+filesection: action
+// action %ACDF_IDX%: %ACDF_NAME%
+filesectionend:

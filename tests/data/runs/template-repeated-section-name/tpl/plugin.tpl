@@ -1,0 +1,12 @@
+filesection: main
+// first
+filesectionend:
+filesection: main
+// second
+filesectionend:
+filesection: main
+// %PROJECTNAME% for %APPINTERFACECLASSNAME%
+filesectionend:
+filesection: action
+// action %ACDF_IDX%: %ACDF_NAME%
+filesectionend:

@@ -1,0 +1,3 @@
+// Arc
+filesection: main
+// main

@@ -1,0 +1,3 @@
+// Line
+filesection: main
+// main

@@ -1,0 +1,4 @@
+filesection: action
+// %ACTIONNAME%
+filesection: main
+// main

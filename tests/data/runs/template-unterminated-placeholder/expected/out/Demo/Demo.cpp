@@ -1,0 +1,2 @@
+// %PROJECTNAME and 100%
+// %%
