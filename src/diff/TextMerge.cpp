@@ -15,7 +15,8 @@ std::optional<MergedText> mergeTexts(std::string_view base, std::string_view you
     if (!git)
         return std::nullopt;
     const auto input = [](std::string_view text) {
-        git_merge_file_input side = GIT_MERGE_FILE_INPUT_INIT;
+        git_merge_file_input side{};
+        side.version = GIT_MERGE_FILE_INPUT_VERSION;
         side.ptr = text.data();
         side.size = text.size();
         return side;
@@ -25,7 +26,8 @@ std::optional<MergedText> mergeTexts(std::string_view base, std::string_view you
     const git_merge_file_input their = input(theirs);
     const std::string oursName(yoursLabel);
     const std::string theirsName(theirsLabel);
-    git_merge_file_options options = GIT_MERGE_FILE_OPTIONS_INIT;
+    git_merge_file_options options{};
+    options.version = GIT_MERGE_FILE_OPTIONS_VERSION;
     options.our_label = oursName.c_str();
     options.their_label = theirsName.c_str();
     git_merge_file_result result{};
