@@ -194,6 +194,8 @@ void RecordSession::removeLeftovers() {
         folders.insert(slash == std::string::npos ? std::string() : entry.path.substr(0, slash));
     }
     for (const std::string& key : folders) {
+        if (m_output.made(key))
+            continue; // new: nothing an earlier run left can be in it
         std::string folder = m_location.empty() ? std::string(".") : m_location;
         if (!key.empty())
             folder += "/" + key;

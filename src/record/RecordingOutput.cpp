@@ -57,16 +57,17 @@ void RecordingOutput::setLocation(const std::string& nativeLocation) {
     m_location = nativeLocation;
     m_manifest = Manifest{};
     m_outcomes.clear();
-    m_wrote = false;
     m_ranWhole = false;
+    m_made.clear();
     m_inner.setLocation(nativeLocation);
 }
 
 bool RecordingOutput::createFolder(const std::string& nativePath, std::vector<std::string>& made,
                                    std::string& refused) {
     const bool created = m_inner.createFolder(nativePath, made, refused);
-    if (!made.empty())
-        m_wrote = true;
+    for (const std::string& folder : made)
+        if (std::optional<std::string> key = keyOf(m_location, folder))
+            m_made.insert(std::move(*key));
     if (created)
         if (std::optional<std::string> key = keyOf(m_location, nativePath))
             m_manifest.add({Manifest::Kind::Folder, std::move(*key), 0, 0});
@@ -77,11 +78,6 @@ void RecordingOutput::note(Regenerated kind, const std::string& key,
                            const std::string& nativePath) {
     if (kind != Regenerated::AsGenerated)
         m_outcomes.push_back({kind, key, nativePath, {}, false});
-}
-
-void RecordingOutput::noteWritten(Closed closed) {
-    if (closed == Closed::Written)
-        m_wrote = true;
 }
 
 ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath) {
@@ -171,7 +167,6 @@ bool RecordingOutput::writeBeside(const std::string& nativePath, const std::stri
         return false;
     m_inner.pending() = bytes;
     const Closed closed = m_inner.closeFile();
-    noteWritten(closed);
     return closed == Closed::Written || closed == Closed::Unchanged;
 }
 
@@ -184,7 +179,6 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         m_hasher.add(std::string_view(text).substr(m_seen));
         m_size += text.size() - m_seen;
         const Closed closed = m_inner.closeFile();
-        noteWritten(closed);
         if (closed != Closed::Failed && !m_key.empty())
             m_manifest.add({Manifest::Kind::File, m_key, m_size, m_hasher.hash()});
         return closed;
@@ -216,7 +210,6 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         }
         m_inner.pending() = std::move(*decision.bytes);
         const Closed closed = m_inner.closeFile();
-        noteWritten(closed);
         return closed;
     }
     case Mode::None:
@@ -240,8 +233,6 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
         entry = m_previous->find(*key);
     const std::optional<std::string> theirs = readFileBytes(nativeSource);
     const auto done = [&](Copy copy) {
-        if (copy == Copy::Done)
-            m_wrote = true;
         if ((copy == Copy::Done || copy == Copy::Unchanged || copy == Copy::Kept) && key && theirs)
             m_manifest.add({Manifest::Kind::Copy, *key, theirs->size(), contentHash(*theirs)});
         return copy;
@@ -268,8 +259,6 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
     if (decision.kind == Regenerated::Conflict && m_policy == Policy::Automatic) {
         const std::string beside = nativeTarget + std::string(BESIDE_SUFFIX);
         const Copy copied = m_inner.copyFile(nativeSource, beside);
-        if (copied == Copy::Done)
-            m_wrote = true;
         m_outcomes.back().beside = beside;
         m_outcomes.back().besideFailed = copied != Copy::Done && copied != Copy::Unchanged;
     }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,8 +87,8 @@ public:
     // have gone through whole (a run that stopped early did not get to the others).
     std::vector<std::string> noLongerGenerated() const;
     void setRanWhole(bool whole) { m_ranWhole = whole; }
-    // Whether anything on the far side changed: a folder made, a file written or copied.
-    bool wroteAnything() const { return m_wrote; }
+    // Whether this run made the folder at the key (it held nothing of an earlier run's).
+    bool made(const std::string& key) const { return m_made.contains(key); }
 
     // A path's key below the location, taken lexically; none outside it.
     static std::optional<std::string> keyOf(const std::string& location,
@@ -105,7 +106,6 @@ private:
                     std::string& theirs, bool mergeable) const;
     void note(Regenerated kind, const std::string& key, const std::string& nativePath);
     bool writeBeside(const std::string& nativePath, const std::string& bytes);
-    void noteWritten(Closed closed);
 
     ProjectOutput& m_inner;
     const Manifest* m_previous = nullptr;
@@ -115,8 +115,8 @@ private:
     std::string m_location;
     Manifest m_manifest;
     std::vector<Outcome> m_outcomes;
-    bool m_wrote = false;
     bool m_ranWhole = false;
+    std::set<std::string> m_made; // keys of the folders this run made
 
     // The open file.
     Mode m_mode = Mode::None;
