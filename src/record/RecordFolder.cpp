@@ -218,7 +218,6 @@ bool writeRecord(const std::string& projectFolder, const Record& record, std::st
     // removed, never followed.
     struct stat info {};
     const bool replacing = ::lstat(place.c_str(), &info) == 0;
-    removePartialRecords(projectFolder);
     std::string fresh = projectFolder + "/" + std::string(PARTIAL_PREFIX) + "XXXXXX";
     if (!::mkdtemp(fresh.data())) {
         why = projectFolder + ": " + errorText();

@@ -201,7 +201,8 @@ void RecordSession::removeLeftovers() {
             folder += "/" + key;
         removeStaleReplacements(folder);
     }
-    if (folderInside())
+    const std::optional<std::string> project = RecordingOutput::keyOf(m_location, m_projectFolder);
+    if (folderInside() && !(project && m_output.made(*project)))
         removePartialRecords(m_projectFolder);
 }
 

@@ -36,8 +36,7 @@ RecordState readRecord(const std::string& projectFolder, Record& record, std::st
 
 // Writes the record below a project folder: into a new folder beside it, which then takes the
 // old one's place in one step, so that the record on the disk is always a whole one, the old or
-// the new. Folders of records left half-written by an interrupted run are removed first. False,
-// with why, when it cannot be written; an earlier record then stays as it was.
+// the new. False, with why, when it cannot be written; an earlier record then stays as it was.
 bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why);
 
 // Removes the folders of records that an interrupted run left half-written.
