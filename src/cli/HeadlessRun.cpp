@@ -168,6 +168,9 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
         }
     }
     RecordSession session(project, output);
+    const bool keepRecord = output.keepsRecord() && !command.noRecord && project.keepsRecord();
+    if (keepRecord)
+        session.prepareAnswersAhead();
     if (session.readPrevious() == RecordState::Damaged)
         err << CLI_PROGRAM_NAME << ": the record " << session.recordFolder() << " cannot be used ("
             << session.why() << "); generating as for the first time\n";
@@ -198,8 +201,7 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     if (lock)
         session.removeLeftovers();
     bool recordFailed = false;
-    if (!sink.errorReported() && output.keepsRecord() && !command.noRecord &&
-        project.keepsRecord() && !session.writeRecord(project)) {
+    if (!sink.errorReported() && keepRecord && !session.writeRecord(project)) {
         err << CLI_PROGRAM_NAME << ": cannot write the record: " << session.why() << '\n';
         recordFailed = true;
     }

@@ -99,7 +99,16 @@ RecordSession::RecordSession(const ProjectState& project, ProjectOutput& inner)
     , m_projectFolder(nativePath(joinPath(project.locationBase, project.nameText)))
     , m_output(inner) {}
 
+void RecordSession::prepareAnswersAhead() {
+    m_answersDllFlags = m_project.dllFlags;
+    m_answersAhead = std::async(std::launch::async, [&project = m_project] {
+        return projectFileText(project, WithLocation::No);
+    });
+}
+
 const std::string& RecordSession::answersText() {
+    if (m_answersAhead.valid())
+        m_answers = m_answersAhead.get();
     // Made once: a run changes none of the answers but the DLL flags a dialog commits.
     if (!m_answers || m_answersDllFlags != m_project.dllFlags) {
         m_answers = projectFileText(m_project, WithLocation::No);
@@ -214,7 +223,7 @@ bool RecordSession::writeRecord(const ProjectState& project) {
     Record record;
     record.answers =
         &project == &m_project ? answersText() : projectFileText(project, WithLocation::No);
-    record.manifest = m_output.manifest();
+    record.manifest = m_output.takeManifest();
     for (const Manifest::Input& input : m_inputs)
         record.manifest.addInput(input);
     record.inputTexts = m_inputTexts;

@@ -6,6 +6,7 @@
 #include "record/RecordingOutput.h"
 
 #include <cstdint>
+#include <future>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,8 +34,15 @@ public:
     // The configuration file the run's settings came from.
     void noteConfiguration(const std::string& nativePath);
 
+    // Starts writing the answers as the record keeps them on a thread of their own, while the
+    // run goes on: for a project of many actions they take a good part of the record's time.
+    // Only for a run that changes none of the answers while it goes (the headless one: the
+    // dialog commits its DLL flags as the run starts).
+    void prepareAnswersAhead();
+
     // Writes the new record of the project, as the run left it, unless the one on the disk
-    // says the same already; false, with why(), when it cannot be written. A project folder that
+    // says the same already; false, with why(), when it cannot be written. It takes the run's
+    // manifest from the output: the last thing asked of a session. A project folder that
     // does not exist, or lies outside the location, gets none.
     bool writeRecord(const ProjectState& project);
 
@@ -53,6 +61,7 @@ private:
     const ProjectState& m_project;
     std::optional<std::string> m_answers;
     std::uint32_t m_answersDllFlags = 0;
+    std::future<std::string> m_answersAhead;
     std::string m_location;
     std::string m_projectFolder;
     RecordingOutput m_output;

@@ -78,6 +78,8 @@ public:
 
     // What this run made, for the new record.
     const Manifest& manifest() const { return m_manifest; }
+    // The same, handed over once nothing more is asked of it: a large one is not copied.
+    Manifest takeManifest() { return std::move(m_manifest); }
     const std::vector<Outcome>& outcomes() const { return m_outcomes; }
     // Whether the last run's record lists a file at the key.
     bool wasRecorded(const std::string& key) const {
