@@ -9,7 +9,6 @@
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
 #include "fileutil/DiskOutput.h"
-#include "fileutil/FileSystem.h"
 #include "fileutil/MemoryOutput.h"
 #include "fileutil/ProjectLock.h"
 #include "model/NameChecks.h"
@@ -156,18 +155,17 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
         for (const std::string& warning : projectWarnings(project, project.nameText))
             err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
 
+    RecordSession session(project, output);
     // Two runs into one project would mix their files: the second one stops at once.
     std::optional<ProjectLock> lock;
     if (output.keepsRecord()) {
-        lock = ProjectLock::take(nativePath(joinPath(project.locationBase, project.nameText)));
+        lock = ProjectLock::take(session.projectFolder());
         if (!lock) {
-            err << CLI_PROGRAM_NAME << ": another run is writing "
-                << nativePath(joinPath(project.locationBase, project.nameText))
+            err << CLI_PROGRAM_NAME << ": another run is writing " << session.projectFolder()
                 << "; nothing was written, try again when it has ended\n";
             return EXIT_RUN_ERROR;
         }
     }
-    RecordSession session(project, output);
     const bool keepRecord = output.keepsRecord() && !command.noRecord && project.keepsRecord();
     if (keepRecord)
         session.prepareAnswersAhead();

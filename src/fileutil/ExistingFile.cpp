@@ -13,9 +13,6 @@
 
 namespace vantrel {
 
-namespace {
-
-// Reads a file descriptor to its end; false on a read error.
 bool readAll(int fd, std::string& bytes) {
     char block[65536];
     for (;;) {
@@ -43,6 +40,8 @@ bool writeAll(int fd, std::string_view bytes) {
     }
     return true;
 }
+
+namespace {
 
 // A plain file's bytes through a link; none for anything else (a device may never end).
 std::optional<std::string> readThrough(const std::string& nativePath) {

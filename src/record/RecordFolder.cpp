@@ -1,5 +1,7 @@
 #include "record/RecordFolder.h"
 
+#include "fileutil/ExistingFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -66,17 +68,11 @@ bool readAt(int folder, const std::string& name, std::size_t limit, std::string&
         why = name + ": too large";
         return false;
     }
-    text.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t count = ::read(file.get(), text.data() + done, text.size() - done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            why = name + ": " + (count < 0 ? errorText() : "cut short");
-            return false;
-        }
-        done += static_cast<std::size_t>(count);
+    text.clear();
+    text.reserve(static_cast<std::size_t>(info.st_size));
+    if (!readAll(file.get(), text)) {
+        why = name + ": " + errorText();
+        return false;
     }
     return true;
 }
@@ -88,17 +84,7 @@ bool writeAt(int folder, const std::string& name, std::string_view bytes, std::s
         why = name + ": " + errorText();
         return false;
     }
-    while (!bytes.empty()) {
-        const ssize_t count = ::write(file.get(), bytes.data(), bytes.size());
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            why = name + ": " + errorText();
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(count));
-    }
-    if (!file.close()) {
+    if (!writeAll(file.get(), bytes) || !file.close()) {
         why = name + ": " + errorText();
         return false;
     }

@@ -15,11 +15,6 @@
 namespace vantrel {
 namespace {
 
-class SilentSink : public MessageSink {
-public:
-    void showMessage(ErrorKind, const std::string&) override {}
-};
-
 // The texts a repeated run writes, kept by key; nothing reaches the disk, and copies are not
 // read: their sources are named by hash only.
 class TextCollector : public ProjectOutput {
@@ -144,12 +139,13 @@ RecordState RecordSession::readPrevious() {
         return state;
     // Answers the same as this run's were written from answers that read, and read again; only
     // others are read to see whether they do.
-    ProjectState answers;
-    if (record.answers == answersText()) {
-    } else if (const std::optional<ProjectFileError> error =
-                   ProjectFile(std::string(RECORD_ANSWERS)).apply(record.answers, answers)) {
-        m_why = error->message;
-        return RecordState::Damaged;
+    if (record.answers != answersText()) {
+        ProjectState answers;
+        if (const std::optional<ProjectFileError> error =
+                ProjectFile(std::string(RECORD_ANSWERS)).apply(record.answers, answers)) {
+            m_why = error->message;
+            return RecordState::Damaged;
+        }
     }
     m_previous = std::move(record);
     m_output.setPrevious(&m_previous->manifest,

@@ -3,7 +3,6 @@
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
 #include "fileutil/DiskOutput.h"
-#include "fileutil/FileSystem.h"
 #include "fileutil/MemoryOutput.h"
 #include "fileutil/ProjectLock.h"
 #include "record/RecordSession.h"
@@ -12,11 +11,6 @@
 
 namespace vantrel {
 namespace {
-
-class SilentSink : public MessageSink {
-public:
-    void showMessage(ErrorKind, const std::string&) override {}
-};
 
 class GatheringSink : public MessageSink {
 public:
@@ -60,17 +54,16 @@ RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const Crea
                    const std::string& configurationPath) {
     RunOutcome outcome;
     GatheringSink sink(outcome.messages);
-    const std::string folder = nativePath(joinPath(project.locationBase, project.nameText));
-    const std::optional<ProjectLock> lock = ProjectLock::take(folder);
+    DiskOutput disk;
+    RecordSession session(project, disk);
+    const std::optional<ProjectLock> lock = ProjectLock::take(session.projectFolder());
     if (!lock) {
         outcome.messages.push_back(
-            {ErrorKind::ERR_OPEN_FILE, "Another run is writing " + folder +
+            {ErrorKind::ERR_OPEN_FILE, "Another run is writing " + session.projectFolder() +
                                            ": nothing was written. Try again when it has ended."});
         return outcome;
     }
-    DiskOutput disk;
     disk.keepAsTheyAre(choices.keptPaths);
-    RecordSession session(project, disk);
     if (session.readPrevious() == RecordState::Damaged)
         outcome.notes.push_back("The record " + session.recordFolder() + " cannot be used (" +
                                 session.why() +

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <deque>
+#include <optional>
 
 namespace vantrel {
 namespace {
@@ -29,6 +30,39 @@ struct Script {
 Script& script() {
     static Script instance;
     return instance;
+}
+
+// A question asked while a test script runs: its text is noted, and it is answered by the next
+// handler (which then works the real box) or else by the next scripted answer, fallback when
+// none is left. None: the box is shown, with the handler if there is one.
+template <class Answer>
+std::optional<Answer> scriptedAnswer(const QString& text, std::deque<Answer>& answers,
+                                     Answer fallback, std::function<void(QMessageBox&)>& handler) {
+    if (!script().on)
+        return std::nullopt;
+    script().messages.append(text);
+    if (!script().questionHandlers.empty()) {
+        handler = std::move(script().questionHandlers.front());
+        script().questionHandlers.pop_front();
+        return std::nullopt;
+    }
+    if (answers.empty())
+        return fallback;
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+// Runs the handler (if any) on the window once it shows, and closes it if it is still open.
+template <class Window>
+void handleWhenShown(Window& window, const std::function<void(Window&)>& handler) {
+    QPointer<Window> guarded(&window);
+    QTimer::singleShot(0, &window, [guarded, handler] {
+        if (guarded && handler)
+            handler(*guarded);
+        if (guarded && guarded->isVisible())
+            guarded->reject();
+    });
 }
 
 } // namespace
@@ -97,31 +131,13 @@ void ModalHooks::showMessage(QWidget* parent, const QString& text, const QString
 
 bool ModalHooks::askOkCancel(QWidget* parent, const QString& text, bool cancelIsDefault) {
     std::function<void(QMessageBox&)> handler;
-    if (script().on) {
-        script().messages.append(text);
-        if (!script().questionHandlers.empty()) {
-            handler = std::move(script().questionHandlers.front());
-            script().questionHandlers.pop_front();
-        } else {
-            if (script().answers.empty())
-                return false;
-            const bool answer = script().answers.front();
-            script().answers.pop_front();
-            return answer;
-        }
-    }
+    if (const std::optional<bool> answer = scriptedAnswer(text, script().answers, false, handler))
+        return *answer;
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(APP_TITLE), text,
                     QMessageBox::Ok | QMessageBox::Cancel, parent);
     box.setDefaultButton(cancelIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
-    if (handler) {
-        QPointer<QMessageBox> guarded(&box);
-        QTimer::singleShot(0, &box, [guarded, handler] {
-            if (guarded)
-                handler(*guarded);
-            if (guarded && guarded->isVisible())
-                guarded->reject();
-        });
-    }
+    if (handler)
+        handleWhenShown(box, handler);
     return box.exec() == QMessageBox::Ok;
 }
 
@@ -190,32 +206,15 @@ std::optional<QString> ModalHooks::askSaveFile(QWidget* parent, const QString& s
 
 int ModalHooks::askSaveDiscardCancel(QWidget* parent, const QString& text) {
     std::function<void(QMessageBox&)> handler;
-    if (script().on) {
-        script().messages.append(text);
-        if (!script().questionHandlers.empty()) {
-            handler = std::move(script().questionHandlers.front());
-            script().questionHandlers.pop_front();
-        } else {
-            if (script().saveChoices.empty())
-                return QMessageBox::Cancel;
-            const int choice = script().saveChoices.front();
-            script().saveChoices.pop_front();
-            return choice;
-        }
-    }
+    if (const std::optional<int> choice = scriptedAnswer(
+            text, script().saveChoices, static_cast<int>(QMessageBox::Cancel), handler))
+        return *choice;
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(APP_TITLE), text,
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
-    if (handler) {
-        QPointer<QMessageBox> guarded(&box);
-        QTimer::singleShot(0, &box, [guarded, handler] {
-            if (guarded)
-                handler(*guarded);
-            if (guarded && guarded->isVisible())
-                guarded->reject();
-        });
-    }
+    if (handler)
+        handleWhenShown(box, handler);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     return clicked ? box.standardButton(clicked) : QMessageBox::Cancel;
@@ -228,13 +227,7 @@ int ModalHooks::runDialog(QDialog& dialog) {
             handler = std::move(script().handlers.front());
             script().handlers.pop_front();
         }
-        QPointer<QDialog> guarded(&dialog);
-        QTimer::singleShot(0, &dialog, [guarded, handler] {
-            if (guarded && handler)
-                handler(*guarded);
-            if (guarded && guarded->isVisible())
-                guarded->reject();
-        });
+        handleWhenShown(dialog, handler);
     }
     return dialog.exec();
 }

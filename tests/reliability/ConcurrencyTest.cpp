@@ -15,12 +15,7 @@ namespace fs = std::filesystem;
 
 // A project of many files, so that two runs started together overlap.
 void writeInputs(const TempFolder& work) {
-    std::string actions;
-    for (int i = 0; i < 150; ++i)
-        actions += std::string(i ? "," : "") + "{\"name\": \"Action" + std::to_string(i) + "\"}";
-    work.write("project.json",
-               R"({"host": "KEL", "name": "Demo", "location": "out", "actions": [)" + actions +
-                   "]}");
+    work.write("project.json", projectOfActions(150));
     for (const char* side : {"a", "b"}) {
         const std::string name(side);
         work.write(name + ".cfg",

@@ -19,17 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using Tree = std::map<std::string, std::string>;
 
-// Every entry below a folder: files with their bytes, folders as "/".
-Tree treeOf(const fs::path& folder) {
-    Tree tree;
-    for (auto it = fs::recursive_directory_iterator(folder);
-         it != fs::recursive_directory_iterator(); ++it) {
-        const std::string path = fs::relative(it->path(), folder).string();
-        tree[path] = it->is_directory() ? std::string("/") : readFile(it->path());
-    }
-    return tree;
-}
-
 std::string templateText(const std::string& version) {
     std::string action = "filesection: action\n// %ACTIONNAME%: the action\n";
     for (int line = 0; line < 30; ++line)
@@ -43,12 +32,7 @@ std::string templateText(const std::string& version) {
 }
 
 void writeSeed(const TempFolder& seed) {
-    std::string actions;
-    for (int i = 0; i < 120; ++i)
-        actions += std::string(i ? "," : "") + "{\"name\": \"Action" + std::to_string(i) + "\"}";
-    seed.write("project.json",
-               R"({"host": "KEL", "name": "Demo", "location": "out", "actions": [)" + actions +
-                   "]}");
+    seed.write("project.json", projectOfActions(120));
     seed.write("vantrel.cfg", "templatedirectory = \"tpl\"\n");
     seed.write("kelpi.tpl", "create_directory: \"%PROJECTNAME%\"\n"
                             "create_file: \"main.cpp\" \"main\" \"plugin.tpl\"\n"
@@ -69,7 +53,7 @@ TEST(Interruption, KilledAnywhereLosesNothing) {
     writeAt(demo / "Action3.cpp", edited);
     writeAt(demo / "Action7.cpp", readFile(demo / "Action7.cpp") + "// mine too\n");
     seed.write("tpl/plugin.tpl", templateText("second"));
-    const Tree before = treeOf(seed.path() / "out");
+    const Tree before = treeBelow(seed.path() / "out");
 
     // The run never interrupted, from the same start, and how long it takes when started as
     // the interrupted ones are (the shortest of three).
@@ -85,7 +69,7 @@ TEST(Interruption, KilledAnywhereLosesNothing) {
         startGeneratorIn(timed.path(), {"project.json"}).wait();
         length = std::min(length, std::chrono::steady_clock::now() - start);
     }
-    const Tree after = treeOf(whole.path() / "out");
+    const Tree after = treeBelow(whole.path() / "out");
     ASSERT_NE(before.at("Demo/.vantrel/manifest.txt"), after.at("Demo/.vantrel/manifest.txt"));
 
     constexpr int KILLS = 200;
@@ -103,14 +87,7 @@ TEST(Interruption, KilledAnywhereLosesNothing) {
         if (running.wait() < 0)
             ++interrupted;
 
-        const Tree now = treeOf(work.path() / "out");
-        const auto record = [](const Tree& tree) {
-            Tree files;
-            for (const auto& [path, bytes] : tree)
-                if (path.starts_with("Demo/.vantrel/"))
-                    files.emplace(path, bytes);
-            return files;
-        };
+        const Tree now = treeBelow(work.path() / "out");
         for (const auto& [path, bytes] : before) {
             if (path.starts_with("Demo/.vantrel/"))
                 continue;
@@ -122,13 +99,13 @@ TEST(Interruption, KilledAnywhereLosesNothing) {
                 << path << " holds neither its old nor its new bytes";
         }
         // The record is one whole record, the old or the new.
-        const bool oldRecord = record(now) == record(before);
-        EXPECT_TRUE(oldRecord || record(now) == record(after));
+        const bool oldRecord = recordIn(now) == recordIn(before);
+        EXPECT_TRUE(oldRecord || recordIn(now) == recordIn(after));
 
         // Against the old record the overlap is found again; the new one has seen it.
         const ProcessResult rerun = runGeneratorIn(work.path(), {"project.json"});
         EXPECT_EQ(rerun.status, oldRecord ? 3 : 0) << rerun.err;
-        EXPECT_EQ(treeOf(work.path() / "out"), after);
+        EXPECT_EQ(treeBelow(work.path() / "out"), after);
         if (HasFailure())
             break;
     }

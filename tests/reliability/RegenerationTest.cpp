@@ -138,22 +138,6 @@ TEST(Regeneration, KeepsTheUsersEditsAndMergesTheNewText) {
 namespace vantrel {
 namespace {
 
-// Every file below a folder with its bytes (a link as its target), to see that nothing changed.
-std::map<std::string, std::string> snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (auto it = fs::recursive_directory_iterator(folder);
-         it != fs::recursive_directory_iterator(); ++it) {
-        const std::string path = fs::relative(it->path(), folder).string();
-        if (it->is_symlink())
-            files[path] = "-> " + fs::read_symlink(it->path()).string();
-        else if (it->is_regular_file())
-            files[path] = readFile(it->path());
-        else
-            files[path] = "/";
-    }
-    return files;
-}
-
 // A record that leads out of the location through a link is never read or written through it:
 // the run says once that it cannot use it, generates as for the first time, and what lies
 // outside stays as it was.
@@ -193,14 +177,14 @@ TEST(Regeneration, RecordThroughALinkIsOnlyData) {
         fs::rename(record, outside);
         writeAt(work.path() / "out/Demo/main.cpp", "// edited\n");
         setup(record, outside);
-        const auto before = snapshot(outside);
+        const auto before = treeBelow(outside);
 
         const ProcessResult run = runGeneratorIn(work.path(), {"project.json"});
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.err.find("cannot be used"), run.err.rfind("cannot be used")) << run.err;
         EXPECT_NE(run.err.find("cannot be used"), std::string::npos) << run.err;
         EXPECT_EQ(readFile(work.path() / "out/Demo/main.cpp"), "// Demo\n");
-        EXPECT_EQ(snapshot(outside), before);
+        EXPECT_EQ(treeBelow(outside), before);
         EXPECT_TRUE(fs::is_directory(fs::symlink_status(record)));
     }
 }

@@ -17,22 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Files by path below a folder; links by "-> target".
+// Entries by path below a folder (see treeBelow).
 using Files = std::map<std::string, std::string>;
-
-Files filesBelow(const fs::path& folder) {
-    Files files;
-    if (!fs::exists(folder))
-        return files;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string path = entry.path().lexically_relative(folder).generic_string();
-        if (entry.is_symlink())
-            files[path] = "-> " + fs::read_symlink(entry.path()).string();
-        else if (entry.is_regular_file())
-            files[path] = readFile(entry.path());
-    }
-    return files;
-}
 
 void copyTree(const fs::path& from, const fs::path& to) {
     fs::remove_all(to);
@@ -122,7 +108,7 @@ std::string faultPrefix(const fs::path& root, long failAt, const fs::path& count
 
 std::set<std::string> temporaryFiles(const fs::path& folder) {
     std::set<std::string> found;
-    for (const auto& [path, bytes] : filesBelow(folder))
+    for (const auto& [path, bytes] : treeBelow(folder))
         if (const std::string name = fs::path(path).filename().string();
             name.starts_with('.') && name.find(".vantrel-") != std::string::npos)
             found.insert(path); // FILE.vantrel-new beside a kept file is no temporary one
@@ -138,7 +124,7 @@ TEST_P(WriteFault, EveryFailingCallKeepsEveryFileWhole) {
     const fs::path before = work.path() / "before";
     if (fs::exists(out))
         copyTree(out, before);
-    const Files old = filesBelow(out);
+    const Files old = treeBelow(out);
 
     // The run without a fault: its tree, its listing and how many calls it makes.
     const fs::path countFile = work.path() / "count";
@@ -146,7 +132,7 @@ TEST_P(WriteFault, EveryFailingCallKeepsEveryFileWhole) {
     const ProcessResult clean =
         runGeneratorIn(work.path(), arguments, faultPrefix(out, 0, countFile));
     ASSERT_TRUE(clean.status == 0 || clean.status == 3) << clean.err;
-    const Files fresh = filesBelow(out);
+    const Files fresh = treeBelow(out);
     const long calls = std::stol(readFile(countFile));
     ASSERT_GT(calls, 5);
 
@@ -157,7 +143,7 @@ TEST_P(WriteFault, EveryFailingCallKeepsEveryFileWhole) {
         if (fs::exists(before))
             copyTree(before, out);
         const ProcessResult run = runGeneratorIn(work.path(), arguments, faultPrefix(out, n, {}));
-        const Files now = filesBelow(out);
+        const Files now = treeBelow(out);
         if (run.status == clean.status) {
             EXPECT_EQ(now, fresh) << "a failure passed as success";
         } else {
@@ -175,14 +161,7 @@ TEST_P(WriteFault, EveryFailingCallKeepsEveryFileWhole) {
                 << run.err;
         }
         // The record is one whole record, the old or the new.
-        const auto record = [](const Files& files) {
-            Files kept;
-            for (const auto& [path, bytes] : files)
-                if (path.starts_with("Demo/.vantrel/"))
-                    kept.emplace(path, bytes);
-            return kept;
-        };
-        EXPECT_TRUE(record(now) == record(old) || record(now) == record(fresh));
+        EXPECT_TRUE(recordIn(now) == recordIn(old) || recordIn(now) == recordIn(fresh));
         for (const auto& [path, bytes] : old) {
             if (path.starts_with("Demo/.vantrel/"))
                 continue;

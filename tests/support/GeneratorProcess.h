@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,6 +95,42 @@ inline RunningGenerator startGeneratorIn(const std::filesystem::path& folder,
         ::_exit(127);
     }
     return running;
+}
+
+// Every entry below a folder by its path: a file's bytes, a link's "-> target", a folder's "/";
+// empty when the folder is not there.
+inline std::map<std::string, std::string> treeBelow(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> tree;
+    if (!fs::exists(folder))
+        return tree;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string path = entry.path().lexically_relative(folder).generic_string();
+        if (entry.is_symlink())
+            tree[path] = "-> " + fs::read_symlink(entry.path()).string();
+        else if (entry.is_directory())
+            tree[path] = "/";
+        else
+            tree[path] = readFile(entry.path());
+    }
+    return tree;
+}
+
+// The record of out/Demo in a tree of out (see treeBelow): compared whole, as it is replaced whole.
+inline std::map<std::string, std::string> recordIn(const std::map<std::string, std::string>& tree) {
+    std::map<std::string, std::string> record;
+    for (const auto& [path, bytes] : tree)
+        if (path.starts_with("Demo/.vantrel/"))
+            record.emplace(path, bytes);
+    return record;
+}
+
+// A project file of Kel with the actions Action0, Action1, ..., generated into out/Demo.
+inline std::string projectOfActions(int count) {
+    std::string actions;
+    for (int i = 0; i < count; ++i)
+        actions += std::string(i ? "," : "") + "{\"name\": \"Action" + std::to_string(i) + "\"}";
+    return R"({"host": "KEL", "name": "Demo", "location": "out", "actions": [)" + actions + "]}";
 }
 
 // Writes a file at an absolute path, parents created, byte for byte.

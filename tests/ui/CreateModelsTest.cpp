@@ -45,11 +45,6 @@ ReviewModel::Entry entry(const std::string& key, State state) {
     return e;
 }
 
-class NoSink : public MessageSink {
-public:
-    void showMessage(ErrorKind, const std::string&) override {}
-};
-
 } // namespace
 
 // The review and the summary of Create without widgets, and the two runs behind them.
@@ -220,7 +215,7 @@ void CreateModelsTest::runsOverTheSampleKeepWhatTheUserKept() {
     QTemporaryDir dir;
     const QDir out(dir.path());
     ProjectState project;
-    NoSink sink;
+    SilentSink sink;
     readConfiguration(project, sink);
     project.setDefaultDllFlags();
     project.kelHost = 1;

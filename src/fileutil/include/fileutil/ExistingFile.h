@@ -42,6 +42,11 @@ std::optional<std::string> replaceFileAtomically(const std::string& nativePath,
 // leads to is replaced as replaceFile does, anything else (a device, a pipe) written from empty.
 bool writeThrough(const std::string& nativePath, std::string_view bytes);
 
+// Reads a file descriptor to its end, appending to bytes; false on a read error.
+bool readAll(int fd, std::string& bytes);
+// Writes all of bytes to a file descriptor, a signal notwithstanding; false on a write error.
+bool writeAll(int fd, std::string_view bytes);
+
 // Removes the temporary files of replacements in a folder that a killed run left behind
 // (".NAME.vantrel-XXXXXX", plain files only). Only a run that holds the project may call it.
 void removeStaleReplacements(const std::string& nativeFolder);

@@ -41,6 +41,13 @@ public:
     }
 };
 
+// A sink that shows nothing: for runs whose messages another run gives (a preview, a run repeated
+// from its record).
+class SilentSink : public MessageSink {
+public:
+    void showMessage(ErrorKind, const std::string&) override {}
+};
+
 // The message text of a kind, or an empty text for the kinds that show nothing.
 std::string formatErrorMessage(ErrorKind kind, std::string_view first, std::string_view second);
 
