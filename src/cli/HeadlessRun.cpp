@@ -11,6 +11,7 @@
 #include "fileutil/DiskOutput.h"
 #include "fileutil/MemoryOutput.h"
 #include "fileutil/ProjectLock.h"
+#include "fileutil/TextFile.h"
 #include "model/NameChecks.h"
 #include "project/ProjectFile.h"
 #include "record/RecordSession.h"
@@ -21,11 +22,16 @@
 namespace vantrel {
 namespace {
 
+// The configuration file a run read, for its record: its path (empty when none was), its bytes.
+struct ReadConfiguration {
+    std::string path;
+    std::string bytes;
+};
+
 // Reads the configuration that the search finds. A run on the built-in settings names files
 // that seldom exist, so it is said once, before anything else, with where the search looked.
-// The path of the file read; empty when none was.
-std::string readFoundConfiguration(ProjectState& project, MessageSink& sink,
-                                   const std::string& option, std::ostream& err) {
+ReadConfiguration readFoundConfiguration(ProjectState& project, MessageSink& sink,
+                                         const std::string& option, std::ostream& err) {
     const ConfigurationPlaces places = configurationPlaces(option);
     const ConfigurationChoice choice = findConfiguration(places);
     if (choice.origin == ConfigurationOrigin::None) {
@@ -36,13 +42,17 @@ std::string readFoundConfiguration(ProjectState& project, MessageSink& sink,
             separator = ", ";
         }
         err << ")\n";
-    } else if (!readConfiguration(project, sink, choice.path)) {
+        return {};
+    }
+    std::optional<std::string> bytes = readFileBytes(choice.path);
+    if (!bytes) {
+        reportError(sink, ErrorKind::ERR_CONFIG_OPEN, choice.path);
         err << CLI_PROGRAM_NAME << ": cannot read the configuration " << choice.path
             << ", running on built-in defaults\n";
-    } else {
-        return choice.path;
+        return {};
     }
-    return {};
+    readConfigurationBytes(project, *bytes);
+    return {choice.path, std::move(*bytes)};
 }
 
 // Says what became of the files the user edited or deleted since the last run, and of those
@@ -140,7 +150,7 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
                 ProjectOutput& output) {
     ProjectState project;
     StreamSink sink(err, command.verbose);
-    const std::string configuration =
+    ReadConfiguration configuration =
         readFoundConfiguration(project, sink, command.configPath, err);
     project.setDefaultDllFlags();
 
@@ -174,8 +184,8 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
             << session.why() << "); generating as for the first time\n";
     session.output().setPolicy(command.overwriteEdited ? RecordingOutput::Policy::Overwrite
                                                        : RecordingOutput::Policy::Automatic);
-    if (!configuration.empty())
-        session.noteConfiguration(configuration);
+    if (!configuration.path.empty())
+        session.noteConfiguration(configuration.path, std::move(configuration.bytes));
     Generator generator(project, sink, session.output());
     generator.script().setInputReader(session.inputReader());
     // Listed without a flush per line; tied to out, err flushes the list before each message,

@@ -63,9 +63,7 @@ std::optional<std::map<std::string, std::string>> repeatRecordedRun(const Record
     for (const Manifest::Input& input : record.manifest.inputs) {
         if (input.role != Manifest::Role::Configuration)
             continue;
-        std::string text = record.inputTexts.at(input.hash);
-        normaliseText(text);
-        readConfigurationText(project, text);
+        readConfigurationBytes(project, record.inputTexts.at(input.hash));
         break;
     }
     project.setDefaultDllFlags();
@@ -187,7 +185,11 @@ TemplateReader::InputReader RecordSession::inputReader() {
 
 void RecordSession::noteConfiguration(const std::string& nativePath) {
     if (std::optional<std::string> bytes = readFileBytes(nativePath))
-        noteInput(Manifest::Role::Configuration, nativePath, std::move(*bytes));
+        noteConfiguration(nativePath, std::move(*bytes));
+}
+
+void RecordSession::noteConfiguration(const std::string& nativePath, std::string bytes) {
+    noteInput(Manifest::Role::Configuration, nativePath, std::move(bytes));
 }
 
 void RecordSession::removeLeftovers() {

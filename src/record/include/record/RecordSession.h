@@ -33,6 +33,8 @@ public:
     TemplateReader::InputReader inputReader();
     // The configuration file the run's settings came from.
     void noteConfiguration(const std::string& nativePath);
+    // The same, with the bytes the run's settings were read from.
+    void noteConfiguration(const std::string& nativePath, std::string bytes);
 
     // Starts writing the answers as the record keeps them on a thread of their own, while the
     // run goes on: for a project of many actions they take a good part of the record's time.
