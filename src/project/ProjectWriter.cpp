@@ -198,8 +198,9 @@ void appendActions(std::string& out, const std::vector<ActionDefinition>& action
     }
     const std::string indent = std::string(INDENT) + std::string(INDENT);
     ActionDefinition defaults; // its strings' buffers serve every action in turn
-    // Room for actions of a usual size: the text is not copied again and again as it grows.
-    out.reserve(out.size() + actions.size() * 512);
+    // Room to spare for actions of a usual size, so that the text is not copied as it grows:
+    // what is reserved and never written costs no memory.
+    out.reserve(out.size() + actions.size() * 1024);
     out += "[\n";
     for (std::size_t i = 0; i < actions.size(); ++i) {
         appendAction(out, actions[i], indent, defaults);

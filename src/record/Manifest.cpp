@@ -90,9 +90,17 @@ std::optional<std::size_t> indexOf(const std::string_view (&words)[N], std::stri
 
 } // namespace
 
+std::size_t Manifest::indexOf(std::string_view path, ContentHash key) const {
+    const auto [first, last] = m_files.equal_range(key);
+    for (auto at = first; at != last; ++at)
+        if (entries[at->second].path == path)
+            return at->second;
+    return entries.size();
+}
+
 const Manifest::Entry* Manifest::find(std::string_view path) const {
-    const auto found = m_files.find(std::string(path));
-    return found == m_files.end() ? nullptr : &entries[found->second];
+    const std::size_t index = indexOf(path, contentHash(path));
+    return index == entries.size() ? nullptr : &entries[index];
 }
 
 const Manifest::Input* Manifest::findInput(std::string_view path) const {
@@ -105,11 +113,12 @@ const Manifest::Input* Manifest::findInput(std::string_view path) const {
 void Manifest::add(Entry entry) {
     // A target written twice in one run holds what was written last.
     if (entry.kind != Kind::Folder) {
-        const auto [at, inserted] = m_files.try_emplace(entry.path, entries.size());
-        if (!inserted) {
-            entries[at->second] = std::move(entry);
+        const ContentHash key = contentHash(entry.path);
+        if (const std::size_t index = indexOf(entry.path, key); index != entries.size()) {
+            entries[index] = std::move(entry);
             return;
         }
+        m_files.emplace(key, entries.size());
     }
     entries.push_back(std::move(entry));
 }
@@ -121,7 +130,15 @@ void Manifest::addInput(Input input) {
 }
 
 std::string manifestText(const Manifest& manifest) {
-    std::string text(HEADER);
+    std::string text;
+    // A line's words besides its path take at most 60 bytes: the text is not copied as it grows.
+    std::size_t room = HEADER.size() + 1;
+    for (const Manifest::Input& input : manifest.inputs)
+        room += input.path.size() + 64;
+    for (const Manifest::Entry& entry : manifest.entries)
+        room += entry.path.size() + 64;
+    text.reserve(room);
+    text += HEADER;
     text += '\n';
     for (const Manifest::Input& input : manifest.inputs) {
         text += "input ";

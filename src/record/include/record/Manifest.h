@@ -45,7 +45,9 @@ struct Manifest {
     void addInput(Input input);
 
 private:
-    std::unordered_map<std::string, std::size_t> m_files; // path -> index into entries
+    // A file's index into entries by the hash of its path: no second copy of every path.
+    std::unordered_multimap<ContentHash, std::size_t> m_files;
+    std::size_t indexOf(std::string_view path, ContentHash key) const;
 };
 
 // A target's path as a manifest names it: relative, "/" between names, none of them empty, "."
