@@ -8,6 +8,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -95,6 +97,24 @@ std::string inputName(ContentHash hash) {
     return hashText(hash) + ".txt";
 }
 
+// A new folder of a partial record, named as mkdtemp names its folders but with the usual
+// permissions: a record is no secret, and the umask is no business of a thread.
+std::optional<std::string> makeFreshFolder(const std::string& projectFolder) {
+    static constexpr std::string_view LETTERS =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string fresh = projectFolder + "/" + std::string(PARTIAL_PREFIX);
+        for (int i = 0; i < 6; ++i)
+            fresh += LETTERS[random() % LETTERS.size()];
+        if (::mkdir(fresh.c_str(), 0777) == 0)
+            return fresh;
+        if (errno != EEXIST)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 void removeTree(const std::filesystem::path& path) {
     // Links inside are removed, never followed.
     std::error_code ignored;
@@ -132,14 +152,16 @@ bool putInPlace(const std::string& fresh, const std::string& place, bool replaci
 
 } // namespace
 
-void removePartialRecords(const std::string& projectFolder) {
+void removePartialRecords(const std::string& projectFolder, const std::string& keep) {
     DIR* folder = ::opendir(projectFolder.c_str());
     if (!folder)
         return;
+    const std::string_view kept = std::string_view(keep).substr(keep.rfind('/') + 1);
     std::vector<std::string> partial;
     while (const dirent* entry = ::readdir(folder)) {
-        if (std::string_view(entry->d_name).starts_with(PARTIAL_PREFIX))
-            partial.emplace_back(entry->d_name);
+        const std::string_view name(entry->d_name);
+        if (name.starts_with(PARTIAL_PREFIX) && name != kept)
+            partial.emplace_back(name);
     }
     ::closedir(folder);
     for (const std::string& name : partial)
@@ -198,21 +220,26 @@ RecordState readRecord(const std::string& projectFolder, Record& record, std::st
     return RecordState::Read;
 }
 
-bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why) {
-    const std::string place = projectFolder + "/" + std::string(RECORD_FOLDER);
-    // Whatever stands in the record's place, a link or a file too, is replaced; a link is
-    // removed, never followed.
-    struct stat info {};
-    const bool replacing = ::lstat(place.c_str(), &info) == 0;
-    std::string fresh = projectFolder + "/" + std::string(PARTIAL_PREFIX) + "XXXXXX";
-    if (!::mkdtemp(fresh.data())) {
-        why = projectFolder + ": " + errorText();
-        return false;
+std::optional<std::string> beginRecord(const std::string& projectFolder, std::string_view answers,
+                                       std::string& why) {
+    std::optional<std::string> made = makeFreshFolder(projectFolder);
+    if (!made) {
+        why = projectFolder + "/" + std::string(RECORD_FOLDER) + ": " + errorText();
+        return std::nullopt;
     }
-    // The folder is made private; the record is no secret, so it gets the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(fresh.c_str(), 0777 & ~mask);
+    const std::string& fresh = *made;
+    Descriptor folder(::open(fresh.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    std::string problem = folder ? std::string() : errorText();
+    if (folder && writeAt(folder.get(), std::string(RECORD_ANSWERS), answers, problem))
+        return fresh;
+    why = projectFolder + "/" + std::string(RECORD_FOLDER) + ": " + problem;
+    removeTree(fresh);
+    return std::nullopt;
+}
+
+bool completeRecord(const std::string& projectFolder, const std::string& fresh,
+                    const Record& record, std::string& why) {
+    const std::string place = projectFolder + "/" + std::string(RECORD_FOLDER);
     const auto fail = [&](std::string problem) {
         why = place + ": " + problem;
         removeTree(fresh);
@@ -222,8 +249,6 @@ bool writeRecord(const std::string& projectFolder, const Record& record, std::st
     if (!folder)
         return fail(errorText());
     std::string problem;
-    if (!writeAt(folder.get(), std::string(RECORD_ANSWERS), record.answers, problem))
-        return fail(problem);
     if (!record.manifest.inputs.empty()) {
         const std::string inputs(INPUTS_FOLDER);
         if (::mkdirat(folder.get(), inputs.c_str(), 0777) != 0)
@@ -240,11 +265,24 @@ bool writeRecord(const std::string& projectFolder, const Record& record, std::st
     // The manifest last: a folder without one is no record.
     if (!writeAt(folder.get(), std::string(MANIFEST_FILE), manifestText(record.manifest), problem))
         return fail(problem);
+    // Whatever stands in the record's place, a link or a file too, is replaced; a link is
+    // removed, never followed.
+    struct stat info {};
+    const bool replacing = ::lstat(place.c_str(), &info) == 0;
     if (!putInPlace(fresh, place, replacing, problem))
         return fail(problem);
     if (replacing)
         removeTree(fresh); // the old record, now in the new one's former place
     return true;
+}
+
+void discardRecord(const std::string& fresh) {
+    removeTree(fresh);
+}
+
+bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why) {
+    const std::optional<std::string> fresh = beginRecord(projectFolder, record.answers, why);
+    return fresh && completeRecord(projectFolder, *fresh, record, why);
 }
 
 } // namespace vantrel

@@ -9,8 +9,11 @@
 #include "project/ProjectFile.h"
 #include "project/ProjectWriter.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <set>
+#include <sys/stat.h>
+#include <utility>
 
 namespace vantrel {
 namespace {
@@ -92,16 +95,68 @@ RecordSession::RecordSession(const ProjectState& project, ProjectOutput& inner)
     , m_projectFolder(nativePath(joinPath(project.locationBase, project.nameText)))
     , m_output(inner) {}
 
+RecordSession::~RecordSession() {
+    takeAnswersAhead();
+    discardBegun();
+}
+
 void RecordSession::prepareAnswersAhead() {
     m_answersDllFlags = m_project.dllFlags;
-    m_answersAhead = std::async(std::launch::async, [&project = m_project] {
-        return projectFileText(project, WithLocation::No);
+    // A project without a record gets its first one after a run that goes well: the answers go
+    // into the new record's folder as soon as the project folder stands, while the run goes on.
+    struct stat info {};
+    const bool first = ::lstat(recordFolder().c_str(), &info) != 0 && errno == ENOENT;
+    const std::optional<std::string> projectKey =
+        RecordingOutput::keyOf(m_location, m_projectFolder);
+    if (first && projectKey)
+        m_output.setFolderListener([this, key = *projectKey](const std::string& folder) {
+            if (m_folderSeen || (folder != key && !folder.starts_with(key + "/")))
+                return;
+            m_folderSeen = true;
+            const std::lock_guard lock(m_aheadMutex);
+            m_folderStands = true;
+            m_aheadChanged.notify_all();
+        });
+    m_answersAhead = std::async(std::launch::async, [this, first = first && projectKey] {
+        AnswersAhead ahead{projectFileText(m_project, WithLocation::No), {}};
+        if (!first)
+            return ahead;
+        std::unique_lock lock(m_aheadMutex);
+        m_aheadChanged.wait(lock, [this] { return m_folderStands || m_runOver; });
+        if (m_runOver || !folderInside())
+            return ahead;
+        lock.unlock();
+        // Should this fail, the record is written whole after the run, which says why.
+        std::string why;
+        if (std::optional<std::string> fresh = beginRecord(m_projectFolder, ahead.text, why)) {
+            ahead.begun = std::move(*fresh);
+            ahead.text = std::string(); // on the disk now: no need to hold it
+        }
+        return ahead;
     });
 }
 
+void RecordSession::takeAnswersAhead() {
+    if (!m_answersAhead.valid())
+        return;
+    {
+        const std::lock_guard lock(m_aheadMutex);
+        m_runOver = true;
+        m_aheadChanged.notify_all();
+    }
+    AnswersAhead ahead = m_answersAhead.get();
+    m_begun = std::move(ahead.begun);
+    if (m_begun.empty())
+        m_answers = std::move(ahead.text);
+}
+
+void RecordSession::discardBegun() {
+    if (!m_begun.empty())
+        discardRecord(std::exchange(m_begun, std::string()));
+}
+
 const std::string& RecordSession::answersText() {
-    if (m_answersAhead.valid())
-        m_answers = m_answersAhead.get();
+    takeAnswersAhead();
     // Made once: a run changes none of the answers but the DLL flags a dialog commits.
     if (!m_answers || m_answersDllFlags != m_project.dllFlags) {
         m_answers = projectFileText(m_project, WithLocation::No);
@@ -209,27 +264,46 @@ void RecordSession::removeLeftovers() {
         removeStaleReplacements(folder);
     }
     const std::optional<std::string> project = RecordingOutput::keyOf(m_location, m_projectFolder);
-    if (folderInside() && !(project && m_output.made(*project)))
-        removePartialRecords(m_projectFolder);
+    if (folderInside() && !(project && m_output.made(*project))) {
+        takeAnswersAhead(); // the record begun by this run stays
+        removePartialRecords(m_projectFolder, m_begun);
+    }
 }
 
 bool RecordSession::writeRecord(const ProjectState& project) {
+    takeAnswersAhead();
     // The record lives in the project folder; a script that makes none keeps no record, and
     // one that leads out of the location gets none written there.
-    if (!folderInside())
+    if (!folderInside()) {
+        discardBegun();
         return true;
+    }
+    // A record begun while the run went on holds the run's answers, unless they changed since.
+    if (m_previous || &project != &m_project || m_answersDllFlags != project.dllFlags)
+        discardBegun();
     Record record;
-    record.answers =
-        &project == &m_project ? answersText() : projectFileText(project, WithLocation::No);
+    // The session's answers, inputs and manifest move into the record: nothing is asked of
+    // them after it.
+    if (m_begun.empty() && &project == &m_project) {
+        answersText();
+        record.answers = std::move(*m_answers);
+        m_answers.reset();
+    } else if (m_begun.empty()) {
+        record.answers = projectFileText(project, WithLocation::No);
+    }
     record.manifest = m_output.takeManifest();
-    for (const Manifest::Input& input : m_inputs)
-        record.manifest.addInput(input);
-    record.inputTexts = m_inputTexts;
+    for (Manifest::Input& input : m_inputs)
+        record.manifest.addInput(std::move(input));
+    m_inputs.clear();
+    record.inputTexts = std::move(m_inputTexts);
     // A record that says what the disk's one says already stays as it is; one that differs is
     // written even after a run that wrote nothing, as after a run that was interrupted.
     if (m_previous && m_previous->manifest.sameAs(record.manifest) &&
         m_previous->answers == record.answers)
         return true;
+    if (!m_begun.empty())
+        return completeRecord(m_projectFolder, std::exchange(m_begun, std::string()), record,
+                              m_why);
     return vantrel::writeRecord(m_projectFolder, record, m_why);
 }
 

@@ -69,8 +69,11 @@ bool RecordingOutput::createFolder(const std::string& nativePath, std::vector<st
         if (std::optional<std::string> key = keyOf(m_location, folder))
             m_made.insert(std::move(*key));
     if (created)
-        if (std::optional<std::string> key = keyOf(m_location, nativePath))
+        if (std::optional<std::string> key = keyOf(m_location, nativePath)) {
+            if (m_folderListener)
+                m_folderListener(*key);
             m_manifest.add({Manifest::Kind::Folder, std::move(*key), 0, 0});
+        }
     return created;
 }
 

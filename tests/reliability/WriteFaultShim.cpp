@@ -9,6 +9,7 @@
 // fwrite, fputs, fputc, fsync, rename, renameat, and close and fclose of what a counted open
 // returned. A failed open, mkdir or rename does nothing; a failed write writes nothing; a failed
 // close closes all the same, as the system's does. Writes fail with ENOSPC, the others with EIO.
+#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -30,9 +31,11 @@ struct State {
     char root[MAX_PATH] = {};
     std::size_t rootLength = 0;
     long failAt = 0;
-    long count = 0;
+    // The record's answers are written on a thread of their own: counts and descriptors are
+    // shared between threads.
+    std::atomic<long> count = 0;
     char countFile[MAX_PATH] = {};
-    bool trackedFds[MAX_FDS] = {};
+    std::atomic<bool> trackedFds[MAX_FDS] = {};
     FILE* trackedStreams[MAX_STREAMS] = {};
 };
 
@@ -176,7 +179,7 @@ struct CountWriter {
             return;
         using Fopen = FILE* (*)(const char*, const char*);
         if (FILE* file = real<Fopen>("fopen")(s.countFile, "w")) {
-            std::fprintf(file, "%ld\n", s.count);
+            std::fprintf(file, "%ld\n", s.count.load());
             std::fclose(file);
         }
     }

@@ -3,6 +3,7 @@
 #include "record/ContentHash.h"
 #include "record/Manifest.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,7 +40,17 @@ RecordState readRecord(const std::string& projectFolder, Record& record, std::st
 // the new. False, with why, when it cannot be written; an earlier record then stays as it was.
 bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why);
 
-// Removes the folders of records that an interrupted run left half-written.
-void removePartialRecords(const std::string& projectFolder);
+// The same in two steps, so that the answers, known before the run, can be written while it
+// goes on: the new folder with the answers (its native path, or none with why), and then the
+// rest of the record, put in place. A begun record not completed goes with discardRecord.
+std::optional<std::string> beginRecord(const std::string& projectFolder, std::string_view answers,
+                                       std::string& why);
+bool completeRecord(const std::string& projectFolder, const std::string& fresh,
+                    const Record& record, std::string& why);
+void discardRecord(const std::string& fresh);
+
+// Removes the folders of records that an interrupted run left half-written; keep names a
+// record being written that is not to go.
+void removePartialRecords(const std::string& projectFolder, const std::string& keep = {});
 
 } // namespace vantrel

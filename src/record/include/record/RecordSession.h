@@ -5,9 +5,11 @@
 #include "record/RecordFolder.h"
 #include "record/RecordingOutput.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <future>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -19,6 +21,10 @@ class RecordSession {
 public:
     // The project's answers must be final: the record folder lies below locationBase/nameText.
     RecordSession(const ProjectState& project, ProjectOutput& inner);
+    // A record begun for the run and not completed goes.
+    ~RecordSession();
+    RecordSession(const RecordSession&) = delete;
+    RecordSession& operator=(const RecordSession&) = delete;
 
     // Reads the last run's record and hands it to the output; a damaged one is left unused
     // (why() says what is wrong with it) and the run goes on as a first one.
@@ -38,8 +44,9 @@ public:
 
     // Starts writing the answers as the record keeps them on a thread of their own, while the
     // run goes on: for a project of many actions they take a good part of the record's time.
-    // Only for a run that changes none of the answers while it goes (the headless one: the
-    // dialog commits its DLL flags as the run starts).
+    // For a project without a record they go on into the new record's folder once the run has
+    // made the project folder. Only for a run that changes none of the answers while it goes
+    // (the headless one: the dialog commits its DLL flags as the run starts).
     void prepareAnswersAhead();
 
     // Writes the new record of the project, as the run left it, unless the one on the disk
@@ -58,12 +65,26 @@ private:
     const std::string* baseText(const std::string& key);
     // The answers as the record keeps them.
     const std::string& answersText();
+    // Waits for the answers made ahead, and for the record begun with them.
+    void takeAnswersAhead();
+    void discardBegun();
     void noteInput(Manifest::Role role, const std::string& path, std::string bytes);
 
     const ProjectState& m_project;
     std::optional<std::string> m_answers;
     std::uint32_t m_answersDllFlags = 0;
-    std::future<std::string> m_answersAhead;
+    // The answers made ahead: their text, or the record folder begun with them.
+    struct AnswersAhead {
+        std::string text;
+        std::string begun;
+    };
+    std::future<AnswersAhead> m_answersAhead;
+    std::mutex m_aheadMutex;
+    std::condition_variable m_aheadChanged;
+    bool m_folderStands = false; // guarded by m_aheadMutex, as m_runOver
+    bool m_runOver = false;
+    bool m_folderSeen = false; // the run's own
+    std::string m_begun;       // the record folder begun ahead, until completed or discarded
     std::string m_location;
     std::string m_projectFolder;
     RecordingOutput m_output;

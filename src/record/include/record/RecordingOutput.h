@@ -60,6 +60,10 @@ public:
         m_base = std::move(base);
     }
     void setPolicy(Policy policy) { m_policy = policy; }
+    // Told the key of every folder the run creates, or finds there already, as it goes.
+    void setFolderListener(std::function<void(const std::string& key)> listener) {
+        m_folderListener = std::move(listener);
+    }
     // Overrides the policy for the targets it names.
     void setChoices(Choices choices) { m_choices = std::move(choices); }
 
@@ -119,6 +123,7 @@ private:
     std::vector<Outcome> m_outcomes;
     bool m_ranWhole = false;
     std::set<std::string> m_made; // keys of the folders this run made
+    std::function<void(const std::string&)> m_folderListener;
 
     // The open file.
     Mode m_mode = Mode::None;
