@@ -179,15 +179,21 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     const bool keepRecord = output.keepsRecord() && !command.noRecord && project.keepsRecord();
     if (keepRecord)
         session.prepareAnswersAhead();
-    if (session.readPrevious() == RecordState::Damaged)
+    const RecordState previous = session.readPrevious();
+    if (previous == RecordState::Damaged)
         err << CLI_PROGRAM_NAME << ": the record " << session.recordFolder() << " cannot be used ("
             << session.why() << "); generating as for the first time\n";
     session.output().setPolicy(command.overwriteEdited ? RecordingOutput::Policy::Overwrite
                                                        : RecordingOutput::Policy::Automatic);
-    if (!configuration.path.empty())
-        session.noteConfiguration(configuration.path, std::move(configuration.bytes));
-    Generator generator(project, sink, session.output());
-    generator.script().setInputReader(session.inputReader());
+    // With no record to keep and none to keep the user's edits by, nothing of the run is noted:
+    // it writes as a run did before there were records.
+    const bool noted = keepRecord || previous == RecordState::Read;
+    Generator generator(project, sink, noted ? session.output() : output);
+    if (keepRecord) {
+        if (!configuration.path.empty())
+            session.noteConfiguration(configuration.path, std::move(configuration.bytes));
+        generator.script().setInputReader(session.inputReader());
+    }
     // Listed without a flush per line; tied to out, err flushes the list before each message,
     // so the two streams still read in the order things happened.
     generator.setOutputListener(

@@ -132,6 +132,42 @@ TEST(Regeneration, KeepsTheUsersEditsAndMergesTheNewText) {
     }
 }
 
+// Turned off by the option or the setting, a run keeps no record; one an earlier run kept still
+// keeps the user's edits, and stays as it was.
+TEST(Regeneration, TurnedOffKeepsNoRecordButKeepsToOne) {
+    for (const bool bySetting : {false, true}) {
+        SCOPED_TRACE(bySetting ? "generationrecord = \"off\"" : "--no-record");
+        TempFolder work;
+        const std::string settings = "templatedirectory = \"tpl\"\n";
+        work.write("vantrel.cfg", settings);
+        work.write("off.cfg", settings + "generationrecord = \"off\"\n");
+        work.write("tpl/plugin.tpl", "filesection: action\n// %ACTIONNAME% v1\n");
+        work.write("kelpi.tpl", "create_directory: \"%PROJECTNAME%\"\n@FOR 0 TO ALL_ACTIONS\n"
+                                "create_file: \"%ACTIONNAME%.cpp\" \"action\" \"plugin.tpl\"\n"
+                                "@ENDFOR\n");
+        work.write("project.json", projectOfActions(2));
+        const std::vector<std::string> off =
+            bySetting ? std::vector<std::string>{"--config", "off.cfg", "project.json"}
+                      : std::vector<std::string>{"--no-record", "project.json"};
+        const fs::path demo = work.path() / "out/Demo";
+        ASSERT_EQ(runGeneratorIn(work.path(), off).status, 0);
+        EXPECT_TRUE(fs::exists(demo / "Action1.cpp"));
+        EXPECT_FALSE(fs::exists(demo / ".vantrel"));
+
+        ASSERT_EQ(runGeneratorIn(work.path(), {"project.json"}).status, 0);
+        const auto record = recordIn(treeBelow(work.path() / "out"));
+        ASSERT_FALSE(record.empty());
+        writeAt(demo / "Action0.cpp", "// mine\n");
+        work.write("tpl/plugin.tpl", "filesection: action\n// %ACTIONNAME% v2\n");
+        const ProcessResult kept = runGeneratorIn(work.path(), off);
+        EXPECT_EQ(kept.status, 3) << kept.err;
+        EXPECT_EQ(readFile(demo / "Action0.cpp"), "// mine\n");
+        EXPECT_EQ(readFile(demo / "Action0.cpp.vantrel-new"), "// Action0 v2\n");
+        EXPECT_EQ(readFile(demo / "Action1.cpp"), "// Action1 v2\n");
+        EXPECT_EQ(recordIn(treeBelow(work.path() / "out")), record);
+    }
+}
+
 } // namespace
 } // namespace vantrel
 
