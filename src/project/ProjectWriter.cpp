@@ -191,28 +191,38 @@ void appendAction(std::string& out, const ActionDefinition& action, std::string_
     out.append(indent).append("}");
 }
 
-void appendActions(std::string& out, const std::vector<ActionDefinition>& actions) {
+// Handed on in pieces of about this size when the text goes to a sink.
+constexpr std::size_t PIECE_SIZE = 65536;
+
+bool appendActions(std::string& out, const std::vector<ActionDefinition>& actions,
+                   const TextSink* sink) {
     if (actions.empty()) {
         out += "[]";
-        return;
+        return true;
     }
     const std::string indent = std::string(INDENT) + std::string(INDENT);
     ActionDefinition defaults; // its strings' buffers serve every action in turn
     // Room to spare for actions of a usual size, so that the text is not copied as it grows:
     // what is reserved and never written costs no memory.
-    out.reserve(out.size() + actions.size() * 1024);
+    if (!sink)
+        out.reserve(out.size() + actions.size() * 1024);
     out += "[\n";
     for (std::size_t i = 0; i < actions.size(); ++i) {
         appendAction(out, actions[i], indent, defaults);
         out += i + 1 < actions.size() ? ",\n" : "\n";
+        if (sink && out.size() >= PIECE_SIZE) {
+            if (!(*sink)(out))
+                return false;
+            out.clear();
+        }
     }
     out.append(INDENT).append("]");
+    return true;
 }
 
-} // namespace
-
-std::string projectFileText(const ProjectState& project, WithLocation withLocation) {
-    std::string out = "{\n";
+bool appendProjectFile(std::string& out, const ProjectState& project, WithLocation withLocation,
+                       const TextSink* sink) {
+    out += "{\n";
     bool first = true;
     for (const ProjectField& field : PROJECT_FIELDS) {
         std::string value;
@@ -249,14 +259,30 @@ std::string projectFileText(const ProjectState& project, WithLocation withLocati
         out.append(first ? "" : ",\n").append(INDENT);
         appendString(out, field.key);
         out.append(": ");
-        if (field.kind == ProjectKey::Actions)
-            appendActions(out, project.actions); // straight in: it is most of the text
-        else
+        // The actions go straight in: they are most of the text.
+        if (field.kind == ProjectKey::Actions && !appendActions(out, project.actions, sink))
+            return false;
+        if (field.kind != ProjectKey::Actions)
             out.append(value);
         first = false;
     }
     out += "\n}\n";
+    return true;
+}
+
+} // namespace
+
+std::string projectFileText(const ProjectState& project, WithLocation withLocation) {
+    std::string out;
+    appendProjectFile(out, project, withLocation, nullptr);
     return out;
+}
+
+bool writeProjectFile(const ProjectState& project, WithLocation withLocation,
+                      const TextSink& sink) {
+    std::string piece;
+    piece.reserve(PIECE_SIZE * 2);
+    return appendProjectFile(piece, project, withLocation, &sink) && sink(piece);
 }
 
 std::optional<std::string> saveProjectFile(const std::string& path, const ProjectState& project,

@@ -79,18 +79,27 @@ bool readAt(int folder, const std::string& name, std::size_t limit, std::string&
     return true;
 }
 
-bool writeAt(int folder, const std::string& name, std::string_view bytes, std::string& why) {
+// A new file in a folder, its bytes handed over by a writer in pieces.
+bool writeAt(int folder, const std::string& name, const PieceWriter& writer, std::string& why) {
     Descriptor file(
         ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!file) {
         why = name + ": " + errorText();
         return false;
     }
-    if (!writeAll(file.get(), bytes) || !file.close()) {
+    const auto put = [&file](std::string_view piece) {
+        return writeAll(file.get(), piece);
+    };
+    if (!writer(put) || !file.close()) {
         why = name + ": " + errorText();
         return false;
     }
     return true;
+}
+
+bool writeAt(int folder, const std::string& name, std::string_view bytes, std::string& why) {
+    return writeAt(
+        folder, name, [bytes](const PieceSink& put) { return put(bytes); }, why);
 }
 
 std::string inputName(ContentHash hash) {
@@ -220,7 +229,7 @@ RecordState readRecord(const std::string& projectFolder, Record& record, std::st
     return RecordState::Read;
 }
 
-std::optional<std::string> beginRecord(const std::string& projectFolder, std::string_view answers,
+std::optional<std::string> beginRecord(const std::string& projectFolder, const PieceWriter& answers,
                                        std::string& why) {
     std::optional<std::string> made = makeFreshFolder(projectFolder);
     if (!made) {
@@ -281,7 +290,8 @@ void discardRecord(const std::string& fresh) {
 }
 
 bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why) {
-    const std::optional<std::string> fresh = beginRecord(projectFolder, record.answers, why);
+    const std::optional<std::string> fresh = beginRecord(
+        projectFolder, [&record](const PieceSink& put) { return put(record.answers); }, why);
     return fresh && completeRecord(projectFolder, *fresh, record, why);
 }
 

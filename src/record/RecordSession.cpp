@@ -118,21 +118,22 @@ void RecordSession::prepareAnswersAhead() {
             m_aheadChanged.notify_all();
         });
     m_answersAhead = std::async(std::launch::async, [this, first = first && projectKey] {
-        AnswersAhead ahead{projectFileText(m_project, WithLocation::No), {}};
-        if (!first)
-            return ahead;
-        std::unique_lock lock(m_aheadMutex);
-        m_aheadChanged.wait(lock, [this] { return m_folderStands || m_runOver; });
-        if (m_runOver || !folderInside())
-            return ahead;
-        lock.unlock();
-        // Should this fail, the record is written whole after the run, which says why.
-        std::string why;
-        if (std::optional<std::string> fresh = beginRecord(m_projectFolder, ahead.text, why)) {
-            ahead.begun = std::move(*fresh);
-            ahead.text = std::string(); // on the disk now: no need to hold it
+        if (first) {
+            std::unique_lock lock(m_aheadMutex);
+            m_aheadChanged.wait(lock, [this] { return m_folderStands || m_runOver; });
+            const bool folderStands = !m_runOver;
+            lock.unlock();
+            // Written as they are made, never held whole. Should this fail, the record is
+            // written whole after the run, which says why.
+            std::string why;
+            const auto answers = [this](const PieceSink& put) {
+                return writeProjectFile(m_project, WithLocation::No, put);
+            };
+            if (folderStands && folderInside())
+                if (std::optional<std::string> fresh = beginRecord(m_projectFolder, answers, why))
+                    return AnswersAhead{{}, std::move(*fresh)};
         }
-        return ahead;
+        return AnswersAhead{projectFileText(m_project, WithLocation::No), {}};
     });
 }
 

@@ -58,6 +58,14 @@ const ProjectState PROJECTS[] = {
                         a.indivInterface = a.staticMemBuf = 1;
                     }),
              action("T2", [](ActionDefinition& a) { a.type = 4; })}),
+    // Long enough to be written in several pieces.
+    project(true, "Many", "out", PIDLLFL_AUTO,
+            [] {
+                std::vector<ActionDefinition> actions;
+                for (int i = 0; i < 2000; ++i)
+                    actions.push_back(action("Action" + std::to_string(i)));
+                return actions;
+            }()),
 };
 
 // Everything ProjectFile reads, field by field.
@@ -81,6 +89,15 @@ TEST_P(ProjectWriterRoundTrip, ReadsBackEveryFieldAndWritesTheSameBytes) {
     ASSERT_FALSE(error) << error->message << "\n" << text;
     expectSameAnswers(read, GetParam());
     EXPECT_EQ(projectFileText(read, WithLocation::Yes), text);
+    // In pieces, the same bytes; a sink that fails stops the writer.
+    std::string pieces;
+    EXPECT_TRUE(writeProjectFile(GetParam(), WithLocation::Yes, [&pieces](std::string_view piece) {
+        pieces += piece;
+        return true;
+    }));
+    EXPECT_EQ(pieces, text);
+    EXPECT_FALSE(
+        writeProjectFile(GetParam(), WithLocation::Yes, [](std::string_view) { return false; }));
 
     // Without the location, the reader keeps the one the project had.
     ProjectState moved = configuredProject();

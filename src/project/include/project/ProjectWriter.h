@@ -2,8 +2,10 @@
 
 #include "model/ProjectState.h"
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vantrel {
 
@@ -16,6 +18,12 @@ enum class WithLocation { Yes, No };
 // numbers wherever a table has one, and an action's fields that its name's defaults give are
 // left out, so a file reads like one written by hand; the same project gives the same bytes.
 std::string projectFileText(const ProjectState& project, WithLocation withLocation);
+
+// Takes a text in pieces; false stops the writer.
+using TextSink = std::function<bool(std::string_view piece)>;
+// The same text handed to a sink in pieces as it is made, so that the file of a large project is
+// never held whole; false when the sink stopped it.
+bool writeProjectFile(const ProjectState& project, WithLocation withLocation, const TextSink& sink);
 
 // Saves projectFileText in one step: the file at the path is either the old one, whole, or the
 // new one (see replaceFileAtomically). The reason, for the user, when it could not be saved.

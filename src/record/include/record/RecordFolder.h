@@ -3,6 +3,7 @@
 #include "record/ContentHash.h"
 #include "record/Manifest.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,9 +42,14 @@ RecordState readRecord(const std::string& projectFolder, Record& record, std::st
 bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why);
 
 // The same in two steps, so that the answers, known before the run, can be written while it
-// goes on: the new folder with the answers (its native path, or none with why), and then the
-// rest of the record, put in place. A begun record not completed goes with discardRecord.
-std::optional<std::string> beginRecord(const std::string& projectFolder, std::string_view answers,
+// goes on, never held whole: the new folder with the answers (its native path, or none with
+// why), and then the rest of the record, put in place. A begun record not completed goes with
+// discardRecord.
+// A file's bytes handed over in pieces: the writer gives each to the sink, which says whether
+// it was written.
+using PieceSink = std::function<bool(std::string_view piece)>;
+using PieceWriter = std::function<bool(const PieceSink& sink)>;
+std::optional<std::string> beginRecord(const std::string& projectFolder, const PieceWriter& answers,
                                        std::string& why);
 bool completeRecord(const std::string& projectFolder, const std::string& fresh,
                     const Record& record, std::string& why);
