@@ -95,7 +95,16 @@ std::size_t Manifest::indexOf(std::string_view path, ContentHash key) const {
     for (auto at = first; at != last; ++at)
         if (entries[at->second].path == path)
             return at->second;
+    for (std::size_t index = m_indexed; index < entries.size(); ++index)
+        if (entries[index].kind != Kind::Folder && entries[index].path == path)
+            return index;
     return entries.size();
+}
+
+void Manifest::indexAll() {
+    for (; m_indexed < entries.size(); ++m_indexed)
+        if (entries[m_indexed].kind != Kind::Folder)
+            m_files.emplace(contentHash(entries[m_indexed].path), m_indexed);
 }
 
 const Manifest::Entry* Manifest::find(std::string_view path) const {
@@ -103,24 +112,27 @@ const Manifest::Entry* Manifest::find(std::string_view path) const {
     return index == entries.size() ? nullptr : &entries[index];
 }
 
+void Manifest::add(Entry entry) {
+    if (entry.kind == Kind::Folder) {
+        entries.push_back(std::move(entry));
+        return;
+    }
+    indexAll();
+    const ContentHash key = contentHash(entry.path);
+    if (const std::size_t index = indexOf(entry.path, key); index != entries.size()) {
+        entries[index] = std::move(entry);
+        return;
+    }
+    m_files.emplace(key, entries.size());
+    entries.push_back(std::move(entry));
+    m_indexed = entries.size();
+}
+
 const Manifest::Input* Manifest::findInput(std::string_view path) const {
     for (const Input& input : inputs)
         if (input.path == path)
             return &input;
     return nullptr;
-}
-
-void Manifest::add(Entry entry) {
-    // A target written twice in one run holds what was written last.
-    if (entry.kind != Kind::Folder) {
-        const ContentHash key = contentHash(entry.path);
-        if (const std::size_t index = indexOf(entry.path, key); index != entries.size()) {
-            entries[index] = std::move(entry);
-            return;
-        }
-        m_files.emplace(key, entries.size());
-    }
-    entries.push_back(std::move(entry));
 }
 
 void Manifest::addInput(Input input) {

@@ -94,21 +94,20 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     m_size = 0;
     m_seen = 0;
     std::optional<std::string> key = keyOf(m_location, nativePath);
-    m_key = key.value_or(std::string());
-    if (key && m_previous && m_policy != Policy::Overwrite)
-        m_entry = m_previous->find(*key);
+    m_key = key ? std::move(*key) : std::string();
+    if (!m_key.empty() && m_previous && m_policy != Policy::Overwrite)
+        m_entry = m_previous->find(m_key);
     if (!m_entry || m_entry->kind == Manifest::Kind::Folder) {
         m_entry = nullptr;
         const FileOpen opened = m_inner.openFile(nativePath);
-        if (opened != FileOpen::Failed) {
+        if (opened != FileOpen::Failed)
             m_mode = Mode::Stream;
-            m_hasher.reset();
-        }
+        m_created = opened == FileOpen::Created;
         return opened;
     }
     // A recorded file is gathered whole: whether it may be written is known at its end.
     const Place place = placeOf(nativePath);
-    const auto choice = m_choices.find(*key);
+    const auto choice = m_choices.find(m_key);
     const bool chosenWritten = choice != m_choices.end() && choice->second;
     if (place == Place::Missing && !chosenWritten && m_policy == Policy::Automatic) {
         m_mode = Mode::Skip;
@@ -135,6 +134,8 @@ bool RecordingOutput::writePending() {
     if (m_mode != Mode::Stream || m_inner.pending().size() - m_seen < PASS_ON_SIZE)
         return true;
     const std::string& text = m_inner.pending();
+    if (m_size == 0)
+        m_hasher.reset();
     m_hasher.add(std::string_view(text).substr(m_seen));
     m_size += text.size() - m_seen;
     const bool written = m_inner.writePending();
@@ -178,12 +179,24 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
     m_mode = Mode::None;
     switch (mode) {
     case Mode::Stream: {
-        const std::string& text = m_inner.pending();
-        m_hasher.add(std::string_view(text).substr(m_seen));
-        m_size += text.size() - m_seen;
+        // A file that never reached the size to pass on (most do not) is hashed in one go.
+        const std::string_view rest = std::string_view(m_inner.pending()).substr(m_seen);
+        ContentHash hash = 0;
+        if (m_size == 0) {
+            hash = contentHash(rest);
+        } else {
+            m_hasher.add(rest);
+            hash = m_hasher.hash();
+        }
+        m_size += rest.size();
         const Closed closed = m_inner.closeFile();
-        if (closed != Closed::Failed && !m_key.empty())
-            m_manifest.add({Manifest::Kind::File, m_key, m_size, m_hasher.hash()});
+        if (closed == Closed::Failed || m_key.empty())
+            return closed;
+        Manifest::Entry entry{Manifest::Kind::File, std::move(m_key), m_size, hash};
+        if (m_created)
+            m_manifest.addNew(std::move(entry));
+        else
+            m_manifest.add(std::move(entry));
         return closed;
     }
     case Mode::Skip:
@@ -272,8 +285,14 @@ std::vector<std::string> RecordingOutput::noLongerGenerated() const {
     std::vector<std::string> gone;
     if (!m_previous || !m_ranWhole)
         return gone;
+    // Looked up in a set of their own: the run's new files are not in the manifest's index.
+    std::unordered_set<std::string_view> made;
+    made.reserve(m_manifest.entries.size());
+    for (const Manifest::Entry& entry : m_manifest.entries)
+        if (entry.kind != Manifest::Kind::Folder)
+            made.insert(entry.path);
     for (const Manifest::Entry& entry : m_previous->entries)
-        if (entry.kind != Manifest::Kind::Folder && !m_manifest.find(entry.path))
+        if (entry.kind != Manifest::Kind::Folder && !made.contains(entry.path))
             gone.push_back(entry.path);
     return gone;
 }

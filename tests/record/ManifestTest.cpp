@@ -11,9 +11,11 @@ TEST(Manifest, ReadsBackWhatItWrites) {
     manifest.addInput({Manifest::Role::Configuration, "/etc/x/vantrel.cfg", 0x0123456789abcdefu});
     manifest.addInput({Manifest::Role::Script, "scripts\\kel.vts", 1});
     manifest.add({Manifest::Kind::Folder, "Demo", 0, 0});
-    manifest.add({Manifest::Kind::File, "Demo/a name with spaces.cpp", 12, 0xffffffffffffffffu});
+    manifest.addNew({Manifest::Kind::File, "Demo/a name with spaces.cpp", 12, 0xffffffffffffffffu});
+    EXPECT_EQ(manifest.find("Demo/a name with spaces.cpp")->size, 12u);
     manifest.add({Manifest::Kind::Copy, "Demo/odd\\name\nwith\rbreaks", 0, 7});
     manifest.add({Manifest::Kind::File, "Demo/a name with spaces.cpp", 13, 8}); // written twice
+    ASSERT_EQ(manifest.entries.size(), 3u);
     const std::string text = manifestText(manifest);
     std::string why;
     const std::optional<Manifest> read = readManifest(text, why);

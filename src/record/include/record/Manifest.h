@@ -37,7 +37,12 @@ struct Manifest {
     const Entry* find(std::string_view path) const;
     // The input the run read at a path; null when there is none.
     const Input* findInput(std::string_view path) const;
+    // Adds an entry; a file or copy listed already takes the new entry in its place (a target
+    // written twice in one run holds what was written last).
     void add(Entry entry);
+    // Adds the entry of a target the run made where nothing was: none can list it yet, so it is
+    // not looked for (a first run into an empty folder looks for nothing).
+    void addNew(Entry entry) { entries.push_back(std::move(entry)); }
     // The same entries and inputs, in the same order.
     bool sameAs(const Manifest& other) const {
         return entries == other.entries && inputs == other.inputs;
@@ -45,9 +50,12 @@ struct Manifest {
     void addInput(Input input);
 
 private:
-    // A file's index into entries by the hash of its path: no second copy of every path.
+    // A file's index into entries by the hash of its path: no second copy of every path. It
+    // covers the entries before m_indexed; those after it came by addNew and are looked through.
     std::unordered_multimap<ContentHash, std::size_t> m_files;
+    std::size_t m_indexed = 0;
     std::size_t indexOf(std::string_view path, ContentHash key) const;
+    void indexAll();
 };
 
 // A target's path as a manifest names it: relative, "/" between names, none of them empty, "."

@@ -134,6 +134,7 @@ private:
     const std::string* m_yoursBytes = nullptr; // the file's bytes on the disk; null: none
     bool m_onDisk = false;                     // something stands in the file's place
     std::string m_text;                        // Collect: the whole new text
+    bool m_created = false; // Stream: the inner output made the file where nothing was
     std::size_t m_seen = 0; // Stream: the bytes of the inner pending text hashed already
     std::uint64_t m_size = 0;
     ContentHasher m_hasher;
