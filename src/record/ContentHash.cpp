@@ -12,11 +12,17 @@ ContentHash contentHash(std::string_view bytes) {
     return XXH3_64bits(bytes.data(), bytes.size());
 }
 
-std::string hashText(ContentHash hash) {
+void appendHashText(std::string& text, ContentHash hash) {
     constexpr char DIGITS[] = "0123456789abcdef";
-    std::string text(16, '0');
+    char digits[16];
     for (std::size_t i = 16; i-- > 0; hash >>= 4)
-        text[i] = DIGITS[hash & 0xF];
+        digits[i] = DIGITS[hash & 0xF];
+    text.append(digits, sizeof digits);
+}
+
+std::string hashText(ContentHash hash) {
+    std::string text;
+    appendHashText(text, hash);
     return text;
 }
 

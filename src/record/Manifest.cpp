@@ -11,16 +11,17 @@ constexpr std::string_view KIND_WORDS[] = {"folder", "file", "copy"};
 constexpr std::string_view ROLE_WORDS[] = {"configuration", "script", "template"};
 
 void appendPath(std::string& text, std::string_view path) {
-    for (char c : path) {
-        if (c == '\\')
-            text += "\\\\";
-        else if (c == '\n')
-            text += "\\n";
-        else if (c == '\r')
-            text += "\\r";
-        else
-            text += c;
+    // Copied in runs between the few bytes that are escaped.
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        if (c != '\\' && c != '\n' && c != '\r')
+            continue;
+        text.append(path.substr(start, i - start));
+        text += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : "\\r";
+        start = i + 1;
     }
+    text.append(path.substr(start));
 }
 
 std::optional<std::string> readPath(std::string_view text) {
@@ -156,7 +157,7 @@ std::string manifestText(const Manifest& manifest) {
         text += "input ";
         text += ROLE_WORDS[static_cast<std::size_t>(input.role)];
         text += ' ';
-        text += hashText(input.hash);
+        appendHashText(text, input.hash);
         text += ' ';
         appendPath(text, input.path);
         text += '\n';
@@ -165,9 +166,10 @@ std::string manifestText(const Manifest& manifest) {
         text += KIND_WORDS[static_cast<std::size_t>(entry.kind)];
         text += ' ';
         if (entry.kind != Manifest::Kind::Folder) {
-            text += std::to_string(entry.size);
+            char size[24];
+            text.append(size, std::to_chars(size, size + sizeof size, entry.size).ptr);
             text += ' ';
-            text += hashText(entry.hash);
+            appendHashText(text, entry.hash);
             text += ' ';
         }
         appendPath(text, entry.path);

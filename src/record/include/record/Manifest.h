@@ -3,6 +3,7 @@
 #include "record/ContentHash.h"
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,7 +31,9 @@ struct Manifest {
         bool operator==(const Input&) const = default;
     };
 
-    std::vector<Entry> entries; // in the order the run went for them
+    // In the order the run went for them; a deque, as a run of many files adds them one by one
+    // and a vector would copy them all again and again as it grows.
+    std::deque<Entry> entries;
     std::vector<Input> inputs;
 
     // The file or copy entry at a path; null when there is none.
