@@ -139,6 +139,7 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
         break;
     }
     const CompiledTemplate& content = *reader.content();
+    std::string& pending = output.pending();
     while (reader.readLine()) {
         const std::string_view line = reader.line();
         if (line.starts_with(SECTION_END))
@@ -157,13 +158,15 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
         bool written = true;
         try {
             std::string stoppedAt;
-            if (!m_expander.appendLine(line, content.linePlan(reader.lineIndex()), output.pending(),
+            if (!m_expander.appendLine(line, content.linePlan(reader.lineIndex()), pending,
                                        &stoppedAt))
                 warnStopped(stoppedAt, "section \"" + std::string(sectionName) + "\" of " + target,
                             reader.place());
-            written = output.writePending();
+            // Handed on in pieces, not a line at a time.
+            if (pending.size() >= ProjectOutput::PIECE_SIZE)
+                written = output.writePending();
         } catch (const std::bad_alloc&) {
-            output.pending().clear();
+            pending.clear();
             written = false;
         }
         if (!written) {

@@ -260,7 +260,7 @@ bool DiskOutput::write() {
 
 bool DiskOutput::writePending() {
     // Only a new file is written as the text comes; an existing one is compared first.
-    return m_mode != Mode::Stream || m_pending.size() < BLOCK_SIZE || write();
+    return m_mode != Mode::Stream || m_pending.size() < PIECE_SIZE || write();
 }
 
 ProjectOutput::Closed DiskOutput::closeFile() {

@@ -16,8 +16,6 @@ constexpr std::string_view THEIRS_LABEL = "generated";
 
 enum class Place { Missing, File, Other };
 
-constexpr std::size_t PASS_ON_SIZE = 65536;
-
 // What stands at a path, without following a link in its place.
 Place placeOf(const std::string& nativePath) {
     struct stat info {};
@@ -131,7 +129,7 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
 
 bool RecordingOutput::writePending() {
     // Hashed in large pieces, as the disk is written: a line at a time costs more than the hash.
-    if (m_mode != Mode::Stream || m_inner.pending().size() - m_seen < PASS_ON_SIZE)
+    if (m_mode != Mode::Stream || m_inner.pending().size() - m_seen < PIECE_SIZE)
         return true;
     const std::string& text = m_inner.pending();
     if (m_size == 0)

@@ -15,13 +15,11 @@ namespace vantrel {
 
 // The run's output on the disk. A path counts as inside the location when, with every folder
 // that exists resolved (links included), it lies in or below the resolved location; nothing is
-// written through a link that leads out. A new file goes out in one unbuffered write per block.
+// written through a link that leads out. A new file goes out in one unbuffered write per piece.
 // A file that exists is replaced only when its bytes change, through a temporary file in its
 // folder renamed over it (its permission bits kept), so a failed write leaves it whole.
 class DiskOutput : public ProjectOutput {
 public:
-    static constexpr std::size_t BLOCK_SIZE = 65536;
-
     void setLocation(const std::string& nativeLocation) override;
     bool createFolder(const std::string& nativePath, std::vector<std::string>& made,
                       std::string& refused) override;

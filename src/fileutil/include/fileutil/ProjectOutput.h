@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,11 @@ public:
     // cannot be opened.
     virtual FileOpen openFile(const std::string& nativePath) = 0;
     // The open file's text not yet written; lines are appended here with "\n" breaks, which
-    // become the platform's line ends.
+    // become the platform's line ends. The same string from openFile to closeFile.
     virtual std::string& pending() = 0;
+    // Pending text is passed on in pieces of about this size: asked for writePending once it
+    // holds this much, an output writes.
+    static constexpr std::size_t PIECE_SIZE = 65536;
     // Passes the pending text on once enough has gathered; false when a write failed (the
     // pending text is then dropped).
     virtual bool writePending() = 0;
