@@ -135,7 +135,7 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
         m_templates.forgetAbsent();
         break;
     case ProjectOutput::FileOpen::Replaced:
-        m_templates.forget(target);
+        m_templates.forget(target, output.existingIdentity());
         break;
     }
     const CompiledTemplate& content = *reader.content();

@@ -16,10 +16,10 @@ TemplateReader::Content TemplateCache::load(const std::string& nativePath,
     return content;
 }
 
-void TemplateCache::forget(const std::string& nativePath) {
+void TemplateCache::forget(const std::string& nativePath, std::optional<FileIdentity> known) {
     if (m_entries.empty())
         return;
-    const std::optional<FileIdentity> written = fileIdentity(nativePath);
+    const std::optional<FileIdentity> written = known ? known : fileIdentity(nativePath);
     // A kept file without an identity cannot be told apart from the written one, so it goes.
     std::erase_if(m_entries, [&](const Entry& entry) {
         return !entry.identity || (written && *entry.identity == *written);

@@ -210,6 +210,7 @@ ProjectOutput::FileOpen DiskOutput::openFile(const std::string& nativePath) {
     m_pending.clear();
     m_file.reset();
     m_existing.reset();
+    m_existingIdentity.reset();
     m_mode = Mode::None;
     m_path = nativePath;
     // Whether the file's own place holds a link is seen as it is opened.
@@ -230,6 +231,7 @@ ProjectOutput::FileOpen DiskOutput::openFile(const std::string& nativePath) {
     case ExistingFile::Kind::Regular:
         m_mode = Mode::Replace;
         m_existing = std::move(existing.bytes);
+        m_existingIdentity = existing.identity;
         m_permissions = existing.permissions;
         return FileOpen::Replaced;
     case ExistingFile::Kind::Link:
@@ -253,7 +255,8 @@ bool DiskOutput::put(std::string_view text) {
 }
 
 bool DiskOutput::write() {
-    bool written = put(platformText(m_pending));
+    std::string converted;
+    bool written = put(platformText(m_pending, converted));
     m_pending.clear();
     return written;
 }
@@ -273,13 +276,16 @@ ProjectOutput::Closed DiskOutput::closeFile() {
     }
     case Mode::Replace:
     case Mode::Through: {
-        const std::string bytes = platformText(m_pending);
-        m_pending.clear();
-        if (m_existing && bytes == *m_existing)
-            return Closed::Unchanged;
-        if (mode == Mode::Replace)
-            return replaceFile(m_path, bytes, m_permissions) ? Closed::Written : Closed::Failed;
-        return writeThrough(m_path, bytes) ? Closed::Written : Closed::Failed;
+        std::string converted;
+        const std::string_view bytes = platformText(m_pending, converted);
+        Closed closed = Closed::Unchanged;
+        if (!m_existing || bytes != *m_existing) {
+            const bool written = mode == Mode::Replace ? replaceFile(m_path, bytes, m_permissions)
+                                                       : writeThrough(m_path, bytes);
+            closed = written ? Closed::Written : Closed::Failed;
+        }
+        m_pending.clear(); // after the bytes, which may be a view of it
+        return closed;
     }
     case Mode::Keep:
         m_pending.clear();
@@ -295,6 +301,7 @@ ProjectOutput::Closed DiskOutput::keepOpenFile() {
     m_mode = Mode::None;
     m_pending.clear();
     m_existing.reset();
+    m_existingIdentity.reset();
     if (mode == Mode::Stream) {
         // Made by this very open: nothing was in its place, and nothing is again.
         vantrel::closeFile(m_file);

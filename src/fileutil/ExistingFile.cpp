@@ -59,9 +59,9 @@ std::optional<std::string> readThrough(const std::string& nativePath) {
 
 } // namespace
 
-std::string platformText(std::string_view text) {
+std::string_view platformText(std::string_view text, [[maybe_unused]] std::string& converted) {
 #ifdef _WIN32
-    std::string converted;
+    converted.clear();
     converted.reserve(text.size());
     for (char c : text) {
         if (c == '\n')
@@ -70,7 +70,7 @@ std::string platformText(std::string_view text) {
     }
     return converted;
 #else
-    return std::string(text);
+    return text;
 #endif
 }
 
@@ -95,6 +95,8 @@ bool inspectExisting(const std::string& nativePath, ExistingFile& existing) {
                 existing.kind = ExistingFile::Kind::Regular;
                 existing.bytes = std::move(bytes);
                 existing.permissions = info.st_mode & 07777;
+                existing.identity = FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                                                 static_cast<std::uint64_t>(info.st_ino)};
             }
         } else if (!S_ISDIR(info.st_mode)) {
             existing.kind = ExistingFile::Kind::Special;

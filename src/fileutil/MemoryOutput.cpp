@@ -220,7 +220,8 @@ ProjectOutput::Closed MemoryOutput::closeFile() {
     if (!m_open)
         return Closed::Failed;
     m_open = false;
-    std::string bytes = platformText(m_pending);
+    std::string converted;
+    std::string bytes(platformText(m_pending, converted));
     m_pending.clear();
     return record(m_openPath, m_openKey, std::move(bytes));
 }

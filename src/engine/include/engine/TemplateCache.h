@@ -17,8 +17,9 @@ public:
     // the next command tries again).
     TemplateReader::Content load(const std::string& nativePath,
                                  const TemplateReader::InputReader& read = {});
-    // Called before the run writes the file at a native path.
-    void forget(const std::string& nativePath);
+    // Called before the run writes the file at a native path; known is its identity when the
+    // output has it at hand, saving a look at the file.
+    void forget(const std::string& nativePath, std::optional<FileIdentity> known = std::nullopt);
     // forget, for a path where nothing exists: only files the platform cannot identify go.
     void forgetAbsent();
     void clear() { m_entries.clear(); }

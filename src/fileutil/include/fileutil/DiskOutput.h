@@ -33,6 +33,7 @@ public:
     const std::string* existingBytes() const override {
         return m_existing ? &*m_existing : nullptr;
     }
+    std::optional<FileIdentity> existingIdentity() const override { return m_existingIdentity; }
 
     // Files (native paths) that the following runs leave as they are, whatever they would write.
     void keepAsTheyAre(std::vector<std::string> nativePaths);
@@ -86,6 +87,7 @@ private:
     Mode m_mode = Mode::None;
     std::string m_path;                    // of the open file
     std::optional<std::string> m_existing; // the old bytes of a file being replaced
+    std::optional<FileIdentity> m_existingIdentity;
     unsigned m_permissions = 0;
     std::vector<std::string> m_kept; // sorted
 };

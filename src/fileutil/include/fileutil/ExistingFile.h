@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fileutil/FileIdentity.h"
+
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -18,10 +20,12 @@ struct ExistingFile {
     Kind kind = Kind::None;
     std::optional<std::string> bytes;
     unsigned permissions = 0;
+    std::optional<FileIdentity> identity; // of a plain file
 };
 
-// The bytes of a text file as the disk holds them: "\n" becomes the platform's line end.
-std::string platformText(std::string_view text);
+// The bytes of a text file as the disk holds them: "\n" becomes the platform's line end. Where
+// that is "\n" already, the text itself; elsewhere the text made in converted.
+std::string_view platformText(std::string_view text, std::string& converted);
 
 // Looks at the file at a native path without following a link in its place; false when
 // nothing is there.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "fileutil/FileIdentity.h"
+
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +54,9 @@ public:
     // The bytes the open file held when it was opened, when this output read them for its own
     // use; null otherwise.
     virtual const std::string* existingBytes() const { return nullptr; }
+    // The identity of the plain file the open file replaces, when this output looked at it for
+    // its own use; none otherwise.
+    virtual std::optional<FileIdentity> existingIdentity() const { return std::nullopt; }
 
     // Whether what this output writes lasts, so that a record of the run belongs beside it:
     // the disk's does, a tree in memory's does not.

@@ -79,6 +79,9 @@ public:
     Closed keepOpenFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
     bool keepsRecord() const override { return m_inner.keepsRecord(); }
+    std::optional<FileIdentity> existingIdentity() const override {
+        return m_mode == Mode::Skip ? std::nullopt : m_inner.existingIdentity();
+    }
 
     // What this run made, for the new record.
     const Manifest& manifest() const { return m_manifest; }
