@@ -142,17 +142,22 @@ void Manifest::addInput(Input input) {
         inputs.push_back(std::move(input));
 }
 
-std::string manifestText(const Manifest& manifest) {
+bool writeManifestText(const Manifest& manifest,
+                       const std::function<bool(std::string_view piece)>& sink) {
+    // Handed on in pieces of this size: a large manifest is never held whole.
+    constexpr std::size_t PIECE_SIZE = 65536;
     std::string text;
-    // A line's words besides its path take at most 60 bytes: the text is not copied as it grows.
-    std::size_t room = HEADER.size() + 1;
-    for (const Manifest::Input& input : manifest.inputs)
-        room += input.path.size() + 64;
-    for (const Manifest::Entry& entry : manifest.entries)
-        room += entry.path.size() + 64;
-    text.reserve(room);
+    text.reserve(PIECE_SIZE * 2);
     text += HEADER;
     text += '\n';
+    const auto lineDone = [&] {
+        text += '\n';
+        if (text.size() < PIECE_SIZE)
+            return true;
+        const bool taken = sink(text);
+        text.clear();
+        return taken;
+    };
     for (const Manifest::Input& input : manifest.inputs) {
         text += "input ";
         text += ROLE_WORDS[static_cast<std::size_t>(input.role)];
@@ -160,7 +165,8 @@ std::string manifestText(const Manifest& manifest) {
         appendHashText(text, input.hash);
         text += ' ';
         appendPath(text, input.path);
-        text += '\n';
+        if (!lineDone())
+            return false;
     }
     for (const Manifest::Entry& entry : manifest.entries) {
         text += KIND_WORDS[static_cast<std::size_t>(entry.kind)];
@@ -173,8 +179,18 @@ std::string manifestText(const Manifest& manifest) {
             text += ' ';
         }
         appendPath(text, entry.path);
-        text += '\n';
+        if (!lineDone())
+            return false;
     }
+    return sink(text);
+}
+
+std::string manifestText(const Manifest& manifest) {
+    std::string text;
+    writeManifestText(manifest, [&text](std::string_view piece) {
+        text += piece;
+        return true;
+    });
     return text;
 }
 

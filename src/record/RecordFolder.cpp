@@ -272,7 +272,10 @@ bool completeRecord(const std::string& projectFolder, const std::string& fresh,
         }
     }
     // The manifest last: a folder without one is no record.
-    if (!writeAt(folder.get(), std::string(MANIFEST_FILE), manifestText(record.manifest), problem))
+    const auto manifest = [&record](const PieceSink& put) {
+        return writeManifestText(record.manifest, put);
+    };
+    if (!writeAt(folder.get(), std::string(MANIFEST_FILE), manifest, problem))
         return fail(problem);
     // Whatever stands in the record's place, a link or a file too, is replaced; a link is
     // removed, never followed.

@@ -26,6 +26,14 @@ TEST(Manifest, ReadsBackWhatItWrites) {
     EXPECT_EQ(read->find("Demo/odd\\name\nwith\rbreaks")->kind, Manifest::Kind::Copy);
     EXPECT_EQ(read->findInput("scripts\\kel.vts")->role, Manifest::Role::Script);
     EXPECT_EQ(read->find("Demo"), nullptr); // folders are no files
+
+    // Written in several pieces, read back whole.
+    Manifest many;
+    for (std::uint64_t i = 0; i < 3000; ++i)
+        many.addNew({Manifest::Kind::File, "Demo/file" + std::to_string(i) + ".cpp", i, i});
+    const std::optional<Manifest> back = readManifest(manifestText(many), why);
+    ASSERT_TRUE(back) << why;
+    EXPECT_TRUE(back->sameAs(many));
 }
 
 struct Damaged {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -70,6 +71,9 @@ bool isTargetPath(std::string_view path);
 // "file|copy SIZE HASH PATH"). A path is the rest of its line, with "\\", "\n" and "\r" written
 // as "\\\\", "\\n" and "\\r".
 std::string manifestText(const Manifest& manifest);
+// The same text handed to a sink in pieces, never held whole; false when the sink stopped it.
+bool writeManifestText(const Manifest& manifest,
+                       const std::function<bool(std::string_view piece)>& sink);
 // None, with the line at fault in why, when the text is no manifest of this form.
 std::optional<Manifest> readManifest(std::string_view text, std::string& why);
 
