@@ -25,6 +25,8 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PROBE_FILES = 2000
+# Pairs of first runs with and without the record in each round (see Workload.record_pairs).
+RECORD_PAIRS = 3
 
 
 def run_timed(argv, cwd):
@@ -121,7 +123,7 @@ class Workload:
                          os.path.join(work, "project.json")]
         self.preview_argv = self.gen_argv[:1] + ["--dry-run"] + self.gen_argv[1:]
         self.norecord_argv = self.gen_argv[:1] + ["--no-record"] + self.gen_argv[1:]
-        self.gen_times, self.copy_times, self.norecord_times = [], [], []
+        self.gen_times, self.copy_times, self.record_ratios = [], [], []
         self.preview_times, self.regen_times = [], []
         self.first_tree = None
         self.identical = True
@@ -145,18 +147,34 @@ class Workload:
     def no_record(self):
         """The same first run without its record: what keeping one costs."""
         folder = self.area.fresh()
-        self.norecord_times.append(run_timed(self.norecord_argv, folder))
+        time = run_timed(self.norecord_argv, folder)
         self.area.discard(folder)
+        return time
+
+    def record_pairs(self, first_with_record):
+        """More pairs of first runs with and without the record, each pair one right after the
+        other: the record's cost is a few percent, below the machine's wander between rounds."""
+        for i in range(RECORD_PAIRS - 1):
+            with_first = first_with_record == (i % 2 == 0)
+            if not with_first:
+                without = self.no_record()
+            folder, with_record = self.generate()
+            self.area.discard(folder)
+            if with_first:
+                without = self.no_record()
+            self.record_ratios.append(with_record / without)
 
     def round(self):
         # The first runs with and without the record one right after the other, each first in
         # every other round: the disk's drift falls on both alike.
         record_first = len(self.gen_times) % 2 == 0
         if not record_first:
-            self.no_record()
+            no_record_time = self.no_record()
         gen_folder, gen_time = self.generate()
         if record_first:
-            self.no_record()
+            no_record_time = self.no_record()
+        self.record_ratios.append(gen_time / no_record_time)
+        self.record_pairs(not record_first)
         copy_folder, copy_time = self.copy(gen_folder)
         self.gen_times.append(gen_time)
         self.copy_times.append(copy_time)
@@ -198,8 +216,7 @@ class Workload:
             "preview": statistics.median(self.preview_times),
             "regen": statistics.median(self.regen_times),
             # Round by round: each pair ran on the disk as it was at that moment.
-            "record": statistics.median(g / n for g, n in zip(self.gen_times,
-                                                               self.norecord_times)) - 1,
+            "record": statistics.median(self.record_ratios) - 1,
             "gen_kb": gen_kb,
             "copy_kb": copy_kb,
             "identical": self.identical,
@@ -263,7 +280,8 @@ def print_table(area, rate_before, rate_after, rows):
             r["record"] * 100))
     print("preview: a --dry-run with nothing on the disk; regen: a second run over the finished"
           " tree (every file identical, its record read); both as ratios to cp -r; record: what"
-          " keeping the record adds to a first run (the median of each round's pair)")
+          " keeping the record adds to a first run (the median ratio of %d pairs a round, each"
+          " pair one run right after the other)" % RECORD_PAIRS)
     if rate_before < rate_after / 2 or rate_after < rate_before / 2:
         print("note: file creation speed changed during the run (a large deletion nearby?);"
               " the cp -r figures are unreliable, run again in a few minutes")
