@@ -191,9 +191,6 @@ void appendAction(std::string& out, const ActionDefinition& action, std::string_
     out.append(indent).append("}");
 }
 
-// Handed on in pieces of about this size when the text goes to a sink.
-constexpr std::size_t PIECE_SIZE = 65536;
-
 bool appendActions(std::string& out, const std::vector<ActionDefinition>& actions,
                    const TextSink* sink) {
     if (actions.empty()) {
@@ -210,7 +207,7 @@ bool appendActions(std::string& out, const std::vector<ActionDefinition>& action
     for (std::size_t i = 0; i < actions.size(); ++i) {
         appendAction(out, actions[i], indent, defaults);
         out += i + 1 < actions.size() ? ",\n" : "\n";
-        if (sink && out.size() >= PIECE_SIZE) {
+        if (sink && out.size() >= TEXT_PIECE_SIZE) {
             if (!(*sink)(out))
                 return false;
             out.clear();
@@ -281,7 +278,7 @@ std::string projectFileText(const ProjectState& project, WithLocation withLocati
 bool writeProjectFile(const ProjectState& project, WithLocation withLocation,
                       const TextSink& sink) {
     std::string piece;
-    piece.reserve(PIECE_SIZE * 2);
+    piece.reserve(TEXT_PIECE_SIZE * 2);
     return appendProjectFile(piece, project, withLocation, &sink) && sink(piece);
 }
 

@@ -142,17 +142,14 @@ void Manifest::addInput(Input input) {
         inputs.push_back(std::move(input));
 }
 
-bool writeManifestText(const Manifest& manifest,
-                       const std::function<bool(std::string_view piece)>& sink) {
-    // Handed on in pieces of this size: a large manifest is never held whole.
-    constexpr std::size_t PIECE_SIZE = 65536;
+bool writeManifestText(const Manifest& manifest, const TextSink& sink) {
     std::string text;
-    text.reserve(PIECE_SIZE * 2);
+    text.reserve(TEXT_PIECE_SIZE * 2);
     text += HEADER;
     text += '\n';
     const auto lineDone = [&] {
         text += '\n';
-        if (text.size() < PIECE_SIZE)
+        if (text.size() < TEXT_PIECE_SIZE)
             return true;
         const bool taken = sink(text);
         text.clear();

@@ -99,7 +99,7 @@ bool writeAt(int folder, const std::string& name, const PieceWriter& writer, std
 
 bool writeAt(int folder, const std::string& name, std::string_view bytes, std::string& why) {
     return writeAt(
-        folder, name, [bytes](const PieceSink& put) { return put(bytes); }, why);
+        folder, name, [bytes](const TextSink& put) { return put(bytes); }, why);
 }
 
 std::string inputName(ContentHash hash) {
@@ -272,7 +272,7 @@ bool completeRecord(const std::string& projectFolder, const std::string& fresh,
         }
     }
     // The manifest last: a folder without one is no record.
-    const auto manifest = [&record](const PieceSink& put) {
+    const auto manifest = [&record](const TextSink& put) {
         return writeManifestText(record.manifest, put);
     };
     if (!writeAt(folder.get(), std::string(MANIFEST_FILE), manifest, problem))
@@ -294,7 +294,7 @@ void discardRecord(const std::string& fresh) {
 
 bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why) {
     const std::optional<std::string> fresh = beginRecord(
-        projectFolder, [&record](const PieceSink& put) { return put(record.answers); }, why);
+        projectFolder, [&record](const TextSink& put) { return put(record.answers); }, why);
     return fresh && completeRecord(projectFolder, *fresh, record, why);
 }
 

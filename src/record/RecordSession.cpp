@@ -126,7 +126,7 @@ void RecordSession::prepareAnswersAhead() {
             // Written as they are made, never held whole. Should this fail, the record is
             // written whole after the run, which says why.
             std::string why;
-            const auto answers = [this](const PieceSink& put) {
+            const auto answers = [this](const TextSink& put) {
                 return writeProjectFile(m_project, WithLocation::No, put);
             };
             if (folderStands && folderInside())

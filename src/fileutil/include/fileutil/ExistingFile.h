@@ -2,12 +2,19 @@
 
 #include "fileutil/FileIdentity.h"
 
+#include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace vantrel {
+
+// A large text is handed on in pieces of about this size, never held whole: a sink takes each
+// piece and says whether it went on.
+inline constexpr std::size_t TEXT_PIECE_SIZE = 65536;
+using TextSink = std::function<bool(std::string_view piece)>;
 
 // What stands in a generated file's place before it is written.
 struct ExistingFile {

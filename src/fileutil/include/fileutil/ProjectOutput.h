@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileutil/ExistingFile.h"
 #include "fileutil/FileIdentity.h"
 
 #include <cstddef>
@@ -36,7 +37,7 @@ public:
     virtual std::string& pending() = 0;
     // Pending text is passed on in pieces of about this size: asked for writePending once it
     // holds this much, an output writes.
-    static constexpr std::size_t PIECE_SIZE = 65536;
+    static constexpr std::size_t PIECE_SIZE = TEXT_PIECE_SIZE;
     // Passes the pending text on once enough has gathered; false when a write failed (the
     // pending text is then dropped).
     virtual bool writePending() = 0;

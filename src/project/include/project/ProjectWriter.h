@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileutil/ExistingFile.h"
 #include "model/ProjectState.h"
 
 #include <functional>
@@ -19,8 +20,6 @@ enum class WithLocation { Yes, No };
 // left out, so a file reads like one written by hand; the same project gives the same bytes.
 std::string projectFileText(const ProjectState& project, WithLocation withLocation);
 
-// Takes a text in pieces; false stops the writer.
-using TextSink = std::function<bool(std::string_view piece)>;
 // The same text handed to a sink in pieces as it is made, so that the file of a large project is
 // never held whole; false when the sink stopped it.
 bool writeProjectFile(const ProjectState& project, WithLocation withLocation, const TextSink& sink);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileutil/ExistingFile.h"
 #include "record/ContentHash.h"
 
 #include <cstdint>
@@ -72,8 +73,7 @@ bool isTargetPath(std::string_view path);
 // as "\\\\", "\\n" and "\\r".
 std::string manifestText(const Manifest& manifest);
 // The same text handed to a sink in pieces, never held whole; false when the sink stopped it.
-bool writeManifestText(const Manifest& manifest,
-                       const std::function<bool(std::string_view piece)>& sink);
+bool writeManifestText(const Manifest& manifest, const TextSink& sink);
 // None, with the line at fault in why, when the text is no manifest of this form.
 std::optional<Manifest> readManifest(std::string_view text, std::string& why);
 

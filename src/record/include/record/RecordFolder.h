@@ -47,8 +47,7 @@ bool writeRecord(const std::string& projectFolder, const Record& record, std::st
 // discardRecord.
 // A file's bytes handed over in pieces: the writer gives each to the sink, which says whether
 // it was written.
-using PieceSink = std::function<bool(std::string_view piece)>;
-using PieceWriter = std::function<bool(const PieceSink& sink)>;
+using PieceWriter = std::function<bool(const TextSink& sink)>;
 std::optional<std::string> beginRecord(const std::string& projectFolder, const PieceWriter& answers,
                                        std::string& why);
 bool completeRecord(const std::string& projectFolder, const std::string& fresh,
