@@ -1,11 +1,9 @@
 #include "record/ContentHash.h"
 
+// The library's own build, with the vector instructions every x86-64 processor has. Its
+// run-time choice of wider ones made whole runs slower, not faster, on a processor that has
+// them: 1.66 x with AVX-512, 1.36 x with AVX2 compiled in, far beyond the hashing they save.
 #include <xxhash.h>
-#if defined(__x86_64__)
-// The library picks the widest vector instructions the processor has: hashing every file a
-// run writes takes a share of the run, twice as much with the instructions every processor has.
-#include <xxh_x86dispatch.h>
-#endif
 
 #include <new>
 
