@@ -83,6 +83,33 @@ void appendString(std::string& out, std::string_view text) {
     out += '"';
 }
 
+// A key or a name from the schema's and flags' own tables, which hold plain identifiers: no
+// byte of them needs looking at, and a large project writes tens of thousands of them.
+void appendName(std::string& out, std::string_view name) {
+    out += '"';
+    out.append(name);
+    out += '"';
+}
+
+constexpr bool isPlain(std::string_view name) {
+    for (char c : name)
+        if (!PLAIN_BYTES[static_cast<unsigned char>(c)])
+            return false;
+    return true;
+}
+
+constexpr bool allPlain(const auto& table, auto name) {
+    for (const auto& row : table)
+        if (!isPlain(row.*name))
+            return false;
+    return true;
+}
+
+static_assert(allPlain(ACTION_FLAG_NAMES, &ActionFlagName::name) &&
+              allPlain(ACTION_FIELDS, &ActionField::key) &&
+              allPlain(PROJECT_FIELDS, &ProjectField::key) &&
+              allPlain(HOST_NAMES, &HostName::name));
+
 // The name of the row whose value the word is, when the reader maps that name back to it.
 const char* rowName(std::uint32_t word, const FlagNameRow* rows) {
     for (const FlagNameRow* row = rows; row->value != 0; ++row) {
@@ -119,7 +146,7 @@ void appendFlags(std::string& out, std::uint32_t flags, std::size_t column) {
                 at += 2;
             }
         }
-        appendString(out, entry.name);
+        appendName(out, entry.name);
         at += size;
         first = false;
     }
@@ -166,7 +193,7 @@ void appendAction(std::string& out, const ActionDefinition& action, std::string_
         first = false;
         const std::size_t lineStart = out.size();
         out.append(indent).append(INDENT);
-        appendString(out, field.key);
+        appendName(out, field.key);
         out += ": ";
         switch (field.kind) {
         case ActionKey::Name:
@@ -175,7 +202,7 @@ void appendAction(std::string& out, const ActionDefinition& action, std::string_
             break;
         case ActionKey::Type:
             if (const char* name = rowName(action.type, procTypeTable))
-                appendString(out, name);
+                appendName(out, name);
             else
                 out += std::to_string(action.type);
             break;
@@ -233,7 +260,7 @@ bool appendProjectFile(std::string& out, const ProjectState& project, WithLocati
             // Without a host the reader refuses the file for "host" missing, as it should.
             if (host == nullptr)
                 continue;
-            appendString(value, host->name);
+            appendName(value, host->name);
             break;
         }
         case ProjectKey::Name:
@@ -246,7 +273,7 @@ bool appendProjectFile(std::string& out, const ProjectState& project, WithLocati
             break;
         case ProjectKey::DllFlags:
             if (const char* name = rowName(project.dllFlags, dllFlagTable))
-                appendString(value, name);
+                appendName(value, name);
             else
                 value = std::to_string(project.dllFlags);
             break;
@@ -254,7 +281,7 @@ bool appendProjectFile(std::string& out, const ProjectState& project, WithLocati
             break;
         }
         out.append(first ? "" : ",\n").append(INDENT);
-        appendString(out, field.key);
+        appendName(out, field.key);
         out.append(": ");
         // The actions go straight in: they are most of the text.
         if (field.kind == ProjectKey::Actions && !appendActions(out, project.actions, sink))
