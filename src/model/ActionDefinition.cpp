@@ -58,9 +58,15 @@ void ActionDefinition::setActionDefaults(std::string_view actionName) {
     staticMemBuf = keepStatic;
     type = PROC_TYPE_COMMONTOOL;
     flags = ACF_DEFAULT_FLAGS;
-    // Each name is built in place: a large project sets these defaults for every action.
+    setNamedDefaults(actionName);
+}
+
+void ActionDefinition::setNamedDefaults(std::string_view actionName) {
+    // Each name is built in place, in the buffer it had: a large project's file compares every
+    // action with these defaults.
     const auto build = [&](std::string& field, std::string_view before, bool lower,
                            std::string_view after) {
+        field.clear();
         field.reserve(before.size() + actionName.size() + after.size());
         field.append(before).append(actionName);
         if (lower) {

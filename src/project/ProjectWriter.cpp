@@ -1,6 +1,8 @@
 #include "project/ProjectWriter.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "fileutil/ExistingFile.h"
 #include "model/FlagNames.h"
@@ -28,12 +30,42 @@ constexpr std::array<bool, 256> PLAIN_BYTES = [] {
     return plain;
 }();
 
+// Whether any of the eight bytes in word is not plain: below 0x20, the quote, the backslash or
+// above 0x7F. Each test says exactly whether some byte matches, though not which.
+constexpr bool anyNotPlain(std::uint64_t word) {
+    constexpr std::uint64_t ONES = 0x0101010101010101u;
+    constexpr std::uint64_t HIGH = 0x8080808080808080u;
+    const auto below = [](std::uint64_t v, std::uint64_t n) {
+        return (v - ONES * n) & ~v & HIGH;
+    };
+    return ((word & HIGH) | below(word, 0x20) | below(word ^ (ONES * '"'), 1) |
+            below(word ^ (ONES * '\\'), 1)) != 0;
+}
+
+// Any one byte, in any place among plain ones, tells as the table does.
+static_assert([] {
+    for (std::size_t c = 0; c < 256; ++c)
+        for (std::size_t at = 0; at < 64; at += 8) {
+            const std::uint64_t word =
+                (0x6161616161616161u & ~(std::uint64_t{0xFF} << at)) | std::uint64_t{c} << at;
+            if (anyNotPlain(word) == PLAIN_BYTES[c])
+                return false;
+        }
+    return true;
+}());
+
 void appendString(std::string& out, std::string_view text) {
     static constexpr char DIGITS[] = "0123456789abcdef";
     out += '"';
     for (std::size_t at = 0; at < text.size();) {
-        // Printable ASCII, nearly all of any project, goes over in runs.
+        // Printable ASCII, nearly all of any project, goes over in runs, found eight bytes at a
+        // time: the answers of a large project are megabytes of it.
         std::size_t plain = at;
+        for (std::uint64_t word; plain + sizeof word <= text.size(); plain += sizeof word) {
+            std::memcpy(&word, text.data() + plain, sizeof word);
+            if (anyNotPlain(word))
+                break;
+        }
         while (plain < text.size() && PLAIN_BYTES[static_cast<unsigned char>(text[plain])])
             ++plain;
         if (plain > at) {
@@ -164,7 +196,7 @@ void appendCheckBox(std::string& out, std::int32_t value) {
 // Written straight into the text: a large project has tens of thousands of them.
 void appendAction(std::string& out, const ActionDefinition& action, std::string_view indent,
                   ActionDefinition& defaults) {
-    defaults.setActionDefaults(action.name);
+    defaults.setNamedDefaults(action.name);
     out.append(indent).append("{\n");
     bool first = true;
     for (const ActionField& field : ACTION_FIELDS) {
@@ -225,7 +257,10 @@ bool appendActions(std::string& out, const std::vector<ActionDefinition>& action
         return true;
     }
     const std::string indent = std::string(INDENT) + std::string(INDENT);
-    ActionDefinition defaults; // its strings' buffers serve every action in turn
+    // The defaults that do not depend on the name are set once; its strings' buffers serve
+    // every action in turn.
+    ActionDefinition defaults;
+    defaults.setActionDefaults({});
     // Room to spare for actions of a usual size, so that the text is not copied as it grows:
     // what is reserved and never written costs no memory.
     if (!sink)

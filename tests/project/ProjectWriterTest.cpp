@@ -58,6 +58,16 @@ const ProjectState PROJECTS[] = {
                         a.indivInterface = a.staticMemBuf = 1;
                     }),
              action("T2", [](ActionDefinition& a) { a.type = 4; })}),
+    // Every character that is escaped or checked, at every place in a word of eight bytes.
+    project(true, "Aligned", "out", PIDLLFL_AUTO,
+            {action("Aligned",
+                    [](ActionDefinition& a) {
+                        for (const std::string& odd :
+                             {"\""s, "\\"s, "\b"s, "\n"s, "\x01"s, "\x1f"s, "\x7f"s, "\0"s,
+                              "\xC3\xA4"s, "\xE2\x80\xA8"s, "\xF0\x9F\x98\x80"s})
+                            for (std::size_t k = 0; k <= 16; ++k)
+                                a.tooltips += std::string(k, 'p') + odd;
+                    })}),
     // Long enough to be written in several pieces.
     project(true, "Many", "out", PIDLLFL_AUTO,
             [] {

@@ -71,6 +71,9 @@ struct ActionDefinition {
 
     void resetAction();
     void setActionDefaults(std::string_view actionName);
+    // Of those defaults, only the ones the name gives (the name, menu and the procedure, panel
+    // and callback names made from it); the others stay as they are.
+    void setNamedDefaults(std::string_view actionName);
     void copyActionValue(const ActionDefinition& source);
     // Reconciles the close procedure and the callbacks with the panel kind; may ask the user.
     void checkCloseProc(bool askClose, bool applyCallbackDefaults, const AskOkCancel& ask);
