@@ -9,7 +9,7 @@ into a trash folder that is emptied at the very end, because creating files righ
 deletion is several times slower on some file systems.
 
 usage: run_bench.py --gen VANTREL_GEN --work FOLDER [--gui-startup HARNESS] [--repeat K]
-                    [--no-tmpfs] [N ...]
+                    [--record-pairs P] [--no-tmpfs] [N ...]
 """
 
 import argparse
@@ -116,7 +116,8 @@ def same_tree(first, second):
 class Workload:
     """The runs of one N in one area: its warm-up, timings, tree check and peak memory."""
 
-    def __init__(self, area, gen, work, count):
+    def __init__(self, area, gen, work, count, record_pairs=RECORD_PAIRS):
+        self.pairs = record_pairs
         self.area = area
         self.count = count
         self.gen_argv = [gen, "--config", os.path.join(work, "vantrel.cfg"),
@@ -154,7 +155,7 @@ class Workload:
     def record_pairs(self, first_with_record):
         """More pairs of first runs with and without the record, each pair one right after the
         other: the record's cost is a few percent, below the machine's wander between rounds."""
-        for i in range(RECORD_PAIRS - 1):
+        for i in range(self.pairs - 1):
             with_first = first_with_record == (i % 2 == 0)
             if not with_first:
                 without = self.no_record()
@@ -217,16 +218,17 @@ class Workload:
             "regen": statistics.median(self.regen_times),
             # Round by round: each pair ran on the disk as it was at that moment.
             "record": statistics.median(self.record_ratios) - 1,
+            "record_ratios": self.record_ratios,
             "gen_kb": gen_kb,
             "copy_kb": copy_kb,
             "identical": self.identical,
         }
 
 
-def measure(area, gen, workloads, counts, repeat):
+def measure(area, gen, workloads, counts, repeat, record_pairs=RECORD_PAIRS):
     """Every N once per round, round after round: a disk that speeds up or slows down during
     the run does so for all of them alike, and the per-action times stay comparable."""
-    runs = [Workload(area, gen, workloads[c], c) for c in counts]
+    runs = [Workload(area, gen, workloads[c], c, record_pairs) for c in counts]
     for run in runs:
         run.warm_up()
     for _ in range(repeat):
@@ -264,7 +266,7 @@ def gui_startup(harness, work, runs=10):
     return statistics.median(from_start), statistics.median(from_main)
 
 
-def print_table(area, rate_before, rate_after, rows):
+def print_table(area, rate_before, rate_after, rows, record_pairs=RECORD_PAIRS):
     print()
     print("== %s (%s); file creation %.1f files/ms before, %.1f after"
           % (area.name, area.root, rate_before, rate_after))
@@ -281,7 +283,16 @@ def print_table(area, rate_before, rate_after, rows):
     print("preview: a --dry-run with nothing on the disk; regen: a second run over the finished"
           " tree (every file identical, its record read); both as ratios to cp -r; record: what"
           " keeping the record adds to a first run (the median ratio of %d pairs a round, each"
-          " pair one run right after the other)" % RECORD_PAIRS)
+          " pair one run right after the other)" % record_pairs)
+    # The pairs' spread says how far the median can be trusted: a few percent of wander between
+    # two runs a second apart is usual on a shared machine.
+    for r in rows:
+        ratios = r["record_ratios"]
+        if len(ratios) >= 4:
+            low, _, high = statistics.quantiles(ratios, n=4)
+            print("record at N=%d: median %.1f %%, middle half of the pairs %.1f to %.1f %%"
+                  " (%d pairs)" % (r["n"], r["record"] * 100, (low - 1) * 100, (high - 1) * 100,
+                                   len(ratios)))
     if rate_before < rate_after / 2 or rate_after < rate_before / 2:
         print("note: file creation speed changed during the run (a large deletion nearby?);"
               " the cp -r figures are unreliable, run again in a few minutes")
@@ -318,6 +329,10 @@ def main():
     parser.add_argument("--gen", required=True, help="the vantrel-gen executable")
     parser.add_argument("--work", required=True, help="folder for workloads and runs")
     parser.add_argument("--repeat", type=int, default=7, help="timed runs of each (at least 5)")
+    parser.add_argument("--record-pairs", type=int, default=RECORD_PAIRS,
+                        help="pairs with and without the record in each round (default %d);"
+                        " every pair's two trees are kept until the end, on tmpfs in memory"
+                        % RECORD_PAIRS)
     parser.add_argument("--no-tmpfs", action="store_true", help="time on the work folder only")
     parser.add_argument("--gui-startup", metavar="HARNESS",
                         help="the GUI start-up harness (vantrel_gui_startup), to time it as well")
@@ -353,10 +368,10 @@ def main():
             area = Area(name, root)
             areas.append(area)
             rate_before = settled_creation(area)
-            rows = measure(area, gen, workloads, args.counts, repeat)
+            rows = measure(area, gen, workloads, args.counts, repeat, max(1, args.record_pairs))
             rate_after, probe = probe_creation(root)
             area.discard(probe)
-            print_table(area, rate_before, rate_after, rows)
+            print_table(area, rate_before, rate_after, rows, max(1, args.record_pairs))
             if not all(r["identical"] for r in rows):
                 print("bench: two runs gave different trees", file=sys.stderr)
                 return 1
