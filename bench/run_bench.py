@@ -4,9 +4,12 @@
 For each N: vantrel-gen generates into a fresh folder, then `cp -r` copies that finished tree
 into another fresh folder, alternately, after one warm-up of each; each round times every N in
 turn. Medians, peak memory (from /usr/bin/time -v) and the ratio vantrel-gen / cp -r are
-printed per N, on the disk of the work folder and on tmpfs when /dev/shm exists. Nothing is deleted while timing: every output is moved
-into a trash folder that is emptied at the very end, because creating files right after a large
-deletion is several times slower on some file systems.
+printed per N, on the disk of the work folder and on tmpfs when /dev/shm exists. Nothing is
+deleted on the disk while timing: every output is moved into a trash folder that is emptied at
+the very end, because creating files right after a large deletion is several times slower on
+some file systems. On tmpfs the trees of the pairs that time the record are deleted after each
+pair, outside the timings: kept, they fill memory, and creating files there grows slower as
+they pile up.
 
 usage: run_bench.py --gen VANTREL_GEN --work FOLDER [--gui-startup HARNESS] [--repeat K]
                     [--record-pairs P] [--no-tmpfs] [N ...]
@@ -100,6 +103,14 @@ class Area:
     def discard(self, folder):
         os.rename(folder, os.path.join(self.trash, os.path.basename(folder)))
 
+    def drop(self, folders):
+        """Folders no figure looks at again: deleted on tmpfs, kept in the trash on a disk."""
+        for folder in folders:
+            if self.name == "tmpfs":
+                shutil.rmtree(folder)
+            else:
+                self.discard(folder)
+
 
 def same_tree(first, second):
     """True when both trees hold the same folders and files with the same bytes."""
@@ -148,9 +159,7 @@ class Workload:
     def no_record(self):
         """The same first run without its record: what keeping one costs."""
         folder = self.area.fresh()
-        time = run_timed(self.norecord_argv, folder)
-        self.area.discard(folder)
-        return time
+        return folder, run_timed(self.norecord_argv, folder)
 
     def record_pairs(self, first_with_record):
         """More pairs of first runs with and without the record, each pair one right after the
@@ -158,23 +167,24 @@ class Workload:
         for i in range(self.pairs - 1):
             with_first = first_with_record == (i % 2 == 0)
             if not with_first:
-                without = self.no_record()
+                without_folder, without = self.no_record()
             folder, with_record = self.generate()
-            self.area.discard(folder)
             if with_first:
-                without = self.no_record()
+                without_folder, without = self.no_record()
             self.record_ratios.append(with_record / without)
+            self.area.drop([folder, without_folder])
 
     def round(self):
         # The first runs with and without the record one right after the other, each first in
         # every other round: the disk's drift falls on both alike.
         record_first = len(self.gen_times) % 2 == 0
         if not record_first:
-            no_record_time = self.no_record()
+            no_record_folder, no_record_time = self.no_record()
         gen_folder, gen_time = self.generate()
         if record_first:
-            no_record_time = self.no_record()
+            no_record_folder, no_record_time = self.no_record()
         self.record_ratios.append(gen_time / no_record_time)
+        self.area.drop([no_record_folder])
         self.record_pairs(not record_first)
         copy_folder, copy_time = self.copy(gen_folder)
         self.gen_times.append(gen_time)
