@@ -85,10 +85,12 @@ def settled_creation(area, pause=15.0, longest=480.0):
 
 
 class Area:
-    """A place to time in: fresh run folders are made here and moved to its trash when used."""
+    """A place to time in: fresh run folders are made here and moved to its trash when used.
+    In memory (tmpfs), folders no figure looks at again are deleted instead."""
 
-    def __init__(self, name, root):
+    def __init__(self, name, root, in_memory=False):
         self.name = name
+        self.in_memory = in_memory
         self.root = root
         self.trash = os.path.join(root, "trash")
         os.makedirs(self.trash, exist_ok=True)
@@ -106,7 +108,7 @@ class Area:
     def drop(self, folders):
         """Folders no figure looks at again: deleted on tmpfs, kept in the trash on a disk."""
         for folder in folders:
-            if self.name == "tmpfs":
+            if self.in_memory:
                 shutil.rmtree(folder)
             else:
                 self.discard(folder)
@@ -127,7 +129,7 @@ def same_tree(first, second):
 class Workload:
     """The runs of one N in one area: its warm-up, timings, tree check and peak memory."""
 
-    def __init__(self, area, gen, work, count, record_pairs=RECORD_PAIRS):
+    def __init__(self, area, gen, work, count, record_pairs):
         self.pairs = record_pairs
         self.area = area
         self.count = count
@@ -235,7 +237,7 @@ class Workload:
         }
 
 
-def measure(area, gen, workloads, counts, repeat, record_pairs=RECORD_PAIRS):
+def measure(area, gen, workloads, counts, repeat, record_pairs):
     """Every N once per round, round after round: a disk that speeds up or slows down during
     the run does so for all of them alike, and the per-action times stay comparable."""
     runs = [Workload(area, gen, workloads[c], c, record_pairs) for c in counts]
@@ -276,7 +278,7 @@ def gui_startup(harness, work, runs=10):
     return statistics.median(from_start), statistics.median(from_main)
 
 
-def print_table(area, rate_before, rate_after, rows, record_pairs=RECORD_PAIRS):
+def print_table(area, rate_before, rate_after, rows, record_pairs):
     print()
     print("== %s (%s); file creation %.1f files/ms before, %.1f after"
           % (area.name, area.root, rate_before, rate_after))
@@ -340,8 +342,7 @@ def main():
     parser.add_argument("--work", required=True, help="folder for workloads and runs")
     parser.add_argument("--repeat", type=int, default=7, help="timed runs of each (at least 5)")
     parser.add_argument("--record-pairs", type=int, default=RECORD_PAIRS,
-                        help="pairs with and without the record in each round (default %d);"
-                        " every pair's two trees are kept until the end, on tmpfs in memory"
+                        help="pairs with and without the record in each round (default %d)"
                         % RECORD_PAIRS)
     parser.add_argument("--no-tmpfs", action="store_true", help="time on the work folder only")
     parser.add_argument("--gui-startup", metavar="HARNESS",
@@ -349,6 +350,7 @@ def main():
     parser.add_argument("counts", nargs="*", type=int, default=[100, 1000, 10000])
     args = parser.parse_args()
     repeat = max(5, args.repeat)
+    record_pairs = max(1, args.record_pairs)
     gen = os.path.abspath(args.gen)
     work = os.path.abspath(args.work)
     os.makedirs(work, exist_ok=True)
@@ -368,20 +370,20 @@ def main():
               " the process's start, %.1f ms of it from main(); medians of 10"
               % (startup * 1000, in_main * 1000))
 
-    roots = [("disk, " + file_system(work), tempfile.mkdtemp(prefix="runs-", dir=work))]
+    roots = [("disk, " + file_system(work), tempfile.mkdtemp(prefix="runs-", dir=work), False)]
     if not args.no_tmpfs and os.path.isdir("/dev/shm"):
-        roots.append(("tmpfs", tempfile.mkdtemp(prefix="vantrel-bench-", dir="/dev/shm")))
+        roots.append(("tmpfs", tempfile.mkdtemp(prefix="vantrel-bench-", dir="/dev/shm"), True))
 
     areas = []
     try:
-        for name, root in roots:
-            area = Area(name, root)
+        for name, root, in_memory in roots:
+            area = Area(name, root, in_memory)
             areas.append(area)
             rate_before = settled_creation(area)
-            rows = measure(area, gen, workloads, args.counts, repeat, max(1, args.record_pairs))
+            rows = measure(area, gen, workloads, args.counts, repeat, record_pairs)
             rate_after, probe = probe_creation(root)
             area.discard(probe)
-            print_table(area, rate_before, rate_after, rows, max(1, args.record_pairs))
+            print_table(area, rate_before, rate_after, rows, record_pairs)
             if not all(r["identical"] for r in rows):
                 print("bench: two runs gave different trees", file=sys.stderr)
                 return 1

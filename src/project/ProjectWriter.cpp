@@ -19,9 +19,6 @@ namespace {
 constexpr std::size_t LINE_WIDTH = 100;
 constexpr std::string_view INDENT = "    ";
 
-// A JSON string: quotes, backslashes and control characters escaped. The reader takes UTF-8
-// only, so a byte that starts no UTF-8 sequence becomes U+FFFD rather than a file that cannot
-// be opened again.
 // The bytes a JSON string holds as they are: printable ASCII but the quote and the backslash.
 constexpr std::array<bool, 256> PLAIN_BYTES = [] {
     std::array<bool, 256> plain{};
@@ -54,6 +51,9 @@ static_assert([] {
     return true;
 }());
 
+// A JSON string: quotes, backslashes and control characters escaped. The reader takes UTF-8
+// only, so a byte that starts no UTF-8 sequence becomes U+FFFD rather than a file that cannot
+// be opened again.
 void appendString(std::string& out, std::string_view text) {
     static constexpr char DIGITS[] = "0123456789abcdef";
     out += '"';
