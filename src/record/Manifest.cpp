@@ -10,7 +10,18 @@ constexpr std::string_view HEADER = "vantrel-manifest 1";
 constexpr std::string_view KIND_WORDS[] = {"folder", "file", "copy"};
 constexpr std::string_view ROLE_WORDS[] = {"configuration", "script", "template"};
 
+// Whether a path holds a byte that is escaped; hardly any does, and a manifest has one path
+// per file: the library's byte search beats a look at each byte.
+bool hasEscaped(std::string_view path) {
+    return path.find('\\') != std::string_view::npos || path.find('\n') != std::string_view::npos ||
+           path.find('\r') != std::string_view::npos;
+}
+
 void appendPath(std::string& text, std::string_view path) {
+    if (!hasEscaped(path)) {
+        text.append(path);
+        return;
+    }
     // Copied in runs between the few bytes that are escaped.
     std::size_t start = 0;
     for (std::size_t i = 0; i < path.size(); ++i) {
@@ -25,6 +36,8 @@ void appendPath(std::string& text, std::string_view path) {
 }
 
 std::optional<std::string> readPath(std::string_view text) {
+    if (text.find('\\') == std::string_view::npos)
+        return text.empty() ? std::nullopt : std::optional<std::string>(text);
     std::string path;
     path.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -249,19 +249,27 @@ void RecordSession::noteConfiguration(const std::string& nativePath, std::string
 }
 
 void RecordSession::removeLeftovers() {
-    std::set<std::string> folders;
+    // Keys into the manifest, which stays as it is here; a folder's files follow one another,
+    // so a parent is looked up once for all of them.
+    std::set<std::string_view> folders;
+    std::optional<std::string_view> lastParent;
     for (const Manifest::Entry& entry : m_output.manifest().entries) {
-        const std::size_t slash = entry.path.rfind('/');
+        const std::string_view path = entry.path;
+        const std::size_t slash = path.rfind('/');
         if (entry.kind == Manifest::Kind::Folder)
-            folders.insert(entry.path);
-        folders.insert(slash == std::string::npos ? std::string() : entry.path.substr(0, slash));
+            folders.insert(path);
+        const std::string_view parent =
+            slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+        if (parent != lastParent)
+            folders.insert(parent);
+        lastParent = parent;
     }
-    for (const std::string& key : folders) {
+    for (const std::string_view key : folders) {
         if (m_output.made(key))
             continue; // new: nothing an earlier run left can be in it
         std::string folder = m_location.empty() ? std::string(".") : m_location;
         if (!key.empty())
-            folder += "/" + key;
+            folder.append("/").append(key);
         removeStaleReplacements(folder);
     }
     const std::optional<std::string> project = RecordingOutput::keyOf(m_location, m_projectFolder);

@@ -15,13 +15,16 @@ TEST(Manifest, ReadsBackWhatItWrites) {
     EXPECT_EQ(manifest.find("Demo/a name with spaces.cpp")->size, 12u);
     manifest.add({Manifest::Kind::Copy, "Demo/odd\\name\nwith\rbreaks", 0, 7});
     manifest.add({Manifest::Kind::File, "Demo/a name with spaces.cpp", 13, 8}); // written twice
-    ASSERT_EQ(manifest.entries.size(), 3u);
+    // Each escaped byte alone in a path, and at its ends.
+    for (const char* path : {"Demo/line\nend", "Demo/\nfirst", "Demo/last\r", "Demo/back\\"})
+        manifest.addNew({Manifest::Kind::File, path, 1, 2});
+    ASSERT_EQ(manifest.entries.size(), 7u);
     const std::string text = manifestText(manifest);
     std::string why;
     const std::optional<Manifest> read = readManifest(text, why);
     ASSERT_TRUE(read) << why;
     EXPECT_EQ(manifestText(*read), text);
-    ASSERT_EQ(read->entries.size(), 3u);
+    ASSERT_TRUE(read->sameAs(manifest));
     EXPECT_EQ(read->find("Demo/a name with spaces.cpp")->hash, 8u);
     EXPECT_EQ(read->find("Demo/odd\\name\nwith\rbreaks")->kind, Manifest::Kind::Copy);
     EXPECT_EQ(read->findInput("scripts\\kel.vts")->role, Manifest::Role::Script);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel {
@@ -97,7 +98,7 @@ public:
     std::vector<std::string> noLongerGenerated() const;
     void setRanWhole(bool whole) { m_ranWhole = whole; }
     // Whether this run made the folder at the key (it held nothing of an earlier run's).
-    bool made(const std::string& key) const { return m_made.contains(key); }
+    bool made(std::string_view key) const { return m_made.contains(key); }
 
     // A path's key below the location, taken lexically; none outside it.
     static std::optional<std::string> keyOf(const std::string& location,
@@ -125,7 +126,7 @@ private:
     Manifest m_manifest;
     std::vector<Outcome> m_outcomes;
     bool m_ranWhole = false;
-    std::set<std::string> m_made; // keys of the folders this run made
+    std::set<std::string, std::less<>> m_made; // keys of the folders this run made
     std::function<void(const std::string&)> m_folderListener;
 
     // The open file.
