@@ -1,5 +1,6 @@
 #include "record/Manifest.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace vantrel {
@@ -10,55 +11,47 @@ constexpr std::string_view HEADER = "vantrel-manifest 1";
 constexpr std::string_view KIND_WORDS[] = {"folder", "file", "copy"};
 constexpr std::string_view ROLE_WORDS[] = {"configuration", "script", "template"};
 
-// Whether a path holds a byte that is escaped; hardly any does, and a manifest has one path
-// per file: the library's byte search beats a look at each byte.
-bool hasEscaped(std::string_view path) {
-    return path.find('\\') != std::string_view::npos || path.find('\n') != std::string_view::npos ||
-           path.find('\r') != std::string_view::npos;
+// Where the next byte that is escaped stands, from at on; npos when none does. Hardly any path
+// holds one, and a manifest has a path per file: the library's byte search beats a look at each.
+std::size_t nextEscaped(std::string_view path, std::size_t at) {
+    return std::min({path.find('\\', at), path.find('\n', at), path.find('\r', at)});
 }
 
+// Copied in runs between the few bytes that are escaped.
 void appendPath(std::string& text, std::string_view path) {
-    if (!hasEscaped(path)) {
-        text.append(path);
-        return;
-    }
-    // Copied in runs between the few bytes that are escaped.
     std::size_t start = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        const char c = path[i];
-        if (c != '\\' && c != '\n' && c != '\r')
-            continue;
-        text.append(path.substr(start, i - start));
-        text += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : "\\r";
-        start = i + 1;
+    for (std::size_t at = nextEscaped(path, 0); at != std::string_view::npos;
+         at = nextEscaped(path, start)) {
+        text.append(path.substr(start, at - start));
+        text += path[at] == '\\' ? "\\\\" : path[at] == '\n' ? "\\n" : "\\r";
+        start = at + 1;
     }
     text.append(path.substr(start));
 }
 
 std::optional<std::string> readPath(std::string_view text) {
-    if (text.find('\\') == std::string_view::npos)
-        return text.empty() ? std::nullopt : std::optional<std::string>(text);
+    if (text.empty())
+        return std::nullopt;
     std::string path;
     path.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            path += text[i];
-            continue;
-        }
-        if (++i == text.size())
+    for (std::size_t start = 0;;) {
+        const std::size_t at = text.find('\\', start);
+        path.append(text.substr(start, at - start));
+        if (at == std::string_view::npos)
+            return path;
+        if (at + 1 == text.size())
             return std::nullopt;
-        if (text[i] == '\\')
+        const char escaped = text[at + 1];
+        if (escaped == '\\')
             path += '\\';
-        else if (text[i] == 'n')
+        else if (escaped == 'n')
             path += '\n';
-        else if (text[i] == 'r')
+        else if (escaped == 'r')
             path += '\r';
         else
             return std::nullopt;
+        start = at + 2;
     }
-    if (path.empty())
-        return std::nullopt;
-    return path;
 }
 
 // The next word of a line and the rest after its space.
