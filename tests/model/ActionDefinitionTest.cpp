@@ -44,6 +44,27 @@ TEST(ActionDefaults, KeepInterfaceAndBufferChoicesButClearMarks) {
     EXPECT_EQ(a.defEdited + a.panelEdited + a.msgEdited, 0);
 }
 
+// The names made from one action's name, set over those of the last: nothing of the longer
+// or differently cased one before is left, and what the name does not give stays as it was.
+TEST(ActionDefaults, NamedOnesOverAnotherNameAreTheNamesAlone) {
+    const std::vector<std::string> names = {
+        "A-Very-Long-Action-Name-With-Capitals", "x", "", "Line", "LINE", "Arc 2"};
+    ActionDefinition a;
+    a.setActionDefaults("Start");
+    a.type = 2;
+    a.flags = ACF_MENU;
+    a.tbName = "mine";
+    for (const std::string& name : names) {
+        a.setNamedDefaults(name);
+        ActionDefinition fresh;
+        fresh.setActionDefaults(name);
+        fresh.type = 2;
+        fresh.flags = ACF_MENU;
+        fresh.tbName = "mine";
+        EXPECT_EQ(a, fresh) << name;
+    }
+}
+
 TEST(ApplyCheck, TickingFillsOnlyAnEmptyNameAndUntickingNeverErases) {
     std::uint32_t flags = 0;
     std::string name;

@@ -15,10 +15,11 @@ TEST(Manifest, ReadsBackWhatItWrites) {
     EXPECT_EQ(manifest.find("Demo/a name with spaces.cpp")->size, 12u);
     manifest.add({Manifest::Kind::Copy, "Demo/odd\\name\nwith\rbreaks", 0, 7});
     manifest.add({Manifest::Kind::File, "Demo/a name with spaces.cpp", 13, 8}); // written twice
-    // Each escaped byte alone in a path, and at its ends.
-    for (const char* path : {"Demo/line\nend", "Demo/\nfirst", "Demo/last\r", "Demo/back\\"})
+    // Each escaped byte alone in a path, at its ends, and all of them in a row.
+    for (const char* path :
+         {"Demo/line\nend", "Demo/\nfirst", "Demo/last\r", "Demo/back\\", "Demo/\\\\\r\n\\"})
         manifest.addNew({Manifest::Kind::File, path, 1, 2});
-    ASSERT_EQ(manifest.entries.size(), 7u);
+    ASSERT_EQ(manifest.entries.size(), 8u);
     const std::string text = manifestText(manifest);
     std::string why;
     const std::optional<Manifest> read = readManifest(text, why);
@@ -78,6 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damaged{"TrailingSlash", "vantrel-manifest 1\nfolder Demo/\n",
                 "line 2: a path that leads out of the location"},
         Damaged{"BadEscape", "vantrel-manifest 1\nfolder a\\tb\n", "line 2: no path"},
+        Damaged{"EscapeAtTheEnd", "vantrel-manifest 1\nfolder a\\\n", "line 2: no path"},
         Damaged{"EmptyPath", "vantrel-manifest 1\nfolder \n", "line 2: no path"},
         Damaged{"InputRole", "vantrel-manifest 1\ninput library 0123456789abcdef x\n",
                 "line 2: no input line"}),

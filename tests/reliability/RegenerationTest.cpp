@@ -227,3 +227,37 @@ TEST(Regeneration, RecordThroughALinkIsOnlyData) {
 
 } // namespace
 } // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+// The temporary files of a run killed while replacing are swept from every folder the next run
+// writes into, the sample's folders coming in turns (the project, res, the project again);
+// files of the user's that only look alike, and folders the run does not write into, stay.
+TEST(Regeneration, SweepsKilledRunsTemporariesFromEveryFolderItWritesInto) {
+    TempFolder work;
+    const fs::path sample = fs::path(std::getenv("VANTREL_SOURCE_DIR")) / "data/sample";
+    fs::copy(sample, work.path() / "in", fs::copy_options::recursive);
+    replaceIn(work.path() / "in/demo.json", "\"../../demo-out\"", "\"../out\"");
+    ASSERT_EQ(runGeneratorIn(work.path() / "in", {"demo.json"}).status, 0);
+
+    const fs::path out = work.path() / "out";
+    const char* const swept[] = {"Demo/.Demo.cpp.vantrel-a1B2c3",
+                                 "Demo/res/.Demo.rc.vantrel-Zz9y8X",
+                                 "Demo/.CMakeLists.txt.vantrel-000000"};
+    const char* const kept[] = {"Demo/.notes.vantrel-XXXXXX", "Demo/notes.vantrel-a1B2c3",
+                                "Other/.Demo.cpp.vantrel-a1B2c3"};
+    for (const char* name : swept)
+        writeAt(out / name, "half a file\n");
+    for (const char* name : kept)
+        writeAt(out / name, "mine\n");
+
+    ASSERT_EQ(runGeneratorIn(work.path() / "in", {"demo.json"}).status, 0);
+    for (const char* name : swept)
+        EXPECT_FALSE(fs::exists(out / name)) << name;
+    for (const char* name : kept)
+        EXPECT_EQ(readFile(out / name), "mine\n") << name;
+}
+
+} // namespace
+} // namespace vantrel
