@@ -140,6 +140,9 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
     }
     const CompiledTemplate& content = *reader.content();
     std::string& pending = output.pending();
+    // A file that holds this run's text already gets its section's directives only: they move
+    // the current action for what follows. Lines that may warn are made when warnings are asked.
+    const bool textThere = !m_warn && output.leaveAsRunText();
     while (reader.readLine()) {
         const std::string_view line = reader.line();
         if (line.starts_with(SECTION_END))
@@ -154,6 +157,8 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
             }
             continue;
         }
+        if (textThere)
+            continue;
         // A line far beyond the memory there is cannot be written: it fails as a write does.
         bool written = true;
         try {

@@ -9,6 +9,7 @@
 #include "project/ProjectFile.h"
 #include "project/ProjectWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <set>
@@ -193,7 +194,9 @@ RecordState RecordSession::readPrevious() {
         return state;
     // Answers the same as this run's were written from answers that read, and read again; only
     // others are read to see whether they do.
-    if (record.answers != answersText()) {
+    const bool sameAnswers = record.answers == answersText();
+    m_sameAnswersFor = sameAnswers ? std::optional(m_project.dllFlags) : std::nullopt;
+    if (!sameAnswers) {
         ProjectState answers;
         if (const std::optional<ProjectFileError> error =
                 ProjectFile(std::string(RECORD_ANSWERS)).apply(record.answers, answers)) {
@@ -204,7 +207,18 @@ RecordState RecordSession::readPrevious() {
     m_previous = std::move(record);
     m_output.setPrevious(&m_previous->manifest,
                          [this](const std::string& key) { return baseText(key); });
+    m_output.setSameInputs([this] { return sameInputs(); });
     return state;
+}
+
+bool RecordSession::sameInputs() const {
+    // The answers as recorded (a dialog commits its DLL flags as the run starts), and every
+    // file read so far, the script first, the one the recorded run read in its turn.
+    if (!m_previous || !m_scriptRead || m_sameAnswersFor != m_project.dllFlags)
+        return false;
+    const std::vector<Manifest::Input>& recorded = m_previous->manifest.inputs;
+    return m_inputs.size() <= recorded.size() &&
+           std::equal(m_inputs.begin(), m_inputs.end(), recorded.begin());
 }
 
 const std::string* RecordSession::baseText(const std::string& key) {

@@ -127,6 +127,18 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     return opened;
 }
 
+bool RecordingOutput::leaveAsRunText() {
+    // Read by the disk's output as a plain file (not one kept by choice, nor a link) and still
+    // as recorded: the same inputs make the same bytes again.
+    if (m_mode != Mode::Collect || m_policy != Policy::Automatic || !m_choices.empty() ||
+        !m_inner.keepsRecord() || !m_yoursBytes || m_yoursBytes != m_inner.existingBytes() ||
+        m_yoursBytes->size() != m_entry->size || !m_sameInputs || !m_sameInputs() ||
+        contentHash(*m_yoursBytes) != m_entry->hash)
+        return false;
+    m_mode = Mode::AsRecorded;
+    return true;
+}
+
 bool RecordingOutput::writePending() {
     // Hashed in large pieces, as the disk is written: a line at a time costs more than the hash.
     if (m_mode != Mode::Stream || m_inner.pending().size() - m_seen < PIECE_SIZE)
@@ -225,6 +237,11 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         m_inner.pending() = std::move(*decision.bytes);
         const Closed closed = m_inner.closeFile();
         return closed;
+    }
+    case Mode::AsRecorded: {
+        m_text.clear();
+        m_manifest.add(*m_entry);
+        return m_inner.keepOpenFile() == Closed::Failed ? Closed::Failed : Closed::Unchanged;
     }
     case Mode::None:
         break;

@@ -2,10 +2,13 @@
 // left it, seen through the in-memory tree over a real folder.
 #include "record/RecordingOutput.h"
 
+#include "fileutil/DiskOutput.h"
 #include "fileutil/MemoryOutput.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace vantrel {
 namespace {
@@ -90,6 +93,68 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"OverwriteTakesTheNew", BASE, "mine\n", "new\n", Policy::Overwrite,
             Regenerated::AsGenerated, "new\n"}),
     [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
+
+// A file still as recorded, in a run that reads what the recorded one read, is not made again:
+// it is left as it is, and the new record lists it as before. Anything else is made as ever.
+struct SkipRow {
+    const char* name;
+    bool sameInputs;
+    Policy policy;
+    std::optional<std::string> yours; // none: deleted
+    bool holds;
+    bool link = false; // the file's place holds a link to those bytes
+    bool keptByChoice = false;
+};
+
+class AsRecorded : public testing::TestWithParam<SkipRow> {};
+
+TEST_P(AsRecorded, LeavesOnlyAFileTheSameInputsWouldMakeAgain) {
+    const SkipRow& row = GetParam();
+    TempFolder work;
+    const std::string generated = BASE;
+    const std::string path = work / "f.txt";
+    if (row.yours && row.link) {
+        work.write("elsewhere.txt", *row.yours);
+        std::filesystem::create_symlink(work / "elsewhere.txt", path);
+    } else if (row.yours) {
+        work.write("f.txt", *row.yours);
+    }
+    Manifest previous;
+    previous.add({Manifest::Kind::File, "f.txt", generated.size(), contentHash(generated)});
+
+    DiskOutput disk;
+    if (row.keptByChoice)
+        disk.keepAsTheyAre({path});
+    RecordingOutput output(disk);
+    output.setPrevious(&previous, [&](const std::string&) { return &generated; });
+    output.setPolicy(row.policy);
+    output.setSameInputs([&] { return row.sameInputs; });
+    output.setLocation(work.path().string());
+    ASSERT_NE(output.openFile(path), ProjectOutput::FileOpen::Failed);
+    EXPECT_EQ(output.leaveAsRunText(), row.holds);
+    if (!row.holds)
+        return;
+    EXPECT_EQ(output.pending(), "");
+    EXPECT_EQ(output.closeFile(), ProjectOutput::Closed::Unchanged);
+    EXPECT_TRUE(output.outcomes().empty());
+    ASSERT_NE(output.manifest().find("f.txt"), nullptr);
+    EXPECT_EQ(*output.manifest().find("f.txt"), *previous.find("f.txt"));
+    EXPECT_EQ(readFile(path), generated);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, AsRecorded,
+    testing::Values(SkipRow{"SameInputsFileAsRecorded", true, Policy::Automatic, BASE, true},
+                    SkipRow{"InputsChanged", false, Policy::Automatic, BASE, false},
+                    SkipRow{"Edited", true, Policy::Automatic, "mine\n", false},
+                    SkipRow{"EditedToTheSameSize", true, Policy::Automatic,
+                            "one\ntwo\nthree\nfour\nFIVE\n", false},
+                    SkipRow{"Deleted", true, Policy::Automatic, std::nullopt, false},
+                    SkipRow{"ReviewShowsEveryText", true, Policy::Review, BASE, false},
+                    SkipRow{"OverwriteWritesEveryText", true, Policy::Overwrite, BASE, false},
+                    SkipRow{"ALinkInItsPlace", true, Policy::Automatic, BASE, false, true},
+                    SkipRow{"KeptByChoice", true, Policy::Automatic, BASE, false, false, true}),
+    [](const testing::TestParamInfo<SkipRow>& info) { return info.param.name; });
 
 } // namespace
 } // namespace vantrel

@@ -261,3 +261,74 @@ TEST(Regeneration, SweepsKilledRunsTemporariesFromEveryFolderItWritesInto) {
 
 } // namespace
 } // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+// A run that reads what the recorded run read leaves the files still as generated without
+// making them again; whatever changed since, it ends as a run that makes every file (one that
+// asks for warnings does): the same listing, messages, status, files and record.
+TEST(Regeneration, SameInputsEndAsARunThatMakesEveryFile) {
+    const std::vector<std::pair<std::string, std::function<void(const fs::path&)>>> changes = {
+        {"nothing",
+         [](const fs::path&) {
+         }},
+        // Its text comes from the action the loop of main.cpp's section left current.
+        {"a file after a loop edited",
+         [](const fs::path& work) {
+             replaceIn(work / "out/Demo/after.txt", "Arc", "Arc, mine");
+         }},
+        {"a file deleted",
+         [](const fs::path& work) {
+             fs::remove(work / "out/Demo/main.cpp");
+         }},
+        {"the template",
+         [](const fs::path& work) {
+             replaceIn(work / "tpl/plugin.tpl", "// last", "// final");
+         }},
+        {"the DLL flags",
+         [](const fs::path& work) {
+             replaceIn(work / "project.json", "\"host\"",
+                       "\"dllFlags\": \"PIDLLFL_RESIDENT\", \"host\"");
+         }},
+        {"a setting",
+         [](const fs::path& work) {
+             replaceIn(work / "vantrel.cfg", "Acme", "Other");
+         }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        TempFolder work;
+        work.write("vantrel.cfg", "templatedirectory = \"tpl\"\nvendor = \"Acme\", \"acme.h\"\n");
+        work.write("tpl/plugin.tpl",
+                   "filesection: main\n// %vendor% %DLLFLAGS%\n"
+                   "@FOR 0 TO ALL_ACTIONS\n// %ACTIONNAME%\n@ENDFOR\nfilesectionend:\n"
+                   "filesection: after\n// last %ACTIONNAME%\nfilesectionend:\n"
+                   "filesection: action\n// %ACTIONNAME% of %vendor%\n");
+        work.write("kelpi.tpl", "create_directory: \"%PROJECTNAME%\"\n"
+                                "create_file: \"main.cpp\" \"main\" \"plugin.tpl\"\n"
+                                "create_file: \"after.txt\" \"after\" \"plugin.tpl\"\n"
+                                "@FOR 0 TO ALL_ACTIONS\n"
+                                "create_file: \"%ACTIONNAME%.cpp\" \"action\" \"plugin.tpl\"\n"
+                                "@ENDFOR\n");
+        work.write("project.json", R"({"host": "KEL", "name": "Demo", "location": "out",
+                                       "actions": [{"name": "Line"}, {"name": "Arc"}]})");
+        ASSERT_EQ(runGeneratorIn(work.path(), {"project.json"}).status, 0);
+        ASSERT_EQ(readFile(work.path() / "out/Demo/after.txt"), "// last Arc\n");
+        TempFolder twin;
+        fs::copy(work.path(), twin.path(), fs::copy_options::recursive);
+        change(work.path());
+        change(twin.path());
+
+        const ProcessResult run = runGeneratorIn(work.path(), {"--summary", "project.json"});
+        const ProcessResult full =
+            runGeneratorIn(twin.path(), {"--summary", "--warnings", "project.json"});
+        EXPECT_EQ(run.status, full.status);
+        EXPECT_EQ(run.out, full.out);
+        EXPECT_EQ(run.err, full.err);
+        EXPECT_EQ(treeBelow(work.path() / "out"), treeBelow(twin.path() / "out"));
+    }
+}
+
+} // namespace
+} // namespace vantrel

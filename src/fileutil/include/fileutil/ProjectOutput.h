@@ -52,6 +52,11 @@ public:
     // Closes the file leaving what was in its place as it was; the pending text goes.
     virtual Closed keepOpenFile() = 0;
 
+    // Asked right after openFile: leaves the file as it is when it holds the very bytes this run
+    // makes for it already, as the record of an earlier run from the same inputs says. True
+    // then: its lines need not be made, and it is closed as any other and counts as unchanged.
+    virtual bool leaveAsRunText() { return false; }
+
     // The bytes the open file held when it was opened, when this output read them for its own
     // use; null otherwise.
     virtual const std::string* existingBytes() const { return nullptr; }

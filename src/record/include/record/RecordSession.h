@@ -63,6 +63,8 @@ private:
     // The project folder exists and lies in the location, every link on its way resolved.
     bool folderInside() const;
     const std::string* baseText(const std::string& key);
+    // Whether the run has read what the recorded one read, as far as it has gone.
+    bool sameInputs() const;
     // The answers as the record keeps them.
     const std::string& answersText();
     // Waits for the answers made ahead, and for the record begun with them.
@@ -73,6 +75,8 @@ private:
     const ProjectState& m_project;
     std::optional<std::string> m_answers;
     std::uint32_t m_answersDllFlags = 0;
+    // The DLL flags with which the answers are the recorded ones; none when they differ.
+    std::optional<std::uint32_t> m_sameAnswersFor;
     // The answers made ahead: their text, or the record folder begun with them.
     struct AnswersAhead {
         std::string text;

@@ -67,17 +67,24 @@ public:
     }
     // Overrides the policy for the targets it names.
     void setChoices(Choices choices) { m_choices = std::move(choices); }
+    // Says whether the run reads what the recorded one read (answers, configuration, script and
+    // templates, so far): a file still as recorded then holds its text already, and an
+    // automatic run into the disk does not make it again.
+    void setSameInputs(std::function<bool()> sameInputs) { m_sameInputs = std::move(sameInputs); }
 
     void setLocation(const std::string& nativeLocation) override;
     bool createFolder(const std::string& nativePath, std::vector<std::string>& made,
                       std::string& refused) override;
     FileOpen openFile(const std::string& nativePath) override;
     std::string& pending() override {
-        return m_mode == Mode::Collect || m_mode == Mode::Skip ? m_text : m_inner.pending();
+        return m_mode == Mode::Collect || m_mode == Mode::Skip || m_mode == Mode::AsRecorded
+                   ? m_text
+                   : m_inner.pending();
     }
     bool writePending() override;
     Closed closeFile() override;
     Closed keepOpenFile() override;
+    bool leaveAsRunText() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
     bool keepsRecord() const override { return m_inner.keepsRecord(); }
     std::optional<FileIdentity> existingIdentity() const override {
@@ -105,7 +112,8 @@ public:
                                             const std::string& nativePath);
 
 private:
-    enum class Mode { None, Stream, Collect, Skip };
+    // AsRecorded: a recorded file left as it is, holding the run's text already.
+    enum class Mode { None, Stream, Collect, Skip, AsRecorded };
 
     // What becomes of a recorded target: the kind, and the bytes to write, or none to keep.
     struct Decision {
@@ -128,6 +136,7 @@ private:
     bool m_ranWhole = false;
     std::set<std::string, std::less<>> m_made; // keys of the folders this run made
     std::function<void(const std::string&)> m_folderListener;
+    std::function<bool()> m_sameInputs;
 
     // The open file.
     Mode m_mode = Mode::None;
