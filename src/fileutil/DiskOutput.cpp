@@ -221,7 +221,9 @@ ProjectOutput::FileOpen DiskOutput::openFile(const std::string& nativePath) {
         return FileOpen::Replaced;
     }
     ExistingFile existing;
-    m_file.reset(createOrInspect(nativePath, existing));
+    // A run over an earlier run's files finds most of them there: it looks before it creates.
+    m_file.reset(createOrInspect(nativePath, existing, m_lastExisted));
+    m_lastExisted = !m_file;
     if (m_file) {
         std::setvbuf(m_file.get(), nullptr, _IONBF, 0);
         m_mode = Mode::Stream;

@@ -2,6 +2,7 @@
 
 #include "fileutil/FileHandle.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -13,18 +14,27 @@
 
 namespace vantrel {
 
-bool readAll(int fd, std::string& bytes) {
-    char block[65536];
+bool readAll(int fd, std::string& bytes, std::size_t expected) {
+    // Read into the string itself, a known size asked for with one byte more: a plain file
+    // gives less only at its end.
+    std::size_t used = bytes.size();
+    const std::size_t wanted = used + expected;
+    std::size_t block = expected > 0 ? expected + 1 : 65536;
     for (;;) {
-        const ssize_t count = ::read(fd, block, sizeof block);
-        if (count == 0)
-            return true;
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
+        bytes.resize(used + block);
+        const ssize_t count = ::read(fd, bytes.data() + used, block);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            bytes.resize(used);
+            return count == 0;
         }
-        bytes.append(block, static_cast<std::size_t>(count));
+        used += static_cast<std::size_t>(count);
+        if (expected > 0 && static_cast<std::size_t>(count) < block && used >= wanted) {
+            bytes.resize(used);
+            return true;
+        }
+        block = std::max<std::size_t>(block, 65536);
     }
 }
 
@@ -91,7 +101,7 @@ bool inspectExisting(const std::string& nativePath, ExistingFile& existing) {
     if (::fstat(fd, &info) == 0) {
         if (S_ISREG(info.st_mode)) {
             std::string bytes;
-            if (readAll(fd, bytes)) {
+            if (readAll(fd, bytes, static_cast<std::size_t>(info.st_size))) {
                 existing.kind = ExistingFile::Kind::Regular;
                 existing.bytes = std::move(bytes);
                 existing.permissions = info.st_mode & 07777;
@@ -106,8 +116,12 @@ bool inspectExisting(const std::string& nativePath, ExistingFile& existing) {
     return true;
 }
 
-std::FILE* createOrInspect(const std::string& nativePath, ExistingFile& existing) {
+std::FILE* createOrInspect(const std::string& nativePath, ExistingFile& existing,
+                           bool likelyThere) {
     existing = ExistingFile{};
+    if (likelyThere && inspectExisting(nativePath, existing) &&
+        existing.kind != ExistingFile::Kind::None)
+        return nullptr;
     // "x": made exclusively where nothing is, a link included.
     if (std::FILE* file = std::fopen(nativePath.c_str(), "wbx"))
         return file;

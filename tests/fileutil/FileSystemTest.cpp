@@ -3,9 +3,11 @@
 
 #include "support/TempFolder.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace vantrel {
@@ -131,9 +133,17 @@ TEST(QueryFileTime, MissingFileOrFolderLeavesTheTimeUntouched) {
 
 // What stands in a generated file's place is looked at without following a link, and only a
 // new file is created: a link, a folder and a file that is there are left as they are.
-TEST(ExistingFile, CreatesOnlyWhereNothingIsAndLooksAtTheRest) {
+// A caller that expects something there looks first, with the same outcome.
+class CreateOrInspect : public testing::TestWithParam<bool> {};
+
+TEST_P(CreateOrInspect, CreatesOnlyWhereNothingIsAndLooksAtTheRest) {
+    const bool likelyThere = GetParam();
+    const auto createOrInspect = [likelyThere](const std::string& path,
+                                               vantrel::ExistingFile& existing) {
+        return vantrel::createOrInspect(path, existing, likelyThere);
+    };
     TempFolder temp;
-    ExistingFile existing;
+    vantrel::ExistingFile existing;
     std::FILE* fresh = createOrInspect(temp / "fresh.txt", existing);
     ASSERT_NE(fresh, nullptr);
     std::fclose(fresh);
@@ -142,7 +152,7 @@ TEST(ExistingFile, CreatesOnlyWhereNothingIsAndLooksAtTheRest) {
     writeFile(plain, "old bytes");
     ::chmod(plain.c_str(), 0640);
     EXPECT_EQ(createOrInspect(plain, existing), nullptr);
-    EXPECT_EQ(existing.kind, ExistingFile::Kind::Regular);
+    EXPECT_EQ(existing.kind, vantrel::ExistingFile::Kind::Regular);
     EXPECT_EQ(existing.bytes, "old bytes");
     EXPECT_EQ(existing.permissions, 0640u);
 
@@ -150,17 +160,17 @@ TEST(ExistingFile, CreatesOnlyWhereNothingIsAndLooksAtTheRest) {
     writeFile(aim, "kept");
     fs::create_symlink(aim, temp.path() / "link.txt");
     EXPECT_EQ(createOrInspect(temp / "link.txt", existing), nullptr);
-    EXPECT_EQ(existing.kind, ExistingFile::Kind::Link);
+    EXPECT_EQ(existing.kind, vantrel::ExistingFile::Kind::Link);
     EXPECT_EQ(existing.bytes, "kept");
     fs::create_symlink(temp.path() / "nowhere.txt", temp.path() / "dangling.txt");
     EXPECT_EQ(createOrInspect(temp / "dangling.txt", existing), nullptr);
-    EXPECT_EQ(existing.kind, ExistingFile::Kind::Link);
+    EXPECT_EQ(existing.kind, vantrel::ExistingFile::Kind::Link);
     EXPECT_FALSE(existing.bytes.has_value());
     EXPECT_FALSE(fs::exists(temp.path() / "nowhere.txt"));
 
     fs::create_directory(temp.path() / "folder");
     EXPECT_EQ(createOrInspect(temp / "folder", existing), nullptr);
-    EXPECT_EQ(existing.kind, ExistingFile::Kind::None);
+    EXPECT_EQ(existing.kind, vantrel::ExistingFile::Kind::None);
     EXPECT_EQ(readFile(aim), "kept");
 
     // A replacement keeps the permission bits and leaves no temporary file; one that cannot
@@ -174,6 +184,25 @@ TEST(ExistingFile, CreatesOnlyWhereNothingIsAndLooksAtTheRest) {
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(temp.path()))
         ++entries;
     EXPECT_EQ(entries, 6u) << "fresh, plain, aim, link, dangling, folder";
+}
+
+INSTANTIATE_TEST_SUITE_P(CreatedOrLookedAtFirst, CreateOrInspect, testing::Bool());
+
+// A size told ahead that is wrong (the file changed since it was asked) still gives every byte.
+TEST(ReadAll, GivesEveryByteWhateverSizeWasExpected) {
+    TempFolder temp;
+    const std::string text(70000, 'v');
+    const std::string path = temp / "f.txt";
+    writeFile(path, text);
+    for (const std::size_t expected : {std::size_t{0}, std::size_t{1}, std::size_t{69999},
+                                       text.size(), std::size_t{70001}, std::size_t{200000}}) {
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        std::string bytes = "kept:";
+        EXPECT_TRUE(readAll(fd, bytes, expected));
+        ::close(fd);
+        EXPECT_EQ(bytes, "kept:" + text) << expected;
+    }
 }
 
 TEST(NativePath, BackslashesBecomeSlashes) {

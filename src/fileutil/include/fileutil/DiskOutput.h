@@ -85,6 +85,7 @@ private:
     FileHandle m_file;
     std::string m_pending;
     Mode m_mode = Mode::None;
+    bool m_lastExisted = false;            // the last file opened was there already
     std::string m_path;                    // of the open file
     std::optional<std::string> m_existing; // the old bytes of a file being replaced
     std::optional<FileIdentity> m_existingIdentity;

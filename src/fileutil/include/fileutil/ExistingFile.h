@@ -38,8 +38,10 @@ std::string_view platformText(std::string_view text, std::string& converted);
 // nothing is there.
 bool inspectExisting(const std::string& nativePath, ExistingFile& existing);
 // Creates the file at a native path for writing, exclusively; when something is there already
-// it is not touched but inspected, and nothing is opened.
-std::FILE* createOrInspect(const std::string& nativePath, ExistingFile& existing);
+// it is not touched but inspected, and nothing is opened. likelyThere, when the caller expects
+// something there (a run over an earlier run's files), looks before it tries to create.
+std::FILE* createOrInspect(const std::string& nativePath, ExistingFile& existing,
+                           bool likelyThere = false);
 
 // Replaces a plain file with new bytes: a temporary file in its folder with its permission bits
 // is written and renamed over it, so a failure leaves the old file whole and no temporary one.
@@ -53,8 +55,9 @@ std::optional<std::string> replaceFileAtomically(const std::string& nativePath,
 // leads to is replaced as replaceFile does, anything else (a device, a pipe) written from empty.
 bool writeThrough(const std::string& nativePath, std::string_view bytes);
 
-// Reads a file descriptor to its end, appending to bytes; false on a read error.
-bool readAll(int fd, std::string& bytes);
+// Reads a file descriptor to its end, appending to bytes; false on a read error. expected, a
+// plain file's size when known, lets a short read tell the end without another call.
+bool readAll(int fd, std::string& bytes, std::size_t expected = 0);
 // Writes all of bytes to a file descriptor, a signal notwithstanding; false on a write error.
 bool writeAll(int fd, std::string_view bytes);
 
