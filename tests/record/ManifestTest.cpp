@@ -2,6 +2,7 @@
 #include "record/RecordingOutput.h"
 
 #include <gtest/gtest.h>
+#include <xxhash.h>
 
 namespace vantrel {
 namespace {
@@ -110,6 +111,24 @@ TEST(Manifest, KeysAreTakenBelowTheLocationOnly) {
     for (const Row& row : rows)
         EXPECT_EQ(RecordingOutput::keyOf(row.location, row.path), row.key)
             << row.location << " " << row.path;
+}
+
+// Whichever build of the library hashes here, a hash is the library's own, for lengths its
+// algorithm treats apart (to 16, 128 and 240 bytes, then in stripes), whole or in pieces.
+TEST(ContentHash, IsTheLibrarysHashWholeOrInPieces) {
+    std::string text;
+    for (std::size_t i = 0; i < 5000; ++i)
+        text += static_cast<char>(i * 7919 % 251);
+    ContentHasher hasher;
+    for (const std::size_t size :
+         {0, 1, 3, 4, 8, 9, 16, 17, 128, 129, 240, 241, 1024, 1025, 5000}) {
+        const std::string_view bytes(text.data(), size);
+        EXPECT_EQ(contentHash(bytes), XXH3_64bits(bytes.data(), bytes.size())) << size;
+        hasher.reset();
+        for (std::size_t at = 0; at < size; at += 100)
+            hasher.add(bytes.substr(at, 100));
+        EXPECT_EQ(hasher.hash(), contentHash(bytes)) << size;
+    }
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 
 namespace vantrel {
 
+struct HashFunctions;
+
 // What a record keeps of a file's bytes: a 64-bit hash, enough to tell a file the user changed
 // from the one a run wrote.
 using ContentHash = std::uint64_t;
@@ -31,6 +33,7 @@ public:
     ContentHash hash() const;
 
 private:
+    const HashFunctions* m_functions;
     void* m_state;
 };
 
