@@ -1,30 +1,23 @@
 #include "record/ContentHash.h"
 
-#include "HashFunctions.h"
-
 // The library's own build hashes with the vector instructions every x86-64 processor has.
 // Where the processor has AVX2, the same hash comes from the library's header built for it:
 // measured on whole runs, the record then cost 4.7 % of a run instead of 6.7 %. The library's
 // own run-time choice takes AVX-512 where there is one, which made whole runs 1.7 x as slow.
 #include <xxhash.h>
 
+#include "HashFunctions.h"
+
 #include <new>
 
 namespace vantrel {
 namespace {
 
-const HashFunctions BASELINE_HASH = {
-    [](const void* data, std::size_t size) -> std::uint64_t { return XXH3_64bits(data, size); },
-    []() -> void* { return XXH3_createState(); },
-    [](void* state) { XXH3_freeState(static_cast<XXH3_state_t*>(state)); },
-    [](void* state) { XXH3_64bits_reset(static_cast<XXH3_state_t*>(state)); },
-    [](void* state, const void* data, std::size_t size) {
-        XXH3_64bits_update(static_cast<XXH3_state_t*>(state), data, size);
-    },
-    [](const void* state) -> std::uint64_t {
-        return XXH3_64bits_digest(static_cast<const XXH3_state_t*>(state));
-    },
+struct NothingMore {
+    static void done() {}
 };
+
+constexpr HashFunctions BASELINE_HASH = hashFunctionsOfThisBuild<NothingMore>();
 
 const HashFunctions& hashFunctions() {
 #ifdef VANTREL_HASH_AVX2

@@ -21,4 +21,36 @@ struct HashFunctions {
 // The header's build for AVX2; only for a processor that has it.
 extern const HashFunctions AVX2_HASH;
 
+// The set of the library's build that the including file holds (it includes <xxhash.h> before
+// this), each function ending with Finish::done(). Each file gets its own, with internal linkage.
+namespace {
+
+template <typename Finish>
+constexpr HashFunctions hashFunctionsOfThisBuild() {
+    return {
+        [](const void* data, std::size_t size) -> std::uint64_t {
+            const std::uint64_t value = XXH3_64bits(data, size);
+            Finish::done();
+            return value;
+        },
+        []() -> void* { return XXH3_createState(); },
+        [](void* state) { XXH3_freeState(static_cast<XXH3_state_t*>(state)); },
+        [](void* state) {
+            XXH3_64bits_reset(static_cast<XXH3_state_t*>(state));
+            Finish::done();
+        },
+        [](void* state, const void* data, std::size_t size) {
+            XXH3_64bits_update(static_cast<XXH3_state_t*>(state), data, size);
+            Finish::done();
+        },
+        [](const void* state) -> std::uint64_t {
+            const std::uint64_t value = XXH3_64bits_digest(static_cast<const XXH3_state_t*>(state));
+            Finish::done();
+            return value;
+        },
+    };
+}
+
+} // namespace
+
 } // namespace vantrel
