@@ -137,40 +137,35 @@ TEST(QueryFileTime, MissingFileOrFolderLeavesTheTimeUntouched) {
 class CreateOrInspect : public testing::TestWithParam<bool> {};
 
 TEST_P(CreateOrInspect, CreatesOnlyWhereNothingIsAndLooksAtTheRest) {
-    const bool likelyThere = GetParam();
-    const auto createOrInspect = [likelyThere](const std::string& path,
-                                               vantrel::ExistingFile& existing) {
-        return vantrel::createOrInspect(path, existing, likelyThere);
-    };
     TempFolder temp;
-    vantrel::ExistingFile existing;
-    std::FILE* fresh = createOrInspect(temp / "fresh.txt", existing);
+    ExistingFile existing;
+    std::FILE* fresh = createOrInspect(temp / "fresh.txt", existing, GetParam());
     ASSERT_NE(fresh, nullptr);
     std::fclose(fresh);
 
     const std::string plain = temp / "plain.txt";
     writeFile(plain, "old bytes");
     ::chmod(plain.c_str(), 0640);
-    EXPECT_EQ(createOrInspect(plain, existing), nullptr);
-    EXPECT_EQ(existing.kind, vantrel::ExistingFile::Kind::Regular);
+    EXPECT_EQ(createOrInspect(plain, existing, GetParam()), nullptr);
+    EXPECT_EQ(existing.kind, ExistingFile::Kind::Regular);
     EXPECT_EQ(existing.bytes, "old bytes");
     EXPECT_EQ(existing.permissions, 0640u);
 
     const std::string aim = temp / "aim.txt";
     writeFile(aim, "kept");
     fs::create_symlink(aim, temp.path() / "link.txt");
-    EXPECT_EQ(createOrInspect(temp / "link.txt", existing), nullptr);
-    EXPECT_EQ(existing.kind, vantrel::ExistingFile::Kind::Link);
+    EXPECT_EQ(createOrInspect(temp / "link.txt", existing, GetParam()), nullptr);
+    EXPECT_EQ(existing.kind, ExistingFile::Kind::Link);
     EXPECT_EQ(existing.bytes, "kept");
     fs::create_symlink(temp.path() / "nowhere.txt", temp.path() / "dangling.txt");
-    EXPECT_EQ(createOrInspect(temp / "dangling.txt", existing), nullptr);
-    EXPECT_EQ(existing.kind, vantrel::ExistingFile::Kind::Link);
+    EXPECT_EQ(createOrInspect(temp / "dangling.txt", existing, GetParam()), nullptr);
+    EXPECT_EQ(existing.kind, ExistingFile::Kind::Link);
     EXPECT_FALSE(existing.bytes.has_value());
     EXPECT_FALSE(fs::exists(temp.path() / "nowhere.txt"));
 
     fs::create_directory(temp.path() / "folder");
-    EXPECT_EQ(createOrInspect(temp / "folder", existing), nullptr);
-    EXPECT_EQ(existing.kind, vantrel::ExistingFile::Kind::None);
+    EXPECT_EQ(createOrInspect(temp / "folder", existing, GetParam()), nullptr);
+    EXPECT_EQ(existing.kind, ExistingFile::Kind::None);
     EXPECT_EQ(readFile(aim), "kept");
 
     // A replacement keeps the permission bits and leaves no temporary file; one that cannot
@@ -194,8 +189,7 @@ TEST(ReadAll, GivesEveryByteWhateverSizeWasExpected) {
     const std::string text(70000, 'v');
     const std::string path = temp / "f.txt";
     writeFile(path, text);
-    for (const std::size_t expected : {std::size_t{0}, std::size_t{1}, std::size_t{69999},
-                                       text.size(), std::size_t{70001}, std::size_t{200000}}) {
+    for (const std::size_t expected : {0ul, 1ul, 69999ul, 70000ul, 70001ul, 200000ul}) {
         const int fd = ::open(path.c_str(), O_RDONLY);
         ASSERT_GE(fd, 0);
         std::string bytes = "kept:";

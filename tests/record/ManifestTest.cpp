@@ -123,13 +123,11 @@ TEST(Manifest, KeysAreTakenBelowTheLocationOnly) {
 // registers set, which slows each of its vector instructions (the processor tells, where it can).
 TEST(ContentHash, IsTheLibrarysHashWholeOrInPiecesAndLeavesTheVectorsClear) {
     const auto upperHalvesSet = [] {
-#if defined(__x86_64__)
         unsigned a = 0, b = 0, c = 0, d = 0;
+#if defined(__x86_64__)
         if (__get_cpuid_count(0xD, 1, &a, &b, &c, &d) && (a & 4) != 0) {
-            std::uint32_t low = 0;
-            std::uint32_t high = 0;
-            asm volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(1));
-            return (low & 4) != 0;
+            asm volatile("xgetbv" : "=a"(a), "=d"(d) : "c"(1)); // in use: a's bit 2
+            return (a & 4) != 0;
         }
 #endif
         return false;

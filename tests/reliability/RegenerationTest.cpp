@@ -225,12 +225,6 @@ TEST(Regeneration, RecordThroughALinkIsOnlyData) {
     }
 }
 
-} // namespace
-} // namespace vantrel
-
-namespace vantrel {
-namespace {
-
 // The temporary files of a run killed while replacing are swept from every folder the next run
 // writes into, the sample's folders coming in turns (the project, res, the project again);
 // files of the user's that only look alike, and folders the run does not write into, stay.
@@ -259,45 +253,34 @@ TEST(Regeneration, SweepsKilledRunsTemporariesFromEveryFolderItWritesInto) {
         EXPECT_EQ(readFile(out / name), "mine\n") << name;
 }
 
-} // namespace
-} // namespace vantrel
-
-namespace vantrel {
-namespace {
-
 // A run that reads what the recorded run read leaves the files still as generated without
 // making them again; whatever changed since, it ends as a run that makes every file (one that
 // asks for warnings does): the same listing, messages, status, files and record.
 TEST(Regeneration, SameInputsEndAsARunThatMakesEveryFile) {
-    const std::vector<std::pair<std::string, std::function<void(const fs::path&)>>> changes = {
-        {"nothing",
-         [](const fs::path&) {
-         }},
+    // A file and a text replaced in it; no text: the file deleted; no file: nothing changed.
+    const struct {
+        const char* name;
+        const char* file;
+        const char* from;
+        const char* to;
+    } changes[] = {
+        {"nothing", "", "", ""},
         // Its text comes from the action the loop of main.cpp's section left current.
-        {"a file after a loop edited",
-         [](const fs::path& work) {
-             replaceIn(work / "out/Demo/after.txt", "Arc", "Arc, mine");
-         }},
-        {"a file deleted",
-         [](const fs::path& work) {
-             fs::remove(work / "out/Demo/main.cpp");
-         }},
-        {"the template",
-         [](const fs::path& work) {
-             replaceIn(work / "tpl/plugin.tpl", "// last", "// final");
-         }},
-        {"the DLL flags",
-         [](const fs::path& work) {
-             replaceIn(work / "project.json", "\"host\"",
-                       "\"dllFlags\": \"PIDLLFL_RESIDENT\", \"host\"");
-         }},
-        {"a setting",
-         [](const fs::path& work) {
-             replaceIn(work / "vantrel.cfg", "Acme", "Other");
-         }},
+        {"a file after a loop edited", "out/Demo/after.txt", "Action1", "Action1, mine"},
+        {"a file deleted", "out/Demo/main.cpp", "", ""},
+        {"the template", "tpl/plugin.tpl", "// last", "// final"},
+        {"the DLL flags", "project.json", "\"host\"",
+         "\"dllFlags\": \"PIDLLFL_RESIDENT\", \"host\""},
+        {"a setting", "vantrel.cfg", "Acme", "Other"},
     };
-    for (const auto& [name, change] : changes) {
-        SCOPED_TRACE(name);
+    for (const auto& row : changes) {
+        SCOPED_TRACE(row.name);
+        const auto change = [&row](const fs::path& folder) {
+            if (*row.file != '\0' && *row.from == '\0')
+                fs::remove(folder / row.file);
+            else if (*row.file != '\0')
+                replaceIn(folder / row.file, row.from, row.to);
+        };
         TempFolder work;
         work.write("vantrel.cfg", "templatedirectory = \"tpl\"\nvendor = \"Acme\", \"acme.h\"\n");
         work.write("tpl/plugin.tpl",
@@ -311,10 +294,9 @@ TEST(Regeneration, SameInputsEndAsARunThatMakesEveryFile) {
                                 "@FOR 0 TO ALL_ACTIONS\n"
                                 "create_file: \"%ACTIONNAME%.cpp\" \"action\" \"plugin.tpl\"\n"
                                 "@ENDFOR\n");
-        work.write("project.json", R"({"host": "KEL", "name": "Demo", "location": "out",
-                                       "actions": [{"name": "Line"}, {"name": "Arc"}]})");
+        work.write("project.json", projectOfActions(2));
         ASSERT_EQ(runGeneratorIn(work.path(), {"project.json"}).status, 0);
-        ASSERT_EQ(readFile(work.path() / "out/Demo/after.txt"), "// last Arc\n");
+        ASSERT_EQ(readFile(work.path() / "out/Demo/after.txt"), "// last Action1\n");
         TempFolder twin;
         fs::copy(work.path(), twin.path(), fs::copy_options::recursive);
         change(work.path());
