@@ -206,6 +206,11 @@ void DiskOutput::keepAsTheyAre(std::vector<std::string> nativePaths) {
     std::sort(m_kept.begin(), m_kept.end());
 }
 
+bool DiskOutput::mayLeaveUnopened(const std::string& nativePath) {
+    return liesWithinLocation(nativePath, true) &&
+           !std::binary_search(m_kept.begin(), m_kept.end(), nativePath);
+}
+
 ProjectOutput::FileOpen DiskOutput::openFile(const std::string& nativePath) {
     m_pending.clear();
     m_file.reset();

@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <charconv>
+#include <ctime>
 
 namespace vantrel {
 namespace {
 
-constexpr std::string_view HEADER = "vantrel-manifest 1";
+constexpr std::string_view HEADER = "vantrel-manifest 2";
+constexpr std::string_view FIRST_HEADER = "vantrel-manifest 1";
+constexpr std::string_view WRITTEN = "written";
+// A file entry's word when its place held other bytes than the run's.
+constexpr std::string_view EDITED = "edited";
 
 constexpr std::string_view KIND_WORDS[] = {"folder", "file", "copy"};
 constexpr std::string_view ROLE_WORDS[] = {"configuration", "script", "template"};
@@ -64,7 +69,23 @@ bool nextWord(std::string_view& line, std::string_view& word) {
     return true;
 }
 
+template <typename Number>
+bool readNumber(std::string_view word, Number& number) {
+    const auto [at, error] = std::from_chars(word.data(), word.data() + word.size(), number);
+    return error == std::errc() && at == word.data() + word.size() && !word.empty();
+}
+
 } // namespace
+
+std::int64_t fileClockNow() {
+#ifdef CLOCK_REALTIME_COARSE
+    // The kernel stamps a change with this clock, so a later change never shows less.
+    struct timespec now {};
+    if (::clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0)
+        return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+#endif
+    return 0;
+}
 
 bool isTargetPath(std::string_view path) {
     if (path.empty())
@@ -153,6 +174,11 @@ bool writeManifestText(const Manifest& manifest, const TextSink& sink) {
     text.reserve(TEXT_PIECE_SIZE * 2);
     text += HEADER;
     text += '\n';
+    text += WRITTEN;
+    text += ' ';
+    char number[24];
+    text.append(number, std::to_chars(number, number + sizeof number, manifest.writtenAt).ptr);
+    text += '\n';
     const auto lineDone = [&] {
         text += '\n';
         if (text.size() < TEXT_PIECE_SIZE)
@@ -172,11 +198,12 @@ bool writeManifestText(const Manifest& manifest, const TextSink& sink) {
             return false;
     }
     for (const Manifest::Entry& entry : manifest.entries) {
-        text += KIND_WORDS[static_cast<std::size_t>(entry.kind)];
+        text += entry.kind == Manifest::Kind::File && !entry.held
+                    ? EDITED
+                    : KIND_WORDS[static_cast<std::size_t>(entry.kind)];
         text += ' ';
         if (entry.kind != Manifest::Kind::Folder) {
-            char size[24];
-            text.append(size, std::to_chars(size, size + sizeof size, entry.size).ptr);
+            text.append(number, std::to_chars(number, number + sizeof number, entry.size).ptr);
             text += ' ';
             appendHashText(text, entry.hash);
             text += ' ';
@@ -212,13 +239,18 @@ std::optional<Manifest> readManifest(std::string_view text, std::string& why) {
         std::string_view line = text.substr(0, end);
         text.remove_prefix(end + 1);
         if (number == 1) {
-            if (line != HEADER)
+            if (line != HEADER && line != FIRST_HEADER)
                 return fault("no manifest of this version");
             continue;
         }
         std::string_view word;
         if (!nextWord(line, word))
             return fault("a word is missing");
+        if (word == WRITTEN) {
+            if (!readNumber(line, manifest.writtenAt) || manifest.writtenAt < 0)
+                return fault("no time");
+            continue;
+        }
         if (word == "input") {
             std::string_view role;
             std::string_view hash;
@@ -233,21 +265,22 @@ std::optional<Manifest> readManifest(std::string_view text, std::string& why) {
                 {static_cast<Manifest::Role>(*roleIndex), std::move(*path), *hashValue});
             continue;
         }
-        const std::optional<std::size_t> kind = indexOf(KIND_WORDS, word);
+        const bool edited = word == EDITED;
+        const std::optional<std::size_t> kind =
+            edited ? std::optional(static_cast<std::size_t>(Manifest::Kind::File))
+                   : indexOf(KIND_WORDS, word);
         if (!kind)
             return fault("unknown entry \"" + std::string(word.substr(0, 24)) + "\"");
         Manifest::Entry entry;
         entry.kind = static_cast<Manifest::Kind>(*kind);
+        entry.held = entry.kind == Manifest::Kind::File && !edited;
         if (entry.kind != Manifest::Kind::Folder) {
             std::string_view size;
             std::string_view hash;
             if (!nextWord(line, size) || !nextWord(line, hash))
                 return fault("a word is missing");
-            const auto [at, error] =
-                std::from_chars(size.data(), size.data() + size.size(), entry.size);
             const std::optional<ContentHash> hashValue = parseHash(hash);
-            if (error != std::errc() || at != size.data() + size.size() || size.empty() ||
-                !hashValue)
+            if (!readNumber(size, entry.size) || !hashValue)
                 return fault("no size and hash");
             entry.hash = *hashValue;
         }

@@ -324,6 +324,8 @@ bool RecordSession::writeRecord(const ProjectState& project) {
     if (m_previous && m_previous->manifest.sameAs(record.manifest) &&
         m_previous->answers == record.answers)
         return true;
+    // Taken once the run's last file is written: a file changed since shows a later time.
+    record.manifest.writtenAt = fileClockNow();
     if (!m_begun.empty())
         return completeRecord(m_projectFolder, std::exchange(m_begun, std::string()), record,
                               m_why);

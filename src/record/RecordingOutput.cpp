@@ -17,11 +17,38 @@ constexpr std::string_view THEIRS_LABEL = "generated";
 enum class Place { Missing, File, Other };
 
 // What stands at a path, without following a link in its place.
-Place placeOf(const std::string& nativePath) {
+struct Seen {
+    Place place = Place::Missing;
+    std::uint64_t size = 0;
+    std::int64_t changed = 0; // the change time, as fileClockNow tells it; 0: not known
+    FileIdentity identity;
+};
+
+Seen look(const std::string& nativePath) {
     struct stat info {};
     if (::lstat(nativePath.c_str(), &info) != 0)
-        return Place::Missing;
-    return S_ISREG(info.st_mode) ? Place::File : Place::Other;
+        return {};
+    if (!S_ISREG(info.st_mode))
+        return {Place::Other, 0, 0, {}};
+    Seen seen{Place::File,
+              static_cast<std::uint64_t>(info.st_size),
+              0,
+              {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}};
+#ifdef __linux__
+    seen.changed = std::int64_t{info.st_ctim.tv_sec} * 1'000'000'000 + info.st_ctim.tv_nsec;
+#endif
+    return seen;
+}
+
+Place placeOf(const std::string& nativePath) {
+    return look(nativePath).place;
+}
+
+// Whether what the disk says of a recorded file shows it as the record was written: the record
+// was written after the file, and any change since would show a later time.
+bool untouchedSince(const Manifest& record, const Manifest::Entry& entry, const Seen& seen) {
+    return entry.held && record.writtenAt > 0 && seen.place == Place::File && seen.changed > 0 &&
+           seen.changed < record.writtenAt && seen.size == entry.size;
 }
 
 } // namespace
@@ -89,6 +116,7 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     m_yoursBytes = nullptr;
     m_onDisk = false;
     m_entry = nullptr;
+    m_innerOpen = false;
     m_size = 0;
     m_seen = 0;
     std::optional<std::string> key = keyOf(m_location, nativePath);
@@ -100,11 +128,20 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
         const FileOpen opened = m_inner.openFile(nativePath);
         if (opened != FileOpen::Failed)
             m_mode = Mode::Stream;
+        m_innerOpen = opened != FileOpen::Failed;
         m_created = opened == FileOpen::Created;
         return opened;
     }
     // A recorded file is gathered whole: whether it may be written is known at its end.
-    const Place place = placeOf(nativePath);
+    const Seen seen = look(nativePath);
+    const Place place = seen.place;
+    if (untouchedSince(*m_previous, *m_entry, seen) && leavesAsRecorded() &&
+        m_inner.mayLeaveUnopened(nativePath)) {
+        // Not read: it holds the recorded bytes, which the same inputs make again.
+        m_mode = Mode::AsRecorded;
+        m_identity = seen.identity;
+        return FileOpen::Replaced;
+    }
     const auto choice = m_choices.find(m_key);
     const bool chosenWritten = choice != m_choices.end() && choice->second;
     if (place == Place::Missing && !chosenWritten && m_policy == Policy::Automatic) {
@@ -114,6 +151,7 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     const FileOpen opened = m_inner.openFile(nativePath);
     if (opened == FileOpen::Failed)
         return opened;
+    m_innerOpen = true;
     m_onDisk = place != Place::Missing;
     if (place == Place::File) {
         // The disk's output has read them already to compare; no second reading.
@@ -127,12 +165,19 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     return opened;
 }
 
+bool RecordingOutput::leavesAsRecorded() const {
+    // Only an automatic run into the disk with nothing chosen leaves a file without making it.
+    return m_policy == Policy::Automatic && m_choices.empty() && m_inner.keepsRecord() &&
+           m_sameInputs && m_sameInputs();
+}
+
 bool RecordingOutput::leaveAsRunText() {
+    if (m_mode == Mode::AsRecorded)
+        return true;
     // Read by the disk's output as a plain file (not one kept by choice, nor a link) and still
     // as recorded: the same inputs make the same bytes again.
-    if (m_mode != Mode::Collect || m_policy != Policy::Automatic || !m_choices.empty() ||
-        !m_inner.keepsRecord() || !m_yoursBytes || m_yoursBytes != m_inner.existingBytes() ||
-        m_yoursBytes->size() != m_entry->size || !m_sameInputs || !m_sameInputs() ||
+    if (m_mode != Mode::Collect || !m_yoursBytes || m_yoursBytes != m_inner.existingBytes() ||
+        m_yoursBytes->size() != m_entry->size || !leavesAsRecorded() ||
         contentHash(*m_yoursBytes) != m_entry->hash)
         return false;
     m_mode = Mode::AsRecorded;
@@ -202,7 +247,8 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         const Closed closed = m_inner.closeFile();
         if (closed == Closed::Failed || m_key.empty())
             return closed;
-        Manifest::Entry entry{Manifest::Kind::File, std::move(m_key), m_size, hash};
+        Manifest::Entry entry{Manifest::Kind::File, std::move(m_key), m_size, hash,
+                              closed == Closed::Written || closed == Closed::Unchanged};
         if (m_created)
             m_manifest.addNew(std::move(entry));
         else
@@ -213,7 +259,7 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
     case Mode::Collect: {
         std::string theirs = std::move(m_text);
         m_text.clear();
-        m_manifest.add({Manifest::Kind::File, m_key, theirs.size(), contentHash(theirs)});
+        Manifest::Entry entry{Manifest::Kind::File, m_key, theirs.size(), contentHash(theirs)};
         // A file there that cannot be read (or a link, a device) is no deleted one: it stays.
         Decision decision = m_onDisk && !m_yoursBytes
                                 ? Decision{Regenerated::YoursKept, std::nullopt}
@@ -221,9 +267,10 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         note(decision.kind, m_key, m_path);
         if (const auto choice = m_choices.find(m_key); choice != m_choices.end())
             decision.bytes = choice->second;
-        if (mode == Mode::Skip)
-            return Closed::Kept;
-        if (!decision.bytes) {
+        if (mode == Mode::Skip || !decision.bytes) {
+            m_manifest.add(std::move(entry));
+            if (mode == Mode::Skip)
+                return Closed::Kept;
             const Closed closed = m_inner.keepOpenFile();
             if (closed == Closed::Failed)
                 return closed;
@@ -234,13 +281,20 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
                 m_outcomes.back().beside = m_path + std::string(BESIDE_SUFFIX);
             return Closed::Kept;
         }
+        const bool asMade = contentHash(*decision.bytes) == entry.hash;
         m_inner.pending() = std::move(*decision.bytes);
         const Closed closed = m_inner.closeFile();
+        entry.held = asMade && (closed == Closed::Written || closed == Closed::Unchanged);
+        m_manifest.add(std::move(entry));
         return closed;
     }
     case Mode::AsRecorded: {
         m_text.clear();
-        m_manifest.add(*m_entry);
+        Manifest::Entry entry = *m_entry;
+        entry.held = true;
+        m_manifest.add(std::move(entry));
+        if (!m_innerOpen)
+            return Closed::Unchanged;
         return m_inner.keepOpenFile() == Closed::Failed ? Closed::Failed : Closed::Unchanged;
     }
     case Mode::None:
@@ -253,7 +307,7 @@ ProjectOutput::Closed RecordingOutput::keepOpenFile() {
     const Mode mode = m_mode;
     m_mode = Mode::None;
     m_text.clear();
-    return mode == Mode::Skip ? Closed::Kept : m_inner.keepOpenFile();
+    return mode == Mode::Skip || !m_innerOpen ? Closed::Kept : m_inner.keepOpenFile();
 }
 
 ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,

@@ -19,7 +19,8 @@ TEST(Manifest, ReadsBackWhatItWrites) {
     manifest.addNew({Manifest::Kind::File, "Demo/a name with spaces.cpp", 12, 0xffffffffffffffffu});
     EXPECT_EQ(manifest.find("Demo/a name with spaces.cpp")->size, 12u);
     manifest.add({Manifest::Kind::Copy, "Demo/odd\\name\nwith\rbreaks", 0, 7});
-    manifest.add({Manifest::Kind::File, "Demo/a name with spaces.cpp", 13, 8}); // written twice
+    manifest.add({Manifest::Kind::File, "Demo/a name with spaces.cpp", 13, 8, true}); // twice
+    manifest.writtenAt = 1'796'748'907'194'421'618;
     // Each escaped byte alone in a path, at its ends, and all of them in a row.
     for (const char* path :
          {"Demo/line\nend", "Demo/\nfirst", "Demo/last\r", "Demo/back\\", "Demo/\\\\\r\n\\"})
@@ -32,6 +33,9 @@ TEST(Manifest, ReadsBackWhatItWrites) {
     EXPECT_EQ(manifestText(*read), text);
     ASSERT_TRUE(read->sameAs(manifest));
     EXPECT_EQ(read->find("Demo/a name with spaces.cpp")->hash, 8u);
+    EXPECT_TRUE(read->find("Demo/a name with spaces.cpp")->held);
+    EXPECT_FALSE(read->find("Demo/line\nend")->held); // "edited"
+    EXPECT_EQ(read->writtenAt, manifest.writtenAt);
     EXPECT_EQ(read->find("Demo/odd\\name\nwith\rbreaks")->kind, Manifest::Kind::Copy);
     EXPECT_EQ(read->findInput("scripts\\kel.vts")->role, Manifest::Role::Script);
     EXPECT_EQ(read->find("Demo"), nullptr); // folders are no files
@@ -43,6 +47,13 @@ TEST(Manifest, ReadsBackWhatItWrites) {
     const std::optional<Manifest> back = readManifest(manifestText(many), why);
     ASSERT_TRUE(back) << why;
     EXPECT_TRUE(back->sameAs(many));
+
+    // A record of the first version: its files taken as held, when it was written not known.
+    const std::optional<Manifest> first =
+        readManifest("vantrel-manifest 1\nfile 1 0123456789abcdef Demo/a\n", why);
+    ASSERT_TRUE(first) << why;
+    EXPECT_TRUE(first->entries[0].held);
+    EXPECT_EQ(first->writtenAt, 0);
 }
 
 struct Damaged {
@@ -65,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, DamagedManifest,
     testing::Values(
         Damaged{"Empty", "", "line 0: the manifest is empty"},
-        Damaged{"OtherVersion", "vantrel-manifest 2\n", "line 1: no manifest of this version"},
+        Damaged{"OtherVersion", "vantrel-manifest 3\n", "line 1: no manifest of this version"},
         Damaged{"NoLineEnd", "vantrel-manifest 1", "line 1: the last line has no end"},
         Damaged{"UnknownEntry", "vantrel-manifest 1\nlink a b\n", "line 2: unknown entry \"link\""},
         Damaged{"ShortHash", "vantrel-manifest 1\nfile 1 abc a\n", "line 2: no size and hash"},
@@ -86,6 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
         Damaged{"BadEscape", "vantrel-manifest 1\nfolder a\\tb\n", "line 2: no path"},
         Damaged{"EscapeAtTheEnd", "vantrel-manifest 1\nfolder a\\\n", "line 2: no path"},
         Damaged{"EmptyPath", "vantrel-manifest 1\nfolder \n", "line 2: no path"},
+        Damaged{"NegativeTime", "vantrel-manifest 2\nwritten -1\n", "line 2: no time"},
+        Damaged{"NoTime", "vantrel-manifest 2\nwritten \n", "line 2: no time"},
         Damaged{"InputRole", "vantrel-manifest 1\ninput library 0123456789abcdef x\n",
                 "line 2: no input line"}),
     [](const testing::TestParamInfo<Damaged>& info) { return info.param.name; });

@@ -16,6 +16,8 @@ using Policy = RecordingOutput::Policy;
 
 // What stands in the file's place when the run comes to it.
 enum class Place { Plain, Link, KeptByChoice };
+// When the last record was written: not known, or before or after the file last changed.
+enum class Recorded { Unknown, BeforeTheFile, AfterTheFile };
 
 struct Row {
     const char* name;
@@ -31,6 +33,8 @@ struct Row {
     bool sameInputs = false;
     bool leftAsItIs = false;
     Place place = Place::Plain;
+    Recorded recorded = Recorded::Unknown;
+    bool held = true; // the last record says the file held what it wrote
 };
 
 class Decision : public testing::TestWithParam<Row> {};
@@ -47,7 +51,12 @@ TEST_P(Decision, WritesOnlyWhatKeepsTheUsersWork) {
     }
     Manifest previous;
     const std::string& generated = row.generated;
-    previous.add({Manifest::Kind::File, "f.txt", generated.size(), contentHash(generated)});
+    previous.add(
+        {Manifest::Kind::File, "f.txt", generated.size(), contentHash(generated), row.held});
+    const std::int64_t hour = std::int64_t{3600} * 1'000'000'000;
+    previous.writtenAt = row.recorded == Recorded::Unknown         ? 0
+                         : row.recorded == Recorded::BeforeTheFile ? 1
+                                                                   : fileClockNow() + hour;
 
     DiskOutput disk;
     if (row.place == Place::KeptByChoice)
@@ -78,7 +87,12 @@ TEST_P(Decision, WritesOnlyWhatKeepsTheUsersWork) {
     ASSERT_NE(output.manifest().find("f.txt"), nullptr);
     EXPECT_EQ(output.manifest().find("f.txt")->hash, contentHash(row.theirs));
     EXPECT_EQ(output.manifest().find("f.txt")->size, row.theirs.size());
+    // Held only where the file holds it (after the record, the disk's word is taken for it).
+    EXPECT_TRUE(row.recorded == Recorded::AfterTheFile || !output.manifest().find("f.txt")->held ||
+                bytesAt(path) == row.theirs);
 }
+
+const char* const EDITED_TO_THE_SAME_SIZE = "one\ntwo\nthree\nfour\nFIVE\n";
 
 const char* const BASE = "one\ntwo\nthree\nfour\nfive\n";
 
@@ -127,7 +141,24 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"SameInputsALinkInItsPlace", BASE, BASE, BASE, Policy::Automatic,
             Regenerated::YoursKept, BASE, std::nullopt, true, false, Place::Link},
         Row{"SameInputsKeptByChoice", BASE, BASE, BASE, Policy::Automatic, Regenerated::AsGenerated,
-            BASE, std::nullopt, true, false, Place::KeptByChoice}),
+            BASE, std::nullopt, true, false, Place::KeptByChoice},
+        // Untouched since the record by its change time, the file is not read: an edit it
+        // could not show stays unseen.
+        Row{"SameInputsUnchangedSinceTheRecordNotRead", BASE, EDITED_TO_THE_SAME_SIZE, BASE,
+            Policy::Automatic, Regenerated::AsGenerated, EDITED_TO_THE_SAME_SIZE, std::nullopt,
+            true, true, Place::Plain, Recorded::AfterTheFile},
+        Row{"SameInputsChangedSinceTheRecord", BASE, EDITED_TO_THE_SAME_SIZE, BASE,
+            Policy::Automatic, Regenerated::YoursKept, EDITED_TO_THE_SAME_SIZE, std::nullopt, true,
+            false, Place::Plain, Recorded::BeforeTheFile},
+        Row{"SameInputsUnchangedSinceTheRecordKeptByChoice", BASE, BASE, BASE, Policy::Automatic,
+            Regenerated::AsGenerated, BASE, std::nullopt, true, false, Place::KeptByChoice,
+            Recorded::AfterTheFile},
+        Row{"SameInputsRecordedAsEdited", BASE, EDITED_TO_THE_SAME_SIZE, BASE, Policy::Automatic,
+            Regenerated::YoursKept, EDITED_TO_THE_SAME_SIZE, std::nullopt, true, false,
+            Place::Plain, Recorded::AfterTheFile, false},
+        Row{"OtherInputsUnchangedSinceTheRecordRead", BASE, EDITED_TO_THE_SAME_SIZE, BASE,
+            Policy::Automatic, Regenerated::YoursKept, EDITED_TO_THE_SAME_SIZE, std::nullopt, false,
+            false, Place::Plain, Recorded::AfterTheFile}),
     [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
 
 } // namespace

@@ -97,8 +97,19 @@ inline RunningGenerator startGeneratorIn(const std::filesystem::path& folder,
     return running;
 }
 
-// Every entry below a folder by its path: a file's bytes, a link's "-> target", a folder's "/";
-// empty when the folder is not there.
+// A record's manifest with the time it was written left out ("written *"): two runs that make
+// the same record write it at different times.
+inline std::string withoutRecordTime(std::string manifest) {
+    const std::size_t at = manifest.find("\nwritten ");
+    if (at != std::string::npos) {
+        const std::size_t from = at + 9;
+        manifest.replace(from, manifest.find('\n', from) - from, "*");
+    }
+    return manifest;
+}
+
+// Every entry below a folder by its path: a file's bytes (a record's manifest without its time),
+// a link's "-> target", a folder's "/"; empty when the folder is not there.
 inline std::map<std::string, std::string> treeBelow(const std::filesystem::path& folder) {
     namespace fs = std::filesystem;
     std::map<std::string, std::string> tree;
@@ -110,6 +121,8 @@ inline std::map<std::string, std::string> treeBelow(const std::filesystem::path&
             tree[path] = "-> " + fs::read_symlink(entry.path()).string();
         else if (entry.is_directory())
             tree[path] = "/";
+        else if (path.ends_with(".vantrel/manifest.txt"))
+            tree[path] = withoutRecordTime(readFile(entry.path()));
         else
             tree[path] = readFile(entry.path());
     }

@@ -30,6 +30,7 @@ public:
     Closed keepOpenFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
     bool keepsRecord() const override { return true; }
+    bool mayLeaveUnopened(const std::string& nativePath) override;
     const std::string* existingBytes() const override {
         return m_existing ? &*m_existing : nullptr;
     }

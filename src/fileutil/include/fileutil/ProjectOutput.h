@@ -67,6 +67,9 @@ public:
     // Whether what this output writes lasts, so that a record of the run belongs beside it:
     // the disk's does, a tree in memory's does not.
     virtual bool keepsRecord() const { return false; }
+    // Whether a plain file at a native path (no link in its own place) may be left as it is
+    // without being opened: it lies within the location, and nothing else is asked of it.
+    virtual bool mayLeaveUnopened(const std::string& /*nativePath*/) { return false; }
 
     enum class Copy { Done, Unchanged, Kept, SourceUnreadable, Refused };
     // Copies a file byte for byte. Refused: the target lies outside the location, or cannot be

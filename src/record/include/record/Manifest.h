@@ -23,6 +23,9 @@ struct Manifest {
         std::string path; // below the location, "/" between names
         std::uint64_t size = 0;
         ContentHash hash = 0; // of the bytes the run made (a copy: the source's)
+        // A file whose place held those very bytes when the run was done (not one the user
+        // edited, deleted or kept).
+        bool held = false;
         bool operator==(const Entry&) const = default;
     };
     enum class Role { Configuration, Script, Template };
@@ -37,6 +40,9 @@ struct Manifest {
     // and a vector would copy them all again and again as it grows.
     std::deque<Entry> entries;
     std::vector<Input> inputs;
+    // When the record was written, by fileClockNow; none (0) when not known. A held file whose
+    // change time is earlier has not been touched since.
+    std::int64_t writtenAt = 0;
 
     // The file or copy entry at a path; null when there is none.
     const Entry* find(std::string_view path) const;
@@ -48,7 +54,7 @@ struct Manifest {
     // Adds the entry of a target the run made where nothing was: none can list it yet, so it is
     // not looked for (a first run into an empty folder looks for nothing).
     void addNew(Entry entry) { entries.push_back(std::move(entry)); }
-    // The same entries and inputs, in the same order.
+    // The same entries and inputs, in the same order (when each was written does not count).
     bool sameAs(const Manifest& other) const {
         return entries == other.entries && inputs == other.inputs;
     }
@@ -63,14 +69,20 @@ private:
     void indexAll();
 };
 
+// The system clock as the file system takes a file's change time from it (coarse, in
+// nanoseconds since the epoch): a file changed after it was read shows no earlier change time.
+// 0 where the platform gives no such time.
+std::int64_t fileClockNow();
+
 // A target's path as a manifest names it: relative, "/" between names, none of them empty, "."
 // or "..".
 bool isTargetPath(std::string_view path);
 
-// The manifest as the record keeps it: a first line "vantrel-manifest 1", then a line per input
-// ("input configuration|script|template HASH PATH") and per target ("folder PATH",
-// "file|copy SIZE HASH PATH"). A path is the rest of its line, with "\\", "\n" and "\r" written
-// as "\\\\", "\\n" and "\\r".
+// The manifest as the record keeps it: a first line "vantrel-manifest 2", a line "written TIME",
+// then a line per input ("input configuration|script|template HASH PATH") and per target
+// ("folder PATH", "file|edited|copy SIZE HASH PATH", edited for a file not held). A path is the
+// rest of its line, with "\\", "\n" and "\r" written as "\\\\", "\\n" and "\\r". A manifest of
+// the first version (no time, no edited files) is read too.
 std::string manifestText(const Manifest& manifest);
 // The same text handed to a sink in pieces, never held whole; false when the sink stopped it.
 bool writeManifestText(const Manifest& manifest, const TextSink& sink);

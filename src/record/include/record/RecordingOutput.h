@@ -88,6 +88,8 @@ public:
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
     bool keepsRecord() const override { return m_inner.keepsRecord(); }
     std::optional<FileIdentity> existingIdentity() const override {
+        if (m_mode == Mode::AsRecorded && !m_innerOpen)
+            return m_identity;
         return m_mode == Mode::Skip ? std::nullopt : m_inner.existingIdentity();
     }
 
@@ -114,6 +116,9 @@ public:
 private:
     // AsRecorded: a recorded file left as it is, holding the run's text already.
     enum class Mode { None, Stream, Collect, Skip, AsRecorded };
+
+    // Whether a file the record lists may be left as it is when it holds the run's text.
+    bool leavesAsRecorded() const;
 
     // What becomes of a recorded target: the kind, and the bytes to write, or none to keep.
     struct Decision {
@@ -143,6 +148,8 @@ private:
     std::string m_key;
     std::string m_path;
     const Manifest::Entry* m_entry = nullptr;
+    bool m_innerOpen = false;                  // the inner output has it open too
+    FileIdentity m_identity{};                 // AsRecorded without the inner output: the file's
     std::optional<std::string> m_yours;        // read here when the inner output did not
     const std::string* m_yoursBytes = nullptr; // the file's bytes on the disk; null: none
     bool m_onDisk = false;                     // something stands in the file's place
