@@ -184,6 +184,17 @@ bool LineExpander::expandRescanning(std::string_view line, std::string& result,
 }
 
 std::string LineExpander::expandPath(std::string path, std::string* stoppedAt) const {
+    // Where one pass gives what rescanning from a line's pair on gives, it gives what rescanning
+    // from the start gives too: nothing before the pair holds a '%', nor does any value. A run
+    // expands a path for every file it writes.
+    const LinePlan plan = analyseLine(path);
+    std::string expanded;
+    if (plan.onePass && appendInOnePass(path, plan, expanded))
+        return expanded;
+    return expandPathRescanning(std::move(path), stoppedAt);
+}
+
+std::string LineExpander::expandPathRescanning(std::string path, std::string* stoppedAt) const {
     MarkedText marked{std::move(path), {}, {}, {}};
     marked.marks.assign(marked.text.size(), '\0');
     std::size_t fedReplaced = 0;

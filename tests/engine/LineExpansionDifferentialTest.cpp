@@ -54,7 +54,7 @@ std::string randomText(std::mt19937& random, const std::vector<std::string>& pie
     return text;
 }
 
-// The one-pass expansion must give what the rescanning rules give, whatever the line.
+// The one-pass expansion must give what the rescanning rules give, whatever the line (or path).
 TEST(LineExpansionPaths, OnePassMatchesRescanningOnRandomLines) {
     std::mt19937 random(20261207);
     for (int project = 0; project < 50; ++project) {
@@ -80,6 +80,9 @@ TEST(LineExpansionPaths, OnePassMatchesRescanningOnRandomLines) {
             ASSERT_EQ(generator.expander().expandLine(text),
                       generator.expander().expandRescanning(text))
                 << "line \"" << text << "\", action \"" << action.name << "\"";
+            ASSERT_EQ(generator.expander().expandPath(text),
+                      generator.expander().expandPathRescanning(text))
+                << "path \"" << text << "\", action \"" << action.name << "\"";
         }
     }
 }

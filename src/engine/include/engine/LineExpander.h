@@ -49,6 +49,8 @@ public:
     // The placeholders of a path, searching again from the start after each replacement;
     // stoppedAt as for appendLine.
     std::string expandPath(std::string path, std::string* stoppedAt = nullptr) const;
+    // The same by those rules alone, for any path.
+    std::string expandPathRescanning(std::string path, std::string* stoppedAt = nullptr) const;
 
 private:
     // Appends the one-pass expansion; false (out then unusable past its old size) when a value
