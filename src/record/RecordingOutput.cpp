@@ -45,10 +45,14 @@ Place placeOf(const std::string& nativePath) {
 }
 
 // Whether what the disk says of a recorded file shows it as the record was written: the record
-// was written after the file, and any change since would show a later time.
+// was written after the file, and any change since would show a later time. A time in whole
+// seconds comes from a file system that keeps no finer one, where a change made within the
+// record's second would not show.
 bool untouchedSince(const Manifest& record, const Manifest::Entry& entry, const Seen& seen) {
+    constexpr std::int64_t SECOND = 1'000'000'000;
     return entry.held && record.writtenAt > 0 && seen.place == Place::File && seen.changed > 0 &&
-           seen.changed < record.writtenAt && seen.size == entry.size;
+           seen.changed % SECOND != 0 && seen.changed < record.writtenAt &&
+           seen.size == entry.size;
 }
 
 } // namespace
