@@ -51,8 +51,7 @@ Place placeOf(const std::string& nativePath) {
 bool untouchedSince(const Manifest& record, const Manifest::Entry& entry, const Seen& seen) {
     constexpr std::int64_t SECOND = 1'000'000'000;
     return entry.held && record.writtenAt > 0 && seen.place == Place::File && seen.changed > 0 &&
-           seen.changed % SECOND != 0 && seen.changed < record.writtenAt &&
-           seen.size == entry.size;
+           seen.changed % SECOND != 0 && seen.changed < record.writtenAt && seen.size == entry.size;
 }
 
 } // namespace

@@ -68,7 +68,7 @@ public:
     // the disk's does, a tree in memory's does not.
     virtual bool keepsRecord() const { return false; }
     // Whether a plain file at a native path (no link in its own place) may be left as it is
-    // without being opened: it lies within the location, and nothing else is asked of it.
+    // without being opened: it lies within the location, and no choice keeps it otherwise.
     virtual bool mayLeaveUnopened(const std::string& /*nativePath*/) { return false; }
 
     enum class Copy { Done, Unchanged, Kept, SourceUnreadable, Refused };

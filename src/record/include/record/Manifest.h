@@ -54,7 +54,7 @@ struct Manifest {
     // Adds the entry of a target the run made where nothing was: none can list it yet, so it is
     // not looked for (a first run into an empty folder looks for nothing).
     void addNew(Entry entry) { entries.push_back(std::move(entry)); }
-    // The same entries and inputs, in the same order (when each was written does not count).
+    // The same entries and inputs, in the same order (when the record was written aside).
     bool sameAs(const Manifest& other) const {
         return entries == other.entries && inputs == other.inputs;
     }
