@@ -68,6 +68,17 @@ const ProjectState PROJECTS[] = {
                             for (std::size_t k = 0; k <= 16; ++k)
                                 a.tooltips += std::string(k, 'p') + odd;
                     })}),
+    // Fields the name gives a default, each near it (case, one byte more or less) or at it.
+    project(true, "Near", "out", PIDLLFL_AUTO,
+            {action("MiXed",
+                    [](ActionDefinition& a) {
+                        a.menu = "tools\\MiXed";
+                        a.procExecute = "MiXed_Execute";
+                        a.panelClass = "CMiXedMainWnd_";
+                        a.cbStatus = "cb_mixedStatusMsgProc"; // its default
+                    }),
+             action("A", [](ActionDefinition& a) { a.procExecute = "a_Execut"; }),
+             action("", [](ActionDefinition& a) { a.panelClass = "CMainWnd"; })}),
     // Long enough to be written in several pieces.
     project(true, "Many", "out", PIDLLFL_AUTO,
             [] {
