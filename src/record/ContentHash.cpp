@@ -8,6 +8,8 @@
 
 #include "HashFunctions.h"
 
+#include <array>
+#include <cstring>
 #include <new>
 
 namespace vantrel {
@@ -34,12 +36,25 @@ ContentHash contentHash(std::string_view bytes) {
     return hashFunctions().hash(bytes.data(), bytes.size());
 }
 
+char* writeHashText(char* out, ContentHash hash) {
+    // Two digits a byte, from a table: a manifest writes a hash for every file.
+    static constexpr auto PAIRS = [] {
+        constexpr char DIGITS[] = "0123456789abcdef";
+        std::array<char, 512> pairs{};
+        for (std::size_t byte = 0; byte < 256; ++byte) {
+            pairs[2 * byte] = DIGITS[byte >> 4];
+            pairs[2 * byte + 1] = DIGITS[byte & 0xF];
+        }
+        return pairs;
+    }();
+    for (std::size_t i = 8; i-- > 0; hash >>= 8)
+        std::memcpy(out + 2 * i, &PAIRS[2 * (hash & 0xFF)], 2);
+    return out + 16;
+}
+
 void appendHashText(std::string& text, ContentHash hash) {
-    constexpr char DIGITS[] = "0123456789abcdef";
     char digits[16];
-    for (std::size_t i = 16; i-- > 0; hash >>= 4)
-        digits[i] = DIGITS[hash & 0xF];
-    text.append(digits, sizeof digits);
+    text.append(digits, writeHashText(digits, hash));
 }
 
 std::string hashText(ContentHash hash) {

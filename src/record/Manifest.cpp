@@ -198,16 +198,21 @@ bool writeManifestText(const Manifest& manifest, const TextSink& sink) {
             return false;
     }
     for (const Manifest::Entry& entry : manifest.entries) {
-        text += entry.kind == Manifest::Kind::File && !entry.held
-                    ? EDITED
-                    : KIND_WORDS[static_cast<std::size_t>(entry.kind)];
-        text += ' ';
+        // A line per file of the run: made in place after one resize, the path appended after.
+        const std::string_view word = entry.kind == Manifest::Kind::File && !entry.held
+                                          ? EDITED
+                                          : KIND_WORDS[static_cast<std::size_t>(entry.kind)];
+        const std::size_t start = text.size();
+        text.resize(start + word.size() + 1 + 20 + 1 + 16 + 1);
+        char* out = std::copy(word.begin(), word.end(), text.data() + start);
+        *out++ = ' ';
         if (entry.kind != Manifest::Kind::Folder) {
-            text.append(number, std::to_chars(number, number + sizeof number, entry.size).ptr);
-            text += ' ';
-            appendHashText(text, entry.hash);
-            text += ' ';
+            out = std::to_chars(out, out + 20, entry.size).ptr;
+            *out++ = ' ';
+            out = writeHashText(out, entry.hash);
+            *out++ = ' ';
         }
+        text.resize(static_cast<std::size_t>(out - text.data()));
         appendPath(text, entry.path);
         if (!lineDone())
             return false;

@@ -18,6 +18,8 @@ ContentHash contentHash(std::string_view bytes);
 // A hash as 16 lower-case hexadecimal digits, and back; none for anything else.
 std::string hashText(ContentHash hash);
 void appendHashText(std::string& text, ContentHash hash);
+// Writes the 16 digits at out; returns the end.
+char* writeHashText(char* out, ContentHash hash);
 std::optional<ContentHash> parseHash(std::string_view text);
 
 // Hashes bytes that come in pieces, as a streamed file's do.
