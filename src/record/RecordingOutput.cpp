@@ -40,10 +40,6 @@ Seen look(const std::string& nativePath) {
     return seen;
 }
 
-Place placeOf(const std::string& nativePath) {
-    return look(nativePath).place;
-}
-
 // Whether what the disk says of a recorded file shows it as the record was written: the record
 // was written after the file, and any change since would show a later time. A time in whole
 // seconds comes from a file system that keeps no finer one, where a change made within the
@@ -119,7 +115,6 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     m_yoursBytes = nullptr;
     m_onDisk = false;
     m_entry = nullptr;
-    m_innerOpen = false;
     m_size = 0;
     m_seen = 0;
     std::optional<std::string> key = keyOf(m_location, nativePath);
@@ -131,7 +126,6 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
         const FileOpen opened = m_inner.openFile(nativePath);
         if (opened != FileOpen::Failed)
             m_mode = Mode::Stream;
-        m_innerOpen = opened != FileOpen::Failed;
         m_created = opened == FileOpen::Created;
         return opened;
     }
@@ -154,7 +148,6 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     const FileOpen opened = m_inner.openFile(nativePath);
     if (opened == FileOpen::Failed)
         return opened;
-    m_innerOpen = true;
     m_onDisk = place != Place::Missing;
     if (place == Place::File) {
         // The disk's output has read them already to compare; no second reading.
@@ -296,7 +289,7 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         Manifest::Entry entry = *m_entry;
         entry.held = true;
         m_manifest.add(std::move(entry));
-        if (!m_innerOpen)
+        if (!innerHasIt(mode))
             return Closed::Unchanged;
         return m_inner.keepOpenFile() == Closed::Failed ? Closed::Failed : Closed::Unchanged;
     }
@@ -310,7 +303,7 @@ ProjectOutput::Closed RecordingOutput::keepOpenFile() {
     const Mode mode = m_mode;
     m_mode = Mode::None;
     m_text.clear();
-    return mode == Mode::Skip || !m_innerOpen ? Closed::Kept : m_inner.keepOpenFile();
+    return innerHasIt(mode) ? m_inner.keepOpenFile() : Closed::Kept;
 }
 
 ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
@@ -327,7 +320,7 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
     };
     if (!entry || entry->kind == Manifest::Kind::Folder || !theirs)
         return done(m_inner.copyFile(nativeSource, nativeTarget));
-    const Place place = placeOf(nativeTarget);
+    const Place place = look(nativeTarget).place;
     if (place == Place::Other) // a link or a folder: the inner output decides
         return done(m_inner.copyFile(nativeSource, nativeTarget));
     std::optional<std::string> yours;

@@ -88,9 +88,9 @@ public:
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
     bool keepsRecord() const override { return m_inner.keepsRecord(); }
     std::optional<FileIdentity> existingIdentity() const override {
-        if (m_mode == Mode::AsRecorded && !m_innerOpen)
+        if (m_mode == Mode::AsRecorded && !innerHasIt(m_mode))
             return m_identity;
-        return m_mode == Mode::Skip ? std::nullopt : m_inner.existingIdentity();
+        return innerHasIt(m_mode) ? m_inner.existingIdentity() : std::nullopt;
     }
 
     // What this run made, for the new record.
@@ -119,6 +119,11 @@ private:
 
     // Whether a file the record lists may be left as it is when it holds the run's text.
     bool leavesAsRecorded() const;
+    // Whether the inner output has the open file open too: not a deleted one skipped, nor one
+    // left as recorded without being read.
+    bool innerHasIt(Mode mode) const {
+        return mode != Mode::Skip && (mode != Mode::AsRecorded || m_yoursBytes != nullptr);
+    }
 
     // What becomes of a recorded target: the kind, and the bytes to write, or none to keep.
     struct Decision {
@@ -148,7 +153,6 @@ private:
     std::string m_key;
     std::string m_path;
     const Manifest::Entry* m_entry = nullptr;
-    bool m_innerOpen = false;                  // the inner output has it open too
     FileIdentity m_identity{};                 // AsRecorded without the inner output: the file's
     std::optional<std::string> m_yours;        // read here when the inner output did not
     const std::string* m_yoursBytes = nullptr; // the file's bytes on the disk; null: none
