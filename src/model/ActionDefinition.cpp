@@ -62,26 +62,38 @@ void ActionDefinition::setActionDefaults(std::string_view actionName) {
 }
 
 void ActionDefinition::setNamedDefaults(std::string_view actionName) {
-    // Each name is built in place, in the buffer it had: a large project's file compares every
-    // action with these defaults.
-    const auto build = [&](std::string& field, std::string_view before, bool lower,
-                           std::string_view after) {
+    name = actionName;
+    // Each name is built in place, in the buffer it had.
+    for (const NamedDefault& named : NAMED_DEFAULTS) {
+        std::string& field = this->*named.field;
         field.clear();
-        field.reserve(before.size() + actionName.size() + after.size());
-        field.append(before).append(actionName);
-        if (lower) {
-            for (std::size_t i = before.size(); i < before.size() + actionName.size(); ++i) {
+        field.reserve(named.before.size() + actionName.size() + named.after.size());
+        field.append(named.before).append(actionName);
+        if (named.lower) {
+            for (std::size_t i = named.before.size(); i < field.size(); ++i) {
                 if (field[i] >= 'A' && field[i] <= 'Z')
                     field[i] = static_cast<char>(field[i] - 'A' + 'a');
             }
         }
-        field.append(after);
-    };
-    name = actionName;
-    build(menu, "Tools\\", false, "");
-    build(procExecute, "", true, "_Execute");
-    build(panelClass, "C", false, "MainWnd");
-    build(cbStatus, "cb_", true, "StatusMsgProc");
+        field.append(named.after);
+    }
+}
+
+bool NamedDefault::heldBy(std::string_view value, std::string_view actionName) const {
+    if (value.size() != before.size() + actionName.size() + after.size() ||
+        !value.starts_with(before) || !value.ends_with(after))
+        return false;
+    const std::string_view middle = value.substr(before.size(), actionName.size());
+    if (!lower)
+        return middle == actionName;
+    for (std::size_t i = 0; i < actionName.size(); ++i) {
+        char c = actionName[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (middle[i] != c)
+            return false;
+    }
+    return true;
 }
 
 void ActionDefinition::copyActionValue(const ActionDefinition& source) {

@@ -1,6 +1,8 @@
 #include "project/ProjectWriter.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 
@@ -51,16 +53,33 @@ static_assert([] {
     return true;
 }());
 
+// The bytes below go into room made for them ahead (see appendActions), each piece a copy
+// without a check of its own: an action's text is hundreds of small pieces.
+char* put(char* at, std::string_view text) {
+    std::memcpy(at, text.data(), text.size());
+    return at + text.size();
+}
+
+char* put(char* at, char c) {
+    *at = c;
+    return at + 1;
+}
+
+// What a JSON string of the text can take: six bytes for each of its bytes, and the quotes.
+constexpr std::size_t stringRoom(std::string_view text) {
+    return 2 + 6 * text.size();
+}
+
 // A JSON string: quotes, backslashes and control characters escaped. The reader takes UTF-8
 // only, so a byte that starts no UTF-8 sequence becomes U+FFFD rather than a file that cannot
 // be opened again.
-void appendString(std::string& out, std::string_view text) {
+char* putString(char* at, std::string_view text) {
     static constexpr char DIGITS[] = "0123456789abcdef";
-    out += '"';
-    for (std::size_t at = 0; at < text.size();) {
+    at = put(at, '"');
+    for (std::size_t from = 0; from < text.size();) {
         // Printable ASCII, nearly all of any project, goes over in runs, found eight bytes at a
         // time: the answers of a large project are megabytes of it.
-        std::size_t plain = at;
+        std::size_t plain = from;
         for (std::uint64_t word; plain + sizeof word <= text.size(); plain += sizeof word) {
             std::memcpy(&word, text.data() + plain, sizeof word);
             if (anyNotPlain(word))
@@ -68,51 +87,57 @@ void appendString(std::string& out, std::string_view text) {
         }
         while (plain < text.size() && PLAIN_BYTES[static_cast<unsigned char>(text[plain])])
             ++plain;
-        if (plain > at) {
-            out.append(text, at, plain - at);
-            at = plain;
+        if (plain > from) {
+            at = put(at, text.substr(from, plain - from));
+            from = plain;
             continue;
         }
-        const auto byte = static_cast<unsigned char>(text[at]);
+        const auto byte = static_cast<unsigned char>(text[from]);
         switch (byte) {
         case '"':
-            out += "\\\"";
+            at = put(at, "\\\"");
             break;
         case '\\':
-            out += "\\\\";
+            at = put(at, "\\\\");
             break;
         case '\b':
-            out += "\\b";
+            at = put(at, "\\b");
             break;
         case '\f':
-            out += "\\f";
+            at = put(at, "\\f");
             break;
         case '\n':
-            out += "\\n";
+            at = put(at, "\\n");
             break;
         case '\r':
-            out += "\\r";
+            at = put(at, "\\r");
             break;
         case '\t':
-            out += "\\t";
+            at = put(at, "\\t");
             break;
         default:
             if (byte < 0x20) {
-                out += "\\u00";
-                out += DIGITS[byte >> 4];
-                out += DIGITS[byte & 0xF];
-            } else if (const std::size_t length = utf8Length(text.substr(at)); length > 0) {
-                out.append(text.substr(at, length));
-                at += length;
+                at = put(at, "\\u00");
+                at = put(at, DIGITS[byte >> 4]);
+                at = put(at, DIGITS[byte & 0xF]);
+            } else if (const std::size_t length = utf8Length(text.substr(from)); length > 0) {
+                at = put(at, text.substr(from, length));
+                from += length;
                 continue;
             } else {
-                out += "\xEF\xBF\xBD";
+                at = put(at, "\xEF\xBF\xBD");
             }
             break;
         }
-        ++at;
+        ++from;
     }
-    out += '"';
+    return put(at, '"');
+}
+
+void appendString(std::string& out, std::string_view text) {
+    const std::size_t size = out.size();
+    out.resize(size + stringRoom(text));
+    out.resize(static_cast<std::size_t>(putString(out.data() + size, text) - out.data()));
 }
 
 // A key or a name from the schema's and flags' own tables, which hold plain identifiers: no
@@ -151,55 +176,98 @@ const char* rowName(std::uint32_t word, const FlagNameRow* rows) {
     return nullptr;
 }
 
+char* putName(char* at, std::string_view name) {
+    at = put(at, '"');
+    at = put(at, name);
+    return put(at, '"');
+}
+
+char* putNumber(char* at, std::uint32_t value) {
+    return std::to_chars(at, at + 10, value).ptr;
+}
+
 // The flags as ACF_ names on the key's line, wrapped under the first one when the line gets
 // too long; bits without a name cannot be spelt as names, so the number keeps them. column is
 // where the value starts on its line.
-void appendFlags(std::string& out, std::uint32_t flags, std::size_t column) {
-    if ((flags & ~ACTION_FLAG_BITS) != 0) {
-        out += std::to_string(flags);
-        return;
-    }
-    out += '[';
+char* putFlags(char* at, std::uint32_t flags, std::size_t column) {
+    if ((flags & ~ACTION_FLAG_BITS) != 0)
+        return putNumber(at, flags);
+    at = put(at, '[');
     const std::size_t start = column + 1;
-    std::size_t at = start;
+    std::size_t width = start;
     bool first = true;
     for (const ActionFlagName& entry : ACTION_FLAG_NAMES) {
         if ((flags & entry.bit) == 0)
             continue;
-        const std::size_t size = std::string_view(entry.name).size() + 2; // with its quotes
+        const std::size_t size = entry.name.size() + 2; // with its quotes
         if (!first) {
             // Room for ", ", the name and the comma or bracket after it.
-            if (at + 2 + size + 1 > LINE_WIDTH) {
-                out += ",\n";
-                out.append(start, ' ');
-                at = start;
+            if (width + 2 + size + 1 > LINE_WIDTH) {
+                at = put(at, ",\n");
+                at = std::fill_n(at, start, ' ');
+                width = start;
             } else {
-                out += ", ";
-                at += 2;
+                at = put(at, ", ");
+                width += 2;
             }
         }
-        appendName(out, entry.name);
-        at += size;
+        at = putName(at, entry.name);
+        width += size;
         first = false;
     }
-    out += ']';
+    return put(at, ']');
 }
 
-void appendCheckBox(std::string& out, std::int32_t value) {
+char* putCheckBox(char* at, std::int32_t value) {
     if (value == 0 || value == 1)
-        out += value != 0 ? "true" : "false";
-    else
-        out += std::to_string(value);
+        return put(at, value != 0 ? std::string_view("true") : std::string_view("false"));
+    return std::to_chars(at, at + 11, value).ptr;
 }
 
-// The action's members, each "key": value, leaving out what the defaults of its name give.
-// Written straight into the text: a large project has tens of thousands of them.
-void appendAction(std::string& out, const ActionDefinition& action, std::string_view indent,
-                  ActionDefinition& defaults) {
-    defaults.setNamedDefaults(action.name);
-    out.append(indent).append("{\n");
-    bool first = true;
+// Where each action field's default comes from: its row of NAMED_DEFAULTS, or -1 when the
+// action's name has no part in it.
+constexpr auto NAMED_ROWS = [] {
+    std::array<int, std::size(ACTION_FIELDS)> rows{};
+    for (std::size_t f = 0; f < rows.size(); ++f) {
+        rows[f] = -1;
+        for (std::size_t n = 0; n < std::size(NAMED_DEFAULTS); ++n) {
+            if (ACTION_FIELDS[f].text != nullptr &&
+                ACTION_FIELDS[f].text == NAMED_DEFAULTS[n].field)
+                rows[f] = static_cast<int>(n);
+        }
+    }
+    return rows;
+}();
+
+// The most an action's members take besides their strings: each key on a line of its own with
+// room for a number or a table's name, and every flag's name on a line of its own.
+constexpr std::size_t ACTION_ROOM = [] {
+    std::size_t room = 64; // the braces, their indent and line ends
+    for (const ActionField& field : ACTION_FIELDS)
+        room += 3 * INDENT.size() + field.key.size() + 64;
+    for (const ActionFlagName& flag : ACTION_FLAG_NAMES)
+        room += LINE_WIDTH + flag.name.size() + 8;
+    return room;
+}();
+
+std::size_t actionRoom(const ActionDefinition& action) {
+    std::size_t room = ACTION_ROOM;
     for (const ActionField& field : ACTION_FIELDS) {
+        if (field.text != nullptr)
+            room += stringRoom(action.*field.text);
+    }
+    return room;
+}
+
+// The action's members, each "key": value, leaving out what the defaults of its name give;
+// defaults holds those the name has no part in. There must be actionRoom bytes at at.
+char* putAction(char* at, const ActionDefinition& action, std::string_view indent,
+                const ActionDefinition& defaults) {
+    at = put(at, indent);
+    at = put(at, "{\n");
+    bool first = true;
+    for (std::size_t f = 0; f < std::size(ACTION_FIELDS); ++f) {
+        const ActionField& field = ACTION_FIELDS[f];
         switch (field.kind) {
         case ActionKey::Name:
             break;
@@ -216,38 +284,42 @@ void appendAction(std::string& out, const ActionDefinition& action, std::string_
                 continue;
             break;
         case ActionKey::Text:
-            if (action.*field.text == defaults.*field.text)
+            if (NAMED_ROWS[f] >= 0
+                    ? NAMED_DEFAULTS[NAMED_ROWS[f]].heldBy(action.*field.text, action.name)
+                    : action.*field.text == defaults.*field.text)
                 continue;
             break;
         }
         if (!first)
-            out += ",\n";
+            at = put(at, ",\n");
         first = false;
-        const std::size_t lineStart = out.size();
-        out.append(indent).append(INDENT);
-        appendName(out, field.key);
-        out += ": ";
+        const char* lineStart = at;
+        at = put(at, indent);
+        at = put(at, INDENT);
+        at = putName(at, field.key);
+        at = put(at, ": ");
         switch (field.kind) {
         case ActionKey::Name:
         case ActionKey::Text:
-            appendString(out, action.*field.text);
+            at = putString(at, action.*field.text);
             break;
         case ActionKey::Type:
             if (const char* name = rowName(action.type, procTypeTable))
-                appendName(out, name);
+                at = putName(at, name);
             else
-                out += std::to_string(action.type);
+                at = putNumber(at, action.type);
             break;
         case ActionKey::Flags:
-            appendFlags(out, action.flags, out.size() - lineStart);
+            at = putFlags(at, action.flags, static_cast<std::size_t>(at - lineStart));
             break;
         case ActionKey::CheckBox:
-            appendCheckBox(out, action.*field.checkBox);
+            at = putCheckBox(at, action.*field.checkBox);
             break;
         }
     }
-    out += '\n';
-    out.append(indent).append("}");
+    at = put(at, '\n');
+    at = put(at, indent);
+    return put(at, '}');
 }
 
 bool appendActions(std::string& out, const std::vector<ActionDefinition>& actions,
@@ -257,8 +329,6 @@ bool appendActions(std::string& out, const std::vector<ActionDefinition>& action
         return true;
     }
     const std::string indent = std::string(INDENT) + std::string(INDENT);
-    // The defaults that do not depend on the name are set once; its strings' buffers serve
-    // every action in turn.
     ActionDefinition defaults;
     defaults.setActionDefaults({});
     // Room to spare for actions of a usual size, so that the text is not copied as it grows:
@@ -266,15 +336,23 @@ bool appendActions(std::string& out, const std::vector<ActionDefinition>& action
     if (!sink)
         out.reserve(out.size() + actions.size() * 1024);
     out += "[\n";
+    // The text is written up to used; the bytes after it are room made ahead, a piece's size
+    // at a time, so that making room costs nothing per action.
+    std::size_t used = out.size();
     for (std::size_t i = 0; i < actions.size(); ++i) {
-        appendAction(out, actions[i], indent, defaults);
-        out += i + 1 < actions.size() ? ",\n" : "\n";
-        if (sink && out.size() >= TEXT_PIECE_SIZE) {
-            if (!(*sink)(out))
+        const std::size_t room = actionRoom(actions[i]) + 2;
+        if (out.size() - used < room)
+            out.resize(used + std::max(room, TEXT_PIECE_SIZE));
+        char* at = putAction(out.data() + used, actions[i], indent, defaults);
+        at = put(at, i + 1 < actions.size() ? ",\n" : "\n");
+        used = static_cast<std::size_t>(at - out.data());
+        if (sink && used >= TEXT_PIECE_SIZE) {
+            if (!(*sink)(std::string_view(out.data(), used)))
                 return false;
-            out.clear();
+            used = 0;
         }
     }
+    out.resize(used);
     out.append(INDENT).append("]");
     return true;
 }

@@ -62,6 +62,13 @@ TEST(ActionDefaults, NamedOnesOverAnotherNameAreTheNamesAlone) {
         fresh.flags = ACF_MENU;
         fresh.tbName = "mine";
         EXPECT_EQ(a, fresh) << name;
+        // Each such name is told as its default without being made, and a byte off is not.
+        for (const NamedDefault& named : NAMED_DEFAULTS) {
+            const std::string& made = fresh.*named.field;
+            EXPECT_TRUE(named.heldBy(made, name)) << made;
+            EXPECT_FALSE(named.heldBy(made + "x", name)) << made;
+            EXPECT_FALSE(named.heldBy(upperAscii(made), name)) << made;
+        }
     }
 }
 

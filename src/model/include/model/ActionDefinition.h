@@ -81,6 +81,26 @@ struct ActionDefinition {
     bool operator==(const ActionDefinition&) const = default;
 };
 
+// A field whose default its action's name gives: the name between two fixed texts, in lower
+// case for the procedure and callback names.
+struct NamedDefault {
+    std::string ActionDefinition::*field;
+    std::string_view before;
+    bool lower;
+    std::string_view after;
+
+    // Whether value is this default for the name, told without making it: a large project's
+    // file asks it of every action.
+    bool heldBy(std::string_view value, std::string_view actionName) const;
+};
+
+inline constexpr NamedDefault NAMED_DEFAULTS[] = {
+    {&ActionDefinition::menu, "Tools\\", false, ""},
+    {&ActionDefinition::procExecute, "", true, "_Execute"},
+    {&ActionDefinition::panelClass, "C", false, "MainWnd"},
+    {&ActionDefinition::cbStatus, "cb_", true, "StatusMsgProc"},
+};
+
 // ASCII A-Z to a-z; every other byte is kept.
 std::string lowerAscii(std::string_view text);
 std::string upperAscii(std::string_view text);
