@@ -263,12 +263,18 @@ void RecordSession::noteConfiguration(const std::string& nativePath, std::string
 }
 
 void RecordSession::removeLeftovers() {
+    const std::optional<std::string> project = RecordingOutput::keyOf(m_location, m_projectFolder);
+    // A project folder this run made holds nothing an earlier run left, nor does any below it.
+    const std::string madeProject =
+        project && !project->empty() && m_output.made(*project) ? *project + "/" : std::string();
     // Keys into the manifest, which stays as it is here; a folder's files follow one another,
     // so a parent is looked up once for all of them.
     std::set<std::string_view> folders;
     std::optional<std::string_view> lastParent;
     for (const Manifest::Entry& entry : m_output.manifest().entries) {
         const std::string_view path = entry.path;
+        if (!madeProject.empty() && path.starts_with(madeProject))
+            continue;
         const std::size_t slash = path.rfind('/');
         if (entry.kind == Manifest::Kind::Folder)
             folders.insert(path);
@@ -286,7 +292,6 @@ void RecordSession::removeLeftovers() {
             folder.append("/").append(key);
         removeStaleReplacements(folder);
     }
-    const std::optional<std::string> project = RecordingOutput::keyOf(m_location, m_projectFolder);
     if (folderInside() && !(project && m_output.made(*project))) {
         takeAnswersAhead(); // the record begun by this run stays
         removePartialRecords(m_projectFolder, m_begun);
