@@ -1,6 +1,7 @@
 #include "project/ProjectWriter.h"
 
 #include "fileutil/TextFile.h"
+#include "model/ProjectSchema.h"
 #include "project/ConfiguredProject.h"
 #include "project/ProjectFile.h"
 #include "support/TempFolder.h"
@@ -79,6 +80,18 @@ const ProjectState PROJECTS[] = {
                     }),
              action("A", [](ActionDefinition& a) { a.procExecute = "a_Execut"; }),
              action("", [](ActionDefinition& a) { a.panelClass = "CMainWnd"; })}),
+    // The widest an action's text gets: every text six bytes a byte when written, checkboxes
+    // as "false", every flag named; more than a piece on its own.
+    project(true, "Wide", "out", PIDLLFL_AUTO,
+            {action("Wide",
+                    [](ActionDefinition& a) {
+                        for (const ActionField& field : ACTION_FIELDS)
+                            if (field.text != nullptr)
+                                a.*field.text = std::string(2000, '\x01');
+                        a.flags = ACTION_FLAG_BITS;
+                        a.indivInterface = a.staticMemBuf = 0;
+                    }),
+             action("Next")}),
     // Long enough to be written in several pieces.
     project(true, "Many", "out", PIDLLFL_AUTO,
             [] {
