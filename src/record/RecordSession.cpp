@@ -265,8 +265,9 @@ void RecordSession::noteConfiguration(const std::string& nativePath, std::string
 void RecordSession::removeLeftovers() {
     const std::optional<std::string> project = RecordingOutput::keyOf(m_location, m_projectFolder);
     // A project folder this run made holds nothing an earlier run left, nor does any below it.
+    const bool projectMade = project && m_output.made(*project);
     const std::string madeProject =
-        project && !project->empty() && m_output.made(*project) ? *project + "/" : std::string();
+        projectMade && !project->empty() ? *project + "/" : std::string();
     // Keys into the manifest, which stays as it is here; a folder's files follow one another,
     // so a parent is looked up once for all of them.
     std::set<std::string_view> folders;
@@ -292,7 +293,7 @@ void RecordSession::removeLeftovers() {
             folder.append("/").append(key);
         removeStaleReplacements(folder);
     }
-    if (folderInside() && !(project && m_output.made(*project))) {
+    if (!projectMade && folderInside()) {
         takeAnswersAhead(); // the record begun by this run stays
         removePartialRecords(m_projectFolder, m_begun);
     }
