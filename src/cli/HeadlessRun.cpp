@@ -17,6 +17,7 @@
 #include "record/RecordSession.h"
 
 #include <optional>
+#include <set>
 #include <sstream>
 
 namespace vantrel {
@@ -27,6 +28,9 @@ struct ReadConfiguration {
     std::string path;
     std::string bytes;
 };
+
+int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
+               ProjectOutput& output, bool preview, std::ostream* previewListing);
 
 // Reads the configuration that the search finds. A run on the built-in settings names files
 // that seldom exist, so it is said once, before anything else, with where the search looked.
@@ -55,77 +59,83 @@ ReadConfiguration readFoundConfiguration(ProjectState& project, MessageSink& sin
     return {choice.path, std::move(*bytes)};
 }
 
-// Says what became of the files the user edited or deleted since the last run, and of those
-// the run no longer makes; true when some were kept for the user to merge. A new text that could
-// not be written beside its file is an error of the run, told as any failed write is.
-bool reportRegeneration(RecordSession& session, MessageSink& sink, std::ostream& err) {
+// Says what became of the files the user edited or deleted since the last run, of files kept
+// because nothing proves this program wrote them, and of those the run no longer makes. A new
+// text that could not be written beside its file is an error of the run, told as any failed
+// write is. True when some were kept for the user to merge.
+bool reportRegeneration(const RecordingOutput& output, MessageSink& sink, std::ostream& err) {
     bool keptForMerge = false;
     const std::string program = std::string(CLI_PROGRAM_NAME) + ": ";
-    for (const RecordingOutput::Outcome& outcome : session.output().outcomes()) {
-        switch (outcome.kind) {
-        case Regenerated::AsGenerated:
+    for (const RecordingOutput::Outcome& outcome : output.outcomes()) {
+        switch (outcome.state) {
+        case TargetState::Merged:
+            if (outcome.written)
+                err << program << "merged the new text into your edits of " << outcome.nativePath
+                    << '\n';
             break;
-        case Regenerated::Merged:
-            err << program << "merged the new text into your edits of " << outcome.nativePath
-                << '\n';
-            break;
-        case Regenerated::Conflict:
+        case TargetState::Conflict:
             if (outcome.besideFailed) {
                 reportError(sink, ErrorKind::ERR_OPEN_FILE, outcome.beside);
                 break;
             }
             keptForMerge = true;
-            err << program << "kept " << outcome.nativePath
-                << ": your edits and the new text overlap; the new text is in " << outcome.beside
-                << '\n';
+            err << program << "kept " << outcome.nativePath;
+            if (outcome.unproven)
+                err << ": it was there already and no record shows that this program wrote it";
+            else
+                err << ": your edits and the new text overlap";
+            if (outcome.besideYours)
+                err << "; " << outcome.beside << " holds your changes and was left as it is\n";
+            else
+                err << "; the new text is in " << outcome.beside << '\n';
             break;
-        case Regenerated::YoursKept:
+        case TargetState::Kept:
             err << program << "kept " << outcome.nativePath
                 << ": edited by you, and its generated text did not change\n";
             break;
-        case Regenerated::Deleted:
+        case TargetState::DeletedByYou:
             err << program << "not written again: " << outcome.nativePath << " (deleted by you)\n";
+            break;
+        default:
             break;
         }
     }
-    for (const std::string& key : session.output().noLongerGenerated())
+    for (const std::string& key : output.noLongerGenerated())
         err << program << "no longer generated, left as it is: " << key << '\n';
     return keptForMerge;
 }
 
-} // namespace
-
-namespace {
-
-const char* stateName(MemoryOutput::State state) {
-    switch (state) {
-    case MemoryOutput::State::New:
-        return "new";
-    case MemoryOutput::State::Same:
-        return "same";
-    case MemoryOutput::State::Changed:
-        return "changed";
-    case MemoryOutput::State::Blocked:
-        return "blocked";
+// The run's listing of a preview: every target with what the run does to it, in the order the
+// run went for them, then the files no longer generated.
+void listPreview(const RecordingOutput& recording, const MemoryOutput& memory, bool diff,
+                 std::ostream& out) {
+    std::set<std::string> blocked;
+    for (const MemoryOutput::Target& target : memory.targets())
+        if (target.state == MemoryOutput::State::Blocked)
+            blocked.insert(target.nativePath);
+    for (const RecordingOutput::Outcome& outcome : recording.outcomes()) {
+        const TargetState state =
+            outcome.state == TargetState::Refused && blocked.contains(outcome.nativePath)
+                ? TargetState::Blocked
+                : outcome.state;
+        out << targetStateLabel(state) << ' ' << outcome.nativePath << '\n';
+        if (diff && outcome.before && outcome.after && *outcome.before != *outcome.after) {
+            const std::optional<std::string> text = unifiedDiff(
+                *outcome.before, *outcome.after, outcome.nativePath, outcome.nativePath);
+            out << text.value_or("(no diff: the comparing library could not be loaded)\n");
+        }
     }
-    return "";
+    for (const std::string& key : recording.noLongerGenerated())
+        out << targetStateLabel(TargetState::NoLongerGenerated) << ' ' << key << '\n';
 }
 
-// The run into memory: the targets with what each would become, then the run's messages.
+// The run into memory: the targets with what each would become, then the run's messages, and
+// the status the run would end with.
 int previewRun(const CommandLine& command, std::ostream& out, std::ostream& err) {
     MemoryOutput memory;
     std::ostringstream listing;
     std::ostringstream messages;
-    const int status = runHeadless(command, listing, messages, memory);
-    for (const MemoryOutput::Target& target : memory.targets()) {
-        out << stateName(target.state) << ' ' << target.nativePath << '\n';
-        if (command.diff && target.oldBytes) {
-            const auto& entry = memory.tree().at(target.key);
-            const std::optional<std::string> diff =
-                unifiedDiff(*target.oldBytes, entry.bytes, target.nativePath, target.nativePath);
-            out << diff.value_or("(no diff: the comparing library could not be loaded)\n");
-        }
-    }
+    const int status = runProject(command, listing, messages, memory, true, &out);
     out.flush();
     err << messages.str();
     return status;
@@ -148,6 +158,13 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
 
 int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err,
                 ProjectOutput& output) {
+    return runProject(command, out, err, output, false, nullptr);
+}
+
+namespace {
+
+int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
+               ProjectOutput& output, bool preview, std::ostream* previewListing) {
     ProjectState project;
     StreamSink sink(err, command.verbose);
     ReadConfiguration configuration =
@@ -176,28 +193,29 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
             return EXIT_RUN_ERROR;
         }
     }
-    const bool keepRecord = output.keepsRecord() && !command.noRecord && project.keepsRecord();
-    if (keepRecord)
-        session.prepareAnswersAhead();
     const RecordState previous = session.readPrevious();
     if (previous == RecordState::Damaged)
-        err << CLI_PROGRAM_NAME << ": the record " << session.recordFolder() << " cannot be used ("
-            << session.why() << "); generating as for the first time\n";
-    session.output().setPolicy(command.overwriteEdited ? RecordingOutput::Policy::Overwrite
-                                                       : RecordingOutput::Policy::Automatic);
-    // With no record to keep and none to keep the user's edits by, nothing of the run is noted:
-    // it writes as a run did before there were records.
-    const bool noted = keepRecord || previous == RecordState::Read;
-    Generator generator(project, sink, noted ? session.output() : output);
-    if (keepRecord) {
-        if (!configuration.path.empty())
-            session.noteConfiguration(configuration.path, std::move(configuration.bytes));
-        generator.script().setInputReader(session.inputReader());
-    }
-    // Listed without a flush per line; tied to out, err flushes the list before each message,
-    // so the two streams still read in the order things happened.
-    generator.setOutputListener(
-        [&out](const std::string& nativePath) { out << nativePath << '\n'; });
+        err << CLI_PROGRAM_NAME << ": the record " << session.recordFolder() << " is damaged ("
+            << session.why() << "); files it does not prove to be this program's are kept\n";
+    else if (previous == RecordState::Foreign)
+        err << CLI_PROGRAM_NAME << ": " << session.recordFolder()
+            << " is no record of this program (" << session.why()
+            << "); it was left alone and no record is kept\n";
+    const bool keepRecord = (output.keepsRecord() || preview) && !command.noRecord &&
+                            project.keepsRecord() && session.mayRecord();
+    RecordingOutput& recording = session.output();
+    recording.setPolicy(command.overwriteEdited ? RecordingOutput::Policy::Overwrite
+                                                : RecordingOutput::Policy::Automatic);
+    recording.keepTexts(preview && command.diff);
+    Generator generator(project, sink, recording);
+    if (!configuration.path.empty())
+        session.noteConfiguration(configuration.path, std::move(configuration.bytes));
+    generator.script().setInputReader(session.inputReader());
+    if (!preview)
+        // Listed without a flush per line; tied to out, err flushes the list before each
+        // message, so the two streams still read in the order things happened.
+        generator.setOutputListener(
+            [&out](const std::string& nativePath) { out << nativePath << '\n'; });
     if (command.warnings)
         generator.setWarningListener(
             [&err, &command](const std::string& warning, const MessagePlace& place) {
@@ -208,14 +226,17 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
     std::ostream* const previousTie = err.tie(&out);
     // The project file already set dllFlags; -1 keeps them.
     const bool ended = commitAndGenerate(project, -1, generator);
-    session.output().setRanWhole(ended && !sink.errorReported());
+    recording.setRanWhole(ended && !sink.errorReported());
     err.tie(previousTie);
     out.flush();
-    const bool keptForMerge = reportRegeneration(session, sink, err);
+    if (preview && previewListing)
+        listPreview(recording, dynamic_cast<MemoryOutput&>(output), command.diff, *previewListing);
+    const bool keptForMerge = reportRegeneration(recording, sink, err);
     if (lock)
         session.removeLeftovers();
     bool recordFailed = false;
-    if (!sink.errorReported() && keepRecord && !session.writeRecord(project)) {
+    if (!preview && !sink.errorReported() && keepRecord && output.keepsRecord() &&
+        !session.writeRecord(project)) {
         err << CLI_PROGRAM_NAME << ": cannot write the record: " << session.why() << '\n';
         recordFailed = true;
     }
@@ -226,6 +247,8 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
         return EXIT_RUN_ERROR;
     return keptForMerge ? EXIT_KEPT_FOR_MERGE : EXIT_GENERATED;
 }
+
+} // namespace
 
 int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
                   ProjectOutput& output) {

@@ -274,7 +274,8 @@ std::string templateFilePath(const ProjectState& project, std::string_view fileN
 
 void ScriptRun::count(std::size_t& counter, const std::string& nativePath) {
     ++counter;
-    if (m_listener)
+    // The listing names what the run wrote: a file left as it was is only counted.
+    if (m_listener && &counter != &m_summary.unchanged && &counter != &m_summary.kept)
         m_listener(nativePath);
 }
 

@@ -3,60 +3,67 @@
 #include <algorithm>
 #include <charconv>
 #include <ctime>
+#include <tuple>
+#include <unordered_set>
 
 namespace vantrel {
 namespace {
 
-constexpr std::string_view HEADER = "vantrel-manifest 2";
-constexpr std::string_view FIRST_HEADER = "vantrel-manifest 1";
+constexpr std::string_view HEADER = "vantrel-manifest 3";
+constexpr std::string_view OLD_HEADERS[] = {"vantrel-manifest 1", "vantrel-manifest 2"};
+constexpr std::string_view LOCAL_HEADER = "vantrel-local 1";
 constexpr std::string_view WRITTEN = "written";
-// A file entry's word when its place held other bytes than the run's.
 constexpr std::string_view EDITED = "edited";
+constexpr std::string_view GONE = "gone";
+constexpr std::string_view CONFLICT = "conflict";
 
 constexpr std::string_view KIND_WORDS[] = {"folder", "file", "copy"};
 constexpr std::string_view ROLE_WORDS[] = {"configuration", "script", "template"};
 
-// Where the next byte that is escaped stands, from at on; npos when none does. Hardly any path
-// holds one, and a manifest has a path per file: the library's byte search beats a look at each.
-std::size_t nextEscaped(std::string_view path, std::size_t at) {
-    return std::min({path.find('\\', at), path.find('\n', at), path.find('\r', at)});
-}
-
-// Copied in runs between the few bytes that are escaped.
 void appendPath(std::string& text, std::string_view path) {
-    std::size_t start = 0;
-    for (std::size_t at = nextEscaped(path, 0); at != std::string_view::npos;
-         at = nextEscaped(path, start)) {
-        text.append(path.substr(start, at - start));
-        text += path[at] == '\\' ? "\\\\" : path[at] == '\n' ? "\\n" : "\\r";
-        start = at + 1;
+    for (const char c : path) {
+        switch (c) {
+        case '\\':
+            text += "\\\\";
+            break;
+        case '\n':
+            text += "\\n";
+            break;
+        case '\r':
+            text += "\\r";
+            break;
+        default:
+            text += c;
+        }
     }
-    text.append(path.substr(start));
 }
 
 std::optional<std::string> readPath(std::string_view text) {
     if (text.empty())
         return std::nullopt;
     std::string path;
-    path.reserve(text.size());
-    for (std::size_t start = 0;;) {
-        const std::size_t at = text.find('\\', start);
-        path.append(text.substr(start, at - start));
-        if (at == std::string_view::npos)
-            return path;
-        if (at + 1 == text.size())
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] != '\\') {
+            path += text[at];
+            continue;
+        }
+        if (++at == text.size())
             return std::nullopt;
-        const char escaped = text[at + 1];
-        if (escaped == '\\')
+        switch (text[at]) {
+        case '\\':
             path += '\\';
-        else if (escaped == 'n')
+            break;
+        case 'n':
             path += '\n';
-        else if (escaped == 'r')
+            break;
+        case 'r':
             path += '\r';
-        else
+            break;
+        default:
             return std::nullopt;
-        start = at + 2;
+        }
     }
+    return path;
 }
 
 // The next word of a line and the rest after its space.
@@ -75,6 +82,64 @@ bool readNumber(std::string_view word, Number& number) {
     return error == std::errc() && at == word.data() + word.size() && !word.empty();
 }
 
+template <std::size_t N>
+std::optional<std::size_t> indexOf(const std::string_view (&words)[N], std::string_view word) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (words[i] == word)
+            return i;
+    return std::nullopt;
+}
+
+bool pathBefore(const Manifest::Entry& a, const Manifest::Entry& b) {
+    return a.path < b.path;
+}
+
+// Reads one target line after its first word; what is wrong with it, or null when it reads.
+const char* readEntry(std::string_view word, std::string_view line, int version,
+                      Manifest::Entry& entry) {
+    if (word == GONE || word == CONFLICT) {
+        entry.state = word == GONE ? Manifest::State::Gone : Manifest::State::Conflict;
+        if (version < 3 || !nextWord(line, word))
+            return "unknown entry";
+    }
+    // Versions before 3 wrote "edited" for a file the user had changed: still the run's text.
+    const bool edited = version < 3 && word == EDITED;
+    const std::optional<std::size_t> kind =
+        edited ? std::optional(std::size_t{1}) : indexOf(KIND_WORDS, word);
+    if (!kind)
+        return "unknown entry";
+    entry.kind = static_cast<Manifest::Kind>(*kind);
+    if (entry.kind == Manifest::Kind::Folder && entry.state != Manifest::State::Generated)
+        return "unknown entry";
+    entry.held = version < 3 && entry.kind == Manifest::Kind::File && !edited;
+    if (entry.kind != Manifest::Kind::Folder) {
+        std::string_view size;
+        std::string_view hash;
+        if (!nextWord(line, size) || !nextWord(line, hash) || !readNumber(size, entry.size))
+            return "no size and hash";
+        const std::optional<ContentHash> hashValue = parseHash(hash);
+        if (!hashValue)
+            return "no size and hash";
+        entry.hash = *hashValue;
+        if (entry.state == Manifest::State::Conflict) {
+            std::string_view pending;
+            std::optional<ContentHash> pendingValue;
+            if (nextWord(line, pending))
+                pendingValue = parseHash(pending);
+            if (!pendingValue)
+                return "no hash of the new text";
+            entry.pending = *pendingValue;
+        }
+    }
+    std::optional<std::string> path = readPath(line);
+    if (!path)
+        return "no path";
+    if (!isTargetPath(*path))
+        return "a path that leads out of the project folder";
+    entry.path = std::move(*path);
+    return nullptr;
+}
+
 } // namespace
 
 std::int64_t fileClockNow() {
@@ -88,9 +153,7 @@ std::int64_t fileClockNow() {
 }
 
 bool isTargetPath(std::string_view path) {
-    if (path.empty())
-        return false;
-    if (path.starts_with('/'))
+    if (path.empty() || path.starts_with('/'))
         return false;
     while (!path.empty()) {
         const std::size_t slash = path.find('/');
@@ -106,54 +169,35 @@ bool isTargetPath(std::string_view path) {
     return true;
 }
 
-namespace {
-
-template <std::size_t N>
-std::optional<std::size_t> indexOf(const std::string_view (&words)[N], std::string_view word) {
-    for (std::size_t i = 0; i < N; ++i)
-        if (words[i] == word)
-            return i;
-    return std::nullopt;
+void Manifest::finish() {
+    std::stable_sort(entries.begin(), entries.end(), pathBefore);
+    std::vector<Entry> kept;
+    kept.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (i + 1 == entries.size() || entries[i + 1].path != entries[i].path)
+            kept.push_back(std::move(entries[i]));
+    entries = std::move(kept);
+    std::sort(inputs.begin(), inputs.end(),
+              [](const Input& a, const Input& b) { return a.path < b.path; });
 }
 
-} // namespace
-
-std::size_t Manifest::indexOf(std::string_view path, ContentHash key) const {
-    const auto [first, last] = m_files.equal_range(key);
-    for (auto at = first; at != last; ++at)
-        if (entries[at->second].path == path)
-            return at->second;
-    for (std::size_t index = m_indexed; index < entries.size(); ++index)
-        if (entries[index].kind != Kind::Folder && entries[index].path == path)
-            return index;
-    return entries.size();
+void Manifest::sortForLookup() {
+    const auto fields = [](const Entry& entry) {
+        return std::tie(entry.path, entry.kind, entry.state, entry.hash, entry.size, entry.pending);
+    };
+    std::sort(entries.begin(), entries.end(),
+              [&](const Entry& a, const Entry& b) { return fields(a) < fields(b); });
+    entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
 }
 
-void Manifest::indexAll() {
-    for (; m_indexed < entries.size(); ++m_indexed)
-        if (entries[m_indexed].kind != Kind::Folder)
-            m_files.emplace(contentHash(entries[m_indexed].path), m_indexed);
-}
-
-const Manifest::Entry* Manifest::find(std::string_view path) const {
-    const std::size_t index = indexOf(path, contentHash(path));
-    return index == entries.size() ? nullptr : &entries[index];
-}
-
-void Manifest::add(Entry entry) {
-    if (entry.kind == Kind::Folder) {
-        entries.push_back(std::move(entry));
-        return;
-    }
-    indexAll();
-    const ContentHash key = contentHash(entry.path);
-    if (const std::size_t index = indexOf(entry.path, key); index != entries.size()) {
-        entries[index] = std::move(entry);
-        return;
-    }
-    m_files.emplace(key, entries.size());
-    entries.push_back(std::move(entry));
-    m_indexed = entries.size();
+std::span<const Manifest::Entry> Manifest::at(std::string_view path) const {
+    const auto first = std::lower_bound(
+        entries.begin(), entries.end(), path,
+        [](const Entry& entry, std::string_view wanted) { return entry.path < wanted; });
+    auto last = first;
+    while (last != entries.end() && last->path == path)
+        ++last;
+    return {first, last};
 }
 
 const Manifest::Input* Manifest::findInput(std::string_view path) const {
@@ -169,24 +213,9 @@ void Manifest::addInput(Input input) {
         inputs.push_back(std::move(input));
 }
 
-bool writeManifestText(const Manifest& manifest, const TextSink& sink) {
-    std::string text;
-    text.reserve(TEXT_PIECE_SIZE * 2);
-    text += HEADER;
+std::string manifestText(const Manifest& manifest) {
+    std::string text(HEADER);
     text += '\n';
-    text += WRITTEN;
-    text += ' ';
-    char number[24];
-    text.append(number, std::to_chars(number, number + sizeof number, manifest.writtenAt).ptr);
-    text += '\n';
-    const auto lineDone = [&] {
-        text += '\n';
-        if (text.size() < TEXT_PIECE_SIZE)
-            return true;
-        const bool taken = sink(text);
-        text.clear();
-        return taken;
-    };
     for (const Manifest::Input& input : manifest.inputs) {
         text += "input ";
         text += ROLE_WORDS[static_cast<std::size_t>(input.role)];
@@ -194,112 +223,155 @@ bool writeManifestText(const Manifest& manifest, const TextSink& sink) {
         appendHashText(text, input.hash);
         text += ' ';
         appendPath(text, input.path);
-        if (!lineDone())
-            return false;
+        text += '\n';
     }
     for (const Manifest::Entry& entry : manifest.entries) {
-        // A line per file of the run: made in place after one resize, the path appended after.
-        const std::string_view word = entry.kind == Manifest::Kind::File && !entry.held
-                                          ? EDITED
-                                          : KIND_WORDS[static_cast<std::size_t>(entry.kind)];
-        const std::size_t start = text.size();
-        text.resize(start + word.size() + 1 + 20 + 1 + 16 + 1);
-        char* out = std::copy(word.begin(), word.end(), text.data() + start);
-        *out++ = ' ';
+        if (entry.state == Manifest::State::Gone)
+            text += "gone ";
+        else if (entry.state == Manifest::State::Conflict)
+            text += "conflict ";
+        text += KIND_WORDS[static_cast<std::size_t>(entry.kind)];
+        text += ' ';
         if (entry.kind != Manifest::Kind::Folder) {
-            out = std::to_chars(out, out + 20, entry.size).ptr;
-            *out++ = ' ';
-            out = writeHashText(out, entry.hash);
-            *out++ = ' ';
+            text += std::to_string(entry.size);
+            text += ' ';
+            appendHashText(text, entry.hash);
+            text += ' ';
+            if (entry.state == Manifest::State::Conflict) {
+                appendHashText(text, entry.pending);
+                text += ' ';
+            }
         }
-        text.resize(static_cast<std::size_t>(out - text.data()));
         appendPath(text, entry.path);
-        if (!lineDone())
-            return false;
+        text += '\n';
     }
-    return sink(text);
-}
-
-std::string manifestText(const Manifest& manifest) {
-    std::string text;
-    writeManifestText(manifest, [&text](std::string_view piece) {
-        text += piece;
-        return true;
-    });
     return text;
 }
 
-std::optional<Manifest> readManifest(std::string_view text, std::string& why) {
-    Manifest manifest;
+ReadManifest readManifest(std::string_view text) {
+    ReadManifest read;
     std::size_t number = 0;
     const auto fault = [&](std::string_view problem) {
-        why = "line " + std::to_string(number) + ": " + std::string(problem);
-        return std::nullopt;
+        if (read.why.empty())
+            read.why = "line " + std::to_string(number) + ": " + std::string(problem);
     };
     while (!text.empty()) {
         ++number;
         const std::size_t end = text.find('\n');
-        if (end == std::string_view::npos)
-            return fault("the last line has no end");
         std::string_view line = text.substr(0, end);
-        text.remove_prefix(end + 1);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (end == std::string_view::npos) {
+            fault("the last line has no end"); // cut short: the line may be too
+            break;
+        }
         if (number == 1) {
-            if (line != HEADER && line != FIRST_HEADER)
-                return fault("no manifest of this version");
+            if (line == HEADER)
+                read.version = 3;
+            else if (line == OLD_HEADERS[0] || line == OLD_HEADERS[1])
+                read.version = line.back() - '0';
+            if (read.version == 0) {
+                fault("no manifest of this version");
+                return read;
+            }
             continue;
         }
         std::string_view word;
-        if (!nextWord(line, word))
-            return fault("a word is missing");
-        if (word == WRITTEN) {
-            if (!readNumber(line, manifest.writtenAt) || manifest.writtenAt < 0)
-                return fault("no time");
+        if (!nextWord(line, word)) {
+            fault("a word is missing");
+            continue;
+        }
+        if (word == WRITTEN && read.version == 2) {
+            if (!readNumber(line, read.manifest.writtenAt) || read.manifest.writtenAt < 0)
+                fault("no time");
             continue;
         }
         if (word == "input") {
             std::string_view role;
             std::string_view hash;
-            if (!nextWord(line, role) || !nextWord(line, hash))
-                return fault("a word is missing");
-            const std::optional<std::size_t> roleIndex = indexOf(ROLE_WORDS, role);
-            const std::optional<ContentHash> hashValue = parseHash(hash);
+            std::optional<std::size_t> roleIndex;
+            std::optional<ContentHash> hashValue;
+            if (nextWord(line, role) && nextWord(line, hash)) {
+                roleIndex = indexOf(ROLE_WORDS, role);
+                hashValue = parseHash(hash);
+            }
             std::optional<std::string> path = readPath(line);
-            if (!roleIndex || !hashValue || !path)
-                return fault("no input line");
-            manifest.addInput(
+            if (!roleIndex || !hashValue || !path) {
+                fault("no input line");
+                continue;
+            }
+            read.manifest.addInput(
                 {static_cast<Manifest::Role>(*roleIndex), std::move(*path), *hashValue});
             continue;
         }
-        const bool edited = word == EDITED;
-        const std::optional<std::size_t> kind =
-            edited ? std::optional(static_cast<std::size_t>(Manifest::Kind::File))
-                   : indexOf(KIND_WORDS, word);
-        if (!kind)
-            return fault("unknown entry \"" + std::string(word.substr(0, 24)) + "\"");
         Manifest::Entry entry;
-        entry.kind = static_cast<Manifest::Kind>(*kind);
-        entry.held = entry.kind == Manifest::Kind::File && !edited;
-        if (entry.kind != Manifest::Kind::Folder) {
-            std::string_view size;
-            std::string_view hash;
-            if (!nextWord(line, size) || !nextWord(line, hash))
-                return fault("a word is missing");
-            const std::optional<ContentHash> hashValue = parseHash(hash);
-            if (!readNumber(size, entry.size) || !hashValue)
-                return fault("no size and hash");
-            entry.hash = *hashValue;
+        if (const char* problem = readEntry(word, line, read.version, entry)) {
+            fault(std::string(problem) == "unknown entry"
+                      ? "unknown entry \"" + std::string(word.substr(0, 24)) + "\""
+                      : std::string(problem));
+            continue;
         }
-        std::optional<std::string> path = readPath(line);
-        if (!path)
-            return fault("no path");
-        if (!isTargetPath(*path))
-            return fault("a path that leads out of the location");
-        entry.path = std::move(*path);
-        manifest.add(std::move(entry));
+        read.manifest.entries.push_back(std::move(entry));
     }
     if (number == 0)
-        return fault("the manifest is empty");
-    return manifest;
+        fault("the manifest is empty");
+    read.manifest.sortForLookup();
+    return read;
+}
+
+std::string localText(const Manifest& manifest) {
+    std::string text(LOCAL_HEADER);
+    text += '\n';
+    text += WRITTEN;
+    text += ' ';
+    text += std::to_string(manifest.writtenAt);
+    text += '\n';
+    for (const Manifest::Entry& entry : manifest.entries)
+        if (entry.kind == Manifest::Kind::File && entry.state == Manifest::State::Generated &&
+            !entry.held) {
+            text += EDITED;
+            text += ' ';
+            appendPath(text, entry.path);
+            text += '\n';
+        }
+    return text;
+}
+
+bool applyLocalText(std::string_view text, Manifest& manifest) {
+    std::int64_t written = 0;
+    std::unordered_set<std::string> edited;
+    std::size_t number = 0;
+    while (!text.empty()) {
+        ++number;
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos)
+            return false;
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        std::string_view word;
+        if (number == 1) {
+            if (line != LOCAL_HEADER)
+                return false;
+        } else if (!nextWord(line, word)) {
+            return false;
+        } else if (word == WRITTEN) {
+            if (!readNumber(line, written) || written < 0)
+                return false;
+        } else if (word == EDITED) {
+            std::optional<std::string> path = readPath(line);
+            if (!path)
+                return false;
+            edited.insert(std::move(*path));
+        } else {
+            return false;
+        }
+    }
+    if (number == 0)
+        return false;
+    manifest.writtenAt = written;
+    for (Manifest::Entry& entry : manifest.entries)
+        entry.held = entry.kind == Manifest::Kind::File &&
+                     entry.state == Manifest::State::Generated && !edited.contains(entry.path);
+    return true;
 }
 
 } // namespace vantrel

@@ -2,12 +2,14 @@
 
 #include "fileutil/ExistingFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <random>
 #include <sys/stat.h>
@@ -19,12 +21,26 @@ namespace {
 
 constexpr std::string_view MANIFEST_FILE = "manifest.txt";
 constexpr std::string_view INPUTS_FOLDER = "inputs";
+constexpr std::string_view BASES_FOLDER = "bases";
+constexpr std::string_view LOCAL_FILE = "local.txt";
+constexpr std::string_view IGNORE_FILE = ".gitignore";
+constexpr std::string_view ATTRIBUTES_FILE = ".gitattributes";
+// What version control is told: the machine-local file stays out, and two branches' manifests
+// join line by line (a reader takes two entries for one path, either proving its bytes).
+constexpr std::string_view IGNORE_TEXT = "local.txt\n";
+constexpr std::string_view ATTRIBUTES_TEXT = "manifest.txt merge=union\n";
+// The names a record folder of this program holds; a folder with any other is not ours.
+constexpr std::string_view RECORD_NAMES[] = {
+    "manifest.txt", "project.json", "inputs", "bases", "local.txt", ".gitignore", ".gitattributes"};
 // A folder of a record being written; one left behind by an interrupted run goes next time.
 constexpr std::string_view PARTIAL_PREFIX = ".vantrel-record-";
 
 // Bounds on what a record's files may hold: a record past them is no record of ours.
 constexpr std::size_t MAX_MANIFEST = std::size_t{256} << 20;
 constexpr std::size_t MAX_TEXT = std::size_t{64} << 20;
+
+// A file's bytes handed over in pieces: the writer gives each to the sink.
+using PieceWriter = std::function<bool(const TextSink& sink)>;
 
 class Descriptor {
 public:
@@ -161,15 +177,14 @@ bool putInPlace(const std::string& fresh, const std::string& place, bool replaci
 
 } // namespace
 
-void removePartialRecords(const std::string& projectFolder, const std::string& keep) {
+void removePartialRecords(const std::string& projectFolder) {
     DIR* folder = ::opendir(projectFolder.c_str());
     if (!folder)
         return;
-    const std::string_view kept = std::string_view(keep).substr(keep.rfind('/') + 1);
     std::vector<std::string> partial;
     while (const dirent* entry = ::readdir(folder)) {
         const std::string_view name(entry->d_name);
-        if (name.starts_with(PARTIAL_PREFIX) && name != kept)
+        if (name.starts_with(PARTIAL_PREFIX))
             partial.emplace_back(name);
     }
     ::closedir(folder);
@@ -177,78 +192,160 @@ void removePartialRecords(const std::string& projectFolder, const std::string& k
         removeTree(std::filesystem::path(projectFolder) / name);
 }
 
+namespace {
+
+// The names in a folder, or none when it cannot be listed.
+std::optional<std::vector<std::string>> namesIn(int folder) {
+    const int listed = ::dup(folder);
+    DIR* listing = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!listing) {
+        if (listed >= 0)
+            ::close(listed);
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name(entry->d_name);
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    ::closedir(listing);
+    return names;
+}
+
+// Reads the texts of a folder of texts by hash, each checked against its name; the first
+// problem goes into why.
+void readTexts(int parent, std::string_view folderName,
+               const std::function<void(ContentHash, std::string)>& take, std::string& why) {
+    Descriptor folder(::openat(parent, std::string(folderName).c_str(),
+                               O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder) {
+        if (errno != ENOENT && why.empty())
+            why = std::string(folderName) + ": " + errorText();
+        return;
+    }
+    const std::optional<std::vector<std::string>> names = namesIn(folder.get());
+    for (const std::string& name : names.value_or(std::vector<std::string>{})) {
+        const std::optional<ContentHash> hash =
+            name.ends_with(".txt") ? parseHash(std::string_view(name).substr(0, name.size() - 4))
+                                   : std::nullopt;
+        std::string text;
+        std::string problem;
+        if (!hash)
+            continue;
+        if (!readAt(folder.get(), name, MAX_TEXT, text, problem)) {
+            if (why.empty())
+                why = std::string(folderName) + "/" + problem;
+            continue;
+        }
+        if (contentHash(text) != *hash) {
+            if (why.empty())
+                why = std::string(folderName) + "/" + name + ": not the bytes the run read";
+            continue;
+        }
+        take(*hash, std::move(text));
+    }
+}
+
+} // namespace
+
 RecordState readRecord(const std::string& projectFolder, Record& record, std::string& why) {
     const std::string place = projectFolder + "/" + std::string(RECORD_FOLDER);
     struct stat info {};
     if (::lstat(place.c_str(), &info) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? RecordState::Absent : RecordState::Damaged;
+        return errno == ENOENT || errno == ENOTDIR ? RecordState::Absent : RecordState::Foreign;
     if (!S_ISDIR(info.st_mode)) {
         why = "no folder";
-        return RecordState::Damaged;
+        return RecordState::Foreign;
     }
     Descriptor folder(::open(place.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!folder) {
+    const std::optional<std::vector<std::string>> names =
+        folder ? namesIn(folder.get()) : std::nullopt;
+    if (!names) {
         why = errorText();
-        return RecordState::Damaged;
+        return RecordState::Foreign;
     }
+    for (const std::string& name : *names)
+        if (std::find(std::begin(RECORD_NAMES), std::end(RECORD_NAMES), name) ==
+            std::end(RECORD_NAMES)) {
+            why = "it holds " + name + ", which is no part of a record";
+            return RecordState::Foreign;
+        }
+    if (names->empty())
+        return RecordState::Absent;
+    why.clear();
     std::string manifestBytes;
-    if (!readAt(folder.get(), std::string(MANIFEST_FILE), MAX_MANIFEST, manifestBytes, why) ||
-        !readAt(folder.get(), std::string(RECORD_ANSWERS), MAX_TEXT, record.answers, why))
-        return RecordState::Damaged;
-    std::string manifestWhy;
-    std::optional<Manifest> manifest = readManifest(manifestBytes, manifestWhy);
-    if (!manifest) {
-        why = std::string(MANIFEST_FILE) + ", " + manifestWhy;
-        return RecordState::Damaged;
+    std::string problem;
+    if (readAt(folder.get(), std::string(MANIFEST_FILE), MAX_MANIFEST, manifestBytes, problem)) {
+        ReadManifest read = readManifest(manifestBytes);
+        record.manifest = std::move(read.manifest);
+        record.manifestVersion = read.version;
+        if (!read.why.empty())
+            why = std::string(MANIFEST_FILE) + ", " + read.why;
+    } else {
+        why = problem;
     }
-    record.manifest = std::move(*manifest);
+    std::string local;
+    if (readAt(folder.get(), std::string(LOCAL_FILE), MAX_MANIFEST, local, problem) &&
+        record.manifestVersion >= 3)
+        applyLocalText(local, record.manifest);
+    record.answersRead =
+        readAt(folder.get(), std::string(RECORD_ANSWERS), MAX_TEXT, record.answers, problem);
+    if (!record.answersRead && why.empty())
+        why = problem;
     record.inputTexts.clear();
-    if (!record.manifest.inputs.empty()) {
-        Descriptor inputs(::openat(folder.get(), std::string(INPUTS_FOLDER).c_str(),
-                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!inputs) {
-            why = std::string(INPUTS_FOLDER) + ": " + errorText();
-            return RecordState::Damaged;
-        }
-        for (const Manifest::Input& input : record.manifest.inputs) {
-            if (record.inputTexts.contains(input.hash))
-                continue;
-            std::string text;
-            const std::string name = inputName(input.hash);
-            if (!readAt(inputs.get(), name, MAX_TEXT, text, why)) {
-                why = std::string(INPUTS_FOLDER) + "/" + why;
-                return RecordState::Damaged;
-            }
-            if (contentHash(text) != input.hash) {
-                why = std::string(INPUTS_FOLDER) + "/" + name + ": not the bytes the run read";
-                return RecordState::Damaged;
-            }
-            record.inputTexts.emplace(input.hash, std::move(text));
-        }
-    }
-    return RecordState::Read;
+    readTexts(
+        folder.get(), INPUTS_FOLDER,
+        [&record](ContentHash hash, std::string text) {
+            record.inputTexts.emplace(hash, std::move(text));
+        },
+        why);
+    for (const Manifest::Input& input : record.manifest.inputs)
+        if (!record.inputTexts.contains(input.hash) && why.empty())
+            why = std::string(INPUTS_FOLDER) + "/" + inputName(input.hash) + ": missing";
+    readTexts(
+        folder.get(), BASES_FOLDER,
+        [&record](ContentHash hash, std::string text) {
+            record.baseTexts.emplace(hash, std::move(text));
+        },
+        why);
+    return why.empty() ? RecordState::Read : RecordState::Damaged;
 }
 
-std::optional<std::string> beginRecord(const std::string& projectFolder, const PieceWriter& answers,
-                                       std::string& why) {
+namespace {
+
+bool writeTexts(int parent, std::string_view folderName, const auto& texts, std::string& problem) {
+    if (texts.empty())
+        return true;
+    const std::string name(folderName);
+    if (::mkdirat(parent, name.c_str(), 0777) != 0) {
+        problem = name + ": " + errorText();
+        return false;
+    }
+    Descriptor folder(
+        ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder) {
+        problem = name + ": " + errorText();
+        return false;
+    }
+    for (const auto& [hash, text] : texts)
+        if (!writeAt(folder.get(), inputName(hash), text, problem)) {
+            problem = name + "/" + problem;
+            return false;
+        }
+    return true;
+}
+
+} // namespace
+
+bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why) {
+    const std::string place = projectFolder + "/" + std::string(RECORD_FOLDER);
     std::optional<std::string> made = makeFreshFolder(projectFolder);
     if (!made) {
-        why = projectFolder + "/" + std::string(RECORD_FOLDER) + ": " + errorText();
-        return std::nullopt;
+        why = place + ": " + errorText();
+        return false;
     }
     const std::string& fresh = *made;
-    Descriptor folder(::open(fresh.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    std::string problem = folder ? std::string() : errorText();
-    if (folder && writeAt(folder.get(), std::string(RECORD_ANSWERS), answers, problem))
-        return fresh;
-    why = projectFolder + "/" + std::string(RECORD_FOLDER) + ": " + problem;
-    removeTree(fresh);
-    return std::nullopt;
-}
-
-bool completeRecord(const std::string& projectFolder, const std::string& fresh,
-                    const Record& record, std::string& why) {
-    const std::string place = projectFolder + "/" + std::string(RECORD_FOLDER);
     const auto fail = [&](std::string problem) {
         why = place + ": " + problem;
         removeTree(fresh);
@@ -258,27 +355,16 @@ bool completeRecord(const std::string& projectFolder, const std::string& fresh,
     if (!folder)
         return fail(errorText());
     std::string problem;
-    if (!record.manifest.inputs.empty()) {
-        const std::string inputs(INPUTS_FOLDER);
-        if (::mkdirat(folder.get(), inputs.c_str(), 0777) != 0)
-            return fail(inputs + ": " + errorText());
-        Descriptor inputFolder(::openat(folder.get(), inputs.c_str(),
-                                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!inputFolder)
-            return fail(inputs + ": " + errorText());
-        for (const auto& [hash, text] : record.inputTexts) {
-            if (!writeAt(inputFolder.get(), inputName(hash), text, problem))
-                return fail(inputs + "/" + problem);
-        }
-    }
-    // The manifest last: a folder without one is no record.
-    const auto manifest = [&record](const TextSink& put) {
-        return writeManifestText(record.manifest, put);
-    };
-    if (!writeAt(folder.get(), std::string(MANIFEST_FILE), manifest, problem))
+    if (!writeAt(folder.get(), std::string(RECORD_ANSWERS), record.answers, problem) ||
+        !writeTexts(folder.get(), INPUTS_FOLDER, record.inputTexts, problem) ||
+        !writeTexts(folder.get(), BASES_FOLDER, record.baseTexts, problem) ||
+        !writeAt(folder.get(), std::string(IGNORE_FILE), IGNORE_TEXT, problem) ||
+        !writeAt(folder.get(), std::string(ATTRIBUTES_FILE), ATTRIBUTES_TEXT, problem) ||
+        !writeAt(folder.get(), std::string(LOCAL_FILE), localText(record.manifest), problem))
         return fail(problem);
-    // Whatever stands in the record's place, a link or a file too, is replaced; a link is
-    // removed, never followed.
+    // The manifest last: a folder without one is no record.
+    if (!writeAt(folder.get(), std::string(MANIFEST_FILE), manifestText(record.manifest), problem))
+        return fail(problem);
     struct stat info {};
     const bool replacing = ::lstat(place.c_str(), &info) == 0;
     if (!putInPlace(fresh, place, replacing, problem))
@@ -286,16 +372,6 @@ bool completeRecord(const std::string& projectFolder, const std::string& fresh,
     if (replacing)
         removeTree(fresh); // the old record, now in the new one's former place
     return true;
-}
-
-void discardRecord(const std::string& fresh) {
-    removeTree(fresh);
-}
-
-bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why) {
-    const std::optional<std::string> fresh = beginRecord(
-        projectFolder, [&record](const TextSink& put) { return put(record.answers); }, why);
-    return fresh && completeRecord(projectFolder, *fresh, record, why);
 }
 
 } // namespace vantrel

@@ -63,11 +63,14 @@ private:
 
 std::optional<std::map<std::string, std::string>> repeatRecordedRun(const Record& record,
                                                                     const std::string& location) {
+    if (!record.answersRead)
+        return std::nullopt;
     ProjectState project;
     for (const Manifest::Input& input : record.manifest.inputs) {
         if (input.role != Manifest::Role::Configuration)
             continue;
-        readConfigurationBytes(project, record.inputTexts.at(input.hash));
+        if (const auto text = record.inputTexts.find(input.hash); text != record.inputTexts.end())
+            readConfigurationBytes(project, text->second);
         break;
     }
     project.setDefaultDllFlags();
@@ -82,83 +85,40 @@ std::optional<std::map<std::string, std::string>> repeatRecordedRun(const Record
     generator.script().setInputReader([&record](const std::string& path) {
         std::optional<std::string> bytes;
         if (const Manifest::Input* input = record.manifest.findInput(path))
-            bytes = record.inputTexts.at(input->hash);
+            if (const auto text = record.inputTexts.find(input->hash);
+                text != record.inputTexts.end())
+                bytes = text->second;
         return bytes;
     });
     // A run that stops on an error still gives the texts it wrote before.
     commitAndGenerate(project, -1, generator);
-    return texts;
+    // Below the recorded project's own folder, as the record names its files.
+    const std::optional<std::string> root = RecordingOutput::keyOf(
+        nativePath(location), nativePath(joinPath(location, project.nameText)));
+    std::map<std::string, std::string> below;
+    if (!root || root->empty())
+        return below;
+    const std::string prefix = *root + "/";
+    for (auto& [key, text] : texts)
+        if (key.starts_with(prefix))
+            below.emplace(key.substr(prefix.size()), std::move(text));
+    return below;
 }
 
 RecordSession::RecordSession(const ProjectState& project, ProjectOutput& inner)
     : m_project(project)
     , m_location(nativePath(project.locationBase))
     , m_projectFolder(nativePath(joinPath(project.locationBase, project.nameText)))
-    , m_output(inner) {}
-
-RecordSession::~RecordSession() {
-    takeAnswersAhead();
-    discardBegun();
-}
-
-void RecordSession::prepareAnswersAhead() {
-    m_answersDllFlags = m_project.dllFlags;
-    // A project without a record gets its first one after a run that goes well: the answers go
-    // into the new record's folder as soon as the project folder stands, while the run goes on.
-    struct stat info {};
-    const bool first = ::lstat(recordFolder().c_str(), &info) != 0 && errno == ENOENT;
-    const std::optional<std::string> projectKey =
-        RecordingOutput::keyOf(m_location, m_projectFolder);
-    if (first && projectKey)
-        m_output.setFolderListener([this, key = *projectKey](const std::string& folder) {
-            if (m_folderSeen || (folder != key && !folder.starts_with(key + "/")))
-                return;
-            m_folderSeen = true;
-            const std::lock_guard lock(m_aheadMutex);
-            m_folderStands = true;
-            m_aheadChanged.notify_all();
-        });
-    m_answersAhead = std::async(std::launch::async, [this, first = first && projectKey] {
-        if (first) {
-            std::unique_lock lock(m_aheadMutex);
-            m_aheadChanged.wait(lock, [this] { return m_folderStands || m_runOver; });
-            const bool folderStands = !m_runOver;
-            lock.unlock();
-            // Written as they are made, never held whole. Should this fail, the record is
-            // written whole after the run, which says why.
-            std::string why;
-            const auto answers = [this](const TextSink& put) {
-                return writeProjectFile(m_project, WithLocation::No, put);
-            };
-            if (folderStands && folderInside())
-                if (std::optional<std::string> fresh = beginRecord(m_projectFolder, answers, why))
-                    return AnswersAhead{{}, std::move(*fresh)};
-        }
-        return AnswersAhead{projectFileText(m_project, WithLocation::No), {}};
-    });
-}
-
-void RecordSession::takeAnswersAhead() {
-    if (!m_answersAhead.valid())
-        return;
-    {
-        const std::lock_guard lock(m_aheadMutex);
-        m_runOver = true;
-        m_aheadChanged.notify_all();
-    }
-    AnswersAhead ahead = m_answersAhead.get();
-    m_begun = std::move(ahead.begun);
-    if (m_begun.empty())
-        m_answers = std::move(ahead.text);
-}
-
-void RecordSession::discardBegun() {
-    if (!m_begun.empty())
-        discardRecord(std::exchange(m_begun, std::string()));
+    , m_output(inner) {
+    // A project without a folder of its own below the location keeps no record: it would lie
+    // in the location itself.
+    std::optional<std::string> root = RecordingOutput::keyOf(m_location, m_projectFolder);
+    if (root && !root->empty() && !project.nameText.empty())
+        m_root = std::move(root);
+    m_output.setRecordRoot(m_root);
 }
 
 const std::string& RecordSession::answersText() {
-    takeAnswersAhead();
     // Made once: a run changes none of the answers but the DLL flags a dialog commits.
     if (!m_answers || m_answersDllFlags != m_project.dllFlags) {
         m_answers = projectFileText(m_project, WithLocation::No);
@@ -186,49 +146,72 @@ bool RecordSession::folderInside() const {
 
 RecordState RecordSession::readPrevious() {
     // A project folder outside the location, through a link or a "..", is never looked into.
-    if (!folderInside())
-        return RecordState::Absent;
+    if (!m_root || !folderInside())
+        return m_state = RecordState::Absent;
     Record record;
-    const RecordState state = vantrel::readRecord(m_projectFolder, record, m_why);
-    if (state != RecordState::Read)
-        return state;
-    // Answers the same as this run's were written from answers that read, and read again; only
-    // others are read to see whether they do.
-    const bool sameAnswers = record.answers == answersText();
+    m_state = vantrel::readRecord(m_projectFolder, record, m_why);
+    if (m_state != RecordState::Read && m_state != RecordState::Damaged)
+        return m_state;
+    if (record.manifestVersion > 0 && record.manifestVersion < 3) {
+        // Older records name paths below the location.
+        const std::string prefix = *m_root + "/";
+        std::vector<Manifest::Entry> below;
+        for (Manifest::Entry& entry : record.manifest.entries)
+            if (entry.path.starts_with(prefix)) {
+                entry.path.erase(0, prefix.size());
+                below.push_back(std::move(entry));
+            }
+        record.manifest.entries = std::move(below);
+        record.manifest.sortForLookup();
+    }
+    const bool sameAnswers = record.answersRead && record.answers == answersText();
     m_sameAnswersFor = sameAnswers ? std::optional(m_project.dllFlags) : std::nullopt;
-    if (!sameAnswers) {
+    if (record.answersRead && !sameAnswers) {
         ProjectState answers;
         if (const std::optional<ProjectFileError> error =
                 ProjectFile(std::string(RECORD_ANSWERS)).apply(record.answers, answers)) {
-            m_why = error->message;
-            return RecordState::Damaged;
+            record.answersRead = false;
+            if (m_why.empty())
+                m_why = error->message;
+            m_state = RecordState::Damaged;
         }
     }
     m_previous = std::move(record);
-    m_output.setPrevious(&m_previous->manifest,
-                         [this](const std::string& key) { return baseText(key); });
-    m_output.setSameInputs([this] { return sameInputs(); });
-    return state;
+    m_output.setPrevious(&m_previous->manifest, [this](const std::string& path, ContentHash hash) {
+        return baseText(path, hash);
+    });
+    if (m_state == RecordState::Read)
+        m_output.setSameInputs([this] { return sameInputs(); });
+    return m_state;
 }
 
 bool RecordSession::sameInputs() const {
     // The answers as recorded (a dialog commits its DLL flags as the run starts), and every
-    // file read so far, the script first, the one the recorded run read in its turn.
+    // file read so far as the recorded run read it.
     if (!m_previous || !m_scriptRead || m_sameAnswersFor != m_project.dllFlags)
         return false;
-    const std::vector<Manifest::Input>& recorded = m_previous->manifest.inputs;
-    return m_inputs.size() <= recorded.size() &&
-           std::equal(m_inputs.begin(), m_inputs.end(), recorded.begin());
+    return std::all_of(m_inputs.begin(), m_inputs.end(), [this](const Manifest::Input& input) {
+        const Manifest::Input* recorded = m_previous->manifest.findInput(input.path);
+        return recorded && *recorded == input;
+    });
 }
 
-const std::string* RecordSession::baseText(const std::string& key) {
-    if (!m_base) {
-        m_base = repeatRecordedRun(*m_previous, m_location);
-        if (!m_base)
-            m_base.emplace();
+const std::string* RecordSession::baseText(const std::string& path, ContentHash hash) {
+    if (!m_previous)
+        return nullptr;
+    if (!m_repeated) {
+        m_repeated = repeatRecordedRun(*m_previous, m_location);
+        if (!m_repeated)
+            m_repeated.emplace();
     }
-    const auto found = m_base->find(key);
-    return found == m_base->end() ? nullptr : &found->second;
+    // Whatever version control or damage made of the record, only a text this program is
+    // known to have written there serves as a base.
+    if (const auto found = m_repeated->find(path);
+        found != m_repeated->end() && contentHash(found->second) == hash)
+        return &found->second;
+    if (const auto stored = m_previous->baseTexts.find(hash); stored != m_previous->baseTexts.end())
+        return &stored->second;
+    return nullptr;
 }
 
 void RecordSession::noteInput(Manifest::Role role, const std::string& path, std::string bytes) {
@@ -253,88 +236,58 @@ TemplateReader::InputReader RecordSession::inputReader() {
     };
 }
 
-void RecordSession::noteConfiguration(const std::string& nativePath) {
-    if (std::optional<std::string> bytes = readFileBytes(nativePath))
-        noteConfiguration(nativePath, std::move(*bytes));
-}
-
 void RecordSession::noteConfiguration(const std::string& nativePath, std::string bytes) {
     noteInput(Manifest::Role::Configuration, nativePath, std::move(bytes));
 }
 
 void RecordSession::removeLeftovers() {
     const std::optional<std::string> project = RecordingOutput::keyOf(m_location, m_projectFolder);
-    // A project folder this run made holds nothing an earlier run left, nor does any below it.
-    const bool projectMade = project && m_output.made(*project);
-    const std::string madeProject =
-        projectMade && !project->empty() ? *project + "/" : std::string();
-    // Keys into the manifest, which stays as it is here; a folder's files follow one another,
-    // so a parent is looked up once for all of them.
-    std::set<std::string_view> folders;
-    std::optional<std::string_view> lastParent;
-    for (const Manifest::Entry& entry : m_output.manifest().entries) {
-        const std::string_view path = entry.path;
-        if (!madeProject.empty() && path.starts_with(madeProject))
+    // A folder this run made holds nothing an earlier run left.
+    std::set<std::string> folders;
+    for (const RecordingOutput::Outcome& outcome : m_output.outcomes()) {
+        if (outcome.key.empty() && !outcome.folder)
             continue;
-        const std::size_t slash = path.rfind('/');
-        if (entry.kind == Manifest::Kind::Folder)
-            folders.insert(path);
-        const std::string_view parent =
-            slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
-        if (parent != lastParent)
-            folders.insert(parent);
-        lastParent = parent;
+        const std::size_t slash = outcome.key.rfind('/');
+        std::string folder = outcome.folder               ? outcome.key
+                             : slash == std::string::npos ? std::string()
+                                                          : outcome.key.substr(0, slash);
+        if (!m_output.made(folder))
+            folders.insert(std::move(folder));
     }
-    for (const std::string_view key : folders) {
-        if (m_output.made(key))
-            continue; // new: nothing an earlier run left can be in it
+    for (const std::string& key : folders) {
         std::string folder = m_location.empty() ? std::string(".") : m_location;
         if (!key.empty())
             folder.append("/").append(key);
         removeStaleReplacements(folder);
     }
-    if (!projectMade && folderInside()) {
-        takeAnswersAhead(); // the record begun by this run stays
-        removePartialRecords(m_projectFolder, m_begun);
-    }
+    if (project && !m_output.made(*project) && mayRecord() && folderInside())
+        removePartialRecords(m_projectFolder);
 }
 
 bool RecordSession::writeRecord(const ProjectState& project) {
-    takeAnswersAhead();
     // The record lives in the project folder; a script that makes none keeps no record, and
     // one that leads out of the location gets none written there.
-    if (!folderInside()) {
-        discardBegun();
+    if (!mayRecord() || !folderInside())
         return true;
-    }
-    // A record begun while the run went on holds the run's answers, unless they changed since.
-    if (m_previous || &project != &m_project || m_answersDllFlags != project.dllFlags)
-        discardBegun();
     Record record;
-    // The session's answers, inputs and manifest move into the record: nothing is asked of
-    // them after it.
-    if (m_begun.empty() && &project == &m_project) {
-        answersText();
-        record.answers = std::move(*m_answers);
-        m_answers.reset();
-    } else if (m_begun.empty()) {
-        record.answers = projectFileText(project, WithLocation::No);
-    }
+    record.answers =
+        &project == &m_project ? answersText() : projectFileText(project, WithLocation::No);
+    record.answersRead = true;
+    m_output.finishManifest();
     record.manifest = m_output.takeManifest();
     for (Manifest::Input& input : m_inputs)
         record.manifest.addInput(std::move(input));
     m_inputs.clear();
+    record.manifest.finish();
     record.inputTexts = std::move(m_inputTexts);
-    // A record that says what the disk's one says already stays as it is; one that differs is
-    // written even after a run that wrote nothing, as after a run that was interrupted.
-    if (m_previous && m_previous->manifest.sameAs(record.manifest) &&
-        m_previous->answers == record.answers)
+    record.baseTexts = m_output.baseTexts();
+    // A record that says what the disk's one says already stays as it is.
+    if (m_previous && m_state == RecordState::Read && m_previous->manifestVersion == 3 &&
+        m_previous->manifest.sameAs(record.manifest) && m_previous->answers == record.answers &&
+        m_previous->baseTexts == record.baseTexts)
         return true;
     // Taken once the run's last file is written: a file changed since shows a later time.
     record.manifest.writtenAt = fileClockNow();
-    if (!m_begun.empty())
-        return completeRecord(m_projectFolder, std::exchange(m_begun, std::string()), record,
-                              m_why);
     return vantrel::writeRecord(m_projectFolder, record, m_why);
 }
 

@@ -1,6 +1,5 @@
 #include "record/RecordingOutput.h"
 
-#include "diff/TextMerge.h"
 #include "fileutil/TextFile.h"
 
 #include <algorithm>
@@ -10,9 +9,6 @@
 
 namespace vantrel {
 namespace {
-
-constexpr std::string_view YOURS_LABEL = "yours";
-constexpr std::string_view THEIRS_LABEL = "generated";
 
 enum class Place { Missing, File, Other };
 
@@ -40,14 +36,57 @@ Seen look(const std::string& nativePath) {
     return seen;
 }
 
+// Whether what stands at a path is judged by its bytes: a plain file, or a link inside the
+// location that leads to one. Anything else (a folder, a link leading out or nowhere, a device)
+// is left to the inner output, which writes it as on a first run or refuses it.
+bool judgedByBytes(const Seen& seen, const std::string& location, const std::string& nativePath) {
+    if (seen.place == Place::File)
+        return true;
+    if (seen.place != Place::Other)
+        return false;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(nativePath, error)) ||
+        !fs::is_regular_file(fs::status(nativePath, error)))
+        return false;
+    const fs::path target = fs::canonical(nativePath, error);
+    const fs::path inside = fs::canonical(location.empty() ? "." : location, error);
+    if (error)
+        return false;
+    const fs::path relative = target.lexically_relative(inside);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+bool exists(const std::string& nativePath) {
+    struct stat info {};
+    return ::lstat(nativePath.c_str(), &info) == 0;
+}
+
 // Whether what the disk says of a recorded file shows it as the record was written: the record
 // was written after the file, and any change since would show a later time. A time in whole
 // seconds comes from a file system that keeps no finer one, where a change made within the
 // record's second would not show.
-bool untouchedSince(const Manifest& record, const Manifest::Entry& entry, const Seen& seen) {
+bool untouchedSince(const Manifest& record, std::span<const Manifest::Entry> entries,
+                    const Seen& seen) {
     constexpr std::int64_t SECOND = 1'000'000'000;
-    return entry.held && record.writtenAt > 0 && seen.place == Place::File && seen.changed > 0 &&
-           seen.changed % SECOND != 0 && seen.changed < record.writtenAt && seen.size == entry.size;
+    if (entries.size() != 1)
+        return false;
+    const Manifest::Entry& entry = entries.front();
+    return entry.state == Manifest::State::Generated && entry.held && record.writtenAt > 0 &&
+           seen.place == Place::File && seen.changed > 0 && seen.changed % SECOND != 0 &&
+           seen.changed < record.writtenAt && seen.size == entry.size;
+}
+
+bool isConflict(const Manifest::Entry& entry) {
+    return entry.state == Manifest::State::Conflict;
+}
+
+// The hash that proves what this program wrote in a file kept for a conflict.
+ContentHash provingHash(std::span<const Manifest::Entry> entries, ContentHash otherwise) {
+    for (const Manifest::Entry& entry : entries)
+        if (entry.state != Manifest::State::Gone)
+            return entry.hash;
+    return entries.empty() ? otherwise : entries.front().hash;
 }
 
 } // namespace
@@ -77,13 +116,38 @@ std::optional<std::string> RecordingOutput::keyOf(const std::string& location,
     return key;
 }
 
+std::optional<std::string> RecordingOutput::recordPath(std::string_view key) const {
+    if (!m_root || key.size() <= m_root->size() + 1 || !key.starts_with(*m_root) ||
+        key[m_root->size()] != '/')
+        return std::nullopt;
+    std::string path(key.substr(m_root->size() + 1));
+    // The record's own folder is no target of a run.
+    if (path == ".vantrel" || path.starts_with(".vantrel/") || !isTargetPath(path))
+        return std::nullopt;
+    return path;
+}
+
 void RecordingOutput::setLocation(const std::string& nativeLocation) {
     m_location = nativeLocation;
     m_manifest = Manifest{};
+    m_baseTexts.clear();
     m_outcomes.clear();
+    m_writtenHere.clear();
     m_ranWhole = false;
     m_made.clear();
     m_inner.setLocation(nativeLocation);
+}
+
+RecordingOutput::Outcome& RecordingOutput::begin(TargetState state, const std::string& key,
+                                                 const std::string& nativePath) {
+    if (state == TargetState::New || state == TargetState::Replaced ||
+        state == TargetState::Merged || state == TargetState::Same)
+        m_writtenHere.insert(key);
+    Outcome& outcome = m_outcomes.emplace_back();
+    outcome.state = state;
+    outcome.key = key;
+    outcome.nativePath = nativePath;
+    return outcome;
 }
 
 bool RecordingOutput::createFolder(const std::string& nativePath, std::vector<std::string>& made,
@@ -92,47 +156,58 @@ bool RecordingOutput::createFolder(const std::string& nativePath, std::vector<st
     for (const std::string& folder : made)
         if (std::optional<std::string> key = keyOf(m_location, folder))
             m_made.insert(std::move(*key));
+    const std::string key = keyOf(m_location, nativePath).value_or(std::string());
+    Outcome& outcome = begin(!created       ? TargetState::Refused
+                             : made.empty() ? TargetState::Same
+                                            : TargetState::New,
+                             key, nativePath);
+    outcome.folder = true;
+    outcome.written = created && !made.empty();
     if (created)
-        if (std::optional<std::string> key = keyOf(m_location, nativePath)) {
-            if (m_folderListener)
-                m_folderListener(*key);
-            m_manifest.add({Manifest::Kind::Folder, std::move(*key), 0, 0});
-        }
+        if (std::optional<std::string> path = recordPath(key))
+            m_manifest.entries.push_back({Manifest::Kind::Folder, Manifest::State::Generated,
+                                          std::move(*path), 0, 0, 0, false});
     return created;
 }
 
-void RecordingOutput::note(Regenerated kind, const std::string& key,
-                           const std::string& nativePath) {
-    if (kind != Regenerated::AsGenerated)
-        m_outcomes.push_back({kind, key, nativePath, {}, false});
+void RecordingOutput::addEntry(Manifest::Entry entry) {
+    m_manifest.entries.push_back(std::move(entry));
 }
 
 ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath) {
     m_mode = Mode::None;
-    m_path = nativePath;
+    m_native = nativePath;
     m_text.clear();
     m_yours.reset();
     m_yoursBytes = nullptr;
-    m_onDisk = false;
-    m_entry = nullptr;
+    m_unreadable = false;
+    m_entries = {};
     m_size = 0;
     m_seen = 0;
-    std::optional<std::string> key = keyOf(m_location, nativePath);
-    m_key = key ? std::move(*key) : std::string();
-    if (!m_key.empty() && m_previous && m_policy != Policy::Overwrite)
-        m_entry = m_previous->find(m_key);
-    if (!m_entry || m_entry->kind == Manifest::Kind::Folder) {
-        m_entry = nullptr;
+    m_key = keyOf(m_location, nativePath).value_or(std::string());
+    m_path = recordPath(m_key);
+    if (m_path && m_previous)
+        m_entries = m_previous->at(*m_path);
+    const Seen seen = look(nativePath);
+    const bool onlyGone = std::all_of(m_entries.begin(), m_entries.end(), [](const auto& entry) {
+        return entry.state == Manifest::State::Gone;
+    });
+    // Where nothing stands and nothing was deleted, or everything is to be overwritten, the
+    // text goes out as it comes, as on a first run.
+    // A target the run writes a second time holds what the run wrote first: its own.
+    if ((seen.place == Place::Missing && onlyGone) || m_policy == Policy::Overwrite ||
+        m_writtenHere.contains(m_key) ||
+        (seen.place == Place::Other && !judgedByBytes(seen, m_location, nativePath))) {
         const FileOpen opened = m_inner.openFile(nativePath);
-        if (opened != FileOpen::Failed)
-            m_mode = Mode::Stream;
+        if (opened == FileOpen::Failed) {
+            begin(TargetState::Refused, m_key, nativePath);
+            return opened;
+        }
+        m_mode = Mode::Stream;
         m_created = opened == FileOpen::Created;
         return opened;
     }
-    // A recorded file is gathered whole: whether it may be written is known at its end.
-    const Seen seen = look(nativePath);
-    const Place place = seen.place;
-    if (untouchedSince(*m_previous, *m_entry, seen) && leavesAsRecorded() &&
+    if (m_previous && untouchedSince(*m_previous, m_entries, seen) && leavesAsRecorded() &&
         m_inner.mayLeaveUnopened(nativePath)) {
         // Not read: it holds the recorded bytes, which the same inputs make again.
         m_mode = Mode::AsRecorded;
@@ -141,21 +216,24 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     }
     const auto choice = m_choices.find(m_key);
     const bool chosenWritten = choice != m_choices.end() && choice->second;
-    if (place == Place::Missing && !chosenWritten && m_policy == Policy::Automatic) {
+    if (seen.place == Place::Missing && !chosenWritten && m_policy == Policy::Automatic) {
         m_mode = Mode::Skip;
         return FileOpen::Replaced;
     }
     const FileOpen opened = m_inner.openFile(nativePath);
-    if (opened == FileOpen::Failed)
+    if (opened == FileOpen::Failed) {
+        begin(TargetState::Refused, m_key, nativePath);
         return opened;
-    m_onDisk = place != Place::Missing;
-    if (place == Place::File) {
-        // The disk's output has read them already to compare; no second reading.
-        m_yoursBytes = m_inner.existingBytes();
+    }
+    if (seen.place != Place::Missing) {
+        // The disk's output has read a plain file already to compare; a link is judged by the
+        // bytes it leads to.
+        m_yoursBytes = seen.place == Place::File ? m_inner.existingBytes() : nullptr;
         if (!m_yoursBytes) {
             m_yours = readFileBytes(nativePath);
             m_yoursBytes = m_yours ? &*m_yours : nullptr;
         }
+        m_unreadable = !m_yoursBytes;
     }
     m_mode = Mode::Collect;
     return opened;
@@ -163,18 +241,19 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
 
 bool RecordingOutput::leavesAsRecorded() const {
     // Only an automatic run into the disk with nothing chosen leaves a file without making it.
-    return m_policy == Policy::Automatic && m_choices.empty() && m_inner.keepsRecord() &&
-           m_sameInputs && m_sameInputs();
+    return m_policy == Policy::Automatic && m_choices.empty() && !m_keepTexts &&
+           m_inner.keepsRecord() && m_sameInputs && m_sameInputs();
 }
 
 bool RecordingOutput::leaveAsRunText() {
     if (m_mode == Mode::AsRecorded)
         return true;
-    // Read by the disk's output as a plain file (not one kept by choice, nor a link) and still
-    // as recorded: the same inputs make the same bytes again.
+    // Read by the disk's output as a plain file and still as the single recorded entry says:
+    // the same inputs make the same bytes again.
     if (m_mode != Mode::Collect || !m_yoursBytes || m_yoursBytes != m_inner.existingBytes() ||
-        m_yoursBytes->size() != m_entry->size || !leavesAsRecorded() ||
-        contentHash(*m_yoursBytes) != m_entry->hash)
+        m_entries.size() != 1 || m_entries.front().state != Manifest::State::Generated ||
+        m_yoursBytes->size() != m_entries.front().size || !leavesAsRecorded() ||
+        contentHash(*m_yoursBytes) != m_entries.front().hash)
         return false;
     m_mode = Mode::AsRecorded;
     return true;
@@ -194,35 +273,76 @@ bool RecordingOutput::writePending() {
     return written;
 }
 
-RecordingOutput::Decision RecordingOutput::decide(const Manifest::Entry& entry,
-                                                  const std::string& key, const std::string* yours,
-                                                  std::string& theirs, bool mergeable) const {
-    // The new text moves into the decision wherever it is what gets written.
-    if (!yours)
-        return {Regenerated::Deleted,
-                m_policy == Policy::Automatic ? std::nullopt : std::optional(std::move(theirs))};
-    if (*yours == theirs || contentHash(*yours) == entry.hash)
-        return {Regenerated::AsGenerated, std::move(theirs)};
-    if (contentHash(theirs) == entry.hash)
-        return {Regenerated::YoursKept, std::nullopt};
-    const std::string* base = mergeable && m_base ? m_base(key) : nullptr;
-    std::optional<MergedText> merged;
-    if (base)
-        merged = mergeTexts(*base, *yours, theirs, YOURS_LABEL, THEIRS_LABEL);
-    if (merged && merged->clean)
-        return {Regenerated::Merged, std::move(merged->text)};
-    if (m_policy == Policy::Review)
-        return {Regenerated::Conflict, merged ? std::move(merged->text) : std::move(theirs)};
-    return {Regenerated::Conflict, std::nullopt};
+TargetDecision RecordingOutput::decide(std::string_view recordPath, const std::string* yours,
+                                       bool unreadable, std::string theirs, bool mergeable) {
+    TargetFacts facts;
+    facts.recorded = m_entries;
+    facts.disk = yours;
+    facts.unreadable = unreadable;
+    facts.besideStands = std::any_of(m_entries.begin(), m_entries.end(), isConflict) &&
+                         exists(m_native + std::string(BESIDE_SUFFIX));
+    facts.mergeable = mergeable;
+    if (yours && m_base && !recordPath.empty())
+        if (const std::optional<ContentHash> hash = mergeBaseHash(m_entries, facts.besideStands))
+            facts.base = m_base(std::string(recordPath), *hash);
+    return decideTarget(facts, std::move(theirs), m_policy);
 }
 
-bool RecordingOutput::writeBeside(const std::string& nativePath, const std::string& bytes) {
-    const std::string beside = nativePath + std::string(BESIDE_SUFFIX);
-    if (m_inner.openFile(beside) == FileOpen::Failed)
-        return false;
-    m_inner.pending() = bytes;
-    const Closed closed = m_inner.closeFile();
-    return closed == Closed::Written || closed == Closed::Unchanged;
+ContentHash RecordingOutput::putBeside(Outcome& outcome, const std::string& theirs, bool copy,
+                                       const std::string& nativeSource) {
+    const std::string beside = outcome.nativePath + std::string(BESIDE_SUFFIX);
+    const ContentHash theirsHash = contentHash(theirs);
+    ContentHash recordedPending = 0;
+    for (const Manifest::Entry& entry : m_entries)
+        if (isConflict(entry))
+            recordedPending = entry.pending;
+    if (exists(beside)) {
+        // Never written over once the user has changed it.
+        const std::optional<std::string> there = readFileBytes(beside);
+        const ContentHash thereHash = there ? contentHash(*there) : 0;
+        // A start of the new text holds no line of the user's: what a run stopped while
+        // writing it left there.
+        if (!there ||
+            (thereHash != recordedPending && !std::string_view(theirs).starts_with(*there))) {
+            outcome.besideYours = true;
+            outcome.beside = beside;
+            return recordedPending ? recordedPending : theirsHash;
+        }
+    }
+    outcome.beside = beside;
+    if (m_policy != Policy::Automatic)
+        return theirsHash;
+    bool written = false;
+    if (copy) {
+        const Copy copied = m_inner.copyFile(nativeSource, beside);
+        written = copied == Copy::Done || copied == Copy::Unchanged;
+    } else if (m_inner.openFile(beside) != FileOpen::Failed) {
+        m_inner.pending() = theirs;
+        const Closed closed = m_inner.closeFile();
+        written = closed == Closed::Written || closed == Closed::Unchanged;
+    }
+    outcome.besideFailed = !written;
+    return theirsHash;
+}
+
+void RecordingOutput::addConflict(const std::string& path, Manifest::Kind kind,
+                                  const std::string& theirs, ContentHash pending) {
+    Manifest::Entry entry{kind,
+                          Manifest::State::Conflict,
+                          path,
+                          theirs.size(),
+                          provingHash(m_entries, contentHash(theirs)),
+                          pending,
+                          false};
+    for (const Manifest::Entry& recorded : m_entries)
+        if (recorded.hash == entry.hash)
+            entry.size = recorded.size;
+    if (pending == contentHash(theirs))
+        m_baseTexts.try_emplace(pending, theirs);
+    else if (m_base)
+        if (const std::string* text = m_base(path, pending))
+            m_baseTexts.try_emplace(pending, *text);
+    addEntry(std::move(entry));
 }
 
 ProjectOutput::Closed RecordingOutput::closeFile() {
@@ -240,56 +360,91 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
             hash = m_hasher.hash();
         }
         m_size += rest.size();
+        std::optional<std::string> after;
+        if (m_keepTexts && m_size == rest.size())
+            after = std::string(rest);
         const Closed closed = m_inner.closeFile();
-        if (closed == Closed::Failed || m_key.empty())
-            return closed;
-        Manifest::Entry entry{Manifest::Kind::File, std::move(m_key), m_size, hash,
-                              closed == Closed::Written || closed == Closed::Unchanged};
-        if (m_created)
-            m_manifest.addNew(std::move(entry));
-        else
-            m_manifest.add(std::move(entry));
+        Outcome& outcome = begin(closed == Closed::Failed      ? TargetState::Refused
+                                 : m_created                   ? TargetState::New
+                                 : closed == Closed::Unchanged ? TargetState::Same
+                                                               : TargetState::Replaced,
+                                 m_key, m_native);
+        outcome.written = closed == Closed::Written;
+        outcome.after = std::move(after);
+        if (closed != Closed::Failed && m_path)
+            addEntry({Manifest::Kind::File, Manifest::State::Generated, std::move(*m_path), m_size,
+                      hash, 0, closed == Closed::Written || closed == Closed::Unchanged});
         return closed;
     }
     case Mode::Skip:
     case Mode::Collect: {
         std::string theirs = std::move(m_text);
         m_text.clear();
-        Manifest::Entry entry{Manifest::Kind::File, m_key, theirs.size(), contentHash(theirs)};
-        // A file there that cannot be read (or a link, a device) is no deleted one: it stays.
-        Decision decision = m_onDisk && !m_yoursBytes
-                                ? Decision{Regenerated::YoursKept, std::nullopt}
-                                : decide(*m_entry, m_key, m_yoursBytes, theirs, true);
-        note(decision.kind, m_key, m_path);
+        const std::string path = m_path.value_or(std::string());
+        Manifest::Entry entry{Manifest::Kind::File,
+                              Manifest::State::Generated,
+                              path,
+                              theirs.size(),
+                              contentHash(theirs),
+                              0,
+                              false};
+        const std::optional<std::string> before =
+            m_keepTexts && m_yoursBytes ? std::optional(*m_yoursBytes) : std::nullopt;
+        TargetDecision decision =
+            decide(path, mode == Mode::Skip ? nullptr : m_yoursBytes, m_unreadable, theirs, true);
         if (const auto choice = m_choices.find(m_key); choice != m_choices.end())
             decision.bytes = choice->second;
+        Outcome& first = begin(decision.state, m_key, m_native);
+        first.unproven = decision.unproven;
+        first.before = before;
+        if (m_keepTexts)
+            first.after = decision.bytes ? *decision.bytes : theirs;
+        if (decision.state == TargetState::Refused) {
+            m_inner.keepOpenFile();
+            for (const Manifest::Entry& recorded : m_entries)
+                addEntry(recorded);
+            return Closed::Failed;
+        }
         if (mode == Mode::Skip || !decision.bytes) {
-            m_manifest.add(std::move(entry));
-            if (mode == Mode::Skip)
-                return Closed::Kept;
-            const Closed closed = m_inner.keepOpenFile();
-            if (closed == Closed::Failed)
+            const Closed closed = mode == Mode::Skip ? Closed::Kept : m_inner.keepOpenFile();
+            if (closed == Closed::Failed) {
+                m_outcomes.back().state = TargetState::Refused;
                 return closed;
-            if (decision.kind == Regenerated::Conflict && m_policy == Policy::Automatic &&
-                !writeBeside(m_path, theirs))
-                m_outcomes.back().besideFailed = true;
-            if (decision.kind == Regenerated::Conflict)
-                m_outcomes.back().beside = m_path + std::string(BESIDE_SUFFIX);
+            }
+            if (decision.state == TargetState::Conflict) {
+                const ContentHash pending = putBeside(m_outcomes.back(), theirs, false, {});
+                if (m_path)
+                    addConflict(path, Manifest::Kind::File, theirs, pending);
+            } else if (m_path) {
+                addEntry(std::move(entry));
+            }
             return Closed::Kept;
         }
         const bool asMade = contentHash(*decision.bytes) == entry.hash;
         m_inner.pending() = std::move(*decision.bytes);
         const Closed closed = m_inner.closeFile();
+        Outcome& outcome = m_outcomes.back();
+        outcome.written = closed == Closed::Written;
+        if (closed == Closed::Failed)
+            outcome.state = TargetState::Refused;
+        else if (closed == Closed::Unchanged && outcome.state == TargetState::Replaced)
+            outcome.state = TargetState::Same;
         entry.held = asMade && (closed == Closed::Written || closed == Closed::Unchanged);
-        m_manifest.add(std::move(entry));
+        // A failed write leaves the old bytes, which the old entries still prove.
+        if (m_path && closed != Closed::Failed)
+            addEntry(std::move(entry));
+        else if (m_path)
+            for (const Manifest::Entry& recorded : m_entries)
+                addEntry(recorded);
         return closed;
     }
     case Mode::AsRecorded: {
         m_text.clear();
-        Manifest::Entry entry = *m_entry;
+        begin(TargetState::Same, m_key, m_native);
+        Manifest::Entry entry = m_entries.front();
         entry.held = true;
-        m_manifest.add(std::move(entry));
-        if (!innerHasIt(mode))
+        addEntry(std::move(entry));
+        if (!m_yoursBytes)
             return Closed::Unchanged;
         return m_inner.keepOpenFile() == Closed::Failed ? Closed::Failed : Closed::Unchanged;
     }
@@ -303,62 +458,140 @@ ProjectOutput::Closed RecordingOutput::keepOpenFile() {
     const Mode mode = m_mode;
     m_mode = Mode::None;
     m_text.clear();
-    return innerHasIt(mode) ? m_inner.keepOpenFile() : Closed::Kept;
+    if (mode == Mode::Skip || (mode == Mode::AsRecorded && !m_yoursBytes))
+        return Closed::Kept;
+    return m_inner.keepOpenFile();
 }
 
 ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
                                               const std::string& nativeTarget) {
-    const std::optional<std::string> key = keyOf(m_location, nativeTarget);
-    const Manifest::Entry* entry = nullptr;
-    if (key && m_previous && m_policy != Policy::Overwrite)
-        entry = m_previous->find(*key);
+    m_key = keyOf(m_location, nativeTarget).value_or(std::string());
+    m_native = nativeTarget;
+    m_path = recordPath(m_key);
+    m_entries = m_path && m_previous ? m_previous->at(*m_path) : std::span<const Manifest::Entry>{};
     const std::optional<std::string> theirs = readFileBytes(nativeSource);
-    const auto done = [&](Copy copy) {
-        if ((copy == Copy::Done || copy == Copy::Unchanged || copy == Copy::Kept) && key && theirs)
-            m_manifest.add({Manifest::Kind::Copy, *key, theirs->size(), contentHash(*theirs)});
-        return copy;
+    const auto entryOf = [&](Manifest::State state) {
+        return Manifest::Entry{Manifest::Kind::Copy, state, *m_path, theirs->size(),
+                               contentHash(*theirs), 0,     false};
     };
-    if (!entry || entry->kind == Manifest::Kind::Folder || !theirs)
-        return done(m_inner.copyFile(nativeSource, nativeTarget));
-    const Place place = look(nativeTarget).place;
-    if (place == Place::Other) // a link or a folder: the inner output decides
-        return done(m_inner.copyFile(nativeSource, nativeTarget));
-    std::optional<std::string> yours;
-    if (place == Place::File)
-        yours = readFileBytes(nativeTarget);
-    if (place == Place::File && !yours) // there, but cannot be read: it stays
-        return done(Copy::Kept);
-    // Copies are no texts to merge: an edited one is kept whenever the source changed too.
-    std::string source = *theirs;
-    Decision decision = decide(*entry, *key, yours ? &*yours : nullptr, source, false);
-    note(decision.kind, *key, nativeTarget);
-    bool write = decision.bytes.has_value();
-    if (const auto choice = m_choices.find(*key); choice != m_choices.end())
-        write = choice->second.has_value();
-    if (write)
-        return done(m_inner.copyFile(nativeSource, nativeTarget));
-    if (decision.kind == Regenerated::Conflict && m_policy == Policy::Automatic) {
-        const std::string beside = nativeTarget + std::string(BESIDE_SUFFIX);
-        const Copy copied = m_inner.copyFile(nativeSource, beside);
-        m_outcomes.back().beside = beside;
-        m_outcomes.back().besideFailed = copied != Copy::Done && copied != Copy::Unchanged;
+    const Seen seen = look(nativeTarget);
+    const bool onlyGone = std::all_of(m_entries.begin(), m_entries.end(), [](const auto& entry) {
+        return entry.state == Manifest::State::Gone;
+    });
+    if (!theirs || (seen.place == Place::Missing && onlyGone) || m_policy == Policy::Overwrite ||
+        m_writtenHere.contains(m_key) ||
+        (seen.place == Place::Other && !judgedByBytes(seen, m_location, nativeTarget))) {
+        const Copy copy = m_inner.copyFile(nativeSource, nativeTarget);
+        const bool done = copy == Copy::Done || copy == Copy::Unchanged;
+        Outcome& outcome =
+            begin(copy == Copy::SourceUnreadable || copy == Copy::Refused ? TargetState::Refused
+                  : copy == Copy::Unchanged                               ? TargetState::Same
+                  : seen.place == Place::Missing                          ? TargetState::New
+                                                                          : TargetState::Replaced,
+                  m_key, nativeTarget);
+        outcome.written = copy == Copy::Done;
+        if (done && m_path && theirs)
+            addEntry(entryOf(Manifest::State::Generated));
+        return copy;
     }
-    return done(Copy::Kept);
+    std::optional<std::string> yours;
+    if (seen.place != Place::Missing)
+        yours = readFileBytes(nativeTarget);
+    const bool unreadable = seen.place != Place::Missing && !yours;
+    // Copies are no texts to merge: an edited one is kept whenever the source changed too.
+    TargetDecision decision = decide(m_path.value_or(std::string()), yours ? &*yours : nullptr,
+                                     unreadable, *theirs, false);
+    bool write = decision.bytes.has_value();
+    if (const auto choice = m_choices.find(m_key); choice != m_choices.end())
+        write = choice->second.has_value();
+    Outcome& outcome = begin(decision.state, m_key, nativeTarget);
+    outcome.unproven = decision.unproven;
+    if (decision.state == TargetState::Refused) {
+        if (m_path)
+            for (const Manifest::Entry& recorded : m_entries)
+                addEntry(recorded);
+        return Copy::Refused;
+    }
+    if (write) {
+        const Copy copy = m_inner.copyFile(nativeSource, nativeTarget);
+        Outcome& written = m_outcomes.back();
+        written.written = copy == Copy::Done;
+        if (copy == Copy::Refused || copy == Copy::SourceUnreadable) {
+            written.state = TargetState::Refused;
+            if (m_path)
+                for (const Manifest::Entry& recorded : m_entries)
+                    addEntry(recorded);
+            return copy;
+        }
+        if (m_path)
+            addEntry(entryOf(Manifest::State::Generated));
+        return copy;
+    }
+    if (decision.state == TargetState::Conflict) {
+        const ContentHash pending = putBeside(outcome, *theirs, true, nativeSource);
+        if (m_path)
+            addConflict(*m_path, Manifest::Kind::Copy, *theirs, pending);
+    } else if (m_path) {
+        addEntry(entryOf(Manifest::State::Generated));
+    }
+    return Copy::Kept;
+}
+
+bool RecordingOutput::anyConflict() const {
+    return std::any_of(m_outcomes.begin(), m_outcomes.end(), [](const Outcome& outcome) {
+        return outcome.state == TargetState::Conflict;
+    });
+}
+
+void RecordingOutput::finishManifest() {
+    if (m_previous && m_ranWhole && m_root) {
+        std::unordered_set<std::string_view> made;
+        for (const Manifest::Entry& entry : m_manifest.entries)
+            made.insert(entry.path);
+        std::vector<Manifest::Entry> carried;
+        const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
+        for (const Manifest::Entry& entry : m_previous->entries) {
+            if (entry.kind == Manifest::Kind::Folder || made.contains(entry.path))
+                continue;
+            const std::string native = folder + "/" + entry.path;
+            if (look(native).place != Place::File)
+                continue; // nothing left to protect
+            Manifest::Entry gone = entry;
+            gone.held = false;
+            if (gone.state == Manifest::State::Generated)
+                gone.state = Manifest::State::Gone;
+            // What an edited file was made from, for a merge should it be generated again.
+            const ContentHash base =
+                gone.state == Manifest::State::Conflict ? gone.pending : gone.hash;
+            if (m_base && !m_baseTexts.contains(base)) {
+                const std::optional<std::string> there = readFileBytes(native);
+                if (!there || contentHash(*there) != gone.hash)
+                    if (const std::string* text = m_base(entry.path, base))
+                        m_baseTexts.emplace(base, *text);
+            }
+            carried.push_back(std::move(gone));
+        }
+        for (Manifest::Entry& entry : carried)
+            m_manifest.entries.push_back(std::move(entry));
+    }
+    m_manifest.finish();
 }
 
 std::vector<std::string> RecordingOutput::noLongerGenerated() const {
     std::vector<std::string> gone;
-    if (!m_previous || !m_ranWhole)
+    if (!m_previous || !m_ranWhole || !m_root)
         return gone;
-    // Looked up in a set of their own: the run's new files are not in the manifest's index.
     std::unordered_set<std::string_view> made;
-    made.reserve(m_manifest.entries.size());
-    for (const Manifest::Entry& entry : m_manifest.entries)
-        if (entry.kind != Manifest::Kind::Folder)
-            made.insert(entry.path);
-    for (const Manifest::Entry& entry : m_previous->entries)
-        if (entry.kind != Manifest::Kind::Folder && !made.contains(entry.path))
-            gone.push_back(entry.path);
+    for (const Outcome& outcome : m_outcomes)
+        if (!outcome.folder)
+            made.insert(outcome.key);
+    for (const Manifest::Entry& entry : m_previous->entries) {
+        if (entry.kind == Manifest::Kind::Folder || entry.state == Manifest::State::Gone)
+            continue;
+        std::string key = *m_root + "/" + entry.path;
+        if (!made.contains(key) && (gone.empty() || gone.back() != key))
+            gone.push_back(std::move(key));
+    }
     return gone;
 }
 

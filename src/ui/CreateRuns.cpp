@@ -27,11 +27,16 @@ private:
 // What became of the files the user edited or deleted since the last run, for the summary.
 void noteRegeneration(const RecordingOutput& output, std::vector<std::string>& notes) {
     for (const RecordingOutput::Outcome& outcome : output.outcomes()) {
-        if (outcome.kind == Regenerated::Merged)
+        if (outcome.state == TargetState::Merged && outcome.written)
             notes.push_back("Your edits of " + outcome.key + " were merged with the new text.");
-        else if (outcome.kind == Regenerated::YoursKept)
+        else if (outcome.state == TargetState::Kept)
             notes.push_back(outcome.key + " was edited by you and its generated text did not "
                                           "change: it was kept.");
+        else if (outcome.state == TargetState::Conflict && !outcome.beside.empty())
+            notes.push_back(outcome.key + " was kept as it is" +
+                            (outcome.besideYours
+                                 ? "; " + outcome.beside + " holds your changes and was left."
+                                 : "; the new text is in " + outcome.beside + "."));
     }
     for (const std::string& key : output.noLongerGenerated())
         notes.push_back(key + " is no longer generated; it was left as it is.");
@@ -44,6 +49,7 @@ std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t d
     MemoryOutput memory;
     RecordSession session(project, memory);
     session.readPrevious();
+    session.output().keepTexts(true);
     session.output().setPolicy(RecordingOutput::Policy::Review);
     Generator generator(project, sink, session.output());
     session.output().setRanWhole(commitAndGenerate(project, dllComboIndex, generator));
@@ -51,7 +57,7 @@ std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t d
 }
 
 RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const CreateChoices& choices,
-                   const std::string& configurationPath) {
+                   const ConfigurationBytes& configuration) {
     RunOutcome outcome;
     GatheringSink sink(outcome.messages);
     DiskOutput disk;
@@ -64,14 +70,17 @@ RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const Crea
         return outcome;
     }
     disk.keepAsTheyAre(choices.keptPaths);
-    if (session.readPrevious() == RecordState::Damaged)
-        outcome.notes.push_back("The record " + session.recordFolder() + " cannot be used (" +
+    const RecordState previous = session.readPrevious();
+    if (previous == RecordState::Damaged)
+        outcome.notes.push_back("The record " + session.recordFolder() + " is damaged (" +
                                 session.why() +
-                                "); the project was generated as for the first "
-                                "time.");
+                                "); files it does not prove to be this program's were kept.");
+    else if (previous == RecordState::Foreign)
+        outcome.notes.push_back(session.recordFolder() + " is no record of this program (" +
+                                session.why() + "); it was left alone and no record was kept.");
     session.output().setChoices(choices.chosen);
-    if (!configurationPath.empty())
-        session.noteConfiguration(configurationPath);
+    if (!configuration.path.empty())
+        session.noteConfiguration(configuration.path, configuration.bytes);
     Generator generator(project, sink, session.output());
     generator.script().setInputReader(session.inputReader());
     outcome.ended = commitAndGenerate(project, dllComboIndex, generator);

@@ -1,8 +1,11 @@
 #include "ui/MainDialog.h"
 
+#include "fileutil/TextFile.h"
+
 #include "config/Configuration.h"
 #include "config/ConfigurationSearch.h"
 #include "engine/CreateProject.h"
+#include "fileutil/TextFile.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActionList.h"
 #include "ui/ActionPropertiesDialog.h"
@@ -41,16 +44,16 @@ namespace vantrel {
 namespace {
 
 MainDialogServices engineServices(std::function<void(ProjectState&, MessageSink&)> read,
-                                  const std::string& configurationPath) {
+                                  const ConfigurationBytes& configuration) {
     MainDialogServices services;
     services.readConfiguration = std::move(read);
     services.validateProject = [](const ProjectState& project, MessageSink& sink) {
         return validateProject(project, sink);
     };
     services.preview = previewRun;
-    services.commitAndGenerate = [&configurationPath](ProjectState& project, std::int32_t index,
-                                                      const CreateChoices& choices) {
-        return diskRun(project, index, choices, configurationPath);
+    services.commitAndGenerate = [&configuration](ProjectState& project, std::int32_t index,
+                                                  const CreateChoices& choices) {
+        return diskRun(project, index, choices, configuration);
     };
     return services;
 }
@@ -63,7 +66,7 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     , m_logic(m_project, *this, m_sink,
               engineServices([this](ProjectState& project,
                                     MessageSink& sink) { readFoundConfiguration(project, sink); },
-                             m_configurationPath))
+                             m_configuration))
     , m_configOption(std::move(configOption)) {
     setWindowTitle(QString::fromUtf8(APP_TITLE));
     setObjectName(QStringLiteral("dialog102"));
@@ -225,11 +228,18 @@ void MainDialog::readFoundConfiguration(ProjectState& project, MessageSink& sink
         return;
     }
     const QString path = QFileInfo(QString::fromStdString(choice.path)).absoluteFilePath();
-    const bool read = readConfiguration(project, sink, choice.path);
-    m_configurationText = read ? tr("Configuration: %1").arg(path)
-                               : tr("Configuration %1 cannot be read: built-in settings").arg(path);
-    if (read)
-        m_configurationPath = choice.path;
+    // The bytes the answers come from are the ones the record keeps, whatever the file holds
+    // by the time Create runs.
+    std::optional<std::string> bytes = readFileBytes(choice.path);
+    if (!bytes)
+        reportError(sink, ErrorKind::ERR_CONFIG_OPEN, choice.path);
+    else
+        readConfigurationBytes(project, *bytes);
+    m_configurationText = bytes
+                              ? tr("Configuration: %1").arg(path)
+                              : tr("Configuration %1 cannot be read: built-in settings").arg(path);
+    if (bytes)
+        m_configuration = {choice.path, std::move(*bytes)};
 }
 
 QString MainDialog::aboutEntryText() {

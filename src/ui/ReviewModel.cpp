@@ -45,15 +45,15 @@ std::vector<ReviewModel::Entry> ReviewModel::entriesOf(const MemoryOutput& previ
         if (row == rows.end())
             continue;
         Entry& entry = entries[row->second];
-        entry.regenerated = outcome.kind;
+        if (outcome.state != TargetState::Replaced && outcome.state != TargetState::Merged &&
+            outcome.state != TargetState::Conflict && outcome.state != TargetState::Kept &&
+            outcome.state != TargetState::DeletedByYou)
+            continue;
+        entry.regenerated = outcome.state;
+        entry.unproven = outcome.unproven;
         if (const auto found = preview.tree().find(entry.key); found != preview.tree().end())
             entry.newBytes = found->second.bytes;
     }
-    // A file still as generated is known to hold nothing of the user's.
-    for (Entry& entry : entries)
-        if (!entry.folder && entry.state == State::Changed && !entry.regenerated &&
-            recording.wasRecorded(entry.key))
-            entry.regenerated = Regenerated::AsGenerated;
     for (const std::string& key : recording.noLongerGenerated()) {
         Entry& entry = entries.emplace_back();
         entry.key = key;
@@ -70,15 +70,14 @@ namespace {
 bool choosable(const ReviewModel::Entry& entry) {
     if (entry.folder || entry.noLongerGenerated)
         return false;
-    if (entry.regenerated == Regenerated::Deleted)
+    if (entry.regenerated == TargetState::DeletedByYou)
         return true;
     return entry.state == ReviewModel::State::Changed;
 }
 
 bool tickedAtFirst(const ReviewModel::Entry& entry) {
     return entry.state == ReviewModel::State::Changed &&
-           (entry.regenerated == Regenerated::AsGenerated ||
-            entry.regenerated == Regenerated::Merged);
+           (entry.regenerated == TargetState::Replaced || entry.regenerated == TargetState::Merged);
 }
 
 } // namespace
@@ -122,17 +121,24 @@ std::string ReviewModel::stateText(std::size_t row) const {
         return "no longer generated: left as it is";
     if (entry.regenerated) {
         switch (*entry.regenerated) {
-        case Regenerated::AsGenerated:
+        case TargetState::New:
+        case TargetState::Same:
+        case TargetState::Replaced:
+        case TargetState::NoLongerGenerated:
+        case TargetState::Blocked:
+        case TargetState::Refused:
             break;
-        case Regenerated::Merged:
+        case TargetState::Merged:
             return m_checked[row] ? "edited by you: the new text merged in"
                                   : "edited by you: yours is kept";
-        case Regenerated::Conflict:
+        case TargetState::Conflict:
+            if (entry.unproven)
+                break; // a changed file as any other: the user's until ticked
             return m_checked[row] ? "edited by you, overlapping: written with conflict markers"
                                   : "edited by you, overlapping: yours is kept";
-        case Regenerated::YoursKept:
+        case TargetState::Kept:
             return "edited by you, its generated text unchanged: kept";
-        case Regenerated::Deleted:
+        case TargetState::DeletedByYou:
             return m_checked[row] ? "deleted by you: written again"
                                   : "deleted by you: stays deleted";
         }
@@ -143,7 +149,7 @@ std::string ReviewModel::stateText(std::size_t row) const {
     case State::Same:
         return entry.folder ? "folder exists" : "unchanged (nothing to write)";
     case State::Changed:
-        if (entry.regenerated == Regenerated::AsGenerated)
+        if (entry.regenerated == TargetState::Replaced)
             return m_checked[row] ? "as generated last time: updated"
                                   : "as generated last time: kept as it is";
         return m_checked[row] ? "changed: replaced by the new one" : "changed: yours is kept";
@@ -160,9 +166,9 @@ std::string ReviewModel::diffText(std::size_t row) const {
     const Entry& entry = m_entries[row];
     if (entry.noLongerGenerated)
         return "The last run wrote this file; this one does not. It stays as it is.";
-    if (entry.regenerated == Regenerated::Deleted)
+    if (entry.regenerated == TargetState::DeletedByYou)
         return "You deleted this file since the last run. Tick it to have it written again.";
-    if (entry.regenerated == Regenerated::YoursKept)
+    if (entry.regenerated == TargetState::Kept)
         return "You edited this file, and its generated text did not change: it stays yours.";
     switch (entry.state) {
     case State::New:

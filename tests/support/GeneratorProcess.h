@@ -97,8 +97,8 @@ inline RunningGenerator startGeneratorIn(const std::filesystem::path& folder,
     return running;
 }
 
-// A record's manifest with the time it was written left out ("written *"): two runs that make
-// the same record write it at different times.
+// A record's time left out ("written *"): two runs that make the same record write it at
+// different times.
 inline std::string withoutRecordTime(std::string manifest) {
     const std::size_t at = manifest.find("\nwritten ");
     if (at != std::string::npos) {
@@ -121,7 +121,7 @@ inline std::map<std::string, std::string> treeBelow(const std::filesystem::path&
             tree[path] = "-> " + fs::read_symlink(entry.path()).string();
         else if (entry.is_directory())
             tree[path] = "/";
-        else if (path.ends_with(".vantrel/manifest.txt"))
+        else if (path.ends_with(".vantrel/manifest.txt") || path.ends_with(".vantrel/local.txt"))
             tree[path] = withoutRecordTime(readFile(entry.path()));
         else
             tree[path] = readFile(entry.path());

@@ -225,7 +225,8 @@ void CreateModelsTest::runsOverTheSampleKeepWhatTheUserKept() {
     action.setActionDefaults("Smooth");
     project.appendAction(action);
 
-    const RunOutcome first = diskRun(project, -1, {}, "vantrel.cfg");
+    const ConfigurationBytes configuration{"vantrel.cfg", readFile("vantrel.cfg")};
+    const RunOutcome first = diskRun(project, -1, {}, configuration);
     QVERIFY(first.ended);
     QVERIFY(first.messages.empty());
     QVERIFY(first.counts.foldersCreated > 0 && first.counts.filesWritten > 0 &&
@@ -242,7 +243,7 @@ void CreateModelsTest::runsOverTheSampleKeepWhatTheUserKept() {
     for (std::size_t row = 0; row < review.size(); ++row) {
         const ReviewModel::Entry& entry = review.entries()[row];
         if (entry.key == "Sample/Sample.cpp") {
-            QVERIFY(entry.regenerated == Regenerated::YoursKept && !review.isCheckable(row));
+            QVERIFY(entry.regenerated == TargetState::Kept && !review.isCheckable(row));
         } else if (entry.key == "Sample/Sample.h") {
             QVERIFY(review.isCheckable(row) && !review.isChecked(row));
             QCOMPARE(review.stateText(row), std::string("deleted by you: stays deleted"));
@@ -253,7 +254,7 @@ void CreateModelsTest::runsOverTheSampleKeepWhatTheUserKept() {
     QCOMPARE(readFile(edited), std::string("mine\n"));
 
     const RunOutcome keeping =
-        diskRun(project, -1, {review.keptPaths(), review.choices()}, "vantrel.cfg");
+        diskRun(project, -1, {review.keptPaths(), review.choices()}, configuration);
     QDir::setCurrent(oldCurrent);
     QVERIFY(keeping.ended);
     QCOMPARE(readFile(edited), std::string("mine\n"));

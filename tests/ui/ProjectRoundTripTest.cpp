@@ -143,7 +143,8 @@ void ProjectRoundTripTest::wizardCreateAndGeneratorAgree() {
     for (const auto& [path, bytes] : wizardTree) {
         const auto other = generatedTree.find(path);
         QVERIFY2(other != generatedTree.end(), path.c_str());
-        QVERIFY2(other->second == bytes, path.c_str());
+        QVERIFY2(other->second == bytes,
+                 (path + ":\n" + bytes + "\nand\n" + other->second).c_str());
     }
 }
 

@@ -7,8 +7,6 @@
 
 namespace vantrel {
 
-struct HashFunctions;
-
 // What a record keeps of a file's bytes: a 64-bit hash, enough to tell a file the user changed
 // from the one a run wrote.
 using ContentHash = std::uint64_t;
@@ -18,8 +16,6 @@ ContentHash contentHash(std::string_view bytes);
 // A hash as 16 lower-case hexadecimal digits, and back; none for anything else.
 std::string hashText(ContentHash hash);
 void appendHashText(std::string& text, ContentHash hash);
-// Writes the 16 digits at out; returns the end.
-char* writeHashText(char* out, ContentHash hash);
 std::optional<ContentHash> parseHash(std::string_view text);
 
 // Hashes bytes that come in pieces, as a streamed file's do.
@@ -35,8 +31,7 @@ public:
     ContentHash hash() const;
 
 private:
-    const HashFunctions* m_functions;
-    void* m_state;
+    void* m_state; // the library's, kept out of this header
 };
 
 } // namespace vantrel

@@ -4,27 +4,32 @@
 #include "record/ContentHash.h"
 
 #include <cstdint>
-#include <deque>
-#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace vantrel {
 
-// What a run made, target by target, and what it read to make it: the part of a record that
-// tells the next run which files are still as generated and how to repeat this run.
+// What runs made, target by target, and what the last one read to make it: the part of a record
+// that proves which files still hold what this program wrote, and tells how to repeat the run.
 struct Manifest {
     enum class Kind { Folder, File, Copy };
+    enum class State {
+        Generated, // the last run made it
+        Gone,      // an earlier run made it, the last one did not
+        Conflict,  // kept for the user, the new text beside it in FILE.vantrel-new
+    };
     struct Entry {
         Kind kind = Kind::File;
-        std::string path; // below the location, "/" between names
+        State state = State::Generated;
+        std::string path; // below the project folder, "/" between names
         std::uint64_t size = 0;
-        ContentHash hash = 0; // of the bytes the run made (a copy: the source's)
-        // A file whose place held those very bytes when the run was done (not one the user
-        // edited, deleted or kept).
+        ContentHash hash = 0; // of the bytes this program wrote there (a copy: the source's)
+        // A conflict: the hash of the new text written beside the file.
+        ContentHash pending = 0;
+        // Machine-local: the file's place held those very bytes when the run was done.
         bool held = false;
         bool operator==(const Entry&) const = default;
     };
@@ -36,37 +41,25 @@ struct Manifest {
         bool operator==(const Input&) const = default;
     };
 
-    // In the order the run went for them; a deque, as a run of many files adds them one by one
-    // and a vector would copy them all again and again as it grows.
-    std::deque<Entry> entries;
+    std::vector<Entry> entries;
     std::vector<Input> inputs;
-    // When the record was written, by fileClockNow; none (0) when not known. A held file whose
-    // change time is earlier has not been touched since.
+    // Machine-local: when the record was written, by fileClockNow; 0 when not known. A held
+    // file whose change time is earlier has not been touched since.
     std::int64_t writtenAt = 0;
 
-    // The file or copy entry at a path; null when there is none.
-    const Entry* find(std::string_view path) const;
-    // The input the run read at a path; null when there is none.
+    // Sorts the entries by path, keeping for each path the entry added last (a target written
+    // twice in one run holds what was written last), and the inputs by path.
+    void finish();
+    // Sorts the entries by path and drops repeated lines, keeping different entries of one path
+    // (two records joined by version control): each proves what it says.
+    void sortForLookup();
+    // The entries at a path, once sorted; more than one where two records were joined.
+    std::span<const Entry> at(std::string_view path) const;
     const Input* findInput(std::string_view path) const;
-    // Adds an entry; a file or copy listed already takes the new entry in its place (a target
-    // written twice in one run holds what was written last).
-    void add(Entry entry);
-    // Adds the entry of a target the run made where nothing was: none can list it yet, so it is
-    // not looked for (a first run into an empty folder looks for nothing).
-    void addNew(Entry entry) { entries.push_back(std::move(entry)); }
-    // The same entries and inputs, in the same order (when the record was written aside).
+    void addInput(Input input);
     bool sameAs(const Manifest& other) const {
         return entries == other.entries && inputs == other.inputs;
     }
-    void addInput(Input input);
-
-private:
-    // A file's index into entries by the hash of its path: no second copy of every path. It
-    // covers the entries before m_indexed; those after it came by addNew and are looked through.
-    std::unordered_multimap<ContentHash, std::size_t> m_files;
-    std::size_t m_indexed = 0;
-    std::size_t indexOf(std::string_view path, ContentHash key) const;
-    void indexAll();
 };
 
 // The system clock as the file system takes a file's change time from it (coarse, in
@@ -78,15 +71,30 @@ std::int64_t fileClockNow();
 // or "..".
 bool isTargetPath(std::string_view path);
 
-// The manifest as the record keeps it: a first line "vantrel-manifest 2", a line "written TIME",
+// The manifest as the record keeps it for version control: a first line "vantrel-manifest 3",
 // then a line per input ("input configuration|script|template HASH PATH") and per target
-// ("folder PATH", "file|edited|copy SIZE HASH PATH", edited for a file not held). A path is the
-// rest of its line, with "\\", "\n" and "\r" written as "\\\\", "\\n" and "\\r". A manifest of
-// the first version (no time, no edited files) is read too.
+// ("folder PATH", "file|copy SIZE HASH PATH", "gone file|copy SIZE HASH PATH", "conflict
+// file|copy SIZE HASH PENDING PATH"), sorted by path, with no times: the same inputs and tree
+// give the same bytes. A path is the rest of its line, with "\\", "\n" and "\r" written as
+// "\\\\", "\\n" and "\\r".
 std::string manifestText(const Manifest& manifest);
-// The same text handed to a sink in pieces, never held whole; false when the sink stopped it.
-bool writeManifestText(const Manifest& manifest, const TextSink& sink);
-// None, with the line at fault in why, when the text is no manifest of this form.
-std::optional<Manifest> readManifest(std::string_view text, std::string& why);
+
+// What reading a manifest found. Lines that cannot be read are passed over and the first of
+// them named in why: every entry that reads still proves its bytes. Versions 1 and 2 name
+// paths below the location, not the project folder.
+struct ReadManifest {
+    Manifest manifest;
+    int version = 0; // 0: no manifest at all
+    std::string why; // empty when every line read
+};
+ReadManifest readManifest(std::string_view text);
+
+// The machine-local part of a record, kept out of version control: when it was written and
+// which files did not hold the run's bytes then ("vantrel-local 1", "written TIME", "edited
+// PATH" lines).
+std::string localText(const Manifest& manifest);
+// Applies a local text to a manifest read for lookup; false when it is no such text (the
+// manifest then has no time and no file counts as held).
+bool applyLocalText(std::string_view text, Manifest& manifest);
 
 } // namespace vantrel

@@ -4,6 +4,7 @@
 #include "record/Manifest.h"
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,18 +23,25 @@ inline constexpr std::string_view RECORD_ANSWERS = "project.json";
 
 struct Record {
     std::string answers;
+    bool answersRead = false; // the answers file was there and read
     Manifest manifest;
+    // The manifest's version: before 3, paths lie below the location, not the project folder.
+    int manifestVersion = 0;
     std::unordered_map<ContentHash, std::string> inputTexts; // each input's bytes, by hash
+    // Texts this program wrote that the recorded run cannot make again, by hash.
+    std::map<ContentHash, std::string> baseTexts;
 };
 
 enum class RecordState {
     Absent,  // no record folder
     Read,    // read whole and checked
-    Damaged, // something is there that is no record of this program (why says what)
+    Damaged, // a record of this program, parts of which cannot be read (why says what); what
+             // could be read is in the record, every entry checked on its own
+    Foreign, // something of another's stands in the record's place: left alone
 };
 
 // Reads the record below a project folder (a native path). Links are never followed, only plain
-// files of bounded size are read, and every input's bytes must match their hash.
+// files of bounded size are read, and every input's and base's bytes must match their hash.
 RecordState readRecord(const std::string& projectFolder, Record& record, std::string& why);
 
 // Writes the record below a project folder: into a new folder beside it, which then takes the
@@ -41,21 +49,7 @@ RecordState readRecord(const std::string& projectFolder, Record& record, std::st
 // the new. False, with why, when it cannot be written; an earlier record then stays as it was.
 bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why);
 
-// The same in two steps, so that the answers, known before the run, can be written while it
-// goes on, never held whole: the new folder with the answers (its native path, or none with
-// why), and then the rest of the record, put in place. A begun record not completed goes with
-// discardRecord.
-// A file's bytes handed over in pieces: the writer gives each to the sink, which says whether
-// it was written.
-using PieceWriter = std::function<bool(const TextSink& sink)>;
-std::optional<std::string> beginRecord(const std::string& projectFolder, const PieceWriter& answers,
-                                       std::string& why);
-bool completeRecord(const std::string& projectFolder, const std::string& fresh,
-                    const Record& record, std::string& why);
-void discardRecord(const std::string& fresh);
-
-// Removes the folders of records that an interrupted run left half-written; keep names a
-// record being written that is not to go.
-void removePartialRecords(const std::string& projectFolder, const std::string& keep = {});
+// Removes the folders of records that an interrupted run left half-written.
+void removePartialRecords(const std::string& projectFolder);
 
 } // namespace vantrel

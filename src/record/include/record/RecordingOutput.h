@@ -3,6 +3,7 @@
 #include "fileutil/ProjectOutput.h"
 #include "record/ContentHash.h"
 #include "record/Manifest.h"
+#include "record/TargetDecision.h"
 
 #include <functional>
 #include <map>
@@ -10,63 +11,57 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace vantrel {
 
-// What a regeneration does with a target the last run's record lists.
-enum class Regenerated {
-    AsGenerated, // still as the last run wrote it: updated, or left when the new bytes are the same
-    Merged,      // edited by the user; the new text merged in without overlap
-    Conflict,    // edited where the new text changed too
-    YoursKept,   // edited, and the generated text did not change: left alone
-    Deleted,     // deleted by the user
-};
-
-// The run's output passed on to another (the disk, or a tree in memory), noting what the run made
-// for the record's manifest. Given the last run's record, a file the user edited since is not
-// written over: the new text is merged into it, or it is kept.
+// The run's output passed on to another (the disk, or a tree in memory), deciding for every
+// existing target whether it may be written (decideTarget) and noting what the run made for the
+// record's manifest.
 class RecordingOutput : public ProjectOutput {
 public:
-    // How targets that the user edited or deleted are treated.
-    enum class Policy {
-        Automatic, // clean merges written; conflicts kept, the new text written beside them
-        Review,    // everything the review may offer written (merges with conflict markers,
-                   // deleted files again) so that it shows what each choice would write
-        Overwrite, // every target written as generated, as without a record
-    };
-    // The text the recorded run wrote at a key; null when it wrote none or cannot be repeated.
-    using BaseText = std::function<const std::string*(const std::string& key)>;
-    // What the user chose for a target: these bytes, or none to keep what is there.
+    using Policy = TargetPolicy;
+    // The text this program wrote at a record path with the given hash; null when it cannot
+    // be made.
+    using BaseText = std::function<const std::string*(const std::string& path, ContentHash hash)>;
+    // What the user chose for a target, by key: these bytes, or none to keep what is there.
     using Choices = std::map<std::string, std::optional<std::string>>;
 
-    // A target's fate other than being written as generated, for the listing and the review.
+    // One target of the run and what became of it, in the order the run went for them.
     struct Outcome {
-        Regenerated kind = Regenerated::AsGenerated;
+        TargetState state = TargetState::New;
         std::string key; // below the location, "/" between names
         std::string nativePath;
-        std::string beside; // Automatic conflicts: the file holding the new text
+        bool folder = false;
+        bool unproven = false; // kept: nothing says this program wrote what is there
+        std::string beside;    // a conflict: the file that holds the new text
         bool besideFailed = false;
+        bool besideYours = false; // a conflict whose file beside the user changed: left alone
+        bool written = false;     // the new bytes reached the file
+        // The bytes there before and the bytes the run made or would write, for a diff.
+        std::optional<std::string> before;
+        std::optional<std::string> after;
     };
 
-    // The file beside a kept one that receives the new text.
     static constexpr std::string_view BESIDE_SUFFIX = ".vantrel-new";
 
     explicit RecordingOutput(ProjectOutput& inner)
         : m_inner(inner) {}
 
-    // The last run's manifest and the texts it made; without them, every target is new.
+    // The key of the project folder below the location: record paths are relative to it. None:
+    // nothing of the run is recorded (no project folder of its own).
+    void setRecordRoot(std::optional<std::string> projectKey) { m_root = std::move(projectKey); }
+    // The last run's manifest and the texts it made; without them, no existing file is proven.
     void setPrevious(const Manifest* previous, BaseText base) {
         m_previous = previous;
         m_base = std::move(base);
     }
     void setPolicy(Policy policy) { m_policy = policy; }
-    // Told the key of every folder the run creates, or finds there already, as it goes.
-    void setFolderListener(std::function<void(const std::string& key)> listener) {
-        m_folderListener = std::move(listener);
-    }
-    // Overrides the policy for the targets it names.
+    // Overrides the decision for the targets it names.
     void setChoices(Choices choices) { m_choices = std::move(choices); }
+    // Keep the bytes of each target for a diff (a preview asks for them).
+    void keepTexts(bool keep) { m_keepTexts = keep; }
     // Says whether the run reads what the recorded one read (answers, configuration, script and
     // templates, so far): a file still as recorded then holds its text already, and an
     // automatic run into the disk does not make it again.
@@ -76,11 +71,7 @@ public:
     bool createFolder(const std::string& nativePath, std::vector<std::string>& made,
                       std::string& refused) override;
     FileOpen openFile(const std::string& nativePath) override;
-    std::string& pending() override {
-        return m_mode == Mode::Collect || m_mode == Mode::Skip || m_mode == Mode::AsRecorded
-                   ? m_text
-                   : m_inner.pending();
-    }
+    std::string& pending() override { return m_mode == Mode::Stream ? m_inner.pending() : m_text; }
     bool writePending() override;
     Closed closeFile() override;
     Closed keepOpenFile() override;
@@ -88,78 +79,84 @@ public:
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
     bool keepsRecord() const override { return m_inner.keepsRecord(); }
     std::optional<FileIdentity> existingIdentity() const override {
-        if (m_mode == Mode::AsRecorded && !innerHasIt(m_mode))
+        if (m_mode == Mode::AsRecorded && !m_yoursBytes)
             return m_identity;
-        return innerHasIt(m_mode) ? m_inner.existingIdentity() : std::nullopt;
+        return m_mode == Mode::Skip ? std::nullopt : m_inner.existingIdentity();
     }
 
-    // What this run made, for the new record.
+    // What this run made, for the new record; finished (sorted) by finishManifest.
     const Manifest& manifest() const { return m_manifest; }
-    // The same, handed over once nothing more is asked of it: a large one is not copied.
     Manifest takeManifest() { return std::move(m_manifest); }
+    // Adds the entries of the last record that this run did not make and whose files are still
+    // there, as no longer generated (a conflict stays one), and sorts the manifest. Only after
+    // a run that went through whole.
+    void finishManifest();
+    // The texts the record keeps as merge bases that the run cannot make again: the new texts of
+    // conflicts, and what earlier runs wrote in files no longer generated.
+    const std::map<ContentHash, std::string>& baseTexts() const { return m_baseTexts; }
+
     const std::vector<Outcome>& outcomes() const { return m_outcomes; }
-    // Whether the last run's record lists a file at the key.
-    bool wasRecorded(const std::string& key) const {
-        return m_previous && m_previous->find(key) != nullptr;
-    }
     // Files the last run made that this one did not, by key; none until the run is known to
     // have gone through whole (a run that stopped early did not get to the others).
     std::vector<std::string> noLongerGenerated() const;
     void setRanWhole(bool whole) { m_ranWhole = whole; }
+    bool ranWhole() const { return m_ranWhole; }
     // Whether this run made the folder at the key (it held nothing of an earlier run's).
     bool made(std::string_view key) const { return m_made.contains(key); }
+    // A conflict a run named; true when any target of the run ended in one.
+    bool anyConflict() const;
 
     // A path's key below the location, taken lexically; none outside it.
     static std::optional<std::string> keyOf(const std::string& location,
                                             const std::string& nativePath);
+    // A key's path below the project folder; none outside it.
+    std::optional<std::string> recordPath(std::string_view key) const;
 
 private:
-    // AsRecorded: a recorded file left as it is, holding the run's text already.
     enum class Mode { None, Stream, Collect, Skip, AsRecorded };
 
-    // Whether a file the record lists may be left as it is when it holds the run's text.
     bool leavesAsRecorded() const;
-    // Whether the inner output has the open file open too: not a deleted one skipped, nor one
-    // left as recorded without being read.
-    bool innerHasIt(Mode mode) const {
-        return mode != Mode::Skip && (mode != Mode::AsRecorded || m_yoursBytes != nullptr);
-    }
-
-    // What becomes of a recorded target: the kind, and the bytes to write, or none to keep.
-    struct Decision {
-        Regenerated kind = Regenerated::AsGenerated;
-        std::optional<std::string> bytes;
-    };
-    Decision decide(const Manifest::Entry& entry, const std::string& key, const std::string* yours,
-                    std::string& theirs, bool mergeable) const;
-    void note(Regenerated kind, const std::string& key, const std::string& nativePath);
-    bool writeBeside(const std::string& nativePath, const std::string& bytes);
+    Outcome& begin(TargetState state, const std::string& key, const std::string& nativePath);
+    // Decides a target the record knows or that exists, with its new text.
+    TargetDecision decide(std::string_view recordPath, const std::string* yours, bool unreadable,
+                          std::string theirs, bool mergeable);
+    // Writes the new text beside a conflict's file unless the user changed what is there;
+    // the new manifest entry's pending hash.
+    ContentHash putBeside(Outcome& outcome, const std::string& theirs, bool copy,
+                          const std::string& nativeSource);
+    void addEntry(Manifest::Entry entry);
+    void addConflict(const std::string& path, Manifest::Kind kind, const std::string& theirs,
+                     ContentHash pending);
 
     ProjectOutput& m_inner;
+    std::optional<std::string> m_root;
     const Manifest* m_previous = nullptr;
     BaseText m_base;
     Policy m_policy = Policy::Automatic;
     Choices m_choices;
+    bool m_keepTexts = false;
     std::string m_location;
     Manifest m_manifest;
+    std::map<ContentHash, std::string> m_baseTexts;
     std::vector<Outcome> m_outcomes;
+    std::unordered_set<std::string> m_writtenHere; // keys of the targets this run wrote
     bool m_ranWhole = false;
     std::set<std::string, std::less<>> m_made; // keys of the folders this run made
-    std::function<void(const std::string&)> m_folderListener;
     std::function<bool()> m_sameInputs;
 
     // The open file.
     Mode m_mode = Mode::None;
     std::string m_key;
-    std::string m_path;
-    const Manifest::Entry* m_entry = nullptr;
-    FileIdentity m_identity{};                 // AsRecorded without the inner output: the file's
-    std::optional<std::string> m_yours;        // read here when the inner output did not
+    std::optional<std::string> m_path; // below the project folder
+    std::string m_native;
+    std::span<const Manifest::Entry> m_entries;
+    FileIdentity m_identity{};
+    std::optional<std::string> m_yours;
     const std::string* m_yoursBytes = nullptr; // the file's bytes on the disk; null: none
-    bool m_onDisk = false;                     // something stands in the file's place
-    std::string m_text;                        // Collect: the whole new text
-    bool m_created = false; // Stream: the inner output made the file where nothing was
-    std::size_t m_seen = 0; // Stream: the bytes of the inner pending text hashed already
+    bool m_unreadable = false;
+    std::string m_text;
+    bool m_created = false;
+    std::size_t m_seen = 0;
     std::uint64_t m_size = 0;
     ContentHasher m_hasher;
 };

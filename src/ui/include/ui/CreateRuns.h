@@ -10,6 +10,13 @@
 
 namespace vantrel {
 
+// The configuration file the answers' settings were read from, and its bytes as read then;
+// an empty path: the built-in settings.
+struct ConfigurationBytes {
+    std::string path;
+    std::string bytes;
+};
+
 // The two runs behind Create. Both commit the project first, as commitAndGenerate does.
 
 // Runs the script into memory over the disk and reports nothing (the run to the disk reports
@@ -20,9 +27,8 @@ std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t d
 // Runs the script to the disk, leaving the files at the kept native paths as they are and
 // writing the chosen bytes for the files the last run's record lists; the messages are
 // gathered for the summary instead of being shown one by one. A run that wrote anything and
-// reported no error leaves its record in the project folder, with the configuration read from
-// configurationPath (empty: the built-in settings).
+// reported no error leaves its record in the project folder, with the configuration given.
 RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const CreateChoices& choices,
-                   const std::string& configurationPath);
+                   const ConfigurationBytes& configuration);
 
 } // namespace vantrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ProjectState.h"
+#include "ui/CreateRuns.h"
 #include "ui/MainDialogLogic.h"
 #include "ui/MainDialogOps.h"
 #include "ui/ModalHooks.h"
@@ -94,7 +95,7 @@ private:
 
     ProjectState m_project;
     // The file the configuration was read from, for the record; before the logic that uses it.
-    std::string m_configurationPath;
+    ConfigurationBytes m_configuration;
     MessageBoxSink m_sink;
     MainDialogLogic m_logic;
     std::string m_configOption;

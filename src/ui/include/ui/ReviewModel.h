@@ -25,7 +25,8 @@ public:
         std::string newBytes; // and the bytes the run would write instead
         // A file the last run's record lists: what became of it since (merged and conflicting
         // files hold the merge in newBytes, a deleted one the new text).
-        std::optional<Regenerated> regenerated;
+        std::optional<TargetState> regenerated;
+        bool unproven = false;          // no record says this program wrote what is there
         bool noLongerGenerated = false; // the record lists it, this run makes it no more
     };
 

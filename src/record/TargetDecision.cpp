@@ -1,0 +1,121 @@
+#include "record/TargetDecision.h"
+
+#include "diff/TextMerge.h"
+
+#include <algorithm>
+
+namespace vantrel {
+namespace {
+
+constexpr std::string_view YOURS_LABEL = "yours";
+constexpr std::string_view THEIRS_LABEL = "generated";
+
+using Entries = std::span<const Manifest::Entry>;
+
+bool any(Entries entries, auto predicate) {
+    return std::any_of(entries.begin(), entries.end(), predicate);
+}
+
+// Whether a hash is text this program wrote at the path (in place, or beside it for a conflict
+// the user has since resolved by removing the file beside).
+bool provenWritten(Entries recorded, ContentHash hash, bool besideStands) {
+    return any(recorded, [&](const Manifest::Entry& entry) {
+        return entry.hash == hash ||
+               (entry.state == Manifest::State::Conflict && !besideStands && entry.pending == hash);
+    });
+}
+
+// Whether the new text is what the last text the user has seen of this program was.
+bool nothingNew(Entries recorded, ContentHash hash, bool besideStands) {
+    return any(recorded, [&](const Manifest::Entry& entry) {
+        if (entry.state == Manifest::State::Conflict)
+            return !besideStands && entry.pending == hash;
+        return entry.hash == hash;
+    });
+}
+
+} // namespace
+
+std::string_view targetStateLabel(TargetState state) {
+    switch (state) {
+    case TargetState::New:
+        return "new";
+    case TargetState::Same:
+        return "same";
+    case TargetState::Replaced:
+        return "replaced";
+    case TargetState::Merged:
+        return "merged";
+    case TargetState::Kept:
+        return "kept";
+    case TargetState::Conflict:
+        return "conflict";
+    case TargetState::DeletedByYou:
+        return "deleted by you";
+    case TargetState::NoLongerGenerated:
+        return "no longer generated";
+    case TargetState::Blocked:
+        return "blocked";
+    case TargetState::Refused:
+        return "refused";
+    }
+    return "";
+}
+
+std::optional<ContentHash> mergeBaseHash(Entries recorded, bool besideStands) {
+    // What was generated last comes first; a conflict still open has no base to merge on.
+    for (const Manifest::State state :
+         {Manifest::State::Generated, Manifest::State::Conflict, Manifest::State::Gone})
+        for (const Manifest::Entry& entry : recorded)
+            if (entry.state == state) {
+                if (state != Manifest::State::Conflict)
+                    return entry.hash;
+                if (!besideStands)
+                    return entry.pending;
+            }
+    return std::nullopt;
+}
+
+TargetDecision decideTarget(const TargetFacts& facts, std::string newText, TargetPolicy policy) {
+    const bool recordedInPlace = any(facts.recorded, [](const Manifest::Entry& entry) {
+        return entry.state != Manifest::State::Gone;
+    });
+    if (!facts.disk && !facts.unreadable) {
+        // A file the user deleted stays deleted; one no longer generated comes back as new.
+        if (!recordedInPlace || policy == TargetPolicy::Overwrite)
+            return {TargetState::New, std::move(newText)};
+        if (policy == TargetPolicy::Review)
+            return {TargetState::DeletedByYou, std::move(newText)};
+        return {TargetState::DeletedByYou, std::nullopt};
+    }
+    // What cannot be read cannot be compared: never written over, and the run says so.
+    if (facts.unreadable)
+        return {TargetState::Refused, std::nullopt};
+    const std::string& disk = *facts.disk;
+    if (disk == newText)
+        return {TargetState::Same, std::move(newText)};
+    if (policy == TargetPolicy::Overwrite)
+        return {TargetState::Replaced, std::move(newText)};
+    const bool conflictOpen =
+        facts.besideStands && any(facts.recorded, [](const Manifest::Entry& entry) {
+            return entry.state == Manifest::State::Conflict;
+        });
+    const ContentHash diskHash = contentHash(disk);
+    if (!conflictOpen && provenWritten(facts.recorded, diskHash, facts.besideStands))
+        return {TargetState::Replaced, std::move(newText)};
+    const bool unproven = facts.recorded.empty();
+    if (!unproven && !conflictOpen &&
+        nothingNew(facts.recorded, contentHash(newText), facts.besideStands))
+        return {TargetState::Kept, std::nullopt};
+    std::optional<MergedText> merged;
+    if (!conflictOpen && facts.base && facts.mergeable)
+        merged = mergeTexts(*facts.base, disk, newText, YOURS_LABEL, THEIRS_LABEL);
+    if (merged && merged->clean)
+        return {TargetState::Merged, std::move(merged->text)};
+    TargetDecision decision{TargetState::Conflict, std::nullopt, unproven};
+    if (policy == TargetPolicy::Review)
+        decision.bytes = merged ? std::move(merged->text) : std::move(newText);
+    return decision;
+}
+
+} // namespace vantrel

@@ -1,0 +1,254 @@
+// The one rule of regeneration, over every combination of what the record says, what the disk
+// holds, what the merge base is and what the run makes: no byte of the user's is written over
+// unless the record proves this program wrote it, or a clean merge keeps it.
+#include "record/TargetDecision.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace vantrel {
+namespace {
+
+using State = Manifest::State;
+
+const std::string BASE = "one\ntwo\nthree\nfour\nfive\n";
+const std::string NEW = "one\nTWO\nthree\nfour\nfive\n";         // the template changed line 2
+const std::string YOURS_APART = "one\ntwo\nthree\nfour\nmine\n"; // merges cleanly with NEW
+const std::string YOURS_OVER = "one\nmine\nthree\nfour\nfive\n"; // overlaps NEW
+const std::string OTHER = "something else\n";                    // an unrelated file
+
+Manifest::Entry entryOf(State state, const std::string& text, ContentHash pending = 0) {
+    return {Manifest::Kind::File, state, "f.cpp", text.size(), contentHash(text), pending, false};
+}
+
+// Every line of yours that the decision may lose: a line of the disk's file that is in neither
+// the base nor the bytes written.
+bool keepsYourLines(const std::string& disk, const std::string* base, const std::string& written) {
+    std::size_t at = 0;
+    while (at < disk.size()) {
+        const std::size_t end = disk.find('\n', at);
+        const std::string line = disk.substr(at, end - at + 1);
+        at = end + 1;
+        if (written.find(line) == std::string::npos &&
+            (!base || base->find(line) == std::string::npos))
+            return false;
+    }
+    return true;
+}
+
+TEST(TargetDecision, NeverWritesOverWhatItCannotProve) {
+    const std::vector<std::vector<Manifest::Entry>> records = {
+        {},
+        {entryOf(State::Generated, BASE)},
+        {entryOf(State::Gone, BASE)},
+        {entryOf(State::Conflict, BASE, contentHash(NEW))},
+        {entryOf(State::Generated, OTHER), entryOf(State::Generated, BASE)}, // two joined records
+        {entryOf(State::Generated, OTHER)},
+    };
+    const std::vector<std::optional<std::string>> disks = {std::nullopt, BASE,       NEW,
+                                                           YOURS_APART,  YOURS_OVER, OTHER};
+    int combinations = 0;
+    for (const auto& recorded : records)
+        for (const auto& disk : disks)
+            for (const std::string& theirs : {BASE, NEW})
+                for (const bool withBase : {false, true})
+                    for (const bool besideStands : {false, true})
+                        for (const TargetPolicy policy :
+                             {TargetPolicy::Automatic, TargetPolicy::Review}) {
+                            ++combinations;
+                            TargetFacts facts;
+                            facts.recorded = recorded;
+                            facts.disk = disk ? &*disk : nullptr;
+                            facts.besideStands = besideStands;
+                            const std::optional<ContentHash> baseHash =
+                                mergeBaseHash(recorded, besideStands);
+                            const std::string* base = nullptr;
+                            if (withBase && baseHash && *baseHash == contentHash(BASE))
+                                base = &BASE;
+                            if (withBase && baseHash && *baseHash == contentHash(NEW))
+                                base = &NEW;
+                            facts.base = base;
+                            const TargetDecision decision = decideTarget(facts, theirs, policy);
+                            const std::string where =
+                                "record " + std::to_string(&recorded - records.data()) + ", disk " +
+                                std::to_string(&disk - disks.data()) + ", new " +
+                                (theirs == BASE ? "base" : "changed") + (withBase ? ", base" : "") +
+                                (besideStands ? ", beside" : "") +
+                                (policy == TargetPolicy::Review ? ", review" : "");
+                            if (!disk) {
+                                EXPECT_TRUE(decision.state == TargetState::New ||
+                                            decision.state == TargetState::DeletedByYou)
+                                    << where;
+                                continue;
+                            }
+                            if (policy == TargetPolicy::Review &&
+                                decision.state == TargetState::Conflict)
+                                continue; // offered unticked, written only when chosen
+                            if (!decision.bytes || *decision.bytes == *disk)
+                                continue;
+                            const bool proven = std::any_of(
+                                recorded.begin(), recorded.end(),
+                                [&](const Manifest::Entry& entry) {
+                                    return entry.hash == contentHash(*disk) ||
+                                           (!besideStands && entry.state == State::Conflict &&
+                                            entry.pending == contentHash(*disk));
+                                });
+                            const bool openConflict = besideStands && recorded.size() == 1 &&
+                                                      recorded[0].state == State::Conflict;
+                            EXPECT_TRUE(proven || (decision.state == TargetState::Merged &&
+                                                   keepsYourLines(*disk, base, *decision.bytes)))
+                                << where;
+                            EXPECT_FALSE(openConflict) << where;
+                        }
+    EXPECT_EQ(combinations, 6 * 6 * 2 * 2 * 2 * 2);
+}
+
+struct Row {
+    const char* name;
+    std::vector<Manifest::Entry> recorded;
+    std::optional<std::string> disk;
+    std::string theirs;
+    bool withBase;
+    bool besideStands;
+    TargetState state;
+    std::optional<std::string> bytes;
+    bool unproven = false;
+};
+
+class TargetDecisionRow : public testing::TestWithParam<Row> {};
+
+TEST_P(TargetDecisionRow, GivesTheStateAndBytes) {
+    const Row& row = GetParam();
+    TargetFacts facts;
+    facts.recorded = row.recorded;
+    facts.disk = row.disk ? &*row.disk : nullptr;
+    facts.besideStands = row.besideStands;
+    facts.base = row.withBase ? &BASE : nullptr;
+    const TargetDecision decision = decideTarget(facts, row.theirs, TargetPolicy::Automatic);
+    EXPECT_EQ(targetStateLabel(decision.state), targetStateLabel(row.state));
+    EXPECT_EQ(decision.bytes, row.bytes);
+    EXPECT_EQ(decision.unproven, row.unproven);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TargetDecisionRow,
+    testing::Values(
+        Row{"NothingThereNothingRecorded",
+            {},
+            std::nullopt,
+            NEW,
+            false,
+            false,
+            TargetState::New,
+            NEW},
+        Row{"ThereWithoutARecordIsTheUsers",
+            {},
+            OTHER,
+            NEW,
+            false,
+            false,
+            TargetState::Conflict,
+            std::nullopt,
+            true},
+        Row{"ThereWithoutARecordAndTheSame", {}, NEW, NEW, false, false, TargetState::Same, NEW},
+        Row{"AsRecordedIsReplaced",
+            {entryOf(State::Generated, BASE)},
+            BASE,
+            NEW,
+            false,
+            false,
+            TargetState::Replaced,
+            NEW},
+        Row{"EditedNothingNewIsKept",
+            {entryOf(State::Generated, BASE)},
+            YOURS_OVER,
+            BASE,
+            true,
+            false,
+            TargetState::Kept,
+            std::nullopt},
+        Row{"EditedApartIsMerged",
+            {entryOf(State::Generated, BASE)},
+            YOURS_APART,
+            NEW,
+            true,
+            false,
+            TargetState::Merged,
+            "one\nTWO\nthree\nfour\nmine\n"},
+        Row{"EditedWithoutABaseIsKept",
+            {entryOf(State::Generated, BASE)},
+            YOURS_APART,
+            NEW,
+            false,
+            false,
+            TargetState::Conflict,
+            std::nullopt},
+        Row{"DeletedStaysDeleted",
+            {entryOf(State::Generated, BASE)},
+            std::nullopt,
+            NEW,
+            true,
+            false,
+            TargetState::DeletedByYou,
+            std::nullopt},
+        Row{"GoneAndDeletedComesBack",
+            {entryOf(State::Gone, BASE)},
+            std::nullopt,
+            NEW,
+            true,
+            false,
+            TargetState::New,
+            NEW},
+        Row{"GoneAndUneditedIsReplaced",
+            {entryOf(State::Gone, BASE)},
+            BASE,
+            NEW,
+            false,
+            false,
+            TargetState::Replaced,
+            NEW},
+        Row{"GoneAndEditedMerges",
+            {entryOf(State::Gone, BASE)},
+            YOURS_APART,
+            NEW,
+            true,
+            false,
+            TargetState::Merged,
+            "one\nTWO\nthree\nfour\nmine\n"},
+        Row{"OpenConflictStaysOne",
+            {entryOf(State::Conflict, BASE, contentHash(NEW))},
+            YOURS_APART,
+            NEW,
+            true,
+            true,
+            TargetState::Conflict,
+            std::nullopt},
+        Row{"OpenConflictEvenWhenReverted",
+            {entryOf(State::Conflict, BASE, contentHash(NEW))},
+            BASE,
+            NEW,
+            true,
+            true,
+            TargetState::Conflict,
+            std::nullopt},
+        Row{"ResolvedConflictIsKept",
+            {entryOf(State::Conflict, BASE, contentHash(NEW))},
+            YOURS_OVER,
+            NEW,
+            false,
+            false,
+            TargetState::Kept,
+            std::nullopt},
+        Row{"ResolvedByTakingTheNewText",
+            {entryOf(State::Conflict, BASE, contentHash(NEW))},
+            NEW,
+            NEW,
+            false,
+            false,
+            TargetState::Same,
+            NEW}),
+    [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
+
+} // namespace
+} // namespace vantrel
