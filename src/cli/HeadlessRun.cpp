@@ -203,6 +203,8 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
             << "); it was left alone and no record is kept\n";
     const bool keepRecord = (output.keepsRecord() || preview) && !command.noRecord &&
                             project.keepsRecord() && session.mayRecord();
+    if (keepRecord && lock)
+        session.noteTemporaries();
     RecordingOutput& recording = session.output();
     recording.setPolicy(command.overwriteEdited ? RecordingOutput::Policy::Overwrite
                                                 : RecordingOutput::Policy::Automatic);

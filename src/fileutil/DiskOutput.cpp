@@ -287,8 +287,9 @@ ProjectOutput::Closed DiskOutput::closeFile() {
         const std::string_view bytes = platformText(m_pending, converted);
         Closed closed = Closed::Unchanged;
         if (!m_existing || bytes != *m_existing) {
-            const bool written = mode == Mode::Replace ? replaceFile(m_path, bytes, m_permissions)
-                                                       : writeThrough(m_path, bytes);
+            const bool written = mode == Mode::Replace
+                                     ? replaceFile(m_path, bytes, m_permissions, m_noteTemporary)
+                                     : writeThrough(m_path, bytes);
             closed = written ? Closed::Written : Closed::Failed;
         }
         m_pending.clear(); // after the bytes, which may be a view of it
@@ -337,9 +338,10 @@ ProjectOutput::Copy DiskOutput::copyFile(const std::string& nativeSource,
         const std::string bytes(buffer ? buffer.get() : "", static_cast<std::size_t>(length));
         if (existing.bytes && bytes == *existing.bytes)
             return Copy::Unchanged;
-        const bool written = existing.kind == ExistingFile::Kind::Regular
-                                 ? replaceFile(nativeTarget, bytes, existing.permissions)
-                                 : writeThrough(nativeTarget, bytes);
+        const bool written =
+            existing.kind == ExistingFile::Kind::Regular
+                ? replaceFile(nativeTarget, bytes, existing.permissions, m_noteTemporary)
+                : writeThrough(nativeTarget, bytes);
         return written ? Copy::Done : Copy::Refused;
     }
     FileStream output;

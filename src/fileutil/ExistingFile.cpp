@@ -1,6 +1,7 @@
 #include "fileutil/ExistingFile.h"
 
 #include "fileutil/FileHandle.h"
+#include "fileutil/TextFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +9,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -137,11 +140,29 @@ namespace {
 // so a crash right after it cannot leave an empty file in the old one's place.
 std::optional<std::string> replaceThroughTemporary(const std::string& nativePath,
                                                    std::string_view bytes, unsigned permissions,
-                                                   bool sync) {
+                                                   bool sync, const TemporaryNote& note = {}) {
     const std::filesystem::path path(nativePath);
-    std::string temporary =
-        (path.parent_path() / ("." + path.filename().string() + ".vantrel-XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
+    static constexpr std::string_view LETTERS =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        std::string suffix;
+        for (int i = 0; i < 6; ++i)
+            suffix += LETTERS[random() % LETTERS.size()];
+        temporary =
+            (path.parent_path() / ("." + path.filename().string() + ".vantrel-" + suffix)).string();
+        if (note) {
+            std::error_code error;
+            const std::filesystem::path absolute = std::filesystem::absolute(temporary, error);
+            if (error || !note(absolute.string()))
+                return "cannot note a file beside it";
+        }
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0)
         return "cannot create a file beside it: " + std::string(std::strerror(errno));
     std::optional<std::string> failure;
@@ -164,10 +185,42 @@ std::optional<std::string> replaceThroughTemporary(const std::string& nativePath
     return failure;
 }
 
+// Whether a file is more than its one name and its permission bits: a rename would split it
+// from its other names, or drop its owner or its attributes.
+bool sharedOrOwned(const std::string& nativePath, const struct stat& info) {
+    if (info.st_nlink > 1 || info.st_uid != ::geteuid())
+        return true;
+#ifdef __linux__
+    const ssize_t names = ::listxattr(nativePath.c_str(), nullptr, 0);
+    return names > 0;
+#else
+    (void)nativePath;
+    return false;
+#endif
+}
+
+// Writes the whole of bytes into the file itself, from empty.
+bool writeInPlace(const std::string& nativePath, std::string_view bytes) {
+    const int fd = ::open(nativePath.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, bytes);
+    return ::close(fd) == 0 && written;
+}
+
 } // namespace
 
-bool replaceFile(const std::string& nativePath, std::string_view bytes, unsigned permissions) {
-    return !replaceThroughTemporary(nativePath, bytes, permissions, false);
+bool replaceFile(const std::string& nativePath, std::string_view bytes, unsigned permissions,
+                 const TemporaryNote& note) {
+    struct stat info {};
+    if (::lstat(nativePath.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        // Protected against writing by its owner: not ours to replace, whoever runs this.
+        if ((info.st_mode & S_IWUSR) == 0 || ::access(nativePath.c_str(), W_OK) != 0)
+            return false;
+        if (sharedOrOwned(nativePath, info))
+            return writeInPlace(nativePath, bytes);
+    }
+    return !replaceThroughTemporary(nativePath, bytes, permissions, false, note);
 }
 
 std::optional<std::string> replaceFileAtomically(const std::string& nativePath,
@@ -214,30 +267,38 @@ bool writeThrough(const std::string& nativePath, std::string_view bytes) {
     return closeFile(file) && written;
 }
 
-void removeStaleReplacements(const std::string& nativeFolder) {
-    constexpr std::string_view INFIX = ".vantrel-";
-    constexpr std::size_t SUFFIX = 6; // what mkstemp puts in place of XXXXXX
-    DIR* folder = ::opendir(nativeFolder.c_str());
-    if (!folder)
+void removeNotedTemporaries(const std::string& journalPath) {
+    const std::optional<std::string> journal = readFileBytes(journalPath);
+    if (!journal)
         return;
-    std::vector<std::string> stale;
-    while (const dirent* entry = ::readdir(folder)) {
-        const std::string_view name = entry->d_name;
-        const std::size_t infix = name.size() > INFIX.size() + SUFFIX + 1
-                                      ? name.size() - SUFFIX - INFIX.size()
-                                      : std::string_view::npos;
-        // The pattern's own "XXXXXX" is no name the system made: a file of the user's.
-        if (name.starts_with('.') && infix != std::string_view::npos && infix > 1 &&
-            name.substr(infix, INFIX.size()) == INFIX && !name.ends_with("XXXXXX"))
-            stale.emplace_back(name);
-    }
-    ::closedir(folder);
-    for (const std::string& name : stale) {
-        const std::string path = nativeFolder + "/" + name;
+    std::string_view rest = *journal;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        const std::string path(rest.substr(0, end));
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
         struct stat info {};
-        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        if (!path.empty() && ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
             ::unlink(path.c_str());
     }
+    ::unlink(journalPath.c_str());
+}
+
+TemporaryNote journalOfTemporaries(const std::string& journalPath) {
+    return [journalPath](const std::string& absolutePath) {
+        if (absolutePath.find('\n') != std::string::npos)
+            return false;
+        int fd = ::open(journalPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                        0666);
+        if (fd < 0 && errno == ENOENT) {
+            ::mkdir(std::filesystem::path(journalPath).parent_path().c_str(), 0777);
+            fd = ::open(journalPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                        0666);
+        }
+        if (fd < 0)
+            return false;
+        const bool written = writeAll(fd, absolutePath + "\n");
+        return ::close(fd) == 0 && written;
+    };
 }
 
 } // namespace vantrel

@@ -27,11 +27,12 @@ constexpr std::string_view IGNORE_FILE = ".gitignore";
 constexpr std::string_view ATTRIBUTES_FILE = ".gitattributes";
 // What version control is told: the machine-local file stays out, and two branches' manifests
 // join line by line (a reader takes two entries for one path, either proving its bytes).
-constexpr std::string_view IGNORE_TEXT = "local.txt\n";
+constexpr std::string_view IGNORE_TEXT = "local.txt\ntemporaries\n";
 constexpr std::string_view ATTRIBUTES_TEXT = "manifest.txt merge=union\n";
 // The names a record folder of this program holds; a folder with any other is not ours.
-constexpr std::string_view RECORD_NAMES[] = {
-    "manifest.txt", "project.json", "inputs", "bases", "local.txt", ".gitignore", ".gitattributes"};
+constexpr std::string_view RECORD_NAMES[] = {"manifest.txt",   "project.json", "inputs",
+                                             "bases",          "local.txt",    ".gitignore",
+                                             ".gitattributes", "temporaries"};
 // A folder of a record being written; one left behind by an interrupted run goes next time.
 constexpr std::string_view PARTIAL_PREFIX = ".vantrel-record-";
 
@@ -271,7 +272,10 @@ RecordState readRecord(const std::string& projectFolder, Record& record, std::st
             why = "it holds " + name + ", which is no part of a record";
             return RecordState::Foreign;
         }
-    if (names->empty())
+    // A folder with neither manifest nor answers holds no record yet (only, say, the note of a
+    // run's temporary files).
+    if (std::find(names->begin(), names->end(), MANIFEST_FILE) == names->end() &&
+        std::find(names->begin(), names->end(), RECORD_ANSWERS) == names->end())
         return RecordState::Absent;
     why.clear();
     std::string manifestBytes;

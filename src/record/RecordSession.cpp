@@ -240,28 +240,17 @@ void RecordSession::noteConfiguration(const std::string& nativePath, std::string
     noteInput(Manifest::Role::Configuration, nativePath, std::move(bytes));
 }
 
+void RecordSession::noteTemporaries() {
+    if (mayRecord())
+        m_output.noteTemporaries(
+            journalOfTemporaries(recordFolder() + "/" + std::string(RECORD_TEMPORARIES)));
+}
+
 void RecordSession::removeLeftovers() {
-    const std::optional<std::string> project = RecordingOutput::keyOf(m_location, m_projectFolder);
-    // A folder this run made holds nothing an earlier run left.
-    std::set<std::string> folders;
-    for (const RecordingOutput::Outcome& outcome : m_output.outcomes()) {
-        if (outcome.key.empty() && !outcome.folder)
-            continue;
-        const std::size_t slash = outcome.key.rfind('/');
-        std::string folder = outcome.folder               ? outcome.key
-                             : slash == std::string::npos ? std::string()
-                                                          : outcome.key.substr(0, slash);
-        if (!m_output.made(folder))
-            folders.insert(std::move(folder));
-    }
-    for (const std::string& key : folders) {
-        std::string folder = m_location.empty() ? std::string(".") : m_location;
-        if (!key.empty())
-            folder.append("/").append(key);
-        removeStaleReplacements(folder);
-    }
-    if (project && !m_output.made(*project) && mayRecord() && folderInside())
-        removePartialRecords(m_projectFolder);
+    if (!mayRecord() || !folderInside())
+        return;
+    removeNotedTemporaries(recordFolder() + "/" + std::string(RECORD_TEMPORARIES));
+    removePartialRecords(m_projectFolder);
 }
 
 bool RecordSession::writeRecord(const ProjectState& project) {

@@ -78,6 +78,8 @@ RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const Crea
     else if (previous == RecordState::Foreign)
         outcome.notes.push_back(session.recordFolder() + " is no record of this program (" +
                                 session.why() + "); it was left alone and no record was kept.");
+    if (project.keepsRecord())
+        session.noteTemporaries();
     session.output().setChoices(choices.chosen);
     if (!configuration.path.empty())
         session.noteConfiguration(configuration.path, configuration.bytes);

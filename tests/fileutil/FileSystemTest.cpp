@@ -5,8 +5,10 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -182,6 +184,81 @@ TEST_P(CreateOrInspect, CreatesOnlyWhereNothingIsAndLooksAtTheRest) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CreatedOrLookedAtFirst, CreateOrInspect, testing::Bool());
+
+// A replacement leaves a file what it was: one its owner may not write is not replaced, and one
+// that is more than a name with permission bits (other names, another owner, attributes) gets
+// the new bytes in place; a plain one is renamed over, through a temporary the note is told of.
+TEST(ReplaceFile, KeepsWhatTheFileWas) {
+    const TempFolder temp;
+    const auto inode = [](const std::string& path) {
+        struct stat info {};
+        ::lstat(path.c_str(), &info);
+        return info.st_ino;
+    };
+    struct Row {
+        const char* name;
+        std::function<bool(const std::string& path)> prepare; // false: not possible here
+        bool replaced;
+        bool sameInode;
+    };
+    const Row rows[] = {
+        {"plain", [](const std::string&) { return true; }, true, false},
+        {"read-only", [](const std::string& path) { return ::chmod(path.c_str(), 0444) == 0; },
+         false, true},
+        {"hard-linked",
+         [&](const std::string& path) { return ::link(path.c_str(), (path + ".2").c_str()) == 0; },
+         true, true},
+        {"owned by another",
+         [](const std::string& path) {
+             return ::geteuid() == 0 && ::chown(path.c_str(), 12345, 12345) == 0;
+         },
+         true, true},
+        {"with an attribute",
+         [](const std::string& path) {
+             return ::setxattr(path.c_str(), "user.mine", "1", 1, 0) == 0;
+         },
+         true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = temp / (std::string(row.name) + ".txt");
+        writeFile(path, "old");
+        if (!row.prepare(path))
+            continue;
+        const auto before = inode(path);
+        std::vector<std::string> noted;
+        const bool replaced = replaceFile(path, "new", 0644, [&](const std::string& temporary) {
+            noted.push_back(temporary);
+            return true;
+        });
+        EXPECT_EQ(replaced, row.replaced);
+        EXPECT_EQ(readFile(path), row.replaced ? "new" : "old");
+        EXPECT_EQ(inode(path) == before, row.sameInode);
+        EXPECT_EQ(noted.size(), row.sameInode ? 0u : 1u);
+        if (std::string(row.name) == "hard-linked") {
+            EXPECT_EQ(readFile(path + ".2"), "new");
+        }
+    }
+    // What the note refuses is not made.
+    EXPECT_FALSE(
+        replaceFile(temp / "plain.txt", "newer", 0644, [](const std::string&) { return false; }));
+    EXPECT_EQ(readFile(temp / "plain.txt"), "new");
+}
+
+// The sweep removes exactly what a journal names and is there as a plain file.
+TEST(ReplaceFile, SweepRemovesOnlyNotedTemporaries) {
+    const TempFolder temp;
+    const std::string journal = temp / "record/temporaries";
+    const TemporaryNote note = journalOfTemporaries(journal);
+    ASSERT_TRUE(note(temp / ".a.vantrel-aaaaaa"));
+    ASSERT_TRUE(note(temp / "gone"));
+    writeFile(temp / ".a.vantrel-aaaaaa", "half");
+    writeFile(temp / ".b.vantrel-bbbbbb", "mine");
+    removeNotedTemporaries(journal);
+    EXPECT_FALSE(fs::exists(temp / ".a.vantrel-aaaaaa"));
+    EXPECT_TRUE(fs::exists(temp / ".b.vantrel-bbbbbb"));
+    EXPECT_FALSE(fs::exists(journal));
+}
 
 // A size told ahead that is wrong (the file changed since it was asked) still gives every byte.
 TEST(ReadAll, GivesEveryByteWhateverSizeWasExpected) {

@@ -229,10 +229,9 @@ TEST(Regeneration, RecordThroughALinkIsOnlyData) {
     }
 }
 
-// The temporary files of a run killed while replacing are swept from every folder the next run
-// writes into, the sample's folders coming in turns (the project, res, the project again);
-// files of the user's that only look alike, and folders the run does not write into, stay.
-TEST(Regeneration, SweepsKilledRunsTemporariesFromEveryFolderItWritesInto) {
+// The temporary files a killed run noted before making them are swept by the next run, wherever
+// they lie; files of the user's that only look alike stay, whatever their name.
+TEST(Regeneration, SweepsOnlyTheTemporariesARunNoted) {
     TempFolder work;
     const fs::path sample = fs::path(std::getenv("VANTREL_SOURCE_DIR")) / "data/sample";
     fs::copy(sample, work.path() / "in", fs::copy_options::recursive);
@@ -241,12 +240,16 @@ TEST(Regeneration, SweepsKilledRunsTemporariesFromEveryFolderItWritesInto) {
 
     const fs::path out = work.path() / "out";
     const char* const swept[] = {"Demo/.Demo.cpp.vantrel-a1B2c3",
-                                 "Demo/res/.Demo.rc.vantrel-Zz9y8X",
-                                 "Demo/.CMakeLists.txt.vantrel-000000"};
-    const char* const kept[] = {"Demo/.notes.vantrel-XXXXXX", "Demo/notes.vantrel-a1B2c3",
+                                 "Demo/res/.Demo.rc.vantrel-Zz9y8X"};
+    const char* const kept[] = {"Demo/.notes.vantrel-backup", "Demo/.Demo.h.vantrel-000000",
                                 "Other/.Demo.cpp.vantrel-a1B2c3"};
-    for (const char* name : swept)
+    std::string journal;
+    for (const char* name : swept) {
         writeAt(out / name, "half a file\n");
+        journal += (out / name).string() + "\n";
+    }
+    journal += (out / "Demo/.never-made.vantrel-qqqqqq").string() + "\n";
+    writeAt(out / "Demo/.vantrel/temporaries", journal);
     for (const char* name : kept)
         writeAt(out / name, "mine\n");
 
@@ -255,6 +258,7 @@ TEST(Regeneration, SweepsKilledRunsTemporariesFromEveryFolderItWritesInto) {
         EXPECT_FALSE(fs::exists(out / name)) << name;
     for (const char* name : kept)
         EXPECT_EQ(readFile(out / name), "mine\n") << name;
+    EXPECT_FALSE(fs::exists(out / "Demo/.vantrel/temporaries"));
 }
 
 // A run that reads what the recorded run read leaves the files still as generated without

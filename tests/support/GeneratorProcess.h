@@ -132,8 +132,9 @@ inline std::map<std::string, std::string> treeBelow(const std::filesystem::path&
 // The record of out/Demo in a tree of out (see treeBelow): compared whole, as it is replaced whole.
 inline std::map<std::string, std::string> recordIn(const std::map<std::string, std::string>& tree) {
     std::map<std::string, std::string> record;
+    // The note of a run's temporary files is no part of the record proper.
     for (const auto& [path, bytes] : tree)
-        if (path.starts_with("Demo/.vantrel/"))
+        if (path.starts_with("Demo/.vantrel/") && path != "Demo/.vantrel/temporaries")
             record.emplace(path, bytes);
     return record;
 }

@@ -38,6 +38,8 @@ public:
 
     // Files (native paths) that the following runs leave as they are, whatever they would write.
     void keepAsTheyAre(std::vector<std::string> nativePaths);
+    // Where the temporary file of each replacement is noted before it is made (none: nowhere).
+    void noteTemporaries(TemporaryNote note) override { m_noteTemporary = std::move(note); }
 
 private:
     // A resolved path's elements: a folder's (kept for the run, or the path's own) and, for a
@@ -92,6 +94,7 @@ private:
     std::optional<FileIdentity> m_existingIdentity;
     unsigned m_permissions = 0;
     std::vector<std::string> m_kept; // sorted
+    TemporaryNote m_noteTemporary;
 };
 
 } // namespace vantrel

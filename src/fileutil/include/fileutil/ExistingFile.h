@@ -43,9 +43,17 @@ bool inspectExisting(const std::string& nativePath, ExistingFile& existing);
 std::FILE* createOrInspect(const std::string& nativePath, ExistingFile& existing,
                            bool likelyThere = false);
 
-// Replaces a plain file with new bytes: a temporary file in its folder with its permission bits
-// is written and renamed over it, so a failure leaves the old file whole and no temporary one.
-bool replaceFile(const std::string& nativePath, std::string_view bytes, unsigned permissions);
+// Told the absolute path of a temporary file before it is created, so that a run killed while
+// it stands can have it removed later; false: it is not to be created.
+using TemporaryNote = std::function<bool(const std::string& absolutePath)>;
+
+// Replaces a plain file with new bytes. A file without its owner's write permission is not
+// replaced (false). A file with other names (hard links), another owner or extended attributes
+// is written in place once the bytes are whole in memory, so that its names, owner and
+// attributes stay. Any other is replaced through a temporary file in its folder with its
+// permission bits, renamed over it, so a failure leaves the old file whole and no temporary.
+bool replaceFile(const std::string& nativePath, std::string_view bytes, unsigned permissions,
+                 const TemporaryNote& note = {});
 // Saves a document the user keeps: as replaceFile, with the old file's permission bits (a new
 // one's as the umask gives them), the bytes on the disk before the rename, and a link followed
 // to the file it names. The reason, "<path>: <what failed>: <why>", when it was not saved.
@@ -61,8 +69,12 @@ bool readAll(int fd, std::string& bytes, std::size_t expected = 0);
 // Writes all of bytes to a file descriptor, a signal notwithstanding; false on a write error.
 bool writeAll(int fd, std::string_view bytes);
 
-// Removes the temporary files of replacements in a folder that a killed run left behind
-// (".NAME.vantrel-XXXXXX", plain files only). Only a run that holds the project may call it.
-void removeStaleReplacements(const std::string& nativeFolder);
+// Removes the temporary files that the journal at a path names (each written there by a
+// TemporaryNote before its file was made), then the journal: a file that merely looks like a
+// temporary one is never touched.
+void removeNotedTemporaries(const std::string& journalPath);
+// A TemporaryNote that appends each path to the journal at a path, making its folder (one
+// level) when it is missing.
+TemporaryNote journalOfTemporaries(const std::string& journalPath);
 
 } // namespace vantrel

@@ -71,6 +71,10 @@ public:
     // without being opened: it lies within the location, and no choice keeps it otherwise.
     virtual bool mayLeaveUnopened(const std::string& /*nativePath*/) { return false; }
 
+    // Where the temporary file of each replacement is noted before it is made, so that one a
+    // killed run left can be removed; an output that makes none ignores it.
+    virtual void noteTemporaries(TemporaryNote /*note*/) {}
+
     enum class Copy { Done, Unchanged, Kept, SourceUnreadable, Refused };
     // Copies a file byte for byte. Refused: the target lies outside the location, or cannot be
     // opened or written (a target that existed keeps its old bytes).

@@ -20,6 +20,8 @@ namespace vantrel {
 // The development-kit files the run copied are named by their hash in the manifest only.
 inline constexpr std::string_view RECORD_FOLDER = ".vantrel";
 inline constexpr std::string_view RECORD_ANSWERS = "project.json";
+// The temporary files of replacements, noted before they are made (machine-local).
+inline constexpr std::string_view RECORD_TEMPORARIES = "temporaries";
 
 struct Record {
     std::string answers;

@@ -43,8 +43,10 @@ public:
     // does not exist, or lies outside the location, gets none.
     bool writeRecord(const ProjectState& project);
 
-    // Removes what interrupted runs left behind in the folders this run wrote into: temporary
-    // files of replacements and half-written records. Only under the project's lock.
+    // Notes the temporary file of each replacement in the record folder before it is made.
+    void noteTemporaries();
+    // Removes what interrupted runs left behind: the temporary files of replacements they noted
+    // and half-written records. Only under the project's lock.
     void removeLeftovers();
 
 private:
