@@ -133,6 +133,7 @@ void listPreview(const RecordingOutput& recording, const MemoryOutput& memory, b
 // the status the run would end with.
 int previewRun(const CommandLine& command, std::ostream& out, std::ostream& err) {
     MemoryOutput memory;
+    memory.checkWithDisk(true);
     std::ostringstream listing;
     std::ostringstream messages;
     const int status = runProject(command, listing, messages, memory, true, &out);

@@ -158,6 +158,28 @@ bool DiskOutput::liesWithinLocation(const std::string& nativePath, bool nameSeen
     return true;
 }
 
+bool DiskOutput::wouldWrite(const std::string& nativePath, bool folder) {
+    if (!liesWithinLocation(nativePath))
+        return false;
+    struct stat info {};
+    if (::stat(nativePath.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            return folder;
+        if (folder)
+            return false;
+        // Replaced only where its owner may write it (see replaceFile).
+        return !S_ISREG(info.st_mode) ||
+               ((info.st_mode & S_IWUSR) != 0 && ::access(nativePath.c_str(), W_OK) == 0);
+    }
+    // Made in the nearest folder that exists, which must let this program add to it.
+    fs::path parent = fs::path(nativePath).parent_path();
+    while (!parent.empty() && !directoryExists(parent.string()) && parent.has_parent_path() &&
+           parent.parent_path() != parent)
+        parent = parent.parent_path();
+    const std::string inside = parent.empty() ? std::string(".") : parent.string();
+    return directoryExists(inside) && ::access(inside.c_str(), W_OK | X_OK) == 0;
+}
+
 bool DiskOutput::createFolder(const std::string& nativePath, std::vector<std::string>& made,
                               std::string& refused) {
     made.clear();

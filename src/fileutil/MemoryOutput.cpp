@@ -37,6 +37,7 @@ void MemoryOutput::setLocation(const std::string& nativeLocation) {
     m_tree.clear();
     m_targets.clear();
     m_open = false;
+    m_disk.setLocation(nativeLocation);
 }
 
 // A path the usual way the run builds it, the location and plain names, is taken apart as text;
@@ -133,7 +134,7 @@ bool MemoryOutput::createFolder(const std::string& nativePath, std::vector<std::
                                 std::string& refused) {
     made.clear();
     std::string key;
-    if (!keyOf(nativePath, key)) {
+    if (!keyOf(nativePath, key) || (m_checkDisk && !m_disk.wouldWrite(nativePath, true))) {
         refused = nativePath;
         return false;
     }
@@ -196,6 +197,8 @@ ProjectOutput::FileOpen MemoryOutput::openFile(const std::string& nativePath) {
         m_targets.push_back({false, nativePath, m_openKey, State::Blocked, {}});
         return FileOpen::Failed;
     }
+    if (m_checkDisk && diskMayHold(m_openKey) && !m_disk.wouldWrite(nativePath, false))
+        return FileOpen::Failed;
     m_open = true;
     return isFile(m_openKey) ? FileOpen::Replaced : FileOpen::Created;
 }
@@ -250,6 +253,8 @@ ProjectOutput::Copy MemoryOutput::copyFile(const std::string& nativeSource,
         m_targets.push_back({false, nativeTarget, key, State::Blocked, {}});
         return Copy::Refused;
     }
+    if (m_checkDisk && diskMayHold(key) && !m_disk.wouldWrite(nativeTarget, false))
+        return Copy::Refused;
     std::unique_ptr<char[]> buffer;
     std::int32_t length = 0;
     input.readAll(buffer, length);

@@ -47,6 +47,7 @@ void noteRegeneration(const RecordingOutput& output, std::vector<std::string>& n
 std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t dllComboIndex) {
     SilentSink sink;
     MemoryOutput memory;
+    memory.checkWithDisk(true);
     RecordSession session(project, memory);
     session.readPrevious();
     session.output().keepTexts(true);

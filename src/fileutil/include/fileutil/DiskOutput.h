@@ -38,6 +38,10 @@ public:
 
     // Files (native paths) that the following runs leave as they are, whatever they would write.
     void keepAsTheyAre(std::vector<std::string> nativePaths);
+    // Whether a run would be let write a file (or make a folder) at a native path, as far as the
+    // location's bounds and the permissions on the disk tell, writing nothing: what a preview
+    // asks so that it refuses what the run refuses.
+    bool wouldWrite(const std::string& nativePath, bool folder);
     // Where the temporary file of each replacement is noted before it is made (none: nowhere).
     void noteTemporaries(TemporaryNote note) override { m_noteTemporary = std::move(note); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileutil/DiskOutput.h"
 #include "fileutil/ProjectOutput.h"
 
 #include <filesystem>
@@ -49,6 +50,11 @@ public:
     Closed keepOpenFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
 
+    // Asks the disk, as a preview must, whether each file and folder could be written there
+    // (the location's bounds followed through links, and the permissions): what the disk would
+    // refuse is refused here too.
+    void checkWithDisk(bool check) { m_checkDisk = check; }
+
     // Everything the run made or wrote, over the disk's own entries.
     const Tree& tree() const { return m_tree; }
     // Every target the run went for, in the order it went for them (folders it found in place
@@ -68,6 +74,8 @@ private:
     bool canHoldFile(const std::string& key) const;
     Closed record(const std::string& nativePath, const std::string& key, std::string bytes);
 
+    bool m_checkDisk = false;
+    DiskOutput m_disk;                // asked only, never written through
     std::filesystem::path m_location; // absolute, normalised
     std::string m_locationText;       // as given, to take the usual paths apart as text
     Tree m_tree;
