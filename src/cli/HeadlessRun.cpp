@@ -6,6 +6,7 @@
 #include "config/Configuration.h"
 #include "config/ConfigurationSearch.h"
 #include "diff/TextDiff.h"
+#include "diff/TextMerge.h"
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
 #include "fileutil/DiskOutput.h"
@@ -16,6 +17,7 @@
 #include "project/ProjectFile.h"
 #include "record/RecordSession.h"
 
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -102,6 +104,22 @@ bool reportRegeneration(const RecordingOutput& output, MessageSink& sink, std::o
     }
     for (const std::string& key : output.noLongerGenerated())
         err << program << "no longer generated, left as it is: " << key << '\n';
+    // Conflicts of earlier runs stay until the user removes the new text beside the file.
+    std::set<std::string> named;
+    for (const RecordingOutput::Outcome& outcome : output.outcomes())
+        if (outcome.state == TargetState::Conflict)
+            named.insert(outcome.nativePath);
+    for (const std::string& nativePath : output.openConflicts()) {
+        keptForMerge = true;
+        if (!named.contains(nativePath))
+            err << program << "not resolved yet: " << nativePath << " (remove " << nativePath
+                << RecordingOutput::BESIDE_SUFFIX << " once it is)\n";
+    }
+    const auto& outcomes = output.outcomes();
+    if (std::any_of(outcomes.begin(), outcomes.end(),
+                    [](const auto& outcome) { return outcome.mergeUnavailable; }))
+        err << program << "cannot merge the new text into files you edited (" << mergeUnavailable()
+            << "); they were kept, the new text beside them\n";
     return keptForMerge;
 }
 

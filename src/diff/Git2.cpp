@@ -13,16 +13,23 @@ bool bind(void* library, const char* name, Function& function) {
     return function != nullptr;
 }
 
-const Functions* load() {
+} // namespace
+
+const Functions* loadFrom(std::initializer_list<const char*> names, std::string& why) {
     static Functions loaded{};
     void* library = nullptr;
-    for (const char* name : {"libgit2.so.1.5", "libgit2.so"}) {
+    for (const char* name : names) {
         library = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
         if (library)
             break;
+        if (why.empty()) {
+            const char* reason = ::dlerror();
+            why = reason ? reason : name;
+        }
     }
     if (!library)
         return nullptr;
+    why.clear();
     int (*init)() = nullptr;
     if (!bind(library, "git_libgit2_init", init) ||
         !bind(library, "git_patch_from_buffers", loaded.patchFromBuffers) ||
@@ -30,17 +37,32 @@ const Functions* load() {
         !bind(library, "git_patch_free", loaded.patchFree) ||
         !bind(library, "git_buf_dispose", loaded.bufDispose) ||
         !bind(library, "git_merge_file", loaded.mergeFile) ||
-        !bind(library, "git_merge_file_result_free", loaded.mergeFileResultFree) || init() < 0)
+        !bind(library, "git_merge_file_result_free", loaded.mergeFileResultFree) || init() < 0) {
+        why = "the version-control library lacks what merging needs";
         return nullptr;
+    }
     // Kept loaded for the rest of the run: the functions are used until the program ends.
     return &loaded;
+}
+
+namespace {
+
+std::string& loadProblem() {
+    static std::string why;
+    return why;
 }
 
 } // namespace
 
 const Functions* functions() {
-    static const Functions* const loaded = load();
+    static const Functions* const loaded =
+        loadFrom({"libgit2.so.1.5", "libgit2.so"}, loadProblem());
     return loaded;
+}
+
+const std::string& problem() {
+    functions();
+    return loadProblem();
 }
 
 } // namespace vantrel::git2

@@ -2,6 +2,9 @@
 
 #include <git2.h>
 
+#include <initializer_list>
+#include <string>
+
 namespace vantrel::git2 {
 
 // The few functions of the version-control library that comparing and merging texts need. The
@@ -21,5 +24,9 @@ struct Functions {
 
 // Null when the library cannot be loaded.
 const Functions* functions();
+// Why the library could not be loaded: its name and the system's reason. Empty when it was.
+const std::string& problem();
+// Loads the library under the first of the names that loads; null, with why, when none does.
+const Functions* loadFrom(std::initializer_list<const char*> names, std::string& why);
 
 } // namespace vantrel::git2

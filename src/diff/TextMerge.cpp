@@ -41,4 +41,8 @@ std::optional<MergedText> mergeTexts(std::string_view base, std::string_view you
     return merged;
 }
 
+std::string mergeUnavailable() {
+    return git2::problem();
+}
+
 } // namespace vantrel

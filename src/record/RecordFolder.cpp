@@ -88,8 +88,7 @@ bool readAt(int folder, const std::string& name, std::size_t limit, std::string&
         return false;
     }
     text.clear();
-    text.reserve(static_cast<std::size_t>(info.st_size));
-    if (!readAll(file.get(), text)) {
+    if (!readAll(file.get(), text, static_cast<std::size_t>(info.st_size))) {
         why = name + ": " + errorText();
         return false;
     }

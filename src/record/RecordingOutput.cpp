@@ -208,7 +208,7 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
         return opened;
     }
     if (m_previous && untouchedSince(*m_previous, m_entries, seen) && leavesAsRecorded() &&
-        m_inner.mayLeaveUnopened(nativePath)) {
+        m_inner.mayLeaveUnopened(nativePath) && !exists(nativePath + std::string(BESIDE_SUFFIX))) {
         // Not read: it holds the recorded bytes, which the same inputs make again.
         m_mode = Mode::AsRecorded;
         m_identity = seen.identity;
@@ -252,6 +252,7 @@ bool RecordingOutput::leaveAsRunText() {
     // the same inputs make the same bytes again.
     if (m_mode != Mode::Collect || !m_yoursBytes || m_yoursBytes != m_inner.existingBytes() ||
         m_entries.size() != 1 || m_entries.front().state != Manifest::State::Generated ||
+        exists(m_native + std::string(BESIDE_SUFFIX)) ||
         m_yoursBytes->size() != m_entries.front().size || !leavesAsRecorded() ||
         contentHash(*m_yoursBytes) != m_entries.front().hash)
         return false;
@@ -279,8 +280,7 @@ TargetDecision RecordingOutput::decide(std::string_view recordPath, const std::s
     facts.recorded = m_entries;
     facts.disk = yours;
     facts.unreadable = unreadable;
-    facts.besideStands = std::any_of(m_entries.begin(), m_entries.end(), isConflict) &&
-                         exists(m_native + std::string(BESIDE_SUFFIX));
+    facts.besideStands = exists(m_native + std::string(BESIDE_SUFFIX));
     facts.mergeable = mergeable;
     if (yours && m_base && !recordPath.empty())
         if (const std::optional<ContentHash> hash = mergeBaseHash(m_entries, facts.besideStands))
@@ -396,6 +396,7 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
             decision.bytes = choice->second;
         Outcome& first = begin(decision.state, m_key, m_native);
         first.unproven = decision.unproven;
+        first.mergeUnavailable = decision.mergeUnavailable;
         first.before = before;
         if (m_keepTexts)
             first.after = decision.bytes ? *decision.bytes : theirs;
@@ -537,10 +538,27 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
     return Copy::Kept;
 }
 
-bool RecordingOutput::anyConflict() const {
-    return std::any_of(m_outcomes.begin(), m_outcomes.end(), [](const Outcome& outcome) {
-        return outcome.state == TargetState::Conflict;
-    });
+std::vector<std::string> RecordingOutput::openConflicts() const {
+    std::vector<std::string> open;
+    std::unordered_set<std::string_view> seen;
+    const auto look = [&](const std::string& nativePath) {
+        if (seen.insert(nativePath).second && exists(nativePath + std::string(BESIDE_SUFFIX)))
+            open.push_back(nativePath);
+    };
+    for (const Outcome& outcome : m_outcomes)
+        if (!outcome.folder)
+            look(outcome.nativePath);
+    if (m_previous && m_root) {
+        const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
+        std::vector<std::string> recorded;
+        for (const Manifest::Entry& entry : m_previous->entries)
+            if (entry.kind != Manifest::Kind::Folder)
+                recorded.push_back(folder + "/" + entry.path);
+        for (const std::string& nativePath : recorded)
+            if (!seen.contains(nativePath) && exists(nativePath + std::string(BESIDE_SUFFIX)))
+                open.push_back(nativePath);
+    }
+    return open;
 }
 
 void RecordingOutput::finishManifest() {
@@ -554,8 +572,8 @@ void RecordingOutput::finishManifest() {
             if (entry.kind == Manifest::Kind::Folder || made.contains(entry.path))
                 continue;
             const std::string native = folder + "/" + entry.path;
-            if (look(native).place != Place::File)
-                continue; // nothing left to protect
+            if (look(native).place != Place::File && !exists(native + std::string(BESIDE_SUFFIX)))
+                continue; // nothing left to protect, no conflict left to resolve
             Manifest::Entry gone = entry;
             gone.held = false;
             if (gone.state == Manifest::State::Generated)

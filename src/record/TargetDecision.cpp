@@ -92,27 +92,34 @@ TargetDecision decideTarget(const TargetFacts& facts, std::string newText, Targe
     if (facts.unreadable)
         return {TargetState::Refused, std::nullopt};
     const std::string& disk = *facts.disk;
+    if (policy == TargetPolicy::Overwrite)
+        return {disk == newText ? TargetState::Same : TargetState::Replaced, std::move(newText)};
     if (disk == newText)
         return {TargetState::Same, std::move(newText)};
-    if (policy == TargetPolicy::Overwrite)
-        return {TargetState::Replaced, std::move(newText)};
-    const bool conflictOpen =
-        facts.besideStands && any(facts.recorded, [](const Manifest::Entry& entry) {
-            return entry.state == Manifest::State::Conflict;
-        });
+    // Until the user removes FILE.vantrel-new the file is theirs to resolve, whatever it holds.
+    if (facts.besideStands) {
+        TargetDecision decision{TargetState::Conflict, std::nullopt, facts.recorded.empty()};
+        if (policy == TargetPolicy::Review)
+            decision.bytes = std::move(newText);
+        return decision;
+    }
     const ContentHash diskHash = contentHash(disk);
-    if (!conflictOpen && provenWritten(facts.recorded, diskHash, facts.besideStands))
+    if (provenWritten(facts.recorded, diskHash, false))
         return {TargetState::Replaced, std::move(newText)};
     const bool unproven = facts.recorded.empty();
-    if (!unproven && !conflictOpen &&
-        nothingNew(facts.recorded, contentHash(newText), facts.besideStands))
+    if (!unproven && nothingNew(facts.recorded, contentHash(newText), false))
         return {TargetState::Kept, std::nullopt};
     std::optional<MergedText> merged;
-    if (!conflictOpen && facts.base && facts.mergeable)
+    if (facts.base && facts.mergeable)
         merged = mergeTexts(*facts.base, disk, newText, YOURS_LABEL, THEIRS_LABEL);
+    // A merge that brings nothing into the user's file leaves it as it is.
+    if (merged && merged->clean && merged->text == disk)
+        return {TargetState::Kept, std::nullopt};
     if (merged && merged->clean)
         return {TargetState::Merged, std::move(merged->text)};
     TargetDecision decision{TargetState::Conflict, std::nullopt, unproven};
+    decision.mergeUnavailable =
+        facts.base && facts.mergeable && !merged && !mergeUnavailable().empty();
     if (policy == TargetPolicy::Review)
         decision.bytes = merged ? std::move(merged->text) : std::move(newText);
     return decision;

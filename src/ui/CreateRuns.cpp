@@ -1,5 +1,6 @@
 #include "ui/CreateRuns.h"
 
+#include "diff/TextMerge.h"
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
 #include "fileutil/DiskOutput.h"
@@ -38,6 +39,11 @@ void noteRegeneration(const RecordingOutput& output, std::vector<std::string>& n
                                  ? "; " + outcome.beside + " holds your changes and was left."
                                  : "; the new text is in " + outcome.beside + "."));
     }
+    const auto& outcomes = output.outcomes();
+    if (std::any_of(outcomes.begin(), outcomes.end(),
+                    [](const auto& outcome) { return outcome.mergeUnavailable; }))
+        notes.push_back("The new text could not be merged into files you edited (" +
+                        mergeUnavailable() + "): they were kept, the new text beside them.");
     for (const std::string& key : output.noLongerGenerated())
         notes.push_back(key + " is no longer generated; it was left as it is.");
 }

@@ -20,4 +20,8 @@ std::optional<MergedText> mergeTexts(std::string_view base, std::string_view you
                                      std::string_view theirs, std::string_view yoursLabel,
                                      std::string_view theirsLabel);
 
+// Why texts cannot be merged on this machine (the library that merges cannot be loaded: its
+// name and the reason); empty when they can.
+std::string mergeUnavailable();
+
 } // namespace vantrel

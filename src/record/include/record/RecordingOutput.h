@@ -34,8 +34,9 @@ public:
         std::string key; // below the location, "/" between names
         std::string nativePath;
         bool folder = false;
-        bool unproven = false; // kept: nothing says this program wrote what is there
-        std::string beside;    // a conflict: the file that holds the new text
+        bool unproven = false;         // kept: nothing says this program wrote what is there
+        bool mergeUnavailable = false; // kept: the library that merges could not be loaded
+        std::string beside;            // a conflict: the file that holds the new text
         bool besideFailed = false;
         bool besideYours = false; // a conflict whose file beside the user changed: left alone
         bool written = false;     // the new bytes reached the file
@@ -104,8 +105,9 @@ public:
     bool ranWhole() const { return m_ranWhole; }
     // Whether this run made the folder at the key (it held nothing of an earlier run's).
     bool made(std::string_view key) const { return m_made.contains(key); }
-    // A conflict a run named; true when any target of the run ended in one.
-    bool anyConflict() const;
+    // The files whose FILE.vantrel-new still stands after the run, targets of the run or files
+    // the last record lists: conflicts the user has not resolved yet.
+    std::vector<std::string> openConflicts() const;
 
     // A path's key below the location, taken lexically; none outside it.
     static std::optional<std::string> keyOf(const std::string& location,

@@ -37,7 +37,7 @@ struct TargetFacts {
     std::span<const Manifest::Entry> recorded; // the record's entries at its path
     const std::string* disk = nullptr;         // the bytes there; null when nothing is there
     bool unreadable = false;                   // a file is there that cannot be read
-    bool besideStands = false;                 // FILE.vantrel-new of a recorded conflict is there
+    bool besideStands = false;                 // FILE.vantrel-new is there: a conflict still open
     const std::string* base = nullptr;         // the text of mergeBaseHash, when it can be made
     bool mergeable = true;                     // a text (copies are never merged)
 };
@@ -45,7 +45,8 @@ struct TargetFacts {
 struct TargetDecision {
     TargetState state = TargetState::New;
     std::optional<std::string> bytes; // what goes into the file; none: it stays as it is
-    bool unproven = false; // kept because no record says this program wrote what is there
+    bool unproven = false;         // kept because no record says this program wrote what is there
+    bool mergeUnavailable = false; // a merge was due, but the library that merges is missing
 };
 
 // The one rule: a file is replaced or merged into only when the record proves what this
