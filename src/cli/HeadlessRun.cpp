@@ -6,16 +6,13 @@
 #include "config/Configuration.h"
 #include "config/ConfigurationSearch.h"
 #include "diff/TextDiff.h"
-#include "diff/TextMerge.h"
 #include "engine/CreateProject.h"
-#include "engine/Generator.h"
 #include "fileutil/DiskOutput.h"
 #include "fileutil/MemoryOutput.h"
-#include "fileutil/ProjectLock.h"
 #include "fileutil/TextFile.h"
 #include "model/NameChecks.h"
 #include "project/ProjectFile.h"
-#include "record/RecordSession.h"
+#include "run/ProjectRun.h"
 
 #include <algorithm>
 #include <optional>
@@ -61,77 +58,63 @@ ReadConfiguration readFoundConfiguration(ProjectState& project, MessageSink& sin
     return {choice.path, std::move(*bytes)};
 }
 
-// Says what became of the files the user edited or deleted since the last run, of files kept
-// because nothing proves this program wrote them, and of those the run no longer makes. A new
-// text that could not be written beside its file is an error of the run, told as any failed
-// write is. True when some were kept for the user to merge.
-bool reportRegeneration(const RecordingOutput& output, MessageSink& sink, std::ostream& err) {
-    bool keptForMerge = false;
-    const std::string program = std::string(CLI_PROGRAM_NAME) + ": ";
-    for (const RecordingOutput::Outcome& outcome : output.outcomes()) {
-        switch (outcome.state) {
-        case TargetState::Merged:
-            if (outcome.written)
-                err << program << "merged the new text into your edits of " << outcome.nativePath
-                    << '\n';
-            break;
-        case TargetState::Conflict:
-            if (outcome.besideFailed) {
-                reportError(sink, ErrorKind::ERR_OPEN_FILE, outcome.beside);
-                break;
-            }
-            keptForMerge = true;
-            err << program << "kept " << outcome.nativePath;
-            if (outcome.unproven)
-                err << ": it was there already and no record shows that this program wrote it";
-            else
-                err << ": your edits and the new text overlap";
-            if (outcome.besideYours)
-                err << "; " << outcome.beside << " holds your changes and was left as it is\n";
-            else
-                err << "; the new text is in " << outcome.beside << '\n';
-            break;
-        case TargetState::Kept:
-            err << program << "kept " << outcome.nativePath
-                << ": edited by you, and its generated text did not change\n";
-            break;
-        case TargetState::DeletedByYou:
-            err << program << "not written again: " << outcome.nativePath << " (deleted by you)\n";
-            break;
-        default:
-            break;
-        }
+// A note of the run as the headless generator says it, on a line of its own.
+void printNote(const RunNote& note, std::ostream& err) {
+    err << CLI_PROGRAM_NAME << ": ";
+    switch (note.kind) {
+    case RunNote::Kind::RecordDamaged:
+        err << "the record " << note.path << " is damaged (" << note.why
+            << "); files it does not prove to be this program's are kept";
+        break;
+    case RunNote::Kind::RecordForeign:
+        err << note.path << " is no record of this program (" << note.why
+            << "); it was left alone and no record is kept";
+        break;
+    case RunNote::Kind::Merged:
+        err << "merged the new text into your edits of " << note.path;
+        break;
+    case RunNote::Kind::Conflict:
+        err << "kept " << note.path
+            << (note.unproven ? ": it was there already and no record shows that this program "
+                                "wrote it"
+                              : ": your edits and the new text overlap");
+        if (note.besideYours)
+            err << "; " << note.beside << " holds your changes and was left as it is";
+        else
+            err << "; the new text is in " << note.beside;
+        break;
+    case RunNote::Kind::Kept:
+        err << "kept " << note.path << ": edited by you, and its generated text did not change";
+        break;
+    case RunNote::Kind::DeletedByYou:
+        err << "not written again: " << note.path << " (deleted by you)";
+        break;
+    case RunNote::Kind::NoLongerGenerated:
+        err << "no longer generated, left as it is: " << note.path;
+        break;
+    case RunNote::Kind::NotResolved:
+        err << "not resolved yet: " << note.path << " (remove " << note.beside << " once it is)";
+        break;
+    case RunNote::Kind::MergeUnavailable:
+        err << "cannot merge the new text into files you edited (" << note.why
+            << "); they were kept, the new text beside them";
+        break;
+    case RunNote::Kind::RecordNotWritten:
+        err << "cannot write the record: " << note.why;
+        break;
     }
-    for (const std::string& key : output.noLongerGenerated())
-        err << program << "no longer generated, left as it is: " << key << '\n';
-    // Conflicts of earlier runs stay until the user removes the new text beside the file.
-    std::set<std::string> named;
-    for (const RecordingOutput::Outcome& outcome : output.outcomes())
-        if (outcome.state == TargetState::Conflict)
-            named.insert(outcome.nativePath);
-    for (const std::string& nativePath : output.openConflicts()) {
-        keptForMerge = true;
-        if (!named.contains(nativePath))
-            err << program << "not resolved yet: " << nativePath << " (remove " << nativePath
-                << RecordingOutput::BESIDE_SUFFIX << " once it is)\n";
-    }
-    const auto& outcomes = output.outcomes();
-    if (std::any_of(outcomes.begin(), outcomes.end(),
-                    [](const auto& outcome) { return outcome.mergeUnavailable; }))
-        err << program << "cannot merge the new text into files you edited (" << mergeUnavailable()
-            << "); they were kept, the new text beside them\n";
-    return keptForMerge;
+    err << '\n';
 }
 
 // The run's listing of a preview: every target with what the run does to it, in the order the
 // run went for them, then the files no longer generated.
-void listPreview(const RecordingOutput& recording, const MemoryOutput& memory, bool diff,
+void listPreview(const RunResult& result, const MemoryOutput& memory, bool diff,
                  std::ostream& out) {
     std::set<std::string> blocked;
     for (const MemoryOutput::Target& target : memory.targets())
         if (target.state == MemoryOutput::State::Blocked)
             blocked.insert(target.nativePath);
-    for (const RecordingOutput::Outcome& outcome : recording.outcomes()) {
+    for (const RecordingOutput::Outcome& outcome : result.outcomes) {
         const TargetState state =
             outcome.state == TargetState::Refused && blocked.contains(outcome.nativePath)
                 ? TargetState::Blocked
@@ -143,7 +126,7 @@ void listPreview(const RecordingOutput& recording, const MemoryOutput& memory, b
             out << text.value_or("(no diff: the comparing library could not be loaded)\n");
         }
     }
-    for (const std::string& key : recording.noLongerGenerated())
+    for (const std::string& key : result.noLongerGenerated)
         out << targetStateLabel(TargetState::NoLongerGenerated) << ' ' << key << '\n';
 }
 
@@ -201,72 +184,47 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
         for (const std::string& warning : projectWarnings(project, project.nameText))
             err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
 
-    RecordSession session(project, output);
-    // Two runs into one project would mix their files: the second one stops at once.
-    std::optional<ProjectLock> lock;
-    if (output.keepsRecord()) {
-        lock = ProjectLock::take(session.projectFolder());
-        if (!lock) {
-            err << CLI_PROGRAM_NAME << ": another run is writing " << session.projectFolder()
-                << "; nothing was written, try again when it has ended\n";
-            return EXIT_RUN_ERROR;
-        }
-    }
-    const RecordState previous = session.readPrevious();
-    if (previous == RecordState::Damaged)
-        err << CLI_PROGRAM_NAME << ": the record " << session.recordFolder() << " is damaged ("
-            << session.why() << "); files it does not prove to be this program's are kept\n";
-    else if (previous == RecordState::Foreign)
-        err << CLI_PROGRAM_NAME << ": " << session.recordFolder()
-            << " is no record of this program (" << session.why()
-            << "); it was left alone and no record is kept\n";
-    const bool keepRecord = (output.keepsRecord() || preview) && !command.noRecord &&
-                            project.keepsRecord() && session.mayRecord();
-    if (keepRecord && lock)
-        session.noteTemporaries();
-    RecordingOutput& recording = session.output();
-    recording.setPolicy(command.overwriteEdited ? RecordingOutput::Policy::Overwrite
-                                                : RecordingOutput::Policy::Automatic);
-    recording.keepTexts(preview && command.diff);
-    Generator generator(project, sink, recording);
-    if (!configuration.path.empty())
-        session.noteConfiguration(configuration.path, std::move(configuration.bytes));
-    generator.script().setInputReader(session.inputReader());
+    RunSettings settings;
+    settings.configuration = {configuration.path, std::move(configuration.bytes)};
+    settings.keepRecord = !command.noRecord;
+    settings.policy = command.overwriteEdited ? TargetPolicy::Overwrite : TargetPolicy::Automatic;
+    settings.keepTexts = preview && command.diff;
+    settings.told = [&err](const RunNote& note) {
+        printNote(note, err);
+    };
     if (!preview)
         // Listed without a flush per line; tied to out, err flushes the list before each
         // message, so the two streams still read in the order things happened.
-        generator.setOutputListener(
-            [&out](const std::string& nativePath) { out << nativePath << '\n'; });
+        settings.written = [&out](const std::string& nativePath) {
+            out << nativePath << '\n';
+        };
     if (command.warnings)
-        generator.setWarningListener(
-            [&err, &command](const std::string& warning, const MessagePlace& place) {
-                err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
-                if (command.verbose && place.known())
-                    err << placeText(place) << '\n';
-            });
+        settings.warnings = [&err, &command](const std::string& warning,
+                                             const MessagePlace& place) {
+            err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
+            if (command.verbose && place.known())
+                err << placeText(place) << '\n';
+        };
     std::ostream* const previousTie = err.tie(&out);
-    // The project file already set dllFlags; -1 keeps them.
-    const bool ended = commitAndGenerate(project, -1, generator);
-    recording.setRanWhole(ended && !sink.errorReported());
+    const RunResult result = vantrel::runProject(project, sink, output, settings);
     err.tie(previousTie);
     out.flush();
-    if (preview && previewListing)
-        listPreview(recording, dynamic_cast<MemoryOutput&>(output), command.diff, *previewListing);
-    const bool keptForMerge = reportRegeneration(recording, sink, err);
-    if (lock)
-        session.removeLeftovers();
-    bool recordFailed = false;
-    if (!preview && !sink.errorReported() && keepRecord && output.keepsRecord() &&
-        !session.writeRecord(project)) {
-        err << CLI_PROGRAM_NAME << ": cannot write the record: " << session.why() << '\n';
-        recordFailed = true;
-    }
-    if (command.summary)
-        err << CLI_PROGRAM_NAME << ": "
-            << summaryLine(generator.script().summary(), sink.errorCount()) << '\n';
-    if (sink.errorReported() || recordFailed)
+    if (result.busy) {
+        err << CLI_PROGRAM_NAME << ": another run is writing " << result.projectFolder
+            << "; nothing was written, try again when it has ended\n";
         return EXIT_RUN_ERROR;
-    return keptForMerge ? EXIT_KEPT_FOR_MERGE : EXIT_GENERATED;
+    }
+    if (preview && previewListing)
+        listPreview(result, dynamic_cast<MemoryOutput&>(output), command.diff, *previewListing);
+    if (command.summary)
+        err << CLI_PROGRAM_NAME << ": " << summaryLine(result.counts, result.errors) << '\n';
+    const bool recordFailed =
+        std::any_of(result.notes.begin(), result.notes.end(), [](const RunNote& note) {
+            return note.kind == RunNote::Kind::RecordNotWritten;
+        });
+    if (result.errors > 0 || recordFailed)
+        return EXIT_RUN_ERROR;
+    return result.keptForMerge ? EXIT_KEPT_FOR_MERGE : EXIT_GENERATED;
 }
 
 } // namespace

@@ -58,8 +58,9 @@ bool judgedByBytes(const Seen& seen, const std::string& location, const std::str
 }
 
 bool exists(const std::string& nativePath) {
+    // A name holding a NUL byte names nothing the system can hold.
     struct stat info {};
-    return ::lstat(nativePath.c_str(), &info) == 0;
+    return nativePath.find('\0') == std::string::npos && ::lstat(nativePath.c_str(), &info) == 0;
 }
 
 // Whether what the disk says of a recorded file shows it as the record was written: the record

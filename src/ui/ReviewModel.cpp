@@ -34,13 +34,15 @@ std::vector<ReviewModel::Entry> ReviewModel::entriesOf(const MemoryOutput& previ
     return entries;
 }
 
-std::vector<ReviewModel::Entry> ReviewModel::entriesOf(const MemoryOutput& preview,
-                                                       const RecordingOutput& recording) {
+std::vector<ReviewModel::Entry>
+ReviewModel::entriesOf(const MemoryOutput& preview,
+                       const std::vector<RecordingOutput::Outcome>& outcomes,
+                       const std::vector<std::string>& noLongerGenerated) {
     std::vector<Entry> entries = entriesOf(preview);
     std::map<std::string, std::size_t, std::less<>> rows;
     for (std::size_t row = 0; row < entries.size(); ++row)
         rows.emplace(entries[row].key, row);
-    for (const RecordingOutput::Outcome& outcome : recording.outcomes()) {
+    for (const RecordingOutput::Outcome& outcome : outcomes) {
         const auto row = rows.find(outcome.key);
         if (row == rows.end())
             continue;
@@ -54,7 +56,7 @@ std::vector<ReviewModel::Entry> ReviewModel::entriesOf(const MemoryOutput& previ
         if (const auto found = preview.tree().find(entry.key); found != preview.tree().end())
             entry.newBytes = found->second.bytes;
     }
-    for (const std::string& key : recording.noLongerGenerated()) {
+    for (const std::string& key : noLongerGenerated) {
         Entry& entry = entries.emplace_back();
         entry.key = key;
         entry.state = State::Same;

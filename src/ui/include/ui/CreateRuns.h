@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ProjectState.h"
+#include "run/ProjectRun.h"
 #include "ui/ReviewModel.h"
 #include "ui/SummaryModel.h"
 
@@ -9,13 +10,6 @@
 #include <vector>
 
 namespace vantrel {
-
-// The configuration file the answers' settings were read from, and its bytes as read then;
-// an empty path: the built-in settings.
-struct ConfigurationBytes {
-    std::string path;
-    std::string bytes;
-};
 
 // The two runs behind Create. Both commit the project first, as commitAndGenerate does.
 

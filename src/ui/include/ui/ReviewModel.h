@@ -33,9 +33,10 @@ public:
     // The targets of a run recorded in memory, each once, in the order the run first went for
     // them; a target met again takes its last state.
     static std::vector<Entry> entriesOf(const MemoryOutput& preview);
-    // The same, with what the record of the last run tells about each target.
+    // The same, with what the run decided for each target and the files it no longer makes.
     static std::vector<Entry> entriesOf(const MemoryOutput& preview,
-                                        const RecordingOutput& recording);
+                                        const std::vector<RecordingOutput::Outcome>& outcomes,
+                                        const std::vector<std::string>& noLongerGenerated);
 
     explicit ReviewModel(std::vector<Entry> entries);
 

@@ -3,6 +3,7 @@
 #include "engine/ScriptRun.h"
 #include "record/RecordingOutput.h"
 #include "report/ErrorReporter.h"
+#include "run/ProjectRun.h"
 
 #include <cstddef>
 #include <string>
@@ -21,13 +22,6 @@ struct RunOutcome {
     std::vector<Message> messages; // reported during the run, in order
     // What became of the files the user edited or deleted, and of the record.
     std::vector<std::string> notes;
-};
-
-// What the user chose in the review: changed files to leave as they are (native paths), and
-// for the files the last run's record lists, the bytes to write or none to keep them.
-struct CreateChoices {
-    std::vector<std::string> keptPaths;
-    RecordingOutput::Choices chosen;
 };
 
 // The summary shown after a run: the counts of what it did, the files kept by the user's

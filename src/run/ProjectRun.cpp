@@ -1,0 +1,173 @@
+#include "run/ProjectRun.h"
+
+#include "diff/TextMerge.h"
+#include "engine/CreateProject.h"
+#include "engine/Generator.h"
+#include "fileutil/DiskOutput.h"
+#include "fileutil/ProjectLock.h"
+#include "record/RecordSession.h"
+
+#include <algorithm>
+#include <optional>
+#include <set>
+
+namespace vantrel {
+namespace {
+
+// Passes every message on and counts those worse than a failed assertion.
+class CountingSink : public MessageSink {
+public:
+    explicit CountingSink(MessageSink& inner)
+        : m_inner(inner) {}
+    void showMessage(ErrorKind kind, const std::string& message) override {
+        count(kind);
+        m_inner.showMessage(kind, message);
+    }
+    void showMessageAt(ErrorKind kind, const std::string& message,
+                       const MessagePlace& place) override {
+        count(kind);
+        m_inner.showMessageAt(kind, message, place);
+    }
+    std::size_t errors() const { return m_errors; }
+
+private:
+    void count(ErrorKind kind) {
+        if (kind != ErrorKind::ERR_ASSERT)
+            ++m_errors;
+    }
+    MessageSink& m_inner;
+    std::size_t m_errors = 0;
+};
+
+void tell(RunResult& result, const RunSettings& settings, RunNote note) {
+    if (settings.told)
+        settings.told(note);
+    result.notes.push_back(std::move(note));
+}
+
+// What became of the files the user edited or deleted, of files kept because nothing proves
+// this program wrote them, and of those the run no longer makes. A new text that could not be
+// written beside its file is an error of the run, reported as any failed write is.
+void noteRegeneration(const RecordingOutput& output, MessageSink& sink, const RunSettings& settings,
+                      RunResult& result) {
+    std::set<std::string> named;
+    for (const RecordingOutput::Outcome& outcome : output.outcomes()) {
+        switch (outcome.state) {
+        case TargetState::Merged:
+            if (outcome.written)
+                tell(result, settings,
+                     {RunNote::Kind::Merged, outcome.nativePath, {}, outcome.key});
+            break;
+        case TargetState::Conflict:
+            named.insert(outcome.nativePath);
+            if (outcome.besideFailed) {
+                reportError(sink, ErrorKind::ERR_OPEN_FILE, outcome.beside);
+                break;
+            }
+            tell(result, settings,
+                 {RunNote::Kind::Conflict, outcome.nativePath, outcome.beside, outcome.key,
+                  outcome.unproven, outcome.besideYours});
+            break;
+        case TargetState::Kept:
+            tell(result, settings, {RunNote::Kind::Kept, outcome.nativePath, {}, outcome.key});
+            break;
+        case TargetState::DeletedByYou:
+            tell(result, settings,
+                 {RunNote::Kind::DeletedByYou, outcome.nativePath, {}, outcome.key});
+            break;
+        default:
+            break;
+        }
+    }
+    for (const std::string& key : output.noLongerGenerated())
+        tell(result, settings, {RunNote::Kind::NoLongerGenerated, key, {}, key});
+    // Conflicts of earlier runs stay until the user removes the new text beside the file.
+    for (const std::string& nativePath : output.openConflicts()) {
+        result.keptForMerge = true;
+        if (!named.contains(nativePath))
+            tell(result, settings,
+                 {RunNote::Kind::NotResolved, nativePath,
+                  nativePath + std::string(RecordingOutput::BESIDE_SUFFIX)});
+    }
+    const auto& outcomes = output.outcomes();
+    if (std::any_of(outcomes.begin(), outcomes.end(),
+                    [](const auto& outcome) { return outcome.mergeUnavailable; }))
+        tell(result, settings,
+             {RunNote::Kind::MergeUnavailable, {}, {}, {}, false, false, mergeUnavailable()});
+}
+
+} // namespace
+
+RunResult runProject(ProjectState& project, MessageSink& messages, ProjectOutput& output,
+                     const RunSettings& settings) {
+    RunResult result;
+    CountingSink sink(messages);
+    RecordSession session(project, output);
+    result.projectFolder = session.projectFolder();
+    const bool toDisk = output.keepsRecord();
+    // Two runs into one project would mix their files: the second one stops at once. A
+    // preview writes nothing and takes no lock.
+    std::optional<ProjectLock> lock;
+    if (toDisk) {
+        lock = ProjectLock::take(session.projectFolder());
+        if (!lock) {
+            result.busy = true;
+            return result;
+        }
+    }
+    const RecordState previous = session.readPrevious();
+    if (previous == RecordState::Damaged)
+        tell(result, settings,
+             {RunNote::Kind::RecordDamaged,
+              session.recordFolder(),
+              {},
+              {},
+              false,
+              false,
+              session.why()});
+    else if (previous == RecordState::Foreign)
+        tell(result, settings,
+             {RunNote::Kind::RecordForeign,
+              session.recordFolder(),
+              {},
+              {},
+              false,
+              false,
+              session.why()});
+    const bool keepRecord = settings.keepRecord && project.keepsRecord() && session.mayRecord();
+    if (toDisk && keepRecord)
+        session.noteTemporaries();
+    if (auto* disk = dynamic_cast<DiskOutput*>(&output))
+        disk->keepAsTheyAre(settings.choices.keptPaths);
+    RecordingOutput& recording = session.output();
+    recording.setPolicy(settings.policy);
+    recording.setChoices(settings.choices.chosen);
+    recording.keepTexts(settings.keepTexts);
+    if (!settings.configuration.path.empty())
+        session.noteConfiguration(settings.configuration.path, settings.configuration.bytes);
+    Generator generator(project, sink, recording);
+    generator.script().setInputReader(session.inputReader());
+    if (settings.written)
+        generator.setOutputListener(settings.written);
+    if (settings.warnings)
+        generator.setWarningListener(settings.warnings);
+    result.ended = commitAndGenerate(project, settings.dllComboIndex, generator);
+    result.counts = generator.script().summary();
+    recording.setRanWhole(result.ended && sink.errors() == 0);
+    noteRegeneration(recording, sink, settings, result);
+    if (lock)
+        session.removeLeftovers();
+    result.outcomes = recording.outcomes();
+    result.noLongerGenerated = recording.noLongerGenerated();
+    if (toDisk && keepRecord && sink.errors() == 0 && !session.writeRecord(project))
+        tell(result, settings,
+             {RunNote::Kind::RecordNotWritten, {}, {}, {}, false, false, session.why()});
+    result.errors = sink.errors();
+    result.keptForMerge = result.keptForMerge ||
+                          std::any_of(result.notes.begin(), result.notes.end(), [](const auto& n) {
+                              return n.kind == RunNote::Kind::Conflict;
+                          });
+    return result;
+}
+
+} // namespace vantrel

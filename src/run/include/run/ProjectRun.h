@@ -1,0 +1,86 @@
+#pragma once
+
+#include "engine/ScriptRun.h"
+#include "fileutil/ProjectOutput.h"
+#include "model/ProjectState.h"
+#include "record/RecordingOutput.h"
+#include "record/TargetDecision.h"
+#include "report/ErrorReporter.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+// The configuration file the answers' settings were read from, and its bytes as read then; an
+// empty path: the built-in settings.
+struct ConfigurationBytes {
+    std::string path;
+    std::string bytes;
+};
+
+// What the user chose in a review: changed files to leave as they are (native paths), and for
+// targets the bytes to write or none to keep them.
+struct CreateChoices {
+    std::vector<std::string> keptPaths;
+    RecordingOutput::Choices chosen;
+};
+
+struct RunSettings {
+    std::int32_t dllComboIndex = -1; // the DLL flag combo's index to commit; -1 keeps the flags
+    ConfigurationBytes configuration;
+    bool keepRecord = true; // false: a run that keeps no record (it still keeps the user's edits)
+    TargetPolicy policy = TargetPolicy::Automatic;
+    CreateChoices choices;
+    bool keepTexts = false;            // each target's bytes before and after, for a diff
+    ScriptRun::OutputListener written; // told of every folder and file written
+    ScriptRun::WarningListener warnings;
+    // Told each note as the run makes it: those on the record before the script runs.
+    std::function<void(const struct RunNote&)> told;
+};
+
+// Something a run says after it, beside the messages its sink had during it.
+struct RunNote {
+    enum class Kind {
+        RecordDamaged, // why: what is wrong with it; path: the record folder
+        RecordForeign, // the same, for what is no record of this program
+        Merged,        // path: the file
+        Conflict,      // path, beside, unproven, besideYours
+        Kept,          // edited, and nothing new came for it
+        DeletedByYou,
+        NoLongerGenerated, // path: its key below the location
+        NotResolved,       // a conflict of an earlier run: path, beside
+        MergeUnavailable,  // why: the library and the reason
+        RecordNotWritten,  // why
+    };
+    Kind kind;
+    std::string path;
+    std::string beside = {};
+    std::string key = {}; // a file's path below the location, "/" between names
+    bool unproven = false;
+    bool besideYours = false;
+    std::string why = {};
+};
+
+struct RunResult {
+    bool busy = false;         // another run holds the project: nothing was done
+    bool ended = false;        // the script ran to its end (or to create_done:)
+    std::size_t errors = 0;    // messages worse than a failed assertion
+    bool keptForMerge = false; // some file is kept with the new text beside it
+    RunSummary counts;
+    std::vector<RunNote> notes;
+    std::vector<RecordingOutput::Outcome> outcomes; // every target, in the run's order
+    std::vector<std::string> noLongerGenerated;     // keys below the location
+    std::string projectFolder;
+};
+
+// One run of the project's script into an output, with the record around it. Into the disk it
+// takes the project's lock, reads the last record, decides every existing target by the one
+// rule, removes what killed runs left and writes the new record; into a tree in memory over the
+// disk it is the preview of that very run and writes nothing. The project is committed first.
+RunResult runProject(ProjectState& project, MessageSink& sink, ProjectOutput& output,
+                     const RunSettings& settings);
+
+} // namespace vantrel
