@@ -172,12 +172,12 @@ bool DiskOutput::wouldWrite(const std::string& nativePath, bool folder) {
                ((info.st_mode & S_IWUSR) != 0 && ::access(nativePath.c_str(), W_OK) == 0);
     }
     // Made in the nearest folder that exists, which must let this program add to it.
+    std::error_code error;
     fs::path parent = fs::path(nativePath).parent_path();
-    while (!parent.empty() && !directoryExists(parent.string()) && parent.has_parent_path() &&
-           parent.parent_path() != parent)
+    while (!parent.empty() && !fs::is_directory(parent, error) && parent.parent_path() != parent)
         parent = parent.parent_path();
     const std::string inside = parent.empty() ? std::string(".") : parent.string();
-    return directoryExists(inside) && ::access(inside.c_str(), W_OK | X_OK) == 0;
+    return fs::is_directory(inside, error) && ::access(inside.c_str(), W_OK | X_OK) == 0;
 }
 
 bool DiskOutput::createFolder(const std::string& nativePath, std::vector<std::string>& made,

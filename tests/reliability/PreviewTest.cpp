@@ -87,6 +87,22 @@ INSTANTIATE_TEST_SUITE_P(
                 "conflict"}),
     [](const testing::TestParamInfo<Refusal>& info) { return info.param.name; });
 
+// A location the run makes (below the working folder) is new to both.
+TEST(PreviewIsTheRun, ForALocationNotMadeYet) {
+    TempFolder work;
+    work.write("vantrel.cfg", "templatedirectory = \"tpl\"\n");
+    work.write("tpl/plugin.tpl", "filesection: main\n// %PROJECTNAME%\n");
+    work.write("kelpi.tpl", "create_directory: \"%PROJECTNAME%\"\n"
+                            "create_file: \"main.cpp\" \"main\" \"plugin.tpl\"\n");
+    work.write("project.json", R"({"host": "KEL", "name": "Demo", "location": "out",
+                                   "actions": [{"name": "Line"}]})");
+    const ProcessResult preview = runGeneratorIn(work.path(), {"--dry-run", "project.json"});
+    EXPECT_EQ(preview.status, 0) << preview.err;
+    EXPECT_EQ(preview.out, "new out/Demo\nnew out/Demo/main.cpp\n");
+    EXPECT_FALSE(fs::exists(work.path() / "out"));
+    EXPECT_EQ(runGeneratorIn(work.path(), {"project.json"}).status, 0);
+}
+
 // A project folder that is a link leading out of the location is refused by both alike.
 TEST(PreviewIsTheRun, ForAProjectFolderLinkedOut) {
     TempFolder work;
