@@ -115,23 +115,24 @@ class Area:
 
 
 def without_record_time(path):
-    """A record's manifest without the line that says when it was written."""
+    """A record's file without the line that says when it was written."""
     with open(path, "rb") as manifest:
         return [line for line in manifest.read().split(b"\n") if not line.startswith(b"written ")]
 
 
 def same_tree(first, second):
     """True when both trees hold the same folders and files with the same bytes (a record's
-    manifest apart from when it was written)."""
+    files apart from when it was written)."""
     compare = filecmp.dircmp(first, second)
     if compare.left_only or compare.right_only or compare.funny_files:
         return False
     _, mismatch, errors = filecmp.cmpfiles(first, second, compare.common_files, shallow=False)
-    if os.path.basename(first) == ".vantrel" and "manifest.txt" in mismatch:
-        mismatch.remove("manifest.txt")
-        if without_record_time(os.path.join(first, "manifest.txt")) != without_record_time(
-                os.path.join(second, "manifest.txt")):
-            return False
+    for timed in ("manifest.txt", "local.txt"):
+        if os.path.basename(first) == ".vantrel" and timed in mismatch:
+            mismatch.remove(timed)
+            if without_record_time(os.path.join(first, timed)) != without_record_time(
+                    os.path.join(second, timed)):
+                return False
     if mismatch or errors:
         return False
     return all(same_tree(os.path.join(first, d), os.path.join(second, d))

@@ -25,10 +25,11 @@ constexpr std::string_view BASES_FOLDER = "bases";
 constexpr std::string_view LOCAL_FILE = "local.txt";
 constexpr std::string_view IGNORE_FILE = ".gitignore";
 constexpr std::string_view ATTRIBUTES_FILE = ".gitattributes";
-// What version control is told: the machine-local file stays out, and two branches' manifests
-// join line by line (a reader takes two entries for one path, either proving its bytes).
+// What version control is told: the machine-local files stay out, and two branches' manifests
+// and answers join line by line (a reader takes two entries for one path, either proving its
+// bytes; the answers keep an action to a line).
 constexpr std::string_view IGNORE_TEXT = "local.txt\ntemporaries\n";
-constexpr std::string_view ATTRIBUTES_TEXT = "manifest.txt merge=union\n";
+constexpr std::string_view ATTRIBUTES_TEXT = "manifest.txt merge=union\nproject.json merge=union\n";
 // The names a record folder of this program holds; a folder with any other is not ours.
 constexpr std::string_view RECORD_NAMES[] = {"manifest.txt",   "project.json", "inputs",
                                              "bases",          "local.txt",    ".gitignore",

@@ -128,6 +128,11 @@ std::optional<std::string> RecordingOutput::recordPath(std::string_view key) con
     return path;
 }
 
+bool RecordingOutput::inFolderMadeHere(std::string_view key) const {
+    const std::size_t slash = key.rfind('/');
+    return slash != std::string_view::npos && m_made.contains(key.substr(0, slash));
+}
+
 void RecordingOutput::setLocation(const std::string& nativeLocation) {
     m_location = nativeLocation;
     m_manifest = Manifest{};
@@ -189,7 +194,8 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     m_path = recordPath(m_key);
     if (m_path && m_previous)
         m_entries = m_previous->at(*m_path);
-    const Seen seen = look(nativePath);
+    // In a folder this run made nothing stood before: no need to look.
+    const Seen seen = inFolderMadeHere(m_key) ? Seen{} : look(nativePath);
     const bool onlyGone = std::all_of(m_entries.begin(), m_entries.end(), [](const auto& entry) {
         return entry.state == Manifest::State::Gone;
     });
@@ -476,7 +482,7 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
         return Manifest::Entry{Manifest::Kind::Copy, state, *m_path, theirs->size(),
                                contentHash(*theirs), 0,     false};
     };
-    const Seen seen = look(nativeTarget);
+    const Seen seen = inFolderMadeHere(m_key) ? Seen{} : look(nativeTarget);
     const bool onlyGone = std::all_of(m_entries.begin(), m_entries.end(), [](const auto& entry) {
         return entry.state == Manifest::State::Gone;
     });
@@ -547,7 +553,7 @@ std::vector<std::string> RecordingOutput::openConflicts() const {
             open.push_back(nativePath);
     };
     for (const Outcome& outcome : m_outcomes)
-        if (!outcome.folder)
+        if (!outcome.folder && !inFolderMadeHere(outcome.key))
             look(outcome.nativePath);
     if (m_previous && m_root) {
         const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;

@@ -157,8 +157,8 @@ RunResult runProject(ProjectState& project, MessageSink& messages, ProjectOutput
     noteRegeneration(recording, sink, settings, result);
     if (lock)
         session.removeLeftovers();
-    result.outcomes = recording.outcomes();
     result.noLongerGenerated = recording.noLongerGenerated();
+    result.outcomes = recording.takeOutcomes();
     if (toDisk && keepRecord && sink.errors() == 0 && !session.writeRecord(project))
         tell(result, settings,
              {RunNote::Kind::RecordNotWritten, {}, {}, {}, false, false, session.why()});

@@ -35,8 +35,7 @@ std::vector<ReviewModel::Entry> ReviewModel::entriesOf(const MemoryOutput& previ
 }
 
 std::vector<ReviewModel::Entry>
-ReviewModel::entriesOf(const MemoryOutput& preview,
-                       const std::vector<RecordingOutput::Outcome>& outcomes,
+ReviewModel::entriesOf(const MemoryOutput& preview, const RecordingOutput::Outcomes& outcomes,
                        const std::vector<std::string>& noLongerGenerated) {
     std::vector<Entry> entries = entriesOf(preview);
     std::map<std::string, std::size_t, std::less<>> rows;

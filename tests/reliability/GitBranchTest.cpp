@@ -109,7 +109,12 @@ TEST(GitBranches, MergeNeedsNoHandInTheRecordAndKeepsBothSidesLines) {
         EXPECT_FALSE(inRecord(path)) << "git left the record's " << path << " to merge by hand";
     ASSERT_EQ(merge.status, 0) << "git could not merge:\n" << merge.out;
 
+    // The record git joined still reads: the answers hold both branches' actions.
+    const std::string joined = readFile(project / ".vantrel/project.json");
+    EXPECT_NE(joined.find("\"Zoom\""), std::string::npos) << joined;
+    EXPECT_NE(joined.find("\"Fill\""), std::string::npos) << joined;
     const RunResult regenerated = generate({"Zoom", "Line", "Arc", "Fill"});
+    EXPECT_EQ(regenerated.err.find("damaged"), std::string::npos) << regenerated.err;
     EXPECT_TRUE(regenerated.status == 0 || regenerated.status == 3) << regenerated.status << "\n"
                                                                     << regenerated.err;
     const Files after = filesBelow(project);
@@ -141,6 +146,45 @@ TEST(GitBranches, MergeNeedsNoHandInTheRecordAndKeepsBothSidesLines) {
     EXPECT_TRUE(changed.empty()) << "the second run changed " << changed.begin()->first << " ("
                                  << changed.size() << " files)\n"
                                  << again.err;
+}
+
+// Two branches that each add an action at the end: git joins their answers line by line into
+// answers that read, holding both actions.
+TEST(GitBranches, AnswersOfActionsAddedAtTheEndJoinIntoAnswersThatRead) {
+    if (std::system("git --version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "git is not installed";
+    const TempFolder root = fastTempFolder();
+    const Workspace work(root.path() / "work");
+    TemplateSet templates;
+    templates.head = {"// %PROJECTNAME%"};
+    templates.loop = {"// %ACTIONNAME%"};
+    templates.action = {"// %ACTIONNAME%"};
+    Answers answers;
+    const std::vector<std::string> run = {"--config", work.config().string(),
+                                          work.projectFile().string()};
+    const fs::path record = work.location() / "Demo/.vantrel/project.json";
+    std::map<std::string, fs::path> sides;
+    for (const auto& [side, actions] :
+         std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"base", {"Line", "Arc"}},
+             {"ours", {"Line", "Arc", "Zoom"}},
+             {"theirs", {"Line", "Arc", "Fill"}}}) {
+        answers.actions = actions;
+        work.write(templates, answers);
+        ASSERT_EQ(runGen(run).status, 0);
+        sides[side] = root.path() / (side + ".json");
+        writeFile(sides[side], readFile(record));
+    }
+    const Git git(root.path(), root.path() / "home");
+    const RunResult merged = git("merge-file -p --union '" + sides["ours"].string() + "' '" +
+                                 sides["base"].string() + "' '" + sides["theirs"].string() + "'");
+    ASSERT_EQ(merged.status, 0) << merged.out;
+    EXPECT_NE(merged.out.find("\"Zoom\""), std::string::npos) << merged.out;
+    EXPECT_NE(merged.out.find("\"Fill\""), std::string::npos) << merged.out;
+    writeFile(record, merged.out);
+    const RunResult preview =
+        runGen({"--dry-run", "--config", work.config().string(), work.projectFile().string()});
+    EXPECT_EQ(preview.err.find("damaged"), std::string::npos) << preview.err << merged.out;
 }
 
 } // namespace

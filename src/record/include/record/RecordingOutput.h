@@ -5,6 +5,7 @@
 #include "record/Manifest.h"
 #include "record/TargetDecision.h"
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
@@ -97,7 +98,10 @@ public:
     // conflicts, and what earlier runs wrote in files no longer generated.
     const std::map<ContentHash, std::string>& baseTexts() const { return m_baseTexts; }
 
-    const std::vector<Outcome>& outcomes() const { return m_outcomes; }
+    using Outcomes = std::deque<Outcome>;
+    const Outcomes& outcomes() const { return m_outcomes; }
+    // The same, handed over once nothing more is asked of them.
+    Outcomes takeOutcomes() { return std::move(m_outcomes); }
     // Files the last run made that this one did not, by key; none until the run is known to
     // have gone through whole (a run that stopped early did not get to the others).
     std::vector<std::string> noLongerGenerated() const;
@@ -112,6 +116,8 @@ public:
     // A path's key below the location, taken lexically; none outside it.
     static std::optional<std::string> keyOf(const std::string& location,
                                             const std::string& nativePath);
+    // Whether nothing can stand at a key: its folder is one this run made.
+    bool inFolderMadeHere(std::string_view key) const;
     // A key's path below the project folder; none outside it.
     std::optional<std::string> recordPath(std::string_view key) const;
 
@@ -141,7 +147,7 @@ private:
     std::string m_location;
     Manifest m_manifest;
     std::map<ContentHash, std::string> m_baseTexts;
-    std::vector<Outcome> m_outcomes;
+    Outcomes m_outcomes; // a deque: a run of many files adds them one by one
     std::unordered_set<std::string> m_writtenHere; // keys of the targets this run wrote
     bool m_ranWhole = false;
     std::set<std::string, std::less<>> m_made; // keys of the folders this run made

@@ -71,8 +71,8 @@ struct RunResult {
     bool keptForMerge = false; // some file is kept with the new text beside it
     RunSummary counts;
     std::vector<RunNote> notes;
-    std::vector<RecordingOutput::Outcome> outcomes; // every target, in the run's order
-    std::vector<std::string> noLongerGenerated;     // keys below the location
+    RecordingOutput::Outcomes outcomes;         // every target, in the run's order
+    std::vector<std::string> noLongerGenerated; // keys below the location
     std::string projectFolder;
 };
 

@@ -35,7 +35,7 @@ public:
     static std::vector<Entry> entriesOf(const MemoryOutput& preview);
     // The same, with what the run decided for each target and the files it no longer makes.
     static std::vector<Entry> entriesOf(const MemoryOutput& preview,
-                                        const std::vector<RecordingOutput::Outcome>& outcomes,
+                                        const RecordingOutput::Outcomes& outcomes,
                                         const std::vector<std::string>& noLongerGenerated);
 
     explicit ReviewModel(std::vector<Entry> entries);
