@@ -585,14 +585,16 @@ void RecordingOutput::finishManifest() {
             gone.held = false;
             if (gone.state == Manifest::State::Generated)
                 gone.state = Manifest::State::Gone;
-            // What an edited file was made from, for a merge should it be generated again.
+            // What the file was made from, for a merge should it be generated again after the
+            // user edited it: its own bytes while they are still those, else the last base.
             const ContentHash base =
                 gone.state == Manifest::State::Conflict ? gone.pending : gone.hash;
-            if (m_base && !m_baseTexts.contains(base)) {
-                const std::optional<std::string> there = readFileBytes(native);
-                if (!there || contentHash(*there) != gone.hash)
-                    if (const std::string* text = m_base(entry.path, base))
-                        m_baseTexts.emplace(base, *text);
+            if (!m_baseTexts.contains(base)) {
+                std::optional<std::string> there = readFileBytes(native);
+                if (there && contentHash(*there) == base)
+                    m_baseTexts.emplace(base, std::move(*there));
+                else if (const std::string* text = m_base ? m_base(entry.path, base) : nullptr)
+                    m_baseTexts.emplace(base, *text);
             }
             carried.push_back(std::move(gone));
         }

@@ -87,15 +87,20 @@ INSTANTIATE_TEST_SUITE_P(
                 "conflict"}),
     [](const testing::TestParamInfo<Refusal>& info) { return info.param.name; });
 
-// A location the run makes (below the working folder) is new to both.
-TEST(PreviewIsTheRun, ForALocationNotMadeYet) {
-    TempFolder work;
+// A project of one file, main.cpp, generated into out/Demo.
+void writeOneFileProject(const TempFolder& work) {
     work.write("vantrel.cfg", "templatedirectory = \"tpl\"\n");
     work.write("tpl/plugin.tpl", "filesection: main\n// %PROJECTNAME%\n");
     work.write("kelpi.tpl", "create_directory: \"%PROJECTNAME%\"\n"
                             "create_file: \"main.cpp\" \"main\" \"plugin.tpl\"\n");
     work.write("project.json", R"({"host": "KEL", "name": "Demo", "location": "out",
                                    "actions": [{"name": "Line"}]})");
+}
+
+// A location the run makes (below the working folder) is new to both.
+TEST(PreviewIsTheRun, ForALocationNotMadeYet) {
+    TempFolder work;
+    writeOneFileProject(work);
     const ProcessResult preview = runGeneratorIn(work.path(), {"--dry-run", "project.json"});
     EXPECT_EQ(preview.status, 0) << preview.err;
     EXPECT_EQ(preview.out, "new out/Demo\nnew out/Demo/main.cpp\n");
@@ -106,12 +111,7 @@ TEST(PreviewIsTheRun, ForALocationNotMadeYet) {
 // A project folder that is a link leading out of the location is refused by both alike.
 TEST(PreviewIsTheRun, ForAProjectFolderLinkedOut) {
     TempFolder work;
-    work.write("vantrel.cfg", "templatedirectory = \"tpl\"\n");
-    work.write("tpl/plugin.tpl", "filesection: main\n// %PROJECTNAME%\n");
-    work.write("kelpi.tpl", "create_directory: \"%PROJECTNAME%\"\n"
-                            "create_file: \"main.cpp\" \"main\" \"plugin.tpl\"\n");
-    work.write("project.json", R"({"host": "KEL", "name": "Demo", "location": "out",
-                                   "actions": [{"name": "Line"}]})");
+    writeOneFileProject(work);
     fs::create_directories(work.path() / "elsewhere");
     fs::create_directories(work.path() / "out");
     fs::create_directory_symlink(work.path() / "elsewhere", work.path() / "out/Demo");

@@ -1,0 +1,5 @@
+// action "Arc"
+void run(int)
+{
+}
+// end of "Arc"

@@ -1,0 +1,4 @@
+// Demo
+// uses Line
+// uses Arc
+// uses Zoom

@@ -1,0 +1,3 @@
+// Draw
+// uses Line
+// uses Arc
