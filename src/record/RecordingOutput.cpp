@@ -249,7 +249,7 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
 bool RecordingOutput::leavesAsRecorded() const {
     // Only an automatic run into the disk with nothing chosen leaves a file without making it.
     return m_policy == Policy::Automatic && m_choices.empty() && !m_keepTexts &&
-           m_inner.keepsRecord() && m_sameInputs && m_sameInputs();
+           m_inner.overDisk() && m_sameInputs && m_sameInputs();
 }
 
 bool RecordingOutput::leaveAsRunText() {
@@ -289,10 +289,14 @@ TargetDecision RecordingOutput::decide(std::string_view recordPath, const std::s
     facts.unreadable = unreadable;
     facts.besideStands = exists(m_native + std::string(BESIDE_SUFFIX));
     facts.mergeable = mergeable;
-    if (yours && m_base && !recordPath.empty())
-        if (const std::optional<ContentHash> hash = mergeBaseHash(m_entries, facts.besideStands))
-            facts.base = m_base(std::string(recordPath), *hash);
-    return decideTarget(facts, std::move(theirs), m_policy);
+    // The base is made (by running the recorded run again) only when a merge is due.
+    TargetDecision decision = decideTarget(facts, theirs, m_policy);
+    if (decision.state != TargetState::Conflict || !yours || !mergeable || !m_base ||
+        recordPath.empty() || facts.besideStands)
+        return decision;
+    const std::optional<ContentHash> hash = mergeBaseHash(m_entries, facts.besideStands);
+    facts.base = hash ? m_base(std::string(recordPath), *hash) : nullptr;
+    return facts.base ? decideTarget(facts, std::move(theirs), m_policy) : decision;
 }
 
 ContentHash RecordingOutput::putBeside(Outcome& outcome, const std::string& theirs, bool copy,

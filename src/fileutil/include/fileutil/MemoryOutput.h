@@ -54,6 +54,12 @@ public:
     // (the location's bounds followed through links, and the permissions): what the disk would
     // refuse is refused here too.
     void checkWithDisk(bool check) { m_checkDisk = check; }
+    bool overDisk() const override { return m_checkDisk; }
+    bool mayLeaveUnopened(const std::string& nativePath) override {
+        std::string key;
+        return m_checkDisk && keyOf(nativePath, key) && diskMayHold(key) && !m_tree.contains(key) &&
+               m_disk.mayLeaveUnopened(nativePath);
+    }
 
     // Everything the run made or wrote, over the disk's own entries.
     const Tree& tree() const { return m_tree; }

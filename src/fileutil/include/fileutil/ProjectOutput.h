@@ -67,6 +67,10 @@ public:
     // Whether what this output writes lasts, so that a record of the run belongs beside it:
     // the disk's does, a tree in memory's does not.
     virtual bool keepsRecord() const { return false; }
+    // Whether what stands on the disk is what this output's files are measured against: the
+    // disk's own output, and a preview over it. A file still as recorded may then be left as it
+    // is, its text not made again.
+    virtual bool overDisk() const { return keepsRecord(); }
     // Whether a plain file at a native path (no link in its own place) may be left as it is
     // without being opened: it lies within the location, and no choice keeps it otherwise.
     virtual bool mayLeaveUnopened(const std::string& /*nativePath*/) { return false; }

@@ -80,6 +80,7 @@ public:
     bool leaveAsRunText() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
     bool keepsRecord() const override { return m_inner.keepsRecord(); }
+    bool overDisk() const override { return m_inner.overDisk(); }
     void noteTemporaries(TemporaryNote note) override { m_inner.noteTemporaries(std::move(note)); }
     std::optional<FileIdentity> existingIdentity() const override {
         if (m_mode == Mode::AsRecorded && !m_yoursBytes)
