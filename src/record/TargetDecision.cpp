@@ -16,21 +16,21 @@ bool any(Entries entries, auto predicate) {
     return std::any_of(entries.begin(), entries.end(), predicate);
 }
 
+// Both are asked only once no FILE.vantrel-new stands, when a conflict's new text is what the
+// user resolved it against.
 // Whether a hash is text this program wrote at the path (in place, or beside it for a conflict
-// the user has since resolved by removing the file beside).
-bool provenWritten(Entries recorded, ContentHash hash, bool besideStands) {
+// the user has since resolved).
+bool provenWritten(Entries recorded, ContentHash hash) {
     return any(recorded, [&](const Manifest::Entry& entry) {
         return entry.hash == hash ||
-               (entry.state == Manifest::State::Conflict && !besideStands && entry.pending == hash);
+               (entry.state == Manifest::State::Conflict && entry.pending == hash);
     });
 }
 
-// Whether the new text is what the last text the user has seen of this program was.
-bool nothingNew(Entries recorded, ContentHash hash, bool besideStands) {
+// Whether the new text is the last text of this program's the user has seen.
+bool nothingNew(Entries recorded, ContentHash hash) {
     return any(recorded, [&](const Manifest::Entry& entry) {
-        if (entry.state == Manifest::State::Conflict)
-            return !besideStands && entry.pending == hash;
-        return entry.hash == hash;
+        return (entry.state == Manifest::State::Conflict ? entry.pending : entry.hash) == hash;
     });
 }
 
@@ -104,10 +104,10 @@ TargetDecision decideTarget(const TargetFacts& facts, std::string newText, Targe
         return decision;
     }
     const ContentHash diskHash = contentHash(disk);
-    if (provenWritten(facts.recorded, diskHash, false))
+    if (provenWritten(facts.recorded, diskHash))
         return {TargetState::Replaced, std::move(newText)};
     const bool unproven = facts.recorded.empty();
-    if (!unproven && nothingNew(facts.recorded, contentHash(newText), false))
+    if (!unproven && nothingNew(facts.recorded, contentHash(newText)))
         return {TargetState::Kept, std::nullopt};
     std::optional<MergedText> merged;
     if (facts.base && facts.mergeable)

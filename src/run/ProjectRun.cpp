@@ -116,18 +116,11 @@ RunResult runProject(ProjectState& project, MessageSink& messages, ProjectOutput
         }
     }
     const RecordState previous = session.readPrevious();
-    if (previous == RecordState::Damaged)
+    // Said before the run: a record not used entry by entry, or not ours.
+    if (previous == RecordState::Damaged || previous == RecordState::Foreign)
         tell(result, settings,
-             {RunNote::Kind::RecordDamaged,
-              session.recordFolder(),
-              {},
-              {},
-              false,
-              false,
-              session.why()});
-    else if (previous == RecordState::Foreign)
-        tell(result, settings,
-             {RunNote::Kind::RecordForeign,
+             {previous == RecordState::Damaged ? RunNote::Kind::RecordDamaged
+                                               : RunNote::Kind::RecordForeign,
               session.recordFolder(),
               {},
               {},
@@ -163,6 +156,7 @@ RunResult runProject(ProjectState& project, MessageSink& messages, ProjectOutput
         tell(result, settings,
              {RunNote::Kind::RecordNotWritten, {}, {}, {}, false, false, session.why()});
     result.errors = sink.errors();
+    // A preview writes no file beside a conflict: its note tells.
     result.keptForMerge = result.keptForMerge ||
                           std::any_of(result.notes.begin(), result.notes.end(), [](const auto& n) {
                               return n.kind == RunNote::Kind::Conflict;
