@@ -18,6 +18,7 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <variant>
 
 namespace vantrel {
 namespace {
@@ -28,8 +29,14 @@ struct ReadConfiguration {
     std::string bytes;
 };
 
-int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
-               ProjectOutput& output, bool preview, std::ostream* previewListing);
+// Where a run goes: the disk, or a tree in memory (a preview when it checks with the disk).
+using RunInto = std::variant<DiskOutput*, MemoryOutput*>;
+
+int runProject(const CommandLine& command, std::ostream& out, std::ostream& err, RunInto into,
+               bool preview, std::ostream* previewListing);
+// The whole of vantrel-gen after its arguments.
+int runCommand(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
+               RunInto into);
 
 // Reads the configuration that the search finds. A run on the built-in settings names files
 // that seldom exist, so it is said once, before anything else, with where the search looked.
@@ -137,7 +144,7 @@ int previewRun(const CommandLine& command, std::ostream& out, std::ostream& err)
     memory.checkWithDisk(true);
     std::ostringstream listing;
     std::ostringstream messages;
-    const int status = runProject(command, listing, messages, memory, true, &out);
+    const int status = runProject(command, listing, messages, &memory, true, &out);
     out.flush();
     err << messages.str();
     return status;
@@ -155,18 +162,13 @@ std::string summaryLine(const RunSummary& summary, std::size_t errors) {
 
 int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err) {
     DiskOutput disk;
-    return runHeadless(command, out, err, disk);
-}
-
-int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err,
-                ProjectOutput& output) {
-    return runProject(command, out, err, output, false, nullptr);
+    return runProject(command, out, err, &disk, false, nullptr);
 }
 
 namespace {
 
-int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
-               ProjectOutput& output, bool preview, std::ostream* previewListing) {
+int runProject(const CommandLine& command, std::ostream& out, std::ostream& err, RunInto into,
+               bool preview, std::ostream* previewListing) {
     ProjectState project;
     StreamSink sink(err, command.verbose);
     ReadConfiguration configuration =
@@ -206,7 +208,8 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
                 err << placeText(place) << '\n';
         };
     std::ostream* const previousTie = err.tie(&out);
-    const RunResult result = vantrel::runProject(project, sink, output, settings);
+    const RunResult result = std::visit(
+        [&](auto* output) { return vantrel::runProject(project, sink, *output, settings); }, into);
     err.tie(previousTie);
     out.flush();
     if (result.busy) {
@@ -215,7 +218,7 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
         return EXIT_RUN_ERROR;
     }
     if (preview && previewListing)
-        listPreview(result, dynamic_cast<MemoryOutput&>(output), command.diff, *previewListing);
+        listPreview(result, *std::get<MemoryOutput*>(into), command.diff, *previewListing);
     if (command.summary)
         err << CLI_PROGRAM_NAME << ": " << summaryLine(result.counts, result.errors) << '\n';
     const bool recordFailed =
@@ -229,8 +232,21 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
 
 } // namespace
 
+int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out,
+                  std::ostream& err) {
+    DiskOutput disk;
+    return runCommand(arguments, out, err, &disk);
+}
+
 int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
-                  ProjectOutput& output) {
+                  MemoryOutput& memory) {
+    return runCommand(arguments, out, err, &memory);
+}
+
+namespace {
+
+int runCommand(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
+               RunInto into) {
     const CommandLine command = parseCommandLine(arguments);
     switch (command.mode) {
     case CommandLine::Mode::Help:
@@ -249,7 +265,9 @@ int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out
     }
     if (command.dryRun)
         return previewRun(command, out, err);
-    return runHeadless(command, out, err, output);
+    return runProject(command, out, err, into, false, nullptr);
 }
+
+} // namespace
 
 } // namespace vantrel

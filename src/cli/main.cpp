@@ -1,7 +1,6 @@
 #include "cli/CheckRun.h"
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
-#include "fileutil/DiskOutput.h"
 
 #include <csignal>
 #include <iostream>
@@ -15,6 +14,5 @@ int main(int argc, char* argv[]) {
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    DiskOutput disk;
-    return runVantrelGen(arguments, std::cout, std::cerr, disk);
+    return runVantrelGen(arguments, std::cout, std::cerr);
 }

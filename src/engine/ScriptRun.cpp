@@ -142,7 +142,7 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
     std::string& pending = output.pending();
     // A file that holds this run's text already gets its section's directives only: they move
     // the current action for what follows. Lines that may warn are made when warnings are asked.
-    const bool textThere = !m_warn && output.leaveAsRunText();
+    const bool textThere = !m_warn && m_knownText && m_knownText();
     while (reader.readLine()) {
         const std::string_view line = reader.line();
         if (line.starts_with(SECTION_END))

@@ -3,6 +3,7 @@
 #include "config/Configuration.h"
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
+#include "fileutil/DiskOutput.h"
 #include "fileutil/ExistingFile.h"
 #include "fileutil/FileSystem.h"
 #include "fileutil/TextFile.h"
@@ -142,11 +143,11 @@ std::optional<std::map<std::string, std::string>> repeatRecordedRun(const Record
     return below;
 }
 
-RecordSession::RecordSession(const ProjectState& project, ProjectOutput& inner)
+RecordSession::RecordSession(const ProjectState& project, ProjectOutput& inner, DiskView* disk)
     : m_project(project)
     , m_location(nativePath(project.locationBase))
     , m_projectFolder(nativePath(joinPath(project.locationBase, project.nameText)))
-    , m_output(inner) {
+    , m_output(inner, disk) {
     // A project without a folder of its own below the location keeps no record: it would lie
     // in the location itself.
     std::optional<std::string> root = RecordingOutput::keyOf(m_location, m_projectFolder);
@@ -277,9 +278,9 @@ void RecordSession::noteConfiguration(const std::string& nativePath, std::string
     noteInput(Manifest::Role::Configuration, nativePath, std::move(bytes));
 }
 
-void RecordSession::noteTemporaries() {
+void RecordSession::noteTemporaries(DiskOutput& disk) {
     if (mayRecord())
-        m_output.noteTemporaries(
+        disk.noteTemporaries(
             journalOfTemporaries(recordFolder() + "/" + std::string(RECORD_TEMPORARIES)));
 }
 

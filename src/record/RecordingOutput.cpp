@@ -215,7 +215,8 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
         return opened;
     }
     if (m_previous && untouchedSince(*m_previous, m_entries, seen) && leavesAsRecorded() &&
-        m_inner.mayLeaveUnopened(nativePath) && !exists(nativePath + std::string(BESIDE_SUFFIX))) {
+        m_disk && m_disk->mayLeaveUnopened(nativePath) &&
+        !exists(nativePath + std::string(BESIDE_SUFFIX))) {
         // Not read: it holds the recorded bytes, which the same inputs make again.
         m_mode = Mode::AsRecorded;
         m_identity = seen.identity;
@@ -235,7 +236,7 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     if (seen.place != Place::Missing) {
         // The disk's output has read a plain file already to compare; a link is judged by the
         // bytes it leads to.
-        m_yoursBytes = seen.place == Place::File ? m_inner.existingBytes() : nullptr;
+        m_yoursBytes = seen.place == Place::File ? openedBytes() : nullptr;
         if (!m_yoursBytes) {
             m_yours = readFileBytes(nativePath);
             m_yoursBytes = m_yours ? &*m_yours : nullptr;
@@ -248,16 +249,16 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
 
 bool RecordingOutput::leavesAsRecorded() const {
     // Only an automatic run into the disk with nothing chosen leaves a file without making it.
-    return m_policy == Policy::Automatic && m_choices.empty() && !m_keepTexts &&
-           m_inner.overDisk() && m_sameInputs && m_sameInputs();
+    return m_policy == Policy::Automatic && m_choices.empty() && !m_keepTexts && m_disk &&
+           m_sameInputs && m_sameInputs();
 }
 
-bool RecordingOutput::leaveAsRunText() {
+bool RecordingOutput::holdsRunText() {
     if (m_mode == Mode::AsRecorded)
         return true;
     // Read by the disk's output as a plain file and still as the single recorded entry says:
     // the same inputs make the same bytes again.
-    if (m_mode != Mode::Collect || !m_yoursBytes || m_yoursBytes != m_inner.existingBytes() ||
+    if (m_mode != Mode::Collect || !m_yoursBytes || m_yoursBytes != openedBytes() ||
         m_entries.size() != 1 || m_entries.front().state != Manifest::State::Generated ||
         exists(m_native + std::string(BESIDE_SUFFIX)) ||
         m_yoursBytes->size() != m_entries.front().size || !leavesAsRecorded() ||

@@ -4,6 +4,7 @@
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
 #include "fileutil/DiskOutput.h"
+#include "fileutil/MemoryOutput.h"
 #include "fileutil/ProjectLock.h"
 #include "record/RecordSession.h"
 
@@ -96,15 +97,15 @@ void noteRegeneration(const RecordingOutput& output, MessageSink& sink, const Ru
              {RunNote::Kind::MergeUnavailable, {}, {}, {}, false, false, mergeUnavailable()});
 }
 
-} // namespace
-
-RunResult runProject(ProjectState& project, MessageSink& messages, ProjectOutput& output,
-                     const RunSettings& settings) {
+// The run into an output: disk is set when it is the disk itself (then the lock and the record
+// are taken and written), view when the output stands over the disk.
+RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& output, DiskOutput* disk,
+              DiskView* view, const RunSettings& settings) {
     RunResult result;
     CountingSink sink(messages);
-    RecordSession session(project, output);
+    RecordSession session(project, output, view);
     result.projectFolder = session.projectFolder();
-    const bool toDisk = output.keepsRecord();
+    const bool toDisk = disk != nullptr;
     // Two runs into one project would mix their files: the second one stops at once. A
     // preview writes nothing and takes no lock.
     std::optional<ProjectLock> lock;
@@ -128,10 +129,11 @@ RunResult runProject(ProjectState& project, MessageSink& messages, ProjectOutput
               false,
               session.why()});
     const bool keepRecord = settings.keepRecord && project.keepsRecord() && session.mayRecord();
-    if (toDisk && keepRecord)
-        session.noteTemporaries();
-    if (auto* disk = dynamic_cast<DiskOutput*>(&output))
+    if (disk) {
+        if (keepRecord)
+            session.noteTemporaries(*disk);
         disk->keepAsTheyAre(settings.choices.keptPaths);
+    }
     RecordingOutput& recording = session.output();
     recording.setPolicy(settings.policy);
     recording.setChoices(settings.choices.chosen);
@@ -139,6 +141,7 @@ RunResult runProject(ProjectState& project, MessageSink& messages, ProjectOutput
     if (!settings.configuration.path.empty())
         session.noteConfiguration(settings.configuration.path, settings.configuration.bytes);
     Generator generator(project, sink, recording);
+    generator.script().setKnownText([&recording] { return recording.holdsRunText(); });
     generator.script().setInputReader(session.inputReader());
     if (settings.written)
         generator.setOutputListener(settings.written);
@@ -162,6 +165,19 @@ RunResult runProject(ProjectState& project, MessageSink& messages, ProjectOutput
                               return n.kind == RunNote::Kind::Conflict;
                           });
     return result;
+}
+
+} // namespace
+
+RunResult runProject(ProjectState& project, MessageSink& sink, DiskOutput& disk,
+                     const RunSettings& settings) {
+    return run(project, sink, disk, &disk, &disk, settings);
+}
+
+RunResult runProject(ProjectState& project, MessageSink& sink, MemoryOutput& memory,
+                     const RunSettings& settings) {
+    return run(project, sink, memory, nullptr, memory.checksWithDisk() ? &memory : nullptr,
+               settings);
 }
 
 } // namespace vantrel

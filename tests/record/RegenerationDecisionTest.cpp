@@ -62,7 +62,7 @@ TEST_P(Decision, WritesOnlyWhatKeepsTheUsersWork) {
     DiskOutput disk;
     if (row.place == Place::KeptByChoice)
         disk.keepAsTheyAre({path});
-    RecordingOutput output(disk);
+    RecordingOutput output(disk, &disk);
     output.setRecordRoot("Demo");
     output.setPrevious(&previous, [&](const std::string& key, ContentHash hash) {
         return key == "f.txt" && hash == contentHash(generated) ? &generated : nullptr;
@@ -71,7 +71,7 @@ TEST_P(Decision, WritesOnlyWhatKeepsTheUsersWork) {
     output.setSameInputs([&] { return row.sameInputs; });
     output.setLocation(work.path().string());
     ASSERT_NE(output.openFile(path), ProjectOutput::FileOpen::Failed);
-    EXPECT_EQ(output.leaveAsRunText(), row.leftAsItIs);
+    EXPECT_EQ(output.holdsRunText(), row.leftAsItIs);
     if (!row.leftAsItIs)
         output.pending() = row.theirs;
     EXPECT_EQ(output.pending(), row.leftAsItIs ? "" : row.theirs);

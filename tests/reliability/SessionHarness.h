@@ -6,7 +6,6 @@
 #include "support/TempFolder.h"
 
 #include "cli/HeadlessRun.h"
-#include "fileutil/DiskOutput.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -188,8 +187,7 @@ inline RunResult runGen(const std::vector<std::string>& arguments) {
     std::ostringstream err;
     RunResult result;
     try {
-        DiskOutput disk;
-        result.status = runVantrelGen(views, out, err, disk);
+        result.status = runVantrelGen(views, out, err);
     } catch (const std::exception& exception) {
         err << "exception: " << exception.what() << '\n';
     } catch (...) {

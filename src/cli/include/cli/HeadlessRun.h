@@ -2,7 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "engine/ScriptRun.h"
-#include "fileutil/ProjectOutput.h"
+#include "fileutil/MemoryOutput.h"
 
 #include <ostream>
 #include <span>
@@ -16,12 +16,11 @@ int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err
 // "folders created: 2, files written: 5, ...": what a run did, in one line.
 std::string summaryLine(const RunSummary& summary, std::size_t errors);
 
-// The whole of vantrel-gen after its arguments: help, version, usage errors or the run, into
-// the given output.
+// The whole of vantrel-gen after its arguments: help, version, usage errors or the run.
+int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out,
+                  std::ostream& err);
+// The same with the run into a tree in memory instead of the disk.
 int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
-                  ProjectOutput& output);
-// The same into another output (the in-memory tree of a preview, say).
-int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err,
-                ProjectOutput& output);
+                  MemoryOutput& memory);
 
 } // namespace vantrel

@@ -52,6 +52,11 @@ public:
         std::function<void(const std::string& warning, const MessagePlace& place)>;
     void setWarningListener(WarningListener listener) { m_warn = std::move(listener); }
     void setOutput(ProjectOutput& output) { m_output = output; }
+    // Asked right after a file is opened whether it holds the very text this run makes for it
+    // already (a record of an earlier run from the same inputs can tell): its lines need not be
+    // made then, and it is closed as any other.
+    using KnownText = std::function<bool()>;
+    void setKnownText(KnownText known) { m_knownText = std::move(known); }
     // Where the script and template files are read from; the disk when empty.
     void setInputReader(TemplateReader::InputReader read) { m_read = std::move(read); }
 
@@ -91,6 +96,7 @@ private:
     std::reference_wrapper<ProjectOutput> m_output;
     OutputListener m_listener;
     WarningListener m_warn;
+    KnownText m_knownText;
     TemplateReader::InputReader m_read;
     TemplateCache m_templates; // the template files of the current run
     std::string m_scriptPath;  // native, as named in messages

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileutil/DiskView.h"
 #include "fileutil/FileHandle.h"
 #include "fileutil/ProjectOutput.h"
 
@@ -18,7 +19,7 @@ namespace vantrel {
 // written through a link that leads out. A new file goes out in one unbuffered write per piece.
 // A file that exists is replaced only when its bytes change, through a temporary file in its
 // folder renamed over it (its permission bits kept), so a failed write leaves it whole.
-class DiskOutput : public ProjectOutput {
+class DiskOutput : public ProjectOutput, public DiskView {
 public:
     void setLocation(const std::string& nativeLocation) override;
     bool createFolder(const std::string& nativePath, std::vector<std::string>& made,
@@ -29,9 +30,8 @@ public:
     Closed closeFile() override;
     Closed keepOpenFile() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
-    bool keepsRecord() const override { return true; }
     bool mayLeaveUnopened(const std::string& nativePath) override;
-    const std::string* existingBytes() const override {
+    const std::string* openedFileBytes() const override {
         return m_existing ? &*m_existing : nullptr;
     }
     std::optional<FileIdentity> existingIdentity() const override { return m_existingIdentity; }
@@ -43,7 +43,7 @@ public:
     // asks so that it refuses what the run refuses.
     bool wouldWrite(const std::string& nativePath, bool folder);
     // Where the temporary file of each replacement is noted before it is made (none: nowhere).
-    void noteTemporaries(TemporaryNote note) override { m_noteTemporary = std::move(note); }
+    void noteTemporaries(TemporaryNote note) { m_noteTemporary = std::move(note); }
 
 private:
     // A resolved path's elements: a folder's (kept for the run, or the path's own) and, for a

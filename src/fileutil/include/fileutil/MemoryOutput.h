@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileutil/DiskOutput.h"
+#include "fileutil/DiskView.h"
 #include "fileutil/ProjectOutput.h"
 
 #include <filesystem>
@@ -14,7 +15,7 @@ namespace vantrel {
 // The run's output recorded in memory over what the disk holds: nothing on the disk changes,
 // but folders and files that are there count as there. Paths are taken lexically (no links),
 // relative to the location. Copy sources are read from the disk.
-class MemoryOutput : public ProjectOutput {
+class MemoryOutput : public ProjectOutput, public DiskView {
 public:
     // A recorded entry: a folder, or a file with its bytes as the disk would hold them.
     struct Entry {
@@ -54,7 +55,7 @@ public:
     // (the location's bounds followed through links, and the permissions): what the disk would
     // refuse is refused here too.
     void checkWithDisk(bool check) { m_checkDisk = check; }
-    bool overDisk() const override { return m_checkDisk; }
+    bool checksWithDisk() const { return m_checkDisk; }
     bool mayLeaveUnopened(const std::string& nativePath) override {
         std::string key;
         return m_checkDisk && keyOf(nativePath, key) && diskMayHold(key) && !m_tree.contains(key) &&

@@ -52,32 +52,9 @@ public:
     // Closes the file leaving what was in its place as it was; the pending text goes.
     virtual Closed keepOpenFile() = 0;
 
-    // Asked right after openFile: leaves the file as it is when it holds the very bytes this run
-    // makes for it already, as the record of an earlier run from the same inputs says. True
-    // then: its lines need not be made, and it is closed as any other and counts as unchanged.
-    virtual bool leaveAsRunText() { return false; }
-
-    // The bytes the open file held when it was opened, when this output read them for its own
-    // use; null otherwise.
-    virtual const std::string* existingBytes() const { return nullptr; }
     // The identity of the plain file the open file replaces, when this output looked at it for
     // its own use; none otherwise.
     virtual std::optional<FileIdentity> existingIdentity() const { return std::nullopt; }
-
-    // Whether what this output writes lasts, so that a record of the run belongs beside it:
-    // the disk's does, a tree in memory's does not.
-    virtual bool keepsRecord() const { return false; }
-    // Whether what stands on the disk is what this output's files are measured against: the
-    // disk's own output, and a preview over it. A file still as recorded may then be left as it
-    // is, its text not made again.
-    virtual bool overDisk() const { return keepsRecord(); }
-    // Whether a plain file at a native path (no link in its own place) may be left as it is
-    // without being opened: it lies within the location, and no choice keeps it otherwise.
-    virtual bool mayLeaveUnopened(const std::string& /*nativePath*/) { return false; }
-
-    // Where the temporary file of each replacement is noted before it is made, so that one a
-    // killed run left can be removed; an output that makes none ignores it.
-    virtual void noteTemporaries(TemporaryNote /*note*/) {}
 
     enum class Copy { Done, Unchanged, Kept, SourceUnreadable, Refused };
     // Copies a file byte for byte. Refused: the target lies outside the location, or cannot be

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/TemplateReader.h"
+#include "fileutil/DiskOutput.h"
 #include "model/ProjectState.h"
 #include "record/RecordFolder.h"
 #include "record/RecordingOutput.h"
@@ -16,7 +17,8 @@ namespace vantrel {
 class RecordSession {
 public:
     // The project's answers must be final: the record folder lies below locationBase/nameText.
-    RecordSession(const ProjectState& project, ProjectOutput& inner);
+    // disk: what stands under inner when it is the disk or a preview of it (see RecordingOutput).
+    RecordSession(const ProjectState& project, ProjectOutput& inner, DiskView* disk);
     RecordSession(const RecordSession&) = delete;
     RecordSession& operator=(const RecordSession&) = delete;
 
@@ -43,8 +45,9 @@ public:
     // does not exist, or lies outside the location, gets none.
     bool writeRecord(const ProjectState& project);
 
-    // Notes the temporary file of each replacement in the record folder before it is made.
-    void noteTemporaries();
+    // Has the disk note the temporary file of each replacement in the record folder before it
+    // is made.
+    void noteTemporaries(DiskOutput& disk);
     // Removes what interrupted runs left behind: the temporary files of replacements they noted
     // and half-written records. Only under the project's lock.
     void removeLeftovers();

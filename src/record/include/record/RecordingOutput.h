@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileutil/DiskView.h"
 #include "fileutil/ProjectOutput.h"
 #include "record/ContentHash.h"
 #include "record/Manifest.h"
@@ -48,8 +49,11 @@ public:
 
     static constexpr std::string_view BESIDE_SUFFIX = ".vantrel-new";
 
-    explicit RecordingOutput(ProjectOutput& inner)
-        : m_inner(inner) {}
+    // disk: what stands under the inner output when it is the disk or a preview of it; null for
+    // a tree in memory alone.
+    RecordingOutput(ProjectOutput& inner, DiskView* disk)
+        : m_inner(inner)
+        , m_disk(disk) {}
 
     // The key of the project folder below the location: record paths are relative to it. None:
     // nothing of the run is recorded (no project folder of its own).
@@ -77,16 +81,17 @@ public:
     bool writePending() override;
     Closed closeFile() override;
     Closed keepOpenFile() override;
-    bool leaveAsRunText() override;
     Copy copyFile(const std::string& nativeSource, const std::string& nativeTarget) override;
-    bool keepsRecord() const override { return m_inner.keepsRecord(); }
-    bool overDisk() const override { return m_inner.overDisk(); }
-    void noteTemporaries(TemporaryNote note) override { m_inner.noteTemporaries(std::move(note)); }
     std::optional<FileIdentity> existingIdentity() const override {
         if (m_mode == Mode::AsRecorded && !m_yoursBytes)
             return m_identity;
         return m_mode == Mode::Skip ? std::nullopt : m_inner.existingIdentity();
     }
+
+    // Asked right after openFile: whether the open file holds the very bytes this run makes for
+    // it already, as the record of an earlier run from the same inputs says. True: it is left
+    // as it is, its lines need not be made, and it is closed as any other.
+    bool holdsRunText();
 
     // What this run made, for the new record; finished (sorted) by finishManifest.
     const Manifest& manifest() const { return m_manifest; }
@@ -126,6 +131,7 @@ private:
     enum class Mode { None, Stream, Collect, Skip, AsRecorded };
 
     bool leavesAsRecorded() const;
+    const std::string* openedBytes() const { return m_disk ? m_disk->openedFileBytes() : nullptr; }
     Outcome& begin(TargetState state, const std::string& key, const std::string& nativePath);
     // Decides a target the record knows or that exists, with its new text.
     TargetDecision decide(std::string_view recordPath, const std::string* yours, bool unreadable,
@@ -139,6 +145,7 @@ private:
                      ContentHash pending);
 
     ProjectOutput& m_inner;
+    DiskView* m_disk;
     std::optional<std::string> m_root;
     const Manifest* m_previous = nullptr;
     BaseText m_base;

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "engine/ScriptRun.h"
-#include "fileutil/ProjectOutput.h"
+#include "fileutil/DiskOutput.h"
+#include "fileutil/MemoryOutput.h"
 #include "model/ProjectState.h"
 #include "record/RecordingOutput.h"
 #include "record/TargetDecision.h"
@@ -76,11 +77,14 @@ struct RunResult {
     std::string projectFolder;
 };
 
-// One run of the project's script into an output, with the record around it. Into the disk it
-// takes the project's lock, reads the last record, decides every existing target by the one
-// rule, removes what killed runs left and writes the new record; into a tree in memory over the
-// disk it is the preview of that very run and writes nothing. The project is committed first.
-RunResult runProject(ProjectState& project, MessageSink& sink, ProjectOutput& output,
+// One run of the project's script, with the record around it. Into the disk it takes the
+// project's lock, reads the last record, decides every existing target by the one rule, removes
+// what killed runs left and writes the new record. The project is committed first.
+RunResult runProject(ProjectState& project, MessageSink& sink, DiskOutput& disk,
+                     const RunSettings& settings);
+// The same run into a tree in memory, which writes nothing: when the tree checks with the disk,
+// the preview of that very run.
+RunResult runProject(ProjectState& project, MessageSink& sink, MemoryOutput& memory,
                      const RunSettings& settings);
 
 } // namespace vantrel
