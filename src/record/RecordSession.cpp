@@ -60,43 +60,6 @@ private:
     std::string m_text;
 };
 
-// The answers as the record keeps them: the project file's text with each action on a line of
-// its own and the comma between two actions at the start of the second one's line, so that two
-// branches that each add an action join line by line into answers that still read.
-std::string recordAnswers(const ProjectState& project) {
-    const std::string text = projectFileText(project, WithLocation::No);
-    constexpr std::string_view OPEN = "        {";
-    constexpr std::string_view CLOSE = "        }";
-    std::string joined;
-    joined.reserve(text.size());
-    bool inAction = false;
-    bool firstAction = true;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find('\n', at), text.size());
-        const std::string_view line(text.data() + at, end - at);
-        at = end + 1;
-        if (!inAction && line == OPEN) {
-            joined += firstAction ? "        {" : "        ,{";
-            inAction = true;
-        } else if (inAction && line.starts_with(CLOSE)) {
-            // The comma after the action goes to the start of the next one's line.
-            joined += "}\n";
-            inAction = false;
-            firstAction = line.size() == CLOSE.size();
-        } else if (inAction) {
-            // A field, or the rest of a long list, without its indentation.
-            const std::size_t start = std::min(line.find_first_not_of(' '), line.size());
-            if (joined.back() != '{')
-                joined += ' ';
-            joined.append(line.substr(start));
-        } else {
-            joined.append(line);
-            joined += '\n';
-        }
-    }
-    return joined;
-}
-
 } // namespace
 
 std::optional<std::map<std::string, std::string>> repeatRecordedRun(const Record& record,
@@ -159,7 +122,8 @@ RecordSession::RecordSession(const ProjectState& project, ProjectOutput& inner, 
 const std::string& RecordSession::answersText() {
     // Made once: a run changes none of the answers but the DLL flags a dialog commits.
     if (!m_answers || m_answersDllFlags != m_project.dllFlags) {
-        m_answers = recordAnswers(m_project);
+        // One action to a line: two branches that each add one join line by line.
+        m_answers = projectFileText(m_project, WithLocation::No, ActionLayout::OnePerLine);
         m_answersDllFlags = m_project.dllFlags;
     }
     return *m_answers;
@@ -303,7 +267,7 @@ bool RecordSession::writeRecord(const ProjectState& project) {
         record.answers = std::move(*m_answers);
         m_answers.reset();
     } else {
-        record.answers = recordAnswers(project);
+        record.answers = projectFileText(project, WithLocation::No, ActionLayout::OnePerLine);
     }
     record.answersRead = true;
     m_output.finishManifest();

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <sstream>
 
 namespace vantrel {
 namespace {
@@ -133,10 +134,26 @@ TEST_P(ProjectWriterRoundTrip, ReadsBackEveryFieldAndWritesTheSameBytes) {
     EXPECT_FALSE(
         writeProjectFile(GetParam(), WithLocation::Yes, [](std::string_view) { return false; }));
 
-    // Without the location, the reader keeps the one the project had.
+    // Without the location, the reader keeps the one the project had; an action to a line
+    // reads as the same answers, each action's line starting with its comma.
     ProjectState moved = configuredProject();
     ASSERT_FALSE(ProjectFile("p.json").apply(projectFileText(GetParam(), WithLocation::No), moved));
     EXPECT_EQ(moved.locationBase, configuredProject().locationBase);
+    const std::string lines =
+        projectFileText(GetParam(), WithLocation::No, ActionLayout::OnePerLine);
+    ProjectState fromLines = configuredProject();
+    ASSERT_FALSE(ProjectFile("p.json").apply(lines, fromLines)) << lines;
+    expectSameAnswers(fromLines, moved);
+    std::size_t actionLines = 0;
+    std::istringstream in(lines);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.starts_with("        "))
+            continue;
+        EXPECT_EQ(line.substr(8, 2), actionLines == 0 ? "{\"" : ",{") << line;
+        EXPECT_TRUE(line.ends_with("}")) << line;
+        ++actionLines;
+    }
+    EXPECT_EQ(actionLines, GetParam().actions.size()) << lines;
 }
 
 INSTANTIATE_TEST_SUITE_P(Projects, ProjectWriterRoundTrip, testing::ValuesIn(PROJECTS));

@@ -14,11 +14,17 @@ namespace vantrel {
 // inside a generated project leaves it out, so that it moves with its folder.
 enum class WithLocation { Yes, No };
 
+// How the actions are laid out: a member to a line, as by hand; or each action on a line of its
+// own, the comma between two leading the second (lines two branches add at the end then join
+// into a file that reads).
+enum class ActionLayout { Indented, OnePerLine };
+
 // The project file for what ProjectFile reads back: the host, nameText, locationBase, dllFlags
 // and the actions, keyed as model/ProjectSchema.h lists them and in its order. Names stand for
 // numbers wherever a table has one, and an action's fields that its name's defaults give are
 // left out, so a file reads like one written by hand; the same project gives the same bytes.
-std::string projectFileText(const ProjectState& project, WithLocation withLocation);
+std::string projectFileText(const ProjectState& project, WithLocation withLocation,
+                            ActionLayout layout = ActionLayout::Indented);
 
 // The same text handed to a sink in pieces as it is made, so that the file of a large project is
 // never held whole; false when the sink stopped it.
