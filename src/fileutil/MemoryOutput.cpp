@@ -210,12 +210,12 @@ ProjectOutput::Closed MemoryOutput::record(const std::string& nativePath, const 
     if (diskMayHold(key) && inspectExisting(onDisk(key).string(), existing) && existing.bytes) {
         const bool same = *existing.bytes == bytes;
         target.state = same ? State::Same : State::Changed;
-        if (!same)
+        if (!same && m_keepBytes)
             target.oldBytes = std::move(existing.bytes);
     }
     m_targets.push_back(std::move(target));
     const bool unchanged = m_targets.back().state == State::Same;
-    m_tree[key] = Entry{false, std::move(bytes)};
+    m_tree[key] = Entry{false, m_keepBytes ? std::move(bytes) : std::string()};
     return unchanged ? Closed::Unchanged : Closed::Written;
 }
 

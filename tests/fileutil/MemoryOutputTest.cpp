@@ -65,7 +65,8 @@ TEST(MemoryOutput, RecordsTheRunWithoutTouchingTheDisk) {
 }
 
 // Measured against the disk, each target is new, the same, changed or blocked; what is on the
-// disk counts as there, and nothing on it changes.
+// disk counts as there, and nothing on it changes. Without the files' bytes the states are the
+// same.
 TEST(MemoryOutput, ComparesEveryTargetWithTheDisk) {
     TempFolder tmp;
     const std::string loc = tmp / "out";
@@ -73,36 +74,42 @@ TEST(MemoryOutput, ComparesEveryTargetWithTheDisk) {
     tmp.write("out/Demo/changed.txt", "old\n");
     tmp.write("out/Demo/file", "a file where a folder goes\n");
     std::filesystem::create_directories(tmp.path() / "out/Demo/folder");
-    MemoryOutput output;
-    output.setLocation(loc);
-    std::vector<std::string> made;
-    std::string refused;
-    ASSERT_TRUE(output.createFolder(loc + "/Demo", made, refused));
-    EXPECT_TRUE(made.empty());
-    for (const char* name : {"same.txt", "changed.txt", "new.txt"}) {
-        ASSERT_NE(output.openFile(loc + "/Demo/" + name), Open::Failed) << name;
-        output.pending().append(name == std::string("changed.txt") ? "new\n" : "same\n");
-        output.closeFile();
-    }
-    EXPECT_EQ(output.openFile(loc + "/Demo/folder"), Open::Failed);
-    ASSERT_TRUE(output.createFolder(loc + "/Demo/file/sub", made, refused));
-    EXPECT_TRUE(made.empty());
+    for (const bool keepBytes : {true, false}) {
+        SCOPED_TRACE(keepBytes ? "with bytes" : "without bytes");
+        MemoryOutput output;
+        output.keepBytes(keepBytes);
+        output.setLocation(loc);
+        std::vector<std::string> made;
+        std::string refused;
+        ASSERT_TRUE(output.createFolder(loc + "/Demo", made, refused));
+        EXPECT_TRUE(made.empty());
+        for (const char* name : {"same.txt", "changed.txt", "new.txt"}) {
+            ASSERT_NE(output.openFile(loc + "/Demo/" + name), Open::Failed) << name;
+            output.pending().append(name == std::string("changed.txt") ? "new\n" : "same\n");
+            output.closeFile();
+        }
+        EXPECT_EQ(output.openFile(loc + "/Demo/folder"), Open::Failed);
+        ASSERT_TRUE(output.createFolder(loc + "/Demo/file/sub", made, refused));
+        EXPECT_TRUE(made.empty());
 
-    using State = MemoryOutput::State;
-    std::vector<std::pair<std::string, State>> states;
-    for (const MemoryOutput::Target& target : output.targets())
-        states.emplace_back(target.key, target.state);
-    EXPECT_EQ(states,
-              (std::vector<std::pair<std::string, State>>{{"Demo", State::Same},
-                                                          {"Demo/same.txt", State::Same},
-                                                          {"Demo/changed.txt", State::Changed},
-                                                          {"Demo/new.txt", State::New},
-                                                          {"Demo/folder", State::Blocked},
-                                                          {"Demo/file", State::Blocked},
-                                                          {"Demo/file/sub", State::Blocked}}));
-    EXPECT_EQ(output.targets()[2].oldBytes, "old\n");
-    EXPECT_EQ(readFile(tmp.path() / "out/Demo/changed.txt"), "old\n");
-    EXPECT_FALSE(std::filesystem::exists(tmp.path() / "out/Demo/new.txt"));
+        using State = MemoryOutput::State;
+        std::vector<std::pair<std::string, State>> states;
+        for (const MemoryOutput::Target& target : output.targets())
+            states.emplace_back(target.key, target.state);
+        EXPECT_EQ(states,
+                  (std::vector<std::pair<std::string, State>>{{"Demo", State::Same},
+                                                              {"Demo/same.txt", State::Same},
+                                                              {"Demo/changed.txt", State::Changed},
+                                                              {"Demo/new.txt", State::New},
+                                                              {"Demo/folder", State::Blocked},
+                                                              {"Demo/file", State::Blocked},
+                                                              {"Demo/file/sub", State::Blocked}}));
+        EXPECT_EQ(output.targets()[2].oldBytes,
+                  keepBytes ? std::optional<std::string>("old\n") : std::nullopt);
+        EXPECT_EQ(output.tree().at("Demo/new.txt").bytes, keepBytes ? "same\n" : "");
+        EXPECT_EQ(readFile(tmp.path() / "out/Demo/changed.txt"), "old\n");
+        EXPECT_FALSE(std::filesystem::exists(tmp.path() / "out/Demo/new.txt"));
+    }
 }
 
 } // namespace

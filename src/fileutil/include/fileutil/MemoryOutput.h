@@ -56,6 +56,9 @@ public:
     // refuse is refused here too.
     void checkWithDisk(bool check) { m_checkDisk = check; }
     bool checksWithDisk() const { return m_checkDisk; }
+    // Whether the tree holds the bytes of the files, and each changed target the disk's old
+    // ones; without them (a listing of states needs none) a large preview takes far less memory.
+    void keepBytes(bool keep) { m_keepBytes = keep; }
     bool mayLeaveUnopened(const std::string& nativePath) override {
         std::string key;
         return m_checkDisk && keyOf(nativePath, key) && diskMayHold(key) && !m_tree.contains(key) &&
@@ -82,6 +85,7 @@ private:
     Closed record(const std::string& nativePath, const std::string& key, std::string bytes);
 
     bool m_checkDisk = false;
+    bool m_keepBytes = true;
     DiskOutput m_disk;                // asked only, never written through
     std::filesystem::path m_location; // absolute, normalised
     std::string m_locationText;       // as given, to take the usual paths apart as text
