@@ -82,9 +82,12 @@ void printNote(const RunNote& note, std::ostream& err) {
         break;
     case RunNote::Kind::Conflict:
         err << "kept " << note.path
-            << (note.unproven ? ": it was there already and no record shows that this program "
-                                "wrote it"
-                              : ": your edits and the new text overlap");
+            << (note.unresolved ? ": its conflict is not resolved yet"
+                : note.unproven ? ": it was there already and no record shows that this program "
+                                  "wrote it"
+                : note.noBase   ? ": you edited it, and the text it was generated from cannot be "
+                                  "made again to merge into"
+                                : ": your edits and the new text overlap");
         if (note.besideYours)
             err << "; " << note.beside << " holds your changes and was left as it is";
         else

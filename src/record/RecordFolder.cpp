@@ -176,25 +176,6 @@ bool putInPlace(const std::string& fresh, const std::string& place, bool replaci
     return true;
 }
 
-} // namespace
-
-void removePartialRecords(const std::string& projectFolder) {
-    DIR* folder = ::opendir(projectFolder.c_str());
-    if (!folder)
-        return;
-    std::vector<std::string> partial;
-    while (const dirent* entry = ::readdir(folder)) {
-        const std::string_view name(entry->d_name);
-        if (name.starts_with(PARTIAL_PREFIX))
-            partial.emplace_back(name);
-    }
-    ::closedir(folder);
-    for (const std::string& name : partial)
-        removeTree(std::filesystem::path(projectFolder) / name);
-}
-
-namespace {
-
 // The names in a folder, or none when it cannot be listed.
 std::optional<std::vector<std::string>> namesIn(int folder) {
     const int listed = ::dup(folder);
@@ -213,6 +194,38 @@ std::optional<std::vector<std::string>> namesIn(int folder) {
     ::closedir(listing);
     return names;
 }
+
+// Whether a folder (no link) holds nothing but names a record folder holds.
+bool holdsOnlyRecordNames(const std::string& path) {
+    Descriptor folder(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const std::optional<std::vector<std::string>> names =
+        folder ? namesIn(folder.get()) : std::nullopt;
+    return names && std::all_of(names->begin(), names->end(), [](const std::string& name) {
+               return std::find(std::begin(RECORD_NAMES), std::end(RECORD_NAMES), name) !=
+                      std::end(RECORD_NAMES);
+           });
+}
+
+} // namespace
+
+void removePartialRecords(const std::string& projectFolder) {
+    DIR* folder = ::opendir(projectFolder.c_str());
+    if (!folder)
+        return;
+    std::vector<std::string> partial;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name(entry->d_name);
+        if (name.starts_with(PARTIAL_PREFIX))
+            partial.emplace_back(name);
+    }
+    ::closedir(folder);
+    // A folder that merely bears the name, holding anything a record does not, is someone's.
+    for (const std::string& name : partial)
+        if (holdsOnlyRecordNames(projectFolder + "/" + name))
+            removeTree(std::filesystem::path(projectFolder) / name);
+}
+
+namespace {
 
 // Reads the texts of a folder of texts by hash, each checked against its name; the first
 // problem goes into why.

@@ -409,6 +409,8 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         Outcome& first = begin(decision.state, m_key, m_native);
         first.unproven = decision.unproven;
         first.mergeUnavailable = decision.mergeUnavailable;
+        first.noBase = decision.noBase;
+        first.unresolved = decision.unresolved;
         first.before = before;
         if (m_keepTexts)
             first.after = decision.bytes ? *decision.bytes : theirs;
@@ -519,6 +521,7 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
         write = choice->second.has_value();
     Outcome& outcome = begin(decision.state, m_key, nativeTarget);
     outcome.unproven = decision.unproven;
+    outcome.unresolved = decision.unresolved;
     if (decision.state == TargetState::Refused) {
         if (m_path)
             for (const Manifest::Entry& recorded : m_entries)

@@ -99,6 +99,7 @@ TargetDecision decideTarget(const TargetFacts& facts, std::string newText, Targe
     // Until the user removes FILE.vantrel-new the file is theirs to resolve, whatever it holds.
     if (facts.besideStands) {
         TargetDecision decision{TargetState::Conflict, std::nullopt, facts.recorded.empty()};
+        decision.unresolved = true;
         if (policy == TargetPolicy::Review)
             decision.bytes = std::move(newText);
         return decision;
@@ -120,6 +121,7 @@ TargetDecision decideTarget(const TargetFacts& facts, std::string newText, Targe
     TargetDecision decision{TargetState::Conflict, std::nullopt, unproven};
     decision.mergeUnavailable =
         facts.base && facts.mergeable && !merged && !mergeUnavailable().empty();
+    decision.noBase = !unproven && facts.mergeable && !facts.base;
     if (policy == TargetPolicy::Review)
         decision.bytes = merged ? std::move(merged->text) : std::move(newText);
     return decision;

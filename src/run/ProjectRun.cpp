@@ -66,8 +66,15 @@ void noteRegeneration(const RecordingOutput& output, MessageSink& sink, const Ru
                 break;
             }
             tell(result, settings,
-                 {RunNote::Kind::Conflict, outcome.nativePath, outcome.beside, outcome.key,
-                  outcome.unproven, outcome.besideYours});
+                 {RunNote::Kind::Conflict,
+                  outcome.nativePath,
+                  outcome.beside,
+                  outcome.key,
+                  outcome.unproven,
+                  outcome.besideYours,
+                  {},
+                  outcome.noBase,
+                  outcome.unresolved});
             break;
         case TargetState::Kept:
             tell(result, settings, {RunNote::Kind::Kept, outcome.nativePath, {}, outcome.key});

@@ -52,6 +52,8 @@ ReviewModel::entriesOf(const MemoryOutput& preview, const RecordingOutput::Outco
             continue;
         entry.regenerated = outcome.state;
         entry.unproven = outcome.unproven;
+        entry.noBase = outcome.noBase;
+        entry.unresolved = outcome.unresolved;
         if (const auto found = preview.tree().find(entry.key); found != preview.tree().end())
             entry.newBytes = found->second.bytes;
     }
@@ -133,8 +135,14 @@ std::string ReviewModel::stateText(std::size_t row) const {
             return m_checked[row] ? "edited by you: the new text merged in"
                                   : "edited by you: yours is kept";
         case TargetState::Conflict:
+            if (entry.unresolved)
+                return m_checked[row] ? "conflict not resolved yet: the new text replaces it"
+                                      : "conflict not resolved yet: yours is kept";
             if (entry.unproven)
                 break; // a changed file as any other: the user's until ticked
+            if (entry.noBase)
+                return m_checked[row] ? "edited by you, cannot be merged: the new text replaces it"
+                                      : "edited by you, cannot be merged: yours is kept";
             return m_checked[row] ? "edited by you, overlapping: written with conflict markers"
                                   : "edited by you, overlapping: yours is kept";
         case TargetState::Kept:

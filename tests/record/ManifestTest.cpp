@@ -1,8 +1,12 @@
 #include "record/Manifest.h"
+#include "record/RecordFolder.h"
 #include "record/RecordingOutput.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <xxhash.h>
+
+#include <filesystem>
 
 namespace vantrel {
 namespace {
@@ -182,6 +186,25 @@ TEST(ContentHash, IsTheLibrarysHashWholeOrInPieces) {
         EXPECT_EQ(hasher.hash(), whole) << size;
         EXPECT_EQ(parseHash(hashText(whole)), whole);
     }
+}
+
+// The sweep after an interrupted run takes a half-written record away, and only that: a folder
+// that merely bears the name and holds anything else is the user's.
+TEST(RecordFolder, SweepRemovesOnlyRecordsBeingWritten) {
+    TempFolder tmp;
+    tmp.write("p/.vantrel-record-a1/manifest.txt", "vantrel-manifest 3\n");
+    tmp.write("p/.vantrel-record-a1/inputs/0123456789abcdef.txt", "script\n");
+    std::filesystem::create_directories(tmp.path() / "p/.vantrel-record-a2");
+    tmp.write("p/.vantrel-record-b1/notes.txt", "mine\n");
+    tmp.write("p/.vantrel-record-b2/manifest.txt", "mine too\n");
+    tmp.write("p/.vantrel-record-b2/draft.txt", "and this\n");
+    tmp.write("p/.vantrel-record-b3", "a file of that name\n");
+    removePartialRecords(tmp / "p");
+    for (const char* gone : {".vantrel-record-a1", ".vantrel-record-a2"})
+        EXPECT_FALSE(std::filesystem::exists(tmp.path() / "p" / gone)) << gone;
+    for (const char* kept :
+         {".vantrel-record-b1/notes.txt", ".vantrel-record-b2/draft.txt", ".vantrel-record-b3"})
+        EXPECT_TRUE(std::filesystem::exists(tmp.path() / "p" / kept)) << kept;
 }
 
 } // namespace

@@ -82,6 +82,16 @@ TEST(TargetDecision, NeverWritesOverWhatItCannotProve) {
                                     << where;
                                 continue;
                             }
+                            // A kept file is said to be kept for its true reason: nothing
+                            // proves who wrote it, or its merge base is gone, or the merge
+                            // overlaps.
+                            if (decision.state == TargetState::Conflict) {
+                                EXPECT_EQ(decision.unresolved, besideStands) << where;
+                                EXPECT_EQ(decision.unproven, recorded.empty()) << where;
+                                EXPECT_EQ(decision.noBase,
+                                          !besideStands && !recorded.empty() && !base)
+                                    << where;
+                            }
                             if (policy == TargetPolicy::Review &&
                                 decision.state == TargetState::Conflict)
                                 continue; // offered unticked, written only when chosen

@@ -38,6 +38,8 @@ public:
         bool folder = false;
         bool unproven = false;         // kept: nothing says this program wrote what is there
         bool mergeUnavailable = false; // kept: the library that merges could not be loaded
+        bool noBase = false;           // kept: edited, and its base text cannot be made again
+        bool unresolved = false;       // kept: an earlier conflict's file beside still stands
         std::string beside;            // a conflict: the file that holds the new text
         bool besideFailed = false;
         bool besideYours = false; // a conflict whose file beside the user changed: left alone

@@ -47,6 +47,9 @@ struct TargetDecision {
     std::optional<std::string> bytes; // what goes into the file; none: it stays as it is
     bool unproven = false;         // kept because no record says this program wrote what is there
     bool mergeUnavailable = false; // a merge was due, but the library that merges is missing
+    // Kept: edited, and the text it was made from cannot be made again to merge on.
+    bool noBase = false;
+    bool unresolved = false; // kept: the FILE.vantrel-new of an earlier conflict still stands
 };
 
 // The one rule: a file is replaced or merged into only when the record proves what this

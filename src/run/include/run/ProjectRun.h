@@ -63,6 +63,8 @@ struct RunNote {
     bool unproven = false;
     bool besideYours = false;
     std::string why = {};
+    bool noBase = false;     // a conflict: no merge could be tried, its base cannot be made again
+    bool unresolved = false; // a conflict of an earlier run, its file beside still there
 };
 
 struct RunResult {

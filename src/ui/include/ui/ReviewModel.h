@@ -27,6 +27,8 @@ public:
         // files hold the merge in newBytes, a deleted one the new text).
         std::optional<TargetState> regenerated;
         bool unproven = false;          // no record says this program wrote what is there
+        bool noBase = false;            // edited, and no merge can be made: its base is gone
+        bool unresolved = false;        // its earlier conflict's file beside still stands
         bool noLongerGenerated = false; // the record lists it, this run makes it no more
     };
 

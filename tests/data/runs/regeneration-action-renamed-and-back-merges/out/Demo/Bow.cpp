@@ -1,0 +1,5 @@
+// action "Bow"
+void run()
+{
+}
+// end of "Bow"

@@ -1,0 +1,5 @@
+// action "Line"
+int run()
+{
+}
+// last of "Line"
