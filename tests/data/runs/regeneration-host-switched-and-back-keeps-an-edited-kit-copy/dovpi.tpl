@@ -1,0 +1,3 @@
+create_directory: "%PROJECTNAME%"
+copy_file: %dovpiinc% "%PROJECTNAME%"
+create_file: "%PROJECTNAME%.cpp" "main" "plugin.tpl"
