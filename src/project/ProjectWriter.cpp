@@ -103,11 +103,12 @@ const char* rowName(std::uint32_t word, const FlagNameRow* rows) {
     return nullptr;
 }
 
-// The flags as ACF_ names; bits without a name cannot be spelt as names, so the number keeps
-// them. Laid out by hand, the names wrap under the first one when the line gets too long;
-// column is where the value starts on its line.
+// The flags as ACF_ names, wrapped under the first one when the line gets too long (column is
+// where the value starts on its line). Bits without a name cannot be spelt as names, so the
+// number keeps them. An action to a line keeps the number too: the names took nearly a third
+// of the record's answers.
 void appendFlags(std::string& out, std::uint32_t flags, std::size_t column, ActionLayout layout) {
-    if ((flags & ~ACTION_FLAG_BITS) != 0) {
+    if ((flags & ~ACTION_FLAG_BITS) != 0 || layout == ActionLayout::OnePerLine) {
         out += std::to_string(flags);
         return;
     }

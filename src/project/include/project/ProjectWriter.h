@@ -14,9 +14,9 @@ namespace vantrel {
 // inside a generated project leaves it out, so that it moves with its folder.
 enum class WithLocation { Yes, No };
 
-// How the actions are laid out: a member to a line, as by hand; or each action on a line of its
-// own, the comma between two leading the second (lines two branches add at the end then join
-// into a file that reads).
+// How the actions are laid out: a member to a line, as by hand; or, for the program's own
+// record, each action on a line of its own with the comma between two leading the second (lines
+// two branches add at the end then join into a file that reads) and its flags as one number.
 enum class ActionLayout { Indented, OnePerLine };
 
 // The project file for what ProjectFile reads back: the host, nameText, locationBase, dllFlags
