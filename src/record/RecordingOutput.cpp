@@ -153,7 +153,15 @@ RecordingOutput::Outcome& RecordingOutput::begin(TargetState state, const std::s
     outcome.state = state;
     outcome.key = key;
     outcome.nativePath = nativePath;
+    if (m_beside.path == nativePath)
+        outcome.besideSeen = m_beside.stands;
     return outcome;
+}
+
+bool RecordingOutput::besideStands(const std::string& nativePath) {
+    if (m_beside.path != nativePath)
+        m_beside = {nativePath, exists(nativePath + std::string(BESIDE_SUFFIX))};
+    return m_beside.stands;
 }
 
 bool RecordingOutput::createFolder(const std::string& nativePath, std::vector<std::string>& made,
@@ -215,8 +223,7 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
         return opened;
     }
     if (m_previous && untouchedSince(*m_previous, m_entries, seen) && leavesAsRecorded() &&
-        m_disk && m_disk->mayLeaveUnopened(nativePath) &&
-        !exists(nativePath + std::string(BESIDE_SUFFIX))) {
+        m_disk && m_disk->mayLeaveUnopened(nativePath) && !besideStands(nativePath)) {
         // Not read: it holds the recorded bytes, which the same inputs make again.
         m_mode = Mode::AsRecorded;
         m_identity = seen.identity;
@@ -260,9 +267,8 @@ bool RecordingOutput::holdsRunText() {
     // the same inputs make the same bytes again.
     if (m_mode != Mode::Collect || !m_yoursBytes || m_yoursBytes != openedBytes() ||
         m_entries.size() != 1 || m_entries.front().state != Manifest::State::Generated ||
-        exists(m_native + std::string(BESIDE_SUFFIX)) ||
-        m_yoursBytes->size() != m_entries.front().size || !leavesAsRecorded() ||
-        contentHash(*m_yoursBytes) != m_entries.front().hash)
+        besideStands(m_native) || m_yoursBytes->size() != m_entries.front().size ||
+        !leavesAsRecorded() || contentHash(*m_yoursBytes) != m_entries.front().hash)
         return false;
     m_mode = Mode::AsRecorded;
     return true;
@@ -288,7 +294,7 @@ TargetDecision RecordingOutput::decide(std::string_view recordPath, const std::s
     facts.recorded = m_entries;
     facts.disk = yours;
     facts.unreadable = unreadable;
-    facts.besideStands = exists(m_native + std::string(BESIDE_SUFFIX));
+    facts.besideStands = besideStands(m_native);
     facts.mergeable = mergeable;
     // The base is made (by running the recorded run again) only when a merge is due.
     TargetDecision decision = decideTarget(facts, theirs, m_policy);
@@ -322,6 +328,7 @@ ContentHash RecordingOutput::putBeside(Outcome& outcome, const std::string& thei
         }
     }
     outcome.beside = beside;
+    m_beside = {}; // written now, or meant to be
     if (m_policy != Policy::Automatic)
         return theirsHash;
     bool written = false;
@@ -556,13 +563,19 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
 std::vector<std::string> RecordingOutput::openConflicts() const {
     std::vector<std::string> open;
     std::unordered_set<std::string_view> seen;
-    const auto look = [&](const std::string& nativePath) {
-        if (seen.insert(nativePath).second && exists(nativePath + std::string(BESIDE_SUFFIX)))
-            open.push_back(nativePath);
-    };
-    for (const Outcome& outcome : m_outcomes)
-        if (!outcome.folder && !inFolderMadeHere(outcome.key))
-            look(outcome.nativePath);
+    // A target's file beside stands when it stood as the run looked, or the run wrote it.
+    std::unordered_set<std::string_view> standing;
+    for (const Outcome& outcome : m_outcomes) {
+        if (outcome.folder || inFolderMadeHere(outcome.key))
+            continue;
+        seen.insert(outcome.nativePath);
+        const bool stands =
+            outcome.besideSeen
+                ? *outcome.besideSeen || (!outcome.beside.empty() && !outcome.besideFailed)
+                : exists(outcome.nativePath + std::string(BESIDE_SUFFIX));
+        if (stands && standing.insert(outcome.nativePath).second)
+            open.push_back(outcome.nativePath);
+    }
     if (m_previous && m_root) {
         const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
         std::vector<std::string> recorded;

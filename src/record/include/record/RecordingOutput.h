@@ -42,8 +42,9 @@ public:
         bool unresolved = false;       // kept: an earlier conflict's file beside still stands
         std::string beside;            // a conflict: the file that holds the new text
         bool besideFailed = false;
-        bool besideYours = false; // a conflict whose file beside the user changed: left alone
-        bool written = false;     // the new bytes reached the file
+        bool besideYours = false;       // a conflict whose file beside the user changed: left alone
+        bool written = false;           // the new bytes reached the file
+        std::optional<bool> besideSeen; // whether FILE.vantrel-new stood as the run looked
         // The bytes there before and the bytes the run made or would write, for a diff.
         std::optional<std::string> before;
         std::optional<std::string> after;
@@ -133,6 +134,8 @@ private:
     enum class Mode { None, Stream, Collect, Skip, AsRecorded };
 
     bool leavesAsRecorded() const;
+    // Whether FILE.vantrel-new stands beside a target, looked up once for the target.
+    bool besideStands(const std::string& nativePath);
     const std::string* openedBytes() const { return m_disk ? m_disk->openedFileBytes() : nullptr; }
     Outcome& begin(TargetState state, const std::string& key, const std::string& nativePath);
     // Decides a target the record knows or that exists, with its new text.
@@ -162,6 +165,11 @@ private:
     bool m_ranWhole = false;
     std::set<std::string, std::less<>> m_made; // keys of the folders this run made
     std::function<bool()> m_sameInputs;
+
+    struct BesideLooked {
+        std::string path; // the target last looked at
+        bool stands = false;
+    } m_beside;
 
     // The open file.
     Mode m_mode = Mode::None;
