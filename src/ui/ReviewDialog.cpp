@@ -69,7 +69,9 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     m_files->setSelectionMode(QAbstractItemView::SingleSelection);
     for (const ReviewModel::Entry& entry : m_model.entries()) {
         auto* item = new QTreeWidgetItem(m_files, {QString::fromStdString(entry.key)});
-        item->setToolTip(0, QString::fromStdString(entry.paths.front()));
+        // A file no longer generated has no path of this run: its key says where it is.
+        item->setToolTip(
+            0, QString::fromStdString(entry.paths.empty() ? entry.key : entry.paths.front()));
     }
     m_files->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_files->header()->setStretchLastSection(true);
@@ -185,7 +187,7 @@ void ReviewDialog::showDiff() {
     const auto index = static_cast<std::size_t>(row);
     const QString key = QString::fromStdString(m_model.entries()[index].key);
     m_diffCaption->setText(
-        m_model.isCheckable(index) ? tr("%1: yours (-) against the new one (+)").arg(key) : key);
+        m_model.hasDiff(index) ? tr("%1: yours (-) against the new one (+)").arg(key) : key);
     m_diff->setPlainText(QString::fromStdString(m_model.diffText(index)));
 }
 

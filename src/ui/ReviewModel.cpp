@@ -3,6 +3,7 @@
 #include "diff/TextDiff.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <utility>
@@ -43,6 +44,17 @@ ReviewModel::entriesOf(const MemoryOutput& preview, const RecordingOutput::Outco
         rows.emplace(entries[row].key, row);
     for (const RecordingOutput::Outcome& outcome : outcomes) {
         const auto row = rows.find(outcome.key);
+        if (row == rows.end() && outcome.state == TargetState::Refused) {
+            // The tree in memory keeps no target it refused; the run names it.
+            Entry& refused = entries.emplace_back();
+            refused.key = outcome.key;
+            refused.paths = {outcome.nativePath};
+            refused.folder = outcome.folder;
+            refused.state = State::Blocked;
+            refused.regenerated = TargetState::Refused;
+            rows.emplace(outcome.key, entries.size() - 1);
+            continue;
+        }
         if (row == rows.end())
             continue;
         Entry& entry = entries[row->second];
@@ -52,6 +64,8 @@ ReviewModel::entriesOf(const MemoryOutput& preview, const RecordingOutput::Outco
             continue;
         entry.regenerated = outcome.state;
         entry.unproven = outcome.unproven;
+        entry.beside = outcome.beside;
+        entry.besideYours = outcome.besideYours;
         entry.noBase = outcome.noBase;
         entry.unresolved = outcome.unresolved;
         if (const auto found = preview.tree().find(entry.key); found != preview.tree().end())
@@ -120,16 +134,33 @@ std::string ReviewModel::stateText(std::size_t row) const {
     if (row >= m_entries.size())
         return {};
     const Entry& entry = m_entries[row];
+    std::string text = choiceStateText(row);
+    // Kept with a conflict: where its new text goes, or why it goes nowhere.
+    if (entry.regenerated == TargetState::Conflict && !m_checked[row] && !entry.beside.empty()) {
+        const std::string beside = std::filesystem::path(entry.beside).filename().string();
+        text += entry.besideYours ? "; " + beside + " holds your changes and stays"
+                                  : "; the new text goes beside it as " + beside;
+    }
+    return text;
+}
+
+bool ReviewModel::hasDiff(std::size_t row) const {
+    return isCheckable(row) && m_entries[row].regenerated != TargetState::DeletedByYou;
+}
+
+std::string ReviewModel::choiceStateText(std::size_t row) const {
+    const Entry& entry = m_entries[row];
     if (entry.noLongerGenerated)
         return "no longer generated: left as it is";
     if (entry.regenerated) {
         switch (*entry.regenerated) {
+        case TargetState::Refused:
+            return "refused: it cannot be written here";
         case TargetState::New:
         case TargetState::Same:
         case TargetState::Replaced:
         case TargetState::NoLongerGenerated:
         case TargetState::Blocked:
-        case TargetState::Refused:
             break;
         case TargetState::Merged:
             return m_checked[row] ? "edited by you: the new text merged in"
@@ -179,6 +210,9 @@ std::string ReviewModel::diffText(std::size_t row) const {
         return "You deleted this file since the last run. Tick it to have it written again.";
     if (entry.regenerated == TargetState::Kept)
         return "You edited this file, and its generated text did not change: it stays yours.";
+    if (entry.regenerated == TargetState::Refused)
+        return "This file lies outside the location or cannot be written there: Create reports "
+               "it as an error.";
     switch (entry.state) {
     case State::New:
         return entry.folder ? "A new folder." : "A new file: nothing of yours is replaced.";

@@ -23,12 +23,16 @@ std::string SummaryModel::heading() const {
 
 std::vector<SummaryModel::Row> SummaryModel::rows() const {
     const RunSummary& counts = m_outcome.counts;
+    // The run counts every file it left as it was; those the review left unticked are the
+    // user's choice, the others the run kept as the user's (each one's note says why).
+    const std::size_t chosen = std::min(m_kept.size(), counts.kept);
     return {
         {"Folders created:", counts.foldersCreated},
         {"Files written:", counts.filesWritten},
         {"Files copied:", counts.filesCopied},
         {"Unchanged (nothing to write):", counts.unchanged},
-        {"Kept as they are, by your choice:", counts.kept},
+        {"Kept as they are, by your choice:", chosen},
+        {"Kept as yours, each named below:", counts.kept - chosen},
         {"Errors:", errorCount()},
     };
 }

@@ -5,6 +5,7 @@
 #include "ui/ControlMirror.h"
 #include "ui/MainDialog.h"
 #include "ui/ModalHooks.h"
+#include "ui/ReviewDialog.h"
 #include "ui/TabPageHost.h"
 
 #include <QAction>
@@ -13,10 +14,12 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <memory>
 #include <vector>
@@ -74,6 +77,7 @@ private slots:
     void captionsInView_data();
     void captionsInView();
     void aboutShowsTheVersionEachTime();
+    void reviewShowsEveryKindOfRow();
 };
 
 void DialogsTest::hostTakesSixteenPagesAtMost() {
@@ -420,6 +424,65 @@ void DialogsTest::aboutShowsTheVersionEachTime() {
         QCOMPARE(find<QLabel>(&about, AboutDialog::IDC_VERSION)->text(),
                  QString("Vantrel Version 1.4"));
     }
+}
+
+// Every kind of row a run gives, in one review: each can be selected, shows a diff or says why
+// there is none, and only the changed ones take a tick. A file no longer generated has no path.
+void DialogsTest::reviewShowsEveryKindOfRow() {
+    using State = ReviewModel::State;
+    const auto row = [](const char* key, State state, std::optional<TargetState> regenerated) {
+        ReviewModel::Entry entry;
+        entry.key = key;
+        entry.paths = {std::string("/out/") + key};
+        entry.state = state;
+        entry.regenerated = regenerated;
+        entry.oldBytes = "yours\n";
+        entry.newBytes = "new\n";
+        return entry;
+    };
+    std::vector<ReviewModel::Entry> entries = {
+        row("D/new.cpp", State::New, std::nullopt),
+        row("D/same.cpp", State::Same, std::nullopt),
+        row("D/replaced.cpp", State::Changed, TargetState::Replaced),
+        row("D/merged.cpp", State::Changed, TargetState::Merged),
+        row("D/kept.cpp", State::Same, TargetState::Kept),
+        row("D/conflict.cpp", State::Changed, TargetState::Conflict),
+        row("D/deleted.cpp", State::New, TargetState::DeletedByYou),
+        row("D/gone.cpp", State::Same, std::nullopt),
+        row("D/blocked.cpp", State::Blocked, std::nullopt),
+        row("D/refused.cpp", State::Blocked, TargetState::Refused),
+    };
+    entries[5].beside = "/out/D/conflict.cpp.vantrel-new";
+    entries[7].paths.clear();
+    entries[7].noLongerGenerated = true;
+    ReviewModel model(entries);
+    ReviewDialog review(model);
+    review.show();
+    auto* files = review.findChild<QTreeWidget*>("reviewFiles");
+    auto* caption = review.findChild<QLabel*>("reviewDiffCaption");
+    auto* diff = review.findChild<QPlainTextEdit*>("reviewDiff");
+    QCOMPARE(files->topLevelItemCount(), int(entries.size()));
+    QStringList checkable;
+    for (int i = 0; i < files->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = files->topLevelItem(i);
+        files->setCurrentItem(item);
+        QVERIFY2(!diff->toPlainText().isEmpty(), qPrintable(item->text(0)));
+        QCOMPARE(caption->text().contains("(-)"), model.hasDiff(std::size_t(i)));
+        QCOMPARE(item->toolTip(0).isEmpty(), false);
+        if (item->data(0, Qt::CheckStateRole).isValid()) {
+            checkable.append(item->text(0));
+            item->setCheckState(0,
+                                item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        }
+    }
+    QCOMPARE(checkable,
+             (QStringList{"D/replaced.cpp", "D/merged.cpp", "D/conflict.cpp", "D/deleted.cpp"}));
+    QCOMPARE(files->topLevelItem(7)->toolTip(0), QString("D/gone.cpp"));
+    QVERIFY(files->topLevelItem(5)->text(1).endsWith("beside it as conflict.cpp.vantrel-new") ==
+            !model.isChecked(5));
+    QCOMPARE(files->topLevelItem(9)->text(1), QString("refused: it cannot be written here"));
+    QTest::mouseClick(review.findChild<QPushButton*>("selectNone"), Qt::LeftButton);
+    QVERIFY(files->topLevelItem(5)->text(1).endsWith("beside it as conflict.cpp.vantrel-new"));
 }
 
 QTEST_MAIN(DialogsTest)

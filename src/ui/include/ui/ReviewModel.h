@@ -29,6 +29,8 @@ public:
         bool unproven = false;          // no record says this program wrote what is there
         bool noBase = false;            // edited, and no merge can be made: its base is gone
         bool unresolved = false;        // its earlier conflict's file beside still stands
+        std::string beside;             // a conflict: where its new text goes (native)
+        bool besideYours = false;       // that file holds the user's changes: it stays
         bool noLongerGenerated = false; // the record lists it, this run makes it no more
     };
 
@@ -58,6 +60,8 @@ public:
 
     // What Create does to the row's target, as the row shows it after its path.
     std::string stateText(std::size_t row) const;
+    // Whether diffText shows the row's file against its new text (rather than a sentence).
+    bool hasDiff(std::size_t row) const;
     // The hunks of the row's file, the disk's bytes against the new ones ("-" yours, "+" new);
     // a line saying why there is none for a row that is no changed file.
     std::string diffText(std::size_t row) const;
@@ -72,6 +76,9 @@ public:
     RecordingOutput::Choices choices() const;
 
 private:
+    // stateText without where a conflict's new text goes.
+    std::string choiceStateText(std::size_t row) const;
+
     std::vector<Entry> m_entries;
     std::vector<bool> m_checked;
     std::size_t m_changed = 0;

@@ -39,7 +39,8 @@ public:
     // The run ended normally: the wizard closes once the summary is read.
     bool succeeded() const { return m_outcome.ended; }
     std::string heading() const;
-    // Folders created, files written, copied, unchanged, kept and the errors, in that order.
+    // Folders created, files written, copied, unchanged, kept by the user's choice, kept as the
+    // user's by the run, and the errors, in that order.
     std::vector<Row> rows() const;
     // Messages worse than a failed assertion.
     std::size_t errorCount() const;
