@@ -200,9 +200,10 @@ bool DiskOutput::createFolder(const std::string& nativePath, std::vector<std::st
         walk = walk.parent_path();
     }
     // Each missing folder is made in turn, so one such as "out/../elsewhere" would be left
-    // outside even when the whole path, normalised, lies inside.
+    // outside even when the whole path, normalised, lies inside. The location is the folder
+    // the user chose: it is made with its own missing folders.
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        if (!liesWithinLocation(*it)) {
+        if (!liesWithinLocation(*it) && !isFolderOrAbove(*it, m_location)) {
             refused = *it;
             return false;
         }

@@ -155,4 +155,22 @@ void createDirectoryPath(std::string_view path) {
     ::mkdir(native.c_str(), 0777);
 }
 
+bool isFolderOrAbove(const std::string& folder, const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path outer = fs::absolute(folder.empty() ? "." : folder, error).lexically_normal();
+    const fs::path inner = fs::absolute(path.empty() ? "." : path, error).lexically_normal();
+    auto at = inner.begin();
+    for (const fs::path& element : outer) {
+        if (element.empty())
+            continue; // a trailing separator
+        while (at != inner.end() && at->empty())
+            ++at;
+        if (at == inner.end() || *at != element)
+            return false;
+        ++at;
+    }
+    return true;
+}
+
 } // namespace vantrel

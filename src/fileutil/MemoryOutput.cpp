@@ -35,6 +35,7 @@ void MemoryOutput::setLocation(const std::string& nativeLocation) {
     while (m_locationText.size() > 1 && m_locationText.back() == '/')
         m_locationText.pop_back();
     m_tree.clear();
+    m_madeAbove.clear();
     m_targets.clear();
     m_open = false;
     m_disk.setLocation(nativeLocation);
@@ -108,8 +109,9 @@ bool MemoryOutput::resolvesToFolder(const fs::path& nativePath) const {
             continue;
         walked = element == ".." ? walked.parent_path() : walked / element;
         std::string key;
-        const bool folder =
-            keyOf(walked.string(), key) ? isFolder(key) : fs::is_directory(walked, error);
+        const bool folder = keyOf(walked.string(), key)
+                                ? isFolder(key)
+                                : fs::is_directory(walked, error) || m_madeAbove.contains(walked);
         if (!folder)
             return false;
     }
@@ -162,8 +164,16 @@ bool MemoryOutput::createFolder(const std::string& nativePath, std::vector<std::
     // Each missing folder would be made in turn, so one that lies outside is refused even when
     // the whole path, normalised, lies inside.
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        if (!it->inside) {
+        if (it->inside)
+            continue;
+        if (!isFolderOrAbove(it->path, m_locationText)) {
             refused = it->path;
+            return false;
+        }
+        // Something else where a folder of the location's goes: the system makes none.
+        std::error_code error;
+        if (fs::exists(fs::symlink_status(it->path, error))) {
+            refused = nativePath;
             return false;
         }
     }
@@ -171,6 +181,12 @@ bool MemoryOutput::createFolder(const std::string& nativePath, std::vector<std::
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         const std::string& path = it->path;
         const std::string& folderKey = it->key;
+        if (!it->inside) {
+            // A missing folder the location lies in, made with it.
+            m_madeAbove.insert(normalised(path));
+            made.push_back(path);
+            continue;
+        }
         // A file in the way: nothing further down can be made.
         blocked =
             blocked || isFile(folderKey) || (!folderKey.empty() && !isFolder(parentKey(folderKey)));

@@ -90,6 +90,7 @@ private slots:
     void secondCreateReviewsTheChangedFiles_data();
     void secondCreateReviewsTheChangedFiles();
     void regenerationWithActionsRenamedAndRemoved();
+    void createMakesTheLocationsMissingFolders();
     void nameWarningsShowNextToTheField();
     void projectMenuSavesByKeyboardAndClosingAsksFirst();
     void failedRunKeepsTheDialogOpen();
@@ -629,6 +630,26 @@ void MainDialogTest::regenerationWithActionsRenamedAndRemoved() {
     QVERIFY(out.exists("Sample/Blur.cpp"));
     QCOMPARE(shown.heading, QString("The project was written:"));
     QCOMPARE(ModalHooks::takeMessages(), QStringList());
+}
+
+// A location typed with folders that do not exist yet: Create makes them, as vantrel-gen does.
+void MainDialogTest::createMakesTheLocationsMissingFolders() {
+    QDir::setCurrent(sampleRoot() + "/data/sample");
+    const QDir out(m_folder.path());
+    QVERIFY(QDir(out.filePath("deep")).removeRecursively());
+    MainDialog dialog;
+    dialog.show();
+    fillProject(dialog, out.path(), "Sample");
+    auto* location = find<QLineEdit>(&dialog, IDC_LOCATION);
+    location->selectAll();
+    QTest::keyClicks(location, out.filePath("deep/er/still"));
+    SummaryShown shown;
+    readSummary(shown);
+    clickButton(&dialog, CTL_OK);
+    QCOMPARE(ModalHooks::takeMessages(), QStringList());
+    QCOMPARE(shown.heading, QString("The project was written:"));
+    QVERIFY(out.exists("deep/er/still/Sample/Sample.cpp"));
+    QCOMPARE(shown.counts.value(0), QString("5")); // deep, er, still, Sample and its res
 }
 
 void MainDialogTest::failedRunKeepsTheDialogOpen() {

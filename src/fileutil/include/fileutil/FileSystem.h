@@ -31,4 +31,8 @@ bool directoryExists(std::string_view path);
 // Creates the folder with every missing parent; silent in every case.
 void createDirectoryPath(std::string_view path);
 
+// Whether folder is path itself or a folder that path lies in, both taken as written (".." and
+// "." resolved as text, relative paths from the working folder).
+bool isFolderOrAbove(const std::string& folder, const std::string& path);
+
 } // namespace vantrel

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,9 +87,10 @@ private:
 
     bool m_checkDisk = false;
     bool m_keepBytes = true;
-    DiskOutput m_disk;                // asked only, never written through
-    std::filesystem::path m_location; // absolute, normalised
-    std::string m_locationText;       // as given, to take the usual paths apart as text
+    DiskOutput m_disk;                           // asked only, never written through
+    std::filesystem::path m_location;            // absolute, normalised
+    std::string m_locationText;                  // as given, to take the usual paths apart as text
+    std::set<std::filesystem::path> m_madeAbove; // missing folders the location lies in, made
     Tree m_tree;
     std::vector<Target> m_targets;
     std::string m_openPath;

@@ -1,0 +1,2 @@
+// Demo
+// uses Line
