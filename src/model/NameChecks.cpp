@@ -141,11 +141,25 @@ std::string folderProblem(std::string_view name) {
     const std::size_t first = name.find_first_not_of(' ');
     if (first == std::string_view::npos)
         return "empty as a folder name";
-    for (char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            return "a control character cannot stand in a folder name";
-        if (std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos)
-            return std::string("'") + c + "' cannot stand in a folder name on every system";
+    if (std::any_of(name.begin(), name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+        return "a control character cannot stand in a folder name";
+    // Every character that makes the folder fail, each once: the first alone may not be the
+    // one that stops a run here.
+    std::string unsafe;
+    for (char c : name)
+        if (std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos &&
+            unsafe.find(c) == std::string::npos)
+            unsafe.push_back(c);
+    if (!unsafe.empty()) {
+        std::string listed;
+        for (std::size_t i = 0; i < unsafe.size(); ++i)
+            listed += (i == 0                   ? ""
+                       : i + 1 == unsafe.size() ? " and "
+                                                : ", ") +
+                      std::string("'") + unsafe[i] + "'";
+        return listed + (unsafe.size() == 1 ? " cannot" : " cannot each") +
+               " stand in a folder name on every system";
     }
     if (name.back() == '.' || name.back() == ' ')
         return "a folder name cannot end in a dot or a space on every system";
@@ -154,20 +168,42 @@ std::string folderProblem(std::string_view name) {
     return {};
 }
 
+// An action's procedure and callback fields: the flag that has it generated, and what the
+// user calls it.
+struct ProcedureField {
+    std::uint32_t bit;
+    std::string ActionDefinition::*name;
+    std::string_view caption;
+};
+
+constexpr ProcedureField PROCEDURE_FIELDS[] = {
+    {ACF_PROC_EXECUTE, &ActionDefinition::procExecute, "Execute procedure"},
+    {ACF_PROC_CLOSE, &ActionDefinition::procClose, "Close procedure"},
+    {ACF_PROC_FIRSTTIME, &ActionDefinition::procFirstTime, "first time init procedure"},
+    {ACF_CB_STATUS, &ActionDefinition::cbStatus, "status procedure"},
+    {ACF_CB_KEYBRD, &ActionDefinition::cbKeybrd, "keyboard procedure"},
+    {ACF_CB_MS_LBDOWN, &ActionDefinition::cbMsLbDown, "mouse LB down procedure"},
+    {ACF_CB_MS_LBUP, &ActionDefinition::cbMsLbUp, "mouse LB up procedure"},
+    {ACF_CB_MS_RBDOWN, &ActionDefinition::cbMsRbDown, "mouse RB down procedure"},
+    {ACF_CB_MS_RBUP, &ActionDefinition::cbMsRbUp, "mouse RB up procedure"},
+    {ACF_CB_MS_MOVE, &ActionDefinition::cbMsMove, "mouse move procedure"},
+};
+
 // The names an action's generated code defines: its procedures and callbacks, where defined.
 std::vector<std::string_view> definedNames(const ActionDefinition& action) {
-    const std::pair<std::uint32_t, const std::string*> fields[] = {
-        {ACF_PROC_EXECUTE, &action.procExecute},     {ACF_PROC_CLOSE, &action.procClose},
-        {ACF_PROC_FIRSTTIME, &action.procFirstTime}, {ACF_CB_STATUS, &action.cbStatus},
-        {ACF_CB_KEYBRD, &action.cbKeybrd},           {ACF_CB_MS_LBDOWN, &action.cbMsLbDown},
-        {ACF_CB_MS_LBUP, &action.cbMsLbUp},          {ACF_CB_MS_RBDOWN, &action.cbMsRbDown},
-        {ACF_CB_MS_RBUP, &action.cbMsRbUp},          {ACF_CB_MS_MOVE, &action.cbMsMove},
-    };
     std::vector<std::string_view> names;
-    for (const auto& [bit, name] : fields)
-        if ((action.flags & bit) != 0 && !name->empty())
-            names.emplace_back(*name);
+    for (const ProcedureField& field : PROCEDURE_FIELDS)
+        if ((action.flags & field.bit) != 0 && !(action.*field.name).empty())
+            names.emplace_back(action.*field.name);
     return names;
+}
+
+// Whether a field holds what the action's name gives it by default.
+bool heldByName(const ActionDefinition& action, const std::string ActionDefinition::*field) {
+    return std::any_of(std::begin(NAMED_DEFAULTS), std::end(NAMED_DEFAULTS),
+                       [&](const NamedDefault& named) {
+                           return named.field == field && named.heldBy(action.*field, action.name);
+                       });
 }
 
 } // namespace
@@ -189,8 +225,19 @@ std::vector<std::string> actionNameWarnings(const ProjectState& project, std::si
 std::vector<std::string> actionNameWarnings(const ProjectState& project,
                                             const ActionDefinition& action, std::size_t index) {
     std::vector<std::string> warnings;
-    if (std::string problem = identifierProblem(action.name); !problem.empty())
-        warnings.push_back(std::move(problem));
+    const std::string nameProblem = identifierProblem(action.name);
+    if (!nameProblem.empty())
+        warnings.push_back(nameProblem);
+    // The procedures the generated code declares, each as a C name; one the action's name gives
+    // by default is wrong for the name's reason, said already.
+    for (const ProcedureField& field : PROCEDURE_FIELDS) {
+        if ((action.flags & field.bit) == 0 ||
+            (!nameProblem.empty() && heldByName(action, field.name)))
+            continue;
+        if (std::string problem = identifierProblem(action.*field.name); !problem.empty())
+            warnings.push_back(std::string(field.caption) + " \"" + action.*field.name +
+                               "\": " + problem);
+    }
     const std::vector<std::string_view> own = definedNames(action);
     for (std::size_t other = 0; other < project.actions.size(); ++other) {
         if (other == index)

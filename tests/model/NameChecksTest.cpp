@@ -32,6 +32,10 @@ INSTANTIATE_TEST_SUITE_P(
         ProjectNameCase{"OnlyBlanks", "   ", {NO_IDENTIFIER, "empty as a folder name"}},
         ProjectNameCase{
             "Colon", "a:b", {NO_IDENTIFIER, "':' cannot stand in a folder name on every system"}},
+        ProjectNameCase{
+            "EveryUnsafeCharacter",
+            "9 lives: a/b?:",
+            {NO_IDENTIFIER, "':', '/' and '?' cannot each stand in a folder name on every system"}},
         ProjectNameCase{"ControlCharacter",
                         "a\tb",
                         {NO_IDENTIFIER, "a control character cannot stand in a folder name"}},
@@ -72,6 +76,27 @@ TEST(ActionNames, CollisionsAndKeywords) {
     EXPECT_EQ(projectWarnings(project, "my project"),
               (std::vector<std::string>{"project name \"my project\": " + NO_IDENTIFIER,
                                         "action 2 \"my tool\": " + NO_IDENTIFIER}));
+}
+
+// The procedures and callbacks the generated code declares are C names too: each one generated
+// is checked, unless it is the default of a name that is warned about already.
+TEST(ActionNames, ProceduresAndCallbacks) {
+    ProjectState project;
+    ActionDefinition action = named("Act0000");
+    action.procExecute = "File\\Act0000";
+    action.flags |= ACF_CB_KEYBRD | ACF_PROC_CLOSE;
+    action.cbKeybrd = "int";
+    action.procClose = "1st"; // generated: checked
+    action.cbMsMove = "not generated";
+    EXPECT_EQ(actionNameWarnings(project, action, 0),
+              (std::vector<std::string>{"Execute procedure \"File\\Act0000\": " + NO_IDENTIFIER,
+                                        "Close procedure \"1st\": " + NO_IDENTIFIER,
+                                        "keyboard procedure \"int\": a C or C++ keyword"}));
+    project.actions = {named("my tool")};
+    project.actions[0].cbStatus = "cb status";
+    EXPECT_EQ(actionNameWarnings(project, 0),
+              (std::vector<std::string>{NO_IDENTIFIER,
+                                        "status procedure \"cb status\": " + NO_IDENTIFIER}));
 }
 
 // The properties dialog checks the action it edits before the project holds it as edited: a new
