@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <optional>
+
 namespace vantrel {
 
 ActionList::ActionList(QWidget* parent)
@@ -14,20 +16,54 @@ void ActionList::mouseReleaseEvent(QMouseEvent* event) {
     // The view clears or toggles the selection only on release (a click on empty space, a
     // Ctrl+click on the selected item), so the click is reported once the view is done.
     const bool left = event->button() == Qt::LeftButton;
-    QListWidget::mouseReleaseEvent(event);
+    QMouseEvent onItem(event->type(), ontoItem(event->position().toPoint()),
+                       event->globalPosition(), event->button(), event->buttons(),
+                       event->modifiers(), event->pointingDevice());
+    QListWidget::mouseReleaseEvent(&onItem);
     if (left)
         emit leftClicked();
 }
 
 void ActionList::keyPressEvent(QKeyEvent* event) {
-    // The view would pass Enter on to the dialog, whose default button is "Create".
+    // The view would pass Enter on to the dialog, whose default button is "Create": in the
+    // list it opens the selected action, and does nothing without one.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && !selectedItems().isEmpty()) {
+    if (enter) {
         event->accept();
-        emit itemOpened();
+        if (!selectedItems().isEmpty())
+            emit itemOpened();
         return;
     }
     QListWidget::keyPressEvent(event);
+}
+
+QPoint ActionList::ontoItem(const QPoint& point) const {
+    if (indexAt(point).isValid())
+        return point;
+    // An item is as wide as its text: a point to the right of it, in its column and its
+    // line, is taken as on it. The nearest item to the left on the line is the one.
+    std::optional<QRect> nearest;
+    for (int row = 0; row < count(); ++row) {
+        const QRect rect = visualRect(model()->index(row, 0));
+        if (point.y() >= rect.top() && point.y() <= rect.bottom() && rect.left() <= point.x() &&
+            (!nearest || rect.left() > nearest->left()))
+            nearest = rect;
+    }
+    return nearest ? QPoint(nearest->right(), point.y()) : point;
+}
+
+void ActionList::mousePressEvent(QMouseEvent* event) {
+    QMouseEvent onItem(event->type(), ontoItem(event->position().toPoint()),
+                       event->globalPosition(), event->button(), event->buttons(),
+                       event->modifiers(), event->pointingDevice());
+    QListWidget::mousePressEvent(&onItem);
+}
+
+void ActionList::mouseDoubleClickEvent(QMouseEvent* event) {
+    QMouseEvent onItem(event->type(), ontoItem(event->position().toPoint()),
+                       event->globalPosition(), event->button(), event->buttons(),
+                       event->modifiers(), event->pointingDevice());
+    QListWidget::mouseDoubleClickEvent(&onItem);
 }
 
 } // namespace vantrel

@@ -26,7 +26,7 @@ bool askWithBox(QWidget* parent, const std::string& question) {
 } // namespace
 
 ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget* parent,
-                                               ActionNameCheck check)
+                                               ActionNameCheck check, bool newAction)
     : QDialog(parent)
     , m_model(
           action, [this](const std::string& q) { return askWithBox(this, q); }, std::move(check)) {
@@ -95,7 +95,12 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
 
     connect(ok, &QPushButton::clicked, this, &ActionPropertiesDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &ActionPropertiesDialog::reject);
-    ok->setFocus();
+    if (newAction) {
+        m_name->setFocus(Qt::TabFocusReason);
+        m_name->selectAll();
+    } else {
+        ok->setFocus();
+    }
 }
 
 void ActionPropertiesDialog::accept() {

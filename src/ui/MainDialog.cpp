@@ -147,7 +147,12 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     auto* project = static_cast<QPushButton*>(
         keep(IDC_PROJECT_MENU, b.button(IDC_PROJECT_MENU, tr("Proj&ect"), 52, 197, 50, 14)));
     buildProjectMenu(project);
-    setTabOrder(cancel, project);
+    // Tab follows reading order: the name and where it goes, the host and its flags, the
+    // actions and their buttons, then the buttons at the bottom as they read.
+    QWidget* const order[] = {name, location, browse,     kel,     dov,    flags, m_list,
+                              add,  remove,   properties, project, create, cancel};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
 
     // Where the window's system menu cannot take the about entry, F1 and the context menu do.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -161,6 +166,9 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     m_logic.initialise();
     // Shown over every control that has no tooltip of its own.
     setToolTip(m_configurationText);
+    // The focus starts where the user starts, shown as a keyboard user sees it: the host until
+    // one is chosen, the name after.
+    (name->isEnabled() ? static_cast<QWidget*>(name) : kel)->setFocus(Qt::TabFocusReason);
 }
 
 MainDialog::~MainDialog() = default;
@@ -322,6 +330,11 @@ void MainDialog::markField(int id, const std::string& problem) {
         showProblem(field, QString::fromStdString(problem));
 }
 
+void MainDialog::setControlToolTip(int id, const std::string& text) {
+    if (QWidget* widget = control(id))
+        widget->setToolTip(QString::fromStdString(text));
+}
+
 void MainDialog::focusControl(int id) {
     if (QWidget* widget = control(id))
         widget->setFocus(Qt::OtherFocusReason);
@@ -375,8 +388,9 @@ void MainDialog::showNameWarnings(int id, const std::vector<std::string>& warnin
         vantrel::showNameWarnings(field, m_nameWarnings, texts);
 }
 
-int MainDialog::runProperties(ActionDefinition& action, const ActionNameCheck& check) {
-    ActionPropertiesDialog dialog(action, this, check);
+int MainDialog::runProperties(ActionDefinition& action, const ActionNameCheck& check,
+                              bool newAction) {
+    ActionPropertiesDialog dialog(action, this, check, newAction);
     return ModalHooks::runDialog(dialog);
 }
 

@@ -115,6 +115,7 @@ void MainDialogLogic::initialise() {
     const std::string name = m_project.nameText;
     m_ops.setEditText(IDC_LOCATION, m_project.locationText);
     m_ops.setEditText(IDC_PROJECT_NAME, name);
+    showTargetFolder();
     updateItemButtons();
     m_showing = false;
     updateTitle();
@@ -159,7 +160,14 @@ void MainDialogLogic::composeLocation(bool fromName) {
         m_project.locationText = preview;
         m_ops.setEditText(IDC_LOCATION, preview);
     }
+    showTargetFolder();
     m_composing = false;
+}
+
+void MainDialogLogic::showTargetFolder() {
+    // What the field shows may be the folder typed, not the one Create writes into.
+    m_ops.setControlToolTip(IDC_LOCATION, "Create writes the project into " +
+                                              absoluteFolder(nativePath(projectFolder())));
 }
 
 void MainDialogLogic::updateItemButtons() {
@@ -218,9 +226,17 @@ std::string MainDialogLogic::dllFlagsProblem() const {
 
 void MainDialogLogic::browse() {
     const std::optional<std::string> path = m_ops.askFolder();
-    // A path the browser's buffer cannot hold comes back as no path at all.
-    if (!path || path->empty() || path->size() >= FOLDER_PATH_BUFFER)
+    if (!path || path->empty())
         return;
+    // A path the browser's buffer cannot hold comes back as no path at all: said, so that the
+    // user knows to type it.
+    if (path->size() >= FOLDER_PATH_BUFFER) {
+        m_ops.showMessage("The folder chosen has " + std::to_string(path->size()) +
+                          " characters; \"...\" takes folders of fewer than " +
+                          std::to_string(FOLDER_PATH_BUFFER) +
+                          ". Type it into the Location field instead:\n" + *path);
+        return;
+    }
     const bool changed = m_project.locationBase != *path;
     m_project.locationBase = *path;
     composeLocation(true);
@@ -241,7 +257,7 @@ void MainDialogLogic::addAction() {
     ActionDefinition action;
     action.resetAction();
     action.setActionDefaults(nextDefaultActionName());
-    const int result = m_ops.runProperties(action, actionNameCheck(m_project.actions.size()));
+    const int result = m_ops.runProperties(action, actionNameCheck(m_project.actions.size()), true);
     if (!accepted(action, result))
         return; // the counter keeps its new value
     m_ops.insertListItem(m_ops.listItemCount(), action.name);
@@ -273,7 +289,7 @@ void MainDialogLogic::editAction() {
     backup.copyActionValue(*m_project.actionAt(index));
 
     const int result = m_ops.runProperties(*m_project.actionAt(index),
-                                           actionNameCheck(static_cast<std::size_t>(index)));
+                                           actionNameCheck(static_cast<std::size_t>(index)), false);
     ActionDefinition& action = *m_project.actionAt(index);
     if (accepted(action, result)) {
         m_ops.setListItemText(index, action.name);
@@ -330,8 +346,9 @@ void MainDialogLogic::create() {
     SummaryModel summary(m_services.commitAndGenerate(m_project, comboIndex, choices),
                          std::move(keptKeys), absoluteFolder(folder));
     m_ops.showSummary(summary);
-    // A run that stopped on an error keeps the dialog open with everything the user entered.
-    if (summary.succeeded())
+    // A run that stopped on an error keeps the dialog open with everything the user entered;
+    // an open project file with changes the run did not save is asked about, as on closing.
+    if (summary.succeeded() && (m_documentPath.empty() || mayClose()))
         m_ops.closeDialog(true);
 }
 
@@ -451,6 +468,12 @@ bool MainDialogLogic::saveAs() {
 bool MainDialogLogic::saveTo(const std::string& path) {
     if (m_project.kelHost == 0 && m_project.dovHost == 0) {
         m_ops.showMessage("Choose the host, KEL or DOV, before saving: the project file names it.");
+        return false;
+    }
+    // A flag name the field rejects would be saved as the flags held before, without a word.
+    if (dllFlagsPosition() < 0) {
+        m_ops.showMessage("The project was not saved.\n" + dllFlagsProblem());
+        m_ops.focusControl(IDC_DLL_FLAGS);
         return false;
     }
     const WithLocation location =

@@ -33,6 +33,7 @@ public:
     int comboSelected = -1;
     std::optional<std::string> comboTyped; // text typed into the combo's field
     std::string marked, message;           // the DLL flags field's mark, the last message
+    std::map<int, std::string> toolTips;
     std::vector<std::string> list;
     int selected = -1;
     int focused = -2; // the list item focusListItem went to
@@ -81,6 +82,7 @@ public:
     std::string comboText(int) const override { return comboTyped.value_or(""); }
     void markField(int, const std::string& problem) override { marked = problem; }
     void focusControl(int) override {}
+    void setControlToolTip(int id, const std::string& text) override { toolTips[id] = text; }
     void showMessage(const std::string& text) override { message = text; }
     void insertListItem(int index, const std::string& text) override {
         list.insert(list.begin() + index, text);
@@ -99,7 +101,7 @@ public:
     void showNameWarnings(int id, const std::vector<std::string>& shown) override {
         warnings[id] = shown;
     }
-    int runProperties(ActionDefinition& action, const ActionNameCheck& given) override {
+    int runProperties(ActionDefinition& action, const ActionNameCheck& given, bool) override {
         check = given;
         return properties(action);
     }
@@ -220,6 +222,7 @@ private slots:
     void changesOfTheAnswersMarkTheDocument();
     void unsavedChangesAreAskedAboutBeforeClosing_data();
     void unsavedChangesAreAskedAboutBeforeClosing();
+    void openFileIsAskedAboutAfterCreate();
     void openingReplacesTheAnswersOrKeepsThemOnAFault();
     void generatedProjectOpensByItsRecord();
     void recentFilesKeepTheEightLatest();
@@ -312,10 +315,15 @@ void MainDialogLogicTest::browseSetsTheBase() {
     h.logic.browse();
     QCOMPARE(h.project.locationBase, std::string("/picked"));
 
-    h.ops.nextFolder = "/" + std::string(300, 'x'); // more than the browser's path buffer holds
+    QCOMPARE(h.ops.toolTips[IDC_LOCATION],
+             std::string("Create writes the project into /picked/demo"));
+
+    // More than the browser's path buffer holds: not taken, and said so.
+    h.ops.nextFolder = "/" + std::string(300, 'x');
     h.logic.browse();
     QCOMPARE(h.project.locationBase, std::string("/picked"));
     QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("/picked/demo"));
+    QVERIFY2(h.ops.message.find("has 301 characters") != std::string::npos, h.ops.message.c_str());
 }
 
 void MainDialogLogicTest::hostChoiceEnablesTheEditingControls() {
@@ -732,6 +740,32 @@ void MainDialogLogicTest::unsavedChangesAreAskedAboutBeforeClosing() {
     QCOMPARE(h.ops.closed.has_value(), closes);
     QCOMPARE(QString::fromStdString(h.ops.message),
              message.isEmpty() ? message : message.arg(dir.path()));
+}
+
+// An open project file with changes Create did not save is asked about before the wizard closes;
+// one that names a DLL flag the field rejects is not saved as other flags.
+void MainDialogLogicTest::openFileIsAskedAboutAfterCreate() {
+    QTemporaryDir dir;
+    Harness h;
+    startWithAnAction(h);
+    const std::string path = dir.filePath("p.json").toStdString();
+    h.ops.savePaths = {path};
+    QVERIFY(h.logic.saveAs());
+    h.logic.addAction();
+    h.ops.choices = {MainDialogOps::SaveChoice::Cancel};
+    h.logic.create();
+    QCOMPARE(h.ops.questions, std::vector<std::string>{"Save changes to p.json?"});
+    QVERIFY(!h.ops.closed);
+    h.ops.choices = {MainDialogOps::SaveChoice::Save};
+    h.logic.create();
+    QVERIFY(h.ops.closed && *h.ops.closed);
+    QVERIFY(!h.logic.changed());
+
+    h.ops.comboSelected = -1;
+    h.ops.comboTyped = "PIDLLFL_NONE";
+    QVERIFY(!h.logic.save());
+    QVERIFY2(h.ops.message.starts_with("The project was not saved.\nUnknown DLL flag"),
+             h.ops.message.c_str());
 }
 
 void MainDialogLogicTest::openingReplacesTheAnswersOrKeepsThemOnAFault() {

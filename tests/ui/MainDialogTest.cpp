@@ -80,6 +80,7 @@ private slots:
     void hostIsChosenByKeyboard();
     void listGestures_data();
     void listGestures();
+    void focusFollowsReadingOrder();
     void addingAnActionStoresTheFreshDefaults();
     void cancellingANewActionKeepsNoItem();
     void cancellingAnEditRestoresTheAction();
@@ -183,6 +184,8 @@ void MainDialogTest::listGestures_data() {
     QTest::newRow("right click selects") << "right" << 1 << -1;
     QTest::newRow("double click opens") << "double" << 1 << 1;
     QTest::newRow("Enter opens, and does not press Create") << "enter" << 0 << 0;
+    QTest::newRow("Enter without a selection does nothing") << "bare enter" << -1 << -1;
+    QTest::newRow("a click right of a short name selects it") << "beside" << 1 << -1;
     QTest::newRow("remove keeps the focus in the list") << "remove" << -1 << -1;
 }
 
@@ -204,7 +207,7 @@ void MainDialogTest::listGestures() {
         return list->visualItemRect(list->item(row)).center();
     };
     QWidget* view = list->viewport();
-    if (gesture != "down" && gesture != "right")
+    if (gesture != "down" && gesture != "right" && gesture != "bare enter")
         QTest::mouseClick(view, Qt::LeftButton, {}, at(0));
     QString shown;
     ModalHooks::pushDialogHandler([&shown](QDialog& properties) {
@@ -217,6 +220,15 @@ void MainDialogTest::listGestures() {
         QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, at(0));
     if (gesture == "down" || gesture == "enter")
         QTest::keyClick(list, gesture == "down" ? Qt::Key_Down : Qt::Key_Return);
+    if (gesture == "bare enter") {
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(dialog.isVisible()); // Create was not pressed
+    }
+    if (gesture == "beside") {
+        const QRect item = list->visualItemRect(list->item(1));
+        QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(item.right() + 20, item.center().y()));
+    }
     if (gesture == "right" || gesture == "double") // a double click: a click, then a second press
         QTest::mouseClick(view, gesture == "right" ? Qt::RightButton : Qt::LeftButton, {}, at(1));
     if (gesture == "double")
@@ -235,16 +247,39 @@ void MainDialogTest::listGestures() {
     QVERIFY(ModalHooks::takeMessages().isEmpty());
 }
 
+// At start the first control that takes input has the focus; Tab then goes in reading order.
+void MainDialogTest::focusFollowsReadingOrder() {
+    MainDialog dialog;
+    showActive(dialog);
+    QCOMPARE(QApplication::focusWidget(), find<QWidget>(&dialog, IDC_HOST_KEL));
+    clickButton(&dialog, IDC_HOST_KEL);
+    auto* name = find<QWidget>(&dialog, IDC_PROJECT_NAME);
+    name->setFocus(Qt::TabFocusReason);
+    QList<int> order;
+    for (int i = 0; i < 12; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.append(QApplication::focusWidget()->objectName().remove("id").toInt());
+    }
+    // The host group is one stop; Remove and Properties wait for a selected action.
+    QCOMPARE(order, (QList<int>{IDC_LOCATION, IDC_BROWSE, IDC_HOST_KEL, IDC_DLL_FLAGS,
+                                IDC_ACTION_LIST, IDC_ADD_ACTION, IDC_PROJECT_MENU, CTL_OK,
+                                CTL_CANCEL, IDC_PROJECT_NAME, IDC_LOCATION, IDC_BROWSE}));
+}
+
 void MainDialogTest::addingAnActionStoresTheFreshDefaults() {
     MainDialog dialog;
     dialog.show();
     clickButton(&dialog, IDC_HOST_KEL);
     QString offered;
+    bool typingStartsInTheName = false;
     ModalHooks::pushDialogHandler([&](QDialog& properties) {
-        offered = find<QLineEdit>(&properties, IDC_ACTION_NAME)->text();
+        auto* name = find<QLineEdit>(&properties, IDC_ACTION_NAME);
+        offered = name->text();
+        typingStartsInTheName = properties.focusWidget() == name && name->selectedText() == offered;
         pressOk(properties);
     });
     clickButton(&dialog, IDC_ADD_ACTION);
+    QVERIFY(typingStartsInTheName);
 
     auto* list = find<QListWidget>(&dialog, IDC_ACTION_LIST);
     QCOMPARE(list->count(), 1);

@@ -11,6 +11,10 @@ class ActionList : public QListWidget {
 public:
     explicit ActionList(QWidget* parent = nullptr);
 
+private:
+    // A point right of an item on its line, moved onto the item; any other as it is.
+    QPoint ontoItem(const QPoint& point) const;
+
 signals:
     // A left mouse click in the list has ended.
     void leftClicked();
@@ -18,6 +22,8 @@ signals:
     void itemOpened();
 
 protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 };

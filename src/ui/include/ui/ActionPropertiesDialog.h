@@ -20,8 +20,9 @@ class TabPageHost;
 class ActionPropertiesDialog : public QDialog {
     Q_OBJECT
 public:
+    // newAction: typing starts in the name, which is selected; otherwise OK has the focus.
     ActionPropertiesDialog(ActionDefinition& action, QWidget* parent = nullptr,
-                           ActionNameCheck check = {});
+                           ActionNameCheck check = {}, bool newAction = false);
 
     ActionPropertiesModel& model() { return m_model; }
     TabPageHost* pageHost() const { return m_host; }

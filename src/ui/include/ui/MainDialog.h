@@ -69,6 +69,7 @@ private:
     std::string comboText(int id) const override;
     void markField(int id, const std::string& problem) override;
     void focusControl(int id) override;
+    void setControlToolTip(int id, const std::string& text) override;
     void insertListItem(int index, const std::string& text) override;
     void deleteListItem(int index) override;
     void setListItemText(int index, const std::string& text) override;
@@ -77,7 +78,8 @@ private:
     void focusListItem(int index) override;
     std::optional<std::string> askFolder() override;
     void showNameWarnings(int id, const std::vector<std::string>& warnings) override;
-    int runProperties(ActionDefinition& action, const ActionNameCheck& check) override;
+    int runProperties(ActionDefinition& action, const ActionNameCheck& check,
+                      bool newAction) override;
     bool runReview(ReviewModel& review) override;
     void showSummary(const SummaryModel& summary) override;
     void showMessage(const std::string& message) override;

@@ -78,6 +78,8 @@ public:
     static constexpr std::size_t MAX_RECENT_FILES = 8;
 
     void composeLocation(bool fromName);
+    // Tells, over the Location field, the folder Create writes the project into.
+    void showTargetFolder();
     void updateItemButtons();
 
     // The folder the script writes the project into: the location joined with the whole name,

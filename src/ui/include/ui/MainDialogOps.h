@@ -35,6 +35,7 @@ public:
     // Marks the field as not accepted, with the problem as its explanation; empty: unmarked.
     virtual void markField(int id, const std::string& problem) = 0;
     virtual void focusControl(int id) = 0;
+    virtual void setControlToolTip(int id, const std::string& text) = 0;
 
     virtual void insertListItem(int index, const std::string& text) = 0;
     virtual void deleteListItem(int index) = 0;
@@ -55,7 +56,9 @@ public:
     // Runs the properties dialog modally on the action, with the check of its name while it is
     // typed; its result (CTL_OK or CTL_CANCEL; RESULT_EMPTY_NAME from a dialog that closes on
     // OK without a name).
-    virtual int runProperties(ActionDefinition& action, const ActionNameCheck& check) = 0;
+    // newAction: the action is being added, and typing starts in its name.
+    virtual int runProperties(ActionDefinition& action, const ActionNameCheck& check,
+                              bool newAction) = 0;
     // The review of the files Create would change: true for Write, with the choice made in the
     // model; false for Cancel.
     virtual bool runReview(ReviewModel& review) = 0;
