@@ -2,6 +2,7 @@
 
 #include "fileutil/FileHandle.h"
 
+#include <cerrno>
 #include <string_view>
 #include <sys/stat.h>
 
@@ -29,8 +30,12 @@ std::optional<std::string> readFileBytes(const std::string& nativePath, std::siz
         return std::nullopt;
     // A folder opens as an empty stream on some platforms; it is no file to read.
     struct stat info {};
-    if (::fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode))
+    if (::fstat(fileno(file.get()), &info) != 0)
         return std::nullopt;
+    if (S_ISDIR(info.st_mode)) {
+        errno = EISDIR;
+        return std::nullopt;
+    }
     // A regular file is read in one block of its size, one byte more to meet its end and the
     // extra capacity besides: no copies, no buffer twice as large as the text. Anything else is
     // read in blocks that double.

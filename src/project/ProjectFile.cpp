@@ -6,7 +6,9 @@
 #include "project/JsonDocument.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <utility>
 #include <vector>
@@ -443,7 +445,7 @@ void commit(ReadProject& read, ProjectState& project) {
 std::optional<ProjectFileError> ProjectFile::load(ProjectState& project) const {
     std::optional<std::string> text = readTextFile(m_path, JsonDocument::EXTRA_CAPACITY);
     if (!text)
-        return ProjectFileError{m_path + ": cannot be read"};
+        return ProjectFileError{m_path + ": cannot be read (" + std::strerror(errno) + ")"};
     return read(std::move(*text), project);
 }
 

@@ -103,7 +103,11 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     m_diff->setObjectName(QStringLiteral("reviewDiff"));
     m_diff->setReadOnly(true);
     m_diff->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_diff->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Lines of code line up only in a fixed-pitch font, whatever the system names as its own.
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setStyleHint(QFont::Monospace);
+    mono.setFixedPitch(true);
+    m_diff->setFont(mono);
     new DiffTint(m_diff->document());
     diffLayout->addWidget(m_diffCaption);
     diffLayout->addWidget(m_diff);

@@ -170,7 +170,7 @@ TEST(CheckProjectFile, ThatCannotBeReadIsRefusedAsARunRefusesIt) {
     fs::copy(DATA / "base", work.path(), fs::copy_options::recursive);
     const RunResult result = runIn(work.path(), {"--check", "absent.json"});
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "absent.json: cannot be read\n");
+    EXPECT_EQ(result.err, "absent.json: cannot be read (No such file or directory)\n");
     EXPECT_EQ(result.status, 2);
 }
 

@@ -33,7 +33,7 @@ TEST_F(HeadlessInvocation, UsageErrorsGoToStandardErrorWithStatusTwo) {
 
     m_work.write("vantrel.cfg", ""); // found, so that the project file's fault comes alone
     result = runGeneratorIn(m_work.path(), {"absent.json"});
-    EXPECT_EQ(result.err, "absent.json: cannot be read\n");
+    EXPECT_EQ(result.err, "absent.json: cannot be read (No such file or directory)\n");
     EXPECT_EQ(result.status, 2);
 }
 

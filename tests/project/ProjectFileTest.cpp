@@ -487,9 +487,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ProjectFileLoad, UnreadableFile) {
     ProjectState project = startingProject();
+    // The system's reason comes with it.
     EXPECT_EQ(messageOf(ProjectFile("no/such/project.json").load(project)),
-              "no/such/project.json: cannot be read");
-    EXPECT_EQ(messageOf(ProjectFile(".").load(project)), ".: cannot be read");
+              "no/such/project.json: cannot be read (No such file or directory)");
+    EXPECT_EQ(messageOf(ProjectFile(".").load(project)), ".: cannot be read (Is a directory)");
     expectUntouched(project);
 }
 
