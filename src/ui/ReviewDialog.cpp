@@ -3,6 +3,7 @@
 #include "ui/DialogUnits.h"
 #include "ui/ModalHooks.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -76,6 +77,11 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     m_files->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_files->header()->setStretchLastSection(true);
 
+    // A long list hides what stays as it is, so that the few changes are not lost among it.
+    m_onlyChanges = new QCheckBox(tr("&Only what changes"), this);
+    m_onlyChanges->setObjectName(QStringLiteral("onlyChanges"));
+    m_onlyChanges->setChecked(m_model.size() > ReviewModel::LONG_LIST);
+
     auto* selectAll = new QPushButton(tr("Select &all"), this);
     selectAll->setObjectName(QStringLiteral("selectAll"));
     auto* selectNone = new QPushButton(tr("Select &none"), this);
@@ -91,6 +97,7 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     auto* filesPane = new QWidget(this);
     auto* filesLayout = new QVBoxLayout(filesPane);
     filesLayout->setContentsMargins(0, 0, 0, 0);
+    filesLayout->addWidget(m_onlyChanges);
     filesLayout->addWidget(m_files);
     filesLayout->addLayout(choiceRow);
 
@@ -116,8 +123,9 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(filesPane);
     splitter->addWidget(diffPane);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 1);
+    // The list of files takes the larger part: it is what the user goes through.
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* write = buttons->addButton(tr("&Write"), QDialogButtonBox::AcceptRole);
@@ -134,7 +142,7 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     layout->addWidget(buttons);
     // Room for a source line of a hundred characters in the diff.
     const int diffWidth = QFontMetrics(m_diff->font()).horizontalAdvance(QString(100, 'x'));
-    resize(std::max(units.x(400), diffWidth + units.x(30)), units.y(320));
+    resize(std::max(units.x(400), diffWidth + units.x(30)), units.y(400));
 
     connect(m_files, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (m_refreshing || column != 0)
@@ -144,6 +152,7 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
         refresh();
     });
     connect(m_files, &QTreeWidget::currentItemChanged, this, [this] { showDiff(); });
+    connect(m_onlyChanges, &QCheckBox::toggled, this, [this] { filterRows(); });
     connect(selectAll, &QPushButton::clicked, this, [this] {
         m_model.selectAll();
         refresh();
@@ -156,6 +165,7 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     refresh();
+    filterRows();
     // The first changed file is what the user came to see.
     for (std::size_t row = 0; row < m_model.size(); ++row) {
         if (m_model.isCheckable(row)) {
@@ -179,6 +189,12 @@ void ReviewDialog::refresh() {
     }
     m_choice->setText(QString::fromStdString(m_model.choiceText()));
     m_refreshing = false;
+}
+
+void ReviewDialog::filterRows() {
+    const bool only = m_onlyChanges->isChecked();
+    for (std::size_t row = 0; row < m_model.size(); ++row)
+        m_files->topLevelItem(static_cast<int>(row))->setHidden(only && m_model.isUnchanged(row));
 }
 
 void ReviewDialog::showDiff() {

@@ -144,6 +144,11 @@ std::string ReviewModel::stateText(std::size_t row) const {
     return text;
 }
 
+bool ReviewModel::isUnchanged(std::size_t row) const {
+    const Entry& entry = m_entries[row];
+    return entry.state == State::Same && !entry.regenerated && !entry.noLongerGenerated;
+}
+
 bool ReviewModel::hasDiff(std::size_t row) const {
     return isCheckable(row) && m_entries[row].regenerated != TargetState::DeletedByYou;
 }

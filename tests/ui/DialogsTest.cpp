@@ -483,6 +483,26 @@ void DialogsTest::reviewShowsEveryKindOfRow() {
     QCOMPARE(files->topLevelItem(9)->text(1), QString("refused: it cannot be written here"));
     QTest::mouseClick(review.findChild<QPushButton*>("selectNone"), Qt::LeftButton);
     QVERIFY(files->topLevelItem(5)->text(1).endsWith("beside it as conflict.cpp.vantrel-new"));
+
+    // "Only what changes" hides the file that stays as it is, and nothing else; a short list
+    // starts with everything shown, a long one with only what changes.
+    auto* only = review.findChild<QCheckBox*>("onlyChanges");
+    QVERIFY(!only->isChecked());
+    only->setChecked(true);
+    QStringList hidden;
+    for (int i = 0; i < files->topLevelItemCount(); ++i)
+        if (files->topLevelItem(i)->isHidden())
+            hidden.append(files->topLevelItem(i)->text(0));
+    QCOMPARE(hidden, QStringList{"D/same.cpp"});
+    std::vector<ReviewModel::Entry> many(ReviewModel::LONG_LIST, entries[1]);
+    many.push_back(entries[2]);
+    ReviewModel longModel(many);
+    ReviewDialog longReview(longModel);
+    QVERIFY(longReview.findChild<QCheckBox*>("onlyChanges")->isChecked());
+    auto* longFiles = longReview.findChild<QTreeWidget*>("reviewFiles");
+    QVERIFY(longFiles->topLevelItem(0)->isHidden() &&
+            !longFiles->topLevelItem(int(ReviewModel::LONG_LIST))->isHidden());
+    QCOMPARE(longFiles->currentItem(), longFiles->topLevelItem(int(ReviewModel::LONG_LIST)));
 }
 
 QTEST_MAIN(DialogsTest)

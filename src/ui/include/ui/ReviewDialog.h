@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QTreeWidget;
@@ -22,9 +23,12 @@ public:
 private:
     void refresh();
     void showDiff();
+    // Hides the rows that stay as they are while "Only what changes" is ticked.
+    void filterRows();
 
     ReviewModel& m_model;
     QTreeWidget* m_files;
+    QCheckBox* m_onlyChanges;
     QLabel* m_choice;
     QLabel* m_diffCaption;
     QPlainTextEdit* m_diff;

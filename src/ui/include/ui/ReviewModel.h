@@ -62,6 +62,11 @@ public:
     std::string stateText(std::size_t row) const;
     // Whether diffText shows the row's file against its new text (rather than a sentence).
     bool hasDiff(std::size_t row) const;
+    // Whether Create leaves the row's target exactly as it is, with nothing to say about it: a
+    // file holding its new bytes already, a folder that exists.
+    bool isUnchanged(std::size_t row) const;
+    // Lists longer than this are shown with only what changes, at first.
+    static constexpr std::size_t LONG_LIST = 40;
     // The hunks of the row's file, the disk's bytes against the new ones ("-" yours, "+" new);
     // a line saying why there is none for a row that is no changed file.
     std::string diffText(std::size_t row) const;
