@@ -136,8 +136,12 @@ std::string ReviewModel::stateText(std::size_t row) const {
     const Entry& entry = m_entries[row];
     std::string text = choiceStateText(row);
     // Kept with a conflict: where its new text goes, or why it goes nowhere.
-    if (entry.regenerated == TargetState::Conflict && !m_checked[row] && !entry.beside.empty()) {
-        const std::string beside = std::filesystem::path(entry.beside).filename().string();
+    if (entry.regenerated == TargetState::Conflict && !m_checked[row]) {
+        // A preview writes nothing beside: the run will, under the file's own name.
+        const std::string beside =
+            entry.beside.empty()
+                ? std::filesystem::path(entry.key).filename().string() + ".vantrel-new"
+                : std::filesystem::path(entry.beside).filename().string();
         text += entry.besideYours ? "; " + beside + " holds your changes and stays"
                                   : "; the new text goes beside it as " + beside;
     }

@@ -80,7 +80,8 @@ SummaryDialog::SummaryDialog(const SummaryModel& model, QWidget* parent)
     close->setDefault(true);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetMinimumSize);
-    setMinimumWidth(units.x(220));
+    // Wide enough for its title and for a message line of a path and a few words.
+    setMinimumWidth(units.x(320));
 
     const QString path = QString::fromStdString(model.folder());
     connect(open, &QPushButton::clicked, this, [this, path] {

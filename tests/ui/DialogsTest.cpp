@@ -452,7 +452,6 @@ void DialogsTest::reviewShowsEveryKindOfRow() {
         row("D/blocked.cpp", State::Blocked, std::nullopt),
         row("D/refused.cpp", State::Blocked, TargetState::Refused),
     };
-    entries[5].beside = "/out/D/conflict.cpp.vantrel-new";
     entries[7].paths.clear();
     entries[7].noLongerGenerated = true;
     ReviewModel model(entries);
