@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -171,6 +172,30 @@ bool isFolderOrAbove(const std::string& folder, const std::string& path) {
         ++at;
     }
     return true;
+}
+
+std::string whyNotWritable(const std::string& nativePath) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path path(nativePath);
+    const fs::file_status own = fs::symlink_status(path, error);
+    if (fs::is_directory(own))
+        return "a folder stands there";
+    if (fs::exists(own))
+        return ::access(nativePath.c_str(), W_OK) == 0 ? std::string() : std::strerror(errno);
+    for (fs::path parent = path.parent_path();; parent = parent.parent_path()) {
+        const fs::path shown = parent.empty() ? fs::path(".") : parent;
+        const fs::file_status status = fs::status(shown, error);
+        if (fs::exists(status)) {
+            if (!fs::is_directory(status))
+                return shown.string() + " is a file, not a folder";
+            if (::access(shown.c_str(), W_OK | X_OK) != 0)
+                return shown.string() + ": " + std::strerror(errno);
+            return {};
+        }
+        if (parent.empty() || parent == parent.parent_path())
+            return {};
+    }
 }
 
 } // namespace vantrel

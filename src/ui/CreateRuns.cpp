@@ -1,6 +1,7 @@
 #include "ui/CreateRuns.h"
 
 #include "fileutil/DiskOutput.h"
+#include "fileutil/FileSystem.h"
 #include "fileutil/MemoryOutput.h"
 
 #include <algorithm>
@@ -13,7 +14,11 @@ public:
     explicit GatheringSink(std::vector<RunOutcome::Message>& messages)
         : m_messages(messages) {}
     void showMessage(ErrorKind kind, const std::string& message) override {
-        m_messages.push_back({kind, message});
+        m_messages.push_back({kind, message, {}});
+        // The message names the path alone; the summary says why it could not be written.
+        const std::size_t line = message.find('\n');
+        if (kind == ErrorKind::ERR_OPEN_FILE && line != std::string::npos)
+            m_messages.back().detail = whyNotWritable(message.substr(line + 1));
     }
 
 private:

@@ -46,7 +46,8 @@ std::size_t SummaryModel::errorCount() const {
 std::vector<std::string> SummaryModel::messages() const {
     std::vector<std::string> texts;
     for (const RunOutcome::Message& message : m_outcome.messages)
-        texts.push_back(message.text);
+        texts.push_back(message.detail.empty() ? message.text
+                                               : message.text + "\n(" + message.detail + ")");
     texts.insert(texts.end(), m_outcome.notes.begin(), m_outcome.notes.end());
     return texts;
 }

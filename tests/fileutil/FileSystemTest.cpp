@@ -276,6 +276,23 @@ TEST(ReadAll, GivesEveryByteWhateverSizeWasExpected) {
     }
 }
 
+// After a write failed: what stands in the way, or nothing when nothing is found.
+TEST(WhyNotWritable, NamesWhatStandsInTheWay) {
+    TempFolder tmp;
+    tmp.write("a/file", "x");
+    std::filesystem::create_directories(tmp.path() / "a/folder");
+    const std::pair<const char*, std::string> rows[] = {
+        {"a/new.txt", ""},                     // nothing in the way
+        {"a/missing/deeper/new.txt", ""},      // folders that can be made
+        {"a/folder", "a folder stands there"}, // a folder in the file's place
+        {"a/file/new.txt",
+         tmp / "a/file" + " is a file, not a folder"}, // a file where a folder goes
+        {"a/file/x/new.txt", tmp / "a/file" + " is a file, not a folder"},
+    };
+    for (const auto& [path, reason] : rows)
+        EXPECT_EQ(whyNotWritable(tmp / path), reason) << path;
+}
+
 TEST(NativePath, BackslashesBecomeSlashes) {
     EXPECT_EQ(nativePath("out\\Demo\\res\\"), "out/Demo/res/");
     EXPECT_EQ(nativePath("/already/native"), "/already/native");

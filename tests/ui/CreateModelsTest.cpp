@@ -200,9 +200,12 @@ void CreateModelsTest::summaryCountsTheRun() {
     QVERIFY(fine.folderExists());
 
     outcome.ended = false;
-    outcome.messages.push_back({ErrorKind::ERR_OPEN_FILE, "Open file error:\nx"});
+    outcome.messages.push_back(
+        {ErrorKind::ERR_OPEN_FILE, "Open file error:\nx/y", "x is a file, not a folder"});
     const SummaryModel failed(outcome, {}, dir.filePath("gone").toStdString());
     QCOMPARE(failed.rows().back().count, std::size_t(1));
+    QCOMPARE(failed.messages().back(),
+             std::string("Open file error:\nx/y\n(x is a file, not a folder)"));
     QVERIFY(!failed.succeeded());
     QVERIFY(failed.heading().starts_with("The run stopped on an error."));
     QVERIFY(!failed.folderExists()); // nothing to open

@@ -31,6 +31,11 @@ bool directoryExists(std::string_view path);
 // Creates the folder with every missing parent; silent in every case.
 void createDirectoryPath(std::string_view path);
 
+// Why a file cannot be written at a native path, as far as the file system tells afterwards: a
+// folder or file in the way, or the system's reason for the nearest folder that exists. Empty
+// when nothing is found.
+std::string whyNotWritable(const std::string& nativePath);
+
 // Whether folder is path itself or a folder that path lies in, both taken as written (".." and
 // "." resolved as text, relative paths from the working folder).
 bool isFolderOrAbove(const std::string& folder, const std::string& path);

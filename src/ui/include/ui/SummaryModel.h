@@ -16,6 +16,7 @@ struct RunOutcome {
     struct Message {
         ErrorKind kind;
         std::string text;
+        std::string detail = {}; // the system's reason, where the text cannot say it
     };
     bool ended = false; // the script ran to its end (or to create_done:)
     RunSummary counts;
