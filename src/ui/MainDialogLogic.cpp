@@ -543,7 +543,9 @@ void MainDialogLogic::updateTitle() {
     }
     if (m_changed)
         title += "*";
-    m_ops.setTitle(title.empty() ? std::string("Vantrel") : title + " - Vantrel");
+    // The toolkit adds the program's name to every window's title with the platform's own
+    // separator, as it does for the other dialogs.
+    m_ops.setTitle(title.empty() ? std::string("Vantrel") : title);
 }
 
 } // namespace vantrel

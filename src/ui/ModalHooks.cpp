@@ -164,7 +164,8 @@ std::optional<QString> ModalHooks::askDirectory(QWidget* parent) {
         return directory;
     }
     const QString directory = QFileDialog::getExistingDirectory(
-        parent, QString(), QString(), QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+        parent, QObject::tr("Choose the location"), QString(),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     if (directory.isEmpty())
         return std::nullopt;
     return directory;

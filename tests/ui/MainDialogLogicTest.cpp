@@ -632,7 +632,7 @@ void MainDialogLogicTest::changesOfTheAnswersMarkTheDocument() {
     const std::string file = dir.filePath("p.json").toStdString();
     h.ops.savePaths = {file};
     QVERIFY(h.logic.changed() && h.logic.saveAs() && !h.logic.changed());
-    QCOMPARE(h.ops.title, std::string("p.json - Vantrel"));
+    QCOMPARE(h.ops.title, std::string("p.json"));
 
     h.ops.selected = 0;
     h.ops.nextFolder = "/elsewhere";
@@ -693,7 +693,7 @@ void MainDialogLogicTest::changesOfTheAnswersMarkTheDocument() {
     };
     gestures.at(gesture)();
     QCOMPARE(h.logic.changed(), changes);
-    QCOMPARE(h.ops.title, changes ? std::string("p.json* - Vantrel") : "p.json - Vantrel");
+    QCOMPARE(h.ops.title, changes ? std::string("p.json*") : "p.json");
     QVERIFY(h.logic.save()); // to the same file, without asking
     QVERIFY(h.ops.savePaths.empty() && !h.logic.changed());
     ProjectState read;
@@ -731,7 +731,7 @@ void MainDialogLogicTest::unsavedChangesAreAskedAboutBeforeClosing() {
 
     h.ops.closed.reset();
     startWithAnAction(h);
-    QCOMPARE(h.ops.title, std::string("Untitled* - Vantrel"));
+    QCOMPARE(h.ops.title, std::string("Untitled*"));
     h.ops.choices = {MainDialogOps::SaveChoice(choice)};
     if (!savePath.isEmpty())
         h.ops.savePaths = {dir.filePath(savePath).toStdString()};
@@ -801,7 +801,7 @@ void MainDialogLogicTest::openingReplacesTheAnswersOrKeepsThemOnAFault() {
     QVERIFY(h.ops.isChecked(IDC_HOST_DOV) && !h.ops.isChecked(IDC_HOST_KEL));
     QCOMPARE(h.ops.comboSelected, 1);
     QVERIFY(!h.logic.changed());
-    QCOMPARE(h.ops.title, std::string("good.json - Vantrel"));
+    QCOMPARE(h.ops.title, std::string("good.json"));
 }
 
 void MainDialogLogicTest::generatedProjectOpensByItsRecord() {
@@ -817,7 +817,7 @@ void MainDialogLogicTest::generatedProjectOpensByItsRecord() {
         h.logic.initialise();
         QVERIFY(h.logic.openPath(chosen));
         QCOMPARE(h.ops.edits[IDC_LOCATION], parent + "/Gen");
-        QCOMPARE(h.ops.title, std::string("Gen/.vantrel/project.json - Vantrel"));
+        QCOMPARE(h.ops.title, std::string("Gen/.vantrel/project.json"));
         // The record is Create's: Save asks for a file of the user's.
         QVERIFY(!h.logic.save());
         QCOMPARE(h.ops.suggested, std::string("Gen.json"));
