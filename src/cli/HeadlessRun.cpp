@@ -145,7 +145,7 @@ void listPreview(const RunResult& result, const MemoryOutput& memory, bool diff,
 int previewRun(const CommandLine& command, std::ostream& out, std::ostream& err) {
     MemoryOutput memory;
     memory.checkWithDisk(true);
-    memory.keepBytes(false); // the listing and its diffs come from the run's outcomes
+    memory.keepDetails(false); // the listing and its diffs come from the run's outcomes
     std::ostringstream listing;
     std::ostringstream messages;
     const int status = runProject(command, listing, messages, &memory, true, &out);

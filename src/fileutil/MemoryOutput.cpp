@@ -190,7 +190,7 @@ bool MemoryOutput::createFolder(const std::string& nativePath, std::vector<std::
         // A file in the way: nothing further down can be made.
         blocked =
             blocked || isFile(folderKey) || (!folderKey.empty() && !isFolder(parentKey(folderKey)));
-        m_targets.push_back({true, path, folderKey, blocked ? State::Blocked : State::New, {}});
+        addTarget({true, path, folderKey, blocked ? State::Blocked : State::New, {}});
         if (blocked)
             continue;
         Entry& folder = m_tree[folderKey];
@@ -199,7 +199,7 @@ bool MemoryOutput::createFolder(const std::string& nativePath, std::vector<std::
         made.push_back(path);
     }
     if (missing.empty())
-        m_targets.push_back({true, nativePath, key, State::Same, {}});
+        addTarget({true, nativePath, key, State::Same, {}});
     return true;
 }
 
@@ -226,13 +226,18 @@ ProjectOutput::Closed MemoryOutput::record(const std::string& nativePath, const 
     if (diskMayHold(key) && inspectExisting(onDisk(key).string(), existing) && existing.bytes) {
         const bool same = *existing.bytes == bytes;
         target.state = same ? State::Same : State::Changed;
-        if (!same && m_keepBytes)
+        if (!same && m_keepDetails)
             target.oldBytes = std::move(existing.bytes);
     }
-    m_targets.push_back(std::move(target));
-    const bool unchanged = m_targets.back().state == State::Same;
-    m_tree[key] = Entry{false, m_keepBytes ? std::move(bytes) : std::string()};
+    const bool unchanged = target.state == State::Same;
+    addTarget(std::move(target));
+    m_tree[key] = Entry{false, m_keepDetails ? std::move(bytes) : std::string()};
     return unchanged ? Closed::Unchanged : Closed::Written;
+}
+
+void MemoryOutput::addTarget(Target target) {
+    if (m_keepDetails || target.state == State::Blocked)
+        m_targets.push_back(std::move(target));
 }
 
 ProjectOutput::Closed MemoryOutput::closeFile() {

@@ -57,9 +57,10 @@ public:
     // refuse is refused here too.
     void checkWithDisk(bool check) { m_checkDisk = check; }
     bool checksWithDisk() const { return m_checkDisk; }
-    // Whether the tree holds the bytes of the files, and each changed target the disk's old
-    // ones; without them (a listing of states needs none) a large preview takes far less memory.
-    void keepBytes(bool keep) { m_keepBytes = keep; }
+    // Whether the tree holds the bytes of the files, each changed target the disk's old ones,
+    // and every target; without them (a listing of states needs only the blocked targets) a
+    // large preview takes far less memory.
+    void keepDetails(bool keep) { m_keepDetails = keep; }
     bool mayLeaveUnopened(const std::string& nativePath) override {
         std::string key;
         return m_checkDisk && keyOf(nativePath, key) && diskMayHold(key) && !m_tree.contains(key) &&
@@ -84,9 +85,10 @@ private:
     // The folder a file goes into exists and the file's own place holds no folder.
     bool canHoldFile(const std::string& key) const;
     Closed record(const std::string& nativePath, const std::string& key, std::string bytes);
+    void addTarget(Target target);
 
     bool m_checkDisk = false;
-    bool m_keepBytes = true;
+    bool m_keepDetails = true;
     DiskOutput m_disk;                           // asked only, never written through
     std::filesystem::path m_location;            // absolute, normalised
     std::string m_locationText;                  // as given, to take the usual paths apart as text
