@@ -169,6 +169,8 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     // The focus starts where the user starts, shown as a keyboard user sees it: the host until
     // one is chosen, the name after.
     (name->isEnabled() ? static_cast<QWidget*>(name) : kel)->setFocus(Qt::TabFocusReason);
+    // Styles draw the focus frame only once the keyboard has moved the focus.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 MainDialog::~MainDialog() = default;
