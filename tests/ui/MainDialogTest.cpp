@@ -438,6 +438,16 @@ void MainDialogTest::showsWhichConfigurationItRunsOn() {
 
 namespace {
 
+// The next properties dialog gets the action's name typed over the one it offers, and OK.
+void nameNextAction(const QString& name) {
+    ModalHooks::pushDialogHandler([name](QDialog& properties) {
+        auto* actionName = find<QLineEdit>(&properties, IDC_ACTION_NAME);
+        actionName->selectAll();
+        QTest::keyClicks(actionName, name);
+        pressOk(properties);
+    });
+}
+
 // Chooses the host, sends the project into folder, names it and adds one action.
 void fillProject(MainDialog& dialog, const QString& folder, const QString& name) {
     clickButton(&dialog, IDC_HOST_KEL);
@@ -446,12 +456,7 @@ void fillProject(MainDialog& dialog, const QString& folder, const QString& name)
     auto* edit = find<QLineEdit>(&dialog, IDC_PROJECT_NAME);
     edit->selectAll();
     QTest::keyClicks(edit, name);
-    ModalHooks::pushDialogHandler([](QDialog& properties) {
-        auto* actionName = find<QLineEdit>(&properties, IDC_ACTION_NAME);
-        actionName->selectAll();
-        QTest::keyClicks(actionName, "Smooth");
-        pressOk(properties);
-    });
+    nameNextAction("Smooth");
     clickButton(&dialog, IDC_ADD_ACTION);
 }
 
@@ -616,12 +621,7 @@ void MainDialogTest::regenerationWithActionsRenamedAndRemoved() {
         MainDialog first;
         first.show();
         fillProject(first, out.path(), "Sample");
-        ModalHooks::pushDialogHandler([](QDialog& properties) {
-            auto* actionName = find<QLineEdit>(&properties, IDC_ACTION_NAME);
-            actionName->selectAll();
-            QTest::keyClicks(actionName, "Sharpen");
-            pressOk(properties);
-        });
+        nameNextAction("Sharpen");
         clickButton(&first, IDC_ADD_ACTION);
         SummaryShown shown;
         readSummary(shown);
@@ -633,12 +633,7 @@ void MainDialogTest::regenerationWithActionsRenamedAndRemoved() {
     fillProject(again, out.path(), "Sample"); // Smooth, without Sharpen
     auto* list = find<QListWidget>(&again, IDC_ACTION_LIST);
     list->setCurrentRow(0);
-    ModalHooks::pushDialogHandler([](QDialog& properties) {
-        auto* actionName = find<QLineEdit>(&properties, IDC_ACTION_NAME);
-        actionName->selectAll();
-        QTest::keyClicks(actionName, "Blur");
-        pressOk(properties);
-    });
+    nameNextAction("Blur");
     clickButton(&again, IDC_PROPERTIES);
     QStringList rows;
     QStringList tips;
