@@ -216,7 +216,8 @@ ProjectOutput::FileOpen MemoryOutput::openFile(const std::string& nativePath) {
     if (m_checkDisk && diskMayHold(m_openKey) && !m_disk.wouldWrite(nativePath, false))
         return FileOpen::Failed;
     m_open = true;
-    return isFile(m_openKey) ? FileOpen::Replaced : FileOpen::Created;
+    m_openNew = !isFile(m_openKey);
+    return m_openNew ? FileOpen::Created : FileOpen::Replaced;
 }
 
 ProjectOutput::Closed MemoryOutput::record(const std::string& nativePath, const std::string& key,

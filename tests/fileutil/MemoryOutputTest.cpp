@@ -86,6 +86,9 @@ TEST(MemoryOutput, ComparesEveryTargetWithTheDisk) {
         for (const char* name : {"same.txt", "changed.txt", "new.txt"}) {
             ASSERT_NE(output.openFile(loc + "/Demo/" + name), Open::Failed) << name;
             output.pending().append(name == std::string("changed.txt") ? "new\n" : "same\n");
+            // A new file's text passed on is kept only with the details.
+            EXPECT_TRUE(output.writePending());
+            EXPECT_EQ(output.pending().empty(), !keepDetails && name == std::string("new.txt"));
             output.closeFile();
         }
         EXPECT_EQ(output.openFile(loc + "/Demo/folder"), Open::Failed);
