@@ -3,6 +3,7 @@
 #include "fileutil/TextFile.h"
 
 #include <algorithm>
+#include <dirent.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unordered_set>
@@ -55,6 +56,18 @@ bool judgedByBytes(const Seen& seen, const std::string& location, const std::str
         return false;
     const fs::path relative = target.lexically_relative(inside);
     return !relative.empty() && *relative.begin() != "..";
+}
+
+// The names in a folder that end in a suffix; none when it cannot be listed.
+std::unordered_set<std::string> namesEndingIn(const std::string& folder, std::string_view suffix) {
+    std::unordered_set<std::string> names;
+    if (DIR* listing = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(listing))
+            if (std::string_view(entry->d_name).ends_with(suffix))
+                names.emplace(entry->d_name);
+        ::closedir(listing);
+    }
+    return names;
 }
 
 bool exists(const std::string& nativePath) {
@@ -159,8 +172,18 @@ RecordingOutput::Outcome& RecordingOutput::begin(TargetState state, const std::s
 }
 
 bool RecordingOutput::besideStands(const std::string& nativePath) {
-    if (m_beside.path != nativePath)
-        m_beside = {nativePath, exists(nativePath + std::string(BESIDE_SUFFIX))};
+    if (m_beside.path == nativePath)
+        return m_beside.stands;
+    // A run goes for most files of a few folders: each folder's names beside are listed once.
+    const std::size_t slash = nativePath.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : nativePath.substr(0, slash);
+    auto [listed, added] = m_besideNames.try_emplace(folder);
+    if (added)
+        listed->second = namesEndingIn(folder, BESIDE_SUFFIX);
+    const std::string name = nativePath.substr(slash == std::string::npos ? 0 : slash + 1);
+    m_beside = {nativePath, listed->second.contains(name + std::string(BESIDE_SUFFIX))};
     return m_beside.stands;
 }
 
@@ -328,7 +351,9 @@ ContentHash RecordingOutput::putBeside(Outcome& outcome, const std::string& thei
         }
     }
     outcome.beside = beside;
-    m_beside = {}; // written now, or meant to be
+    // Written now, or meant to be: its folder is listed again when asked.
+    m_beside = {};
+    m_besideNames.clear();
     if (m_policy != Policy::Automatic)
         return theirsHash;
     bool written = false;

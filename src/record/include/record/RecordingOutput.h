@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -170,6 +171,8 @@ private:
         std::string path; // the target last looked at
         bool stands = false;
     } m_beside;
+    // The names of files beside, by folder, listed when first asked.
+    std::unordered_map<std::string, std::unordered_set<std::string>> m_besideNames;
 
     // The open file.
     Mode m_mode = Mode::None;
