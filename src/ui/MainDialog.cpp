@@ -169,8 +169,6 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     // The focus starts where the user starts, shown as a keyboard user sees it: the host until
     // one is chosen, the name after.
     (name->isEnabled() ? static_cast<QWidget*>(name) : kel)->setFocus(Qt::TabFocusReason);
-    // Styles draw the focus frame only once the keyboard has moved the focus.
-    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 MainDialog::~MainDialog() = default;
@@ -254,6 +252,18 @@ void MainDialog::readFoundConfiguration(ProjectState& project, MessageSink& sink
 
 QString MainDialog::aboutEntryText() {
     return QString::fromUtf8("Inf&o über Vantrel...");
+}
+
+void MainDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Styles draw the focus frame only once the keyboard has moved the focus: the focus given
+    // at start is shown so when the window first becomes active.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_focusShown) {
+        m_focusShown = true;
+        setAttribute(Qt::WA_KeyboardFocusChange);
+        if (QWidget* focused = focusWidget())
+            focused->update();
+    }
 }
 
 void MainDialog::contextMenuEvent(QContextMenuEvent* event) {

@@ -252,6 +252,7 @@ void MainDialogTest::focusFollowsReadingOrder() {
     MainDialog dialog;
     showActive(dialog);
     QCOMPARE(QApplication::focusWidget(), find<QWidget>(&dialog, IDC_HOST_KEL));
+    QVERIFY(dialog.testAttribute(Qt::WA_KeyboardFocusChange)); // drawn as keyboard focus
     clickButton(&dialog, IDC_HOST_KEL);
     auto* name = find<QWidget>(&dialog, IDC_PROJECT_NAME);
     name->setFocus(Qt::TabFocusReason);

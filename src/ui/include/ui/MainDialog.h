@@ -48,6 +48,7 @@ public slots:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
 #ifdef Q_OS_WIN
     void showEvent(QShowEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -108,6 +109,7 @@ private:
     QMenu* m_contextMenu = nullptr;
     QMenu* m_projectMenu = nullptr;
     QMenu* m_recentMenu = nullptr;
+    bool m_focusShown = false; // the start's focus drawn as keyboard focus
 #ifdef Q_OS_WIN
     bool m_systemMenuExtended = false;
 #endif
