@@ -167,6 +167,28 @@ TEST(Regeneration, TurnedOffKeepsNoRecordButKeepsToOne) {
     }
 }
 
+// A project without a name has no folder of its own: no record goes into the location (which
+// may be the home folder), and the next run still keeps what nothing proves it wrote.
+TEST(Regeneration, ProjectWithoutANameKeepsNoRecordInTheLocation) {
+    TempFolder work;
+    work.write("vantrel.cfg", "templatedirectory = \"tpl\"\n");
+    work.write("tpl/plugin.tpl", "filesection: action\n// %ACTIONNAME% v1\n");
+    work.write("kelpi.tpl", "create_directory: \"%PROJECTNAME%\"\n@FOR 0 TO ALL_ACTIONS\n"
+                            "create_file: \"%ACTIONNAME%.cpp\" \"action\" \"plugin.tpl\"\n"
+                            "@ENDFOR\n");
+    work.write("project.json",
+               R"({"host": "KEL", "name": "", "location": "out", "actions": [{"name": "Line"}]})");
+    const fs::path out = work.path() / "out";
+    ASSERT_EQ(runGeneratorIn(work.path(), {"project.json"}).status, 0);
+    EXPECT_TRUE(fs::exists(out / "Line.cpp"));
+    EXPECT_FALSE(fs::exists(out / ".vantrel"));
+    writeAt(out / "Line.cpp", "// mine\n");
+    work.write("tpl/plugin.tpl", "filesection: action\n// %ACTIONNAME% v2\n");
+    EXPECT_EQ(runGeneratorIn(work.path(), {"project.json"}).status, 3);
+    EXPECT_EQ(readFile(out / "Line.cpp"), "// mine\n");
+    EXPECT_FALSE(fs::exists(out / ".vantrel"));
+}
+
 } // namespace
 } // namespace vantrel
 
