@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const RecordingOutput::Policy policy :
          {RecordingOutput::Policy::Review, RecordingOutput::Policy::Automatic}) {
         MemoryOutput memory;
-        RecordingOutput output(memory);
+        RecordingOutput output(memory, nullptr);
         const std::string base = "base\n";
         output.setRecordRoot("Demo");
         output.setPrevious(&manifest, [&base](const std::string&, ContentHash) { return &base; });
