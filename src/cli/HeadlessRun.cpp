@@ -32,8 +32,9 @@ struct ReadConfiguration {
 // Where a run goes: the disk, or a tree in memory (a preview when it checks with the disk).
 using RunInto = std::variant<DiskOutput*, MemoryOutput*>;
 
+// previewListing: where a preview lists its targets; none for a run.
 int runProject(const CommandLine& command, std::ostream& out, std::ostream& err, RunInto into,
-               bool preview, std::ostream* previewListing);
+               std::ostream* previewListing);
 // The whole of vantrel-gen after its arguments.
 int runCommand(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
                RunInto into);
@@ -148,7 +149,7 @@ int previewRun(const CommandLine& command, std::ostream& out, std::ostream& err)
     memory.keepDetails(false); // the listing and its diffs come from the run's outcomes
     std::ostringstream listing;
     std::ostringstream messages;
-    const int status = runProject(command, listing, messages, &memory, true, &out);
+    const int status = runProject(command, listing, messages, &memory, &out);
     out.flush();
     err << messages.str();
     return status;
@@ -166,13 +167,14 @@ std::string summaryLine(const RunSummary& summary, std::size_t errors) {
 
 int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err) {
     DiskOutput disk;
-    return runProject(command, out, err, &disk, false, nullptr);
+    return runProject(command, out, err, &disk, nullptr);
 }
 
 namespace {
 
 int runProject(const CommandLine& command, std::ostream& out, std::ostream& err, RunInto into,
-               bool preview, std::ostream* previewListing) {
+               std::ostream* previewListing) {
+    const bool preview = previewListing != nullptr;
     ProjectState project;
     StreamSink sink(err, command.verbose);
     ReadConfiguration configuration =
@@ -221,7 +223,7 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
             << "; nothing was written, try again when it has ended\n";
         return EXIT_RUN_ERROR;
     }
-    if (preview && previewListing)
+    if (preview)
         listPreview(result, *std::get<MemoryOutput*>(into), command.diff, *previewListing);
     if (command.summary)
         err << CLI_PROGRAM_NAME << ": " << summaryLine(result.counts, result.errors) << '\n';
@@ -269,7 +271,7 @@ int runCommand(std::span<const std::string_view> arguments, std::ostream& out, s
     }
     if (command.dryRun)
         return previewRun(command, out, err);
-    return runProject(command, out, err, into, false, nullptr);
+    return runProject(command, out, err, into, nullptr);
 }
 
 } // namespace

@@ -70,12 +70,6 @@ std::unordered_set<std::string> namesEndingIn(const std::string& folder, std::st
     return names;
 }
 
-bool exists(const std::string& nativePath) {
-    // A name holding a NUL byte names nothing the system can hold.
-    struct stat info {};
-    return nativePath.find('\0') == std::string::npos && ::lstat(nativePath.c_str(), &info) == 0;
-}
-
 // Whether what the disk says of a recorded file shows it as the record was written: the record
 // was written after the file, and any change since would show a later time. A time in whole
 // seconds comes from a file system that keeps no finer one, where a change made within the
@@ -166,14 +160,15 @@ RecordingOutput::Outcome& RecordingOutput::begin(TargetState state, const std::s
     outcome.state = state;
     outcome.key = key;
     outcome.nativePath = nativePath;
-    if (m_beside.path == nativePath)
-        outcome.besideSeen = m_beside.stands;
     return outcome;
 }
 
-bool RecordingOutput::besideStands(const std::string& nativePath) {
+bool RecordingOutput::besideStands(const std::string& nativePath) const {
     if (m_beside.path == nativePath)
         return m_beside.stands;
+    // A name holding a NUL byte names nothing the system can hold.
+    if (nativePath.find('\0') != std::string::npos)
+        return false;
     // A run goes for most files of a few folders: each folder's names beside are listed once.
     const std::size_t slash = nativePath.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string(".")
@@ -337,7 +332,7 @@ ContentHash RecordingOutput::putBeside(Outcome& outcome, const std::string& thei
     for (const Manifest::Entry& entry : m_entries)
         if (isConflict(entry))
             recordedPending = entry.pending;
-    if (exists(beside)) {
+    if (besideStands(outcome.nativePath)) {
         // Never written over once the user has changed it.
         const std::optional<std::string> there = readFileBytes(beside);
         const ContentHash thereHash = there ? contentHash(*there) : 0;
@@ -587,29 +582,19 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
 
 std::vector<std::string> RecordingOutput::openConflicts() const {
     std::vector<std::string> open;
-    std::unordered_set<std::string_view> seen;
-    // A target's file beside stands when it stood as the run looked, or the run wrote it.
-    std::unordered_set<std::string_view> standing;
-    for (const Outcome& outcome : m_outcomes) {
-        if (outcome.folder || inFolderMadeHere(outcome.key))
-            continue;
-        seen.insert(outcome.nativePath);
-        const bool stands =
-            outcome.besideSeen
-                ? *outcome.besideSeen || (!outcome.beside.empty() && !outcome.besideFailed)
-                : exists(outcome.nativePath + std::string(BESIDE_SUFFIX));
-        if (stands && standing.insert(outcome.nativePath).second)
-            open.push_back(outcome.nativePath);
-    }
+    std::unordered_set<std::string> seen;
+    const auto look = [&](const std::string& nativePath) {
+        if (seen.insert(nativePath).second && besideStands(nativePath))
+            open.push_back(nativePath);
+    };
+    for (const Outcome& outcome : m_outcomes)
+        if (!outcome.folder && !inFolderMadeHere(outcome.key))
+            look(outcome.nativePath);
     if (m_previous && m_root) {
         const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
-        std::vector<std::string> recorded;
         for (const Manifest::Entry& entry : m_previous->entries)
             if (entry.kind != Manifest::Kind::Folder)
-                recorded.push_back(folder + "/" + entry.path);
-        for (const std::string& nativePath : recorded)
-            if (!seen.contains(nativePath) && exists(nativePath + std::string(BESIDE_SUFFIX)))
-                open.push_back(nativePath);
+                look(folder + "/" + entry.path);
     }
     return open;
 }
@@ -625,7 +610,7 @@ void RecordingOutput::finishManifest() {
             if (entry.kind == Manifest::Kind::Folder || made.contains(entry.path))
                 continue;
             const std::string native = folder + "/" + entry.path;
-            if (look(native).place != Place::File && !exists(native + std::string(BESIDE_SUFFIX)))
+            if (look(native).place != Place::File && !besideStands(native))
                 continue; // nothing left to protect, no conflict left to resolve
             Manifest::Entry gone = entry;
             gone.held = false;

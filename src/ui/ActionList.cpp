@@ -16,9 +16,7 @@ void ActionList::mouseReleaseEvent(QMouseEvent* event) {
     // The view clears or toggles the selection only on release (a click on empty space, a
     // Ctrl+click on the selected item), so the click is reported once the view is done.
     const bool left = event->button() == Qt::LeftButton;
-    QMouseEvent onItem(event->type(), ontoItem(event->position().toPoint()),
-                       event->globalPosition(), event->button(), event->buttons(),
-                       event->modifiers(), event->pointingDevice());
+    QMouseEvent onItem = ontoItem(*event);
     QListWidget::mouseReleaseEvent(&onItem);
     if (left)
         emit leftClicked();
@@ -37,32 +35,29 @@ void ActionList::keyPressEvent(QKeyEvent* event) {
     QListWidget::keyPressEvent(event);
 }
 
-QPoint ActionList::ontoItem(const QPoint& point) const {
-    if (indexAt(point).isValid())
-        return point;
+QMouseEvent ActionList::ontoItem(const QMouseEvent& event) const {
+    const QPoint point = event.position().toPoint();
     // An item is as wide as its text: a point to the right of it, in its column and its
     // line, is taken as on it. The nearest item to the left on the line is the one.
     std::optional<QRect> nearest;
-    for (int row = 0; row < count(); ++row) {
+    for (int row = 0; row < count() && !indexAt(point).isValid(); ++row) {
         const QRect rect = visualRect(model()->index(row, 0));
         if (point.y() >= rect.top() && point.y() <= rect.bottom() && rect.left() <= point.x() &&
             (!nearest || rect.left() > nearest->left()))
             nearest = rect;
     }
-    return nearest ? QPoint(nearest->right(), point.y()) : point;
+    return QMouseEvent(event.type(), nearest ? QPoint(nearest->right(), point.y()) : point,
+                       event.globalPosition(), event.button(), event.buttons(), event.modifiers(),
+                       event.pointingDevice());
 }
 
 void ActionList::mousePressEvent(QMouseEvent* event) {
-    QMouseEvent onItem(event->type(), ontoItem(event->position().toPoint()),
-                       event->globalPosition(), event->button(), event->buttons(),
-                       event->modifiers(), event->pointingDevice());
+    QMouseEvent onItem = ontoItem(*event);
     QListWidget::mousePressEvent(&onItem);
 }
 
 void ActionList::mouseDoubleClickEvent(QMouseEvent* event) {
-    QMouseEvent onItem(event->type(), ontoItem(event->position().toPoint()),
-                       event->globalPosition(), event->button(), event->buttons(),
-                       event->modifiers(), event->pointingDevice());
+    QMouseEvent onItem = ontoItem(*event);
     QListWidget::mouseDoubleClickEvent(&onItem);
 }
 

@@ -43,9 +43,8 @@ public:
         bool unresolved = false;       // kept: an earlier conflict's file beside still stands
         std::string beside;            // a conflict: the file that holds the new text
         bool besideFailed = false;
-        bool besideYours = false;       // a conflict whose file beside the user changed: left alone
-        bool written = false;           // the new bytes reached the file
-        std::optional<bool> besideSeen; // whether FILE.vantrel-new stood as the run looked
+        bool besideYours = false; // a conflict whose file beside the user changed: left alone
+        bool written = false;     // the new bytes reached the file
         // The bytes there before and the bytes the run made or would write, for a diff.
         std::optional<std::string> before;
         std::optional<std::string> after;
@@ -135,8 +134,8 @@ private:
     enum class Mode { None, Stream, Collect, Skip, AsRecorded };
 
     bool leavesAsRecorded() const;
-    // Whether FILE.vantrel-new stands beside a target, looked up once for the target.
-    bool besideStands(const std::string& nativePath);
+    // Whether FILE.vantrel-new stands beside a target on the disk.
+    bool besideStands(const std::string& nativePath) const;
     const std::string* openedBytes() const { return m_disk ? m_disk->openedFileBytes() : nullptr; }
     Outcome& begin(TargetState state, const std::string& key, const std::string& nativePath);
     // Decides a target the record knows or that exists, with its new text.
@@ -167,12 +166,14 @@ private:
     std::set<std::string, std::less<>> m_made; // keys of the folders this run made
     std::function<bool()> m_sameInputs;
 
+    // The names of files beside, by folder, listed when first asked, and the target last asked
+    // about (it is asked again as it is decided).
+    mutable std::unordered_map<std::string, std::unordered_set<std::string>> m_besideNames;
     struct BesideLooked {
-        std::string path; // the target last looked at
+        std::string path;
         bool stands = false;
-    } m_beside;
-    // The names of files beside, by folder, listed when first asked.
-    std::unordered_map<std::string, std::unordered_set<std::string>> m_besideNames;
+    };
+    mutable BesideLooked m_beside;
 
     // The open file.
     Mode m_mode = Mode::None;

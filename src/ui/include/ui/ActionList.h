@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QListWidget>
+#include <QMouseEvent>
 
 namespace vantrel {
 
@@ -12,8 +13,9 @@ public:
     explicit ActionList(QWidget* parent = nullptr);
 
 private:
-    // A point right of an item on its line, moved onto the item; any other as it is.
-    QPoint ontoItem(const QPoint& point) const;
+    // The event with a point right of an item on its line moved onto the item; any other point
+    // as it is.
+    QMouseEvent ontoItem(const QMouseEvent& event) const;
 
 signals:
     // A left mouse click in the list has ended.
