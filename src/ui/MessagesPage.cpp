@@ -25,11 +25,8 @@ MessagesPage::MessagesPage(MessagesPageModel& model, QWidget* parent)
     const auto row = [this, &b](int box, const QString& caption, int x, int y, int width, int edit,
                                 int editY) {
         m_mirror->bind(box, b.check(box, caption, x, y, width, 10));
-        // As wide as the room to the next column allows: the default names are long, and one
-        // longer than the field is shown whole over it (see refresh).
-        QLineEdit* field = b.edit(edit, x, editY, EDIT_WIDTH, 12);
-        connect(field, &QLineEdit::textEdited, field, &QLineEdit::setToolTip);
-        m_mirror->bind(edit, field);
+        // As wide as the room to the next column allows: the default names are long.
+        m_mirror->bind(edit, b.edit(edit, x, editY, EDIT_WIDTH, 12));
     };
     row(IDC_CB_STATUS_CHECK, tr("&Status procedure:"), 12, 9, 72, IDC_CB_STATUS_EDIT, 22);
     row(IDC_CB_MS_LBDOWN_CHECK, tr("Mouse &LB Down:"), 102, 9, 71, IDC_CB_MS_LBDOWN_EDIT, 22);
@@ -53,8 +50,6 @@ QList<QWidget*> MessagesPage::readingOrder() const {
 
 void MessagesPage::refresh() {
     m_mirror->refresh();
-    for (QLineEdit* field : findChildren<QLineEdit*>())
-        field->setToolTip(field->text());
 }
 
 } // namespace vantrel

@@ -64,7 +64,6 @@ ReviewModel::entriesOf(const MemoryOutput& preview, const RecordingOutput::Outco
             continue;
         entry.regenerated = outcome.state;
         entry.unproven = outcome.unproven;
-        entry.beside = outcome.beside;
         entry.besideYours = outcome.besideYours;
         entry.noBase = outcome.noBase;
         entry.unresolved = outcome.unresolved;
@@ -137,11 +136,8 @@ std::string ReviewModel::stateText(std::size_t row) const {
     std::string text = choiceStateText(row);
     // Kept with a conflict: where its new text goes, or why it goes nowhere.
     if (entry.regenerated == TargetState::Conflict && !m_checked[row]) {
-        // A preview writes nothing beside: the run will, under the file's own name.
-        const std::string beside =
-            entry.beside.empty()
-                ? std::filesystem::path(entry.key).filename().string() + ".vantrel-new"
-                : std::filesystem::path(entry.beside).filename().string();
+        const std::string beside = std::filesystem::path(entry.key).filename().string() +
+                                   std::string(RecordingOutput::BESIDE_SUFFIX);
         text += entry.besideYours ? "; " + beside + " holds your changes and stays"
                                   : "; the new text goes beside it as " + beside;
     }

@@ -29,7 +29,6 @@ public:
         bool unproven = false;          // no record says this program wrote what is there
         bool noBase = false;            // edited, and no merge can be made: its base is gone
         bool unresolved = false;        // its earlier conflict's file beside still stands
-        std::string beside;             // a conflict: where its new text goes (native)
         bool besideYours = false;       // that file holds the user's changes: it stays
         bool noLongerGenerated = false; // the record lists it, this run makes it no more
     };
