@@ -80,18 +80,17 @@ private slots:
     void hostIsChosenByKeyboard();
     void listGestures_data();
     void listGestures();
-    void focusFollowsReadingOrder();
     void addingAnActionStoresTheFreshDefaults();
     void cancellingANewActionKeepsNoItem();
     void cancellingAnEditRestoresTheAction();
     void refusedCreateSaysWhyAndStaysOpen();
     void aboutEntryLeavesTheDialogAsItWas();
     void showsWhichConfigurationItRunsOn();
+    void createGeneratesTheSampleProject_data();
     void createGeneratesTheSampleProject();
     void secondCreateReviewsTheChangedFiles_data();
     void secondCreateReviewsTheChangedFiles();
     void regenerationWithActionsRenamedAndRemoved();
-    void createMakesTheLocationsMissingFolders();
     void nameWarningsShowNextToTheField();
     void projectMenuSavesByKeyboardAndClosingAsksFirst();
     void failedRunKeepsTheDialogOpen();
@@ -160,17 +159,25 @@ void MainDialogTest::choosingAHostEnablesThem() {
     QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), QDir::current().filePath("Z.v2"));
 }
 
+// The focus starts on the host, drawn as keyboard focus; Tab then goes in reading order, the
+// host group one stop, Remove and Properties waiting for a selected action.
 void MainDialogTest::hostIsChosenByKeyboard() {
     MainDialog dialog;
     showActive(dialog);
     auto* kel = find<QRadioButton>(&dialog, IDC_HOST_KEL);
-    QVERIFY(tabTo(kel)); // the group is one tab stop
+    QVERIFY(kel->hasFocus() && dialog.testAttribute(Qt::WA_KeyboardFocusChange));
     QTest::keyClick(kel, Qt::Key_Space);
     QVERIFY(find<QWidget>(&dialog, IDC_ADD_ACTION)->isEnabled());
     QTest::keyClick(kel, Qt::Key_Down); // the arrows move the choice
     QCOMPARE(dialog.project().dovHost, 1);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QVERIFY(!kel->hasFocus() && !find<QWidget>(&dialog, IDC_HOST_DOV)->hasFocus());
+    QList<int> order;
+    for (int i = 0; i < 10; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.append(QApplication::focusWidget()->objectName().remove("id").toInt());
+    }
+    QCOMPARE(order,
+             (QList<int>{IDC_DLL_FLAGS, IDC_ACTION_LIST, IDC_ADD_ACTION, IDC_PROJECT_MENU, CTL_OK,
+                         CTL_CANCEL, IDC_PROJECT_NAME, IDC_LOCATION, IDC_BROWSE, IDC_HOST_DOV}));
 }
 
 void MainDialogTest::listGestures_data() {
@@ -245,26 +252,6 @@ void MainDialogTest::listGestures() {
     QCOMPARE(find<QWidget>(&dialog, IDC_REMOVE_ACTION)->isEnabled(), selected >= 0);
     QCOMPARE(shown, opened < 0 ? QString() : list->item(opened)->text());
     QVERIFY(ModalHooks::takeMessages().isEmpty());
-}
-
-// At start the first control that takes input has the focus; Tab then goes in reading order.
-void MainDialogTest::focusFollowsReadingOrder() {
-    MainDialog dialog;
-    showActive(dialog);
-    QCOMPARE(QApplication::focusWidget(), find<QWidget>(&dialog, IDC_HOST_KEL));
-    QVERIFY(dialog.testAttribute(Qt::WA_KeyboardFocusChange)); // drawn as keyboard focus
-    clickButton(&dialog, IDC_HOST_KEL);
-    auto* name = find<QWidget>(&dialog, IDC_PROJECT_NAME);
-    name->setFocus(Qt::TabFocusReason);
-    QList<int> order;
-    for (int i = 0; i < 12; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        order.append(QApplication::focusWidget()->objectName().remove("id").toInt());
-    }
-    // The host group is one stop; Remove and Properties wait for a selected action.
-    QCOMPARE(order, (QList<int>{IDC_LOCATION, IDC_BROWSE, IDC_HOST_KEL, IDC_DLL_FLAGS,
-                                IDC_ACTION_LIST, IDC_ADD_ACTION, IDC_PROJECT_MENU, CTL_OK,
-                                CTL_CANCEL, IDC_PROJECT_NAME, IDC_LOCATION, IDC_BROWSE}));
 }
 
 void MainDialogTest::addingAnActionStoresTheFreshDefaults() {
@@ -503,16 +490,32 @@ QString sampleRoot() {
 
 } // namespace
 
+void MainDialogTest::createGeneratesTheSampleProject_data() {
+    QTest::addColumn<QString>("below");   // a location typed below the folder chosen, missing
+    QTest::addColumn<QString>("folders"); // how many folders the run made
+    QTest::newRow("into the folder chosen") << ""
+                                            << "2";
+    QTest::newRow("into missing folders typed as the location") << "deep/er/still"
+                                                                << "5";
+}
+
 void MainDialogTest::createGeneratesTheSampleProject() {
+    QFETCH(QString, below);
+    QFETCH(QString, folders);
     QDir::setCurrent(sampleRoot() + "/data/sample");
     QVERIFY(QFile::exists("vantrel.cfg"));
-    const QDir out(m_folder.path());
+    const QDir out(below.isEmpty() ? m_folder.path() : m_folder.filePath(below));
 
     MainDialog dialog;
     dialog.show();
     QCOMPARE(find<QLineEdit>(&dialog, IDC_PROJECT_NAME)->text(), QString("Demo"));
-    fillProject(dialog, out.path(), "Sample");
-    QCOMPARE(find<QLineEdit>(&dialog, IDC_LOCATION)->text(), out.filePath("Sample"));
+    fillProject(dialog, m_folder.path(), "Sample");
+    auto* location = find<QLineEdit>(&dialog, IDC_LOCATION);
+    QCOMPARE(location->text(), QDir(m_folder.path()).filePath("Sample"));
+    if (!below.isEmpty()) {
+        location->selectAll();
+        QTest::keyClicks(location, out.path());
+    }
     find<QComboBox>(&dialog, IDC_DLL_FLAGS)->setCurrentIndex(1);
     SummaryShown shown;
     readSummary(shown, true);
@@ -525,9 +528,10 @@ void MainDialogTest::createGeneratesTheSampleProject() {
     for (const char* file : {"Sample/Sample.h", "Sample/Sample.cpp", "Sample/CMakeLists.txt",
                              "Sample/Smooth.cpp", "Sample/res/Sample.rc", "Sample/pi.h"})
         QVERIFY2(out.exists(file), file);
-    // Two folders, seven sources and nine kit files; nothing kept, no errors.
+    // The folders (the location's missing ones too), seven sources and nine kit files; nothing
+    // kept, no errors.
     QCOMPARE(shown.heading, QString("The project was written:"));
-    QCOMPARE(shown.counts, (QStringList{"2", "7", "9", "0", "0", "0", "0"}));
+    QCOMPARE(shown.counts, (QStringList{folders, "7", "9", "0", "0", "0", "0"}));
     QCOMPARE(shown.folder, out.filePath("Sample"));
     QVERIFY(shown.canOpen);
     QCOMPARE(ModalHooks::takeOpenedFolders(), QStringList{out.filePath("Sample")});
@@ -661,26 +665,6 @@ void MainDialogTest::regenerationWithActionsRenamedAndRemoved() {
     QVERIFY(out.exists("Sample/Blur.cpp"));
     QCOMPARE(shown.heading, QString("The project was written:"));
     QCOMPARE(ModalHooks::takeMessages(), QStringList());
-}
-
-// A location typed with folders that do not exist yet: Create makes them, as vantrel-gen does.
-void MainDialogTest::createMakesTheLocationsMissingFolders() {
-    QDir::setCurrent(sampleRoot() + "/data/sample");
-    const QDir out(m_folder.path());
-    QVERIFY(QDir(out.filePath("deep")).removeRecursively());
-    MainDialog dialog;
-    dialog.show();
-    fillProject(dialog, out.path(), "Sample");
-    auto* location = find<QLineEdit>(&dialog, IDC_LOCATION);
-    location->selectAll();
-    QTest::keyClicks(location, out.filePath("deep/er/still"));
-    SummaryShown shown;
-    readSummary(shown);
-    clickButton(&dialog, CTL_OK);
-    QCOMPARE(ModalHooks::takeMessages(), QStringList());
-    QCOMPARE(shown.heading, QString("The project was written:"));
-    QVERIFY(out.exists("deep/er/still/Sample/Sample.cpp"));
-    QCOMPARE(shown.counts.value(0), QString("5")); // deep, er, still, Sample and its res
 }
 
 void MainDialogTest::failedRunKeepsTheDialogOpen() {
