@@ -22,6 +22,7 @@
 #include <QTreeWidget>
 
 #include <memory>
+#include <random>
 #include <vector>
 
 using namespace vantrel;
@@ -454,26 +455,43 @@ void DialogsTest::reviewShowsEveryKindOfRow() {
     };
     entries[7].paths.clear();
     entries[7].noLongerGenerated = true;
+    // Whatever rows a run gives, in whatever order: each can be selected and ticked where it
+    // may be, shows a diff or a sentence, and names its file.
+    const auto everyRowShows = [](ReviewModel& model, ReviewDialog& review) {
+        auto* files = review.findChild<QTreeWidget*>("reviewFiles");
+        auto* caption = review.findChild<QLabel*>("reviewDiffCaption");
+        auto* diff = review.findChild<QPlainTextEdit*>("reviewDiff");
+        QStringList checkable;
+        for (int i = 0; i < files->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = files->topLevelItem(i);
+            files->setCurrentItem(item);
+            if (diff->toPlainText().isEmpty() || item->toolTip(0).isEmpty() ||
+                caption->text().contains("(-)") != model.hasDiff(std::size_t(i)))
+                checkable.append("wrong: " + item->text(0));
+            if (item->data(0, Qt::CheckStateRole).isValid()) {
+                checkable.append(item->text(0));
+                item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked
+                                                                          : Qt::Checked);
+            }
+        }
+        return checkable;
+    };
+    std::mt19937 random(20261209);
+    for (int sequence = 0; sequence < 30; ++sequence) {
+        std::vector<ReviewModel::Entry> drawn(random() % 60);
+        for (ReviewModel::Entry& entry : drawn)
+            entry = entries[random() % entries.size()];
+        ReviewModel model(drawn);
+        ReviewDialog review(model);
+        for (const QString& row : everyRowShows(model, review))
+            QVERIFY2(!row.startsWith("wrong: "), qPrintable(row));
+    }
     ReviewModel model(entries);
     ReviewDialog review(model);
     review.show();
     auto* files = review.findChild<QTreeWidget*>("reviewFiles");
-    auto* caption = review.findChild<QLabel*>("reviewDiffCaption");
-    auto* diff = review.findChild<QPlainTextEdit*>("reviewDiff");
     QCOMPARE(files->topLevelItemCount(), int(entries.size()));
-    QStringList checkable;
-    for (int i = 0; i < files->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = files->topLevelItem(i);
-        files->setCurrentItem(item);
-        QVERIFY2(!diff->toPlainText().isEmpty(), qPrintable(item->text(0)));
-        QCOMPARE(caption->text().contains("(-)"), model.hasDiff(std::size_t(i)));
-        QCOMPARE(item->toolTip(0).isEmpty(), false);
-        if (item->data(0, Qt::CheckStateRole).isValid()) {
-            checkable.append(item->text(0));
-            item->setCheckState(0,
-                                item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-        }
-    }
+    const QStringList checkable = everyRowShows(model, review);
     QCOMPARE(checkable,
              (QStringList{"D/replaced.cpp", "D/merged.cpp", "D/conflict.cpp", "D/deleted.cpp"}));
     QCOMPARE(files->topLevelItem(7)->toolTip(0), QString("D/gone.cpp"));
