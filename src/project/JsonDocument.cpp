@@ -423,24 +423,6 @@ JsonDocument::Step JsonDocument::next(ArrayCursor& cursor, Value& value) {
     return Step::Next;
 }
 
-bool JsonDocument::countElements(Value& array, std::size_t& count) {
-    count = 0;
-    if (!m_counting)
-        return true;
-    if (array.count_elements().get(count) == SUCCESS)
-        return true;
-    m_countFailed = true;
-    return false;
-}
-
-bool JsonDocument::restart() {
-    if (!m_countFailed || m_fault)
-        return false;
-    m_countFailed = false;
-    m_counting = false;
-    return iterate();
-}
-
 std::size_t JsonDocument::here() {
     const char* at = nullptr;
     if (m_document.current_location().get(at) != SUCCESS)

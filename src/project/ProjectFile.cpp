@@ -93,9 +93,6 @@ private:
     bool readWord(Value& value, std::optional<std::uint32_t>& word);
 
     JsonDocument& m_json;
-    ReadAction m_action;          // reused: its strings move on into each action
-    std::size_t m_firstField = 0; // the first key of the last action, as an ACTION_FIELDS row
-    std::size_t m_nextField = 0;
 };
 
 bool ProjectReader::read(ReadProject& project) {
@@ -164,11 +161,6 @@ bool ProjectReader::readActions(Value& value, ReadActions& actions) {
     actions.isArray = *type == Type::array;
     if (!actions.isArray)
         return m_json.skip(value);
-    // Counted first, so a large list is never grown by doubling.
-    std::size_t count = 0;
-    if (!m_json.countElements(value, count))
-        return false;
-    actions.list.reserve(count);
     return m_json.forEachElement(value, "an action", [&](std::size_t index, Value& element) {
         return readAction(element, index, actions);
     });
@@ -187,12 +179,7 @@ bool ProjectReader::readAction(Value& value, std::size_t index, ReadActions& act
         actions.fault = KeyFault{key(), "must be an object"};
         return m_json.skip(value);
     }
-    ReadAction& action = m_action;
-    m_nextField = m_firstField;
-    action.given = 0;
-    action.name.reset();
-    action.faults.fill(std::nullopt);
-    action.unknownKey.reset();
+    ReadAction action;
     if (!m_json.forEachMember(value, [&](std::string_view member, Value& memberValue) {
             return readActionMember(member, memberValue, action);
         }))
@@ -241,8 +228,7 @@ bool ProjectReader::readAction(Value& value, std::size_t index, ReadActions& act
             stored.*field.checkBox = action.fields.*field.checkBox;
             break;
         case ActionKey::Text:
-            // The default goes to the scratch field, whose buffer the next action reuses.
-            std::swap(stored.*field.text, action.fields.*field.text);
+            stored.*field.text = std::move(action.fields.*field.text);
             break;
         }
     }
@@ -250,18 +236,12 @@ bool ProjectReader::readAction(Value& value, std::size_t index, ReadActions& act
 }
 
 bool ProjectReader::readActionMember(std::string_view key, Value& value, ReadAction& action) {
-    // Actions mostly list their keys in one order: the key after the last one is tried first.
-    const bool expected =
-        m_nextField < std::size(ACTION_FIELDS) && ACTION_FIELDS[m_nextField].key == key;
-    const ActionField* field = expected ? &ACTION_FIELDS[m_nextField] : findActionField(key);
+    const ActionField* field = findActionField(key);
     if (field == nullptr) {
         noteUnknownKey(action.unknownKey, key);
         return m_json.skip(value);
     }
     const auto index = static_cast<std::size_t>(field - ACTION_FIELDS);
-    if (action.given == 0)
-        m_firstField = index;
-    m_nextField = index + 1;
     action.given |= 1u << index;
     std::optional<KeyFault>& fault = action.faults[index];
     fault.reset();
@@ -461,12 +441,7 @@ std::optional<ProjectFileError> ProjectFile::apply(std::string_view jsonText,
 std::optional<ProjectFileError> ProjectFile::read(std::string text, ProjectState& project) const {
     JsonDocument json(std::move(text));
     ReadProject read;
-    bool readWhole = ProjectReader(json).read(read);
-    if (!readWhole && json.restart()) {
-        read = ReadProject{};
-        readWhole = ProjectReader(json).read(read);
-    }
-    if (!readWhole) {
+    if (!ProjectReader(json).read(read)) {
         const JsonFault fault = json.fault().value_or(JsonFault{1, 1, "cannot be read as JSON"});
         return ProjectFileError{m_path + ":" + std::to_string(fault.line) + ":" +
                                 std::to_string(fault.column) + ": " + fault.reason};

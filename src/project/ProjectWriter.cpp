@@ -1,6 +1,7 @@
 #include "project/ProjectWriter.h"
 
-#include "fileutil/ExistingFile.h"
+#include "fileutil/FileReplace.h"
+#include "fileutil/TextFile.h"
 #include "model/FlagNames.h"
 #include "model/ProjectSchema.h"
 #include "project/JsonDocument.h"
@@ -18,34 +19,14 @@ constexpr std::size_t LINE_WIDTH = 100;
 constexpr std::string_view INDENT = "    ";
 constexpr std::string_view ACTION_INDENT = "        ";
 
-// The bytes a JSON string holds as they are: printable ASCII but the quote and the backslash.
-constexpr std::array<bool, 256> PLAIN_BYTES = [] {
-    std::array<bool, 256> plain{};
-    for (int c = 0x20; c < 0x80; ++c)
-        plain[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
-    return plain;
-}();
-
-bool isPlainByte(char c) {
-    return PLAIN_BYTES[static_cast<unsigned char>(c)];
-}
-
 // A JSON string: quotes, backslashes and control characters escaped. The reader takes UTF-8
 // only, so a byte that starts no UTF-8 sequence becomes U+FFFD rather than a file that cannot
 // be opened again.
 void appendString(std::string& out, std::string_view text) {
-    static constexpr char DIGITS[] = "0123456789abcdef";
+    static constexpr char HEX_DIGITS[] = "0123456789abcdef";
     out += '"';
-    for (std::size_t from = 0; from < text.size();) {
-        const auto plainEnd = std::find_if_not(text.begin() + static_cast<std::ptrdiff_t>(from),
-                                               text.end(), isPlainByte);
-        const auto plain = static_cast<std::size_t>(plainEnd - text.begin());
-        if (plain > from) {
-            out.append(text.substr(from, plain - from));
-            from = plain;
-            continue;
-        }
-        const auto byte = static_cast<unsigned char>(text[from]);
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
         switch (byte) {
         case '"':
             out += "\\\"";
@@ -71,18 +52,18 @@ void appendString(std::string& out, std::string_view text) {
         default:
             if (byte < 0x20) {
                 out += "\\u00";
-                out += DIGITS[byte >> 4];
-                out += DIGITS[byte & 0xF];
-            } else if (const std::size_t length = utf8Length(text.substr(from)); length > 0) {
-                out.append(text.substr(from, length));
-                from += length;
-                continue;
+                out += HEX_DIGITS[byte >> 4];
+                out += HEX_DIGITS[byte & 0xF];
+            } else if (byte < 0x80) {
+                out += static_cast<char>(byte);
+            } else if (const std::size_t length = utf8Length(text.substr(at)); length > 0) {
+                out.append(text.substr(at, length));
+                at += length - 1;
             } else {
                 out += "\xEF\xBF\xBD";
             }
             break;
         }
-        ++from;
     }
     out += '"';
 }

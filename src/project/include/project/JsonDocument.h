@@ -63,12 +63,6 @@ public:
     template <class Element>
     bool forEachElement(Value& array, std::string_view elementName, Element&& element);
 
-    // The number of elements of an array value, which is left to be read; 0 once counting is
-    // off. False when the count stopped at a fault: nothing more can be read until restart().
-    bool countElements(Value& array, std::size_t& count);
-    // After a failed count, starts the document again with counting off; false otherwise.
-    bool restart();
-
     const std::optional<JsonFault>& fault() const { return m_fault; }
 
 private:
@@ -115,8 +109,6 @@ private:
     // A number the parser cannot read but the file may hold is left unread where it stands.
     std::size_t m_unreadAt = 0;
     std::size_t m_afterUnread = 0;
-    bool m_counting = true;
-    bool m_countFailed = false;
     std::optional<JsonFault> m_fault;
 };
 

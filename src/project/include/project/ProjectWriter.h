@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileutil/ExistingFile.h"
+#include "fileutil/TextFile.h"
 #include "model/ProjectState.h"
 
 #include <functional>
