@@ -1,8 +1,10 @@
 #include "fileutil/DiskOutput.h"
 
 #include "fileutil/ExistingFile.h"
+#include "fileutil/FileReplace.h"
 #include "fileutil/FileStream.h"
 #include "fileutil/FileSystem.h"
+#include "fileutil/TextFile.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -4,6 +4,7 @@
 
 #include "fileutil/ExistingFile.h"
 #include "fileutil/FileStream.h"
+#include "fileutil/TextFile.h"
 
 #include <algorithm>
 #include <memory>

@@ -2,9 +2,11 @@
 
 #include "fileutil/FileHandle.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vantrel {
 
@@ -63,6 +65,58 @@ std::optional<std::string> readTextFile(const std::string& nativePath, std::size
     if (text)
         normaliseText(*text);
     return text;
+}
+
+bool readAll(int fd, std::string& bytes, std::size_t expected) {
+    // Read into the string itself, a known size asked for with one byte more: a plain file
+    // gives less only at its end.
+    std::size_t used = bytes.size();
+    const std::size_t wanted = used + expected;
+    std::size_t block = expected > 0 ? expected + 1 : 65536;
+    for (;;) {
+        bytes.resize(used + block);
+        const ssize_t count = ::read(fd, bytes.data() + used, block);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            bytes.resize(used);
+            return count == 0;
+        }
+        used += static_cast<std::size_t>(count);
+        if (expected > 0 && static_cast<std::size_t>(count) < block && used >= wanted) {
+            bytes.resize(used);
+            return true;
+        }
+        block = std::max<std::size_t>(block, 65536);
+    }
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t count = ::write(fd, bytes.data(), bytes.size());
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
+std::string_view platformText(std::string_view text, [[maybe_unused]] std::string& converted) {
+#ifdef _WIN32
+    converted.clear();
+    converted.reserve(text.size());
+    for (char c : text) {
+        if (c == '\n')
+            converted.push_back('\r');
+        converted.push_back(c);
+    }
+    return converted;
+#else
+    return text;
+#endif
 }
 
 } // namespace vantrel

@@ -1,6 +1,6 @@
 #include "record/RecordFolder.h"
 
-#include "fileutil/ExistingFile.h"
+#include "fileutil/TextFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -4,7 +4,7 @@
 #include "engine/CreateProject.h"
 #include "engine/Generator.h"
 #include "fileutil/DiskOutput.h"
-#include "fileutil/ExistingFile.h"
+#include "fileutil/FileReplace.h"
 #include "fileutil/FileSystem.h"
 #include "fileutil/TextFile.h"
 #include "project/ProjectFile.h"

@@ -1,5 +1,7 @@
 #include "fileutil/FileSystem.h"
 #include "fileutil/ExistingFile.h"
+#include "fileutil/FileReplace.h"
+#include "fileutil/TextFile.h"
 
 #include "support/TempFolder.h"
 

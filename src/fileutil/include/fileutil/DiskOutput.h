@@ -2,6 +2,7 @@
 
 #include "fileutil/DiskView.h"
 #include "fileutil/FileHandle.h"
+#include "fileutil/FileReplace.h"
 #include "fileutil/ProjectOutput.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fileutil/ExistingFile.h"
 #include "fileutil/FileIdentity.h"
+#include "fileutil/TextFile.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "fileutil/ExistingFile.h"
 #include "record/ContentHash.h"
 
 #include <cstdint>
