@@ -2,14 +2,17 @@
 
 #include "support/TempFolder.h"
 
+#include <algorithm>
 #include <fstream>
 #include <set>
+#include <stdexcept>
 
 namespace vantrel::runs {
 namespace {
 
 const std::set<std::string> CONTROL_NAMES = {
-    "args", "disk-only", "expected", "expected.stdout", "expected.stderr", "expected.status"};
+    "absent",          "args",           "disk-only", "expected", "expected.stdout",
+    "expected.stderr", "expected.status"};
 constexpr const char* KEEP = ".keep";
 
 // Drops every folder that has an entry below it.
@@ -23,6 +26,19 @@ Tree withoutImpliedFolders(Tree tree) {
         return item.second.kind == Entry::Kind::Folder && parents.contains(item.first);
     });
     return tree;
+}
+
+// Whether the path is the folder or lies below it.
+bool within(const std::string& path, const std::string& folder) {
+    return path == folder || path.starts_with(folder + "/");
+}
+
+std::vector<std::string> lines(const fs::path& file) {
+    std::vector<std::string> result;
+    std::ifstream in(file, std::ios::binary);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
 }
 
 } // namespace
@@ -50,9 +66,34 @@ Tree readTree(const fs::path& folder, bool caseFolder) {
     return withoutImpliedFolders(std::move(tree));
 }
 
-void copyInputs(const fs::path& caseFolder, const fs::path& workFolder) {
-    for (const auto& [path, entry] : readTree(caseFolder, true)) {
-        const fs::path target = workFolder / path;
+Tree caseInputs(const fs::path& caseFolder) {
+    const Tree base = readTree(caseFolder.parent_path() / BASE_FOLDER);
+    const Tree own = readTree(caseFolder, true);
+    std::vector<std::string> absent;
+    for (const std::string& path : lines(caseFolder / "absent")) {
+        if (std::none_of(base.begin(), base.end(),
+                         [&](const auto& item) { return within(item.first, path); }))
+            throw std::runtime_error((caseFolder / "absent").string() + ": the base holds no " +
+                                     path);
+        absent.push_back(path);
+    }
+    Tree inputs = own;
+    for (const auto& [path, entry] : base) {
+        const bool isAbsent =
+            std::any_of(absent.begin(), absent.end(),
+                        [&](const std::string& gone) { return within(path, gone); });
+        const bool crossed = std::any_of(own.begin(), own.end(), [&](const auto& item) {
+            return within(path, item.first) || within(item.first, path);
+        });
+        if (!isAbsent && !crossed)
+            inputs.emplace(path, entry);
+    }
+    return withoutImpliedFolders(std::move(inputs));
+}
+
+void layOut(const Tree& tree, const fs::path& folder) {
+    for (const auto& [path, entry] : tree) {
+        const fs::path target = folder / path;
         if (entry.kind == Entry::Kind::Folder) {
             fs::create_directories(target);
         } else if (entry.kind == Entry::Kind::Link) {
@@ -66,13 +107,9 @@ void copyInputs(const fs::path& caseFolder, const fs::path& workFolder) {
 }
 
 std::vector<std::string> caseArguments(const fs::path& caseFolder) {
-    std::ifstream in(caseFolder / "args");
-    if (!in)
+    if (!fs::exists(caseFolder / "args"))
         return {"project.json"};
-    std::vector<std::string> arguments;
-    for (std::string line; std::getline(in, line);)
-        arguments.push_back(line);
-    return arguments;
+    return lines(caseFolder / "args");
 }
 
 Tree changes(const Tree& before, const Tree& after) {
