@@ -1,6 +1,6 @@
 """The layout of tests/data/runs (its README describes it), for scripts/bless-run and
 scripts/make-regeneration-cases: a case's inputs as the base with the case's own entries laid
-over it.
+over it, and its expected file.
 
 A tree maps a '/'-separated path to ('file', bytes), ('link', target) or ('folder', None); a
 folder stands in it only when nothing below it does.
@@ -13,9 +13,9 @@ RUNS = os.path.join(ROOT, "tests", "data", "runs")
 BASE = os.path.join(RUNS, "base")
 GENERATOR = os.path.join(ROOT, "build", "bin", "vantrel-gen")
 # The entries of a case folder that are no input of its run.
-CONTROL = {"absent", "args", "disk-only", "expected", "expected.stdout", "expected.stderr",
-           "expected.status"}
+CONTROL = {"absent", "args", "disk-only", "expected"}
 KEEP = ".keep"
+NO_NEWLINE = b"\\ no newline at end"
 
 
 def case_folder(case):
@@ -129,3 +129,48 @@ def write_inputs(folder, inputs):
     if compose(base, read_tree(folder, case_folder=True), read_absent(folder)) != inputs:
         raise SystemExit("%s: the base and the case's entries do not give its inputs" % folder)
 
+
+def block(data):
+    """Bytes as lines each written after '|', and a marker when the last line has no newline."""
+    lines = data.split(b"\n")
+    text = b"".join(b"|" + line + b"\n" for line in lines[:-1])
+    if lines[-1]:
+        text += b"|" + lines[-1] + b"\n" + NO_NEWLINE + b"\n"
+    return text
+
+
+def source_of(name, content, inputs):
+    """The input a file of the expected tree is a copy of: same name, same bytes, not empty."""
+    if not content:
+        return None
+    for key, entry in sorted(inputs.items()):
+        if entry == ("file", content) and key.rsplit("/", 1)[-1] == name.rsplit("/", 1)[-1]:
+            return key
+    return None
+
+
+def quoted(path):
+    """A path or link target as a line of the expected file: in double quotes, with \\n, \\"
+    and \\\\ for the bytes they stand for, when it holds a line break or starts with a quote."""
+    if b"\n" not in path and not path.startswith(b'"'):
+        return path
+    return b'"' + path.replace(b"\\", b"\\\\").replace(b'"', b'\\"').replace(b"\n", b"\\n") + b'"'
+
+
+def expected_text(status, out, err, tree, inputs):
+    """The expected file: status, stdout and stderr, then the tree the run makes or changes."""
+    text = b"status %d\nstdout\n" % status + block(out) + b"stderr\n" + block(err)
+
+    def line(key):
+        return quoted(key.encode("utf-8", "surrogateescape")) + b"\n"
+
+    for key, (kind, content) in sorted(tree.items()):
+        if kind == "folder":
+            text += b"folder " + line(key)
+        elif kind == "link":
+            text += b"link " + line(key) + b"-> " + line(content)
+        elif source_of(key, content, inputs):
+            text += b"file " + line(key) + b"= " + line(source_of(key, content, inputs))
+        else:
+            text += b"file " + line(key) + block(content)
+    return text
