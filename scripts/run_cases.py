@@ -58,7 +58,8 @@ def without_implied_folders(tree):
         parts = key.split("/")
         for end in range(1, len(parts)):
             parents.add("/".join(parts[:end]))
-    return {key: entry for key, entry in tree.items() if not (entry[0] == "folder" and key in parents)}
+    return {key: entry for key, entry in tree.items()
+            if not (entry[0] == "folder" and key in parents)}
 
 
 def lay_out(tree, folder, keep=False):
@@ -88,7 +89,8 @@ def read_absent(folder):
     if not os.path.exists(path):
         return []
     with open(path, "rb") as stream:
-        return [line.decode("utf-8", "surrogateescape") for line in stream.read().splitlines() if line]
+        lines = stream.read().splitlines()
+    return [line.decode("utf-8", "surrogateescape") for line in lines if line]
 
 
 def compose(base, own, absent):

@@ -200,6 +200,8 @@ Tree caseInputs(const fs::path& caseFolder) {
     const Tree own = readTree(caseFolder, true);
     std::vector<std::string> absent;
     for (const std::string& path : lines(caseFolder / "absent")) {
+        if (path.empty())
+            continue;
         if (std::none_of(base.begin(), base.end(),
                          [&](const auto& item) { return within(item.first, path); }))
             throw std::runtime_error((caseFolder / "absent").string() + ": the base holds no " +
