@@ -37,7 +37,7 @@ void dropFoldersWithEntries(Tree& tree) {
 } // namespace
 
 RunOutcome MemoryDriver::run(const fs::path& caseFolder, const fs::path& workFolder) const {
-    copyInputs(caseFolder, workFolder);
+    layOut(caseInputs(caseFolder), workFolder);
     const Tree before = readTree(workFolder);
     const std::vector<std::string> arguments = caseArguments(caseFolder);
     const std::vector<std::string_view> views(arguments.begin(), arguments.end());

@@ -40,19 +40,39 @@ public:
 
 // ---- A case folder, for every driver ------------------------------------------------------
 //
-// Everything in a case folder is an input of the run, except "args" (the run's arguments, one
-// per line; without it "project.json"), "expected/" (the tree the run makes or changes),
-// "expected.stdout", "expected.stderr", "expected.status" and "disk-only" (why the case says
-// nothing about the in-memory tree). An empty file ".keep" only makes its folder exist, in the
-// inputs and in expected/. Links among the inputs are laid out as links.
+// "base", beside the cases, is the installation every case starts from. A case folder holds
+// the entries where its inputs differ from the base, and these, which are no input of the run:
+// "absent" (paths of the base the case lacks, one a line), "args" (the run's arguments, one per
+// line; without it "project.json"), "disk-only" (why the case says nothing about the in-memory
+// tree) and "expected" (what the run must give). An empty file ".keep" only makes its folder
+// exist. Links among the inputs are laid out as links.
+
+inline constexpr const char* BASE_FOLDER = "base";
 
 // The folder's tree, without .keep files and, for a case folder, without what is no input.
 Tree readTree(const fs::path& folder, bool caseFolder = false);
 
-// Lays the case's inputs out in the working folder.
-void copyInputs(const fs::path& caseFolder, const fs::path& workFolder);
+// The case's inputs: the base without what "absent" names and without every entry that one of
+// the case's own entries crosses (the same path, or one below the other), with the case's
+// entries laid over it.
+Tree caseInputs(const fs::path& caseFolder);
+
+// Writes the tree below the folder.
+void layOut(const Tree& tree, const fs::path& folder);
 
 std::vector<std::string> caseArguments(const fs::path& caseFolder);
+
+// What a case's run must give, as its "expected" file says.
+struct Expected {
+    int status = -1;
+    std::string out;
+    std::string err;
+    Tree tree; // what the run makes or changes
+};
+
+// Reads the case's "expected" file, taking a file written as "= PATH" from the inputs. Throws
+// std::runtime_error, naming the line, when the file is malformed.
+Expected readExpected(const fs::path& caseFolder, const Tree& inputs);
 
 // The entries of after that are not in before as they are; an entry of before that is gone
 // becomes a Removed one.

@@ -1,6 +1,7 @@
-// Whole runs described as data: each folder of tests/data/runs holds the inputs of one run and
-// everything it must give (tests/data/runs/README.md). Whatever runs a case, it must give
-// exactly that: the tree, the listing, the messages and the exit status.
+// Whole runs described as data: each folder of tests/data/runs holds the inputs of one run, as
+// they differ from the shared base, and everything it must give (tests/data/runs/README.md).
+// Whatever runs a case, it must give exactly that: the tree, the listing, the messages and the
+// exit status.
 #include "MemoryDriver.h"
 #include "RunDriver.h"
 #include "VantrelGenDriver.h"
@@ -18,7 +19,7 @@
 namespace vantrel::runs {
 namespace {
 
-// Stands for the working folder in expected.stdout and expected.stderr.
+// Stands for the working folder in the expected stdout and stderr.
 constexpr std::string_view WORK_TOKEN = "@WORK@";
 
 fs::path runsFolder() {
@@ -28,7 +29,7 @@ fs::path runsFolder() {
 std::vector<std::string> caseNames() {
     std::vector<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(runsFolder()))
-        if (entry.is_directory())
+        if (entry.is_directory() && entry.path().filename() != BASE_FOLDER)
             names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -79,11 +80,6 @@ std::string treeDifferences(const Tree& expected, const Tree& actual) {
     return lines.str();
 }
 
-std::string expectedText(const fs::path& caseFolder, const char* name) {
-    EXPECT_TRUE(fs::is_regular_file(caseFolder / name)) << "the case lacks " << name;
-    return readFile(caseFolder / name);
-}
-
 bool inRecord(const std::string& path) {
     return path.find("/.vantrel/") != std::string::npos || path.ends_with("/.vantrel");
 }
@@ -111,14 +107,13 @@ Tree withoutUnexpectedRecord(Tree actual, const Tree& expected, const Tree& inpu
 
 // The comparison, the same for every driver.
 void expectAsGolden(const RunOutcome& outcome, const fs::path& caseFolder, const fs::path& work) {
-    EXPECT_EQ(withToken(outcome.err, work.string()), expectedText(caseFolder, "expected.stderr"));
-    EXPECT_EQ(withToken(outcome.out, work.string()), expectedText(caseFolder, "expected.stdout"));
-    int status = -1;
-    EXPECT_TRUE(std::istringstream(expectedText(caseFolder, "expected.status")) >> status);
-    EXPECT_EQ(outcome.status, status);
-    const Tree expected = readTree(caseFolder / "expected");
-    const Tree actual = withoutUnexpectedRecord(outcome.tree, expected, readTree(caseFolder, true));
-    EXPECT_EQ(treeDifferences(expected, actual), "");
+    const Tree inputs = caseInputs(caseFolder);
+    const Expected expected = readExpected(caseFolder, inputs);
+    EXPECT_EQ(withToken(outcome.err, work.string()), expected.err);
+    EXPECT_EQ(withToken(outcome.out, work.string()), expected.out);
+    EXPECT_EQ(outcome.status, expected.status);
+    const Tree actual = withoutUnexpectedRecord(outcome.tree, expected.tree, inputs);
+    EXPECT_EQ(treeDifferences(expected.tree, actual), "");
 }
 
 // The working folder is the only entry of a fresh folder, so that a run which climbs out of it
@@ -146,6 +141,44 @@ TEST_P(GoldenRun, ThroughTheInMemoryTree) {
     if (fs::exists(caseFolder() / "disk-only"))
         GTEST_SKIP() << readFile(caseFolder() / "disk-only");
     expectAsGolden(MemoryDriver().run(caseFolder(), m_work), caseFolder(), m_work);
+}
+
+// A line the expected file does not know must fail the case: read loosely, it would drop what
+// follows it from the comparison.
+TEST(ExpectedFile, ReadsEveryKindOfLineAndRefusesTheRest) {
+    using enum Entry::Kind;
+    const Tree inputs = {{"kit/pi.h", {File, "kit\n"}}};
+    TempFolder folder;
+    const auto read = [&](const std::string& text) {
+        folder.write("expected", text);
+        return readExpected(folder.path(), inputs);
+    };
+    const Expected expected = read("status 3\nstdout\n|a\n|\nstderr\n|b\n\\ no newline at end\n"
+                                   "file out/pi.h\n= kit/pi.h\nfile \"out/x\\ny\"\n|z\n"
+                                   "folder out/e\nlink out/l\n-> ../t\n");
+    EXPECT_EQ(expected.status, 3);
+    EXPECT_EQ(expected.out, "a\n\n");
+    EXPECT_EQ(expected.err, "b");
+    EXPECT_EQ(expected.tree, (Tree{{"out/pi.h", {File, "kit\n"}},
+                                   {"out/x\ny", {File, "z\n"}},
+                                   {"out/e", {Folder, {}}},
+                                   {"out/l", {Link, "../t"}}}));
+
+    const std::string head = "status 0\nstdout\nstderr\n";
+    const std::vector<std::string> malformed = {"status 0\nstdout\n",
+                                                "status x\nstdout\nstderr\n",
+                                                head + "status 1\n",
+                                                head + "fle out/a\n",
+                                                head + "folder a\n|stray\n",
+                                                head + "\\ no newline at end\n",
+                                                head + "file a\n= kit/none.h\n",
+                                                head + "file a\n|x\n= kit/pi.h\n",
+                                                head + "link a\nfile b\n",
+                                                head + "file a\nfile a\n",
+                                                head + "file \"a\n",
+                                                head + "file \"a\\tb\"\n"};
+    for (const std::string& text : malformed)
+        EXPECT_THROW(read(text), std::runtime_error) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Case, GoldenRun, testing::ValuesIn(caseNames()),

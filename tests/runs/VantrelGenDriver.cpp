@@ -5,10 +5,10 @@
 namespace vantrel::runs {
 
 RunOutcome VantrelGenDriver::run(const fs::path& caseFolder, const fs::path& workFolder) const {
-    copyInputs(caseFolder, workFolder);
+    const Tree inputs = caseInputs(caseFolder);
+    layOut(inputs, workFolder);
     const ProcessResult result = runGeneratorIn(workFolder, caseArguments(caseFolder));
-    return {changes(readTree(caseFolder, true), readTree(workFolder)), result.out, result.err,
-            result.status};
+    return {changes(inputs, readTree(workFolder)), result.out, result.err, result.status};
 }
 
 } // namespace vantrel::runs

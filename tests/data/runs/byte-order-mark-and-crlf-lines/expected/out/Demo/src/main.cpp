@@ -1,2 +1,0 @@
-line one
-line two

@@ -1,1 +1,0 @@
-// action 0: "Line"

@@ -1,2 +1,0 @@
-#pragma once
-/* stand-in kit header */

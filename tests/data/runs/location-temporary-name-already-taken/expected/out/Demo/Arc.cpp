@@ -1,1 +1,0 @@
-// action 1: "Arc"

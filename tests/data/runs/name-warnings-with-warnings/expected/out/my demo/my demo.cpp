@@ -1,1 +1,0 @@
-// my demo for CKelInterface

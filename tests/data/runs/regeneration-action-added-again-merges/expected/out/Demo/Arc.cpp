@@ -1,5 +1,0 @@
-// action "Arc"
-void run() // mine
-{
-}
-// last of "Arc"

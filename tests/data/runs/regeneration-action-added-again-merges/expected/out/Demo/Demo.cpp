@@ -1,3 +1,0 @@
-// Demo
-// uses Line
-// uses Arc

@@ -1,5 +1,0 @@
-// action "Line"
-void run()
-{
-}
-// last of "Line"

@@ -1,6 +1,0 @@
-// action "Arc"
-void run()
-{
-    draw();
-}
-// last of "Arc"

@@ -1,5 +1,0 @@
-// action "Line"
-int run()
-{
-}
-// last of "Line"

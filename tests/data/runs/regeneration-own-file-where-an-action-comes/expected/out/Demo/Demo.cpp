@@ -1,4 +1,0 @@
-// Demo
-// uses Line
-// uses Arc
-// uses Zoom

@@ -1,3 +1,0 @@
-// Draw
-// uses Line
-// uses Arc

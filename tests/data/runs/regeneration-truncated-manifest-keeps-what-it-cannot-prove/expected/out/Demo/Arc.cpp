@@ -1,5 +1,0 @@
-// action "Arc"
-void run()
-{
-}
-// last of "Arc"

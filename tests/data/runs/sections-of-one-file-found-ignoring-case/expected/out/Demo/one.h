@@ -1,1 +1,0 @@
-// header of Demo

@@ -1,3 +1,0 @@
-before
-inner
-after

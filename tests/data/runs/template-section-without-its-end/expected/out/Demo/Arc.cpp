@@ -1,3 +1,0 @@
-// Arc
-filesection: main
-// main

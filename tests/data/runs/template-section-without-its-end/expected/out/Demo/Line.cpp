@@ -1,3 +1,0 @@
-// Line
-filesection: main
-// main

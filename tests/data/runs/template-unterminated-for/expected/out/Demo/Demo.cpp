@@ -1,2 +1,0 @@
-before
-// Line

@@ -1,2 +1,0 @@
-// %PROJECTNAME and 100%
-// %%
