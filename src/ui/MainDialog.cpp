@@ -9,13 +9,13 @@
 #include "ui/AboutDialog.h"
 #include "ui/ActionList.h"
 #include "ui/ActionPropertiesDialog.h"
-#include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
-#include "ui/CreateRuns.h"
 #include "ui/DialogBuilder.h"
 #include "ui/NameWarnings.h"
 #include "ui/ReviewDialog.h"
 #include "ui/SummaryDialog.h"
+#include "wizard/ControlIds.h"
+#include "wizard/CreateRuns.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>

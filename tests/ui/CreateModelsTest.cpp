@@ -1,8 +1,8 @@
 #include "config/Configuration.h"
 #include "diff/TextDiff.h"
-#include "ui/CreateRuns.h"
-#include "ui/ReviewModel.h"
-#include "ui/SummaryModel.h"
+#include "wizard/CreateRuns.h"
+#include "wizard/ReviewModel.h"
+#include "wizard/SummaryModel.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 #include "model/NameChecks.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActionPropertiesDialog.h"
-#include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
 #include "ui/MainDialog.h"
 #include "ui/ModalHooks.h"
 #include "ui/ReviewDialog.h"
 #include "ui/TabPageHost.h"
+#include "wizard/ControlIds.h"
 
 #include <QAction>
 #include <QApplication>

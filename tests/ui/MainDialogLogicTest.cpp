@@ -1,9 +1,9 @@
-#include "ui/MainDialogLogic.h"
+#include "wizard/MainDialogLogic.h"
 #include "model/NameChecks.h"
 #include "project/ProjectFile.h"
 #include "project/ProjectWriter.h"
 #include "support/TempFolder.h"
-#include "ui/ControlIds.h"
+#include "wizard/ControlIds.h"
 
 #include <QDir>
 #include <QTemporaryDir>

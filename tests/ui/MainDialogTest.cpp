@@ -2,9 +2,9 @@
 #include "model/NameChecks.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActionPropertiesDialog.h"
-#include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
 #include "ui/ModalHooks.h"
+#include "wizard/ControlIds.h"
 
 #include <QApplication>
 #include <QComboBox>

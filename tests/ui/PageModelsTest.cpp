@@ -1,5 +1,5 @@
-#include "ui/ActionPropertiesModel.h"
-#include "ui/ControlIds.h"
+#include "wizard/ActionPropertiesModel.h"
+#include "wizard/ControlIds.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "model/ProjectState.h"
-#include "ui/CreateRuns.h"
-#include "ui/MainDialogLogic.h"
-#include "ui/MainDialogOps.h"
 #include "ui/ModalHooks.h"
+#include "wizard/CreateRuns.h"
+#include "wizard/MainDialogLogic.h"
+#include "wizard/MainDialogOps.h"
 
 #include <QDialog>
 

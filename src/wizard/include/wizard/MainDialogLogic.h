@@ -2,9 +2,9 @@
 
 #include "model/ProjectState.h"
 #include "report/ErrorReporter.h"
-#include "ui/MainDialogOps.h"
-#include "ui/ReviewModel.h"
-#include "ui/SummaryModel.h"
+#include "wizard/MainDialogOps.h"
+#include "wizard/ReviewModel.h"
+#include "wizard/SummaryModel.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "ui/MainDialogLogic.h"
+#include "wizard/MainDialogLogic.h"
 
 #include "record/RecordFolder.h"
 
@@ -7,8 +7,8 @@
 #include "model/NameChecks.h"
 #include "project/ProjectFile.h"
 #include "project/ProjectWriter.h"
-#include "ui/ControlIds.h"
-#include "ui/FlagNameField.h"
+#include "wizard/ControlIds.h"
+#include "wizard/FlagNameField.h"
 
 #include <algorithm>
 #include <filesystem>
