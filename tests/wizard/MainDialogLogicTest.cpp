@@ -5,9 +5,7 @@
 #include "support/TempFolder.h"
 #include "wizard/ControlIds.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-#include <QTest>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -17,8 +15,7 @@
 #include <optional>
 #include <vector>
 
-using namespace vantrel;
-
+namespace vantrel {
 namespace {
 
 // The window layer as plain state. Setting an edit's text runs its change handler, as the
@@ -200,151 +197,109 @@ struct Harness {
     }
 };
 
-} // namespace
-
-class MainDialogLogicTest : public QObject {
-    Q_OBJECT
-private slots:
-    void namePreview_data();
-    void namePreview();
-    void configuredNameShowsItsPreviewAtStart();
-    void typedLocationBecomesTheBase();
-    void browseSetsTheBase();
-    void hostChoiceEnablesTheEditingControls();
-    void addedActionsTakeTheCounterAndCancelSkipsANumber();
-    void editingKeepsOrRestoresTheAction();
-    void removeTakesTheSelectedAction();
-    void createClosesOnlyAfterANormalRun();
-    void createReviewsFilesThatWouldChange_data();
-    void createReviewsFilesThatWouldChange();
-    void namesAreCheckedAsTheyAreTyped();
-    void changesOfTheAnswersMarkTheDocument_data();
-    void changesOfTheAnswersMarkTheDocument();
-    void unsavedChangesAreAskedAboutBeforeClosing_data();
-    void unsavedChangesAreAskedAboutBeforeClosing();
-    void openFileIsAskedAboutAfterCreate();
-    void openingReplacesTheAnswersOrKeepsThemOnAFault();
-    void generatedProjectOpensByItsRecord();
-    void recentFilesKeepTheEightLatest();
-};
-
-void MainDialogLogicTest::namePreview_data() {
-    QTest::addColumn<QString>("base");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("preview");
-    // The folder the run writes: the whole name, as for "Z.v2" it writes ".../Z.v2".
-    QTest::newRow("a dot stays in the name") << "/work"
-                                             << "demo.x"
-                                             << "/work/demo.x";
-    QTest::newRow("several dots stay") << "/work"
-                                       << "a.b.c"
-                                       << "/work/a.b.c";
-    QTest::newRow("no dot keeps the whole name") << "/work"
-                                                 << "demo"
-                                                 << "/work/demo";
-    QTest::newRow("base ending in a slash gets no second") << "/work/"
-                                                           << "demo"
-                                                           << "/work/demo";
-    QTest::newRow("base ending in a backslash gets no slash") << "C:\\work\\"
-                                                              << "demo"
-                                                              << "C:\\work\\demo";
-    QTest::newRow("empty base is the working folder, as the run takes it") << ""
-                                                                           << "demo.x"
-                                                                           << "demo.x";
-    QTest::newRow("a leading dot is part of the name") << "/work"
-                                                       << ".x"
-                                                       << "/work/.x";
+TEST(MainDialogLogic, NamePreview) {
+    const struct {
+        const char* name;
+        std::string base;
+        std::string typed;
+        std::string preview;
+    } rows[] = {
+        // The folder the run writes: the whole name, as for "Z.v2" it writes ".../Z.v2".
+        {"a dot stays in the name", "/work", "demo.x", "/work/demo.x"},
+        {"several dots stay", "/work", "a.b.c", "/work/a.b.c"},
+        {"no dot keeps the whole name", "/work", "demo", "/work/demo"},
+        {"base ending in a slash gets no second", "/work/", "demo", "/work/demo"},
+        {"base ending in a backslash gets no slash", "C:\\work\\", "demo", "C:\\work\\demo"},
+        {"empty base is the working folder, as the run takes it", "", "demo.x", "demo.x"},
+        {"a leading dot is part of the name", "/work", ".x", "/work/.x"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Harness h;
+        h.project.locationBase = row.base;
+        h.ops.setEditText(IDC_PROJECT_NAME, row.typed);
+        EXPECT_EQ(h.ops.edits[IDC_LOCATION], row.preview);
+        EXPECT_EQ(h.project.locationText, row.preview);
+        EXPECT_EQ(h.project.locationBase, row.base);
+    }
 }
 
-void MainDialogLogicTest::namePreview() {
-    QFETCH(QString, base);
-    QFETCH(QString, name);
-    QFETCH(QString, preview);
-    Harness h;
-    h.project.locationBase = base.toStdString();
-    h.ops.setEditText(IDC_PROJECT_NAME, name.toStdString());
-    QCOMPARE(QString::fromStdString(h.ops.edits[IDC_LOCATION]), preview);
-    QCOMPARE(QString::fromStdString(h.project.locationText), preview);
-    QCOMPARE(QString::fromStdString(h.project.locationBase), base);
-}
-
-void MainDialogLogicTest::configuredNameShowsItsPreviewAtStart() {
+TEST(MainDialogLogic, ConfiguredNameShowsItsPreviewAtStart) {
     Harness h;
     h.configure = [](ProjectState& p) {
         p.workdirectory = p.locationBase = p.locationText = "C:\\work";
         p.defaultprojectname = p.nameText = "demo.x";
     };
     h.logic.initialise();
-    QCOMPARE(h.ops.edits[IDC_PROJECT_NAME], std::string("demo.x"));
+    EXPECT_EQ(h.ops.edits[IDC_PROJECT_NAME], "demo.x");
     // Configured paths are shown natively.
 #ifdef _WIN32
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:\\work\\demo.x"));
-    QCOMPARE(h.project.locationBase, std::string("C:\\work"));
+    EXPECT_EQ(h.ops.edits[IDC_LOCATION], "C:\\work\\demo.x");
+    EXPECT_EQ(h.project.locationBase, "C:\\work");
 #else
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("C:/work/demo.x"));
-    QCOMPARE(h.project.locationBase, std::string("C:/work"));
+    EXPECT_EQ(h.ops.edits[IDC_LOCATION], "C:/work/demo.x");
+    EXPECT_EQ(h.project.locationBase, "C:/work");
 #endif
-    QCOMPARE(h.project.dllFlags, PIDLLFL_AUTO);
-    QCOMPARE(h.ops.comboEntries, (std::vector<std::string>{"PIDLLFL_AUTO", "PIDLLFL_RESIDENT"}));
-    QCOMPARE(h.ops.comboSelected, 0);
-    QCOMPARE(h.ops.enabled[IDC_REMOVE_ACTION], false);
-    QCOMPARE(h.ops.enabled[IDC_PROPERTIES], false);
+    EXPECT_EQ(h.project.dllFlags, PIDLLFL_AUTO);
+    EXPECT_EQ(h.ops.comboEntries, (std::vector<std::string>{"PIDLLFL_AUTO", "PIDLLFL_RESIDENT"}));
+    EXPECT_EQ(h.ops.comboSelected, 0);
+    EXPECT_FALSE(h.ops.enabled[IDC_REMOVE_ACTION]);
+    EXPECT_FALSE(h.ops.enabled[IDC_PROPERTIES]);
 }
 
-void MainDialogLogicTest::typedLocationBecomesTheBase() {
+TEST(MainDialogLogic, TypedLocationBecomesTheBase) {
     Harness h;
     h.project.locationBase = "/work";
     h.ops.setEditText(IDC_PROJECT_NAME, "demo");
     h.ops.setEditText(IDC_LOCATION, "/other/demo");
-    QCOMPARE(h.project.locationBase, std::string("/other/demo"));
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("/other/demo"));
+    EXPECT_EQ(h.project.locationBase, "/other/demo");
+    EXPECT_EQ(h.ops.edits[IDC_LOCATION], "/other/demo");
     h.ops.setEditText(IDC_PROJECT_NAME, "demo2");
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("/other/demo/demo2"));
+    EXPECT_EQ(h.ops.edits[IDC_LOCATION], "/other/demo/demo2");
 }
 
-void MainDialogLogicTest::browseSetsTheBase() {
+TEST(MainDialogLogic, BrowseSetsTheBase) {
     Harness h;
     h.ops.edits[IDC_LOCATION] = "typed";
     h.ops.nextFolder = "/picked";
     h.logic.browse();
-    QCOMPARE(h.project.locationBase, std::string("/picked"));
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("typed")); // no name, no preview
+    EXPECT_EQ(h.project.locationBase, "/picked");
+    EXPECT_EQ(h.ops.edits[IDC_LOCATION], "typed"); // no name, no preview
 
     h.ops.setEditText(IDC_PROJECT_NAME, "demo");
     h.ops.nextFolder = std::nullopt;
     h.logic.browse();
-    QCOMPARE(h.project.locationBase, std::string("/picked"));
+    EXPECT_EQ(h.project.locationBase, "/picked");
 
-    QCOMPARE(h.ops.toolTips[IDC_LOCATION],
-             std::string("Create writes the project into /picked/demo"));
+    EXPECT_EQ(h.ops.toolTips[IDC_LOCATION], "Create writes the project into /picked/demo");
 
     // More than the browser's path buffer holds: not taken, and said so.
     h.ops.nextFolder = "/" + std::string(300, 'x');
     h.logic.browse();
-    QCOMPARE(h.project.locationBase, std::string("/picked"));
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("/picked/demo"));
-    QVERIFY2(h.ops.message.find("has 301 characters") != std::string::npos, h.ops.message.c_str());
+    EXPECT_EQ(h.project.locationBase, "/picked");
+    EXPECT_EQ(h.ops.edits[IDC_LOCATION], "/picked/demo");
+    EXPECT_NE(h.ops.message.find("has 301 characters"), std::string::npos) << h.ops.message;
 }
 
-void MainDialogLogicTest::hostChoiceEnablesTheEditingControls() {
+TEST(MainDialogLogic, HostChoiceEnablesTheEditingControls) {
     Harness h;
     h.logic.initialise();
     h.ops.checked[IDC_HOST_DOV] = true; // the user's click
     h.logic.hostChosen(IDC_HOST_DOV);
-    QCOMPARE(h.project.dovHost, 1);
-    QCOMPARE(h.project.kelHost, 0);
+    EXPECT_EQ(h.project.dovHost, 1);
+    EXPECT_EQ(h.project.kelHost, 0);
     for (int id :
          {IDC_ACTION_LIST, CTL_OK, IDC_ADD_ACTION, IDC_DLL_FLAGS, IDC_LOCATION, IDC_PROJECT_NAME})
-        QVERIFY2(h.ops.enabled[id], qPrintable(QString::number(id)));
+        EXPECT_TRUE(h.ops.enabled[id]) << id;
 
     h.ops.checked[IDC_HOST_KEL] = true;
     h.logic.hostChosen(IDC_HOST_KEL);
-    QCOMPARE(h.project.kelHost, 1);
-    QCOMPARE(h.project.dovHost, 0);
-    QVERIFY(!h.ops.isChecked(IDC_HOST_DOV));
+    EXPECT_EQ(h.project.kelHost, 1);
+    EXPECT_EQ(h.project.dovHost, 0);
+    EXPECT_FALSE(h.ops.isChecked(IDC_HOST_DOV));
 }
 
-void MainDialogLogicTest::addedActionsTakeTheCounterAndCancelSkipsANumber() {
+TEST(MainDialogLogic, AddedActionsTakeTheCounterAndCancelSkipsANumber) {
     Harness h;
     const std::int32_t before = actionCounter;
     std::vector<std::string> offered;
@@ -361,17 +316,18 @@ void MainDialogLogicTest::addedActionsTakeTheCounterAndCancelSkipsANumber() {
     result = CTL_OK;
     h.logic.addAction();
 
-    QCOMPARE(actionCounter, before + 4);
-    QCOMPARE(h.project.actionCount(), 2);
-    QCOMPARE(h.ops.list, (std::vector<std::string>{offered[0], offered[3]}));
-    QCOMPARE(h.project.actions[1].name, offered[3]);
-    QVERIFY(offered[0] != offered[1] && offered[1] != offered[3]);
+    EXPECT_EQ(actionCounter, before + 4);
+    EXPECT_EQ(h.project.actionCount(), 2);
+    ASSERT_EQ(offered.size(), std::size_t(4));
+    EXPECT_EQ(h.ops.list, (std::vector<std::string>{offered[0], offered[3]}));
+    EXPECT_EQ(h.project.actions[1].name, offered[3]);
+    EXPECT_TRUE(offered[0] != offered[1] && offered[1] != offered[3]);
     // Only OK with an empty name explains itself; Cancel is silent.
-    QCOMPARE(h.sink.messages,
-             (std::vector<std::string>{"Action name missing:\nEvery action needs a name."}));
+    EXPECT_EQ(h.sink.messages,
+              (std::vector<std::string>{"Action name missing:\nEvery action needs a name."}));
 }
 
-void MainDialogLogicTest::editingKeepsOrRestoresTheAction() {
+TEST(MainDialogLogic, EditingKeepsOrRestoresTheAction) {
     Harness h;
     h.logic.addAction();
     const std::string oldName = h.project.actions[0].name;
@@ -384,83 +340,81 @@ void MainDialogLogicTest::editingKeepsOrRestoresTheAction() {
         return CTL_CANCEL;
     };
     h.logic.editAction();
-    QCOMPARE(h.project.actions[0].name, oldName);
-    QCOMPARE(h.project.actions[0].flags, ACF_DEFAULT_FLAGS);
-    QCOMPARE(h.project.actions[0].defEdited, 1); // marks keep what the dialog made of them
-    QCOMPARE(h.ops.list[0], oldName);
+    EXPECT_EQ(h.project.actions[0].name, oldName);
+    EXPECT_EQ(h.project.actions[0].flags, ACF_DEFAULT_FLAGS);
+    EXPECT_EQ(h.project.actions[0].defEdited, 1); // marks keep what the dialog made of them
+    EXPECT_EQ(h.ops.list[0], oldName);
 
     h.ops.properties = [](ActionDefinition& a) {
         a.name = "Renamed";
         return CTL_OK;
     };
     h.logic.editAction();
-    QCOMPARE(h.project.actions[0].name, std::string("Renamed"));
-    QCOMPARE(h.ops.list[0], std::string("Renamed")); // the list follows an accepted rename
+    EXPECT_EQ(h.project.actions[0].name, "Renamed");
+    EXPECT_EQ(h.ops.list[0], "Renamed"); // the list follows an accepted rename
 }
 
-void MainDialogLogicTest::removeTakesTheSelectedAction() {
+TEST(MainDialogLogic, RemoveTakesTheSelectedAction) {
     Harness h;
     for (int i = 0; i < 3; ++i)
         h.logic.addAction();
     const std::string third = h.project.actions[2].name;
     h.logic.removeAction(); // nothing selected
-    QCOMPARE(h.project.actionCount(), 3);
+    EXPECT_EQ(h.project.actionCount(), 3);
 
     h.ops.selected = 1;
     h.logic.removeAction();
-    QCOMPARE(h.project.actionCount(), 2);
-    QCOMPARE(h.project.actions[1].name, third);
-    QCOMPARE(h.ops.list[1], third);
-    QCOMPARE(h.ops.enabled[IDC_REMOVE_ACTION], false);
-    QCOMPARE(h.ops.focused, 1); // on the item that took the removed one's place
-    h.ops.selected = 1;         // the last one: the focus goes to the new last one
+    ASSERT_EQ(h.project.actionCount(), 2);
+    EXPECT_EQ(h.project.actions[1].name, third);
+    EXPECT_EQ(h.ops.list[1], third);
+    EXPECT_FALSE(h.ops.enabled[IDC_REMOVE_ACTION]);
+    EXPECT_EQ(h.ops.focused, 1); // on the item that took the removed one's place
+    h.ops.selected = 1;          // the last one: the focus goes to the new last one
     h.logic.removeAction();
-    QCOMPARE(h.ops.focused, 0);
+    EXPECT_EQ(h.ops.focused, 0);
 }
 
-void MainDialogLogicTest::createClosesOnlyAfterANormalRun() {
-    QTemporaryDir dir;
+TEST(MainDialogLogic, CreateClosesOnlyAfterANormalRun) {
+    TempFolder dir;
     Harness h;
     h.logic.initialise();
-    h.project.locationBase = dir.path().toStdString();
+    h.project.locationBase = dir.path().string();
     h.logic.addAction();
 
     h.valid = false;
     h.logic.create();
-    QVERIFY(h.runs.empty());
-    QVERIFY(!h.ops.closed);
+    EXPECT_TRUE(h.runs.empty());
+    EXPECT_FALSE(h.ops.closed);
 
     h.valid = true;
     h.runResult = false; // stopped on an error: the dialog stays with everything kept
     h.logic.create();
-    QCOMPARE(h.runs.size(), std::size_t(1));
-    QVERIFY(!h.ops.closed);
-    QCOMPARE(h.project.actionCount(), 1);
+    EXPECT_EQ(h.runs.size(), std::size_t(1));
+    EXPECT_FALSE(h.ops.closed);
+    EXPECT_EQ(h.project.actionCount(), 1);
     // The summary of the failed run is shown all the same, with its error.
-    QCOMPARE(h.ops.summaries.size(), std::size_t(1));
-    QVERIFY(!h.ops.summaries[0].succeeded());
-    QCOMPARE(h.ops.summaries[0].messages(), std::vector<std::string>{"Open file error:\nx"});
+    ASSERT_EQ(h.ops.summaries.size(), std::size_t(1));
+    EXPECT_FALSE(h.ops.summaries[0].succeeded());
+    EXPECT_EQ(h.ops.summaries[0].messages(), std::vector<std::string>{"Open file error:\nx"});
 
     h.runResult = true;
     h.ops.comboSelected = 1;
     h.logic.create();
-    QCOMPARE(h.runs.back(), 1);
-    QCOMPARE(h.ops.closed, std::optional<bool>(true));
+    EXPECT_EQ(h.runs.back(), 1);
+    EXPECT_EQ(h.ops.closed, std::optional<bool>(true));
 
     h.ops.comboTyped = "pidllfl_resident"; // a name typed in any case counts as chosen
     h.logic.create();
-    QCOMPARE(h.runs.back(), 1);
+    EXPECT_EQ(h.runs.back(), 1);
     h.ops.comboTyped = "resident"; // a name of nothing is marked as typed and refused
     h.logic.dllFlagsEdited();
     h.logic.create();
-    QCOMPARE(h.runs.size(), std::size_t(3));
+    EXPECT_EQ(h.runs.size(), std::size_t(3));
     const std::string problem =
         "Unknown DLL flag: \"resident\"\nAccepted names: PIDLLFL_AUTO, PIDLLFL_RESIDENT";
-    QCOMPARE(h.ops.marked, problem);
-    QCOMPARE(h.ops.message, problem);
+    EXPECT_EQ(h.ops.marked, problem);
+    EXPECT_EQ(h.ops.message, problem);
 }
-
-namespace {
 
 ReviewModel::Entry target(const std::string& key, ReviewModel::State state) {
     ReviewModel::Entry entry;
@@ -471,104 +425,90 @@ ReviewModel::Entry target(const std::string& key, ReviewModel::State state) {
     return entry;
 }
 
-} // namespace
-
-void MainDialogLogicTest::createReviewsFilesThatWouldChange_data() {
-    QTest::addColumn<QString>("folder"); // missing, empty, or holding a file
-    QTest::addColumn<bool>("changes");   // the run into memory finds files it would change
-    QTest::addColumn<QString>("choice"); // in the review: cancel, none, first or all
-    QTest::addColumn<int>("previews");
-    QTest::addColumn<int>("reviews");
-    QTest::addColumn<QStringList>("kept"); // the files the run leaves; "-": no run at all
-    QTest::addColumn<bool>("relative");    // the location typed as "." in the project's parent
-    const QString a = "demo/a.cpp";
-    const QString b = "demo/b.h";
-    QTest::newRow("a folder not there yet: straight to the disk")
-        << "missing" << true << "" << 0 << 0 << QStringList() << false;
-    QTest::newRow("an empty folder: straight to the disk")
-        << "empty" << true << "" << 0 << 0 << QStringList() << false;
-    QTest::newRow("nothing would change: no review")
-        << "files" << false << "" << 1 << 0 << QStringList() << false;
-    QTest::newRow("Cancel writes nothing")
-        << "files" << true << "cancel" << 1 << 1 << QStringList{"-"} << false;
-    QTest::newRow("unticked files are kept")
-        << "files" << true << "none" << 1 << 1 << QStringList{a, b} << false;
-    QTest::newRow("a ticked file is written")
-        << "files" << true << "first" << 1 << 1 << QStringList{b} << false;
-    // The summary names the folder as the run resolves it.
-    QTest::newRow("a relative location is named absolute")
-        << "files" << false << "" << 1 << 0 << QStringList() << true;
-    QTest::newRow("Select all keeps nothing")
-        << "files" << true << "all" << 1 << 1 << QStringList() << false;
-}
-
-void MainDialogLogicTest::createReviewsFilesThatWouldChange() {
-    QFETCH(QString, folder);
-    QFETCH(bool, changes);
-    QFETCH(QString, choice);
-    QFETCH(int, previews);
-    QFETCH(int, reviews);
-    QFETCH(QStringList, kept);
-    QFETCH(bool, relative);
-    QTemporaryDir dir;
-    if (folder != "missing")
-        QVERIFY(QDir(dir.path()).mkdir("demo"));
-    if (folder == "files")
-        QVERIFY(QFile(dir.filePath("demo/notes.txt")).open(QIODevice::WriteOnly));
-    Harness h;
-    h.logic.initialise();
-    h.project.locationBase = dir.path().toStdString();
-    const QString oldCurrent = QDir::currentPath();
-    if (relative) {
-        QDir::setCurrent(dir.path());
-        h.ops.setEditText(IDC_LOCATION, ".");
-    }
-    h.ops.setEditText(IDC_PROJECT_NAME, "demo");
-    h.logic.addAction();
-    const auto changed = changes ? ReviewModel::State::Changed : ReviewModel::State::Same;
-    h.preview = {target("demo", ReviewModel::State::Same), target("demo/a.cpp", changed),
-                 target("demo/new.cpp", ReviewModel::State::New), target("demo/b.h", changed),
-                 target("demo/c.h", ReviewModel::State::Same)};
-    h.ops.review = [&](ReviewModel& review) {
-        if (choice == "first")
-            review.setChecked(1, true);
-        else if (choice == "all")
-            review.selectAll();
-        return choice != "cancel";
+TEST(MainDialogLogic, CreateReviewsFilesThatWouldChange) {
+    const std::string a = "demo/a.cpp";
+    const std::string b = "demo/b.h";
+    const std::vector<std::string> noRun = {"-"};
+    const struct {
+        const char* name;
+        std::string folder; // missing, empty, or holding a file
+        bool changes;       // the run into memory finds files it would change
+        std::string choice; // in the review: cancel, none, first or all
+        int previews;
+        int reviews;
+        std::vector<std::string> kept; // the files the run leaves; "-": no run at all
+        bool relative;                 // the location typed as "." in the project's parent
+    } rows[] = {
+        {"a folder not there yet: straight to the disk", "missing", true, "", 0, 0, {}, false},
+        {"an empty folder: straight to the disk", "empty", true, "", 0, 0, {}, false},
+        {"nothing would change: no review", "files", false, "", 1, 0, {}, false},
+        {"Cancel writes nothing", "files", true, "cancel", 1, 1, noRun, false},
+        {"unticked files are kept", "files", true, "none", 1, 1, {a, b}, false},
+        {"a ticked file is written", "files", true, "first", 1, 1, {b}, false},
+        // The summary names the folder as the run resolves it.
+        {"a relative location is named absolute", "files", false, "", 1, 0, {}, true},
+        {"Select all keeps nothing", "files", true, "all", 1, 1, {}, false},
     };
-    h.logic.create();
-    QDir::setCurrent(oldCurrent);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder dir;
+        if (row.folder != "missing") {
+            ASSERT_TRUE(std::filesystem::create_directory(dir.path() / "demo"));
+        }
+        if (row.folder == "files")
+            dir.write("demo/notes.txt", "");
+        Harness h;
+        h.logic.initialise();
+        h.project.locationBase = dir.path().string();
+        std::optional<WorkingFolder> working;
+        if (row.relative) {
+            working.emplace(dir.path());
+            h.ops.setEditText(IDC_LOCATION, ".");
+        }
+        h.ops.setEditText(IDC_PROJECT_NAME, "demo");
+        h.logic.addAction();
+        const auto changed = row.changes ? ReviewModel::State::Changed : ReviewModel::State::Same;
+        h.preview = {target("demo", ReviewModel::State::Same), target("demo/a.cpp", changed),
+                     target("demo/new.cpp", ReviewModel::State::New), target("demo/b.h", changed),
+                     target("demo/c.h", ReviewModel::State::Same)};
+        h.ops.review = [&](ReviewModel& review) {
+            if (row.choice == "first")
+                review.setChecked(1, true);
+            else if (row.choice == "all")
+                review.selectAll();
+            return row.choice != "cancel";
+        };
+        h.logic.create();
+        working.reset();
 
-    QCOMPARE(h.previews, previews);
-    QCOMPARE(h.ops.reviews, reviews);
-    if (kept == QStringList{"-"}) {
-        QVERIFY(h.runs.empty());
-        QVERIFY(h.ops.summaries.empty());
-        QVERIFY(!h.ops.closed);
-        return;
+        EXPECT_EQ(h.previews, row.previews);
+        EXPECT_EQ(h.ops.reviews, row.reviews);
+        if (row.kept == noRun) {
+            EXPECT_TRUE(h.runs.empty());
+            EXPECT_TRUE(h.ops.summaries.empty());
+            EXPECT_FALSE(h.ops.closed);
+            continue;
+        }
+        std::vector<std::string> keptPaths;
+        for (const std::string& key : row.kept)
+            keptPaths.push_back("/work/" + key);
+        EXPECT_EQ(h.runs.size(), std::size_t(1));
+        EXPECT_EQ(h.kept, keptPaths);
+        // The summary names the kept files and the folder the run wrote, before the dialog
+        // closes.
+        ASSERT_EQ(h.ops.summaries.size(), std::size_t(1));
+        EXPECT_EQ(h.ops.summaries[0].kept(), row.kept);
+        EXPECT_EQ(h.ops.summaries[0].folder(), (dir.path() / "demo").lexically_normal().string());
+        EXPECT_EQ(h.ops.closed, std::optional<bool>(true));
     }
-    std::vector<std::string> keptPaths;
-    std::vector<std::string> keptKeys;
-    for (const QString& key : kept) {
-        keptPaths.push_back("/work/" + key.toStdString());
-        keptKeys.push_back(key.toStdString());
-    }
-    QCOMPARE(h.runs.size(), std::size_t(1));
-    QCOMPARE(h.kept, keptPaths);
-    // The summary names the kept files and the folder the run wrote, before the dialog closes.
-    QCOMPARE(h.ops.summaries.size(), std::size_t(1));
-    QCOMPARE(h.ops.summaries[0].kept(), keptKeys);
-    QCOMPARE(QString::fromStdString(h.ops.summaries[0].folder()),
-             QDir::cleanPath(QDir(dir.path()).filePath("demo")));
-    QCOMPARE(h.ops.closed, std::optional<bool>(true));
 }
 
-void MainDialogLogicTest::namesAreCheckedAsTheyAreTyped() {
+TEST(MainDialogLogic, NamesAreCheckedAsTheyAreTyped) {
     Harness h;
     h.ops.setEditText(IDC_PROJECT_NAME, "my tool");
-    QCOMPARE(h.ops.warnings[IDC_PROJECT_NAME], projectNameWarnings("my tool"));
+    EXPECT_EQ(h.ops.warnings[IDC_PROJECT_NAME], projectNameWarnings("my tool"));
     h.ops.setEditText(IDC_PROJECT_NAME, "Demo");
-    QVERIFY(h.ops.warnings[IDC_PROJECT_NAME].empty());
+    EXPECT_TRUE(h.ops.warnings[IDC_PROJECT_NAME].empty());
 
     // The properties dialog checks a new action as the last of the list, an edited one in its
     // own place, where it does not collide with itself.
@@ -580,20 +520,18 @@ void MainDialogLogicTest::namesAreCheckedAsTheyAreTyped() {
         return CTL_OK;
     };
     h.logic.addAction();
-    QVERIFY(seen.empty());
+    EXPECT_TRUE(seen.empty());
     name = "line";
     h.logic.addAction();
-    QCOMPARE(seen.size(), std::size_t(1));
-    QVERIFY2(seen[0].starts_with("the same name as \"Line\""), seen[0].c_str());
+    ASSERT_EQ(seen.size(), std::size_t(1));
+    EXPECT_TRUE(seen[0].starts_with("the same name as \"Line\"")) << seen[0];
     h.ops.selected = 1;
     h.logic.editAction();
-    QCOMPARE(seen.size(), std::size_t(1));
+    EXPECT_EQ(seen.size(), std::size_t(1));
     name = "Arc";
     h.logic.editAction();
-    QVERIFY(seen.empty());
+    EXPECT_TRUE(seen.empty());
 }
-
-namespace {
 
 // A project of the host with one action, as a user makes it in a started dialog.
 void startWithAnAction(Harness& h) {
@@ -604,172 +542,165 @@ void startWithAnAction(Harness& h) {
     h.logic.addAction();
 }
 
-std::string writeText(const QTemporaryDir& dir, const QString& name, const std::string& text) {
-    const std::filesystem::path file = dir.filePath(name).toStdString();
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
-    return file.string();
+std::string writeText(const TempFolder& dir, const std::string& name, const std::string& text) {
+    return dir.write(name, text).string();
 }
 
-} // namespace
-
-void MainDialogLogicTest::changesOfTheAnswersMarkTheDocument_data() {
-    QTest::addColumn<QString>("gesture");
-    QTest::addColumn<bool>("changes");
+TEST(MainDialogLogic, ChangesOfTheAnswersMarkTheDocument) {
+    std::vector<std::pair<std::string, bool>> rows; // a gesture, and whether it changes
     for (const char* changing :
          {"name", "location", "browse", "host", "dll", "add", "edit", "remove"})
-        QTest::newRow(changing) << changing << true;
+        rows.emplace_back(changing, true);
     for (const char* keeping : {"same host", "add cancelled", "edit unchanged"})
-        QTest::newRow(keeping) << keeping << false;
+        rows.emplace_back(keeping, false);
+    for (const auto& row : rows) {
+        const std::string& gesture = row.first;
+        const bool changes = row.second;
+        SCOPED_TRACE(gesture);
+        TempFolder dir;
+        Harness h;
+        startWithAnAction(h);
+        const std::string file = dir / "p.json";
+        h.ops.savePaths = {file};
+        ASSERT_TRUE(h.logic.changed() && h.logic.saveAs() && !h.logic.changed());
+        EXPECT_EQ(h.ops.title, "p.json");
+
+        h.ops.selected = 0;
+        h.ops.nextFolder = "/elsewhere";
+        h.ops.comboSelected = 1;
+        const int radio = gesture == "host" ? IDC_HOST_DOV : IDC_HOST_KEL;
+        h.ops.checked[radio] = true;
+        h.ops.properties = [&](ActionDefinition& a) {
+            a.defEdited = 1; // the pages were visited either way
+            if (gesture == "edit")
+                a.menu = "Tools\\Changed";
+            return gesture == "add cancelled" ? CTL_CANCEL : CTL_OK;
+        };
+        const std::map<std::string, std::function<void()>> gestures{
+            {"name",
+             [&] {
+                 h.ops.setEditText(IDC_PROJECT_NAME, "Other");
+             }},
+            {"location",
+             [&] {
+                 h.ops.setEditText(IDC_LOCATION, "/typed");
+             }},
+            {"browse",
+             [&] {
+                 h.logic.browse();
+             }},
+            {"host",
+             [&] {
+                 h.logic.hostChosen(radio);
+             }},
+            {"same host",
+             [&] {
+                 h.logic.hostChosen(radio);
+             }},
+            {"dll",
+             [&] {
+                 h.logic.dllFlagsEdited();
+             }},
+            {"add",
+             [&] {
+                 h.logic.addAction();
+             }},
+            {"add cancelled",
+             [&] {
+                 h.logic.addAction();
+             }},
+            {"edit",
+             [&] {
+                 h.logic.editAction();
+             }},
+            {"edit unchanged",
+             [&] {
+                 h.logic.editAction();
+             }},
+            {"remove",
+             [&] {
+                 h.logic.removeAction();
+             }},
+        };
+        gestures.at(gesture)();
+        EXPECT_EQ(h.logic.changed(), changes);
+        EXPECT_EQ(h.ops.title, changes ? std::string("p.json*") : "p.json");
+        EXPECT_TRUE(h.logic.save()); // to the same file, without asking
+        EXPECT_TRUE(h.ops.savePaths.empty() && !h.logic.changed());
+        ProjectState read;
+        EXPECT_FALSE(ProjectFile(file).load(read));
+        EXPECT_EQ(projectFileText(read, WithLocation::Yes),
+                  projectFileText(h.project, WithLocation::Yes));
+    }
 }
 
-void MainDialogLogicTest::changesOfTheAnswersMarkTheDocument() {
-    QFETCH(QString, gesture);
-    QFETCH(bool, changes);
-    QTemporaryDir dir;
-    Harness h;
-    startWithAnAction(h);
-    const std::string file = dir.filePath("p.json").toStdString();
-    h.ops.savePaths = {file};
-    QVERIFY(h.logic.changed() && h.logic.saveAs() && !h.logic.changed());
-    QCOMPARE(h.ops.title, std::string("p.json"));
-
-    h.ops.selected = 0;
-    h.ops.nextFolder = "/elsewhere";
-    h.ops.comboSelected = 1;
-    const int radio = gesture == "host" ? IDC_HOST_DOV : IDC_HOST_KEL;
-    h.ops.checked[radio] = true;
-    h.ops.properties = [&](ActionDefinition& a) {
-        a.defEdited = 1; // the pages were visited either way
-        if (gesture == "edit")
-            a.menu = "Tools\\Changed";
-        return gesture == "add cancelled" ? CTL_CANCEL : CTL_OK;
-    };
-    const std::map<QString, std::function<void()>> gestures{
-        {"name",
-         [&] {
-             h.ops.setEditText(IDC_PROJECT_NAME, "Other");
-         }},
-        {"location",
-         [&] {
-             h.ops.setEditText(IDC_LOCATION, "/typed");
-         }},
-        {"browse",
-         [&] {
-             h.logic.browse();
-         }},
-        {"host",
-         [&] {
-             h.logic.hostChosen(radio);
-         }},
-        {"same host",
-         [&] {
-             h.logic.hostChosen(radio);
-         }},
-        {"dll",
-         [&] {
-             h.logic.dllFlagsEdited();
-         }},
-        {"add",
-         [&] {
-             h.logic.addAction();
-         }},
-        {"add cancelled",
-         [&] {
-             h.logic.addAction();
-         }},
-        {"edit",
-         [&] {
-             h.logic.editAction();
-         }},
-        {"edit unchanged",
-         [&] {
-             h.logic.editAction();
-         }},
-        {"remove",
-         [&] {
-             h.logic.removeAction();
-         }},
-    };
-    gestures.at(gesture)();
-    QCOMPARE(h.logic.changed(), changes);
-    QCOMPARE(h.ops.title, changes ? std::string("p.json*") : "p.json");
-    QVERIFY(h.logic.save()); // to the same file, without asking
-    QVERIFY(h.ops.savePaths.empty() && !h.logic.changed());
-    ProjectState read;
-    QVERIFY(!ProjectFile(file).load(read));
-    QCOMPARE(projectFileText(read, WithLocation::Yes),
-             projectFileText(h.project, WithLocation::Yes));
-}
-
-void MainDialogLogicTest::unsavedChangesAreAskedAboutBeforeClosing_data() {
-    QTest::addColumn<int>("choice"); // a MainDialogOps::SaveChoice
-    QTest::addColumn<QString>("savePath");
-    QTest::addColumn<bool>("closes");
-    QTest::addColumn<QString>("message");
+TEST(MainDialogLogic, UnsavedChangesAreAskedAboutBeforeClosing) {
     using Choice = MainDialogOps::SaveChoice;
-    QTest::newRow("Cancel goes back") << int(Choice::Cancel) << "" << false << "";
-    QTest::newRow("Discard closes") << int(Choice::Discard) << "" << true << "";
-    QTest::newRow("Save closes once saved") << int(Choice::Save) << "p.json" << true << "";
-    QTest::newRow("cancelled Save as goes back") << int(Choice::Save) << "" << false << "";
-    QTest::newRow("a failed save stays open")
-        << int(Choice::Save) << "missing/p.json" << false
-        << "The project was not saved.\n%1/missing/p.json: cannot create a file beside it: "
-           "No such file or directory";
-}
+    const struct {
+        const char* name;
+        Choice choice;
+        std::string savePath;
+        bool closes;
+        std::string message; // after the temporary folder's path
+    } rows[] = {
+        {"Cancel goes back", Choice::Cancel, "", false, ""},
+        {"Discard closes", Choice::Discard, "", true, ""},
+        {"Save closes once saved", Choice::Save, "p.json", true, ""},
+        {"cancelled Save as goes back", Choice::Save, "", false, ""},
+        {"a failed save stays open", Choice::Save, "missing/p.json", false,
+         "/missing/p.json: cannot create a file beside it: No such file or directory"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder dir;
+        Harness h;
+        h.logic.initialise();
+        h.logic.cancel(); // nothing changed: closes without a question
+        EXPECT_TRUE(h.ops.closed && h.ops.questions.empty());
 
-void MainDialogLogicTest::unsavedChangesAreAskedAboutBeforeClosing() {
-    QFETCH(int, choice);
-    QFETCH(QString, savePath);
-    QFETCH(bool, closes);
-    QFETCH(QString, message);
-    QTemporaryDir dir;
-    Harness h;
-    h.logic.initialise();
-    h.logic.cancel(); // nothing changed: closes without a question
-    QVERIFY(h.ops.closed && h.ops.questions.empty());
-
-    h.ops.closed.reset();
-    startWithAnAction(h);
-    QCOMPARE(h.ops.title, std::string("Untitled*"));
-    h.ops.choices = {MainDialogOps::SaveChoice(choice)};
-    if (!savePath.isEmpty())
-        h.ops.savePaths = {dir.filePath(savePath).toStdString()};
-    h.logic.cancel();
-    QCOMPARE(h.ops.questions, std::vector<std::string>{"Save changes to Untitled?"});
-    QCOMPARE(h.ops.closed.has_value(), closes);
-    QCOMPARE(QString::fromStdString(h.ops.message),
-             message.isEmpty() ? message : message.arg(dir.path()));
+        h.ops.closed.reset();
+        startWithAnAction(h);
+        EXPECT_EQ(h.ops.title, "Untitled*");
+        h.ops.choices = {row.choice};
+        if (!row.savePath.empty())
+            h.ops.savePaths = {dir / row.savePath};
+        h.logic.cancel();
+        EXPECT_EQ(h.ops.questions, std::vector<std::string>{"Save changes to Untitled?"});
+        EXPECT_EQ(h.ops.closed.has_value(), row.closes);
+        EXPECT_EQ(h.ops.message, row.message.empty() ? std::string()
+                                                     : "The project was not saved.\n" +
+                                                           dir.path().string() + row.message);
+    }
 }
 
 // An open project file with changes Create did not save is asked about before the wizard closes;
 // one that names a DLL flag the field rejects is not saved as other flags.
-void MainDialogLogicTest::openFileIsAskedAboutAfterCreate() {
-    QTemporaryDir dir;
+TEST(MainDialogLogic, OpenFileIsAskedAboutAfterCreate) {
+    TempFolder dir;
     Harness h;
     startWithAnAction(h);
-    const std::string path = dir.filePath("p.json").toStdString();
+    const std::string path = dir / "p.json";
     h.ops.savePaths = {path};
-    QVERIFY(h.logic.saveAs());
+    EXPECT_TRUE(h.logic.saveAs());
     h.logic.addAction();
     h.ops.choices = {MainDialogOps::SaveChoice::Cancel};
     h.logic.create();
-    QCOMPARE(h.ops.questions, std::vector<std::string>{"Save changes to p.json?"});
-    QVERIFY(!h.ops.closed);
+    EXPECT_EQ(h.ops.questions, std::vector<std::string>{"Save changes to p.json?"});
+    EXPECT_FALSE(h.ops.closed);
     h.ops.choices = {MainDialogOps::SaveChoice::Save};
     h.logic.create();
-    QVERIFY(h.ops.closed && *h.ops.closed);
-    QVERIFY(!h.logic.changed());
+    EXPECT_TRUE(h.ops.closed && *h.ops.closed);
+    EXPECT_FALSE(h.logic.changed());
 
     h.ops.comboSelected = -1;
     h.ops.comboTyped = "PIDLLFL_NONE";
-    QVERIFY(!h.logic.save());
-    QVERIFY2(h.ops.message.starts_with("The project was not saved.\nUnknown DLL flag"),
-             h.ops.message.c_str());
+    EXPECT_FALSE(h.logic.save());
+    EXPECT_TRUE(h.ops.message.starts_with("The project was not saved.\nUnknown DLL flag"))
+        << h.ops.message;
 }
 
-void MainDialogLogicTest::openingReplacesTheAnswersOrKeepsThemOnAFault() {
-    QTemporaryDir dir;
+TEST(MainDialogLogic, OpeningReplacesTheAnswersOrKeepsThemOnAFault) {
+    TempFolder dir;
     Harness h;
     startWithAnAction(h);
     const std::vector<ActionDefinition> before = h.project.actions;
@@ -779,8 +710,8 @@ void MainDialogLogicTest::openingReplacesTheAnswersOrKeepsThemOnAFault() {
     h.ops.openPaths = {damaged};
     h.ops.choices = {MainDialogOps::SaveChoice::Discard};
     h.logic.openProject();
-    QCOMPARE(h.ops.message, damaged + ": \"name\": must be a string");
-    QVERIFY(h.project.actions == before && h.project.kelHost == 1 && h.logic.changed());
+    EXPECT_EQ(h.ops.message, damaged + ": \"name\": must be a string");
+    EXPECT_TRUE(h.project.actions == before && h.project.kelHost == 1 && h.logic.changed());
 
     // A good one: every control shows it, and the document is the file.
     ProjectState written;
@@ -794,67 +725,69 @@ void MainDialogLogicTest::openingReplacesTheAnswersOrKeepsThemOnAFault() {
     h.ops.openPaths = {good};
     h.ops.choices = {MainDialogOps::SaveChoice::Discard};
     h.logic.openProject();
-    QCOMPARE(h.ops.list, std::vector<std::string>{before[0].name});
-    QCOMPARE(h.ops.edits[IDC_PROJECT_NAME], std::string("Opened"));
-    QCOMPARE(h.ops.edits[IDC_LOCATION], std::string("/somewhere/Opened"));
-    QCOMPARE(h.project.locationBase, std::string("/somewhere"));
-    QVERIFY(h.ops.isChecked(IDC_HOST_DOV) && !h.ops.isChecked(IDC_HOST_KEL));
-    QCOMPARE(h.ops.comboSelected, 1);
-    QVERIFY(!h.logic.changed());
-    QCOMPARE(h.ops.title, std::string("good.json"));
+    EXPECT_EQ(h.ops.list, std::vector<std::string>{before[0].name});
+    EXPECT_EQ(h.ops.edits[IDC_PROJECT_NAME], "Opened");
+    EXPECT_EQ(h.ops.edits[IDC_LOCATION], "/somewhere/Opened");
+    EXPECT_EQ(h.project.locationBase, "/somewhere");
+    EXPECT_TRUE(h.ops.isChecked(IDC_HOST_DOV) && !h.ops.isChecked(IDC_HOST_KEL));
+    EXPECT_EQ(h.ops.comboSelected, 1);
+    EXPECT_FALSE(h.logic.changed());
+    EXPECT_EQ(h.ops.title, "good.json");
 }
 
-void MainDialogLogicTest::generatedProjectOpensByItsRecord() {
-    QTemporaryDir dir;
+TEST(MainDialogLogic, GeneratedProjectOpensByItsRecord) {
+    TempFolder dir;
     ProjectState answers;
     answers.kelHost = 1;
     answers.nameText = "Gen";
     const std::string record = writeText(dir, "moved/Gen/.vantrel/project.json",
                                          projectFileText(answers, WithLocation::No));
-    const std::string parent = dir.filePath("moved").toStdString();
+    const std::string parent = dir / "moved";
     for (const std::string& chosen : {parent + "/Gen", parent + "/Gen/", record}) {
+        SCOPED_TRACE(chosen);
         Harness h;
         h.logic.initialise();
-        QVERIFY(h.logic.openPath(chosen));
-        QCOMPARE(h.ops.edits[IDC_LOCATION], parent + "/Gen");
-        QCOMPARE(h.ops.title, std::string("Gen/.vantrel/project.json"));
+        EXPECT_TRUE(h.logic.openPath(chosen));
+        EXPECT_EQ(h.ops.edits[IDC_LOCATION], parent + "/Gen");
+        EXPECT_EQ(h.ops.title, "Gen/.vantrel/project.json");
         // The record is Create's: Save asks for a file of the user's.
-        QVERIFY(!h.logic.save());
-        QCOMPARE(h.ops.suggested, std::string("Gen.json"));
+        EXPECT_FALSE(h.logic.save());
+        EXPECT_EQ(h.ops.suggested, "Gen.json");
     }
     // The same answers elsewhere keep the location the dialog had.
     Harness h;
     h.logic.initialise();
     h.ops.setEditText(IDC_LOCATION, "/kept");
-    QVERIFY(h.logic.openPath(writeText(dir, "loose.json", readFile(record))));
-    QCOMPARE(h.project.locationBase, std::string("/kept"));
-    QVERIFY(!h.logic.openPath(parent)); // no record: what vantrel-gen says of the file
+    EXPECT_TRUE(h.logic.openPath(writeText(dir, "loose.json", readFile(record))));
+    EXPECT_EQ(h.project.locationBase, "/kept");
+    EXPECT_FALSE(h.logic.openPath(parent)); // no record: what vantrel-gen says of the file
     // With the system's reason, in the words of the user's language.
-    QVERIFY2(h.ops.message.starts_with(parent + "/.vantrel/project.json: cannot be read ("),
-             h.ops.message.c_str());
+    EXPECT_TRUE(h.ops.message.starts_with(parent + "/.vantrel/project.json: cannot be read ("))
+        << h.ops.message;
 }
 
-void MainDialogLogicTest::recentFilesKeepTheEightLatest() {
-    QTemporaryDir dir;
+TEST(MainDialogLogic, RecentFilesKeepTheEightLatest) {
+    TempFolder dir;
     Harness h;
     startWithAnAction(h);
     std::vector<std::string> saved;
     for (int i = 0; i < 10; ++i) {
-        saved.push_back(dir.filePath(QString("p%1.json").arg(i)).toStdString());
+        saved.push_back(dir / ("p" + std::to_string(i) + ".json"));
         h.ops.savePaths = {saved.back()};
-        QVERIFY(h.logic.saveAs());
+        ASSERT_TRUE(h.logic.saveAs());
     }
-    QVERIFY(h.logic.openPath(saved[5])); // opened again: first once more
-    QCOMPARE(h.logic.recentFiles(),
-             (std::vector<std::string>{saved[5], saved[9], saved[8], saved[7], saved[6], saved[4],
-                                       saved[3], saved[2]}));
+    EXPECT_TRUE(h.logic.openPath(saved[5])); // opened again: first once more
+    EXPECT_EQ(h.logic.recentFiles(),
+              (std::vector<std::string>{saved[5], saved[9], saved[8], saved[7], saved[6], saved[4],
+                                        saved[3], saved[2]}));
     std::filesystem::remove(saved[9]);
     h.logic.openRecent(1);
-    QCOMPARE(h.ops.message, saved[9] + " is no longer there; it is taken off the recent projects.");
-    QCOMPARE(h.logic.recentFiles().size(), std::size_t(7));
+    EXPECT_EQ(h.ops.message,
+              saved[9] + " is no longer there; it is taken off the recent projects.");
+    EXPECT_EQ(h.logic.recentFiles().size(), std::size_t(7));
     h.logic.openRecent(1);
-    QCOMPARE(h.logic.documentPath(), saved[8]);
+    EXPECT_EQ(h.logic.documentPath(), saved[8]);
 }
 
-QTEST_GUILESS_MAIN(MainDialogLogicTest)
-#include "MainDialogLogicTest.moc"
+} // namespace
+} // namespace vantrel
