@@ -1,11 +1,5 @@
 #include "ui/MainDialog.h"
 
-#include "fileutil/TextFile.h"
-
-#include "config/Configuration.h"
-#include "config/ConfigurationSearch.h"
-#include "engine/CreateProject.h"
-#include "fileutil/TextFile.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActionList.h"
 #include "ui/ActionPropertiesDialog.h"
@@ -15,7 +9,6 @@
 #include "ui/ReviewDialog.h"
 #include "ui/SummaryDialog.h"
 #include "wizard/ControlIds.h"
-#include "wizard/CreateRuns.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -41,24 +34,6 @@
 #endif
 
 namespace vantrel {
-namespace {
-
-MainDialogServices engineServices(std::function<void(ProjectState&, MessageSink&)> read,
-                                  const ConfigurationBytes& configuration) {
-    MainDialogServices services;
-    services.readConfiguration = std::move(read);
-    services.validateProject = [](const ProjectState& project, MessageSink& sink) {
-        return validateProject(project, sink);
-    };
-    services.preview = previewRun;
-    services.commitAndGenerate = [&configuration](ProjectState& project, std::int32_t index,
-                                                  const CreateChoices& choices) {
-        return diskRun(project, index, choices, configuration);
-    };
-    return services;
-}
-
-} // namespace
 
 MainDialog::MainDialog(QWidget* parent, std::string configOption)
     : QDialog(parent)
@@ -225,29 +200,20 @@ void MainDialog::openAtStart(const QString& path) {
 }
 
 void MainDialog::readFoundConfiguration(ProjectState& project, MessageSink& sink) {
-    const ConfigurationPlaces places = configurationPlaces(m_configOption);
-    const ConfigurationChoice choice = findConfiguration(places);
-    if (choice.origin == ConfigurationOrigin::None) {
+    const FoundConfiguration found =
+        readStartConfiguration(m_configOption, project, sink, m_configuration);
+    if (!found.found) {
         QStringList looked;
-        for (const ConfigurationChoice& candidate : configurationCandidates(places))
-            looked << QString::fromStdString(candidate.path);
+        for (const std::string& candidate : found.looked)
+            looked << QString::fromStdString(candidate);
         m_configurationText =
             tr("No configuration found (looked for %1): built-in settings").arg(looked.join(", "));
         return;
     }
-    const QString path = QFileInfo(QString::fromStdString(choice.path)).absoluteFilePath();
-    // The bytes the answers come from are the ones the record keeps, whatever the file holds
-    // by the time Create runs.
-    std::optional<std::string> bytes = readFileBytes(choice.path);
-    if (!bytes)
-        reportError(sink, ErrorKind::ERR_CONFIG_OPEN, choice.path);
-    else
-        readConfigurationBytes(project, *bytes);
-    m_configurationText = bytes
+    const QString path = QFileInfo(QString::fromStdString(found.path)).absoluteFilePath();
+    m_configurationText = found.read
                               ? tr("Configuration: %1").arg(path)
                               : tr("Configuration %1 cannot be read: built-in settings").arg(path);
-    if (bytes)
-        m_configuration = {choice.path, std::move(*bytes)};
 }
 
 QString MainDialog::aboutEntryText() {

@@ -2,7 +2,7 @@
 
 #include "model/ProjectState.h"
 #include "ui/ModalHooks.h"
-#include "wizard/CreateRuns.h"
+#include "wizard/DialogServices.h"
 #include "wizard/MainDialogLogic.h"
 #include "wizard/MainDialogOps.h"
 
