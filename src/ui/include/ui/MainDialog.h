@@ -93,6 +93,7 @@ private:
     std::vector<std::string> storedRecentFiles() const override;
     void storeRecentFiles(const std::vector<std::string>& paths) override;
 
+    // The Project menu on its button (MainDialogProjectMenu.cpp).
     void buildProjectMenu(QWidget* button);
     void fillRecentMenu();
 
