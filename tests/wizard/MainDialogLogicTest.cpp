@@ -1,201 +1,18 @@
 #include "wizard/MainDialogLogic.h"
+#include "MainDialogHarness.h"
 #include "model/NameChecks.h"
-#include "project/ProjectFile.h"
-#include "project/ProjectWriter.h"
 #include "support/TempFolder.h"
 #include "wizard/ControlIds.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-
-#include <functional>
-#include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace vantrel {
 namespace {
-
-// The window layer as plain state. Setting an edit's text runs its change handler, as the
-// platform's edits do.
-class FakeOps : public MainDialogOps {
-public:
-    MainDialogLogic* logic = nullptr;
-    std::map<int, std::string> edits;
-    std::map<int, bool> enabled;
-    std::map<int, bool> checked;
-    std::vector<std::string> comboEntries;
-    int comboSelected = -1;
-    std::optional<std::string> comboTyped; // text typed into the combo's field
-    std::string marked, message;           // the DLL flags field's mark, the last message
-    std::map<int, std::string> toolTips;
-    std::vector<std::string> list;
-    int selected = -1;
-    int focused = -2; // the list item focusListItem went to
-    std::optional<std::string> nextFolder;
-    std::function<int(ActionDefinition&)> properties = [](ActionDefinition&) {
-        return CTL_OK;
-    };
-    ActionNameCheck check; // the check the properties dialog was given last
-    std::map<int, std::vector<std::string>> warnings;
-    std::function<bool(ReviewModel&)> review = [](ReviewModel&) {
-        return false;
-    };
-    int reviews = 0;
-    std::vector<SummaryModel> summaries;
-    std::optional<bool> closed;
-
-    std::string editText(int id) const override {
-        const auto it = edits.find(id);
-        return it == edits.end() ? std::string() : it->second;
-    }
-    void setEditText(int id, const std::string& text) override {
-        if (edits[id] == text)
-            return;
-        edits[id] = text;
-        if (id == IDC_PROJECT_NAME)
-            logic->nameChanged();
-        else if (id == IDC_LOCATION)
-            logic->locationChanged();
-    }
-    void enableControl(int id, bool on) override { enabled[id] = on; }
-    void setChecked(int id, bool on) override { checked[id] = on; }
-    bool isChecked(int id) const override {
-        const auto it = checked.find(id);
-        return it != checked.end() && it->second;
-    }
-    int addComboEntry(int, const std::string& text) override {
-        auto at = comboEntries.begin();
-        while (at != comboEntries.end() && *at <= text)
-            ++at;
-        const int position = static_cast<int>(at - comboEntries.begin());
-        comboEntries.insert(at, text);
-        return position;
-    }
-    void selectComboEntry(int, int position) override { comboSelected = position; }
-    int comboSelection(int) const override { return comboTyped ? -1 : comboSelected; }
-    std::string comboText(int) const override { return comboTyped.value_or(""); }
-    void markField(int, const std::string& problem) override { marked = problem; }
-    void focusControl(int) override {}
-    void setControlToolTip(int id, const std::string& text) override { toolTips[id] = text; }
-    void showMessage(const std::string& text) override { message = text; }
-    void insertListItem(int index, const std::string& text) override {
-        list.insert(list.begin() + index, text);
-    }
-    void deleteListItem(int index) override {
-        list.erase(list.begin() + index);
-        selected = -1;
-    }
-    void setListItemText(int index, const std::string& text) override {
-        list[static_cast<std::size_t>(index)] = text;
-    }
-    int listItemCount() const override { return static_cast<int>(list.size()); }
-    int selectedListItem() const override { return selected; }
-    void focusListItem(int index) override { focused = index; }
-    std::optional<std::string> askFolder() override { return nextFolder; }
-    void showNameWarnings(int id, const std::vector<std::string>& shown) override {
-        warnings[id] = shown;
-    }
-    int runProperties(ActionDefinition& action, const ActionNameCheck& given, bool) override {
-        check = given;
-        return properties(action);
-    }
-    bool runReview(ReviewModel& model) override {
-        ++reviews;
-        return review(model);
-    }
-    void showSummary(const SummaryModel& summary) override { summaries.push_back(summary); }
-    void runAbout() override {}
-    void closeDialog(bool accepted) override { closed = accepted; }
-
-    std::vector<std::string> openPaths, savePaths; // the next answers of the file dialogs
-    std::vector<SaveChoice> choices;               // the next answers to "Save changes?"
-    std::vector<std::string> questions;
-    std::string title, suggested;
-    std::vector<std::string> recent; // as kept between runs
-    std::optional<std::string> askOpenPath(bool) override { return next(openPaths); }
-    std::optional<std::string> askSavePath(const std::string& offered) override {
-        suggested = offered;
-        return next(savePaths);
-    }
-    SaveChoice askSaveChanges(const std::string& question) override {
-        questions.push_back(question);
-        if (choices.empty())
-            return SaveChoice::Cancel;
-        const SaveChoice choice = choices.front();
-        choices.erase(choices.begin());
-        return choice;
-    }
-    void setTitle(const std::string& text) override { title = text; }
-    std::vector<std::string> storedRecentFiles() const override { return recent; }
-    void storeRecentFiles(const std::vector<std::string>& paths) override { recent = paths; }
-
-private:
-    static std::optional<std::string> next(std::vector<std::string>& answers) {
-        if (answers.empty())
-            return std::nullopt;
-        std::string answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
-    }
-};
-
-class RecordingSink : public MessageSink {
-public:
-    std::vector<std::string> messages;
-    void showMessage(ErrorKind, const std::string& message) override {
-        messages.push_back(message);
-    }
-};
-
-// One main dialog's handlers over a fake window layer and fake engine services.
-struct Harness {
-    ProjectState project;
-    FakeOps ops;
-    RecordingSink sink;
-    std::function<void(ProjectState&)> configure = [](ProjectState&) {
-    };
-    bool valid = true;
-    bool runResult = true;
-    std::vector<std::int32_t> runs;          // the combo positions each run was given
-    std::vector<std::string> kept;           // what the last run was told to keep
-    std::vector<ReviewModel::Entry> preview; // what a run into memory finds
-    int previews = 0;
-    MainDialogLogic logic;
-
-    Harness()
-        : logic(project, ops, sink, services()) {
-        ops.logic = &logic;
-    }
-    MainDialogServices services() {
-        MainDialogServices s;
-        s.readConfiguration = [this](ProjectState& p, MessageSink&) {
-            configure(p);
-        };
-        s.validateProject = [this](const ProjectState&, MessageSink&) {
-            return valid;
-        };
-        s.preview = [this](ProjectState&, std::int32_t) {
-            ++previews;
-            return preview;
-        };
-        s.commitAndGenerate = [this](ProjectState& p, std::int32_t index,
-                                     const CreateChoices& choices) {
-            p.projectName = p.nameText;
-            p.projectLocation = p.locationBase;
-            runs.push_back(index);
-            kept = choices.keptPaths;
-            RunOutcome outcome;
-            outcome.ended = runResult;
-            if (!runResult)
-                outcome.messages.push_back({ErrorKind::ERR_OPEN_FILE, "Open file error:\nx"});
-            return outcome;
-        };
-        return s;
-    }
-};
 
 TEST(MainDialogLogic, NamePreview) {
     const struct {
@@ -215,7 +32,7 @@ TEST(MainDialogLogic, NamePreview) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        Harness h;
+        DialogHarness h;
         h.project.locationBase = row.base;
         h.ops.setEditText(IDC_PROJECT_NAME, row.typed);
         EXPECT_EQ(h.ops.edits[IDC_LOCATION], row.preview);
@@ -225,7 +42,7 @@ TEST(MainDialogLogic, NamePreview) {
 }
 
 TEST(MainDialogLogic, ConfiguredNameShowsItsPreviewAtStart) {
-    Harness h;
+    DialogHarness h;
     h.configure = [](ProjectState& p) {
         p.workdirectory = p.locationBase = p.locationText = "C:\\work";
         p.defaultprojectname = p.nameText = "demo.x";
@@ -248,7 +65,7 @@ TEST(MainDialogLogic, ConfiguredNameShowsItsPreviewAtStart) {
 }
 
 TEST(MainDialogLogic, TypedLocationBecomesTheBase) {
-    Harness h;
+    DialogHarness h;
     h.project.locationBase = "/work";
     h.ops.setEditText(IDC_PROJECT_NAME, "demo");
     h.ops.setEditText(IDC_LOCATION, "/other/demo");
@@ -259,7 +76,7 @@ TEST(MainDialogLogic, TypedLocationBecomesTheBase) {
 }
 
 TEST(MainDialogLogic, BrowseSetsTheBase) {
-    Harness h;
+    DialogHarness h;
     h.ops.edits[IDC_LOCATION] = "typed";
     h.ops.nextFolder = "/picked";
     h.logic.browse();
@@ -282,7 +99,7 @@ TEST(MainDialogLogic, BrowseSetsTheBase) {
 }
 
 TEST(MainDialogLogic, HostChoiceEnablesTheEditingControls) {
-    Harness h;
+    DialogHarness h;
     h.logic.initialise();
     h.ops.checked[IDC_HOST_DOV] = true; // the user's click
     h.logic.hostChosen(IDC_HOST_DOV);
@@ -300,7 +117,7 @@ TEST(MainDialogLogic, HostChoiceEnablesTheEditingControls) {
 }
 
 TEST(MainDialogLogic, AddedActionsTakeTheCounterAndCancelSkipsANumber) {
-    Harness h;
+    DialogHarness h;
     const std::int32_t before = actionCounter;
     std::vector<std::string> offered;
     int result = CTL_OK;
@@ -323,12 +140,12 @@ TEST(MainDialogLogic, AddedActionsTakeTheCounterAndCancelSkipsANumber) {
     EXPECT_EQ(h.project.actions[1].name, offered[3]);
     EXPECT_TRUE(offered[0] != offered[1] && offered[1] != offered[3]);
     // Only OK with an empty name explains itself; Cancel is silent.
-    EXPECT_EQ(h.sink.messages,
+    EXPECT_EQ(h.sink.texts(),
               (std::vector<std::string>{"Action name missing:\nEvery action needs a name."}));
 }
 
 TEST(MainDialogLogic, EditingKeepsOrRestoresTheAction) {
-    Harness h;
+    DialogHarness h;
     h.logic.addAction();
     const std::string oldName = h.project.actions[0].name;
     h.ops.selected = 0;
@@ -355,7 +172,7 @@ TEST(MainDialogLogic, EditingKeepsOrRestoresTheAction) {
 }
 
 TEST(MainDialogLogic, RemoveTakesTheSelectedAction) {
-    Harness h;
+    DialogHarness h;
     for (int i = 0; i < 3; ++i)
         h.logic.addAction();
     const std::string third = h.project.actions[2].name;
@@ -376,7 +193,7 @@ TEST(MainDialogLogic, RemoveTakesTheSelectedAction) {
 
 TEST(MainDialogLogic, CreateClosesOnlyAfterANormalRun) {
     TempFolder dir;
-    Harness h;
+    DialogHarness h;
     h.logic.initialise();
     h.project.locationBase = dir.path().string();
     h.logic.addAction();
@@ -457,7 +274,7 @@ TEST(MainDialogLogic, CreateReviewsFilesThatWouldChange) {
         }
         if (row.folder == "files")
             dir.write("demo/notes.txt", "");
-        Harness h;
+        DialogHarness h;
         h.logic.initialise();
         h.project.locationBase = dir.path().string();
         std::optional<WorkingFolder> working;
@@ -504,7 +321,7 @@ TEST(MainDialogLogic, CreateReviewsFilesThatWouldChange) {
 }
 
 TEST(MainDialogLogic, NamesAreCheckedAsTheyAreTyped) {
-    Harness h;
+    DialogHarness h;
     h.ops.setEditText(IDC_PROJECT_NAME, "my tool");
     EXPECT_EQ(h.ops.warnings[IDC_PROJECT_NAME], projectNameWarnings("my tool"));
     h.ops.setEditText(IDC_PROJECT_NAME, "Demo");
@@ -531,262 +348,6 @@ TEST(MainDialogLogic, NamesAreCheckedAsTheyAreTyped) {
     name = "Arc";
     h.logic.editAction();
     EXPECT_TRUE(seen.empty());
-}
-
-// A project of the host with one action, as a user makes it in a started dialog.
-void startWithAnAction(Harness& h) {
-    h.logic.initialise();
-    h.ops.checked[IDC_HOST_KEL] = true;
-    h.logic.hostChosen(IDC_HOST_KEL);
-    h.ops.setEditText(IDC_PROJECT_NAME, "Demo");
-    h.logic.addAction();
-}
-
-std::string writeText(const TempFolder& dir, const std::string& name, const std::string& text) {
-    return dir.write(name, text).string();
-}
-
-TEST(MainDialogLogic, ChangesOfTheAnswersMarkTheDocument) {
-    std::vector<std::pair<std::string, bool>> rows; // a gesture, and whether it changes
-    for (const char* changing :
-         {"name", "location", "browse", "host", "dll", "add", "edit", "remove"})
-        rows.emplace_back(changing, true);
-    for (const char* keeping : {"same host", "add cancelled", "edit unchanged"})
-        rows.emplace_back(keeping, false);
-    for (const auto& row : rows) {
-        const std::string& gesture = row.first;
-        const bool changes = row.second;
-        SCOPED_TRACE(gesture);
-        TempFolder dir;
-        Harness h;
-        startWithAnAction(h);
-        const std::string file = dir / "p.json";
-        h.ops.savePaths = {file};
-        ASSERT_TRUE(h.logic.changed() && h.logic.saveAs() && !h.logic.changed());
-        EXPECT_EQ(h.ops.title, "p.json");
-
-        h.ops.selected = 0;
-        h.ops.nextFolder = "/elsewhere";
-        h.ops.comboSelected = 1;
-        const int radio = gesture == "host" ? IDC_HOST_DOV : IDC_HOST_KEL;
-        h.ops.checked[radio] = true;
-        h.ops.properties = [&](ActionDefinition& a) {
-            a.defEdited = 1; // the pages were visited either way
-            if (gesture == "edit")
-                a.menu = "Tools\\Changed";
-            return gesture == "add cancelled" ? CTL_CANCEL : CTL_OK;
-        };
-        const std::map<std::string, std::function<void()>> gestures{
-            {"name",
-             [&] {
-                 h.ops.setEditText(IDC_PROJECT_NAME, "Other");
-             }},
-            {"location",
-             [&] {
-                 h.ops.setEditText(IDC_LOCATION, "/typed");
-             }},
-            {"browse",
-             [&] {
-                 h.logic.browse();
-             }},
-            {"host",
-             [&] {
-                 h.logic.hostChosen(radio);
-             }},
-            {"same host",
-             [&] {
-                 h.logic.hostChosen(radio);
-             }},
-            {"dll",
-             [&] {
-                 h.logic.dllFlagsEdited();
-             }},
-            {"add",
-             [&] {
-                 h.logic.addAction();
-             }},
-            {"add cancelled",
-             [&] {
-                 h.logic.addAction();
-             }},
-            {"edit",
-             [&] {
-                 h.logic.editAction();
-             }},
-            {"edit unchanged",
-             [&] {
-                 h.logic.editAction();
-             }},
-            {"remove",
-             [&] {
-                 h.logic.removeAction();
-             }},
-        };
-        gestures.at(gesture)();
-        EXPECT_EQ(h.logic.changed(), changes);
-        EXPECT_EQ(h.ops.title, changes ? std::string("p.json*") : "p.json");
-        EXPECT_TRUE(h.logic.save()); // to the same file, without asking
-        EXPECT_TRUE(h.ops.savePaths.empty() && !h.logic.changed());
-        ProjectState read;
-        EXPECT_FALSE(ProjectFile(file).load(read));
-        EXPECT_EQ(projectFileText(read, WithLocation::Yes),
-                  projectFileText(h.project, WithLocation::Yes));
-    }
-}
-
-TEST(MainDialogLogic, UnsavedChangesAreAskedAboutBeforeClosing) {
-    using Choice = MainDialogOps::SaveChoice;
-    const struct {
-        const char* name;
-        Choice choice;
-        std::string savePath;
-        bool closes;
-        std::string message; // after the temporary folder's path
-    } rows[] = {
-        {"Cancel goes back", Choice::Cancel, "", false, ""},
-        {"Discard closes", Choice::Discard, "", true, ""},
-        {"Save closes once saved", Choice::Save, "p.json", true, ""},
-        {"cancelled Save as goes back", Choice::Save, "", false, ""},
-        {"a failed save stays open", Choice::Save, "missing/p.json", false,
-         "/missing/p.json: cannot create a file beside it: No such file or directory"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        TempFolder dir;
-        Harness h;
-        h.logic.initialise();
-        h.logic.cancel(); // nothing changed: closes without a question
-        EXPECT_TRUE(h.ops.closed && h.ops.questions.empty());
-
-        h.ops.closed.reset();
-        startWithAnAction(h);
-        EXPECT_EQ(h.ops.title, "Untitled*");
-        h.ops.choices = {row.choice};
-        if (!row.savePath.empty())
-            h.ops.savePaths = {dir / row.savePath};
-        h.logic.cancel();
-        EXPECT_EQ(h.ops.questions, std::vector<std::string>{"Save changes to Untitled?"});
-        EXPECT_EQ(h.ops.closed.has_value(), row.closes);
-        EXPECT_EQ(h.ops.message, row.message.empty() ? std::string()
-                                                     : "The project was not saved.\n" +
-                                                           dir.path().string() + row.message);
-    }
-}
-
-// An open project file with changes Create did not save is asked about before the wizard closes;
-// one that names a DLL flag the field rejects is not saved as other flags.
-TEST(MainDialogLogic, OpenFileIsAskedAboutAfterCreate) {
-    TempFolder dir;
-    Harness h;
-    startWithAnAction(h);
-    const std::string path = dir / "p.json";
-    h.ops.savePaths = {path};
-    EXPECT_TRUE(h.logic.saveAs());
-    h.logic.addAction();
-    h.ops.choices = {MainDialogOps::SaveChoice::Cancel};
-    h.logic.create();
-    EXPECT_EQ(h.ops.questions, std::vector<std::string>{"Save changes to p.json?"});
-    EXPECT_FALSE(h.ops.closed);
-    h.ops.choices = {MainDialogOps::SaveChoice::Save};
-    h.logic.create();
-    EXPECT_TRUE(h.ops.closed && *h.ops.closed);
-    EXPECT_FALSE(h.logic.changed());
-
-    h.ops.comboSelected = -1;
-    h.ops.comboTyped = "PIDLLFL_NONE";
-    EXPECT_FALSE(h.logic.save());
-    EXPECT_TRUE(h.ops.message.starts_with("The project was not saved.\nUnknown DLL flag"))
-        << h.ops.message;
-}
-
-TEST(MainDialogLogic, OpeningReplacesTheAnswersOrKeepsThemOnAFault) {
-    TempFolder dir;
-    Harness h;
-    startWithAnAction(h);
-    const std::vector<ActionDefinition> before = h.project.actions;
-
-    // A damaged file: vantrel-gen's message, and the answers as they were.
-    const std::string damaged = writeText(dir, "bad.json", R"({"host": "KEL", "name": 1})");
-    h.ops.openPaths = {damaged};
-    h.ops.choices = {MainDialogOps::SaveChoice::Discard};
-    h.logic.openProject();
-    EXPECT_EQ(h.ops.message, damaged + ": \"name\": must be a string");
-    EXPECT_TRUE(h.project.actions == before && h.project.kelHost == 1 && h.logic.changed());
-
-    // A good one: every control shows it, and the document is the file.
-    ProjectState written;
-    written.dovHost = 1;
-    written.nameText = "Opened";
-    written.locationBase = "/somewhere";
-    written.dllFlags = PIDLLFL_RESIDENT;
-    written.actions = before;
-    const std::string good =
-        writeText(dir, "good.json", projectFileText(written, WithLocation::Yes));
-    h.ops.openPaths = {good};
-    h.ops.choices = {MainDialogOps::SaveChoice::Discard};
-    h.logic.openProject();
-    EXPECT_EQ(h.ops.list, std::vector<std::string>{before[0].name});
-    EXPECT_EQ(h.ops.edits[IDC_PROJECT_NAME], "Opened");
-    EXPECT_EQ(h.ops.edits[IDC_LOCATION], "/somewhere/Opened");
-    EXPECT_EQ(h.project.locationBase, "/somewhere");
-    EXPECT_TRUE(h.ops.isChecked(IDC_HOST_DOV) && !h.ops.isChecked(IDC_HOST_KEL));
-    EXPECT_EQ(h.ops.comboSelected, 1);
-    EXPECT_FALSE(h.logic.changed());
-    EXPECT_EQ(h.ops.title, "good.json");
-}
-
-TEST(MainDialogLogic, GeneratedProjectOpensByItsRecord) {
-    TempFolder dir;
-    ProjectState answers;
-    answers.kelHost = 1;
-    answers.nameText = "Gen";
-    const std::string record = writeText(dir, "moved/Gen/.vantrel/project.json",
-                                         projectFileText(answers, WithLocation::No));
-    const std::string parent = dir / "moved";
-    for (const std::string& chosen : {parent + "/Gen", parent + "/Gen/", record}) {
-        SCOPED_TRACE(chosen);
-        Harness h;
-        h.logic.initialise();
-        EXPECT_TRUE(h.logic.openPath(chosen));
-        EXPECT_EQ(h.ops.edits[IDC_LOCATION], parent + "/Gen");
-        EXPECT_EQ(h.ops.title, "Gen/.vantrel/project.json");
-        // The record is Create's: Save asks for a file of the user's.
-        EXPECT_FALSE(h.logic.save());
-        EXPECT_EQ(h.ops.suggested, "Gen.json");
-    }
-    // The same answers elsewhere keep the location the dialog had.
-    Harness h;
-    h.logic.initialise();
-    h.ops.setEditText(IDC_LOCATION, "/kept");
-    EXPECT_TRUE(h.logic.openPath(writeText(dir, "loose.json", readFile(record))));
-    EXPECT_EQ(h.project.locationBase, "/kept");
-    EXPECT_FALSE(h.logic.openPath(parent)); // no record: what vantrel-gen says of the file
-    // With the system's reason, in the words of the user's language.
-    EXPECT_TRUE(h.ops.message.starts_with(parent + "/.vantrel/project.json: cannot be read ("))
-        << h.ops.message;
-}
-
-TEST(MainDialogLogic, RecentFilesKeepTheEightLatest) {
-    TempFolder dir;
-    Harness h;
-    startWithAnAction(h);
-    std::vector<std::string> saved;
-    for (int i = 0; i < 10; ++i) {
-        saved.push_back(dir / ("p" + std::to_string(i) + ".json"));
-        h.ops.savePaths = {saved.back()};
-        ASSERT_TRUE(h.logic.saveAs());
-    }
-    EXPECT_TRUE(h.logic.openPath(saved[5])); // opened again: first once more
-    EXPECT_EQ(h.logic.recentFiles(),
-              (std::vector<std::string>{saved[5], saved[9], saved[8], saved[7], saved[6], saved[4],
-                                        saved[3], saved[2]}));
-    std::filesystem::remove(saved[9]);
-    h.logic.openRecent(1);
-    EXPECT_EQ(h.ops.message,
-              saved[9] + " is no longer there; it is taken off the recent projects.");
-    EXPECT_EQ(h.logic.recentFiles().size(), std::size_t(7));
-    h.logic.openRecent(1);
-    EXPECT_EQ(h.logic.documentPath(), saved[8]);
 }
 
 } // namespace
