@@ -1,9 +1,9 @@
 #include "ui/AboutDialog.h"
 
 #include "model/Version.h"
-#include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
 #include "ui/DialogBuilder.h"
+#include "wizard/ControlIds.h"
 
 #include <QIcon>
 #include <QLabel>

@@ -1,6 +1,5 @@
 #include "ui/ActionPropertiesDialog.h"
 
-#include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
 #include "ui/DefinitionPage.h"
 #include "ui/DialogBuilder.h"
@@ -9,6 +8,7 @@
 #include "ui/NameWarnings.h"
 #include "ui/PanelPage.h"
 #include "ui/TabPageHost.h"
+#include "wizard/ControlIds.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 #include "ui/DefinitionPage.h"
 
-#include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
 #include "ui/DialogBuilder.h"
+#include "wizard/ControlIds.h"
 
 #include <QCheckBox>
 #include <QComboBox>

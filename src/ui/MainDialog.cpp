@@ -1,21 +1,14 @@
 #include "ui/MainDialog.h"
 
-#include "fileutil/TextFile.h"
-
-#include "config/Configuration.h"
-#include "config/ConfigurationSearch.h"
-#include "engine/CreateProject.h"
-#include "fileutil/TextFile.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActionList.h"
 #include "ui/ActionPropertiesDialog.h"
-#include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
-#include "ui/CreateRuns.h"
 #include "ui/DialogBuilder.h"
 #include "ui/NameWarnings.h"
 #include "ui/ReviewDialog.h"
 #include "ui/SummaryDialog.h"
+#include "wizard/ControlIds.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -25,14 +18,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QShortcut>
 #include <QStringList>
 
-#include <functional>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -41,24 +31,6 @@
 #endif
 
 namespace vantrel {
-namespace {
-
-MainDialogServices engineServices(std::function<void(ProjectState&, MessageSink&)> read,
-                                  const ConfigurationBytes& configuration) {
-    MainDialogServices services;
-    services.readConfiguration = std::move(read);
-    services.validateProject = [](const ProjectState& project, MessageSink& sink) {
-        return validateProject(project, sink);
-    };
-    services.preview = previewRun;
-    services.commitAndGenerate = [&configuration](ProjectState& project, std::int32_t index,
-                                                  const CreateChoices& choices) {
-        return diskRun(project, index, choices, configuration);
-    };
-    return services;
-}
-
-} // namespace
 
 MainDialog::MainDialog(QWidget* parent, std::string configOption)
     : QDialog(parent)
@@ -173,48 +145,6 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
 
 MainDialog::~MainDialog() = default;
 
-void MainDialog::buildProjectMenu(QWidget* button) {
-    m_projectMenu = new QMenu(this);
-    m_projectMenu->setObjectName(QStringLiteral("projectMenu"));
-    // Each entry is the dialog's too, so its shortcut works while the menu is closed.
-    const auto entry = [this](const QString& text, const QKeySequence& keys, const char* name,
-                              std::function<void()> run) {
-        QAction* action = m_projectMenu->addAction(text);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-        connect(action, &QAction::triggered, this, std::move(run));
-    };
-    entry(tr("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), "openProject",
-          [this] { m_logic.openProject(); });
-    entry(tr("Open &generated project..."), QKeySequence(), "openGenerated",
-          [this] { m_logic.openGeneratedProject(); });
-    m_recentMenu = m_projectMenu->addMenu(tr("&Recent projects"));
-    m_recentMenu->setObjectName(QStringLiteral("recentMenu"));
-    m_projectMenu->addSeparator();
-    entry(tr("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S), "saveProject",
-          [this] { m_logic.save(); });
-    entry(tr("Save &as..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), "saveProjectAs",
-          [this] { m_logic.saveAs(); });
-    connect(m_projectMenu, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
-    static_cast<QPushButton*>(button)->setMenu(m_projectMenu);
-    fillRecentMenu();
-}
-
-void MainDialog::fillRecentMenu() {
-    m_recentMenu->clear();
-    const std::vector<std::string> recent = m_logic.recentFiles();
-    for (std::size_t i = 0; i < recent.size(); ++i) {
-        // "&1" to "&8": the number is the entry's mnemonic.
-        QString path = QString::fromStdString(recent[i]);
-        QAction* action = m_recentMenu->addAction(
-            QStringLiteral("&%1 %2").arg(i + 1).arg(path.replace('&', QStringLiteral("&&"))));
-        connect(action, &QAction::triggered, this, [this, i] { m_logic.openRecent(i); });
-    }
-    m_recentMenu->setEnabled(!recent.empty());
-}
-
 void MainDialog::reject() {
     if (m_logic.mayClose())
         QDialog::reject();
@@ -225,29 +155,20 @@ void MainDialog::openAtStart(const QString& path) {
 }
 
 void MainDialog::readFoundConfiguration(ProjectState& project, MessageSink& sink) {
-    const ConfigurationPlaces places = configurationPlaces(m_configOption);
-    const ConfigurationChoice choice = findConfiguration(places);
-    if (choice.origin == ConfigurationOrigin::None) {
+    const FoundConfiguration found =
+        readStartConfiguration(m_configOption, project, sink, m_configuration);
+    if (!found.found) {
         QStringList looked;
-        for (const ConfigurationChoice& candidate : configurationCandidates(places))
-            looked << QString::fromStdString(candidate.path);
+        for (const std::string& candidate : found.looked)
+            looked << QString::fromStdString(candidate);
         m_configurationText =
             tr("No configuration found (looked for %1): built-in settings").arg(looked.join(", "));
         return;
     }
-    const QString path = QFileInfo(QString::fromStdString(choice.path)).absoluteFilePath();
-    // The bytes the answers come from are the ones the record keeps, whatever the file holds
-    // by the time Create runs.
-    std::optional<std::string> bytes = readFileBytes(choice.path);
-    if (!bytes)
-        reportError(sink, ErrorKind::ERR_CONFIG_OPEN, choice.path);
-    else
-        readConfigurationBytes(project, *bytes);
-    m_configurationText = bytes
+    const QString path = QFileInfo(QString::fromStdString(found.path)).absoluteFilePath();
+    m_configurationText = found.read
                               ? tr("Configuration: %1").arg(path)
                               : tr("Configuration %1 cannot be read: built-in settings").arg(path);
-    if (bytes)
-        m_configuration = {choice.path, std::move(*bytes)};
 }
 
 QString MainDialog::aboutEntryText() {
@@ -432,60 +353,8 @@ void MainDialog::closeDialog(bool accepted) {
         QDialog::reject();
 }
 
-std::optional<std::string> MainDialog::askOpenPath(bool generatedFolder) {
-    const std::optional<QString> path =
-        generatedFolder ? ModalHooks::askDirectory(this) : ModalHooks::askOpenFile(this);
-    if (!path)
-        return std::nullopt;
-    return path->toStdString();
-}
-
-std::optional<std::string> MainDialog::askSavePath(const std::string& suggested) {
-    const std::optional<QString> path =
-        ModalHooks::askSaveFile(this, QString::fromStdString(suggested));
-    if (!path)
-        return std::nullopt;
-    return path->toStdString();
-}
-
-MainDialogOps::SaveChoice MainDialog::askSaveChanges(const std::string& question) {
-    switch (ModalHooks::askSaveDiscardCancel(this, QString::fromStdString(question))) {
-    case QMessageBox::Save:
-        return SaveChoice::Save;
-    case QMessageBox::Discard:
-        return SaveChoice::Discard;
-    default:
-        return SaveChoice::Cancel;
-    }
-}
-
 void MainDialog::setTitle(const std::string& title) {
     setWindowTitle(QString::fromStdString(title));
-}
-
-namespace {
-
-// The wizard's own settings, beside the configuration: ~/.config/vantrel/wizard.conf.
-QSettings wizardSettings() {
-    return QSettings(QStringLiteral("vantrel"), QStringLiteral("wizard"));
-}
-
-const QString RECENT_KEY = QStringLiteral("recentProjects");
-
-} // namespace
-
-std::vector<std::string> MainDialog::storedRecentFiles() const {
-    std::vector<std::string> paths;
-    for (const QString& path : wizardSettings().value(RECENT_KEY).toStringList())
-        paths.push_back(path.toStdString());
-    return paths;
-}
-
-void MainDialog::storeRecentFiles(const std::vector<std::string>& paths) {
-    QStringList list;
-    for (const std::string& path : paths)
-        list << QString::fromStdString(path);
-    wizardSettings().setValue(RECENT_KEY, list);
 }
 
 #ifdef Q_OS_WIN

@@ -1,7 +1,7 @@
 #include "ui/NameWarnings.h"
 
-#include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
+#include "wizard/ControlIds.h"
 
 #include <QAction>
 #include <QLabel>

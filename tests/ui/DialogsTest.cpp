@@ -1,12 +1,12 @@
 #include "model/NameChecks.h"
+#include "support/WidgetFinder.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActionPropertiesDialog.h"
-#include "ui/ControlIds.h"
-#include "ui/ControlMirror.h"
 #include "ui/MainDialog.h"
 #include "ui/ModalHooks.h"
 #include "ui/ReviewDialog.h"
 #include "ui/TabPageHost.h"
+#include "wizard/ControlIds.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,14 +28,6 @@
 using namespace vantrel;
 
 namespace {
-
-template <typename T>
-T* find(QWidget* parent, int id) {
-    T* widget = parent->findChild<T*>(controlName(id));
-    if (!widget)
-        qFatal("control %d not found", id);
-    return widget;
-}
 
 void showActive(QWidget& dialog) {
     dialog.show();

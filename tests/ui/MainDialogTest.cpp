@@ -1,10 +1,10 @@
 #include "ui/MainDialog.h"
 #include "model/NameChecks.h"
+#include "support/WidgetFinder.h"
 #include "ui/AboutDialog.h"
 #include "ui/ActionPropertiesDialog.h"
-#include "ui/ControlIds.h"
-#include "ui/ControlMirror.h"
 #include "ui/ModalHooks.h"
+#include "wizard/ControlIds.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,14 +30,6 @@
 using namespace vantrel;
 
 namespace {
-
-template <typename T>
-T* find(QWidget* parent, int id) {
-    T* widget = parent->findChild<T*>(controlName(id));
-    if (!widget)
-        qFatal("control %d not found", id);
-    return widget;
-}
 
 void clickButton(QWidget* dialog, int id) {
     QTest::mouseClick(find<QAbstractButton>(dialog, id), Qt::LeftButton);

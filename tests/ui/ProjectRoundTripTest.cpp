@@ -3,10 +3,10 @@
 #include "model/FlagNames.h"
 #include "project/ProjectWriter.h"
 #include "support/GeneratorProcess.h"
-#include "ui/ControlIds.h"
 #include "ui/ControlMirror.h"
 #include "ui/MainDialog.h"
 #include "ui/ModalHooks.h"
+#include "wizard/ControlIds.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ActionPropertiesModel.h"
+#include "wizard/ActionPropertiesModel.h"
 
 #include <QDialog>
 

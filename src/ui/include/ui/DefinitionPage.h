@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/DefinitionPageModel.h"
+#include "wizard/DefinitionPageModel.h"
 
 #include <QWidget>
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "model/ProjectState.h"
-#include "ui/CreateRuns.h"
-#include "ui/MainDialogLogic.h"
-#include "ui/MainDialogOps.h"
 #include "ui/ModalHooks.h"
+#include "wizard/DialogServices.h"
+#include "wizard/MainDialogLogic.h"
+#include "wizard/MainDialogOps.h"
 
 #include <QDialog>
 
@@ -93,6 +93,7 @@ private:
     std::vector<std::string> storedRecentFiles() const override;
     void storeRecentFiles(const std::vector<std::string>& paths) override;
 
+    // The Project menu on its button (MainDialogProjectMenu.cpp).
     void buildProjectMenu(QWidget* button);
     void fillRecentMenu();
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/MessagesPageModel.h"
+#include "wizard/MessagesPageModel.h"
 
 #include <QWidget>
 

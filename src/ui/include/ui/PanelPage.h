@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/PanelPageModel.h"
+#include "wizard/PanelPageModel.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ReviewModel.h"
+#include "wizard/ReviewModel.h"
 
 #include <QDialog>
 

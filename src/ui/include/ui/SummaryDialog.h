@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/SummaryModel.h"
+#include "wizard/SummaryModel.h"
 
 #include <QDialog>
 

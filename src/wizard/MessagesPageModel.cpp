@@ -1,6 +1,6 @@
-#include "ui/MessagesPageModel.h"
+#include "wizard/MessagesPageModel.h"
 
-#include "ui/ControlIds.h"
+#include "wizard/ControlIds.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "ui/FlagNameField.h"
+#include "wizard/FlagNameField.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "ui/ReviewModel.h"
+#include "wizard/ReviewModel.h"
 
 #include "diff/TextDiff.h"
 

@@ -1,4 +1,4 @@
-#include "ui/PageModel.h"
+#include "wizard/PageModel.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "ui/SummaryModel.h"
+#include "wizard/SummaryModel.h"
 
 #include <algorithm>
 #include <filesystem>

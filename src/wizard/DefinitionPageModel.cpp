@@ -1,8 +1,8 @@
-#include "ui/DefinitionPageModel.h"
+#include "wizard/DefinitionPageModel.h"
 
 #include "model/FlagNames.h"
-#include "ui/ControlIds.h"
-#include "ui/FlagNameField.h"
+#include "wizard/ControlIds.h"
+#include "wizard/FlagNameField.h"
 
 #include <algorithm>
 #include <array>

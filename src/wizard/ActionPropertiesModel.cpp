@@ -1,6 +1,6 @@
-#include "ui/ActionPropertiesModel.h"
+#include "wizard/ActionPropertiesModel.h"
 
-#include "ui/ControlIds.h"
+#include "wizard/ControlIds.h"
 
 #include <utility>
 

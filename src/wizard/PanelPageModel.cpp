@@ -1,6 +1,6 @@
-#include "ui/PanelPageModel.h"
+#include "wizard/PanelPageModel.h"
 
-#include "ui/ControlIds.h"
+#include "wizard/ControlIds.h"
 
 namespace vantrel {
 namespace {

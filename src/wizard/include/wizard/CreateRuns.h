@@ -2,8 +2,8 @@
 
 #include "model/ProjectState.h"
 #include "run/ProjectRun.h"
-#include "ui/ReviewModel.h"
-#include "ui/SummaryModel.h"
+#include "wizard/ReviewModel.h"
+#include "wizard/SummaryModel.h"
 
 #include <cstdint>
 #include <string>

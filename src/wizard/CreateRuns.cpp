@@ -1,4 +1,4 @@
-#include "ui/CreateRuns.h"
+#include "wizard/CreateRuns.h"
 
 #include "fileutil/DiskOutput.h"
 #include "fileutil/FileSystem.h"

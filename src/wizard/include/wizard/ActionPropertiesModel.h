@@ -2,9 +2,9 @@
 
 #include "model/ActionDefinition.h"
 #include "model/NameChecks.h"
-#include "ui/DefinitionPageModel.h"
-#include "ui/MessagesPageModel.h"
-#include "ui/PanelPageModel.h"
+#include "wizard/DefinitionPageModel.h"
+#include "wizard/MessagesPageModel.h"
+#include "wizard/PanelPageModel.h"
 
 #include <string>
 #include <vector>

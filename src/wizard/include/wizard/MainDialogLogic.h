@@ -2,9 +2,9 @@
 
 #include "model/ProjectState.h"
 #include "report/ErrorReporter.h"
-#include "ui/MainDialogOps.h"
-#include "ui/ReviewModel.h"
-#include "ui/SummaryModel.h"
+#include "wizard/MainDialogOps.h"
+#include "wizard/ReviewModel.h"
+#include "wizard/SummaryModel.h"
 
 #include <cstdint>
 #include <functional>
@@ -57,6 +57,7 @@ public:
 
     // The project file is the dialog's document: opening one replaces the answers (host, name,
     // location, DLL flags, actions), and every change to them marks it changed until saved.
+    // (These handlers are in MainDialogDocument.cpp.)
     void openProject();          // a project file
     void openGeneratedProject(); // a folder Create wrote, by its record
     // Opens a project file, or the record in a generated project's folder; false when nothing

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/PageModel.h"
+#include "wizard/PageModel.h"
 
 #include <string_view>
 
