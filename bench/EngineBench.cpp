@@ -1,7 +1,7 @@
 // Micro-benchmarks of the engine's hot paths: keyword lookup, text-line expansion and
 // directive processing, on the project shape the workload of scripts/bench uses.
 
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "engine/Keywords.h"
 #include "engine/TemplateReader.h"
 
@@ -55,7 +55,7 @@ BENCHMARK(keywordLookup);
 void lineExpansion(benchmark::State& state) {
     ProjectState project = benchProject(4);
     NullSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     const std::vector<std::string> lines = {
         "    /* name */ %ACDF_NAME%, /* index */ %ACDF_IDX%, /* define */ \"%ACDF_IDXDEF%\", "
         "/* project */ \"%PROJECTNAME%\", /* type */ %ACDF_TYP%, /* flags */ %ACDF_FLAGS%\n",
@@ -81,7 +81,7 @@ void directiveProcessing(benchmark::State& state) {
     const int actionCount = static_cast<int>(state.range(0));
     ProjectState project = benchProject(actionCount);
     NullSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     TemplateReader reader;
     reader.openText("@FOR 0 TO ALL_ACTIONS\n"
                     "@IFDEF ACDF_PROC_EXECUTE,ACDF_PROC_CLOSE\n"

@@ -4,7 +4,7 @@
 // and nothing reaches the disk.
 #include "FuzzProject.h"
 
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "fileutil/MemoryOutput.h"
 
 #include <cstdint>
@@ -107,8 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     project.extraSettings.push_back({"LICENSE", kit, "LICENSE.txt"});
     vantrel::fuzz::CountingSink sink;
     vantrel::MemoryOutput output;
-    vantrel::Generator generator(project, sink, output);
-    generator.runGeneration();
+    vantrel::Engine generator(project, sink, output);
+    generator.runScript();
 
     for (const vantrel::MemoryOutput::Target& target : output.targets()) {
         if (!plainKey(target.key))

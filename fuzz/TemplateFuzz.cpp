@@ -2,7 +2,7 @@
 // the body is processed as a section is written, in memory, and must end without a crash.
 #include "FuzzProject.h"
 
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "engine/TemplateReader.h"
 
 #include <cstdint>
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view body(reinterpret_cast<const char*>(data), size);
     vantrel::ProjectState project = vantrel::fuzz::makeFuzzProject();
     vantrel::fuzz::CountingSink sink;
-    vantrel::Generator generator(project, sink);
+    vantrel::Engine generator(project, sink);
     vantrel::TemplateReader reader;
     reader.openText(body);
 

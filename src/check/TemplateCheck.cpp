@@ -5,7 +5,7 @@
 
 #include "engine/KeywordValues.h"
 #include "engine/LineExpander.h"
-#include "engine/ScriptRun.h"
+#include "engine/ScriptInterpreter.h"
 #include "engine/TemplateReader.h"
 #include "engine/TextScan.h"
 #include "fileutil/FileStream.h"

@@ -1,6 +1,6 @@
 #include "cli/CheckRun.h"
 #include "cli/CommandLine.h"
-#include "cli/HeadlessRun.h"
+#include "cli/GenCommand.h"
 
 #include <csignal>
 #include <iostream>

@@ -29,12 +29,12 @@ bool validateProject(const ProjectState& project, MessageSink& sink) {
     return true;
 }
 
-bool commitAndGenerate(ProjectState& project, std::int32_t dllComboIndex, Generator& generator) {
+bool commitAndRunScript(ProjectState& project, std::int32_t dllComboIndex, Engine& generator) {
     project.projectName = project.nameText;
     project.projectLocation = project.locationBase;
     setDllFlagsFromIndex(dllComboIndex, project.dllFlags);
     project.selectAction(0);
-    return generator.runGeneration();
+    return generator.runScript();
 }
 
 } // namespace vantrel

@@ -2,7 +2,7 @@
 
 #include "config/Configuration.h"
 #include "engine/CreateProject.h"
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "fileutil/DiskOutput.h"
 #include "fileutil/FileReplace.h"
 #include "fileutil/FileSystem.h"
@@ -82,7 +82,7 @@ std::optional<std::map<std::string, std::string>> repeatRecordedRun(const Record
     std::map<std::string, std::string> texts;
     TextCollector collector(texts);
     SilentSink sink;
-    Generator generator(project, sink, collector);
+    Engine generator(project, sink, collector);
     generator.script().setInputReader([&record](const std::string& path) {
         std::optional<std::string> bytes;
         if (const Manifest::Input* input = record.manifest.findInput(path))
@@ -92,7 +92,7 @@ std::optional<std::map<std::string, std::string>> repeatRecordedRun(const Record
         return bytes;
     });
     // A run that stops on an error still gives the texts it wrote before.
-    commitAndGenerate(project, -1, generator);
+    commitAndRunScript(project, -1, generator);
     // Below the recorded project's own folder, as the record names its files.
     const std::optional<std::string> root = RecordingOutput::keyOf(
         nativePath(location), nativePath(joinPath(location, project.nameText)));

@@ -2,7 +2,7 @@
 
 #include "diff/TextMerge.h"
 #include "engine/CreateProject.h"
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "fileutil/DiskOutput.h"
 #include "fileutil/MemoryOutput.h"
 #include "fileutil/ProjectLock.h"
@@ -147,14 +147,14 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     recording.keepTexts(settings.keepTexts);
     if (!settings.configuration.path.empty())
         session.noteConfiguration(settings.configuration.path, settings.configuration.bytes);
-    Generator generator(project, sink, recording);
+    Engine generator(project, sink, recording);
     generator.script().setKnownText([&recording] { return recording.holdsRunText(); });
     generator.script().setInputReader(session.inputReader());
     if (settings.written)
         generator.setOutputListener(settings.written);
     if (settings.warnings)
         generator.setWarningListener(settings.warnings);
-    result.ended = commitAndGenerate(project, settings.dllComboIndex, generator);
+    result.ended = commitAndRunScript(project, settings.dllComboIndex, generator);
     result.counts = generator.script().summary();
     recording.setRanWhole(result.ended && sink.errors() == 0);
     noteRegeneration(recording, sink, settings, result);

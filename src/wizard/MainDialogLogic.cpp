@@ -319,10 +319,10 @@ void MainDialogLogic::create() {
         // Files edited since the last run are written only as the review shows them.
         choices.chosen = review.choices();
     }
-    if (!m_services.commitAndGenerate)
+    if (!m_services.run)
         return;
-    SummaryModel summary(m_services.commitAndGenerate(m_project, comboIndex, choices),
-                         std::move(keptKeys), absoluteFolder(folder));
+    SummaryModel summary(m_services.run(m_project, comboIndex, choices), std::move(keptKeys),
+                         absoluteFolder(folder));
     m_ops.showSummary(summary);
     // A run that stopped on an error keeps the dialog open with everything the user entered;
     // an open project file with changes the run did not save is asked about, as on closing.

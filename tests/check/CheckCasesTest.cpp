@@ -1,4 +1,4 @@
-#include "GeneratorRun.h"
+#include "support/GeneratorProcess.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -90,7 +90,7 @@ TEST_P(CheckCases, GiveExactlyTheExpectedLines) {
         if (const std::vector<std::string> run = marked(text, "run: "); !run.empty())
             arguments = words(run.front());
     }
-    const RunResult result = runIn(work.path(), arguments);
+    const ProcessResult result = runGeneratorIn(work.path(), arguments);
     EXPECT_EQ(linesOf(result.out), expected);
     EXPECT_EQ(result.err, "");
     const bool werror =
@@ -158,7 +158,7 @@ TEST(CheckSample, FindsNothing) {
          {std::vector<std::string>{"--check", "--werror"},
           std::vector<std::string>{"--check", "--werror", "demo.json"},
           std::vector<std::string>{"--check", "--werror", "demo-dov.json"}}) {
-        const RunResult result = runIn(sample, arguments);
+        const ProcessResult result = runGeneratorIn(sample, arguments);
         EXPECT_EQ(result.out, "") << arguments.back();
         EXPECT_EQ(result.err, "") << arguments.back();
         EXPECT_EQ(result.status, 0) << arguments.back();
@@ -168,7 +168,7 @@ TEST(CheckSample, FindsNothing) {
 TEST(CheckProjectFile, ThatCannotBeReadIsRefusedAsARunRefusesIt) {
     const TempFolder work;
     fs::copy(DATA / "base", work.path(), fs::copy_options::recursive);
-    const RunResult result = runIn(work.path(), {"--check", "absent.json"});
+    const ProcessResult result = runGeneratorIn(work.path(), {"--check", "absent.json"});
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "absent.json: cannot be read (No such file or directory)\n");
     EXPECT_EQ(result.status, 2);

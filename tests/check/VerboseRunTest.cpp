@@ -1,4 +1,4 @@
-#include "GeneratorRun.h"
+#include "support/GeneratorProcess.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -33,11 +33,11 @@ TEST(VerboseRun, PrintsThePlaceAfterEachMessage) {
         "\"main\" of out/Demo/a.txt: a value feeds its own placeholder; the rest "
         "is kept as it stands\n";
 
-    RunResult result = runIn(work.path(), {"--warnings", "project.json"});
+    ProcessResult result = runGeneratorIn(work.path(), {"--warnings", "project.json"});
     EXPECT_EQ(result.err, assertion + runaway + missing);
     EXPECT_EQ(result.status, 1);
 
-    result = runIn(work.path(), {"--warnings", "--verbose", "project.json"});
+    result = runGeneratorIn(work.path(), {"--warnings", "--verbose", "project.json"});
     EXPECT_EQ(result.err, assertion + "templates/main.tpl:2:\n" + runaway +
                               "templates/main.tpl:3:\n" + missing + "kel.vts:3:\n");
     EXPECT_EQ(result.status, 1);

@@ -71,8 +71,8 @@ TEST(CommitAndGenerate, CommitsTheEditsAndRunsFromTheFirstAction) {
     assignComboPositions(dllFlagTable);
 
     RecordingSink sink;
-    Generator generator(project, sink);
-    ASSERT_TRUE(commitAndGenerate(project, dllFlagsToIndex(PIDLLFL_RESIDENT), generator));
+    Engine generator(project, sink);
+    ASSERT_TRUE(commitAndRunScript(project, dllFlagsToIndex(PIDLLFL_RESIDENT), generator));
     EXPECT_EQ(project.projectName, "Demo");
     EXPECT_EQ(project.projectLocation, tmp.path().string());
     EXPECT_EQ(project.dllFlags, PIDLLFL_RESIDENT);
@@ -81,7 +81,7 @@ TEST(CommitAndGenerate, CommitsTheEditsAndRunsFromTheFirstAction) {
 
     // No combo selection keeps the flags; a missing script is reported and is no success.
     project.keltemplate = (tmp.path() / "absent.script").string();
-    EXPECT_FALSE(commitAndGenerate(project, -1, generator));
+    EXPECT_FALSE(commitAndRunScript(project, -1, generator));
     EXPECT_EQ(project.dllFlags, PIDLLFL_RESIDENT);
     EXPECT_EQ(sink.texts(), std::vector<std::string>{"Open file error:\n" +
                                                      (tmp.path() / "absent.script").string()});

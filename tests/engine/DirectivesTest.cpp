@@ -1,4 +1,4 @@
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "support/RecordingSink.h"
 #include "support/TimeLimit.h"
 
@@ -35,7 +35,7 @@ struct Rendered {
 
 // Feeds a section body through the directive processor and the line expansion, as a section
 // is written: directive lines are carried out, every other line is expanded and kept.
-Rendered render(Generator& generator, TemplateReader& reader) {
+Rendered render(Engine& generator, TemplateReader& reader) {
     Rendered result{true, {}};
     while (reader.readLine()) {
         const std::string_view line = reader.line();
@@ -51,7 +51,7 @@ Rendered render(Generator& generator, TemplateReader& reader) {
     return result;
 }
 
-Rendered render(Generator& generator, std::string_view body) {
+Rendered render(Engine& generator, std::string_view body) {
     TemplateReader reader;
     reader.openText(body);
     return render(generator, reader);
@@ -60,7 +60,7 @@ Rendered render(Generator& generator, std::string_view body) {
 TEST(SectionBody, ActionListExample) {
     ProjectState project = lineAndArc();
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     const Rendered result = render(generator, "// Actions of %PROJECTNAME%\n"
                                               "@FOR 0 TO ALL_ACTIONS\n"
                                               "#define %ACDF_IDXDEF% %ACDF_IDX%\n"
@@ -99,7 +99,7 @@ TEST_P(DirectiveBody, WritesAndReports) {
     if (c.setup)
         c.setup(project);
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     const Rendered result = render(generator, c.body);
     EXPECT_EQ(result.ok, c.ok);
     EXPECT_EQ(result.output, c.output);
@@ -200,7 +200,7 @@ std::string repeated(std::string_view line, int times) {
 TEST(OpenBlocks, MoreThanTheLimitIsAnError) {
     ProjectState project = lineAndArc();
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     const int limit = static_cast<int>(GeneratorState::MAX_OPEN_BLOCKS);
     const std::string nested =
         repeated("@IFDEF KEL\n", limit) + "deep\n" + repeated("@ENDIF\n", limit);
@@ -215,7 +215,7 @@ TEST(OpenBlocks, MoreThanTheLimitIsAnError) {
 TEST(LoopAcrossFiles, EndForInAnotherFileIsAnErrorAndNeverMovesIt) {
     ProjectState project = lineAndArc();
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
 
     TemplateReader script;
     script.openText("@FOR 0 TO ALL_ACTIONS\n");
@@ -239,7 +239,7 @@ TEST(LoopAcrossFiles, EndForInAnotherFileIsAnErrorAndNeverMovesIt) {
 TEST(LoopAcrossFiles, FinishedLoopLeavesNoLoopRunning) {
     ProjectState project = lineAndArc();
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     const Rendered first = render(generator, "@FOR 0 TO ALL_ACTIONS\n%ACTIONNAME%\n@ENDFOR\n");
     EXPECT_TRUE(first.ok);
     EXPECT_EQ(first.output, "Line\nArc\n");
@@ -266,7 +266,7 @@ TEST_P(ConditionList, JoinsStrictlyLeftToRight) {
     const ListCase& c = GetParam();
     ProjectState project = lineAndArc();
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     bool result = !c.result;
     EXPECT_EQ(generator.directives().evaluateConditionList(c.list, result), c.wellFormed);
     if (c.wellFormed) {
@@ -310,7 +310,7 @@ TEST_P(ExpandTemplateLine, ReplacesPlaceholders) {
     if (c.setup)
         c.setup(project);
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     EXPECT_EQ(generator.expander().expandLine(c.line), c.expanded);
 }
 
@@ -364,7 +364,7 @@ TEST_P(ExpansionBounds, StopOnlyWhatValuesFeed) {
     if (c.setup)
         c.setup(project);
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     std::string out;
     std::string stoppedAt;
     const bool complete =

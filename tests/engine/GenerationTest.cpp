@@ -1,4 +1,4 @@
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "support/RecordingSink.h"
 #include "support/TempFolder.h"
 
@@ -47,7 +47,7 @@ protected:
 
     bool run(std::string_view script) {
         tmp.write("kel.script", script);
-        return generator.runGeneration();
+        return generator.runScript();
     }
 
     fs::path location() const { return tmp.path() / "out"; }
@@ -56,7 +56,7 @@ protected:
     TempFolder tmp;
     ProjectState project;
     RecordingSink sink;
-    Generator generator{project, sink};
+    Engine generator{project, sink};
     std::vector<std::string> listed;
 };
 

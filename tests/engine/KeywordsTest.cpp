@@ -1,5 +1,5 @@
 #include "engine/Keywords.h"
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "support/RecordingSink.h"
 
 #include <gtest/gtest.h>
@@ -112,7 +112,7 @@ TEST_P(PlaceholderValue, ComputedFromProjectAndCurrentAction) {
     if (c.setup)
         c.setup(project);
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     std::string second = "stale";
     EXPECT_EQ(generator.values().placeholderValue(c.placeholder, &second), c.value);
     EXPECT_EQ(second, c.secondValue);
@@ -236,7 +236,7 @@ TEST_P(IsConditionTrue, ForCurrentActionAndHosts) {
     if (c.setup)
         c.setup(project);
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     EXPECT_EQ(generator.values().isConditionTrue(lookupKeyword(c.keyword)), c.expected);
 }
 
@@ -291,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PlaceholderValueAgain, FollowsTheProjectBetweenCalls) {
     ProjectState project = demoProject();
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     const auto both = [&] {
         return generator.values().placeholderValue("%ACDF_IDXDEF%").value_or("none") + " " +
                generator.values().placeholderValue("%ACDF_IDX%").value_or("none");
@@ -312,7 +312,7 @@ TEST(PlaceholderValueAgain, FollowsTheProjectBetweenCalls) {
 TEST(ReplacePlaceholder, ReplacesOnlyTheExactSpelling) {
     ProjectState project = demoProject();
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
 
     std::string text = "%projectname% and %PROJECTNAME%, %projectname%";
     EXPECT_TRUE(generator.values().replacePlaceholder(text, "%projectname%"));
@@ -327,7 +327,7 @@ TEST(ReplacePlaceholder, InsertedValueIsNotSearchedAgain) {
     ProjectState project = demoProject();
     project.projectName = "x%PROJECTNAME%";
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     std::string text = "[%PROJECTNAME%]";
     EXPECT_TRUE(generator.values().replacePlaceholder(text, "%PROJECTNAME%"));
     EXPECT_EQ(text, "[x%PROJECTNAME%]");
@@ -336,7 +336,7 @@ TEST(ReplacePlaceholder, InsertedValueIsNotSearchedAgain) {
 TEST(LoopCountOf, OnlyAllActionsCounts) {
     ProjectState project = demoProject();
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     EXPECT_EQ(generator.values().loopCountOf(KW_ALL_ACTIONS), 3);
     EXPECT_EQ(generator.values().loopCountOf(KW_ZERO), 0);
     EXPECT_EQ(generator.values().loopCountOf(KW_NONE), 0);

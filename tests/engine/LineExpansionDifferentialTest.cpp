@@ -1,4 +1,4 @@
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "support/RecordingSink.h"
 
 #include <gtest/gtest.h>
@@ -74,7 +74,7 @@ TEST(LineExpansionPaths, OnePassMatchesRescanningOnRandomLines) {
         state.actions = {action};
         state.selectAction(0);
         RecordingSink sink;
-        Generator generator(state, sink);
+        Engine generator(state, sink);
         for (int line = 0; line < 50; ++line) {
             const std::string text = randomText(random, LINE_PIECES, 12);
             ASSERT_EQ(generator.expander().expandLine(text),
@@ -120,7 +120,7 @@ TEST(LineExpansionPaths, RepeatedLinesFollowTheCurrentAction) {
     for (int line = 0; line < 80; ++line)
         lines.push_back(randomText(random, pieces, 10));
     RecordingSink sink;
-    Generator generator(state, sink);
+    Engine generator(state, sink);
     for (int round = 0; round < 3; ++round) {
         state.extraSettings[2].value = randomText(random, values, 2);
         state.extraSettings[0].value = round == 1 ? "" : "Hello";
@@ -151,7 +151,7 @@ TEST(LineExpansionPaths, NamesRightAfterPairsMatchRescanning) {
     state.actions = {action, action};
     state.actions[1].name = "";
     RecordingSink sink;
-    Generator generator(state, sink);
+    Engine generator(state, sink);
     for (int line = 0; line < 20000; ++line) {
         const std::string text = randomText(random, pieces, 10);
         for (std::int32_t index : {0, 1}) {
@@ -185,7 +185,7 @@ TEST(LineExpansionPaths, KeptConditionListsFollowTheCurrentAction) {
     for (int i = 0; i < 60; ++i)
         lists.push_back(randomText(random, pieces, 6));
     RecordingSink sink;
-    Generator generator(state, sink);
+    Engine generator(state, sink);
     for (std::int32_t index = 0; index < state.actionCount(); ++index) {
         state.selectAction(index);
         for (const std::string& list : lists) {
@@ -229,7 +229,7 @@ TEST(LineExpansionPaths, KeptSectionListStopsWhereTheScanStops) {
                                {"zz", false, "filesection:\n"}};
     ProjectState state;
     RecordingSink sink;
-    Generator generator(state, sink);
+    Engine generator(state, sink);
     TemplateReader reader;
     reader.openText("x\nfilesection: a\nbody\nfilesectionend:\nfilesection: B \nfilesection:\n"
                     "filesection: c\n");
@@ -254,7 +254,7 @@ TEST(LineExpansionPaths, LongLinesGiveTheSameTextOnBothPaths) {
     state.kelHost = 1;
     state.projectName = std::string(3000, 'p');
     RecordingSink sink;
-    Generator generator(state, sink);
+    Engine generator(state, sink);
     std::string manyPairs;
     for (std::size_t i = 0; i < 10005; ++i)
         manyPairs += "%KEL%";

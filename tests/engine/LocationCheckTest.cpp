@@ -1,4 +1,4 @@
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "support/RecordingSink.h"
 #include "support/TempFolder.h"
 
@@ -33,9 +33,9 @@ TEST(LocationCheck, LinkAmongPlainFilesOfOneFolderIsRefused) {
     fs::create_directories(tmp.path() / "elsewhere");
     fs::create_symlink(tmp.path() / "elsewhere/leak", tmp.path() / "out/Demo/leak");
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
 
-    EXPECT_FALSE(generator.runGeneration());
+    EXPECT_FALSE(generator.runScript());
     EXPECT_EQ(sink.texts(), std::vector<std::string>{"Open file error:\n" +
                                                      project.projectLocation + "/Demo/leak"});
     EXPECT_EQ(readFile(tmp.path() / "out/Demo/a"), "a\n");

@@ -1,4 +1,4 @@
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "support/RecordingSink.h"
 #include "support/TempFolder.h"
 
@@ -61,14 +61,14 @@ protected:
     TempFolder tmp;
     ProjectState project;
     RecordingSink sink;
-    Generator generator{project, sink};
+    Engine generator{project, sink};
     std::vector<RecordingSink::Message> warnings;
 };
 
 TEST_P(MessagePlaces, NameTheLineTheMessageComesFrom) {
     const PlaceCase& c = GetParam();
     tmp.write("kel.script", c.script);
-    generator.runGeneration();
+    generator.runScript();
     ASSERT_FALSE(sink.messages.empty());
     const RecordingSink::Message& first = sink.messages.front();
     std::string expected = c.message;
@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<PlaceCase>& info) { return info.param.name; });
 
 TEST_F(MessagePlaces, ScriptThatCannotBeOpenedHasNoPlace) {
-    generator.runGeneration();
+    generator.runScript();
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_FALSE(sink.messages[0].place.known());
 }
@@ -123,7 +123,7 @@ TEST_F(MessagePlaces, ScriptThatCannotBeOpenedHasNoPlace) {
 TEST_F(MessagePlaces, WarningsNameTheirLine) {
     tmp.write("kel.script", "create_file: \"a\" \"runaway\" \"plugin.tpl\"\n"
                             "create_directory: \"%LOOP%\"\n");
-    generator.runGeneration();
+    generator.runScript();
     ASSERT_EQ(warnings.size(), 2u);
     EXPECT_EQ(warnings[0].place.file, (tmp.path() / "tpl/plugin.tpl").string());
     EXPECT_EQ(warnings[0].place.line, 9u);

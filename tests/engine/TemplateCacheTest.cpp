@@ -1,5 +1,5 @@
 #include "engine/TemplateCache.h"
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "support/RecordingSink.h"
 #include "support/TempFolder.h"
 
@@ -76,9 +76,9 @@ TEST(TemplateCache, RunReadsATemplateAgainAfterWritingOverIt) {
     tmp.write("out/Demo/gen.tpl", "filesection: main\nfirst %PROJECTNAME%\n");
     tmp.write("out/Demo/seed.tpl", "filesection: next\nfilesection: main\nsecond\n");
     RecordingSink sink;
-    Generator generator(project, sink);
+    Engine generator(project, sink);
 
-    EXPECT_TRUE(generator.runGeneration());
+    EXPECT_TRUE(generator.runScript());
     EXPECT_TRUE(sink.texts().empty());
     EXPECT_EQ(readFile(tmp.path() / "out/Demo/first.txt"), "first Demo\n");
     EXPECT_EQ(readFile(tmp.path() / "out/Demo/second.txt"), "second\n");

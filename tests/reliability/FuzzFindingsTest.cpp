@@ -3,7 +3,7 @@
 #include "support/TempFolder.h"
 
 #include "config/Configuration.h"
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST_P(ConfigurationFinding, KeepsTemplateTextIntact) {
     action.name = "Line";
     project.appendAction(action);
     project.selectAction(0);
-    Generator generator(project, sink);
+    Engine generator(project, sink);
     EXPECT_EQ(generator.expander().expandLine(c.line), c.expected);
     EXPECT_TRUE(sink.messages.empty());
 }

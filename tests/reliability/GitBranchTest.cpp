@@ -26,14 +26,14 @@ public:
     }
 
     // Runs "git ARGUMENTS" (already quoted for the shell): its status and what it printed.
-    RunResult operator()(const std::string& arguments) const {
+    GenResult operator()(const std::string& arguments) const {
         const fs::path output = m_home / "git-output.txt";
         const std::string command = "cd '" + m_repository.string() + "' && env HOME='" +
                                     m_home.string() + "' XDG_CONFIG_HOME='" + m_home.string() +
                                     "' GIT_CONFIG_NOSYSTEM=1 git " + arguments + " >'" +
                                     output.string() + "' 2>&1";
         const int raw = std::system(command.c_str());
-        RunResult result;
+        GenResult result;
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         result.out = readFile(output);
         return result;
@@ -65,7 +65,7 @@ TEST(GitBranches, MergeNeedsNoHandInTheRecordAndKeepsBothSidesLines) {
     };
     const fs::path project = work.location() / "Demo";
 
-    const RunResult first = generate({"Line", "Arc"});
+    const GenResult first = generate({"Line", "Arc"});
     ASSERT_EQ(first.status, 0) << first.err;
     const Git git(project, root.path() / "home");
     for (const char* setup :
@@ -93,7 +93,7 @@ TEST(GitBranches, MergeNeedsNoHandInTheRecordAndKeepsBothSidesLines) {
         ASSERT_EQ(git("checkout -q -b " + name + " main").status, 0);
         for (const auto& [file, at] : edits)
             type(file, at);
-        const RunResult regenerated = generate(actions);
+        const GenResult regenerated = generate(actions);
         EXPECT_EQ(regenerated.status, 0) << regenerated.err;
         ASSERT_EQ(git("add -A").status, 0);
         ASSERT_EQ(git("commit -q -m " + name).status, 0);
@@ -102,8 +102,8 @@ TEST(GitBranches, MergeNeedsNoHandInTheRecordAndKeepsBothSidesLines) {
     branch("fill", {"Line", "Arc", "Fill"}, {{"Arc.cpp", 2}, {"Demo.cpp", 100}});
 
     ASSERT_EQ(git("checkout -q zoom").status, 0);
-    const RunResult merge = git("merge -q --no-edit fill");
-    const RunResult unmerged = git("diff --name-only --diff-filter=U");
+    const GenResult merge = git("merge -q --no-edit fill");
+    const GenResult unmerged = git("diff --name-only --diff-filter=U");
     ASSERT_EQ(unmerged.status, 0) << unmerged.out;
     for (const std::string& path : linesOf(unmerged.out))
         EXPECT_FALSE(inRecord(path)) << "git left the record's " << path << " to merge by hand";
@@ -113,7 +113,7 @@ TEST(GitBranches, MergeNeedsNoHandInTheRecordAndKeepsBothSidesLines) {
     const std::string joined = readFile(project / ".vantrel/project.json");
     EXPECT_NE(joined.find("\"Zoom\""), std::string::npos) << joined;
     EXPECT_NE(joined.find("\"Fill\""), std::string::npos) << joined;
-    const RunResult regenerated = generate({"Zoom", "Line", "Arc", "Fill"});
+    const GenResult regenerated = generate({"Zoom", "Line", "Arc", "Fill"});
     EXPECT_EQ(regenerated.err.find("damaged"), std::string::npos) << regenerated.err;
     EXPECT_TRUE(regenerated.status == 0 || regenerated.status == 3) << regenerated.status << "\n"
                                                                     << regenerated.err;
@@ -128,7 +128,7 @@ TEST(GitBranches, MergeNeedsNoHandInTheRecordAndKeepsBothSidesLines) {
     for (const char* action : {"Zoom.cpp", "Fill.cpp"})
         EXPECT_TRUE(after.contains(action)) << action;
 
-    const RunResult again = runGen(run);
+    const GenResult again = runGen(run);
     EXPECT_EQ(again.status, regenerated.status) << again.err;
     const Files settled = filesBelow(project);
     std::map<std::string, std::string> changed;
@@ -176,13 +176,13 @@ TEST(GitBranches, AnswersOfActionsAddedAtTheEndJoinIntoAnswersThatRead) {
         writeFile(sides[side], readFile(record));
     }
     const Git git(root.path(), root.path() / "home");
-    const RunResult merged = git("merge-file -p --union '" + sides["ours"].string() + "' '" +
+    const GenResult merged = git("merge-file -p --union '" + sides["ours"].string() + "' '" +
                                  sides["base"].string() + "' '" + sides["theirs"].string() + "'");
     ASSERT_EQ(merged.status, 0) << merged.out;
     EXPECT_NE(merged.out.find("\"Zoom\""), std::string::npos) << merged.out;
     EXPECT_NE(merged.out.find("\"Fill\""), std::string::npos) << merged.out;
     writeFile(record, merged.out);
-    const RunResult preview =
+    const GenResult preview =
         runGen({"--dry-run", "--config", work.config().string(), work.projectFile().string()});
     EXPECT_EQ(preview.err.find("damaged"), std::string::npos) << preview.err << merged.out;
 }

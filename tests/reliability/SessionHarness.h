@@ -5,7 +5,7 @@
 // project folder as they stand.
 #include "support/TempFolder.h"
 
-#include "cli/HeadlessRun.h"
+#include "cli/GenCommand.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -175,17 +175,17 @@ private:
 
 // One in-process run of vantrel-gen into the disk; an exception that escapes it ends as
 // status -1 with its text in err, so that one bad run does not end the whole test.
-struct RunResult {
+struct GenResult {
     int status = -1;
     std::string out;
     std::string err;
 };
 
-inline RunResult runGen(const std::vector<std::string>& arguments) {
+inline GenResult runGen(const std::vector<std::string>& arguments) {
     const std::vector<std::string_view> views(arguments.begin(), arguments.end());
     std::ostringstream out;
     std::ostringstream err;
-    RunResult result;
+    GenResult result;
     try {
         result.status = runVantrelGen(views, out, err);
     } catch (const std::exception& exception) {

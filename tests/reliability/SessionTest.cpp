@@ -559,10 +559,10 @@ private:
         };
         const fs::path folder = project();
         const Files before = filesBelow(folder);
-        const RunResult preview = runGen(arguments(true));
+        const GenResult preview = runGen(arguments(true));
         if (!sameSizesAndTimes(filesBelow(folder, false), before))
             fail("the preview wrote", "the preview changed files below " + folder.string());
-        const RunResult run = runGen(arguments(false));
+        const GenResult run = runGen(arguments(false));
         const Files after = filesBelow(folder);
         trace(preview, run);
 
@@ -622,7 +622,7 @@ private:
         checkListing(listing, before, after, fail);
 
         // A second run straight after has nothing left to do.
-        const RunResult again = runGen(arguments(false));
+        const GenResult again = runGen(arguments(false));
         const Files settled = filesBelow(folder);
         if (again.status != run.status)
             fail("second run status differs", "the second run exited with status " +
@@ -700,7 +700,7 @@ private:
                      "the preview said conflict, the run wrote no " + beside);
     }
 
-    void trace(const RunResult& preview, const RunResult& run) const {
+    void trace(const GenResult& preview, const GenResult& run) const {
         static const bool enabled = environmentNumber("VANTREL_SESSION_TRACE", 0) != 0;
         if (!enabled)
             return;

@@ -1,6 +1,6 @@
 #include "MemoryDriver.h"
 
-#include "cli/HeadlessRun.h"
+#include "cli/GenCommand.h"
 #include "fileutil/MemoryOutput.h"
 
 #include <sstream>

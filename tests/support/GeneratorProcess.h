@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,15 @@ inline ProcessResult runGeneratorIn(const std::filesystem::path& folder,
     result.out = readFile(out);
     result.err = readFile(err);
     return result;
+}
+
+// The lines of a text, without their line ends.
+inline std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 // A vantrel-gen started in a folder and left running, its output going to files in the folder

@@ -1,7 +1,7 @@
 #include "config/Configuration.h"
 #include "diff/TextDiff.h"
 #include "support/TempFolder.h"
-#include "wizard/CreateRuns.h"
+#include "wizard/CreateCommand.h"
 #include "wizard/ReviewModel.h"
 #include "wizard/SummaryModel.h"
 

@@ -170,8 +170,7 @@ struct DialogHarness {
             ++previews;
             return preview;
         };
-        s.commitAndGenerate = [this](ProjectState& p, std::int32_t index,
-                                     const CreateChoices& choices) {
+        s.run = [this](ProjectState& p, std::int32_t index, const CreateChoices& choices) {
             p.projectName = p.nameText;
             p.projectLocation = p.locationBase;
             runs.push_back(index);

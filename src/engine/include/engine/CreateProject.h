@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 #include "model/ProjectState.h"
 #include "report/ErrorReporter.h"
 
@@ -13,7 +13,7 @@ bool validateProject(const ProjectState& project, MessageSink& sink);
 
 // What "Create" does after validation: projectName and projectLocation are committed from
 // nameText and locationBase, dllFlags from the DLL combo position (-1 keeps dllFlags as it is),
-// the first action is selected and the script runs. Returns runGeneration's result.
-bool commitAndGenerate(ProjectState& project, std::int32_t dllComboIndex, Generator& generator);
+// the first action is selected and the script runs. Returns runScript's result.
+bool commitAndRunScript(ProjectState& project, std::int32_t dllComboIndex, Engine& generator);
 
 } // namespace vantrel

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "engine/ScriptRun.h"
+// The front ends take the run's types from here, and validateProject, the checks before a run.
+#include "engine/CreateProject.h"
+#include "engine/ScriptInterpreter.h"
 #include "fileutil/DiskOutput.h"
 #include "fileutil/MemoryOutput.h"
 #include "model/ProjectState.h"
@@ -35,9 +37,9 @@ struct RunSettings {
     bool keepRecord = true; // false: a run that keeps no record (it still keeps the user's edits)
     TargetPolicy policy = TargetPolicy::Automatic;
     CreateChoices choices;
-    bool keepTexts = false;            // each target's bytes before and after, for a diff
-    ScriptRun::OutputListener written; // told of every folder and file written
-    ScriptRun::WarningListener warnings;
+    bool keepTexts = false;                    // each target's bytes before and after, for a diff
+    ScriptInterpreter::OutputListener written; // told of every folder and file written
+    ScriptInterpreter::WarningListener warnings;
     // Told each note as the run makes it: those on the record before the script runs.
     std::function<void(const struct RunNote&)> told;
 };

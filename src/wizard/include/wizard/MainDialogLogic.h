@@ -14,7 +14,7 @@
 namespace vantrel {
 
 // The engine work of the main dialog. The dialog wires these to the configuration reader and
-// to validateProject/commitAndGenerate; tests wire them to fakes.
+// to validateProject, previewRun and diskRun; tests wire them to fakes.
 struct MainDialogServices {
     std::function<void(ProjectState&, MessageSink&)> readConfiguration;
     std::function<bool(const ProjectState&, MessageSink&)> validateProject;
@@ -25,7 +25,7 @@ struct MainDialogServices {
     // Commits the project and runs the script to the disk as the user chose in the review.
     std::function<RunOutcome(ProjectState&, std::int32_t dllComboIndex,
                              const CreateChoices& choices)>
-        commitAndGenerate;
+        run;
 };
 
 // Every handler of the main dialog, written against ProjectState and the dialog operations.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ScriptRun.h"
+#include "engine/ScriptInterpreter.h"
 #include "record/RecordingOutput.h"
 #include "report/ErrorReporter.h"
 #include "run/ProjectRun.h"

@@ -1,24 +1,24 @@
-#include "engine/Generator.h"
+#include "engine/Engine.h"
 
 #include "fileutil/FileSystem.h"
 
 namespace vantrel {
 
-Generator::Generator(ProjectState& project, MessageSink& sink)
-    : Generator(project, sink, m_disk) {}
+Engine::Engine(ProjectState& project, MessageSink& sink)
+    : Engine(project, sink, m_disk) {}
 
-Generator::Generator(ProjectState& project, MessageSink& sink, ProjectOutput& output)
+Engine::Engine(ProjectState& project, MessageSink& sink, ProjectOutput& output)
     : m_project(project)
     , m_values(project)
     , m_expander(m_values)
     , m_directives(project, m_values, sink)
     , m_script(project, sink, m_directives, m_expander, output) {}
 
-void Generator::setOutputListener(OutputListener listener) {
+void Engine::setOutputListener(OutputListener listener) {
     m_script.setOutputListener(std::move(listener));
 }
 
-bool Generator::runGeneration() {
+bool Engine::runScript() {
     m_project.selectAction(0);
     m_directives.state().reset();
     const std::string& script = m_project.dovHost ? m_project.dovtemplate : m_project.keltemplate;

@@ -1,18 +1,14 @@
-#include "cli/HeadlessRun.h"
+#include "cli/GenCommand.h"
 
 #include "cli/CheckRun.h"
 
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
-#include "config/ConfigurationSearch.h"
 #include "diff/TextDiff.h"
-#include "engine/CreateProject.h"
-#include "fileutil/DiskOutput.h"
-#include "fileutil/MemoryOutput.h"
-#include "fileutil/TextFile.h"
 #include "model/NameChecks.h"
 #include "project/ProjectFile.h"
 #include "run/ProjectRun.h"
+#include "run/StartConfiguration.h"
 
 #include <algorithm>
 #include <optional>
@@ -22,12 +18,6 @@
 
 namespace vantrel {
 namespace {
-
-// The configuration file a run read, for its record: its path (empty when none was), its bytes.
-struct ReadConfiguration {
-    std::string path;
-    std::string bytes;
-};
 
 // Where a run goes: the disk, or a tree in memory (a preview when it checks with the disk).
 using RunInto = std::variant<DiskOutput*, MemoryOutput*>;
@@ -41,29 +31,23 @@ int runCommand(std::span<const std::string_view> arguments, std::ostream& out, s
 
 // Reads the configuration that the search finds. A run on the built-in settings names files
 // that seldom exist, so it is said once, before anything else, with where the search looked.
-ReadConfiguration readFoundConfiguration(ProjectState& project, MessageSink& sink,
-                                         const std::string& option, std::ostream& err) {
-    const ConfigurationPlaces places = configurationPlaces(option);
-    const ConfigurationChoice choice = findConfiguration(places);
-    if (choice.origin == ConfigurationOrigin::None) {
+ConfigurationBytes readFoundConfiguration(ProjectState& project, MessageSink& sink,
+                                          const std::string& option, std::ostream& err) {
+    ConfigurationBytes read;
+    const FoundConfiguration found = readStartConfiguration(option, project, sink, read);
+    if (!found.found) {
         err << CLI_PROGRAM_NAME << ": no configuration found, running on built-in defaults";
         const char* separator = " (looked for ";
-        for (const ConfigurationChoice& candidate : configurationCandidates(places)) {
-            err << separator << candidate.path;
+        for (const std::string& place : found.looked) {
+            err << separator << place;
             separator = ", ";
         }
         err << ")\n";
-        return {};
-    }
-    std::optional<std::string> bytes = readFileBytes(choice.path);
-    if (!bytes) {
-        reportError(sink, ErrorKind::ERR_CONFIG_OPEN, choice.path);
-        err << CLI_PROGRAM_NAME << ": cannot read the configuration " << choice.path
+    } else if (!found.read) {
+        err << CLI_PROGRAM_NAME << ": cannot read the configuration " << found.path
             << ", running on built-in defaults\n";
-        return {};
     }
-    readConfigurationBytes(project, *bytes);
-    return {choice.path, std::move(*bytes)};
+    return read;
 }
 
 // A note of the run as the headless generator says it, on a line of its own.
@@ -165,7 +149,7 @@ std::string summaryLine(const RunSummary& summary, std::size_t errors) {
            ", kept: " + std::to_string(summary.kept) + ", errors: " + std::to_string(errors);
 }
 
-int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err) {
+int runCreate(const CommandLine& command, std::ostream& out, std::ostream& err) {
     DiskOutput disk;
     return runProject(command, out, err, &disk, nullptr);
 }
@@ -177,7 +161,7 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
     const bool preview = previewListing != nullptr;
     ProjectState project;
     StreamSink sink(err, command.verbose);
-    ReadConfiguration configuration =
+    ConfigurationBytes configuration =
         readFoundConfiguration(project, sink, command.configPath, err);
     project.setDefaultDllFlags();
 

@@ -11,7 +11,7 @@
 
 namespace vantrel {
 
-// The two runs behind Create. Both commit the project first, as commitAndGenerate does.
+// The two runs behind Create. Both commit the project first, as commitAndRunScript does.
 
 // Runs the script into memory over the disk and reports nothing (the run to the disk reports
 // what goes wrong): every target with what the run would do to it, and what the last run's

@@ -32,13 +32,14 @@ inline constexpr std::string_view CMD_CREATE_DONE = "create_done:";
 
 // The generation script's commands: folders, copies and file sections, written through the
 // run's output and reported through its sink.
-class ScriptRun {
+class ScriptInterpreter {
 public:
     // Called with the native path of every folder created and every file written or copied.
     using OutputListener = std::function<void(const std::string& nativePath)>;
 
-    ScriptRun(const ProjectState& project, MessageSink& sink, DirectiveProcessor& directives,
-              const LineExpander& expander, ProjectOutput& output)
+    ScriptInterpreter(const ProjectState& project, MessageSink& sink,
+                      DirectiveProcessor& directives, const LineExpander& expander,
+                      ProjectOutput& output)
         : m_project(project)
         , m_sink(sink)
         , m_directives(directives)

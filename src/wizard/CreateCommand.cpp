@@ -1,4 +1,4 @@
-#include "wizard/CreateRuns.h"
+#include "wizard/CreateCommand.h"
 
 #include "fileutil/DiskOutput.h"
 #include "fileutil/FileSystem.h"

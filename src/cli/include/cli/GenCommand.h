@@ -1,8 +1,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
-#include "engine/ScriptRun.h"
-#include "fileutil/MemoryOutput.h"
+#include "run/ProjectRun.h"
 
 #include <ostream>
 #include <span>
@@ -12,7 +11,7 @@ namespace vantrel {
 
 // One headless "Create": configuration, project file, validation and the generation run.
 // Listings go to out, messages to err; returns the exit status.
-int runHeadless(const CommandLine& command, std::ostream& out, std::ostream& err);
+int runCreate(const CommandLine& command, std::ostream& out, std::ostream& err);
 // "folders created: 2, files written: 5, ...": what a run did, in one line.
 std::string summaryLine(const RunSummary& summary, std::size_t errors);
 

@@ -1,4 +1,4 @@
-#include "engine/ScriptRun.h"
+#include "engine/ScriptInterpreter.h"
 
 #include "engine/TextScan.h"
 #include "fileutil/FileSystem.h"
@@ -14,7 +14,7 @@ constexpr std::string_view MAIN_LOOP = "MAIN_LOOP";
 
 } // namespace
 
-bool ScriptRun::run(const std::string& scriptPath) {
+bool ScriptInterpreter::run(const std::string& scriptPath) {
     m_templates.clear();
     m_summary = RunSummary{};
     m_output.get().setLocation(nativePath(m_project.projectLocation));
@@ -29,7 +29,7 @@ bool ScriptRun::run(const std::string& scriptPath) {
     return runScriptLines(reader);
 }
 
-bool ScriptRun::runScriptLines(TemplateReader& script) {
+bool ScriptInterpreter::runScriptLines(TemplateReader& script) {
     // Messages of the commands name the script line; a place is made only for a message.
     m_script = &script;
     const struct Forget {
@@ -103,7 +103,7 @@ bool ScriptRun::runScriptLines(TemplateReader& script) {
     return true;
 }
 
-bool ScriptRun::findFileSection(TemplateReader& reader, std::string_view sectionName) {
+bool ScriptInterpreter::findFileSection(TemplateReader& reader, std::string_view sectionName) {
     const TemplateReader::Content& content = reader.content();
     if (!content)
         return false;
@@ -117,8 +117,8 @@ bool ScriptRun::findFileSection(TemplateReader& reader, std::string_view section
     return search.found;
 }
 
-bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectionName,
-                                 std::string_view targetName) {
+bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_view sectionName,
+                                         std::string_view targetName) {
     if (!findFileSection(reader, sectionName)) {
         reportError(m_sink, commandPlace(), ErrorKind::ERR_SECTION_NOT_FOUND, m_scriptPath,
                     sectionName);
@@ -192,8 +192,8 @@ bool ScriptRun::writeFileSection(TemplateReader& reader, std::string_view sectio
     return true;
 }
 
-std::string ScriptRun::buildTargetPath(std::optional<std::string_view> first,
-                                       std::optional<std::string_view> second) const {
+std::string ScriptInterpreter::buildTargetPath(std::optional<std::string_view> first,
+                                               std::optional<std::string_view> second) const {
     std::string path = m_project.projectLocation;
     if (first)
         path = joinPath(path, *first);
@@ -202,7 +202,7 @@ std::string ScriptRun::buildTargetPath(std::optional<std::string_view> first,
     return expandPath(std::move(path));
 }
 
-std::string ScriptRun::expandPath(std::string path) const {
+std::string ScriptInterpreter::expandPath(std::string path) const {
     std::string stoppedAt;
     std::string expanded = m_expander.expandPath(path, &stoppedAt);
     if (!stoppedAt.empty())
@@ -210,19 +210,19 @@ std::string ScriptRun::expandPath(std::string path) const {
     return expanded;
 }
 
-void ScriptRun::warnStopped(std::string_view placeholder, std::string_view where,
-                            const MessagePlace& place) const {
+void ScriptInterpreter::warnStopped(std::string_view placeholder, std::string_view where,
+                                    const MessagePlace& place) const {
     if (m_warn)
         m_warn("expansion of " + std::string(placeholder) + " stopped in " + std::string(where) +
                    ": a value feeds its own placeholder; the rest is kept as it stands",
                place);
 }
 
-MessagePlace ScriptRun::commandPlace() const {
+MessagePlace ScriptInterpreter::commandPlace() const {
     return m_script ? m_script->place() : MessagePlace{};
 }
 
-bool ScriptRun::createProjectDirectory(std::string_view folder) {
+bool ScriptInterpreter::createProjectDirectory(std::string_view folder) {
     const std::string path = nativePath(buildTargetPath(folder, std::nullopt));
     std::vector<std::string> made;
     std::string refused;
@@ -235,7 +235,7 @@ bool ScriptRun::createProjectDirectory(std::string_view folder) {
     return true;
 }
 
-bool ScriptRun::copyProjectFile(std::string_view word, std::string_view folder) {
+bool ScriptInterpreter::copyProjectFile(std::string_view word, std::string_view folder) {
     std::string fileName;
     const std::optional<std::string> source = m_expander.values().placeholderValue(word, &fileName);
     if (!source || source->empty()) {
@@ -272,7 +272,7 @@ std::string templateFilePath(const ProjectState& project, std::string_view fileN
     return nativePath(joinPath(project.templatedirectory, fileName));
 }
 
-void ScriptRun::count(std::size_t& counter, const std::string& nativePath) {
+void ScriptInterpreter::count(std::size_t& counter, const std::string& nativePath) {
     ++counter;
     // The listing names what the run wrote: a file left as it was is only counted.
     if (m_listener && &counter != &m_summary.unchanged && &counter != &m_summary.kept)
