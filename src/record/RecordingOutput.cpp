@@ -1,103 +1,16 @@
 #include "record/RecordingOutput.h"
 
+#include "RecordingLook.h"
 #include "fileutil/TextFile.h"
 
 #include <algorithm>
-#include <dirent.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unordered_set>
 
 namespace vantrel {
-namespace {
 
-enum class Place { Missing, File, Other };
-
-// What stands at a path, without following a link in its place.
-struct Seen {
-    Place place = Place::Missing;
-    std::uint64_t size = 0;
-    std::int64_t changed = 0; // the change time, as fileClockNow tells it; 0: not known
-    FileIdentity identity;
-};
-
-Seen look(const std::string& nativePath) {
-    struct stat info {};
-    if (::lstat(nativePath.c_str(), &info) != 0)
-        return {};
-    if (!S_ISREG(info.st_mode))
-        return {Place::Other, 0, 0, {}};
-    Seen seen{Place::File,
-              static_cast<std::uint64_t>(info.st_size),
-              0,
-              {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}};
-#ifdef __linux__
-    seen.changed = std::int64_t{info.st_ctim.tv_sec} * 1'000'000'000 + info.st_ctim.tv_nsec;
-#endif
-    return seen;
-}
-
-// Whether what stands at a path is judged by its bytes: a plain file, or a link inside the
-// location that leads to one. Anything else (a folder, a link leading out or nowhere, a device)
-// is left to the inner output, which writes it as on a first run or refuses it.
-bool judgedByBytes(const Seen& seen, const std::string& location, const std::string& nativePath) {
-    if (seen.place == Place::File)
-        return true;
-    if (seen.place != Place::Other)
-        return false;
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (!fs::is_symlink(fs::symlink_status(nativePath, error)) ||
-        !fs::is_regular_file(fs::status(nativePath, error)))
-        return false;
-    const fs::path target = fs::canonical(nativePath, error);
-    const fs::path inside = fs::canonical(location.empty() ? "." : location, error);
-    if (error)
-        return false;
-    const fs::path relative = target.lexically_relative(inside);
-    return !relative.empty() && *relative.begin() != "..";
-}
-
-// The names in a folder that end in a suffix; none when it cannot be listed.
-std::unordered_set<std::string> namesEndingIn(const std::string& folder, std::string_view suffix) {
-    std::unordered_set<std::string> names;
-    if (DIR* listing = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(listing))
-            if (std::string_view(entry->d_name).ends_with(suffix))
-                names.emplace(entry->d_name);
-        ::closedir(listing);
-    }
-    return names;
-}
-
-// Whether what the disk says of a recorded file shows it as the record was written: the record
-// was written after the file, and any change since would show a later time. A time in whole
-// seconds comes from a file system that keeps no finer one, where a change made within the
-// record's second would not show.
-bool untouchedSince(const Manifest& record, std::span<const Manifest::Entry> entries,
-                    const Seen& seen) {
-    constexpr std::int64_t SECOND = 1'000'000'000;
-    if (entries.size() != 1)
-        return false;
-    const Manifest::Entry& entry = entries.front();
-    return entry.state == Manifest::State::Generated && entry.held && record.writtenAt > 0 &&
-           seen.place == Place::File && seen.changed > 0 && seen.changed % SECOND != 0 &&
-           seen.changed < record.writtenAt && seen.size == entry.size;
-}
-
-bool isConflict(const Manifest::Entry& entry) {
-    return entry.state == Manifest::State::Conflict;
-}
-
-// The hash that proves what this program wrote in a file kept for a conflict.
-ContentHash provingHash(std::span<const Manifest::Entry> entries, ContentHash otherwise) {
-    for (const Manifest::Entry& entry : entries)
-        if (entry.state != Manifest::State::Gone)
-            return entry.hash;
-    return entries.empty() ? otherwise : entries.front().hash;
-}
-
-} // namespace
+using namespace recording;
 
 std::optional<std::string> RecordingOutput::keyOf(const std::string& location,
                                                   const std::string& nativePath) {
@@ -306,84 +219,6 @@ bool RecordingOutput::writePending() {
     return written;
 }
 
-TargetDecision RecordingOutput::decide(std::string_view recordPath, const std::string* yours,
-                                       bool unreadable, std::string theirs, bool mergeable) {
-    TargetFacts facts;
-    facts.recorded = m_entries;
-    facts.disk = yours;
-    facts.unreadable = unreadable;
-    facts.besideStands = besideStands(m_native);
-    facts.mergeable = mergeable;
-    // The base is made (by running the recorded run again) only when a merge is due.
-    TargetDecision decision = decideTarget(facts, theirs, m_policy);
-    if (decision.state != TargetState::Conflict || !yours || !mergeable || !m_base ||
-        recordPath.empty() || facts.besideStands)
-        return decision;
-    const std::optional<ContentHash> hash = mergeBaseHash(m_entries, facts.besideStands);
-    facts.base = hash ? m_base(std::string(recordPath), *hash) : nullptr;
-    return facts.base ? decideTarget(facts, std::move(theirs), m_policy) : decision;
-}
-
-ContentHash RecordingOutput::putBeside(Outcome& outcome, const std::string& theirs, bool copy,
-                                       const std::string& nativeSource) {
-    const std::string beside = outcome.nativePath + std::string(BESIDE_SUFFIX);
-    const ContentHash theirsHash = contentHash(theirs);
-    ContentHash recordedPending = 0;
-    for (const Manifest::Entry& entry : m_entries)
-        if (isConflict(entry))
-            recordedPending = entry.pending;
-    if (besideStands(outcome.nativePath)) {
-        // Never written over once the user has changed it.
-        const std::optional<std::string> there = readFileBytes(beside);
-        const ContentHash thereHash = there ? contentHash(*there) : 0;
-        // A start of the new text holds no line of the user's: what a run stopped while
-        // writing it left there.
-        if (!there ||
-            (thereHash != recordedPending && !std::string_view(theirs).starts_with(*there))) {
-            outcome.besideYours = true;
-            outcome.beside = beside;
-            return recordedPending ? recordedPending : theirsHash;
-        }
-    }
-    outcome.beside = beside;
-    // Written now, or meant to be: its folder is listed again when asked.
-    m_beside = {};
-    m_besideNames.clear();
-    if (m_policy != Policy::Automatic)
-        return theirsHash;
-    bool written = false;
-    if (copy) {
-        const Copy copied = m_inner.copyFile(nativeSource, beside);
-        written = copied == Copy::Done || copied == Copy::Unchanged;
-    } else if (m_inner.openFile(beside) != FileOpen::Failed) {
-        m_inner.pending() = theirs;
-        const Closed closed = m_inner.closeFile();
-        written = closed == Closed::Written || closed == Closed::Unchanged;
-    }
-    outcome.besideFailed = !written;
-    return theirsHash;
-}
-
-void RecordingOutput::addConflict(const std::string& path, Manifest::Kind kind,
-                                  const std::string& theirs, ContentHash pending) {
-    Manifest::Entry entry{kind,
-                          Manifest::State::Conflict,
-                          path,
-                          theirs.size(),
-                          provingHash(m_entries, contentHash(theirs)),
-                          pending,
-                          false};
-    for (const Manifest::Entry& recorded : m_entries)
-        if (recorded.hash == entry.hash)
-            entry.size = recorded.size;
-    if (pending == contentHash(theirs))
-        m_baseTexts.try_emplace(pending, theirs);
-    else if (m_base)
-        if (const std::string* text = m_base(path, pending))
-            m_baseTexts.try_emplace(pending, *text);
-    addEntry(std::move(entry));
-}
-
 ProjectOutput::Closed RecordingOutput::closeFile() {
     const Mode mode = m_mode;
     m_mode = Mode::None;
@@ -578,79 +413,6 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
         addEntry(entryOf(Manifest::State::Generated));
     }
     return Copy::Kept;
-}
-
-std::vector<std::string> RecordingOutput::openConflicts() const {
-    std::vector<std::string> open;
-    std::unordered_set<std::string> seen;
-    const auto look = [&](const std::string& nativePath) {
-        if (seen.insert(nativePath).second && besideStands(nativePath))
-            open.push_back(nativePath);
-    };
-    for (const Outcome& outcome : m_outcomes)
-        if (!outcome.folder && !inFolderMadeHere(outcome.key))
-            look(outcome.nativePath);
-    if (m_previous && m_root) {
-        const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
-        for (const Manifest::Entry& entry : m_previous->entries)
-            if (entry.kind != Manifest::Kind::Folder)
-                look(folder + "/" + entry.path);
-    }
-    return open;
-}
-
-void RecordingOutput::finishManifest() {
-    if (m_previous && m_ranWhole && m_root) {
-        std::unordered_set<std::string_view> made;
-        for (const Manifest::Entry& entry : m_manifest.entries)
-            made.insert(entry.path);
-        std::vector<Manifest::Entry> carried;
-        const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
-        for (const Manifest::Entry& entry : m_previous->entries) {
-            if (entry.kind == Manifest::Kind::Folder || made.contains(entry.path))
-                continue;
-            const std::string native = folder + "/" + entry.path;
-            if (look(native).place != Place::File && !besideStands(native))
-                continue; // nothing left to protect, no conflict left to resolve
-            Manifest::Entry gone = entry;
-            gone.held = false;
-            if (gone.state == Manifest::State::Generated)
-                gone.state = Manifest::State::Gone;
-            // What the file was made from, for a merge should it be generated again after the
-            // user edited it: its own bytes while they are still those, else the last base.
-            const ContentHash base =
-                gone.state == Manifest::State::Conflict ? gone.pending : gone.hash;
-            if (!m_baseTexts.contains(base)) {
-                std::optional<std::string> there = readFileBytes(native);
-                if (there && contentHash(*there) == base)
-                    m_baseTexts.emplace(base, std::move(*there));
-                else if (const std::string* text = m_base ? m_base(entry.path, base) : nullptr)
-                    m_baseTexts.emplace(base, *text);
-            }
-            carried.push_back(std::move(gone));
-        }
-        for (Manifest::Entry& entry : carried)
-            m_manifest.entries.push_back(std::move(entry));
-    }
-    m_manifest.finish();
-}
-
-std::vector<std::string> RecordingOutput::noLongerGenerated() const {
-    std::vector<std::string> gone;
-    if (!m_previous || !m_ranWhole || !m_root)
-        return gone;
-    std::unordered_set<std::string_view> made;
-    for (const Outcome& outcome : m_outcomes)
-        if (!outcome.folder)
-            made.insert(outcome.key);
-    for (const Manifest::Entry& entry : m_previous->entries) {
-        if (entry.kind == Manifest::Kind::Folder || entry.state == Manifest::State::Gone)
-            continue;
-        std::string key = *m_root + "/" + entry.path;
-        if (!made.contains(key) && (gone.empty() || gone.back() != key))
-            gone.push_back(std::move(key));
-    }
-    return gone;
 }
 
 } // namespace vantrel

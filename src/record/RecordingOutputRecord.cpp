@@ -1,0 +1,165 @@
+// The recording output's decisions for existing files, the conflicts it keeps and what it
+// leaves in the record at the end of a run.
+#include "record/RecordingOutput.h"
+
+#include "RecordingLook.h"
+#include "fileutil/TextFile.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+using namespace recording;
+
+TargetDecision RecordingOutput::decide(std::string_view recordPath, const std::string* yours,
+                                       bool unreadable, std::string theirs, bool mergeable) {
+    TargetFacts facts;
+    facts.recorded = m_entries;
+    facts.disk = yours;
+    facts.unreadable = unreadable;
+    facts.besideStands = besideStands(m_native);
+    facts.mergeable = mergeable;
+    // The base is made (by running the recorded run again) only when a merge is due.
+    TargetDecision decision = decideTarget(facts, theirs, m_policy);
+    if (decision.state != TargetState::Conflict || !yours || !mergeable || !m_base ||
+        recordPath.empty() || facts.besideStands)
+        return decision;
+    const std::optional<ContentHash> hash = mergeBaseHash(m_entries, facts.besideStands);
+    facts.base = hash ? m_base(std::string(recordPath), *hash) : nullptr;
+    return facts.base ? decideTarget(facts, std::move(theirs), m_policy) : decision;
+}
+
+ContentHash RecordingOutput::putBeside(Outcome& outcome, const std::string& theirs, bool copy,
+                                       const std::string& nativeSource) {
+    const std::string beside = outcome.nativePath + std::string(BESIDE_SUFFIX);
+    const ContentHash theirsHash = contentHash(theirs);
+    ContentHash recordedPending = 0;
+    for (const Manifest::Entry& entry : m_entries)
+        if (isConflict(entry))
+            recordedPending = entry.pending;
+    if (besideStands(outcome.nativePath)) {
+        // Never written over once the user has changed it.
+        const std::optional<std::string> there = readFileBytes(beside);
+        const ContentHash thereHash = there ? contentHash(*there) : 0;
+        // A start of the new text holds no line of the user's: what a run stopped while
+        // writing it left there.
+        if (!there ||
+            (thereHash != recordedPending && !std::string_view(theirs).starts_with(*there))) {
+            outcome.besideYours = true;
+            outcome.beside = beside;
+            return recordedPending ? recordedPending : theirsHash;
+        }
+    }
+    outcome.beside = beside;
+    // Written now, or meant to be: its folder is listed again when asked.
+    m_beside = {};
+    m_besideNames.clear();
+    if (m_policy != Policy::Automatic)
+        return theirsHash;
+    bool written = false;
+    if (copy) {
+        const Copy copied = m_inner.copyFile(nativeSource, beside);
+        written = copied == Copy::Done || copied == Copy::Unchanged;
+    } else if (m_inner.openFile(beside) != FileOpen::Failed) {
+        m_inner.pending() = theirs;
+        const Closed closed = m_inner.closeFile();
+        written = closed == Closed::Written || closed == Closed::Unchanged;
+    }
+    outcome.besideFailed = !written;
+    return theirsHash;
+}
+
+void RecordingOutput::addConflict(const std::string& path, Manifest::Kind kind,
+                                  const std::string& theirs, ContentHash pending) {
+    Manifest::Entry entry{kind,
+                          Manifest::State::Conflict,
+                          path,
+                          theirs.size(),
+                          provingHash(m_entries, contentHash(theirs)),
+                          pending,
+                          false};
+    for (const Manifest::Entry& recorded : m_entries)
+        if (recorded.hash == entry.hash)
+            entry.size = recorded.size;
+    if (pending == contentHash(theirs))
+        m_baseTexts.try_emplace(pending, theirs);
+    else if (m_base)
+        if (const std::string* text = m_base(path, pending))
+            m_baseTexts.try_emplace(pending, *text);
+    addEntry(std::move(entry));
+}
+
+std::vector<std::string> RecordingOutput::openConflicts() const {
+    std::vector<std::string> open;
+    std::unordered_set<std::string> seen;
+    const auto look = [&](const std::string& nativePath) {
+        if (seen.insert(nativePath).second && besideStands(nativePath))
+            open.push_back(nativePath);
+    };
+    for (const Outcome& outcome : m_outcomes)
+        if (!outcome.folder && !inFolderMadeHere(outcome.key))
+            look(outcome.nativePath);
+    if (m_previous && m_root) {
+        const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
+        for (const Manifest::Entry& entry : m_previous->entries)
+            if (entry.kind != Manifest::Kind::Folder)
+                look(folder + "/" + entry.path);
+    }
+    return open;
+}
+
+void RecordingOutput::finishManifest() {
+    if (m_previous && m_ranWhole && m_root) {
+        std::unordered_set<std::string_view> made;
+        for (const Manifest::Entry& entry : m_manifest.entries)
+            made.insert(entry.path);
+        std::vector<Manifest::Entry> carried;
+        const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
+        for (const Manifest::Entry& entry : m_previous->entries) {
+            if (entry.kind == Manifest::Kind::Folder || made.contains(entry.path))
+                continue;
+            const std::string native = folder + "/" + entry.path;
+            if (look(native).place != Place::File && !besideStands(native))
+                continue; // nothing left to protect, no conflict left to resolve
+            Manifest::Entry gone = entry;
+            gone.held = false;
+            if (gone.state == Manifest::State::Generated)
+                gone.state = Manifest::State::Gone;
+            // What the file was made from, for a merge should it be generated again after the
+            // user edited it: its own bytes while they are still those, else the last base.
+            const ContentHash base =
+                gone.state == Manifest::State::Conflict ? gone.pending : gone.hash;
+            if (!m_baseTexts.contains(base)) {
+                std::optional<std::string> there = readFileBytes(native);
+                if (there && contentHash(*there) == base)
+                    m_baseTexts.emplace(base, std::move(*there));
+                else if (const std::string* text = m_base ? m_base(entry.path, base) : nullptr)
+                    m_baseTexts.emplace(base, *text);
+            }
+            carried.push_back(std::move(gone));
+        }
+        for (Manifest::Entry& entry : carried)
+            m_manifest.entries.push_back(std::move(entry));
+    }
+    m_manifest.finish();
+}
+
+std::vector<std::string> RecordingOutput::noLongerGenerated() const {
+    std::vector<std::string> gone;
+    if (!m_previous || !m_ranWhole || !m_root)
+        return gone;
+    std::unordered_set<std::string_view> made;
+    for (const Outcome& outcome : m_outcomes)
+        if (!outcome.folder)
+            made.insert(outcome.key);
+    for (const Manifest::Entry& entry : m_previous->entries) {
+        if (entry.kind == Manifest::Kind::Folder || entry.state == Manifest::State::Gone)
+            continue;
+        std::string key = *m_root + "/" + entry.path;
+        if (!made.contains(key) && (gone.empty() || gone.back() != key))
+            gone.push_back(std::move(key));
+    }
+    return gone;
+}
+
+} // namespace vantrel
