@@ -33,7 +33,7 @@ struct TextKey {
 
 struct ReadActions {
     bool isArray = false;
-    std::vector<ActionDefinition> list;
+    ActionDefinitions list;
     std::optional<KeyFault> fault; // of the first element at fault, in list order
 };
 

@@ -207,8 +207,8 @@ void appendAction(std::string& out, const ActionDefinition& action,
 
 // The actions' array. Laid out one action to a line, the comma between two actions leads the
 // second one's line, so that lines added at the end by two hands join into an array that reads.
-bool appendActions(std::string& out, const std::vector<ActionDefinition>& actions,
-                   ActionLayout layout, const TextSink* sink) {
+bool appendActions(std::string& out, const ActionDefinitions& actions, ActionLayout layout,
+                   const TextSink* sink) {
     if (actions.empty()) {
         out += "[]";
         return true;
@@ -287,17 +287,14 @@ bool appendProjectFile(std::string& out, const ProjectState& project, WithLocati
 std::string projectFileText(const ProjectState& project, WithLocation withLocation,
                             ActionLayout layout) {
     std::string out;
-    // A large project's text is megabytes: made in place, not copied each time it grows.
-    out.reserve(project.actions.size() * 1024);
     appendProjectFile(out, project, withLocation, layout, nullptr);
     return out;
 }
 
-bool writeProjectFile(const ProjectState& project, WithLocation withLocation,
+bool writeProjectFile(const ProjectState& project, WithLocation withLocation, ActionLayout layout,
                       const TextSink& sink) {
     std::string piece;
-    return appendProjectFile(piece, project, withLocation, ActionLayout::Indented, &sink) &&
-           sink(piece);
+    return appendProjectFile(piece, project, withLocation, layout, &sink) && sink(piece);
 }
 
 std::optional<std::string> saveProjectFile(const std::string& path, const ProjectState& project,

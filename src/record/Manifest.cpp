@@ -171,12 +171,10 @@ bool isTargetPath(std::string_view path) {
 
 void Manifest::finish() {
     std::stable_sort(entries.begin(), entries.end(), pathBefore);
-    std::vector<Entry> kept;
-    kept.reserve(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (i + 1 == entries.size() || entries[i + 1].path != entries[i].path)
-            kept.push_back(std::move(entries[i]));
-    entries = std::move(kept);
+    // Of the entries for one path, the last one made stands.
+    const auto kept = std::unique(entries.rbegin(), entries.rend(),
+                                  [](const Entry& a, const Entry& b) { return a.path == b.path; });
+    entries.erase(entries.begin(), kept.base());
     std::sort(inputs.begin(), inputs.end(),
               [](const Input& a, const Input& b) { return a.path < b.path; });
 }
@@ -213,7 +211,7 @@ void Manifest::addInput(Input input) {
         inputs.push_back(std::move(input));
 }
 
-std::string manifestText(const Manifest& manifest) {
+bool writeManifest(const Manifest& manifest, const TextSink& sink) {
     std::string text(HEADER);
     text += '\n';
     for (const Manifest::Input& input : manifest.inputs) {
@@ -244,7 +242,21 @@ std::string manifestText(const Manifest& manifest) {
         }
         appendPath(text, entry.path);
         text += '\n';
+        if (text.size() >= TEXT_PIECE_SIZE) {
+            if (!sink(text))
+                return false;
+            text.clear();
+        }
     }
+    return sink(text);
+}
+
+std::string manifestText(const Manifest& manifest) {
+    std::string text;
+    writeManifest(manifest, [&text](std::string_view piece) {
+        text += piece;
+        return true;
+    });
     return text;
 }
 

@@ -41,9 +41,6 @@ constexpr std::string_view PARTIAL_PREFIX = ".vantrel-record-";
 constexpr std::size_t MAX_MANIFEST = std::size_t{256} << 20;
 constexpr std::size_t MAX_TEXT = std::size_t{64} << 20;
 
-// A file's bytes handed over in pieces: the writer gives each to the sink.
-using PieceWriter = std::function<bool(const TextSink& sink)>;
-
 class Descriptor {
 public:
     explicit Descriptor(int fd = -1)
@@ -355,7 +352,8 @@ bool writeTexts(int parent, std::string_view folderName, const auto& texts, std:
 
 } // namespace
 
-bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why) {
+bool writeRecord(const std::string& projectFolder, const Record& record, const PieceWriter& answers,
+                 std::string& why) {
     const std::string place = projectFolder + "/" + std::string(RECORD_FOLDER);
     std::optional<std::string> made = makeFreshFolder(projectFolder);
     if (!made) {
@@ -372,7 +370,7 @@ bool writeRecord(const std::string& projectFolder, const Record& record, std::st
     if (!folder)
         return fail(errorText());
     std::string problem;
-    if (!writeAt(folder.get(), std::string(RECORD_ANSWERS), record.answers, problem) ||
+    if (!writeAt(folder.get(), std::string(RECORD_ANSWERS), answers, problem) ||
         !writeTexts(folder.get(), INPUTS_FOLDER, record.inputTexts, problem) ||
         !writeTexts(folder.get(), BASES_FOLDER, record.baseTexts, problem) ||
         !writeAt(folder.get(), std::string(IGNORE_FILE), IGNORE_TEXT, problem) ||
@@ -380,7 +378,10 @@ bool writeRecord(const std::string& projectFolder, const Record& record, std::st
         !writeAt(folder.get(), std::string(LOCAL_FILE), localText(record.manifest), problem))
         return fail(problem);
     // The manifest last: a folder without one is no record.
-    if (!writeAt(folder.get(), std::string(MANIFEST_FILE), manifestText(record.manifest), problem))
+    const auto manifest = [&record](const TextSink& sink) {
+        return writeManifest(record.manifest, sink);
+    };
+    if (!writeAt(folder.get(), std::string(MANIFEST_FILE), manifest, problem))
         return fail(problem);
     struct stat info {};
     const bool replacing = ::lstat(place.c_str(), &info) == 0;

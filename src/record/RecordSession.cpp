@@ -255,21 +255,12 @@ void RecordSession::removeLeftovers() {
     removePartialRecords(m_projectFolder);
 }
 
-bool RecordSession::writeRecord(const ProjectState& project) {
+bool RecordSession::writeRecord() {
     // The record lives in the project folder; a script that makes none keeps no record, and
     // one that leads out of the location gets none written there.
     if (!mayRecord() || !folderInside())
         return true;
     Record record;
-    // The session's answers move into the record: nothing is asked of them after it.
-    if (&project == &m_project) {
-        answersText();
-        record.answers = std::move(*m_answers);
-        m_answers.reset();
-    } else {
-        record.answers = projectFileText(project, WithLocation::No, ActionLayout::OnePerLine);
-    }
-    record.answersRead = true;
     m_output.finishManifest();
     record.manifest = m_output.takeManifest();
     for (Manifest::Input& input : m_inputs)
@@ -280,12 +271,15 @@ bool RecordSession::writeRecord(const ProjectState& project) {
     record.baseTexts = m_output.baseTexts();
     // A record that says what the disk's one says already stays as it is.
     if (m_previous && m_state == RecordState::Read && m_previous->manifestVersion == 3 &&
-        m_previous->manifest.sameAs(record.manifest) && m_previous->answers == record.answers &&
-        m_previous->baseTexts == record.baseTexts)
+        m_previous->manifest.sameAs(record.manifest) && m_previous->baseTexts == record.baseTexts &&
+        m_previous->answers == answersText())
         return true;
     // Taken once the run's last file is written: a file changed since shows a later time.
     record.manifest.writtenAt = fileClockNow();
-    return vantrel::writeRecord(m_projectFolder, record, m_why);
+    const auto answers = [this](const TextSink& sink) {
+        return writeProjectFile(m_project, WithLocation::No, ActionLayout::OnePerLine, sink);
+    };
+    return vantrel::writeRecord(m_projectFolder, record, answers, m_why);
 }
 
 } // namespace vantrel

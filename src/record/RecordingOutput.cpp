@@ -66,13 +66,13 @@ void RecordingOutput::setLocation(const std::string& nativeLocation) {
 
 RecordingOutput::Outcome& RecordingOutput::begin(TargetState state, const std::string& key,
                                                  const std::string& nativePath) {
-    if (state == TargetState::New || state == TargetState::Replaced ||
-        state == TargetState::Merged || state == TargetState::Same)
-        m_writtenHere.insert(key);
     Outcome& outcome = m_outcomes.emplace_back();
     outcome.state = state;
     outcome.key = key;
     outcome.nativePath = nativePath;
+    if (state == TargetState::New || state == TargetState::Replaced ||
+        state == TargetState::Merged || state == TargetState::Same)
+        m_writtenHere.insert(outcome.key);
     return outcome;
 }
 

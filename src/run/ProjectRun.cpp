@@ -162,7 +162,7 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
         session.removeLeftovers();
     result.noLongerGenerated = recording.noLongerGenerated();
     result.outcomes = recording.takeOutcomes();
-    if (toDisk && keepRecord && sink.errors() == 0 && !session.writeRecord(project))
+    if (toDisk && keepRecord && sink.errors() == 0 && !session.writeRecord())
         tell(result, settings,
              {RunNote::Kind::RecordNotWritten, {}, {}, {}, false, false, session.why()});
     result.errors = sink.errors();

@@ -30,7 +30,7 @@ ActionDefinition action(const std::string& name, std::function<void(ActionDefini
 }
 
 ProjectState project(bool kel, std::string name, std::string location, std::uint32_t dllFlags,
-                     std::vector<ActionDefinition> actions) {
+                     ActionDefinitions actions) {
     ProjectState p;
     (kel ? p.kelHost : p.dovHost) = 1;
     p.nameText = std::move(name);
@@ -96,7 +96,7 @@ const ProjectState PROJECTS[] = {
     // Long enough to be written in several pieces.
     project(true, "Many", "out", PIDLLFL_AUTO,
             [] {
-                std::vector<ActionDefinition> actions;
+                ActionDefinitions actions;
                 for (int i = 0; i < 2000; ++i)
                     actions.push_back(action("Action" + std::to_string(i)));
                 return actions;
@@ -124,15 +124,18 @@ TEST_P(ProjectWriterRoundTrip, ReadsBackEveryFieldAndWritesTheSameBytes) {
     ASSERT_FALSE(error) << error->message << "\n" << text;
     expectSameAnswers(read, GetParam());
     EXPECT_EQ(projectFileText(read, WithLocation::Yes), text);
-    // In pieces, the same bytes; a sink that fails stops the writer.
-    std::string pieces;
-    EXPECT_TRUE(writeProjectFile(GetParam(), WithLocation::Yes, [&pieces](std::string_view piece) {
-        pieces += piece;
-        return true;
-    }));
-    EXPECT_EQ(pieces, text);
-    EXPECT_FALSE(
-        writeProjectFile(GetParam(), WithLocation::Yes, [](std::string_view) { return false; }));
+    // In pieces, the same bytes in either layout; a sink that fails stops the writer.
+    for (const ActionLayout layout : {ActionLayout::Indented, ActionLayout::OnePerLine}) {
+        std::string pieces;
+        EXPECT_TRUE(writeProjectFile(GetParam(), WithLocation::Yes, layout,
+                                     [&pieces](std::string_view piece) {
+                                         pieces += piece;
+                                         return true;
+                                     }));
+        EXPECT_EQ(pieces, projectFileText(GetParam(), WithLocation::Yes, layout));
+        EXPECT_FALSE(writeProjectFile(GetParam(), WithLocation::Yes, layout,
+                                      [](std::string_view) { return false; }));
+    }
 
     // Without the location, the reader keeps the one the project had; an action to a line
     // reads as the same answers, each action's line starting with its comma.

@@ -7,6 +7,8 @@
 #include <xxhash.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace vantrel {
 namespace {
@@ -57,6 +59,31 @@ TEST(Manifest, ReadsBackWhatItWritesSortedAndWithoutTimes) {
     EXPECT_EQ(local.writtenAt, manifest.writtenAt);
     EXPECT_TRUE(local.sameAs(manifest));
     EXPECT_FALSE(applyLocalText("vantrel-local 1\nwritten x\n", local));
+}
+
+// A large manifest goes to its file in pieces: together they are the text, and the last entry
+// made for a path stands however many there are; a sink that fails stops the writing.
+TEST(Manifest, WritesALargeManifestInPieces) {
+    Manifest manifest;
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 4000; ++i)
+            manifest.entries.push_back(entry(Kind::File, "Action" + std::to_string(i) + ".cpp",
+                                             round, static_cast<ContentHash>(round)));
+    manifest.finish();
+    ASSERT_EQ(manifest.entries.size(), 4000u);
+    EXPECT_EQ(manifest.at("Action3999.cpp")[0].size, 1u);
+    std::vector<std::string> pieces;
+    EXPECT_TRUE(writeManifest(manifest, [&pieces](std::string_view piece) {
+        pieces.emplace_back(piece);
+        return true;
+    }));
+    EXPECT_GT(pieces.size(), 1u);
+    std::string joined;
+    for (const std::string& piece : pieces)
+        joined += piece;
+    EXPECT_EQ(joined, manifestText(manifest));
+    EXPECT_TRUE(readManifest(joined).manifest.sameAs(manifest));
+    EXPECT_FALSE(writeManifest(manifest, [](std::string_view) { return false; }));
 }
 
 // Version control may join two records line by line: every entry of a path stays, each one

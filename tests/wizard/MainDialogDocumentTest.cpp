@@ -188,7 +188,7 @@ TEST(MainDialogLogic, OpeningReplacesTheAnswersOrKeepsThemOnAFault) {
     TempFolder dir;
     DialogHarness h;
     startWithAnAction(h);
-    const std::vector<ActionDefinition> before = h.project.actions;
+    const ActionDefinitions before = h.project.actions;
 
     // A damaged file: vantrel-gen's message, and the answers as they were.
     const std::string damaged = writeText(dir, "bad.json", R"({"host": "KEL", "name": 1})");

@@ -4,6 +4,7 @@
 #include "model/FlagNames.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ struct ExtraSetting {
     std::string value;
     std::string secondValue;
 };
+
+// A deque: a large project's actions are appended one by one as its file is read, and a vector
+// would hold them twice each time it grows.
+using ActionDefinitions = std::deque<ActionDefinition>;
 
 // Everything one generation run needs to know about the project. One instance per main dialog
 // (or per headless run); no windowing types.
@@ -30,7 +35,7 @@ struct ProjectState {
     std::uint32_t dllFlags = 0;
     std::int32_t dovHost = 0;
     std::int32_t kelHost = 0;
-    std::vector<ActionDefinition> actions;
+    ActionDefinitions actions;
 
     // Generation cursor. The current action is looked up by index on every use, so a change of
     // the list can leave the cursor stale but never dangling.

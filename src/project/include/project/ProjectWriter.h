@@ -28,7 +28,8 @@ std::string projectFileText(const ProjectState& project, WithLocation withLocati
 
 // The same text handed to a sink in pieces as it is made, so that the file of a large project is
 // never held whole; false when the sink stopped it.
-bool writeProjectFile(const ProjectState& project, WithLocation withLocation, const TextSink& sink);
+bool writeProjectFile(const ProjectState& project, WithLocation withLocation, ActionLayout layout,
+                      const TextSink& sink);
 
 // Saves projectFileText in one step: the file at the path is either the old one, whole, or the
 // new one (see replaceFileAtomically). The reason, for the user, when it could not be saved.

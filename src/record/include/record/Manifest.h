@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileutil/TextFile.h"
 #include "record/ContentHash.h"
 
 #include <cstdint>
@@ -77,6 +78,9 @@ bool isTargetPath(std::string_view path);
 // give the same bytes. A path is the rest of its line, with "\\", "\n" and "\r" written as
 // "\\\\", "\\n" and "\\r".
 std::string manifestText(const Manifest& manifest);
+// The same text handed to a sink in pieces, so that a large manifest is never held whole; false
+// when the sink stopped it.
+bool writeManifest(const Manifest& manifest, const TextSink& sink);
 
 // What reading a manifest found. Lines that cannot be read are passed over and the first of
 // them named in why: every entry that reads still proves its bytes. Versions 1 and 2 name

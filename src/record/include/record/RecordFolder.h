@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileutil/TextFile.h"
 #include "record/ContentHash.h"
 #include "record/Manifest.h"
 
@@ -23,8 +24,11 @@ inline constexpr std::string_view RECORD_ANSWERS = "project.json";
 // The temporary files of replacements, noted before they are made (machine-local).
 inline constexpr std::string_view RECORD_TEMPORARIES = "temporaries";
 
+// A file's bytes handed over in pieces: the writer gives each to the sink.
+using PieceWriter = std::function<bool(const TextSink& sink)>;
+
 struct Record {
-    std::string answers;
+    std::string answers;      // as read; a record is written with its answers in pieces
     bool answersRead = false; // the answers file was there and read
     Manifest manifest;
     // The manifest's version: before 3, paths lie below the location, not the project folder.
@@ -49,7 +53,9 @@ RecordState readRecord(const std::string& projectFolder, Record& record, std::st
 // Writes the record below a project folder: into a new folder beside it, which then takes the
 // old one's place in one step, so that the record on the disk is always a whole one, the old or
 // the new. False, with why, when it cannot be written; an earlier record then stays as it was.
-bool writeRecord(const std::string& projectFolder, const Record& record, std::string& why);
+// The answers come from their writer, not record.answers: a large project's are megabytes.
+bool writeRecord(const std::string& projectFolder, const Record& record, const PieceWriter& answers,
+                 std::string& why);
 
 // Removes the folders of records that an interrupted run left half-written.
 void removePartialRecords(const std::string& projectFolder);

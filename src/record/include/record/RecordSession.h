@@ -43,7 +43,7 @@ public:
     // says the same already; false, with why(), when it cannot be written. It takes the run's
     // manifest from the output: the last thing asked of a session. A project folder that
     // does not exist, or lies outside the location, gets none.
-    bool writeRecord(const ProjectState& project);
+    bool writeRecord();
 
     // Has the disk note the temporary file of each replacement in the record folder before it
     // is made.

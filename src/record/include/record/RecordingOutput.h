@@ -110,7 +110,10 @@ public:
     using Outcomes = std::deque<Outcome>;
     const Outcomes& outcomes() const { return m_outcomes; }
     // The same, handed over once nothing more is asked of them.
-    Outcomes takeOutcomes() { return std::move(m_outcomes); }
+    Outcomes takeOutcomes() {
+        m_writtenHere.clear(); // it views the outcomes' keys
+        return std::move(m_outcomes);
+    }
     // Files the last run made that this one did not, by key; none until the run is known to
     // have gone through whole (a run that stopped early did not get to the others).
     std::vector<std::string> noLongerGenerated() const;
@@ -161,7 +164,9 @@ private:
     Manifest m_manifest;
     std::map<ContentHash, std::string> m_baseTexts;
     Outcomes m_outcomes; // a deque: a run of many files adds them one by one
-    std::unordered_set<std::string> m_writtenHere; // keys of the targets this run wrote
+    // Keys of the targets this run wrote, viewing their outcomes' keys: a deque never moves what
+    // it holds, and a large run would hold every key twice.
+    std::unordered_set<std::string_view> m_writtenHere;
     bool m_ranWhole = false;
     std::set<std::string, std::less<>> m_made; // keys of the folders this run made
     std::function<bool()> m_sameInputs;
