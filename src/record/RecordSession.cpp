@@ -119,16 +119,6 @@ RecordSession::RecordSession(const ProjectState& project, ProjectOutput& inner, 
     m_output.setRecordRoot(m_root);
 }
 
-const std::string& RecordSession::answersText() {
-    // Made once: a run changes none of the answers but the DLL flags a dialog commits.
-    if (!m_answers || m_answersDllFlags != m_project.dllFlags) {
-        // One action to a line: two branches that each add one join line by line.
-        m_answers = projectFileText(m_project, WithLocation::No, ActionLayout::OnePerLine);
-        m_answersDllFlags = m_project.dllFlags;
-    }
-    return *m_answers;
-}
-
 std::string RecordSession::recordFolder() const {
     return m_projectFolder + "/" + std::string(RECORD_FOLDER);
 }
@@ -166,7 +156,10 @@ RecordState RecordSession::readPrevious() {
         record.manifest.entries = std::move(below);
         record.manifest.sortForLookup();
     }
-    const bool sameAnswers = record.answersRead && record.answers == answersText();
+    // A run changes none of the answers but the DLL flags a dialog commits as it starts.
+    const bool sameAnswers =
+        record.answersRead &&
+        record.answers == projectFileText(m_project, WithLocation::No, ActionLayout::OnePerLine);
     m_sameAnswersFor = sameAnswers ? std::optional(m_project.dllFlags) : std::nullopt;
     if (record.answersRead && !sameAnswers) {
         ProjectState answers;
@@ -272,10 +265,11 @@ bool RecordSession::writeRecord() {
     // A record that says what the disk's one says already stays as it is.
     if (m_previous && m_state == RecordState::Read && m_previous->manifestVersion == 3 &&
         m_previous->manifest.sameAs(record.manifest) && m_previous->baseTexts == record.baseTexts &&
-        m_previous->answers == answersText())
+        m_sameAnswersFor == m_project.dllFlags)
         return true;
     // Taken once the run's last file is written: a file changed since shows a later time.
     record.manifest.writtenAt = fileClockNow();
+    // One action to a line: two branches that each add one join line by line.
     const auto answers = [this](const TextSink& sink) {
         return writeProjectFile(m_project, WithLocation::No, ActionLayout::OnePerLine, sink);
     };

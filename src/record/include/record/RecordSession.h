@@ -58,12 +58,9 @@ private:
     const std::string* baseText(const std::string& path, ContentHash hash);
     // Whether the run has read what the recorded one read, as far as it has gone.
     bool sameInputs() const;
-    const std::string& answersText();
     void noteInput(Manifest::Role role, const std::string& path, std::string bytes);
 
     const ProjectState& m_project;
-    std::optional<std::string> m_answers;
-    std::uint32_t m_answersDllFlags = 0;
     // The DLL flags with which the answers are the recorded ones; none when they differ.
     std::optional<std::uint32_t> m_sameAnswersFor;
     std::string m_location;
