@@ -25,8 +25,6 @@ public:
     void setWarningListener(ScriptInterpreter::WarningListener listener) {
         m_script.setWarningListener(std::move(listener));
     }
-    // Where the following runs write.
-    void setOutput(ProjectOutput& output) { m_script.setOutput(output); }
 
     // Runs the generation script of the chosen host. True when the script ended normally (at
     // its end or at create_done:), false when it could not be opened or stopped on an error.
