@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <utility>
 
 namespace vantrel {
@@ -211,15 +212,12 @@ void ScriptCheck::checkTargetPath(std::size_t index, const Argument& argument) {
         }
         // The value of every action, or of the empty action the run has before there is one.
         static const ActionDefinition noAction;
-        std::vector<const ActionDefinition*> actions;
-        for (const ActionDefinition& action : m_project.actions)
-            actions.push_back(&action);
-        if (actions.empty())
-            actions.push_back(&noAction);
+        const std::span<const ActionDefinition> actions =
+            m_project.actions.empty() ? std::span(&noAction, 1) : std::span(m_project.actions);
         const std::string_view name = use.text.substr(1, use.text.size() - 2);
-        for (const ActionDefinition* action : actions) {
+        for (const ActionDefinition& action : actions) {
             std::string value;
-            m_values.appendValue(use.id, name, *action, value);
+            m_values.appendValue(use.id, name, action, value);
             if (holdsSeparator(value)) {
                 warning(index, column,
                         prefix + "its value " + quoted(value) + " holds a path separator");

@@ -21,7 +21,9 @@ public:
     Engine& operator=(const Engine&) = delete;
 
     using OutputListener = ScriptInterpreter::OutputListener;
-    void setOutputListener(OutputListener listener);
+    void setOutputListener(OutputListener listener) {
+        m_script.setOutputListener(std::move(listener));
+    }
     void setWarningListener(ScriptInterpreter::WarningListener listener) {
         m_script.setWarningListener(std::move(listener));
     }
