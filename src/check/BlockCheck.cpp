@@ -8,14 +8,6 @@ namespace vantrel {
 
 namespace {
 
-// A line without its line break.
-std::string_view textOf(const CompiledTemplate& file, std::size_t index) {
-    std::string_view line = file.line(index);
-    if (!line.empty() && line.back() == '\n')
-        line.remove_suffix(1);
-    return line;
-}
-
 // A word or token of a directive's argument and the column it begins at.
 struct Word {
     std::string text;

@@ -46,6 +46,17 @@ std::string withoutPercent(std::string_view name) {
 
 } // namespace
 
+std::string_view textOf(const CompiledTemplate& file, std::size_t index) {
+    std::string_view line = file.line(index);
+    if (!line.empty() && line.back() == '\n')
+        line.remove_suffix(1);
+    return line;
+}
+
+std::string quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
+}
+
 std::string suggestion(std::string_view word, const std::vector<std::string>& candidates) {
     // A quarter of the word may be wrong, one character at least: near enough for a typing
     // slip, far enough from every other name.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CompiledTemplate.h"
 #include "engine/KeywordValues.h"
 
 #include <cstddef>
@@ -8,6 +9,11 @@
 #include <vector>
 
 namespace vantrel {
+
+// A line of a script or template without its line break.
+std::string_view textOf(const CompiledTemplate& file, std::size_t index);
+// The text in single quotes, as messages show names and values.
+std::string quoted(std::string_view text);
 
 // " (did you mean 'NAME'?)" for the candidate nearest to the word (ASCII case ignored) when it
 // is near enough to be what was meant; empty otherwise.

@@ -2,6 +2,7 @@
 
 #include "BlockCheck.h"
 #include "Names.h"
+#include "SectionCheck.h"
 
 #include "engine/KeywordValues.h"
 #include "engine/LineExpander.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <utility>
 
 namespace vantrel {
@@ -26,79 +28,8 @@ constexpr std::size_t NO_LINE = CompiledTemplate::NO_LINE;
 constexpr std::array<KeywordId, 4> FREE_TEXT = {KW_ACDF_MENU, KW_ACDF_TB_NAME, KW_ACDF_TOOLTIPS,
                                                 KW_ACDF_TB_PIC};
 
-std::string_view textOf(const CompiledTemplate& file, std::size_t index) {
-    std::string_view line = file.line(index);
-    if (!line.empty() && line.back() == '\n')
-        line.remove_suffix(1);
-    return line;
-}
-
-std::string quoted(std::string_view text) {
-    return "'" + std::string(text) + "'";
-}
-
 bool holdsSeparator(std::string_view text) {
     return text.find_first_of("\\/") != std::string_view::npos;
-}
-
-// Where a section is written from: the create_file: line of a script.
-struct SectionUse {
-    std::string script;
-    std::size_t line;     // index in the script
-    std::size_t loopLine; // the script's @FOR line when written inside its loop, else NO_LINE
-};
-
-// A template file that scripts name, read once, with the uses of each of its sections.
-struct TemplateFile {
-    std::string path;
-    TemplateReader::Content content;           // null: cannot be read
-    std::vector<std::vector<SectionUse>> uses; // by index into content->sections()
-};
-
-class TemplateFiles {
-public:
-    TemplateFile& get(const std::string& path) {
-        for (TemplateFile& file : m_files) {
-            if (file.path == path)
-                return file;
-        }
-        TemplateFile& file = m_files.emplace_back();
-        file.path = path;
-        file.content = TemplateReader::loadFile(path);
-        if (file.content)
-            file.uses.resize(file.content->sections().size());
-        return file;
-    }
-    std::vector<TemplateFile>& all() { return m_files; }
-
-private:
-    std::vector<TemplateFile> m_files; // in the order first named
-};
-
-// Reports the placeholders of a text that name nothing; column counts from the text's start.
-void checkPlaceholders(const std::vector<PlaceholderUse>& uses, const KeywordValues& values,
-                       DiagnosticList& found, const std::string& file, std::size_t line,
-                       std::size_t column) {
-    for (const PlaceholderUse& use : uses) {
-        if (use.hasValue)
-            continue;
-        const std::string_view name = use.text.substr(1, use.text.size() - 2);
-        const KeywordId keyword = lookupKeyword(name);
-        std::string text;
-        if (keyword != KW_NONE && !keywordMeanings[keyword].appendValue) {
-            const char* what = keywordMeanings[keyword].condition ? "a condition" : "a loop bound";
-            text = quoted(use.text) + " has no value: " + std::string(name) + " is " + what +
-                   "; it is written as it stands";
-        } else {
-            const std::string hint = suggestion(use.text, placeholderNames(values.project()));
-            // A short name near no placeholder is C text: "%s%d" in a format string.
-            if (name.size() < 4 && hint.empty())
-                continue;
-            text = quoted(use.text) +
-                   " names no keyword and no extra setting; it is written as it stands" + hint;
-        }
-        found.warning(file, line, column + use.open, std::move(text));
-    }
 }
 
 // One host's script, checked line by line with the project's values for that host.
@@ -281,15 +212,12 @@ void ScriptCheck::checkTargetPath(std::size_t index, const Argument& argument) {
         }
         // The value of every action, or of the empty action the run has before there is one.
         static const ActionDefinition noAction;
-        std::vector<const ActionDefinition*> actions;
-        for (const ActionDefinition& action : m_project.actions)
-            actions.push_back(&action);
-        if (actions.empty())
-            actions.push_back(&noAction);
+        const std::span<const ActionDefinition> actions =
+            m_project.actions.empty() ? std::span(&noAction, 1) : std::span(m_project.actions);
         const std::string_view name = use.text.substr(1, use.text.size() - 2);
-        for (const ActionDefinition* action : actions) {
+        for (const ActionDefinition& action : actions) {
             std::string value;
-            m_values.appendValue(use.id, name, *action, value);
+            m_values.appendValue(use.id, name, action, value);
             if (holdsSeparator(value)) {
                 warning(index, column,
                         prefix + "its value " + quoted(value) + " holds a path separator");
@@ -348,98 +276,6 @@ void ScriptCheck::useSection(std::size_t index, const Argument& section, const A
         if (sections[i].line == search.line)
             templateFile.uses[i].push_back({m_path, index, loopLine});
     }
-}
-
-// The sections of the template files that scripts named: their bodies, and the sections that
-// no script writes.
-class SectionCheck {
-public:
-    SectionCheck(const ProjectState& project, DiagnosticList& found)
-        : m_values(project)
-        , m_found(found) {}
-
-    void check(TemplateFile& file);
-
-private:
-    // The body of a section that a script writes; the first @FOR line in it, or NO_LINE.
-    std::size_t checkBody(const CompiledTemplate& content, std::size_t sectionLine,
-                          const std::string& name);
-
-    KeywordValues m_values;
-    DiagnosticList& m_found;
-};
-
-void SectionCheck::check(TemplateFile& file) {
-    if (!file.content)
-        return;
-    const CompiledTemplate& content = *file.content;
-    const auto& sections = content.sections();
-    for (std::size_t i = 0; i < sections.size(); ++i) {
-        const CompiledTemplate::Section& section = sections[i];
-        const std::size_t line = section.line + 1;
-        if (!section.name) {
-            m_found.warning(content.path(), line, 1,
-                            "filesection: without a name: no section after it can be found");
-            continue;
-        }
-        const std::string& name = *section.name;
-        const std::size_t column = content.line(section.line).find(name, SECTION_START.size()) + 1;
-        const auto earlier = std::find_if(sections.begin(), sections.begin() + i, [&](auto& other) {
-            return other.name && equalsIgnoringCase(*other.name, name);
-        });
-        if (earlier != sections.begin() + i) {
-            m_found.warning(content.path(), line, column,
-                            "section " + quoted(name) + " again: only the first, on line " +
-                                std::to_string(earlier->line + 1) + ", is ever written");
-            continue;
-        }
-        if (file.uses[i].empty()) {
-            m_found.warning(content.path(), line, column,
-                            "section " + quoted(name) + " is written by no script");
-            continue;
-        }
-        const std::size_t loop = checkBody(content, section.line, name);
-        if (loop == NO_LINE)
-            continue;
-        for (const SectionUse& use : file.uses[i]) {
-            if (use.loopLine == NO_LINE)
-                continue;
-            m_found.error(use.script, use.line + 1, 1,
-                          "section " + quoted(name) + " holds a @FOR (" + content.path() + ":" +
-                              std::to_string(loop + 1) +
-                              ") but is written inside the loop of "
-                              "line " +
-                              std::to_string(use.loopLine + 1) + ": loops do not nest");
-        }
-    }
-}
-
-std::size_t SectionCheck::checkBody(const CompiledTemplate& content, std::size_t sectionLine,
-                                    const std::string& name) {
-    BlockCheck blocks(content, "section " + quoted(name), m_found);
-    bool ended = false;
-    for (std::size_t index = sectionLine + 1; index < content.lineCount(); ++index) {
-        const std::string_view line = content.line(index);
-        if (line.starts_with(SECTION_END)) {
-            ended = true;
-            break;
-        }
-        // Written on into the next section by the run, but meant to end before it.
-        if (line.starts_with(SECTION_START))
-            break;
-        if (!line.empty() && line.front() == '@')
-            blocks.directive(index);
-        else
-            checkPlaceholders(placeholdersOf(textOf(content, index), m_values), m_values, m_found,
-                              content.path(), index + 1, 1);
-    }
-    blocks.finish();
-    if (!ended) {
-        m_found.error(content.path(), sectionLine + 1, 1,
-                      "section " + quoted(name) + " has no " + std::string(SECTION_END) +
-                          " line: the run writes on to the end of the file");
-    }
-    return blocks.firstLoop();
 }
 
 } // namespace

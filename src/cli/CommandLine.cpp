@@ -2,6 +2,9 @@
 
 #include "model/Version.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace vantrel {
 namespace {
 
@@ -23,19 +26,18 @@ constexpr Flag FLAGS[] = {
     {"--warnings", &CommandLine::warnings},  {"--dry-run", &CommandLine::dryRun},
     {"--diff", &CommandLine::diff},          {"--summary", &CommandLine::summary},
     {"--no-record", &CommandLine::noRecord}, {"--overwrite-edited", &CommandLine::overwriteEdited},
+    {"--verbose", &CommandLine::verbose},    {"--werror", &CommandLine::werror},
 };
 
-bool isFlag(std::string_view argument) {
-    for (const Flag& flag : FLAGS)
-        if (flag.name == argument)
-            return true;
-    return false;
-}
-
-void setFlag(CommandLine& command, std::string_view argument) {
-    for (const Flag& flag : FLAGS)
-        if (flag.name == argument)
-            command.*flag.field = true;
+// Turns on the flag the argument names; false when it names none.
+bool setFlag(CommandLine& command, std::string_view argument) {
+    const auto flag =
+        std::find_if(std::begin(FLAGS), std::end(FLAGS),
+                     [argument](const Flag& entry) { return entry.name == argument; });
+    if (flag == std::end(FLAGS))
+        return false;
+    command.*flag->field = true;
+    return true;
 }
 
 } // namespace
@@ -73,17 +75,10 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         } else if (!optionsEnded && argument.starts_with("--config=")) {
             config = argument.substr(CONFIG_OPTION.size() + 1);
             isConfig = true;
-        } else if (!optionsEnded && isFlag(argument)) {
-            setFlag(command, argument);
-            continue;
-        } else if (!optionsEnded && argument == "--verbose") {
-            command.verbose = true;
+        } else if (!optionsEnded && setFlag(command, argument)) {
             continue;
         } else if (!optionsEnded && argument == "--check") {
             check = true;
-            continue;
-        } else if (!optionsEnded && argument == "--werror") {
-            command.werror = true;
             continue;
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             return usageError("unknown option '" + std::string(argument) + "'");

@@ -25,9 +25,6 @@ using RunInto = std::variant<DiskOutput*, MemoryOutput*>;
 // previewListing: where a preview lists its targets; none for a run.
 int runProject(const CommandLine& command, std::ostream& out, std::ostream& err, RunInto into,
                std::ostream* previewListing);
-// The whole of vantrel-gen after its arguments.
-int runCommand(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
-               RunInto into);
 
 // Reads the configuration that the search finds. A run on the built-in settings names files
 // that seldom exist, so it is said once, before anything else, with where the search looked.
@@ -139,23 +136,6 @@ int previewRun(const CommandLine& command, std::ostream& out, std::ostream& err)
     return status;
 }
 
-} // namespace
-
-std::string summaryLine(const RunSummary& summary, std::size_t errors) {
-    return "folders created: " + std::to_string(summary.foldersCreated) +
-           ", files written: " + std::to_string(summary.filesWritten) +
-           ", copied: " + std::to_string(summary.filesCopied) +
-           ", unchanged: " + std::to_string(summary.unchanged) +
-           ", kept: " + std::to_string(summary.kept) + ", errors: " + std::to_string(errors);
-}
-
-int runCreate(const CommandLine& command, std::ostream& out, std::ostream& err) {
-    DiskOutput disk;
-    return runProject(command, out, err, &disk, nullptr);
-}
-
-namespace {
-
 int runProject(const CommandLine& command, std::ostream& out, std::ostream& err, RunInto into,
                std::ostream* previewListing) {
     const bool preview = previewListing != nullptr;
@@ -220,21 +200,6 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
     return result.keptForMerge ? EXIT_KEPT_FOR_MERGE : EXIT_GENERATED;
 }
 
-} // namespace
-
-int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out,
-                  std::ostream& err) {
-    DiskOutput disk;
-    return runCommand(arguments, out, err, &disk);
-}
-
-int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
-                  MemoryOutput& memory) {
-    return runCommand(arguments, out, err, &memory);
-}
-
-namespace {
-
 int runCommand(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
                RunInto into) {
     const CommandLine command = parseCommandLine(arguments);
@@ -259,5 +224,24 @@ int runCommand(std::span<const std::string_view> arguments, std::ostream& out, s
 }
 
 } // namespace
+
+std::string summaryLine(const RunSummary& summary, std::size_t errors) {
+    return "folders created: " + std::to_string(summary.foldersCreated) +
+           ", files written: " + std::to_string(summary.filesWritten) +
+           ", copied: " + std::to_string(summary.filesCopied) +
+           ", unchanged: " + std::to_string(summary.unchanged) +
+           ", kept: " + std::to_string(summary.kept) + ", errors: " + std::to_string(errors);
+}
+
+int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out,
+                  std::ostream& err) {
+    DiskOutput disk;
+    return runCommand(arguments, out, err, &disk);
+}
+
+int runVantrelGen(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
+                  MemoryOutput& memory) {
+    return runCommand(arguments, out, err, &memory);
+}
 
 } // namespace vantrel

@@ -1,6 +1,5 @@
 #include "config/TokenScanner.h"
 
-#include <array>
 #include <string_view>
 
 namespace vantrel {

@@ -2,7 +2,6 @@
 
 #include "engine/TextScan.h"
 
-#include <algorithm>
 #include <string>
 
 namespace vantrel {

@@ -14,10 +14,6 @@ Engine::Engine(ProjectState& project, MessageSink& sink, ProjectOutput& output)
     , m_directives(project, m_values, sink)
     , m_script(project, sink, m_directives, m_expander, output) {}
 
-void Engine::setOutputListener(OutputListener listener) {
-    m_script.setOutputListener(std::move(listener));
-}
-
 bool Engine::runScript() {
     m_project.selectAction(0);
     m_directives.state().reset();

@@ -86,12 +86,7 @@ void appendMenu(const Context& c, std::string& out) {
 }
 
 void appendDefine(const Context& c, std::string& out) {
-    const std::size_t start = out.size();
-    out.append("IDA_").append(c.action.name);
-    for (std::size_t i = start; i < out.size(); ++i) {
-        if (out[i] >= 'a' && out[i] <= 'z')
-            out[i] = static_cast<char>(out[i] - 'a' + 'A');
-    }
+    out.append("IDA_").append(upperAscii(c.action.name));
 }
 
 bool mouseCallback(const Context& c) {

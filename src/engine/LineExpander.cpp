@@ -2,7 +2,6 @@
 
 #include "engine/TextScan.h"
 
-#include <algorithm>
 #include <bitset>
 #include <optional>
 

@@ -1,7 +1,5 @@
 #include "engine/TemplateCache.h"
 
-#include <algorithm>
-
 namespace vantrel {
 
 TemplateReader::Content TemplateCache::load(const std::string& nativePath,

@@ -27,17 +27,7 @@ bool endsText(std::string_view text, std::size_t pos) {
 } // namespace
 
 std::size_t readWord(std::string_view text, std::string& word) {
-    word.clear();
-    std::size_t pos = skipBlanks(text);
-    if (endsText(text, pos))
-        return pos;
-    if (isLineBreak(text[pos]))
-        return 0;
-    const std::size_t begin = pos;
-    while (!endsText(text, pos) && !isBlank(text[pos]) && !isLineBreak(text[pos]))
-        ++pos;
-    word.assign(text.substr(begin, pos - begin));
-    return pos;
+    return readToken(text, word, {});
 }
 
 std::size_t readQuotedString(std::string_view text, std::string& string) {

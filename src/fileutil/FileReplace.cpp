@@ -4,7 +4,6 @@
 #include "fileutil/FileHandle.h"
 #include "fileutil/TextFile.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -14,7 +13,6 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-#include <vector>
 
 namespace vantrel {
 

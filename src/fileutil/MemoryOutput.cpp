@@ -204,17 +204,21 @@ bool MemoryOutput::createFolder(const std::string& nativePath, std::vector<std::
     return true;
 }
 
+bool MemoryOutput::mayWrite(const std::string& nativePath, std::string& key) {
+    if (!keyOf(nativePath, key))
+        return false;
+    if (!canHoldFile(key)) {
+        m_targets.push_back({false, nativePath, key, State::Blocked, {}});
+        return false;
+    }
+    return !m_checkDisk || !diskMayHold(key) || m_disk.wouldWrite(nativePath, false);
+}
+
 ProjectOutput::FileOpen MemoryOutput::openFile(const std::string& nativePath) {
     m_pending.clear();
     m_open = false;
     m_openPath = nativePath;
-    if (!keyOf(nativePath, m_openKey))
-        return FileOpen::Failed;
-    if (!canHoldFile(m_openKey)) {
-        m_targets.push_back({false, nativePath, m_openKey, State::Blocked, {}});
-        return FileOpen::Failed;
-    }
-    if (m_checkDisk && diskMayHold(m_openKey) && !m_disk.wouldWrite(nativePath, false))
+    if (!mayWrite(nativePath, m_openKey))
         return FileOpen::Failed;
     m_open = true;
     m_openNew = !isFile(m_openKey);
@@ -270,13 +274,7 @@ ProjectOutput::Copy MemoryOutput::copyFile(const std::string& nativeSource,
     if (!input.openRead(nativeSource))
         return Copy::SourceUnreadable;
     std::string key;
-    if (!keyOf(nativeTarget, key))
-        return Copy::Refused;
-    if (!canHoldFile(key)) {
-        m_targets.push_back({false, nativeTarget, key, State::Blocked, {}});
-        return Copy::Refused;
-    }
-    if (m_checkDisk && diskMayHold(key) && !m_disk.wouldWrite(nativeTarget, false))
+    if (!mayWrite(nativeTarget, key))
         return Copy::Refused;
     std::unique_ptr<char[]> buffer;
     std::int32_t length = 0;

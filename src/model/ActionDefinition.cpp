@@ -1,22 +1,22 @@
 #include "model/ActionDefinition.h"
 
+#include "model/AsciiCase.h"
+
+#include <algorithm>
+
 namespace vantrel {
 
 std::string lowerAscii(std::string_view text) {
     std::string result(text);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
+    std::transform(result.begin(), result.end(), result.begin(), foldAscii);
     return result;
 }
 
 std::string upperAscii(std::string_view text) {
     std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
+    std::transform(result.begin(), result.end(), result.begin(), [](char c) {
+        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    });
     return result;
 }
 
@@ -70,10 +70,8 @@ void ActionDefinition::setNamedDefaults(std::string_view actionName) {
         field.reserve(named.before.size() + actionName.size() + named.after.size());
         field.append(named.before).append(actionName);
         if (named.lower) {
-            for (std::size_t i = named.before.size(); i < field.size(); ++i) {
-                if (field[i] >= 'A' && field[i] <= 'Z')
-                    field[i] = static_cast<char>(field[i] - 'A' + 'a');
-            }
+            const auto name = field.begin() + static_cast<std::ptrdiff_t>(named.before.size());
+            std::transform(name, field.end(), name, foldAscii);
         }
         field.append(named.after);
     }
@@ -86,14 +84,8 @@ bool NamedDefault::heldBy(std::string_view value, std::string_view actionName) c
     const std::string_view middle = value.substr(before.size(), actionName.size());
     if (!lower)
         return middle == actionName;
-    for (std::size_t i = 0; i < actionName.size(); ++i) {
-        char c = actionName[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (middle[i] != c)
-            return false;
-    }
-    return true;
+    return std::equal(middle.begin(), middle.end(), actionName.begin(),
+                      [](char held, char name) { return held == foldAscii(name); });
 }
 
 void ActionDefinition::copyActionValue(const ActionDefinition& source) {

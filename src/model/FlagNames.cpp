@@ -54,13 +54,8 @@ void parseFlagNames(std::string_view text, std::uint32_t& word, FlagNameTable ta
         if (pos >= text.size())
             return;
         // A row name matches only when it runs exactly to the end of the text.
-        const std::string_view rest = text.substr(pos);
-        for (const FlagNameRow& row : table) {
-            if (row.value == 0)
-                break;
-            if (equalsIgnoringCase(row.name, rest))
-                word = (word & row.keepMask) | row.value;
-        }
+        if (const FlagNameRow* row = findFlagName(text.substr(pos), table))
+            word = (word & row->keepMask) | row->value;
         while (pos < text.size() && !isSeparator(text[pos]))
             ++pos;
     }

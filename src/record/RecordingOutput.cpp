@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
-#include <unordered_set>
 
 namespace vantrel {
 

@@ -5,8 +5,6 @@
 #include "RecordingLook.h"
 #include "fileutil/TextFile.h"
 
-#include <algorithm>
-
 namespace vantrel {
 
 using namespace recording;

@@ -1,12 +1,10 @@
 #include "ui/ActionPropertiesDialog.h"
 
 #include "ui/ControlMirror.h"
-#include "ui/DefinitionPage.h"
 #include "ui/DialogBuilder.h"
-#include "ui/MessagesPage.h"
 #include "ui/ModalHooks.h"
 #include "ui/NameWarnings.h"
-#include "ui/PanelPage.h"
+#include "ui/PropertyPages.h"
 #include "ui/TabPageHost.h"
 #include "wizard/ControlIds.h"
 
@@ -47,33 +45,26 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
     m_host->setGeometry(b.units().rect(7, 38, 293, 162));
     m_host->tabBar()->setFocusPolicy(Qt::NoFocus);
 
-    m_definition = new DefinitionPage(m_model.definition, m_host);
-    m_panel = new PanelPage(m_model.panel, m_host);
-    m_messages = new MessagesPage(m_model.messages, m_host);
-    m_host->addPage(tr("&Definition"), m_definition, DefinitionPage::TEMPLATE_ID, true);
-    m_host->addPage(tr("&Panel"), m_panel, PanelPage::TEMPLATE_ID, true);
-    m_host->addPage(tr("&Messages"), m_messages, MessagesPage::TEMPLATE_ID, true);
+    m_pages = {PropertyPage::definition(m_model.definition, m_host),
+               PropertyPage::panel(m_model.panel, m_host),
+               PropertyPage::messages(m_model.messages, m_host)};
+    m_host->addPage(tr("&Definition"), m_pages[0], PropertyPage::DEFINITION_ID, true);
+    m_host->addPage(tr("&Panel"), m_pages[1], PropertyPage::PANEL_ID, true);
+    m_host->addPage(tr("&Messages"), m_pages[2], PropertyPage::MESSAGES_ID, true);
 
     m_model.open();
     m_name->setText(QString::fromStdString(m_model.nameText()));
     // Connected after the first fill: making the controls does not write the name.
     connect(m_name, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_model.nameEdited(text.toStdString());
-        m_definition->refresh();
-        m_panel->refresh();
-        m_messages->refresh();
-        showWarnings();
+        refresh();
     });
-    m_definition->refresh();
-    m_panel->refresh();
-    m_messages->refresh();
-    showWarnings();
+    refresh();
 
     // Tab goes from the name through the shown page in reading order to OK and Cancel.
     QWidget* previous = m_name;
-    for (const QList<QWidget*>& page :
-         {m_definition->readingOrder(), m_panel->readingOrder(), m_messages->readingOrder()}) {
-        for (QWidget* control : page) {
+    for (const PropertyPage* page : m_pages) {
+        for (QWidget* control : page->readingOrder()) {
             setTabOrder(previous, control);
             previous = control;
         }
@@ -116,14 +107,16 @@ void ActionPropertiesDialog::accept() {
         // The type would be dropped without a word: say which names it takes, and go there.
         ModalHooks::showMessage(this, QString::fromStdString(m_model.definition.typeProblem()));
         m_host->tabBar()->setCurrentIndex(0);
-        if (QWidget* type = m_definition->findChild<QWidget*>(controlName(IDC_TYPE_COMBO)))
+        if (QWidget* type = m_pages[0]->findChild<QWidget*>(controlName(IDC_TYPE_COMBO)))
             type->setFocus(Qt::OtherFocusReason);
         return;
     }
     done(result);
 }
 
-void ActionPropertiesDialog::showWarnings() {
+void ActionPropertiesDialog::refresh() {
+    for (PropertyPage* page : m_pages)
+        page->refresh();
     QStringList warnings;
     for (const std::string& warning : m_model.nameWarnings())
         warnings.append(QString::fromStdString(warning));

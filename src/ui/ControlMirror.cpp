@@ -45,7 +45,7 @@ void showWholeTextAsTip(QLineEdit* edit) {
     edit->setToolTip(cut ? edit->text() : QString());
 }
 
-QList<QWidget*> findControls(const QWidget* owner, std::initializer_list<int> ids) {
+QList<QWidget*> findControls(const QWidget* owner, const std::vector<int>& ids) {
     QList<QWidget*> controls;
     for (int id : ids) {
         if (auto* control = owner->findChild<QWidget*>(controlName(id)))
@@ -73,8 +73,7 @@ void ControlMirror::bind(int id, QWidget* widget) {
         });
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         connect(button, &QAbstractButton::clicked, this, [this, id](bool checked) {
-            if (m_onClick)
-                m_onClick(id, checked);
+            m_model.click(id, checked);
             refresh();
         });
     }

@@ -49,27 +49,22 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     DialogBuilder b(this);
     // Wider than the controls by a column for the warnings about the project name.
     b.resizeDialog(393, 228);
-    const auto keep = [this](int id, QWidget* widget) {
+    const auto keep = [this]<class Widget>(int id, Widget* widget) {
         m_controls[id] = widget;
         return widget;
     };
-    auto* create =
-        static_cast<QPushButton*>(keep(CTL_OK, b.button(CTL_OK, tr("&Create"), 107, 197, 50, 14)));
+    auto* create = keep(CTL_OK, b.button(CTL_OK, tr("&Create"), 107, 197, 50, 14));
     create->setDefault(true);
     create->setEnabled(false);
-    auto* cancel = static_cast<QPushButton*>(
-        keep(CTL_CANCEL, b.button(CTL_CANCEL, tr("Cancel"), 162, 197, 50, 14)));
-    auto* name =
-        static_cast<QLineEdit*>(keep(IDC_PROJECT_NAME, b.edit(IDC_PROJECT_NAME, 7, 16, 175, 12)));
+    auto* cancel = keep(CTL_CANCEL, b.button(CTL_CANCEL, tr("Cancel"), 162, 197, 50, 14));
+    auto* name = keep(IDC_PROJECT_NAME, b.edit(IDC_PROJECT_NAME, 7, 16, 175, 12));
     name->setEnabled(false);
     b.label(tr("&Project name:"), 7, 6, 44, 8, name);
     m_nameWarnings = makeNameWarnings(this, b.units().rect(293, 6, 93, 205));
-    auto* location =
-        static_cast<QLineEdit*>(keep(IDC_LOCATION, b.edit(IDC_LOCATION, 7, 47, 162, 12)));
+    auto* location = keep(IDC_LOCATION, b.edit(IDC_LOCATION, 7, 47, 162, 12));
     location->setEnabled(false);
     b.label(tr("&Location:"), 7, 37, 30, 8, location);
-    auto* browse = static_cast<QPushButton*>(
-        keep(IDC_BROWSE, b.button(IDC_BROWSE, QStringLiteral("..."), 171, 47, 11, 12)));
+    auto* browse = keep(IDC_BROWSE, b.button(IDC_BROWSE, QStringLiteral("..."), 171, 47, 11, 12));
 
     m_list = new ActionList(this);
     m_list->setObjectName(controlName(IDC_ACTION_LIST));
@@ -83,20 +78,17 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     keep(IDC_ACTION_LIST, m_list);
     b.label(tr("Ac&tions list:"), 8, 68, 36, 8, m_list);
 
-    auto* add = static_cast<QPushButton*>(
-        keep(IDC_ADD_ACTION, b.button(IDC_ADD_ACTION, tr("&Add new action"), 194, 78, 91, 12)));
+    auto* add =
+        keep(IDC_ADD_ACTION, b.button(IDC_ADD_ACTION, tr("&Add new action"), 194, 78, 91, 12));
     add->setEnabled(false);
-    auto* remove = static_cast<QPushButton*>(keep(
-        IDC_REMOVE_ACTION, b.button(IDC_REMOVE_ACTION, tr("&Remove action"), 194, 94, 91, 12)));
-    auto* properties = static_cast<QPushButton*>(
-        keep(IDC_PROPERTIES, b.button(IDC_PROPERTIES, tr("Propert&ies"), 194, 111, 91, 12)));
-    auto* kel = static_cast<QRadioButton*>(
-        keep(IDC_HOST_KEL, b.radio(IDC_HOST_KEL, QStringLiteral("&KEL"), 194, 14, 33, 10)));
-    auto* dov = static_cast<QRadioButton*>(
-        keep(IDC_HOST_DOV, b.radio(IDC_HOST_DOV, QStringLiteral("&DOV"), 194, 24, 32, 10)));
-    QComboBox* flags = b.combo(IDC_DLL_FLAGS, 193, 47, 91, 47);
+    auto* remove =
+        keep(IDC_REMOVE_ACTION, b.button(IDC_REMOVE_ACTION, tr("&Remove action"), 194, 94, 91, 12));
+    auto* properties =
+        keep(IDC_PROPERTIES, b.button(IDC_PROPERTIES, tr("Propert&ies"), 194, 111, 91, 12));
+    auto* kel = keep(IDC_HOST_KEL, b.radio(IDC_HOST_KEL, QStringLiteral("&KEL"), 194, 14, 33, 10));
+    auto* dov = keep(IDC_HOST_DOV, b.radio(IDC_HOST_DOV, QStringLiteral("&DOV"), 194, 24, 32, 10));
+    auto* flags = keep(IDC_DLL_FLAGS, b.combo(IDC_DLL_FLAGS, 193, 47, 91, 47));
     flags->setEnabled(false);
-    keep(IDC_DLL_FLAGS, flags);
     b.label(tr("DLL &Flags:"), 194, 36, 35, 8, flags);
 
     connect(create, &QPushButton::clicked, this, [this] { m_logic.create(); });
@@ -116,8 +108,8 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     connect(dov, &QRadioButton::clicked, this, [this] { m_logic.hostChosen(IDC_HOST_DOV); });
 
     // Beside Create, where nothing stood: the dialog's other controls keep their places.
-    auto* project = static_cast<QPushButton*>(
-        keep(IDC_PROJECT_MENU, b.button(IDC_PROJECT_MENU, tr("Proj&ect"), 52, 197, 50, 14)));
+    auto* project =
+        keep(IDC_PROJECT_MENU, b.button(IDC_PROJECT_MENU, tr("Proj&ect"), 52, 197, 50, 14));
     buildProjectMenu(project);
     // Tab follows reading order: the name and where it goes, the host and its flags, the
     // actions and their buttons, then the buttons at the bottom as they read.

@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <optional>
+#include <utility>
 
 namespace vantrel {
 namespace {
@@ -21,7 +22,6 @@ struct Script {
     std::deque<std::optional<QString>> files;
     std::deque<int> saveChoices;
     std::deque<std::function<void(QDialog&)>> handlers;
-    std::deque<std::function<void(QMessageBox&)>> questionHandlers;
     QStringList messages;
     QStringList details;
     QStringList openedFolders;
@@ -32,37 +32,25 @@ Script& script() {
     return instance;
 }
 
-// A question asked while a test script runs: its text is noted, and it is answered by the next
-// handler (which then works the real box) or else by the next scripted answer, fallback when
-// none is left. None: the box is shown, with the handler if there is one.
+// The next prepared entry, or fallback when none is left.
+template <class T>
+T takeFront(std::deque<T>& queue, T fallback = {}) {
+    if (queue.empty())
+        return fallback;
+    T front = std::move(queue.front());
+    queue.pop_front();
+    return front;
+}
+
+// A question asked while a test script runs: its text is noted, and the next scripted answer
+// (fallback when none is left) answers it. None: the box is shown.
 template <class Answer>
 std::optional<Answer> scriptedAnswer(const QString& text, std::deque<Answer>& answers,
-                                     Answer fallback, std::function<void(QMessageBox&)>& handler) {
+                                     Answer fallback) {
     if (!script().on)
         return std::nullopt;
     script().messages.append(text);
-    if (!script().questionHandlers.empty()) {
-        handler = std::move(script().questionHandlers.front());
-        script().questionHandlers.pop_front();
-        return std::nullopt;
-    }
-    if (answers.empty())
-        return fallback;
-    const Answer answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-// Runs the handler (if any) on the window once it shows, and closes it if it is still open.
-template <class Window>
-void handleWhenShown(Window& window, const std::function<void(Window&)>& handler) {
-    QPointer<Window> guarded(&window);
-    QTimer::singleShot(0, &window, [guarded, handler] {
-        if (guarded && handler)
-            handler(*guarded);
-        if (guarded && guarded->isVisible())
-            guarded->reject();
-    });
+    return takeFront(answers, fallback);
 }
 
 } // namespace
@@ -96,20 +84,12 @@ void ModalHooks::pushDialogHandler(std::function<void(QDialog&)> handler) {
     script().handlers.push_back(std::move(handler));
 }
 
-void ModalHooks::pushQuestionHandler(std::function<void(QMessageBox&)> handler) {
-    script().questionHandlers.push_back(std::move(handler));
-}
-
 QStringList ModalHooks::takeMessages() {
-    QStringList messages;
-    messages.swap(script().messages);
-    return messages;
+    return std::exchange(script().messages, {});
 }
 
 QStringList ModalHooks::takeDetails() {
-    QStringList details;
-    details.swap(script().details);
-    return details;
+    return std::exchange(script().details, {});
 }
 
 void ModalHooks::showMessage(QWidget* parent, const QString& text, const QString& details) {
@@ -130,21 +110,16 @@ void ModalHooks::showMessage(QWidget* parent, const QString& text, const QString
 }
 
 bool ModalHooks::askOkCancel(QWidget* parent, const QString& text, bool cancelIsDefault) {
-    std::function<void(QMessageBox&)> handler;
-    if (const std::optional<bool> answer = scriptedAnswer(text, script().answers, false, handler))
+    if (const std::optional<bool> answer = scriptedAnswer(text, script().answers, false))
         return *answer;
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(APP_TITLE), text,
                     QMessageBox::Ok | QMessageBox::Cancel, parent);
     box.setDefaultButton(cancelIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
-    if (handler)
-        handleWhenShown(box, handler);
     return box.exec() == QMessageBox::Ok;
 }
 
 QStringList ModalHooks::takeOpenedFolders() {
-    QStringList folders;
-    folders.swap(script().openedFolders);
-    return folders;
+    return std::exchange(script().openedFolders, {});
 }
 
 bool ModalHooks::openFolder(const QString& path) {
@@ -156,13 +131,8 @@ bool ModalHooks::openFolder(const QString& path) {
 }
 
 std::optional<QString> ModalHooks::askDirectory(QWidget* parent) {
-    if (script().on) {
-        if (script().directories.empty())
-            return std::nullopt;
-        std::optional<QString> directory = script().directories.front();
-        script().directories.pop_front();
-        return directory;
-    }
+    if (script().on)
+        return takeFront(script().directories);
     const QString directory = QFileDialog::getExistingDirectory(
         parent, QObject::tr("Choose the location"), QString(),
         QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
@@ -173,21 +143,13 @@ std::optional<QString> ModalHooks::askDirectory(QWidget* parent) {
 
 namespace {
 
-std::optional<QString> scriptedFile() {
-    if (script().files.empty())
-        return std::nullopt;
-    std::optional<QString> file = script().files.front();
-    script().files.pop_front();
-    return file;
-}
-
 const QString PROJECT_FILTER = QStringLiteral("Project files (*.json);;All files (*)");
 
 } // namespace
 
 std::optional<QString> ModalHooks::askOpenFile(QWidget* parent) {
     if (script().on)
-        return scriptedFile();
+        return takeFront(script().files);
     const QString file = QFileDialog::getOpenFileName(parent, QObject::tr("Open project"),
                                                       QString(), PROJECT_FILTER);
     if (file.isEmpty())
@@ -197,7 +159,7 @@ std::optional<QString> ModalHooks::askOpenFile(QWidget* parent) {
 
 std::optional<QString> ModalHooks::askSaveFile(QWidget* parent, const QString& suggested) {
     if (script().on)
-        return scriptedFile();
+        return takeFront(script().files);
     const QString file = QFileDialog::getSaveFileName(parent, QObject::tr("Save project as"),
                                                       suggested, PROJECT_FILTER);
     if (file.isEmpty())
@@ -206,16 +168,13 @@ std::optional<QString> ModalHooks::askSaveFile(QWidget* parent, const QString& s
 }
 
 int ModalHooks::askSaveDiscardCancel(QWidget* parent, const QString& text) {
-    std::function<void(QMessageBox&)> handler;
-    if (const std::optional<int> choice = scriptedAnswer(
-            text, script().saveChoices, static_cast<int>(QMessageBox::Cancel), handler))
+    if (const std::optional<int> choice =
+            scriptedAnswer(text, script().saveChoices, static_cast<int>(QMessageBox::Cancel)))
         return *choice;
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(APP_TITLE), text,
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
-    if (handler)
-        handleWhenShown(box, handler);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     return clicked ? box.standardButton(clicked) : QMessageBox::Cancel;
@@ -223,12 +182,14 @@ int ModalHooks::askSaveDiscardCancel(QWidget* parent, const QString& text) {
 
 int ModalHooks::runDialog(QDialog& dialog) {
     if (script().on) {
-        std::function<void(QDialog&)> handler;
-        if (!script().handlers.empty()) {
-            handler = std::move(script().handlers.front());
-            script().handlers.pop_front();
-        }
-        handleWhenShown(dialog, handler);
+        // The handler (if any) works the dialog once it shows; what it leaves open is cancelled.
+        QPointer<QDialog> guarded(&dialog);
+        QTimer::singleShot(0, &dialog, [guarded, handler = takeFront(script().handlers)] {
+            if (guarded && handler)
+                handler(*guarded);
+            if (guarded && guarded->isVisible())
+                guarded->reject();
+        });
     }
     return dialog.exec();
 }

@@ -85,11 +85,9 @@ int VantrelApp::answerAsText(int& argc, char** argv) {
 
 int VantrelApp::run() {
     MainDialog dialog(nullptr, m_configOption);
-    m_mainWindow = &dialog;
     if (!m_projectArgument.isEmpty())
         dialog.openAtStart(m_projectArgument);
     dialog.exec(); // the result does not matter: the project file is saved by the user
-    m_mainWindow = nullptr;
     return 0;
 }
 

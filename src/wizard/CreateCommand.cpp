@@ -4,8 +4,6 @@
 #include "fileutil/FileSystem.h"
 #include "fileutil/MemoryOutput.h"
 
-#include <algorithm>
-
 namespace vantrel {
 namespace {
 

@@ -30,14 +30,8 @@ const std::array<CheckRow, 3> toolbarRows = {{
 } // namespace
 
 DefinitionPageModel::DefinitionPageModel() {
-    for (const CheckRow& row : clickRows) {
-        addEdit(row.edit);
-        addControl(row.box);
-    }
-    for (const CheckRow& row : toolbarRows) {
-        addEdit(row.edit, false);
-        addControl(row.box, false);
-    }
+    addCheckRows(clickRows);
+    addCheckRows(toolbarRows, false);
     addControl(IDC_TYPE_COMBO);
     addControl(IDC_VIRTUAL_ID_COMBO, false);
     addControl(IDC_INDIV_INTERFACE);
@@ -60,19 +54,11 @@ void DefinitionPageModel::loadFromAction(ActionDefinition& action) {
     control(IDC_TYPE_COMBO).text = joinFlagNames(action.type, procTypeTable);
     control(IDC_TYPE_COMBO).problem = typeProblem();
 
-    for (const CheckRow& row : clickRows)
-        bufferRef(row.edit) = action.*row.field;
-    for (const CheckRow& row : toolbarRows)
-        bufferRef(row.edit) = action.*row.field;
-
     control(IDC_INDIV_INTERFACE).checked = action.indivInterface != 0;
     control(IDC_STATIC_MEMBUF).checked = action.staticMemBuf != 0;
-
     // Only the edits change their enabled state, so the toolbar boxes stay disabled.
-    for (const CheckRow& row : clickRows)
-        showCheckRow(row);
-    for (const CheckRow& row : toolbarRows)
-        showCheckRow(row);
+    loadCheckRows(clickRows);
+    loadCheckRows(toolbarRows);
     push();
 }
 
@@ -81,32 +67,15 @@ void DefinitionPageModel::storeToAction() {
         return;
     pull();
     parseFlagNames(control(IDC_TYPE_COMBO).text, m_action->type, procTypeTable);
-    for (const CheckRow& row : clickRows)
-        m_action->*row.field = buffer(row.edit);
-    for (const CheckRow& row : toolbarRows)
-        m_action->*row.field = buffer(row.edit);
     m_action->indivInterface = control(IDC_INDIV_INTERFACE).checked ? 1 : 0;
     m_action->staticMemBuf = control(IDC_STATIC_MEMBUF).checked ? 1 : 0;
-
     // The toolbar rows come last, so "Toolbar button:" decides ACF_TOOLBAR over "Toolbar name:".
-    const auto storeBit = [this](const CheckRow& row) {
-        if (control(row.box).checked)
-            setClearBits(m_action->flags, row.bit, 0);
-        else
-            setClearBits(m_action->flags, 0, row.bit);
-    };
-    for (const CheckRow& row : clickRows)
-        storeBit(row);
-    for (const CheckRow& row : toolbarRows)
-        storeBit(row);
+    storeCheckRows(clickRows);
+    storeCheckRows(toolbarRows);
 }
 
 void DefinitionPageModel::namesInto(ActionDefinition& action) const {
-    for (const CheckRow& row : clickRows) {
-        action.*row.field = control(row.edit).text;
-        setClearBits(action.flags, control(row.box).checked ? row.bit : 0,
-                     control(row.box).checked ? 0 : row.bit);
-    }
+    checkRowsInto(clickRows, action);
 }
 
 void DefinitionPageModel::textEdited(int id) {
@@ -129,12 +98,8 @@ void DefinitionPageModel::nameChanged(std::string_view oldName, std::string_view
 }
 
 void DefinitionPageModel::click(int id, bool checked) {
-    for (const CheckRow& row : clickRows) {
-        if (row.box == id) {
-            clickCheckRow(row, checked);
-            return;
-        }
-    }
+    if (clickCheckRows(clickRows, id, checked))
+        return;
     // The interface and memory boxes have no rule: their state is read on OK.
     if (id == IDC_INDIV_INTERFACE || id == IDC_STATIC_MEMBUF)
         control(id).checked = checked;

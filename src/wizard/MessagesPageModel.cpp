@@ -27,18 +27,12 @@ const std::array<CheckRow, 7> rows = {{
 } // namespace
 
 MessagesPageModel::MessagesPageModel() {
-    for (const CheckRow& row : rows) {
-        addControl(row.box);
-        addEdit(row.edit);
-    }
+    addCheckRows(rows);
 }
 
 void MessagesPageModel::loadFromAction(ActionDefinition& action) {
     m_action = &action;
-    for (const CheckRow& row : rows)
-        bufferRef(row.edit) = action.*row.field;
-    for (const CheckRow& row : rows)
-        showCheckRow(row);
+    loadCheckRows(rows);
     push();
 }
 
@@ -48,34 +42,18 @@ void MessagesPageModel::nameChanged(std::string_view oldName, std::string_view n
 }
 
 void MessagesPageModel::click(int id, bool checked) {
-    for (const CheckRow& row : rows) {
-        if (row.box == id) {
-            clickCheckRow(row, checked);
-            return;
-        }
-    }
+    clickCheckRows(rows, id, checked);
 }
 
 void MessagesPageModel::namesInto(ActionDefinition& action) const {
-    for (const CheckRow& row : rows) {
-        action.*row.field = control(row.edit).text;
-        setClearBits(action.flags, control(row.box).checked ? row.bit : 0,
-                     control(row.box).checked ? 0 : row.bit);
-    }
+    checkRowsInto(rows, action);
 }
 
 void MessagesPageModel::storeToAction(const AskOkCancel& ask) {
     if (!m_action)
         return;
     pull();
-    for (const CheckRow& row : rows)
-        m_action->*row.field = buffer(row.edit);
-    for (const CheckRow& row : rows) {
-        if (control(row.box).checked)
-            setClearBits(m_action->flags, row.bit, 0);
-        else
-            setClearBits(m_action->flags, 0, row.bit);
-    }
+    storeCheckRows(rows);
     m_action->checkCloseProc(false, true, ask);
 }
 

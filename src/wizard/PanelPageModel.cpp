@@ -2,17 +2,39 @@
 
 #include "wizard/ControlIds.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace vantrel {
 namespace {
 
-constexpr int radioIds[] = {IDC_PANEL_DIALOG, IDC_PANEL_NONE, IDC_PANEL_MODDIALOG,
-                            IDC_PANEL_WINDOW};
+// The four exclusive panel kinds with the options each allows; every kind but none has a class.
+struct PanelKind {
+    int radio;
+    std::uint32_t bit; // 0: no panel
+    bool thread;
+    bool foreground;
+};
+
+constexpr PanelKind kinds[] = {
+    {IDC_PANEL_NONE, 0, false, false},
+    {IDC_PANEL_DIALOG, ACF_PANEL_DIALOG, true, true},
+    {IDC_PANEL_MODDIALOG, ACF_PANEL_MODDIALOG, false, false},
+    {IDC_PANEL_WINDOW, ACF_PANEL_WINDOW, true, false},
+};
+
+// The mask is the three kind bits, so one row always matches.
+const PanelKind& kindOf(std::uint32_t flags) {
+    return *std::find_if(std::begin(kinds), std::end(kinds), [flags](const PanelKind& kind) {
+        return kind.bit == 0 ? (flags & ACF_PANEL_MASK) == 0 : (flags & kind.bit) != 0;
+    });
+}
 
 } // namespace
 
 PanelPageModel::PanelPageModel() {
-    for (int id : radioIds)
-        addControl(id);
+    for (const PanelKind& kind : kinds)
+        addControl(kind.radio);
     addEdit(IDC_PANEL_CLASS);
     addControl(IDC_CREATE_THREAD);
     addControl(IDC_FOREGROUND);
@@ -20,34 +42,15 @@ PanelPageModel::PanelPageModel() {
 
 void PanelPageModel::loadFromAction(ActionDefinition& action) {
     m_action = &action;
-    control(IDC_PANEL_CLASS).enabled = true;
-    for (int id : radioIds)
-        control(id).checked = false;
-    control(IDC_PANEL_MODDIALOG).enabled = true;
-    control(IDC_PANEL_NONE).enabled = true;
-    control(IDC_CREATE_THREAD).enabled = true;
-    control(IDC_FOREGROUND).enabled = true;
-
     bufferRef(IDC_PANEL_CLASS) = action.panelClass;
-
-    const std::uint32_t flags = action.flags;
-    if ((flags & ACF_PANEL_MASK) == 0) {
-        control(IDC_PANEL_NONE).checked = true;
-        control(IDC_PANEL_CLASS).enabled = false;
-        control(IDC_CREATE_THREAD).enabled = false;
-        control(IDC_FOREGROUND).enabled = false;
-    } else if (flags & ACF_PANEL_DIALOG) {
-        control(IDC_PANEL_DIALOG).checked = true;
-    } else if (flags & ACF_PANEL_MODDIALOG) {
-        control(IDC_PANEL_MODDIALOG).checked = true;
-        control(IDC_CREATE_THREAD).enabled = false;
-        control(IDC_FOREGROUND).enabled = false;
-    } else if (flags & ACF_PANEL_WINDOW) {
-        control(IDC_PANEL_WINDOW).checked = true;
-        control(IDC_FOREGROUND).enabled = false;
-    }
-    control(IDC_CREATE_THREAD).checked = (flags & ACF_CREATE_THREAD) != 0;
-    control(IDC_FOREGROUND).checked = (flags & ACF_TOPMOST) != 0;
+    const PanelKind& shown = kindOf(action.flags);
+    for (const PanelKind& kind : kinds)
+        control(kind.radio).checked = &kind == &shown;
+    control(IDC_PANEL_CLASS).enabled = shown.bit != 0;
+    control(IDC_CREATE_THREAD).enabled = shown.thread;
+    control(IDC_FOREGROUND).enabled = shown.foreground;
+    control(IDC_CREATE_THREAD).checked = (action.flags & ACF_CREATE_THREAD) != 0;
+    control(IDC_FOREGROUND).checked = (action.flags & ACF_TOPMOST) != 0;
     push();
 }
 
@@ -56,49 +59,23 @@ void PanelPageModel::nameChanged(std::string_view oldName, std::string_view newN
 }
 
 void PanelPageModel::click(int id, bool checked) {
-    ControlState& thread = control(IDC_CREATE_THREAD);
-    ControlState& foreground = control(IDC_FOREGROUND);
-    const auto untickDisable = [](ControlState& box) {
-        box.checked = false;
-        box.enabled = false;
-    };
-
-    bool isRadio = false;
-    for (int radio : radioIds)
-        isRadio = isRadio || radio == id;
-    if (isRadio) {
+    const auto clicked = std::find_if(std::begin(kinds), std::end(kinds),
+                                      [id](const PanelKind& kind) { return kind.radio == id; });
+    if (clicked != std::end(kinds)) {
         // The four buttons form one group: the clicked one is ticked, the others cleared.
-        for (int radio : radioIds)
-            control(radio).checked = radio == id;
+        for (const PanelKind& kind : kinds)
+            control(kind.radio).checked = kind.radio == id;
+        control(IDC_PANEL_CLASS).enabled = clicked->bit != 0;
+        // An option the kind does not allow is cleared as well as disabled.
+        for (const auto& [option, allowed] : {std::pair{IDC_CREATE_THREAD, clicked->thread},
+                                              std::pair{IDC_FOREGROUND, clicked->foreground}}) {
+            control(option).enabled = allowed;
+            control(option).checked = control(option).checked && allowed;
+        }
     } else if (id == IDC_CREATE_THREAD || id == IDC_FOREGROUND) {
         control(id).checked = checked;
     } else {
         return;
-    }
-
-    switch (id) {
-    case IDC_PANEL_NONE:
-        control(IDC_PANEL_CLASS).enabled = false;
-        untickDisable(thread);
-        untickDisable(foreground);
-        break;
-    case IDC_PANEL_DIALOG:
-        control(IDC_PANEL_CLASS).enabled = true;
-        thread.enabled = true;
-        foreground.enabled = true;
-        break;
-    case IDC_PANEL_MODDIALOG:
-        control(IDC_PANEL_CLASS).enabled = true;
-        untickDisable(thread);
-        untickDisable(foreground);
-        break;
-    case IDC_PANEL_WINDOW:
-        control(IDC_PANEL_CLASS).enabled = true;
-        thread.enabled = true;
-        untickDisable(foreground);
-        break;
-    default:
-        break;
     }
     if (m_action)
         m_action->panelEdited = 1;
@@ -110,28 +87,17 @@ void PanelPageModel::storeToAction(const AskOkCancel& ask) {
     pull();
     ActionDefinition& action = *m_action;
     action.panelClass = buffer(IDC_PANEL_CLASS);
-
-    const bool thread = control(IDC_CREATE_THREAD).checked;
-    const bool foreground = control(IDC_FOREGROUND).checked;
-    const auto setKind = [&action](std::uint32_t kind) {
-        setClearBits(action.flags, kind, ACF_PANEL_MASK & ~kind);
-    };
-    const auto setIf = [&action](std::uint32_t bit, bool on) {
-        setClearBits(action.flags, on ? bit : 0, on ? 0 : bit);
-    };
-    if (control(IDC_PANEL_NONE).checked) {
-        setClearBits(action.flags, 0, ACF_PANEL_MASK | ACF_CREATE_THREAD | ACF_TOPMOST);
-    } else if (control(IDC_PANEL_DIALOG).checked) {
-        setKind(ACF_PANEL_DIALOG);
-        setIf(ACF_CREATE_THREAD, thread);
-        setIf(ACF_TOPMOST, foreground);
-    } else if (control(IDC_PANEL_MODDIALOG).checked) {
-        setKind(ACF_PANEL_MODDIALOG);
-        setClearBits(action.flags, 0, ACF_CREATE_THREAD | ACF_TOPMOST);
-    } else if (control(IDC_PANEL_WINDOW).checked) {
-        setKind(ACF_PANEL_WINDOW);
-        setIf(ACF_CREATE_THREAD, thread);
-        setClearBits(action.flags, 0, ACF_TOPMOST);
+    const auto checked =
+        std::find_if(std::begin(kinds), std::end(kinds),
+                     [this](const PanelKind& kind) { return control(kind.radio).checked; });
+    if (checked != std::end(kinds)) {
+        // No panel clears the whole mask; the options go only with the kinds that allow them.
+        const auto setIf = [&action](std::uint32_t bit, bool on) {
+            setClearBits(action.flags, on ? bit : 0, on ? 0 : bit);
+        };
+        setClearBits(action.flags, checked->bit, ACF_PANEL_MASK & ~checked->bit);
+        setIf(ACF_CREATE_THREAD, checked->thread && control(IDC_CREATE_THREAD).checked);
+        setIf(ACF_TOPMOST, checked->foreground && control(IDC_FOREGROUND).checked);
     }
     action.checkCloseProc(true, false, ask);
 }

@@ -5,7 +5,6 @@
 #include "model/ProjectState.h"
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace vantrel {

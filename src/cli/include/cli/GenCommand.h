@@ -9,9 +9,6 @@
 
 namespace vantrel {
 
-// One headless "Create": configuration, project file, validation and the generation run.
-// Listings go to out, messages to err; returns the exit status.
-int runCreate(const CommandLine& command, std::ostream& out, std::ostream& err);
 // "folders created: 2, files written: 5, ...": what a run did, in one line.
 std::string summaryLine(const RunSummary& summary, std::size_t errors);
 

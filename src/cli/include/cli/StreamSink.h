@@ -20,7 +20,6 @@ public:
     void showMessageAt(ErrorKind kind, const std::string& message,
                        const MessagePlace& place) override;
 
-    bool errorReported() const { return m_errors > 0; }
     std::size_t errorCount() const { return m_errors; }
 
 private:

@@ -4,8 +4,6 @@
 #include "engine/LinePlan.h"
 
 #include <cstddef>
-#include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>

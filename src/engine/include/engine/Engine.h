@@ -21,12 +21,12 @@ public:
     Engine& operator=(const Engine&) = delete;
 
     using OutputListener = ScriptInterpreter::OutputListener;
-    void setOutputListener(OutputListener listener);
+    void setOutputListener(OutputListener listener) {
+        m_script.setOutputListener(std::move(listener));
+    }
     void setWarningListener(ScriptInterpreter::WarningListener listener) {
         m_script.setWarningListener(std::move(listener));
     }
-    // Where the following runs write.
-    void setOutput(ProjectOutput& output) { m_script.setOutput(output); }
 
     // Runs the generation script of the chosen host. True when the script ended normally (at
     // its end or at create_done:), false when it could not be opened or stopped on an error.

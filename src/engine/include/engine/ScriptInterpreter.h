@@ -52,7 +52,6 @@ public:
     using WarningListener =
         std::function<void(const std::string& warning, const MessagePlace& place)>;
     void setWarningListener(WarningListener listener) { m_warn = std::move(listener); }
-    void setOutput(ProjectOutput& output) { m_output = output; }
     // Asked right after a file is opened whether it holds the very text this run makes for it
     // already (a record of an earlier run from the same inputs can tell): its lines need not be
     // made then, and it is closed as any other.

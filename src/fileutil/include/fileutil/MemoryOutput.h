@@ -90,6 +90,9 @@ private:
     bool resolvesToFolder(const std::filesystem::path& nativePath) const;
     // The folder a file goes into exists and the file's own place holds no folder.
     bool canHoldFile(const std::string& key) const;
+    // The key of a target the run may write: not one the tree cannot hold a file at (listed as
+    // blocked), nor, when checking with the disk, one the disk run would refuse.
+    bool mayWrite(const std::string& nativePath, std::string& key);
     Closed record(const std::string& nativePath, const std::string& key, std::string bytes);
     void addTarget(Target target);
 

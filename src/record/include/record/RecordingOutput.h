@@ -118,7 +118,6 @@ public:
     // have gone through whole (a run that stopped early did not get to the others).
     std::vector<std::string> noLongerGenerated() const;
     void setRanWhole(bool whole) { m_ranWhole = whole; }
-    bool ranWhole() const { return m_ranWhole; }
     // Whether this run made the folder at the key (it held nothing of an earlier run's).
     bool made(std::string_view key) const { return m_made.contains(key); }
     // The files whose FILE.vantrel-new still stands after the run, targets of the run or files

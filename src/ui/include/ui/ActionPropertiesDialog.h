@@ -4,14 +4,14 @@
 
 #include <QDialog>
 
+#include <array>
+
 class QLabel;
 class QLineEdit;
 
 namespace vantrel {
 
-class DefinitionPage;
-class MessagesPage;
-class PanelPage;
+class PropertyPage;
 class TabPageHost;
 
 // "Properties": edits one action in place, with the pages "Definition", "Panel" and "Messages".
@@ -31,15 +31,14 @@ public:
     void reject() override;
 
 private:
-    void showWarnings();
+    // The pages and the warnings about the name, after the model changed.
+    void refresh();
 
     ActionPropertiesModel m_model;
     QLineEdit* m_name;
     QLabel* m_nameWarnings;
     TabPageHost* m_host;
-    DefinitionPage* m_definition;
-    PanelPage* m_panel;
-    MessagesPage* m_messages;
+    std::array<PropertyPage*, 3> m_pages; // "Definition", "Panel", "Messages"
 };
 
 } // namespace vantrel

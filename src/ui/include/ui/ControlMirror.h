@@ -6,9 +6,8 @@
 
 #include <QList>
 
-#include <functional>
-#include <initializer_list>
 #include <map>
+#include <vector>
 
 class QLineEdit;
 class QWidget;
@@ -20,13 +19,10 @@ namespace vantrel {
 class ControlMirror : public QObject {
     Q_OBJECT
 public:
-    using ClickHandler = std::function<void(int id, bool checked)>;
-
     ControlMirror(PageModel& model, QObject* parent = nullptr);
 
     // Binds a widget (edit, check box, radio button or combo box) to a control id.
     void bind(int id, QWidget* widget);
-    void setClickHandler(ClickHandler handler) { m_onClick = std::move(handler); }
 
     // Copies every control state into its widget.
     void refresh();
@@ -36,7 +32,6 @@ private:
 
     PageModel& m_model;
     std::map<int, QWidget*> m_widgets;
-    ClickHandler m_onClick;
     bool m_refreshing = false; // the widgets' own change signals must not echo back
 };
 
@@ -50,6 +45,6 @@ void showWholeTextAsTip(QLineEdit* edit);
 // The object name under which a control id is found: "id1000".
 QString controlName(int id);
 // The owner's controls of the given ids, in that order; ids it does not have are left out.
-QList<QWidget*> findControls(const QWidget* owner, std::initializer_list<int> ids);
+QList<QWidget*> findControls(const QWidget* owner, const std::vector<int>& ids);
 
 } // namespace vantrel

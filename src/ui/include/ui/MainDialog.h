@@ -32,7 +32,6 @@ public:
     ProjectState& project() { return m_project; }
     MainDialogLogic& logic() { return m_logic; }
     // Which configuration the dialog runs on, as its tooltip and the about box show it.
-    const QString& configurationText() const { return m_configurationText; }
 
     // The about entry's caption, in the context menu (and the system menu where there is one).
     static QString aboutEntryText();

@@ -10,7 +10,6 @@
 #include <string>
 
 class QDialog;
-class QMessageBox;
 class QWidget;
 
 namespace vantrel {
@@ -35,9 +34,6 @@ public:
     // Called on the next dialog run modally through runDialog, once it is shown. If the handler
     // leaves it open, the dialog is cancelled.
     static void pushDialogHandler(std::function<void(QDialog&)> handler);
-    // Shows the next question as a real message box and calls the handler on it once it is
-    // shown; the answer is what the box ends with (Cancel if the handler leaves it open).
-    static void pushQuestionHandler(std::function<void(QMessageBox&)> handler);
 
     // The texts of the messages and questions shown (or answered) so far.
     static QStringList takeMessages();

@@ -6,8 +6,6 @@
 
 namespace vantrel {
 
-class MainDialog;
-
 // The program: runs the main dialog modally and ends as soon as it has closed.
 class VantrelApp : public QApplication {
     Q_OBJECT
@@ -25,11 +23,7 @@ public:
     // Shows the main dialog; the program ends when it closes, whatever its result.
     int run();
 
-    // The running main dialog, or null outside run().
-    MainDialog* mainWindow() const { return m_mainWindow; }
-
 private:
-    MainDialog* m_mainWindow = nullptr;
     std::string m_configOption;
     QString m_projectArgument; // the project to open at start, or empty
 };

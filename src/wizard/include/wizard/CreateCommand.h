@@ -6,7 +6,6 @@
 #include "wizard/SummaryModel.h"
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace vantrel {

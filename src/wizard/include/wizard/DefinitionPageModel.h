@@ -22,8 +22,7 @@ public:
     // The action name changed from oldName to newName: each name made from it that the user
     // has left as it was follows at once.
     void nameChanged(std::string_view oldName, std::string_view newName);
-    // A click on an auto check box; checked is the box's state after the click.
-    void click(int id, bool checked);
+    void click(int id, bool checked) override;
 
     void textEdited(int id) override;
     // Empty when the "Typ:" text names a type; otherwise what is wrong and the accepted names.

@@ -99,7 +99,6 @@ private:
     void showAnswers();
     void showHost();
     void markChanged(bool changed);
-    void documentSaved(const std::string& path);
     void rememberRecent(const std::string& path);
     void updateTitle();
     bool saveTo(const std::string& path);

@@ -19,8 +19,7 @@ public:
     // The action name changed from oldName to newName: each name made from it that the user
     // has left as it was follows at once.
     void nameChanged(std::string_view oldName, std::string_view newName);
-    // A click on one of the seven check boxes; checked is the box's state after the click.
-    void click(int id, bool checked);
+    void click(int id, bool checked) override;
 };
 
 } // namespace vantrel

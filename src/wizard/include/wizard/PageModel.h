@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,14 +38,14 @@ public:
 
     ControlState& control(int id) { return m_controls[id]; }
     const ControlState& control(int id) const;
-    // The ids this page holds, for the window layer's mirror.
-    std::vector<int> controlIds() const;
 
     const std::string& buffer(int editId) const;
     ActionDefinition* action() const { return m_action; }
 
     // The user changed the text of an edit or combo field; control(id).text already holds it.
     virtual void textEdited(int id) { static_cast<void>(id); }
+    // A click on a check box or radio button; checked is its state after the click.
+    virtual void click(int id, bool checked) = 0;
 
 protected:
     // Declares an edit with its buffer; buffers start empty.
@@ -55,11 +56,19 @@ protected:
     void pull();
     std::string& bufferRef(int editId) { return m_buffers[editId]; }
 
-    // The click rule of a check box row: bit and default name by applyCheck, the edit enabled by
-    // the bit, the buffer shown, the row's mark set.
-    void clickCheckRow(const CheckRow& row, bool checked);
-    // Tick the row's box and enable its edit by the bit in flags.
-    void showCheckRow(const CheckRow& row);
+    using CheckRows = std::span<const CheckRow>;
+    // Declares each row's box and its edit.
+    void addCheckRows(CheckRows rows, bool enabled = true);
+    // Each row's buffer from its field; its box ticked and its edit enabled by the bit in flags.
+    void loadCheckRows(CheckRows rows);
+    // Each row's buffer into its field and its box into its bit, in row order: of two rows with
+    // one bit, the last decides.
+    void storeCheckRows(CheckRows rows);
+    // The names and ticks of the rows as the page shows them, into another record.
+    void checkRowsInto(CheckRows rows, ActionDefinition& action) const;
+    // The click rule of the row whose box is id: bit and default name by applyCheck, the edit
+    // enabled by the bit, the buffer shown, the row's mark set. False when no row has that box.
+    bool clickCheckRows(CheckRows rows, int id, bool checked);
     // An edit whose text is still the default name made with format from the old action name
     // (lower-cased when lower is set) takes the default for the new name; true when it did.
     bool followRename(int edit, std::string_view format, bool lower, std::string_view oldName,

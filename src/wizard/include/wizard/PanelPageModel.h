@@ -17,9 +17,7 @@ public:
     // The action name changed from oldName to newName: each name made from it that the user
     // has left as it was follows at once.
     void nameChanged(std::string_view oldName, std::string_view newName);
-    // A click on one of the four radio buttons or the two check boxes; checked is the
-    // control's state after the click.
-    void click(int id, bool checked);
+    void click(int id, bool checked) override;
 };
 
 } // namespace vantrel
