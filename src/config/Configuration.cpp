@@ -153,6 +153,11 @@ void readText(ProjectState& project, std::string_view text, std::vector<Configur
 
 } // namespace
 
+std::string readSettingValue(TokenScanner& scanner, std::string_view fallback) {
+    std::string value;
+    return readAssignedValue(scanner, value, nullptr) ? value : std::string(fallback);
+}
+
 bool readConfiguration(ProjectState& project, MessageSink& sink, std::string_view path) {
     // The byte-order mark goes with the text's reading, so it cannot hide the first key.
     const std::optional<std::string> content = readTextFile(std::string(path));

@@ -3,6 +3,7 @@
 #include "fileutil/SectionStream.h"
 
 #include <array>
+#include <climits>
 #include <sys/stat.h>
 #include <utility>
 
@@ -175,6 +176,8 @@ int FileStream::write(const void* data, int elementSize, int count) {
     return static_cast<int>(std::fwrite(data, static_cast<std::size_t>(elementSize),
                                         static_cast<std::size_t>(count), m_file.get()));
 }
+
+void FileStream::spareOperation(int /*value*/) {}
 
 std::unique_ptr<SectionStream> FileStream::openSection(std::string_view name, std::int32_t size,
                                                        std::int32_t offset) {

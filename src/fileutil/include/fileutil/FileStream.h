@@ -4,6 +4,7 @@
 #include "fileutil/Stream.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,12 +44,14 @@ public:
     FileTime fileTime() const override { return m_fileTime; }
     std::string_view path() const override { return m_path; }
     bool isClosed() const override { return m_file == nullptr; }
+    void spareOperation(int value) override;
     std::unique_ptr<SectionStream> openSection(std::string_view name, std::int32_t size,
                                                std::int32_t offset) override;
 
     // Copies count bytes (-1: the rest of the file) into destination; returns the bytes written.
     // Stops at the first short read or short write.
     int copyTo(Stream& destination, int count);
+    int spareQuery() { return 0; }
 
 protected:
     // Opens the native form of path; a folder never opens as a file.

@@ -40,6 +40,7 @@ public:
     virtual FileTime fileTime() const = 0;
     virtual std::string_view path() const = 0;
     virtual bool isClosed() const = 0;
+    virtual void spareOperation(int value) = 0;
     // A read-only window of this stream's open file; size -1 takes the whole stream.
     virtual std::unique_ptr<SectionStream> openSection(std::string_view name, std::int32_t size,
                                                        std::int32_t offset) = 0;
