@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <array>
-#include <span>
 #include <utility>
 
 namespace vantrel {
@@ -211,9 +210,8 @@ void ScriptCheck::checkTargetPath(std::size_t index, const Argument& argument) {
             continue;
         }
         // The value of every action, or of the empty action the run has before there is one.
-        static const ActionDefinition noAction;
-        const std::span<const ActionDefinition> actions =
-            m_project.actions.empty() ? std::span(&noAction, 1) : std::span(m_project.actions);
+        static const ActionDefinitions noAction(1);
+        const ActionDefinitions& actions = m_project.actions.empty() ? noAction : m_project.actions;
         const std::string_view name = use.text.substr(1, use.text.size() - 2);
         for (const ActionDefinition& action : actions) {
             std::string value;

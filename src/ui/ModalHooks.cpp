@@ -35,11 +35,11 @@ Script& script() {
 // The next prepared entry, or fallback when none is left.
 template <class T>
 T takeFront(std::deque<T>& queue, T fallback = {}) {
-    if (queue.empty())
-        return fallback;
-    T front = std::move(queue.front());
-    queue.pop_front();
-    return front;
+    if (!queue.empty()) {
+        fallback = std::move(queue.front());
+        queue.pop_front();
+    }
+    return fallback;
 }
 
 // A question asked while a test script runs: its text is noted, and the next scripted answer

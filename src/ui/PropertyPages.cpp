@@ -32,7 +32,7 @@ QList<QWidget*> PropertyPage::readingOrder() const {
     return findControls(this, m_readingOrder);
 }
 
-PropertyPage* PropertyPage::definition(DefinitionPageModel& model, QWidget* parent) {
+PropertyPage* PropertyPage::definition(DefinitionPage& model, QWidget* parent) {
     auto* page = new PropertyPage(
         model, DEFINITION_ID,
         {IDC_TYPE_COMBO, IDC_INDIV_INTERFACE, IDC_STATIC_MEMBUF, IDC_EXECUTE_CHECK,
@@ -89,7 +89,7 @@ PropertyPage* PropertyPage::definition(DefinitionPageModel& model, QWidget* pare
     return page;
 }
 
-PropertyPage* PropertyPage::panel(PanelPageModel& model, QWidget* parent) {
+PropertyPage* PropertyPage::panel(PanelPage& model, QWidget* parent) {
     auto* page =
         new PropertyPage(model, PANEL_ID,
                          {IDC_PANEL_NONE, IDC_PANEL_DIALOG, IDC_PANEL_MODDIALOG, IDC_PANEL_WINDOW,
@@ -113,7 +113,7 @@ PropertyPage* PropertyPage::panel(PanelPageModel& model, QWidget* parent) {
     return page;
 }
 
-PropertyPage* PropertyPage::messages(MessagesPageModel& model, QWidget* parent) {
+PropertyPage* PropertyPage::messages(MessagesPage& model, QWidget* parent) {
     auto* page = new PropertyPage(
         model, MESSAGES_ID,
         {IDC_CB_STATUS_CHECK, IDC_CB_STATUS_EDIT, IDC_CB_KEYBRD_CHECK, IDC_CB_KEYBRD_EDIT,

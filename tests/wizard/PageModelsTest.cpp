@@ -37,7 +37,7 @@ struct Opened {
 TEST(PageModels, FreshDefaultsShowOnEveryPage) {
     Opened o;
     o.open();
-    const DefinitionPageModel& d = o.model.definition;
+    const DefinitionPage& d = o.model.definition;
     EXPECT_EQ(d.control(IDC_TYPE_COMBO).text, "PIPD_COMMONTOOL");
     EXPECT_EQ(d.typeEntries(),
               (std::vector<std::string>{"PIPD_COMMONTOOL", "PIPD_LOADPROC", "PIPD_SAVEPROC"}));
@@ -58,7 +58,7 @@ TEST(PageModels, FreshDefaultsShowOnEveryPage) {
         EXPECT_FALSE(d.control(id).enabled) << id;
     }
 
-    const PanelPageModel& p = o.model.panel;
+    const PanelPage& p = o.model.panel;
     EXPECT_TRUE(p.control(IDC_PANEL_MODDIALOG).checked);
     for (int id : {IDC_PANEL_NONE, IDC_PANEL_DIALOG, IDC_PANEL_WINDOW})
         EXPECT_FALSE(p.control(id).checked) << id;
@@ -69,7 +69,7 @@ TEST(PageModels, FreshDefaultsShowOnEveryPage) {
         EXPECT_FALSE(p.control(id).enabled) << id;
     }
 
-    const MessagesPageModel& m = o.model.messages;
+    const MessagesPage& m = o.model.messages;
     EXPECT_TRUE(m.control(IDC_CB_STATUS_CHECK).checked);
     EXPECT_TRUE(m.control(IDC_CB_STATUS_EDIT).enabled);
     EXPECT_EQ(m.control(IDC_CB_STATUS_EDIT).text, "cb_action01StatusMsgProc");
@@ -106,7 +106,7 @@ TEST(PageModels, AMessagesClickKeepsTheCallbackBits) {
         SCOPED_TRACE(row.name);
         Opened o;
         o.open();
-        MessagesPageModel& m = o.model.messages;
+        MessagesPage& m = o.model.messages;
         // Off and on again when ticked, on when not: either way it ends ticked and marked.
         if (m.control(row.box).checked)
             m.click(row.box, false);
@@ -123,7 +123,7 @@ TEST(PageModels, ProcedureBoxesFillDefaultNamesFromTheCurrentName) {
     o.open();
     o.model.nameEdited("Foo");
     EXPECT_EQ(o.action.name, "Foo");
-    DefinitionPageModel& d = o.model.definition;
+    DefinitionPage& d = o.model.definition;
 
     d.click(IDC_CLOSE_CHECK, true);
     EXPECT_EQ(d.control(IDC_CLOSE_EDIT).text, "foo_Close");
@@ -144,7 +144,7 @@ TEST(PageModels, ProcedureBoxesFillDefaultNamesFromTheCurrentName) {
 TEST(PageModels, MenuBoxFillsTheLowerCaseToolsForm) {
     Opened o;
     o.open();
-    DefinitionPageModel& d = o.model.definition;
+    DefinitionPage& d = o.model.definition;
     d.click(IDC_MENU_CHECK, false);
     d.control(IDC_MENU_EDIT).text.clear();
     d.click(IDC_MENU_CHECK, true);
@@ -180,7 +180,7 @@ TEST(PageModels, TypeTextIsParsedOnOk) {
         SCOPED_TRACE(row.name);
         Opened o;
         o.open();
-        DefinitionPageModel& d = o.model.definition;
+        DefinitionPage& d = o.model.definition;
         d.control(IDC_TYPE_COMBO).text = row.typed;
         d.control(IDC_EXECUTE_EDIT).text = "changed";
         d.textEdited(IDC_TYPE_COMBO);
@@ -214,7 +214,7 @@ TEST(PageModels, PanelClickRules) {
         Opened o;
         o.action.flags = ACF_PANEL_DIALOG | ACF_CREATE_THREAD | ACF_TOPMOST;
         o.open();
-        PanelPageModel& p = o.model.panel;
+        PanelPage& p = o.model.panel;
         const bool isBox = row.clicked == IDC_CREATE_THREAD || row.clicked == IDC_FOREGROUND;
         p.click(row.clicked, isBox ? !p.control(row.clicked).checked : true);
 
@@ -236,7 +236,7 @@ TEST(PageModels, PanelClickRules) {
 TEST(PageModels, PanelOptionsAreStoredFromTheTicks) {
     Opened o;
     o.open();
-    PanelPageModel& p = o.model.panel;
+    PanelPage& p = o.model.panel;
     p.click(IDC_PANEL_DIALOG, true);
     p.click(IDC_CREATE_THREAD, true);
     p.click(IDC_FOREGROUND, true);
@@ -289,7 +289,7 @@ TEST(PageModels, CloseProcedureQuestionOnOk) {
         Opened o;
         o.answers = {row.answer};
         o.open();
-        DefinitionPageModel& d = o.model.definition;
+        DefinitionPage& d = o.model.definition;
         d.click(IDC_EXECUTE_CHECK, false); // any procedure box marks the record
         d.click(IDC_EXECUTE_CHECK, true);
         d.control(IDC_CLOSE_EDIT).text = "myClose";

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "wizard/DefinitionPageModel.h"
-#include "wizard/MessagesPageModel.h"
-#include "wizard/PanelPageModel.h"
+#include "wizard/DefinitionPage.h"
+#include "wizard/MessagesPage.h"
+#include "wizard/PanelPage.h"
 
 #include <QWidget>
 
@@ -21,9 +21,9 @@ public:
     static constexpr int PANEL_ID = 131;
     static constexpr int MESSAGES_ID = 132;
 
-    static PropertyPage* definition(DefinitionPageModel& model, QWidget* parent);
-    static PropertyPage* panel(PanelPageModel& model, QWidget* parent);
-    static PropertyPage* messages(MessagesPageModel& model, QWidget* parent);
+    static PropertyPage* definition(DefinitionPage& model, QWidget* parent);
+    static PropertyPage* panel(PanelPage& model, QWidget* parent);
+    static PropertyPage* messages(MessagesPage& model, QWidget* parent);
 
     void refresh();
     // The page's controls in reading order: down each column, the columns from left to right,

@@ -2,9 +2,9 @@
 
 #include "model/ActionDefinition.h"
 #include "model/NameChecks.h"
-#include "wizard/DefinitionPageModel.h"
-#include "wizard/MessagesPageModel.h"
-#include "wizard/PanelPageModel.h"
+#include "wizard/DefinitionPage.h"
+#include "wizard/MessagesPage.h"
+#include "wizard/PanelPage.h"
 
 #include <string>
 #include <vector>
@@ -35,9 +35,9 @@ public:
     const std::string& nameText() const { return m_nameText; }
     ActionDefinition& action() { return m_action; }
 
-    DefinitionPageModel definition;
-    PanelPageModel panel;
-    MessagesPageModel messages;
+    DefinitionPage definition;
+    PanelPage panel;
+    MessagesPage messages;
 
 private:
     ActionDefinition& m_action;

@@ -1,4 +1,4 @@
-#include "wizard/DefinitionPageModel.h"
+#include "wizard/DefinitionPage.h"
 
 #include "model/FlagNames.h"
 #include "wizard/ControlIds.h"
@@ -29,7 +29,7 @@ const std::array<CheckRow, 3> toolbarRows = {{
 
 } // namespace
 
-DefinitionPageModel::DefinitionPageModel() {
+DefinitionPage::DefinitionPage() {
     addCheckRows(clickRows);
     addCheckRows(toolbarRows, false);
     addControl(IDC_TYPE_COMBO);
@@ -38,7 +38,7 @@ DefinitionPageModel::DefinitionPageModel() {
     addControl(IDC_STATIC_MEMBUF);
 }
 
-void DefinitionPageModel::loadFromAction(ActionDefinition& action) {
+void DefinitionPage::loadFromAction(ActionDefinition& action) {
     m_action = &action;
 
     // A sorted combo: each name goes in at its alphabetical place.
@@ -62,7 +62,7 @@ void DefinitionPageModel::loadFromAction(ActionDefinition& action) {
     push();
 }
 
-void DefinitionPageModel::storeToAction() {
+void DefinitionPage::storeToAction() {
     if (!m_action)
         return;
     pull();
@@ -74,20 +74,20 @@ void DefinitionPageModel::storeToAction() {
     storeCheckRows(toolbarRows);
 }
 
-void DefinitionPageModel::namesInto(ActionDefinition& action) const {
+void DefinitionPage::namesInto(ActionDefinition& action) const {
     checkRowsInto(clickRows, action);
 }
 
-void DefinitionPageModel::textEdited(int id) {
+void DefinitionPage::textEdited(int id) {
     if (id == IDC_TYPE_COMBO)
         control(id).problem = typeProblem();
 }
 
-std::string DefinitionPageModel::typeProblem() const {
+std::string DefinitionPage::typeProblem() const {
     return flagNameProblem("type", control(IDC_TYPE_COMBO).text, procTypeTable);
 }
 
-void DefinitionPageModel::nameChanged(std::string_view oldName, std::string_view newName) {
+void DefinitionPage::nameChanged(std::string_view oldName, std::string_view newName) {
     for (const CheckRow& row : clickRows) {
         // New actions get the menu as "Tools\Name"; a tick on an empty menu makes "tools\name".
         if (row.edit == IDC_MENU_EDIT &&
@@ -97,7 +97,7 @@ void DefinitionPageModel::nameChanged(std::string_view oldName, std::string_view
     }
 }
 
-void DefinitionPageModel::click(int id, bool checked) {
+void DefinitionPage::click(int id, bool checked) {
     if (clickCheckRows(clickRows, id, checked))
         return;
     // The interface and memory boxes have no rule: their state is read on OK.

@@ -10,9 +10,9 @@
 namespace vantrel {
 
 // The "Definition" page: procedure type, the three procedures, menu and toolbar entries.
-class DefinitionPageModel : public PageModel {
+class DefinitionPage : public PageModel {
 public:
-    DefinitionPageModel();
+    DefinitionPage();
 
     void loadFromAction(ActionDefinition& action);
     void storeToAction();

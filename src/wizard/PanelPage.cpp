@@ -1,4 +1,4 @@
-#include "wizard/PanelPageModel.h"
+#include "wizard/PanelPage.h"
 
 #include "wizard/ControlIds.h"
 
@@ -32,7 +32,7 @@ const PanelKind& kindOf(std::uint32_t flags) {
 
 } // namespace
 
-PanelPageModel::PanelPageModel() {
+PanelPage::PanelPage() {
     for (const PanelKind& kind : kinds)
         addControl(kind.radio);
     addEdit(IDC_PANEL_CLASS);
@@ -40,7 +40,7 @@ PanelPageModel::PanelPageModel() {
     addControl(IDC_FOREGROUND);
 }
 
-void PanelPageModel::loadFromAction(ActionDefinition& action) {
+void PanelPage::loadFromAction(ActionDefinition& action) {
     m_action = &action;
     bufferRef(IDC_PANEL_CLASS) = action.panelClass;
     const PanelKind& shown = kindOf(action.flags);
@@ -54,11 +54,11 @@ void PanelPageModel::loadFromAction(ActionDefinition& action) {
     push();
 }
 
-void PanelPageModel::nameChanged(std::string_view oldName, std::string_view newName) {
+void PanelPage::nameChanged(std::string_view oldName, std::string_view newName) {
     followRename(IDC_PANEL_CLASS, "C%sMainWnd", false, oldName, newName);
 }
 
-void PanelPageModel::click(int id, bool checked) {
+void PanelPage::click(int id, bool checked) {
     const auto clicked = std::find_if(std::begin(kinds), std::end(kinds),
                                       [id](const PanelKind& kind) { return kind.radio == id; });
     if (clicked != std::end(kinds)) {
@@ -81,7 +81,7 @@ void PanelPageModel::click(int id, bool checked) {
         m_action->panelEdited = 1;
 }
 
-void PanelPageModel::storeToAction(const AskOkCancel& ask) {
+void PanelPage::storeToAction(const AskOkCancel& ask) {
     if (!m_action)
         return;
     pull();

@@ -1,4 +1,4 @@
-#include "wizard/MessagesPageModel.h"
+#include "wizard/MessagesPage.h"
 
 #include "wizard/ControlIds.h"
 
@@ -26,30 +26,30 @@ const std::array<CheckRow, 7> rows = {{
 
 } // namespace
 
-MessagesPageModel::MessagesPageModel() {
+MessagesPage::MessagesPage() {
     addCheckRows(rows);
 }
 
-void MessagesPageModel::loadFromAction(ActionDefinition& action) {
+void MessagesPage::loadFromAction(ActionDefinition& action) {
     m_action = &action;
     loadCheckRows(rows);
     push();
 }
 
-void MessagesPageModel::nameChanged(std::string_view oldName, std::string_view newName) {
+void MessagesPage::nameChanged(std::string_view oldName, std::string_view newName) {
     for (const CheckRow& row : rows)
         followRename(row.edit, row.format, true, oldName, newName);
 }
 
-void MessagesPageModel::click(int id, bool checked) {
+void MessagesPage::click(int id, bool checked) {
     clickCheckRows(rows, id, checked);
 }
 
-void MessagesPageModel::namesInto(ActionDefinition& action) const {
+void MessagesPage::namesInto(ActionDefinition& action) const {
     checkRowsInto(rows, action);
 }
 
-void MessagesPageModel::storeToAction(const AskOkCancel& ask) {
+void MessagesPage::storeToAction(const AskOkCancel& ask) {
     if (!m_action)
         return;
     pull();
