@@ -2,6 +2,7 @@
 
 #include "cli/CheckRun.h"
 
+#include "cli/StatusCommand.h"
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
 #include "diff/TextDiff.h"
@@ -29,8 +30,8 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
 int runCommand(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
                RunInto into);
 
-// Reads the configuration that the search finds. A run on the built-in settings names files
-// that seldom exist, so it is said once, before anything else, with where the search looked.
+} // namespace
+
 ConfigurationBytes readFoundConfiguration(ProjectState& project, MessageSink& sink,
                                           const std::string& option, std::ostream& err) {
     ConfigurationBytes read;
@@ -50,7 +51,6 @@ ConfigurationBytes readFoundConfiguration(ProjectState& project, MessageSink& si
     return read;
 }
 
-// A note of the run as the headless generator says it, on a line of its own.
 void printNote(const RunNote& note, std::ostream& err) {
     err << CLI_PROGRAM_NAME << ": ";
     switch (note.kind) {
@@ -100,6 +100,8 @@ void printNote(const RunNote& note, std::ostream& err) {
     }
     err << '\n';
 }
+
+namespace {
 
 // The run's listing of a preview: every target with what the run does to it, in the order the
 // run went for them, then the files no longer generated.
@@ -250,6 +252,8 @@ int runCommand(std::span<const std::string_view> arguments, std::ostream& out, s
         return EXIT_BAD_INPUT;
     case CommandLine::Mode::Check:
         return runCheck(command, out, err);
+    case CommandLine::Mode::Status:
+        return runStatus(command, out, err);
     case CommandLine::Mode::Generate:
         break;
     }
