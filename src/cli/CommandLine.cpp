@@ -116,12 +116,12 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         return usageError(std::string("option '") + (command.json ? "--json" : "--edits") +
                           "' goes with '--status'");
     if (status) {
-        // A status writes nothing: the options of a run that writes mean nothing to it.
+        // A status writes nothing and warns of nothing: the options of a run mean nothing to it.
         for (const auto& [name, given] :
              {std::pair{"--check", check}, std::pair{"--dry-run", command.dryRun},
               std::pair{"--diff", command.diff}, std::pair{"--no-record", command.noRecord},
               std::pair{"--overwrite-edited", command.overwriteEdited},
-              std::pair{"--summary", command.summary}})
+              std::pair{"--summary", command.summary}, std::pair{"--warnings", command.warnings}})
             if (given)
                 return usageError(std::string("option '") + name + "' does not go with '--status'");
         if (!haveProject)
