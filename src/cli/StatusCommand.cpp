@@ -41,7 +41,9 @@ bool hasEdits(const TargetStatus& target) {
 // The user's edits: what this program last wrote there against what the disk holds now.
 std::string editsText(const TargetStatus& target) {
     if (!target.recorded)
-        return "(no diff: the text this program wrote there cannot be made again)\n";
+        return target.unproven
+                   ? "(no diff: no record shows that this program wrote it)\n"
+                   : "(no diff: the text this program wrote there cannot be made again)\n";
     const std::optional<std::string> text = unifiedDiff(
         *target.recorded, target.disk.value_or(std::string()), target.path, target.path);
     return text.value_or("(no diff: the comparing library could not be loaded)\n");

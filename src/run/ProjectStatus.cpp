@@ -164,6 +164,7 @@ ProjectStatus projectStatus(ProjectState& project, MessageSink& sink,
         if (outcome.folder)
             continue;
         TargetStatus target{statusOf(outcome), outcome.nativePath, outcome.key};
+        target.unproven = outcome.unproven;
         if (const auto text = result.recordedTexts.find(outcome.key);
             text != result.recordedTexts.end()) {
             target.recorded = std::move(text->second);

@@ -36,6 +36,7 @@ struct TargetStatus {
     // wrote there (none when the record cannot make it again) and the bytes on the disk.
     std::optional<std::string> recorded = {};
     std::optional<std::string> disk = {};
+    bool unproven = false; // it stood there before, and no record shows this program wrote it
 };
 
 // An input whose bytes are not those the recorded run read.
