@@ -27,6 +27,7 @@ constexpr Flag FLAGS[] = {
     {"--diff", &CommandLine::diff},          {"--summary", &CommandLine::summary},
     {"--no-record", &CommandLine::noRecord}, {"--overwrite-edited", &CommandLine::overwriteEdited},
     {"--verbose", &CommandLine::verbose},    {"--werror", &CommandLine::werror},
+    {"--json", &CommandLine::json},          {"--edits", &CommandLine::edits},
 };
 
 // Turns on the flag the argument names; false when it names none.
@@ -56,6 +57,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     }
 
     bool check = false;
+    bool status = false;
     bool haveConfig = false;
     bool haveProject = false;
     bool optionsEnded = false;
@@ -80,6 +82,9 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         } else if (!optionsEnded && argument == "--check") {
             check = true;
             continue;
+        } else if (!optionsEnded && argument == "--status") {
+            status = true;
+            continue;
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             return usageError("unknown option '" + std::string(argument) + "'");
         }
@@ -102,6 +107,23 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     }
     if (command.werror && !check)
         return usageError("option '--werror' needs '--check'");
+    if ((command.json || command.edits) && !status)
+        return usageError(std::string("option '") + (command.json ? "--json" : "--edits") +
+                          "' goes with '--status'");
+    if (status) {
+        // A status writes nothing and warns of nothing: the options of a run mean nothing to it.
+        for (const auto& [name, given] :
+             {std::pair{"--check", check}, std::pair{"--dry-run", command.dryRun},
+              std::pair{"--diff", command.diff}, std::pair{"--no-record", command.noRecord},
+              std::pair{"--overwrite-edited", command.overwriteEdited},
+              std::pair{"--summary", command.summary}, std::pair{"--warnings", command.warnings}})
+            if (given)
+                return usageError(std::string("option '") + name + "' does not go with '--status'");
+        if (!haveProject)
+            return usageError("PROJECT_FILE or PROJECT_FOLDER missing");
+        command.mode = CommandLine::Mode::Status;
+        return command;
+    }
     // A check without a project file looks at both hosts.
     if (!haveProject && !check)
         return usageError("PROJECT_FILE missing");
@@ -114,6 +136,8 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
 std::string usageText() {
     return "usage: vantrel-gen [--config FILE] PROJECT_FILE\n"
            "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
+           "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
+           "                   PROJECT_FILE | PROJECT_FOLDER\n"
            "       vantrel-gen --help | --version\n";
 }
 
@@ -145,6 +169,16 @@ std::string helpText() {
            "                 warning:). With PROJECT_FILE, its host and values are checked;\n"
            "                 without, both hosts with the configuration's defaults\n"
            "  --werror       with --check, count warnings as errors\n"
+           "  --status       write nothing: compare the generated project with its record\n"
+           "                 and with what the inputs make now, one line per file: current,\n"
+           "                 outdated, edited, edited+outdated, conflict, deleted or no\n"
+           "                 longer generated, then each input whose bytes differ from the\n"
+           "                 record (changed configuration|script|template|answers PATH, or\n"
+           "                 no longer read ... PATH). PROJECT_FOLDER takes the answers from\n"
+           "                 its record\n"
+           "  --json         with --status, print one JSON object instead\n"
+           "  --edits        with --status, a unified diff of each file you changed, against\n"
+           "                 the text this program wrote there\n"
            "  --no-record    keep no record of the run in the project (see below)\n"
            "  --overwrite-edited\n"
            "                 write every file as generated, over your edits and over files\n"
@@ -167,7 +201,9 @@ std::string helpText() {
            "an error, 2 when the arguments, the project file or the project were refused, 3 when\n"
            "generated but some files were kept for you to merge (FILE.vantrel-new beside them).\n"
            "A dry run gives the status the run would give. A check ends with 0 when it found no\n"
-           "error, 1 when it did, 2 as a run does.\n";
+           "error, 1 when it did, 2 as a run does. A status ends with 0 when every file is\n"
+           "current, 4 when some are outdated, 5 when some are edited, 6 when both, 3 when a\n"
+           "conflict is open, 1 when there is no record or the run would fail.\n";
 }
 
 std::string versionText() {

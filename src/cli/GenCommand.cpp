@@ -2,6 +2,7 @@
 
 #include "cli/CheckRun.h"
 
+#include "cli/StatusCommand.h"
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
 #include "diff/TextDiff.h"
@@ -26,8 +27,8 @@ using RunInto = std::variant<DiskOutput*, MemoryOutput*>;
 int runProject(const CommandLine& command, std::ostream& out, std::ostream& err, RunInto into,
                std::ostream* previewListing);
 
-// Reads the configuration that the search finds. A run on the built-in settings names files
-// that seldom exist, so it is said once, before anything else, with where the search looked.
+} // namespace
+
 ConfigurationBytes readFoundConfiguration(ProjectState& project, MessageSink& sink,
                                           const std::string& option, std::ostream& err) {
     ConfigurationBytes read;
@@ -47,7 +48,6 @@ ConfigurationBytes readFoundConfiguration(ProjectState& project, MessageSink& si
     return read;
 }
 
-// A note of the run as the headless generator says it, on a line of its own.
 void printNote(const RunNote& note, std::ostream& err) {
     err << CLI_PROGRAM_NAME << ": ";
     switch (note.kind) {
@@ -97,6 +97,8 @@ void printNote(const RunNote& note, std::ostream& err) {
     }
     err << '\n';
 }
+
+namespace {
 
 // The run's listing of a preview: every target with what the run does to it, in the order the
 // run went for them, then the files no longer generated.
@@ -215,6 +217,8 @@ int runCommand(std::span<const std::string_view> arguments, std::ostream& out, s
         return EXIT_BAD_INPUT;
     case CommandLine::Mode::Check:
         return runCheck(command, out, err);
+    case CommandLine::Mode::Status:
+        return runStatus(command, out, err);
     case CommandLine::Mode::Generate:
         break;
     }

@@ -19,10 +19,12 @@ constexpr std::size_t LINE_WIDTH = 100;
 constexpr std::string_view INDENT = "    ";
 constexpr std::string_view ACTION_INDENT = "        ";
 
+} // namespace
+
 // A JSON string: quotes, backslashes and control characters escaped. The reader takes UTF-8
 // only, so a byte that starts no UTF-8 sequence becomes U+FFFD rather than a file that cannot
 // be opened again.
-void appendString(std::string& out, std::string_view text) {
+void appendJsonString(std::string& out, std::string_view text) {
     static constexpr char HEX_DIGITS[] = "0123456789abcdef";
     out += '"';
     for (std::size_t at = 0; at < text.size(); ++at) {
@@ -67,6 +69,8 @@ void appendString(std::string& out, std::string_view text) {
     }
     out += '"';
 }
+
+namespace {
 
 // A key or a name from the schema's and flags' own tables, which hold plain identifiers.
 void appendName(std::string& out, std::string_view name) {
@@ -184,7 +188,7 @@ void appendAction(std::string& out, const ActionDefinition& action,
         switch (field.kind) {
         case ActionKey::Name:
         case ActionKey::Text:
-            appendString(out, action.*field.text);
+            appendJsonString(out, action.*field.text);
             break;
         case ActionKey::Type:
             if (const char* name = rowName(action.type, procTypeTable))
@@ -252,12 +256,12 @@ bool appendProjectFile(std::string& out, const ProjectState& project, WithLocati
             break;
         }
         case ProjectKey::Name:
-            appendString(value, project.nameText);
+            appendJsonString(value, project.nameText);
             break;
         case ProjectKey::Location:
             if (withLocation == WithLocation::No)
                 continue;
-            appendString(value, project.locationBase);
+            appendJsonString(value, project.locationBase);
             break;
         case ProjectKey::DllFlags:
             if (const char* name = rowName(project.dllFlags, dllFlagTable))

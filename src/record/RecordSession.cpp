@@ -209,6 +209,40 @@ const std::string* RecordSession::baseText(const std::string& path, ContentHash 
     return nullptr;
 }
 
+std::vector<InputChange> RecordSession::changedInputs() const {
+    std::vector<InputChange> changed;
+    if (!m_previous)
+        return changed;
+    for (const Manifest::Input& input : m_inputs) {
+        const Manifest::Input* recorded = m_previous->manifest.findInput(input.path);
+        if (!recorded || recorded->hash != input.hash)
+            changed.push_back({input.role, input.path, true});
+    }
+    for (const Manifest::Input& recorded : m_previous->manifest.inputs)
+        if (std::none_of(m_inputs.begin(), m_inputs.end(),
+                         [&](const Manifest::Input& input) { return input.path == recorded.path; }))
+            changed.push_back({recorded.role, recorded.path, false});
+    return changed;
+}
+
+bool RecordSession::answersChanged() const {
+    return m_previous && m_previous->answersRead && m_sameAnswersFor != m_project.dllFlags;
+}
+
+const std::string* RecordSession::recordedText(std::string_view key) {
+    const std::optional<std::string> path = m_output.recordPath(key);
+    if (!m_previous || !path)
+        return nullptr;
+    // What was last written in place: a generated entry, else a conflict's or a gone one's.
+    const std::span<const Manifest::Entry> entries = m_previous->manifest.at(*path);
+    for (const Manifest::State state :
+         {Manifest::State::Generated, Manifest::State::Conflict, Manifest::State::Gone})
+        for (const Manifest::Entry& entry : entries)
+            if (entry.state == state && entry.kind == Manifest::Kind::File)
+                return baseText(*path, entry.hash);
+    return nullptr;
+}
+
 void RecordSession::noteInput(Manifest::Role role, const std::string& path, std::string bytes) {
     for (const Manifest::Input& input : m_inputs)
         if (input.path == path)

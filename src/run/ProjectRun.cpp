@@ -46,6 +46,12 @@ void tell(RunResult& result, const RunSettings& settings, RunNote note) {
     result.notes.push_back(std::move(note));
 }
 
+// A target whose bytes on the disk are no longer what this program wrote there.
+bool edited(TargetState state) {
+    return state == TargetState::Kept || state == TargetState::Merged ||
+           state == TargetState::Conflict || state == TargetState::DeletedByYou;
+}
+
 // What became of the files the user edited or deleted, of files kept because nothing proves
 // this program wrote them, and of those the run no longer makes. A new text that could not be
 // written beside its file is an error of the run, reported as any failed write is.
@@ -124,6 +130,7 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
         }
     }
     const RecordState previous = session.readPrevious();
+    result.record = previous;
     // Said before the run: a record not used entry by entry, or not ours.
     if (previous == RecordState::Damaged || previous == RecordState::Foreign)
         tell(result, settings,
@@ -161,6 +168,15 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     if (lock)
         session.removeLeftovers();
     result.noLongerGenerated = recording.noLongerGenerated();
+    result.changedInputs = session.changedInputs();
+    result.answersChanged = session.answersChanged();
+    if (settings.recordedTexts)
+        for (const RecordingOutput::Outcome& outcome : recording.outcomes())
+            if (edited(outcome.state) && !outcome.folder) {
+                const std::string* text = session.recordedText(outcome.key);
+                result.recordedTexts[outcome.key] =
+                    text ? std::optional(*text) : std::optional<std::string>();
+            }
     result.outcomes = recording.takeOutcomes();
     if (toDisk && keepRecord && sink.errors() == 0 && !session.writeRecord())
         tell(result, settings,

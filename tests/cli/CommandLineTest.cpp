@@ -109,13 +109,33 @@ INSTANTIATE_TEST_SUITE_P(
                       Mode::UsageError,
                       "",
                       "",
-                      "option '--werror' needs '--check'"}),
+                      "option '--werror' needs '--check'"},
+        ArgumentsCase{"StatusOfAFolder",
+                      {"--status", "--json", "out/Demo"},
+                      Mode::Status,
+                      "",
+                      "out/Demo",
+                      ""},
+        ArgumentsCase{"StatusWritesNothing",
+                      {"--status", "--no-record", "p.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--no-record' does not go with '--status'"},
+        ArgumentsCase{"EditsWithoutStatus",
+                      {"--edits", "p.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--edits' goes with '--status'"}),
     [](const testing::TestParamInfo<ArgumentsCase>& info) { return std::string(info.param.name); });
 
 TEST(CommandLineTexts, VersionAndUsage) {
     EXPECT_EQ(versionText(), "vantrel-gen 1.4\n");
     EXPECT_EQ(usageText(), "usage: vantrel-gen [--config FILE] PROJECT_FILE\n"
                            "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
+                           "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
+                           "                   PROJECT_FILE | PROJECT_FOLDER\n"
                            "       vantrel-gen --help | --version\n");
     EXPECT_TRUE(helpText().starts_with(usageText()));
 }

@@ -13,13 +13,19 @@ inline constexpr int EXIT_GENERATED = 0;      // nothing but failed assertions r
 inline constexpr int EXIT_RUN_ERROR = 1;      // the run reported an error
 inline constexpr int EXIT_BAD_INPUT = 2;      // usage, project file or validation refused
 inline constexpr int EXIT_KEPT_FOR_MERGE = 3; // generated; some files kept for you to merge
+// --status: the project against its record and what its inputs make now (3: a conflict is open).
+inline constexpr int EXIT_OUTDATED = 4;
+inline constexpr int EXIT_EDITED = 5;
+inline constexpr int EXIT_EDITED_AND_OUTDATED = 6;
 
 // What the arguments ask for: vantrel-gen [--config FILE] PROJECT_FILE,
-// --check [--werror] [--config FILE] [PROJECT_FILE], --help or --version.
+// --check [--werror] [--config FILE] [PROJECT_FILE], --status [--json] [--edits] [--config FILE]
+// PROJECT_FILE|PROJECT_FOLDER, --help or --version.
 struct CommandLine {
     enum class Mode {
         Generate,
         Check,
+        Status,
         Help,
         Version,
         UsageError,
@@ -35,6 +41,8 @@ struct CommandLine {
     bool werror = false;          // a check counts warnings as errors
     bool noRecord = false;        // keep no record of the run in the project
     bool overwriteEdited = false; // write every file as generated, edited or not
+    bool json = false;            // a status as one JSON object
+    bool edits = false;           // a status with the user's edits as unified diffs
     std::string error;            // for UsageError: what was wrong, without the usage lines
 };
 

@@ -9,6 +9,14 @@
 
 namespace vantrel {
 
+// Reads the configuration that the search finds. A run on the built-in settings names files
+// that seldom exist, so it is said once, on err, before anything else, with where the search
+// looked.
+ConfigurationBytes readFoundConfiguration(ProjectState& project, MessageSink& sink,
+                                          const std::string& option, std::ostream& err);
+// A note of the run as the headless generator says it, on a line of its own.
+void printNote(const RunNote& note, std::ostream& err);
+
 // "folders created: 2, files written: 5, ...": what a run did, in one line.
 std::string summaryLine(const RunSummary& summary, std::size_t errors);
 

@@ -31,6 +31,10 @@ std::string projectFileText(const ProjectState& project, WithLocation withLocati
 bool writeProjectFile(const ProjectState& project, WithLocation withLocation, ActionLayout layout,
                       const TextSink& sink);
 
+// Appends a JSON string: quotes, backslashes and control characters escaped, and a byte that
+// starts no UTF-8 sequence written as U+FFFD, since readers take UTF-8 only.
+void appendJsonString(std::string& out, std::string_view text);
+
 // Saves projectFileText in one step: the file at the path is either the old one, whole, or the
 // new one (see replaceFileAtomically). The reason, for the user, when it could not be saved.
 std::optional<std::string> saveProjectFile(const std::string& path, const ProjectState& project,

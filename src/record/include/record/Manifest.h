@@ -62,6 +62,13 @@ struct Manifest {
     }
 };
 
+// An input whose bytes differ from the recorded run's, or that only one of the runs read.
+struct InputChange {
+    Manifest::Role role = Manifest::Role::Template;
+    std::string path;
+    bool read = true; // false: the recorded run read it, this one did not
+};
+
 // The system clock as the file system takes a file's change time from it (coarse, in
 // nanoseconds since the epoch): a file changed after it was read shows no earlier change time.
 // 0 where the platform gives no such time.

@@ -52,6 +52,14 @@ public:
     // and half-written records. Only under the project's lock.
     void removeLeftovers();
 
+    // The inputs the run has read so far compared with the recorded ones; before writeRecord.
+    std::vector<InputChange> changedInputs() const;
+    // Whether the answers differ from the recorded ones; false without a record of them.
+    bool answersChanged() const;
+    // The text this program last wrote at a target (its key below the location), as the record
+    // proves it; null when the record cannot make it again.
+    const std::string* recordedText(std::string_view key);
+
 private:
     // The project folder exists and lies in the location, every link on its way resolved.
     bool folderInside() const;

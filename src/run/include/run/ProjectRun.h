@@ -6,12 +6,15 @@
 #include "fileutil/DiskOutput.h"
 #include "fileutil/MemoryOutput.h"
 #include "model/ProjectState.h"
+#include "record/RecordFolder.h"
 #include "record/RecordingOutput.h"
 #include "record/TargetDecision.h"
 #include "report/ErrorReporter.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +40,8 @@ struct RunSettings {
     bool keepRecord = true; // false: a run that keeps no record (it still keeps the user's edits)
     TargetPolicy policy = TargetPolicy::Automatic;
     CreateChoices choices;
-    bool keepTexts = false;                    // each target's bytes before and after, for a diff
+    bool keepTexts = false;     // each target's bytes before and after, for a diff
+    bool recordedTexts = false; // what was last written in each file the user edited or deleted
     ScriptInterpreter::OutputListener written; // told of every folder and file written
     ScriptInterpreter::WarningListener warnings;
     // Told each note as the run makes it: those on the record before the script runs.
@@ -79,6 +83,12 @@ struct RunResult {
     RecordingOutput::Outcomes outcomes;         // every target, in the run's order
     std::vector<std::string> noLongerGenerated; // keys below the location
     std::string projectFolder;
+    RecordState record = RecordState::Absent; // the last run's record, as it was found
+    std::vector<InputChange> changedInputs;   // against the record's
+    bool answersChanged = false;
+    // By key, for the targets the user edited or deleted when asked: none where the record
+    // cannot make the text again.
+    std::map<std::string, std::optional<std::string>> recordedTexts;
 };
 
 // One run of the project's script, with the record around it. Into the disk it takes the

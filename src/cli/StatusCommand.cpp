@@ -1,0 +1,162 @@
+#include "cli/StatusCommand.h"
+
+#include "cli/GenCommand.h"
+#include "cli/StreamSink.h"
+#include "diff/TextDiff.h"
+#include "project/ProjectFile.h"
+#include "project/ProjectWriter.h"
+#include "run/ProjectStatus.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace vantrel {
+namespace {
+
+// A generated project's folder keeps its answers in its record, without the location: the
+// folder's parent is the location.
+constexpr std::string_view RECORDED_ANSWERS = ".vantrel/project.json";
+
+int exitFor(OverallStatus overall) {
+    switch (overall) {
+    case OverallStatus::Current:
+        return EXIT_GENERATED;
+    case OverallStatus::Outdated:
+        return EXIT_OUTDATED;
+    case OverallStatus::Edited:
+        return EXIT_EDITED;
+    case OverallStatus::EditedOutdated:
+        return EXIT_EDITED_AND_OUTDATED;
+    case OverallStatus::Conflict:
+        return EXIT_KEPT_FOR_MERGE;
+    }
+    return EXIT_RUN_ERROR;
+}
+
+bool hasEdits(const TargetStatus& target) {
+    return target.recorded || target.disk;
+}
+
+// The user's edits: what this program last wrote there against what the disk holds now.
+std::string editsText(const TargetStatus& target) {
+    if (!target.recorded)
+        return target.unproven
+                   ? "(no diff: no record shows that this program wrote it)\n"
+                   : "(no diff: the text this program wrote there cannot be made again)\n";
+    const std::optional<std::string> text = unifiedDiff(
+        *target.recorded, target.disk.value_or(std::string()), target.path, target.path);
+    return text.value_or("(no diff: the comparing library could not be loaded)\n");
+}
+
+std::string inputLabel(const InputStatus& input) {
+    return std::string(input.read ? "changed " : "no longer read ") +
+           std::string(inputKindLabel(input.kind));
+}
+
+void printText(const ProjectStatus& status, bool edits, std::ostream& out) {
+    for (const TargetStatus& target : status.targets) {
+        out << fileStatusLabel(target.status) << ' ' << target.path << '\n';
+        if (edits && hasEdits(target))
+            out << editsText(target);
+    }
+    for (const InputStatus& input : status.inputs)
+        out << inputLabel(input) << ' ' << input.path << '\n';
+}
+
+void printJson(const ProjectStatus& status, int exit, bool edits, std::ostream& out) {
+    std::string json = "{\"status\": ";
+    appendJsonString(json, overallStatusLabel(status.overall));
+    json += ", \"exit\": " + std::to_string(exit) + ", \"targets\": [";
+    const char* separator = "\n    ";
+    for (const TargetStatus& target : status.targets) {
+        json += separator;
+        json += "{\"path\": ";
+        appendJsonString(json, target.path);
+        json += ", \"state\": ";
+        appendJsonString(json, fileStatusLabel(target.status));
+        if (edits && hasEdits(target)) {
+            json += ", \"edits\": ";
+            appendJsonString(json, editsText(target));
+        }
+        json += '}';
+        separator = ",\n    ";
+    }
+    json += status.targets.empty() ? "]" : "\n]";
+    json += ", \"inputs\": [";
+    separator = "\n    ";
+    for (const InputStatus& input : status.inputs) {
+        json += separator;
+        json += "{\"path\": ";
+        appendJsonString(json, input.path);
+        json += ", \"kind\": ";
+        appendJsonString(json, inputKindLabel(input.kind));
+        json += ", \"change\": ";
+        appendJsonString(json, input.read ? "changed" : "no longer read");
+        json += '}';
+        separator = ",\n    ";
+    }
+    json += status.inputs.empty() ? "]}\n" : "\n]}\n";
+    out << json;
+}
+
+} // namespace
+
+int runStatus(const CommandLine& command, std::ostream& out, std::ostream& err) {
+    namespace fs = std::filesystem;
+    ProjectState project;
+    StreamSink sink(err, command.verbose);
+    ConfigurationBytes configuration =
+        readFoundConfiguration(project, sink, command.configPath, err);
+    project.setDefaultDllFlags();
+
+    std::error_code error;
+    const bool folder = fs::is_directory(command.projectPath, error);
+    std::string answers = command.projectPath;
+    if (folder) {
+        answers = (fs::path(command.projectPath) / RECORDED_ANSWERS).string();
+        if (!fs::exists(answers, error)) {
+            err << CLI_PROGRAM_NAME << ": " << command.projectPath
+                << " holds no record of a run to compare with (" << RECORDED_ANSWERS << ")\n";
+            return EXIT_RUN_ERROR;
+        }
+    }
+    if (const std::optional<ProjectFileError> fault = ProjectFile(answers).load(project)) {
+        err << fault->message << '\n';
+        return EXIT_BAD_INPUT;
+    }
+    if (folder) {
+        // "out/Demo/" names the folder itself.
+        fs::path path = fs::path(command.projectPath).lexically_normal();
+        if (!path.has_filename())
+            path = path.parent_path();
+        project.locationBase = path.has_parent_path() ? path.parent_path().string()
+                                                      : fs::absolute(path).parent_path().string();
+        project.locationText = project.locationBase;
+    }
+    if (!validateProject(project, sink))
+        return EXIT_BAD_INPUT;
+
+    StatusSettings settings;
+    settings.configuration = std::move(configuration);
+    settings.answersPath = answers;
+    settings.edits = command.edits;
+    settings.told = [&err](const RunNote& note) {
+        printNote(note, err);
+    };
+    const ProjectStatus status = projectStatus(project, sink, settings);
+    if (!status.recorded) {
+        err << CLI_PROGRAM_NAME << ": no record of a run in " << status.recordFolder
+            << " to compare with; generate the project first\n";
+        return EXIT_RUN_ERROR;
+    }
+    // A run that would fail makes no state of the files it did not get to.
+    const int exit = status.errors > 0 ? EXIT_RUN_ERROR : exitFor(status.overall);
+    if (command.json)
+        printJson(status, exit, command.edits, out);
+    else
+        printText(status, command.edits, out);
+    return exit;
+}
+
+} // namespace vantrel
