@@ -169,6 +169,8 @@ def expected_text(status, out, err, tree, inputs):
     for key, (kind, content) in sorted(tree.items()):
         if kind == "folder":
             text += b"folder " + line(key)
+        elif kind == "removed":
+            text += b"removed " + line(key)
         elif kind == "link":
             text += b"link " + line(key) + b"-> " + line(content)
         elif source_of(key, content, inputs):

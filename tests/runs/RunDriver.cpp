@@ -155,6 +155,8 @@ private:
             entry(line.substr(7), Entry::Kind::Folder);
         } else if (line.starts_with("link ")) {
             m_linkWithoutTarget = &entry(line.substr(5), Entry::Kind::Link);
+        } else if (line.starts_with("removed ")) {
+            entry(line.substr(8), Entry::Kind::Removed);
         } else {
             fail("not a line of an expected file");
         }
