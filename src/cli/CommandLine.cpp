@@ -28,6 +28,7 @@ constexpr Flag FLAGS[] = {
     {"--no-record", &CommandLine::noRecord}, {"--overwrite-edited", &CommandLine::overwriteEdited},
     {"--verbose", &CommandLine::verbose},    {"--werror", &CommandLine::werror},
     {"--json", &CommandLine::json},          {"--edits", &CommandLine::edits},
+    {"--prune", &CommandLine::prune},
 };
 
 // Turns on the flag the argument names; false when it names none.
@@ -116,7 +117,8 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
              {std::pair{"--check", check}, std::pair{"--dry-run", command.dryRun},
               std::pair{"--diff", command.diff}, std::pair{"--no-record", command.noRecord},
               std::pair{"--overwrite-edited", command.overwriteEdited},
-              std::pair{"--summary", command.summary}, std::pair{"--warnings", command.warnings}})
+              std::pair{"--prune", command.prune}, std::pair{"--summary", command.summary},
+              std::pair{"--warnings", command.warnings}})
             if (given)
                 return usageError(std::string("option '") + name + "' does not go with '--status'");
         if (!haveProject)
@@ -156,8 +158,8 @@ std::string helpText() {
            "                 was stopped, for one)\n"
            "  --dry-run      write nothing: list each target, in the script's order, with\n"
            "                 what the run would do to it (new, same, replaced, merged, kept,\n"
-           "                 conflict, deleted by you, no longer generated, blocked or\n"
-           "                 refused), then the run's messages\n"
+           "                 conflict, deleted by you, no longer generated, delete, blocked\n"
+           "                 or refused), then the run's messages\n"
            "  --diff         with --dry-run, a unified diff of each changed file\n"
            "  --summary      the counts of the run (folders created, files written, copied,\n"
            "                 unchanged, kept, errors) as one line on standard error\n"
@@ -183,6 +185,9 @@ std::string helpText() {
            "  --overwrite-edited\n"
            "                 write every file as generated, over your edits and over files\n"
            "                 no record proves this program wrote\n"
+           "  --prune        delete the files the record lists that the run no longer makes,\n"
+           "                 when they still hold what was generated, and the recorded\n"
+           "                 folders that leaves empty; an edited one is kept and named\n"
            "  --help         show this help and exit\n"
            "  --version      show the version and exit\n"
            "\n"
@@ -195,7 +200,7 @@ std::string helpText() {
            "wrote what it holds; a file edited since is merged with the new text, and any\n"
            "other file that differs is kept as it is with the new text beside it as\n"
            "FILE.vantrel-new, until you remove that file. Files no longer generated and files\n"
-           "you deleted are named, never deleted or written again.\n"
+           "you deleted are named, never written again, and deleted only with --prune.\n"
            "\n"
            "Exit status: 0 when generated (failed assertions aside), 1 when the run reported\n"
            "an error, 2 when the arguments, the project file or the project were refused, 3 when\n"

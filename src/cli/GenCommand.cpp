@@ -84,6 +84,15 @@ void printNote(const RunNote& note, std::ostream& err) {
     case RunNote::Kind::NoLongerGenerated:
         err << "no longer generated, left as it is: " << note.path;
         break;
+    case RunNote::Kind::Deleted:
+        err << "deleted, no longer generated: " << note.path;
+        break;
+    case RunNote::Kind::EditedNotDeleted:
+        err << "no longer generated, kept: " << note.path << " (you edited it)";
+        break;
+    case RunNote::Kind::NotDeleted:
+        err << "cannot delete " << note.path << ", no longer generated";
+        break;
     case RunNote::Kind::NotResolved:
         err << "not resolved yet: " << note.path << " (remove " << note.beside << " once it is)";
         break;
@@ -163,6 +172,10 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
     settings.keepRecord = !command.noRecord;
     settings.policy = command.overwriteEdited ? TargetPolicy::Overwrite : TargetPolicy::Automatic;
     settings.keepTexts = preview && command.diff;
+    if (command.prune)
+        settings.prune = [](const std::string&) {
+            return true;
+        };
     settings.told = [&err](const RunNote& note) {
         printNote(note, err);
     };
@@ -195,7 +208,8 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
         err << CLI_PROGRAM_NAME << ": " << summaryLine(result.counts, result.errors) << '\n';
     const bool recordFailed =
         std::any_of(result.notes.begin(), result.notes.end(), [](const RunNote& note) {
-            return note.kind == RunNote::Kind::RecordNotWritten;
+            return note.kind == RunNote::Kind::RecordNotWritten ||
+                   note.kind == RunNote::Kind::NotDeleted;
         });
     if (result.errors > 0 || recordFailed)
         return EXIT_RUN_ERROR;

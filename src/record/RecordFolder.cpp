@@ -1,5 +1,6 @@
 #include "record/RecordFolder.h"
 
+#include "Descriptor.h"
 #include "fileutil/TextFile.h"
 
 #include <algorithm>
@@ -40,29 +41,6 @@ constexpr std::string_view PARTIAL_PREFIX = ".vantrel-record-";
 // Bounds on what a record's files may hold: a record past them is no record of ours.
 constexpr std::size_t MAX_MANIFEST = std::size_t{256} << 20;
 constexpr std::size_t MAX_TEXT = std::size_t{64} << 20;
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1)
-        : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-    // Closes it, saying whether the close went well (a write may fail only then).
-    bool close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 std::string errorText() {
     return std::strerror(errno);

@@ -4,6 +4,7 @@
 
 #include "RecordingLook.h"
 #include "fileutil/TextFile.h"
+#include "record/Prune.h"
 
 namespace vantrel {
 
@@ -140,6 +141,73 @@ void RecordingOutput::finishManifest() {
             m_manifest.entries.push_back(std::move(entry));
     }
     m_manifest.finish();
+}
+
+RecordingOutput::Pruning
+RecordingOutput::prune(const std::function<bool(const std::string& key)>& wanted, bool remove) {
+    Pruning pruning;
+    if (!m_previous || !m_ranWhole || !m_root)
+        return pruning;
+    const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
+    std::unordered_set<std::string> made(m_made.begin(), m_made.end());
+    for (const Outcome& outcome : m_outcomes)
+        made.insert(outcome.key);
+    std::unordered_set<std::string> going; // paths below the project folder
+    const auto gone = [&](const std::string& path, bool isFolder) {
+        going.insert(path);
+        Outcome& outcome = begin(TargetState::Deleted, *m_root + "/" + path, folder + "/" + path);
+        outcome.folder = isFolder;
+        outcome.written = remove;
+    };
+    const std::vector<Manifest::Entry>& entries = m_previous->entries;
+    for (std::size_t i = 0; i < entries.size();) {
+        // The entries of one path stand together: two where version control joined records.
+        const std::string& path = entries[i].path;
+        std::vector<ContentHash> hashes;
+        bool conflict = false;
+        bool isFolder = false;
+        for (; i < entries.size() && entries[i].path == path; ++i) {
+            hashes.push_back(entries[i].hash);
+            conflict = conflict || entries[i].state == Manifest::State::Conflict;
+            isFolder = isFolder || entries[i].kind == Manifest::Kind::Folder;
+        }
+        const std::string key = *m_root + "/" + path;
+        if (isFolder || conflict || made.contains(key) || !wanted(key) ||
+            besideStands(folder + "/" + path))
+            continue;
+        switch (pruneFile(folder, path, hashes, remove)) {
+        case PruneFind::AsRecorded:
+            gone(path, false);
+            break;
+        case PruneFind::Edited:
+            pruning.edited.push_back(key);
+            break;
+        case PruneFind::Failed:
+            pruning.failed.push_back(key);
+            break;
+        case PruneFind::Missing:
+            pruning.missing.push_back(key);
+            break;
+        case PruneFind::Other:
+            break;
+        }
+    }
+    // Deepest first, so that a folder's folders have gone before it is looked at.
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        const std::string key = *m_root + "/" + entry->path;
+        if (entry->kind != Manifest::Kind::Folder || made.contains(key) ||
+            going.contains(entry->path) || !wanted(key))
+            continue;
+        const std::optional<std::vector<std::string>> names = namesInFolder(folder, entry->path);
+        if (names &&
+            std::all_of(names->begin(), names->end(),
+                        [&](const std::string& name) {
+                            return going.contains(entry->path + "/" + name);
+                        }) &&
+            (!remove || removeEmptyFolder(folder, entry->path)))
+            gone(entry->path, true);
+    }
+    return pruning;
 }
 
 std::vector<std::string> RecordingOutput::noLongerGenerated() const {

@@ -54,6 +54,8 @@ std::string_view targetStateLabel(TargetState state) {
         return "deleted by you";
     case TargetState::NoLongerGenerated:
         return "no longer generated";
+    case TargetState::Deleted:
+        return "delete";
     case TargetState::Blocked:
         return "blocked";
     case TargetState::Refused:

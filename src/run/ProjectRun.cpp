@@ -55,8 +55,8 @@ bool edited(TargetState state) {
 // What became of the files the user edited or deleted, of files kept because nothing proves
 // this program wrote them, and of those the run no longer makes. A new text that could not be
 // written beside its file is an error of the run, reported as any failed write is.
-void noteRegeneration(const RecordingOutput& output, MessageSink& sink, const RunSettings& settings,
-                      RunResult& result) {
+void noteRegeneration(const RecordingOutput& output, const RecordingOutput::Pruning& pruning,
+                      MessageSink& sink, const RunSettings& settings, RunResult& result) {
     std::set<std::string> named;
     for (const RecordingOutput::Outcome& outcome : output.outcomes()) {
         switch (outcome.state) {
@@ -89,12 +89,24 @@ void noteRegeneration(const RecordingOutput& output, MessageSink& sink, const Ru
             tell(result, settings,
                  {RunNote::Kind::DeletedByYou, outcome.nativePath, {}, outcome.key});
             break;
+        case TargetState::Deleted:
+            if (outcome.written)
+                tell(result, settings,
+                     {RunNote::Kind::Deleted, outcome.nativePath, {}, outcome.key});
+            break;
         default:
             break;
         }
     }
+    std::set<std::string> told(pruning.edited.begin(), pruning.edited.end());
+    told.insert(pruning.missing.begin(), pruning.missing.end());
     for (const std::string& key : output.noLongerGenerated())
-        tell(result, settings, {RunNote::Kind::NoLongerGenerated, key, {}, key});
+        if (!told.contains(key))
+            tell(result, settings, {RunNote::Kind::NoLongerGenerated, key, {}, key});
+    for (const std::string& key : pruning.edited)
+        tell(result, settings, {RunNote::Kind::EditedNotDeleted, key, {}, key});
+    for (const std::string& key : pruning.failed)
+        tell(result, settings, {RunNote::Kind::NotDeleted, key, {}, key});
     // Conflicts of earlier runs stay until the user removes the new text beside the file.
     for (const std::string& nativePath : output.openConflicts()) {
         result.keptForMerge = true;
@@ -164,7 +176,10 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     result.ended = commitAndRunScript(project, settings.dllComboIndex, generator);
     result.counts = generator.script().summary();
     recording.setRanWhole(result.ended && sink.errors() == 0);
-    noteRegeneration(recording, sink, settings, result);
+    // Pruned under the lock, before the record that no longer lists what went is written.
+    const RecordingOutput::Pruning pruning =
+        settings.prune ? recording.prune(settings.prune, toDisk) : RecordingOutput::Pruning{};
+    noteRegeneration(recording, pruning, sink, settings, result);
     if (lock)
         session.removeLeftovers();
     result.noLongerGenerated = recording.noLongerGenerated();

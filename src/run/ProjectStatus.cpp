@@ -26,6 +26,7 @@ FileStatus statusOf(const RecordingOutput::Outcome& outcome) {
     case TargetState::DeletedByYou:
         return FileStatus::Deleted;
     case TargetState::NoLongerGenerated:
+    case TargetState::Deleted: // a status prunes nothing; a run with --prune would delete it
         return FileStatus::NoLongerGenerated;
     case TargetState::Blocked:
         return FileStatus::Blocked;

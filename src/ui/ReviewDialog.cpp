@@ -55,9 +55,9 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     const DialogUnits units(font());
 
     auto* intro = new QLabel(
-        tr("Create would write over files that exist already and differ from the new project's. "
-           "Tick the ones to replace; the files left unticked stay as they are. Everything else "
-           "is done as listed."),
+        tr("Create would write over files that exist already and differ from the new project's, "
+           "or finds files it no longer makes. Tick the ones to replace or delete; the files left "
+           "unticked stay as they are. Everything else is done as listed."),
         this);
     intro->setWordWrap(true);
 

@@ -44,6 +44,12 @@ std::string noteText(const RunNote& note) {
         return {}; // chosen in the review, and shown there
     case RunNote::Kind::NoLongerGenerated:
         return note.key + " is no longer generated; it was left as it is.";
+    case RunNote::Kind::Deleted:
+        return note.key + " was no longer generated and was deleted.";
+    case RunNote::Kind::EditedNotDeleted:
+        return note.key + " is no longer generated; you edited it, so it was kept.";
+    case RunNote::Kind::NotDeleted:
+        return note.key + " is no longer generated but could not be deleted.";
     case RunNote::Kind::NotResolved:
         return note.path + " is not resolved yet: remove " + note.beside + " once it is.";
     case RunNote::Kind::MergeUnavailable:
@@ -65,6 +71,8 @@ std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t d
     settings.dllComboIndex = dllComboIndex;
     settings.policy = TargetPolicy::Review;
     settings.keepTexts = true;
+    // What pruning would delete becomes rows the user may tick.
+    settings.prune = [](const std::string&) { return true; };
     const RunResult result = runProject(project, sink, memory, settings);
     return ReviewModel::entriesOf(memory, result.outcomes, result.noLongerGenerated);
 }
@@ -78,6 +86,15 @@ RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const Crea
     settings.dllComboIndex = dllComboIndex;
     settings.configuration = configuration;
     settings.choices = choices;
+    if (!choices.deletedKeys.empty())
+        // The files ticked, and the folders they leave empty.
+        settings.prune = [&choices](const std::string& key) {
+            return std::any_of(choices.deletedKeys.begin(), choices.deletedKeys.end(),
+                               [&key](const std::string& deleted) {
+                                   return deleted == key ||
+                                          (deleted.starts_with(key) && deleted[key.size()] == '/');
+                               });
+        };
     const RunResult result = runProject(project, sink, disk, settings);
     if (result.busy) {
         outcome.messages.push_back(

@@ -314,6 +314,7 @@ void MainDialogLogic::create() {
             if (!m_ops.runReview(review))
                 return;
             choices.keptPaths = review.keptPaths();
+            choices.deletedKeys = review.deletedKeys();
             keptKeys = review.keptKeys();
         }
         // Files edited since the last run are written only as the review shows them.

@@ -44,6 +44,18 @@ ReviewModel::entriesOf(const MemoryOutput& preview, const RecordingOutput::Outco
         rows.emplace(entries[row].key, row);
     for (const RecordingOutput::Outcome& outcome : outcomes) {
         const auto row = rows.find(outcome.key);
+        if (outcome.state == TargetState::Deleted) {
+            // A folder goes with what is in it: only files are chosen.
+            if (!outcome.folder) {
+                Entry& deleted = entries.emplace_back();
+                deleted.key = outcome.key;
+                deleted.paths = {outcome.nativePath};
+                deleted.state = State::Same;
+                deleted.noLongerGenerated = true;
+                deleted.deletable = true;
+            }
+            continue;
+        }
         if (row == rows.end() && outcome.state == TargetState::Refused) {
             // The tree in memory keeps no target it refused; the run names it.
             Entry& refused = entries.emplace_back();
@@ -84,6 +96,8 @@ namespace {
 // The files whose fate the user chooses: changed ones, and those edited or deleted since the
 // last run whose new text would change them.
 bool choosable(const ReviewModel::Entry& entry) {
+    if (entry.deletable)
+        return true;
     if (entry.folder || entry.noLongerGenerated)
         return false;
     if (entry.regenerated == TargetState::DeletedByYou)
@@ -92,7 +106,7 @@ bool choosable(const ReviewModel::Entry& entry) {
 }
 
 bool tickedAtFirst(const ReviewModel::Entry& entry) {
-    return entry.state == ReviewModel::State::Changed &&
+    return !entry.deletable && entry.state == ReviewModel::State::Changed &&
            (entry.regenerated == TargetState::Replaced || entry.regenerated == TargetState::Merged);
 }
 
@@ -101,8 +115,11 @@ bool tickedAtFirst(const ReviewModel::Entry& entry) {
 ReviewModel::ReviewModel(std::vector<Entry> entries)
     : m_entries(std::move(entries))
     , m_checked(m_entries.size(), false) {
+    m_deletable = static_cast<std::size_t>(std::count_if(
+        m_entries.begin(), m_entries.end(), [](const Entry& entry) { return entry.deletable; }));
     m_changed =
-        static_cast<std::size_t>(std::count_if(m_entries.begin(), m_entries.end(), choosable));
+        static_cast<std::size_t>(std::count_if(m_entries.begin(), m_entries.end(), choosable)) -
+        m_deletable;
     for (std::size_t row = 0; row < m_entries.size(); ++row)
         m_checked[row] = choosable(m_entries[row]) && tickedAtFirst(m_entries[row]);
 }
@@ -150,11 +167,14 @@ bool ReviewModel::isUnchanged(std::size_t row) const {
 }
 
 bool ReviewModel::hasDiff(std::size_t row) const {
-    return isCheckable(row) && m_entries[row].regenerated != TargetState::DeletedByYou;
+    return isCheckable(row) && m_entries[row].regenerated != TargetState::DeletedByYou &&
+           !m_entries[row].deletable;
 }
 
 std::string ReviewModel::choiceStateText(std::size_t row) const {
     const Entry& entry = m_entries[row];
+    if (entry.deletable && m_checked[row])
+        return "no longer generated: deleted";
     if (entry.noLongerGenerated)
         return "no longer generated: left as it is";
     if (entry.regenerated) {
@@ -165,6 +185,7 @@ std::string ReviewModel::choiceStateText(std::size_t row) const {
         case TargetState::Same:
         case TargetState::Replaced:
         case TargetState::NoLongerGenerated:
+        case TargetState::Deleted:
         case TargetState::Blocked:
             break;
         case TargetState::Merged:
@@ -209,6 +230,9 @@ std::string ReviewModel::diffText(std::size_t row) const {
     if (row >= m_entries.size())
         return {};
     const Entry& entry = m_entries[row];
+    if (entry.deletable)
+        return "The last run wrote this file; this one does not, and it holds what was "
+               "generated. Tick it to delete it.";
     if (entry.noLongerGenerated)
         return "The last run wrote this file; this one does not. It stays as it is.";
     if (entry.regenerated == TargetState::DeletedByYou)
@@ -239,8 +263,21 @@ std::string ReviewModel::diffText(std::size_t row) const {
 }
 
 std::string ReviewModel::choiceText() const {
-    const std::size_t checked =
-        static_cast<std::size_t>(std::count(m_checked.begin(), m_checked.end(), true));
+    std::size_t checked = 0;
+    std::size_t deleted = 0;
+    for (std::size_t row = 0; row < m_entries.size(); ++row)
+        if (m_checked[row])
+            ++(m_entries[row].deletable ? deleted : checked);
+    const std::string deletes =
+        deleted == 0   ? std::string()
+        : deleted == 1 ? std::string(" It deletes 1 file no longer generated.")
+                       : " It deletes " + std::to_string(deleted) + " files no longer generated.";
+    return writeText(checked) + deletes;
+}
+
+std::string ReviewModel::writeText(std::size_t checked) const {
+    if (m_changed == 0)
+        return "Write writes only what is new.";
     if (m_changed == 1)
         return checked == 1 ? "Write replaces the changed file."
                             : "Write keeps the changed file as it is and writes only what is new.";
@@ -258,7 +295,7 @@ std::string ReviewModel::choiceText() const {
 std::vector<std::string> ReviewModel::keptPaths() const {
     std::vector<std::string> paths;
     for (std::size_t row = 0; row < m_entries.size(); ++row)
-        if (isCheckable(row) && !m_checked[row])
+        if (isCheckable(row) && !m_entries[row].deletable && !m_checked[row])
             paths.insert(paths.end(), m_entries[row].paths.begin(), m_entries[row].paths.end());
     return paths;
 }
@@ -267,7 +304,7 @@ RecordingOutput::Choices ReviewModel::choices() const {
     RecordingOutput::Choices chosen;
     for (std::size_t row = 0; row < m_entries.size(); ++row) {
         const Entry& entry = m_entries[row];
-        if (!isCheckable(row) || !entry.regenerated)
+        if (!isCheckable(row) || !entry.regenerated || entry.deletable)
             continue;
         chosen[entry.key] = m_checked[row] ? std::optional(entry.newBytes) : std::nullopt;
     }
@@ -277,7 +314,15 @@ RecordingOutput::Choices ReviewModel::choices() const {
 std::vector<std::string> ReviewModel::keptKeys() const {
     std::vector<std::string> keys;
     for (std::size_t row = 0; row < m_entries.size(); ++row)
-        if (isCheckable(row) && !m_checked[row])
+        if (isCheckable(row) && !m_entries[row].deletable && !m_checked[row])
+            keys.push_back(m_entries[row].key);
+    return keys;
+}
+
+std::vector<std::string> ReviewModel::deletedKeys() const {
+    std::vector<std::string> keys;
+    for (std::size_t row = 0; row < m_entries.size(); ++row)
+        if (m_entries[row].deletable && m_checked[row])
             keys.push_back(m_entries[row].key);
     return keys;
 }

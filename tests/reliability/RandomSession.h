@@ -123,6 +123,7 @@ private:
     std::optional<Snapshot> m_snapshot;
     std::optional<std::pair<std::string, std::string>> m_lastRename; // from, to
     bool m_noRecord = false;
+    bool m_prune = false;
     int m_nextUser = 1;
     int m_nextLine = 1;
     std::vector<std::string> m_log; // what each step did, the first run first

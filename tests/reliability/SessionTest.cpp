@@ -32,6 +32,7 @@ int environmentNumber(const char* name, int fallback) {
 
 Listing parseListing(const std::string& out, const fs::path& project, const fs::path& location) {
     static const std::vector<std::string> LABELS = {"deleted by you",
+                                                    "delete",
                                                     "no longer generated",
                                                     "new",
                                                     "same",
@@ -96,6 +97,8 @@ void Session::run(int operations,
         report(0, failures);
     for (int step = 1; step <= operations; ++step) {
         m_noRecord = false;
+        // Every third run deletes what is no longer generated and still as generated.
+        m_prune = step % 3 == 0;
         m_log.push_back(operate());
         m_work.write(m_templates, m_answers);
         failures = runAndCheck();
@@ -111,6 +114,8 @@ std::vector<std::string> Session::arguments(bool preview) const {
     arguments.insert(arguments.end(), {"--config", m_work.config().string()});
     if (m_noRecord)
         arguments.push_back("--no-record");
+    if (m_prune)
+        arguments.push_back("--prune");
     arguments.push_back(m_work.projectFile().string());
     return arguments;
 }
@@ -177,9 +182,18 @@ std::vector<Failure> Session::runAndCheck() {
         it = it->second.empty() ? m_typed.erase(it) : std::next(it);
     }
 
+    // Only what the preview said it deletes goes: files no longer generated, as generated.
+    std::set<std::string> deleted;
+    for (const Listed& target : listing.targets)
+        if (target.label == "delete")
+            deleted.insert(target.path);
     for (const auto& [path, state] : before)
-        if (!inRecord(path) && !after.contains(path))
+        if (!inRecord(path) && !after.contains(path) && !deleted.contains(path))
             fail("the run deleted a file", "the run deleted " + path + messages);
+    for (const std::string& path : deleted)
+        if (!m_prune || fs::exists(fs::symlink_status(project() / path)))
+            fail("delete listed, file kept", "the preview said delete " + path + ", the run " +
+                                                 (m_prune ? "kept it" : "was not pruning"));
 
     checkListing(listing, before, after, fail);
 

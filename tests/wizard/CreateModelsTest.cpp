@@ -144,6 +144,36 @@ TEST(CreateModels, TicksDecideWhatIsKept) {
     }
 }
 
+// A file no longer generated that still holds what was generated is offered for deletion,
+// unticked: Write deletes it only when ticked, and it is no changed file to keep or replace.
+TEST(CreateModels, FilesNoLongerGeneratedAreDeletedOnlyWhenTicked) {
+    ReviewModel::Entry gone = entry("demo/Arc.cpp", State::Same);
+    gone.noLongerGenerated = true;
+    gone.deletable = true;
+    ReviewModel alone({entry("demo/Line.cpp", State::Same), gone});
+    EXPECT_TRUE(alone.hasChanges());
+    EXPECT_TRUE(alone.isCheckable(1));
+    EXPECT_FALSE(alone.isChecked(1));
+    EXPECT_FALSE(alone.hasDiff(1));
+    EXPECT_EQ(alone.stateText(1), "no longer generated: left as it is");
+    EXPECT_EQ(alone.choiceText(), "Write writes only what is new.");
+    alone.selectAll();
+    EXPECT_EQ(alone.stateText(1), "no longer generated: deleted");
+    EXPECT_EQ(alone.choiceText(),
+              "Write writes only what is new. It deletes 1 file no longer generated.");
+    EXPECT_EQ(alone.deletedKeys(), std::vector<std::string>{"demo/Arc.cpp"});
+    EXPECT_TRUE(alone.keptKeys().empty());
+    EXPECT_TRUE(alone.choices().empty());
+
+    ReviewModel mixed({entry("demo/a.cpp", State::Changed), gone, gone});
+    mixed.setChecked(1, true);
+    EXPECT_EQ(mixed.choiceText(), "Write keeps the changed file as it is and writes only what is "
+                                  "new. It deletes 1 file no longer generated.");
+    EXPECT_EQ(mixed.keptKeys(), std::vector<std::string>{"demo/a.cpp"});
+    mixed.selectNone();
+    EXPECT_TRUE(mixed.deletedKeys().empty());
+}
+
 TEST(CreateModels, DiffShowsYoursAgainstTheNewFile) {
     ReviewModel::Entry changed = entry("demo/a.cpp", State::Changed);
     changed.oldBytes = "one\ntwo\nthree\n";
@@ -239,7 +269,7 @@ TEST(CreateModels, RunsOverTheSampleKeepWhatTheUserKept) {
     EXPECT_EQ(readFile(edited), "mine\n");
 
     const RunOutcome keeping =
-        diskRun(project, -1, {review.keptPaths(), review.choices()}, configuration);
+        diskRun(project, -1, {review.keptPaths(), review.choices(), {}}, configuration);
     working.reset();
     EXPECT_TRUE(keeping.ended);
     EXPECT_EQ(readFile(edited), "mine\n");

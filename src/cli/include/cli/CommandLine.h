@@ -43,6 +43,7 @@ struct CommandLine {
     bool overwriteEdited = false; // write every file as generated, edited or not
     bool json = false;            // a status as one JSON object
     bool edits = false;           // a status with the user's edits as unified diffs
+    bool prune = false;           // delete files no longer generated that are still as generated
     std::string error;            // for UsageError: what was wrong, without the usage lines
 };
 

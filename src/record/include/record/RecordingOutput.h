@@ -114,6 +114,17 @@ public:
         m_writtenHere.clear(); // it views the outcomes' keys
         return std::move(m_outcomes);
     }
+    // Prunes what the last record lists and this whole run no longer makes, the keys wanted: a
+    // file still as recorded is deleted (with remove; a preview only tells it would be) and
+    // becomes an outcome, Deleted; an edited one is kept and named. A recorded folder that
+    // pruning leaves empty goes too. Nothing unrecorded, in an open conflict or behind a link is
+    // touched.
+    struct Pruning {
+        std::vector<std::string> edited;  // keys
+        std::vector<std::string> failed;  // keys of files the system did not let go
+        std::vector<std::string> missing; // keys of files gone already: nothing to say of them
+    };
+    Pruning prune(const std::function<bool(const std::string& key)>& wanted, bool remove);
     // Files the last run made that this one did not, by key; none until the run is known to
     // have gone through whole (a run that stopped early did not get to the others).
     std::vector<std::string> noLongerGenerated() const;

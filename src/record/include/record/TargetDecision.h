@@ -18,6 +18,7 @@ enum class TargetState {
     Conflict,          // kept as it is, the new text beside it as FILE.vantrel-new
     DeletedByYou,      // recorded, and deleted since: not written again
     NoLongerGenerated, // recorded, and the run no longer makes it
+    Deleted,           // no longer generated and still as recorded: deleted when asked to prune
     Blocked,           // a folder where a file goes, or the reverse
     Refused,           // the system or the location's bounds do not let it be written
 };

@@ -27,11 +27,12 @@ struct ConfigurationBytes {
     std::string bytes;
 };
 
-// What the user chose in a review: changed files to leave as they are (native paths), and for
-// targets the bytes to write or none to keep them.
+// What the user chose in a review: changed files to leave as they are (native paths), for
+// targets the bytes to write or none to keep them, and the files no longer generated to delete.
 struct CreateChoices {
     std::vector<std::string> keptPaths;
     RecordingOutput::Choices chosen;
+    std::vector<std::string> deletedKeys; // files no longer generated to delete, by key
 };
 
 struct RunSettings {
@@ -46,6 +47,9 @@ struct RunSettings {
     ScriptInterpreter::WarningListener warnings;
     // Told each note as the run makes it: those on the record before the script runs.
     std::function<void(const struct RunNote&)> told;
+    // The files no longer generated to delete when they are still as generated, by key; none:
+    // every one of them stays.
+    std::function<bool(const std::string& key)> prune;
 };
 
 // Something a run says after it, beside the messages its sink had during it.
@@ -58,6 +62,9 @@ struct RunNote {
         Kept,          // edited, and nothing new came for it
         DeletedByYou,
         NoLongerGenerated, // path: its key below the location
+        Deleted,           // no longer generated, still as generated: deleted (path, key)
+        EditedNotDeleted,  // no longer generated, but edited: kept (path: its key)
+        NotDeleted,        // no longer generated, but the system did not let it go (path: key)
         NotResolved,       // a conflict of an earlier run: path, beside
         MergeUnavailable,  // why: the library and the reason
         RecordNotWritten,  // why

@@ -31,6 +31,7 @@ public:
         bool unresolved = false;        // its earlier conflict's file beside still stands
         bool besideYours = false;       // that file holds the user's changes: it stays
         bool noLongerGenerated = false; // the record lists it, this run makes it no more
+        bool deletable = false; // no longer generated and still as generated: may be deleted
     };
 
     // The targets of a run recorded in memory, each once, in the order the run first went for
@@ -45,12 +46,14 @@ public:
 
     const std::vector<Entry>& entries() const { return m_entries; }
     std::size_t size() const { return m_entries.size(); }
-    // Some file would be written over with other bytes: the user must choose.
-    bool hasChanges() const { return m_changed > 0; }
+    // Some file would be written over with other bytes, or may be deleted: the user must choose.
+    bool hasChanges() const { return m_changed > 0 || m_deletable > 0; }
 
     // Only a changed file, or one the user edited or deleted since the last run, can be ticked;
     // a tick means "write the new one" (the merge, for an edited one). Files still as the last
-    // run wrote them and clean merges start ticked, the others unticked.
+    // run wrote them and clean merges start ticked, the others unticked. A file no longer
+    // generated that still holds what was generated can be ticked too, unticked at first: a
+    // tick deletes it.
     bool isCheckable(std::size_t row) const;
     bool isChecked(std::size_t row) const;
     void setChecked(std::size_t row, bool checked);
@@ -78,14 +81,19 @@ public:
     std::vector<std::string> keptKeys() const;
     // For the files the record lists: the bytes to write for a ticked one, none to keep it.
     RecordingOutput::Choices choices() const;
+    // The files no longer generated that are ticked for deletion, as the review shows them.
+    std::vector<std::string> deletedKeys() const;
 
 private:
+    // What Write does to the changed files, checked of them ticked.
+    std::string writeText(std::size_t checked) const;
     // stateText without where a conflict's new text goes.
     std::string choiceStateText(std::size_t row) const;
 
     std::vector<Entry> m_entries;
     std::vector<bool> m_checked;
     std::size_t m_changed = 0;
+    std::size_t m_deletable = 0;
 };
 
 } // namespace vantrel
