@@ -72,7 +72,9 @@ std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t d
     settings.policy = TargetPolicy::Review;
     settings.keepTexts = true;
     // What pruning would delete becomes rows the user may tick.
-    settings.prune = [](const std::string&) { return true; };
+    settings.prune = [](const std::string&) {
+        return true;
+    };
     const RunResult result = runProject(project, sink, memory, settings);
     return ReviewModel::entriesOf(memory, result.outcomes, result.noLongerGenerated);
 }
