@@ -16,6 +16,13 @@ CommandLine usageError(std::string error) {
 }
 
 constexpr std::string_view CONFIG_OPTION = "--config";
+constexpr std::string_view CONFLICT_OPTION = "--conflict";
+
+constexpr std::pair<std::string_view, ConflictStyle> CONFLICT_STYLES[] = {
+    {"beside", ConflictStyle::Beside},
+    {"markers", ConflictStyle::Markers},
+    {"git", ConflictStyle::Git},
+};
 
 // The options that stand alone, and what each turns on.
 struct Flag {
@@ -78,6 +85,27 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         } else if (!optionsEnded && argument.starts_with("--config=")) {
             config = argument.substr(CONFIG_OPTION.size() + 1);
             isConfig = true;
+        } else if (!optionsEnded && (argument == CONFLICT_OPTION ||
+                                     argument.starts_with(std::string(CONFLICT_OPTION) + "="))) {
+            std::string_view style;
+            if (argument == CONFLICT_OPTION) {
+                if (i + 1 >= arguments.size())
+                    return usageError("option '--conflict' needs beside, markers or git");
+                style = arguments[++i];
+            } else {
+                style = argument.substr(CONFLICT_OPTION.size() + 1);
+            }
+            const auto known =
+                std::find_if(std::begin(CONFLICT_STYLES), std::end(CONFLICT_STYLES),
+                             [style](const auto& entry) { return entry.first == style; });
+            if (known == std::end(CONFLICT_STYLES))
+                return usageError("option '--conflict' takes beside, markers or git, not '" +
+                                  std::string(style) + "'");
+            if (command.conflictGiven)
+                return usageError("option '--conflict' given twice");
+            command.conflictStyle = known->second;
+            command.conflictGiven = true;
+            continue;
         } else if (!optionsEnded && setFlag(command, argument)) {
             continue;
         } else if (!optionsEnded && argument == "--check") {
@@ -118,6 +146,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
               std::pair{"--diff", command.diff}, std::pair{"--no-record", command.noRecord},
               std::pair{"--overwrite-edited", command.overwriteEdited},
               std::pair{"--prune", command.prune}, std::pair{"--summary", command.summary},
+              std::pair{"--conflict", command.conflictGiven},
               std::pair{"--warnings", command.warnings}})
             if (given)
                 return usageError(std::string("option '") + name + "' does not go with '--status'");
@@ -129,6 +158,8 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     // A check without a project file looks at both hosts.
     if (!haveProject && !check)
         return usageError("PROJECT_FILE missing");
+    if (check && command.conflictGiven)
+        return usageError("option '--conflict' does not go with '--check'");
     command.mode = check ? CommandLine::Mode::Check : CommandLine::Mode::Generate;
     if (command.diff && !command.dryRun)
         return usageError("option '--diff' goes with '--dry-run'");
@@ -136,7 +167,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
 }
 
 std::string usageText() {
-    return "usage: vantrel-gen [--config FILE] PROJECT_FILE\n"
+    return "usage: vantrel-gen [--config FILE] [--conflict=beside|markers|git] PROJECT_FILE\n"
            "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
            "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
            "                   PROJECT_FILE | PROJECT_FOLDER\n"
@@ -188,6 +219,14 @@ std::string helpText() {
            "  --prune        delete the files the record lists that the run no longer makes,\n"
            "                 when they still hold what was generated, and the recorded\n"
            "                 folders that leaves empty; an edited one is kept and named\n"
+           "  --conflict=beside|markers|git\n"
+           "                 where a file whose edits overlap the new text gets the new text:\n"
+           "                 beside it as FILE.vantrel-new (the default); markers: into the\n"
+           "                 file between conflict markers (<<<<<<< yours, ||||||| base,\n"
+           "                 =======, >>>>>>> new); git: the same, and the base, your text and\n"
+           "                 the new text recorded as the file's stages 1, 2 and 3 in the index\n"
+           "                 of the git work tree holding it (outside one, as markers). A copied\n"
+           "                 file, or one with no base to merge on, always gets FILE.vantrel-new\n"
            "  --help         show this help and exit\n"
            "  --version      show the version and exit\n"
            "\n"
@@ -199,12 +238,15 @@ std::string helpText() {
            "read). A run writes over an existing file only when the record proves this program\n"
            "wrote what it holds; a file edited since is merged with the new text, and any\n"
            "other file that differs is kept as it is with the new text beside it as\n"
-           "FILE.vantrel-new, until you remove that file. Files no longer generated and files\n"
-           "you deleted are named, never written again, and deleted only with --prune.\n"
+           "FILE.vantrel-new, until you remove that file (or the conflict markers in the file,\n"
+           "with --conflict=markers or git): a file whose conflict is open is never merged into.\n"
+           "Files no longer generated and files you deleted are named, never written again, and\n"
+           "deleted only with --prune.\n"
            "\n"
            "Exit status: 0 when generated (failed assertions aside), 1 when the run reported\n"
            "an error, 2 when the arguments, the project file or the project were refused, 3 when\n"
-           "generated but some files were kept for you to merge (FILE.vantrel-new beside them).\n"
+           "generated but some files were kept for you to merge (FILE.vantrel-new beside them,\n"
+           "or conflict markers in them).\n"
            "A dry run gives the status the run would give. A check ends with 0 when it found no\n"
            "error, 1 when it did, 2 as a run does. A status ends with 0 when every file is\n"
            "current, 4 when some are outdated, 5 when some are edited, 6 when both, 3 when a\n"

@@ -63,6 +63,12 @@ void printNote(const RunNote& note, std::ostream& err) {
         err << "merged the new text into your edits of " << note.path;
         break;
     case RunNote::Kind::Conflict:
+        if (note.markersStand) {
+            err << "not merged into " << note.path
+                << ": it still holds the conflict markers of an earlier run; remove them once "
+                   "the conflict is resolved";
+            break;
+        }
         err << "kept " << note.path
             << (note.unresolved ? ": its conflict is not resolved yet"
                 : note.unproven ? ": it was there already and no record shows that this program "
@@ -70,6 +76,17 @@ void printNote(const RunNote& note, std::ostream& err) {
                 : note.noBase   ? ": you edited it, and the text it was generated from cannot be "
                                   "made again to merge into"
                                 : ": your edits and the new text overlap");
+        if (note.marked) {
+            err << "; both are in it between conflict markers (yours, base, new)";
+            if (note.staged)
+                err << ", and its three stages are in git's index";
+            else if (!note.stagingWhy.empty())
+                err << "; not recorded in git's index (" << note.stagingWhy
+                    << "): the markers alone";
+            break;
+        }
+        if (!note.unmarkedWhy.empty())
+            err << "; no conflict markers (" << note.unmarkedWhy << ")";
         if (note.besideYours)
             err << "; " << note.beside << " holds your changes and was left as it is";
         else
@@ -94,7 +111,12 @@ void printNote(const RunNote& note, std::ostream& err) {
         err << "cannot delete " << note.path << ", no longer generated";
         break;
     case RunNote::Kind::NotResolved:
-        err << "not resolved yet: " << note.path << " (remove " << note.beside << " once it is)";
+        if (note.markersStand)
+            err << "not resolved yet: " << note.path
+                << " (it still holds conflict markers; remove them once it is)";
+        else
+            err << "not resolved yet: " << note.path << " (remove " << note.beside
+                << " once it is)";
         break;
     case RunNote::Kind::MergeUnavailable:
         err << "cannot merge the new text into files you edited (" << note.why
@@ -171,6 +193,7 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
     settings.configuration = {configuration.path, std::move(configuration.bytes)};
     settings.keepRecord = !command.noRecord;
     settings.policy = command.overwriteEdited ? TargetPolicy::Overwrite : TargetPolicy::Automatic;
+    settings.conflictStyle = command.conflictStyle;
     settings.keepTexts = preview && command.diff;
     if (command.prune)
         settings.prune = [](const std::string&) {

@@ -37,7 +37,19 @@ const Functions* loadFrom(std::initializer_list<const char*> names, std::string&
         !bind(library, "git_patch_free", loaded.patchFree) ||
         !bind(library, "git_buf_dispose", loaded.bufDispose) ||
         !bind(library, "git_merge_file", loaded.mergeFile) ||
-        !bind(library, "git_merge_file_result_free", loaded.mergeFileResultFree) || init() < 0) {
+        !bind(library, "git_merge_file_result_free", loaded.mergeFileResultFree) ||
+        !bind(library, "git_repository_open_ext", loaded.repositoryOpenExt) ||
+        !bind(library, "git_repository_free", loaded.repositoryFree) ||
+        !bind(library, "git_repository_is_bare", loaded.repositoryIsBare) ||
+        !bind(library, "git_repository_workdir", loaded.repositoryWorkdir) ||
+        !bind(library, "git_repository_path", loaded.repositoryPath) ||
+        !bind(library, "git_repository_index", loaded.repositoryIndex) ||
+        !bind(library, "git_index_free", loaded.indexFree) ||
+        !bind(library, "git_index_read", loaded.indexRead) ||
+        !bind(library, "git_index_write", loaded.indexWrite) ||
+        !bind(library, "git_index_conflict_add", loaded.indexConflictAdd) ||
+        !bind(library, "git_blob_create_from_buffer", loaded.blobCreateFromBuffer) ||
+        !bind(library, "git_error_last", loaded.errorLast) || init() < 0) {
         why = "the version-control library lacks what merging needs";
         return nullptr;
     }

@@ -20,6 +20,20 @@ struct Functions {
                      const git_merge_file_input*, const git_merge_file_input*,
                      const git_merge_file_options*);
     void (*mergeFileResultFree)(git_merge_file_result*);
+    // Recording a conflict's stages in a work tree's index.
+    int (*repositoryOpenExt)(git_repository**, const char*, unsigned int, const char*);
+    void (*repositoryFree)(git_repository*);
+    int (*repositoryIsBare)(const git_repository*);
+    const char* (*repositoryWorkdir)(const git_repository*);
+    const char* (*repositoryPath)(const git_repository*);
+    int (*repositoryIndex)(git_index**, git_repository*);
+    void (*indexFree)(git_index*);
+    int (*indexRead)(git_index*, int);
+    int (*indexWrite)(git_index*);
+    int (*indexConflictAdd)(git_index*, const git_index_entry*, const git_index_entry*,
+                            const git_index_entry*);
+    int (*blobCreateFromBuffer)(git_oid*, git_repository*, const void*, size_t);
+    const git_error* (*errorLast)();
 };
 
 // Null when the library cannot be loaded.

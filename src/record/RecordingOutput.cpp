@@ -263,15 +263,19 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
                               false};
         const std::optional<std::string> before =
             m_keepTexts && m_yoursBytes ? std::optional(*m_yoursBytes) : std::nullopt;
-        TargetDecision decision =
-            decide(path, mode == Mode::Skip ? nullptr : m_yoursBytes, m_unreadable, theirs, true);
-        if (const auto choice = m_choices.find(m_key); choice != m_choices.end())
+        const std::string* base = nullptr;
+        TargetDecision decision = decide(path, mode == Mode::Skip ? nullptr : m_yoursBytes,
+                                         m_unreadable, theirs, true, &base);
+        if (const auto choice = m_choices.find(m_key); choice != m_choices.end()) {
             decision.bytes = choice->second;
+            decision.marked = false;
+        }
         Outcome& first = begin(decision.state, m_key, m_native);
         first.unproven = decision.unproven;
         first.mergeUnavailable = decision.mergeUnavailable;
         first.noBase = decision.noBase;
         first.unresolved = decision.unresolved;
+        first.markersStand = decision.markersStand;
         first.before = before;
         if (m_keepTexts)
             first.after = decision.bytes ? *decision.bytes : theirs;
@@ -287,7 +291,10 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
                 m_outcomes.back().state = TargetState::Refused;
                 return closed;
             }
-            if (decision.state == TargetState::Conflict) {
+            if (decision.markersStand) {
+                if (m_path)
+                    keepOpenConflict(path);
+            } else if (decision.state == TargetState::Conflict) {
                 const ContentHash pending = putBeside(m_outcomes.back(), theirs, false, {});
                 if (m_path)
                     addConflict(path, Manifest::Kind::File, theirs, pending);
@@ -297,13 +304,24 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
             return Closed::Kept;
         }
         const bool asMade = contentHash(*decision.bytes) == entry.hash;
+        if (decision.marked && base && m_yoursBytes)
+            m_outcomes.back().marked = std::make_shared<const MarkedConflict>(
+                MarkedConflict{*base, *m_yoursBytes, theirs});
         m_inner.pending() = std::move(*decision.bytes);
         const Closed closed = m_inner.closeFile();
         Outcome& outcome = m_outcomes.back();
         outcome.written = closed == Closed::Written;
-        if (closed == Closed::Failed)
+        if (outcome.marked && closed != Closed::Failed) {
+            // The file holds the user's lines and the new ones: the conflict stays open in the
+            // record until the markers are gone.
+            if (m_path)
+                addConflict(path, Manifest::Kind::File, theirs, contentHash(theirs));
+            return closed;
+        }
+        if (closed == Closed::Failed) {
             outcome.state = TargetState::Refused;
-        else if (closed == Closed::Unchanged && outcome.state == TargetState::Replaced)
+            outcome.marked.reset();
+        } else if (closed == Closed::Unchanged && outcome.state == TargetState::Replaced)
             outcome.state = TargetState::Same;
         entry.held = asMade && (closed == Closed::Written || closed == Closed::Unchanged);
         // A failed write leaves the old bytes, which the old entries still prove.
@@ -381,6 +399,7 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
     if (const auto choice = m_choices.find(m_key); choice != m_choices.end())
         write = choice->second.has_value();
     Outcome& outcome = begin(decision.state, m_key, nativeTarget);
+    outcome.copy = true;
     outcome.unproven = decision.unproven;
     outcome.unresolved = decision.unresolved;
     if (decision.state == TargetState::Refused) {

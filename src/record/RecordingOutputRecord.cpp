@@ -3,6 +3,7 @@
 #include "record/RecordingOutput.h"
 
 #include "RecordingLook.h"
+#include "diff/ConflictStages.h"
 #include "fileutil/TextFile.h"
 #include "record/Prune.h"
 
@@ -11,21 +12,39 @@ namespace vantrel {
 using namespace recording;
 
 TargetDecision RecordingOutput::decide(std::string_view recordPath, const std::string* yours,
-                                       bool unreadable, std::string theirs, bool mergeable) {
+                                       bool unreadable, std::string theirs, bool mergeable,
+                                       const std::string** base) {
     TargetFacts facts;
     facts.recorded = m_entries;
     facts.disk = yours;
     facts.unreadable = unreadable;
     facts.besideStands = besideStands(m_native);
     facts.mergeable = mergeable;
+    // Looked for only where the record names a conflict: a file of the user's may hold such
+    // lines for its own reasons.
+    facts.markersStand = mergeable && yours &&
+                         std::any_of(m_entries.begin(), m_entries.end(), isConflict) &&
+                         holdsConflictMarkers(*yours);
+    facts.markConflicts = m_style != ConflictStyle::Beside;
     // The base is made (by running the recorded run again) only when a merge is due.
     TargetDecision decision = decideTarget(facts, theirs, m_policy);
     if (decision.state != TargetState::Conflict || !yours || !mergeable || !m_base ||
-        recordPath.empty() || facts.besideStands)
+        recordPath.empty() || facts.besideStands || facts.markersStand)
         return decision;
-    const std::optional<ContentHash> hash = mergeBaseHash(m_entries, facts.besideStands);
+    const std::optional<ContentHash> hash = mergeBaseHash(m_entries, false);
     facts.base = hash ? m_base(std::string(recordPath), *hash) : nullptr;
+    if (base)
+        *base = facts.base;
     return facts.base ? decideTarget(facts, std::move(theirs), m_policy) : decision;
+}
+
+void RecordingOutput::keepOpenConflict(const std::string& path) {
+    for (const Manifest::Entry& recorded : m_entries) {
+        if (isConflict(recorded) && m_base && !m_baseTexts.contains(recorded.pending))
+            if (const std::string* text = m_base(path, recorded.pending))
+                m_baseTexts.try_emplace(recorded.pending, *text);
+        addEntry(recorded);
+    }
 }
 
 ContentHash RecordingOutput::putBeside(Outcome& outcome, const std::string& theirs, bool copy,
@@ -103,6 +122,31 @@ std::vector<std::string> RecordingOutput::openConflicts() const {
         for (const Manifest::Entry& entry : m_previous->entries)
             if (entry.kind != Manifest::Kind::Folder)
                 look(folder + "/" + entry.path);
+    }
+    return open;
+}
+
+std::vector<std::string> RecordingOutput::markedConflicts() const {
+    std::vector<std::string> open;
+    std::unordered_set<std::string_view> made;
+    for (const Outcome& outcome : m_outcomes) {
+        if (outcome.markersStand)
+            open.push_back(outcome.nativePath);
+        made.insert(outcome.key);
+    }
+    if (m_previous && m_root) {
+        const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
+        for (const Manifest::Entry& entry : m_previous->entries) {
+            if (!isConflict(entry) || entry.kind != Manifest::Kind::File ||
+                made.contains(*m_root + "/" + entry.path))
+                continue;
+            const std::string native = folder + "/" + entry.path;
+            if (look(native).place != Place::File || besideStands(native))
+                continue;
+            const std::optional<std::string> there = readFileBytes(native);
+            if (there && holdsConflictMarkers(*there))
+                open.push_back(native);
+        }
     }
     return open;
 }

@@ -1,5 +1,6 @@
 #include "record/TargetDecision.h"
 
+#include "diff/ConflictStages.h"
 #include "diff/TextMerge.h"
 
 #include <algorithm>
@@ -64,7 +65,7 @@ std::string_view targetStateLabel(TargetState state) {
     return "";
 }
 
-std::optional<ContentHash> mergeBaseHash(Entries recorded, bool besideStands) {
+std::optional<ContentHash> mergeBaseHash(Entries recorded, bool conflictOpen) {
     // What was generated last comes first; a conflict still open has no base to merge on.
     for (const Manifest::State state :
          {Manifest::State::Generated, Manifest::State::Conflict, Manifest::State::Gone})
@@ -72,7 +73,7 @@ std::optional<ContentHash> mergeBaseHash(Entries recorded, bool besideStands) {
             if (entry.state == state) {
                 if (state != Manifest::State::Conflict)
                     return entry.hash;
-                if (!besideStands)
+                if (!conflictOpen)
                     return entry.pending;
             }
     return std::nullopt;
@@ -98,10 +99,12 @@ TargetDecision decideTarget(const TargetFacts& facts, std::string newText, Targe
         return {disk == newText ? TargetState::Same : TargetState::Replaced, std::move(newText)};
     if (disk == newText)
         return {TargetState::Same, std::move(newText)};
-    // Until the user removes FILE.vantrel-new the file is theirs to resolve, whatever it holds.
-    if (facts.besideStands) {
+    // Until the user removes FILE.vantrel-new, or the markers in the file, the file is theirs to
+    // resolve: nothing is merged into it.
+    if (facts.besideStands || facts.markersStand) {
         TargetDecision decision{TargetState::Conflict, std::nullopt, facts.recorded.empty()};
         decision.unresolved = true;
+        decision.markersStand = facts.markersStand && !facts.besideStands;
         if (policy == TargetPolicy::Review)
             decision.bytes = std::move(newText);
         return decision;
@@ -124,8 +127,17 @@ TargetDecision decideTarget(const TargetFacts& facts, std::string newText, Targe
     decision.mergeUnavailable =
         facts.base && facts.mergeable && !merged && !mergeUnavailable().empty();
     decision.noBase = !unproven && facts.mergeable && !facts.base;
-    if (policy == TargetPolicy::Review)
+    if (policy == TargetPolicy::Review) {
         decision.bytes = merged ? std::move(merged->text) : std::move(newText);
+    } else if (merged && facts.markConflicts && policy == TargetPolicy::Automatic) {
+        // Only a proven file with a base gets markers: the base's lines are one of the sides.
+        std::optional<MergedText> marked =
+            mergeTexts(*facts.base, disk, newText, MARK_YOURS, MARK_NEW, MARK_BASE);
+        if (marked && holdsConflictMarkers(marked->text)) {
+            decision.bytes = std::move(marked->text);
+            decision.marked = true;
+        }
+    }
     return decision;
 }
 

@@ -1,5 +1,6 @@
 #include "run/ProjectRun.h"
 
+#include "diff/ConflictStages.h"
 #include "diff/TextMerge.h"
 #include "engine/CreateProject.h"
 #include "engine/Engine.h"
@@ -52,11 +53,40 @@ bool edited(TargetState state) {
            state == TargetState::Conflict || state == TargetState::DeletedByYou;
 }
 
+// Why a conflict the style would mark in its file has the new text beside it instead.
+std::string unmarkedWhy(const RecordingOutput::Outcome& outcome, const RunSettings& settings) {
+    if (settings.conflictStyle == ConflictStyle::Beside ||
+        settings.policy != TargetPolicy::Automatic || outcome.unresolved || outcome.marked)
+        return {};
+    if (outcome.unproven)
+        return "no record shows that this program wrote it";
+    if (outcome.copy)
+        return "a copied file is no text to mark";
+    if (outcome.noBase || outcome.mergeUnavailable)
+        return "no merge could be made";
+    return "the merge's markers could not be found again in it";
+}
+
+using Stagings = std::map<std::string, Staging>; // by native path
+
+// Records the marked conflicts of a run in the git index around each file; a preview only
+// finds what the run would come to.
+Stagings stageConflicts(const RecordingOutput& output, bool write) {
+    Stagings stagings;
+    for (const RecordingOutput::Outcome& outcome : output.outcomes())
+        if (outcome.marked)
+            stagings[outcome.nativePath] =
+                stageConflict(outcome.nativePath, outcome.marked->base, outcome.marked->yours,
+                              outcome.marked->theirs, write);
+    return stagings;
+}
+
 // What became of the files the user edited or deleted, of files kept because nothing proves
 // this program wrote them, and of those the run no longer makes. A new text that could not be
 // written beside its file is an error of the run, reported as any failed write is.
 void noteRegeneration(const RecordingOutput& output, const RecordingOutput::Pruning& pruning,
-                      MessageSink& sink, const RunSettings& settings, RunResult& result) {
+                      const Stagings& stagings, MessageSink& sink, const RunSettings& settings,
+                      RunResult& result) {
     std::set<std::string> named;
     for (const RecordingOutput::Outcome& outcome : output.outcomes()) {
         switch (outcome.state) {
@@ -71,16 +101,26 @@ void noteRegeneration(const RecordingOutput& output, const RecordingOutput::Prun
                 reportError(sink, ErrorKind::ERR_OPEN_FILE, outcome.beside);
                 break;
             }
-            tell(result, settings,
-                 {RunNote::Kind::Conflict,
-                  outcome.nativePath,
-                  outcome.beside,
-                  outcome.key,
-                  outcome.unproven,
-                  outcome.besideYours,
-                  {},
-                  outcome.noBase,
-                  outcome.unresolved});
+            {
+                RunNote note{RunNote::Kind::Conflict,
+                             outcome.nativePath,
+                             outcome.beside,
+                             outcome.key,
+                             outcome.unproven,
+                             outcome.besideYours,
+                             {},
+                             outcome.noBase,
+                             outcome.unresolved};
+                note.marked = outcome.marked != nullptr;
+                note.markersStand = outcome.markersStand;
+                note.unmarkedWhy = unmarkedWhy(outcome, settings);
+                if (const auto staging = stagings.find(outcome.nativePath);
+                    staging != stagings.end()) {
+                    note.staged = staging->second.result == Staging::Result::Staged;
+                    note.stagingWhy = staging->second.why;
+                }
+                tell(result, settings, std::move(note));
+            }
             break;
         case TargetState::Kept:
             tell(result, settings, {RunNote::Kind::Kept, outcome.nativePath, {}, outcome.key});
@@ -107,13 +147,22 @@ void noteRegeneration(const RecordingOutput& output, const RecordingOutput::Prun
         tell(result, settings, {RunNote::Kind::EditedNotDeleted, key, {}, key});
     for (const std::string& key : pruning.failed)
         tell(result, settings, {RunNote::Kind::NotDeleted, key, {}, key});
-    // Conflicts of earlier runs stay until the user removes the new text beside the file.
+    // Conflicts of earlier runs stay until the user removes the new text beside the file, or
+    // the markers in it.
     for (const std::string& nativePath : output.openConflicts()) {
         result.keptForMerge = true;
         if (!named.contains(nativePath))
             tell(result, settings,
                  {RunNote::Kind::NotResolved, nativePath,
                   nativePath + std::string(RecordingOutput::BESIDE_SUFFIX)});
+    }
+    for (const std::string& nativePath : output.markedConflicts()) {
+        result.keptForMerge = true;
+        if (named.insert(nativePath).second) {
+            RunNote note{RunNote::Kind::NotResolved, nativePath};
+            note.markersStand = true;
+            tell(result, settings, std::move(note));
+        }
     }
     const auto& outcomes = output.outcomes();
     if (std::any_of(outcomes.begin(), outcomes.end(),
@@ -162,6 +211,7 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     }
     RecordingOutput& recording = session.output();
     recording.setPolicy(settings.policy);
+    recording.setConflictStyle(settings.conflictStyle);
     recording.setChoices(settings.choices.chosen);
     recording.keepTexts(settings.keepTexts);
     if (!settings.configuration.path.empty())
@@ -179,7 +229,10 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     // Pruned under the lock, before the record that no longer lists what went is written.
     const RecordingOutput::Pruning pruning =
         settings.prune ? recording.prune(settings.prune, toDisk) : RecordingOutput::Pruning{};
-    noteRegeneration(recording, pruning, sink, settings, result);
+    const Stagings stagings = settings.conflictStyle == ConflictStyle::Git
+                                  ? stageConflicts(recording, toDisk)
+                                  : Stagings{};
+    noteRegeneration(recording, pruning, stagings, sink, settings, result);
     if (lock)
         session.removeLeftovers();
     result.noLongerGenerated = recording.noLongerGenerated();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/TargetDecision.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -44,7 +46,9 @@ struct CommandLine {
     bool json = false;            // a status as one JSON object
     bool edits = false;           // a status with the user's edits as unified diffs
     bool prune = false;           // delete files no longer generated that are still as generated
-    std::string error;            // for UsageError: what was wrong, without the usage lines
+    ConflictStyle conflictStyle = ConflictStyle::Beside; // --conflict=beside|markers|git
+    bool conflictGiven = false;
+    std::string error; // for UsageError: what was wrong, without the usage lines
 };
 
 // The arguments after the program name.

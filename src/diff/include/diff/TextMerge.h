@@ -15,10 +15,11 @@ struct MergedText {
 };
 
 // A line-wise three-way merge of yours and theirs over base. None when the library that merges
-// cannot be loaded on this machine, or the texts hold bytes it does not take (a NUL byte).
+// cannot be loaded on this machine, or the texts hold bytes it does not take (a NUL byte). With
+// a base label, each conflict also shows the base's lines ("||||||| base") between the sides.
 std::optional<MergedText> mergeTexts(std::string_view base, std::string_view yours,
                                      std::string_view theirs, std::string_view yoursLabel,
-                                     std::string_view theirsLabel);
+                                     std::string_view theirsLabel, std::string_view baseLabel = {});
 
 // Why texts cannot be merged on this machine (the library that merges cannot be loaded: its
 // name and the reason); empty when they can.

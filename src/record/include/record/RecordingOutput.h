@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -31,20 +32,30 @@ public:
     // What the user chose for a target, by key: these bytes, or none to keep what is there.
     using Choices = std::map<std::string, std::optional<std::string>>;
 
+    struct MarkedConflict {
+        std::string base;
+        std::string yours;
+        std::string theirs;
+    };
     // One target of the run and what became of it, in the order the run went for them.
     struct Outcome {
         TargetState state = TargetState::New;
         std::string key; // below the location, "/" between names
         std::string nativePath;
         bool folder = false;
+        bool copy = false;             // a file copied as it is (a kit file), never merged
         bool unproven = false;         // kept: nothing says this program wrote what is there
         bool mergeUnavailable = false; // kept: the library that merges could not be loaded
         bool noBase = false;           // kept: edited, and its base text cannot be made again
         bool unresolved = false;       // kept: an earlier conflict's file beside still stands
         std::string beside;            // a conflict: the file that holds the new text
         bool besideFailed = false;
-        bool besideYours = false; // a conflict whose file beside the user changed: left alone
-        bool written = false;     // the new bytes reached the file
+        bool besideYours = false;  // a conflict whose file beside the user changed: left alone
+        bool markersStand = false; // kept: the markers of an earlier conflict are still in it
+        // A conflict written into the file between markers, with the texts of its three sides
+        // (the base, the user's file before, the new text) for version control's index.
+        std::shared_ptr<const MarkedConflict> marked;
+        bool written = false; // the new bytes reached the file
         // The bytes there before and the bytes the run made or would write, for a diff.
         std::optional<std::string> before;
         std::optional<std::string> after;
@@ -67,6 +78,9 @@ public:
         m_base = std::move(base);
     }
     void setPolicy(Policy policy) { m_policy = policy; }
+    // Where an automatic run puts a conflict of a text it can merge; copies, and files without
+    // a base to merge on, always get FILE.vantrel-new.
+    void setConflictStyle(ConflictStyle style) { m_style = style; }
     // Overrides the decision for the targets it names.
     void setChoices(Choices choices) { m_choices = std::move(choices); }
     // Keep the bytes of each target for a diff (a preview asks for them).
@@ -134,6 +148,9 @@ public:
     // The files whose FILE.vantrel-new still stands after the run, targets of the run or files
     // the last record lists: conflicts the user has not resolved yet.
     std::vector<std::string> openConflicts() const;
+    // The files that still hold the markers of a conflict the last record names: targets the
+    // run kept for it, and files it no longer makes.
+    std::vector<std::string> markedConflicts() const;
 
     // A path's key below the location, taken lexically; none outside it.
     static std::optional<std::string> keyOf(const std::string& location,
@@ -152,8 +169,12 @@ private:
     const std::string* openedBytes() const { return m_disk ? m_disk->openedFileBytes() : nullptr; }
     Outcome& begin(TargetState state, const std::string& key, const std::string& nativePath);
     // Decides a target the record knows or that exists, with its new text.
+    // base: set to the text merged on, when one was made.
     TargetDecision decide(std::string_view recordPath, const std::string* yours, bool unreadable,
-                          std::string theirs, bool mergeable);
+                          std::string theirs, bool mergeable, const std::string** base = nullptr);
+    // Keeps the record's entries of a file whose marked conflict is still open, with the text
+    // its markers hold as new, the base of the merge once it is resolved.
+    void keepOpenConflict(const std::string& path);
     // Writes the new text beside a conflict's file unless the user changed what is there;
     // the new manifest entry's pending hash.
     ContentHash putBeside(Outcome& outcome, const std::string& theirs, bool copy,
@@ -168,6 +189,7 @@ private:
     const Manifest* m_previous = nullptr;
     BaseText m_base;
     Policy m_policy = Policy::Automatic;
+    ConflictStyle m_style = ConflictStyle::Beside;
     Choices m_choices;
     bool m_keepTexts = false;
     std::string m_location;

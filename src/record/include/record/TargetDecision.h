@@ -33,6 +33,13 @@ enum class TargetPolicy {
     Overwrite, // every target written as generated
 };
 
+// Where a run puts the two sides of a conflict.
+enum class ConflictStyle {
+    Beside,  // the file kept as it is, the new text beside it as FILE.vantrel-new
+    Markers, // both sides and their base written into the file between conflict markers
+    Git,     // as Markers, and the three texts recorded as the file's stages in git's index
+};
+
 // What is known of one target when its new text is made.
 struct TargetFacts {
     std::span<const Manifest::Entry> recorded; // the record's entries at its path
@@ -41,6 +48,9 @@ struct TargetFacts {
     bool besideStands = false;                 // FILE.vantrel-new is there: a conflict still open
     const std::string* base = nullptr;         // the text of mergeBaseHash, when it can be made
     bool mergeable = true;                     // a text (copies are never merged)
+    // It still holds the markers of a conflict the record names: a conflict still open.
+    bool markersStand = false;
+    bool markConflicts = false; // a conflict is written into the file between markers
 };
 
 struct TargetDecision {
@@ -50,7 +60,11 @@ struct TargetDecision {
     bool mergeUnavailable = false; // a merge was due, but the library that merges is missing
     // Kept: edited, and the text it was made from cannot be made again to merge on.
     bool noBase = false;
-    bool unresolved = false; // kept: the FILE.vantrel-new of an earlier conflict still stands
+    bool unresolved = false;   // kept: the FILE.vantrel-new of an earlier conflict still stands
+    bool markersStand = false; // kept: it still holds the markers of an earlier conflict
+    // A conflict whose bytes are the merge with markers (yours, base, new), written into the
+    // file by an automatic run.
+    bool marked = false;
 };
 
 // The one rule: a file is replaced or merged into only when the record proves what this
@@ -59,7 +73,8 @@ TargetDecision decideTarget(const TargetFacts& facts, std::string newText, Targe
 
 // The hash of the text a merge into the target takes as its base: what this program last wrote
 // there, or the new text the user last resolved a conflict against. None: no entry gives one.
+// conflictOpen: FILE.vantrel-new, or the markers of the last conflict, still stand.
 std::optional<ContentHash> mergeBaseHash(std::span<const Manifest::Entry> recorded,
-                                         bool besideStands);
+                                         bool conflictOpen);
 
 } // namespace vantrel

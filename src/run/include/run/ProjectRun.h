@@ -40,6 +40,7 @@ struct RunSettings {
     ConfigurationBytes configuration;
     bool keepRecord = true; // false: a run that keeps no record (it still keeps the user's edits)
     TargetPolicy policy = TargetPolicy::Automatic;
+    ConflictStyle conflictStyle = ConflictStyle::Beside; // where an automatic run puts conflicts
     CreateChoices choices;
     bool keepTexts = false;     // each target's bytes before and after, for a diff
     bool recordedTexts = false; // what was last written in each file the user edited or deleted
@@ -78,6 +79,16 @@ struct RunNote {
     std::string why = {};
     bool noBase = false;     // a conflict: no merge could be tried, its base cannot be made again
     bool unresolved = false; // a conflict of an earlier run, its file beside still there
+    // A conflict written into the file between markers (beside is then empty).
+    bool marked = false;
+    // Its three sides recorded in git's index; when not, stagingWhy says why (the markers
+    // stand alone).
+    bool staged = false;
+    std::string stagingWhy = {};
+    // Kept: the markers of an earlier conflict are still in it (Conflict, NotResolved).
+    bool markersStand = false;
+    // A conflict the chosen style would have marked in the file, kept beside it instead: why.
+    std::string unmarkedWhy = {};
 };
 
 struct RunResult {

@@ -1,0 +1,2 @@
+// pi
+// my kit tweak
