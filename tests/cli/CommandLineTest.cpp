@@ -128,6 +128,30 @@ INSTANTIATE_TEST_SUITE_P(
                       "",
                       "",
                       "option '--prune' does not go with '--status'"},
+        ArgumentsCase{"ConflictStyleUnknown",
+                      {"--conflict=rej", "p.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--conflict' takes beside, markers or git, not 'rej'"},
+        ArgumentsCase{"ConflictStyleMissing",
+                      {"p.json", "--conflict"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--conflict' needs beside, markers or git"},
+        ArgumentsCase{"ConflictStyleTwice",
+                      {"--conflict=git", "--conflict=markers", "p.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--conflict' given twice"},
+        ArgumentsCase{"StatusMakesNoConflict",
+                      {"--status", "--conflict=git", "p.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--conflict' does not go with '--status'"},
         ArgumentsCase{"EditsWithoutStatus",
                       {"--edits", "p.json"},
                       Mode::UsageError,
@@ -136,9 +160,26 @@ INSTANTIATE_TEST_SUITE_P(
                       "option '--edits' goes with '--status'"}),
     [](const testing::TestParamInfo<ArgumentsCase>& info) { return std::string(info.param.name); });
 
+TEST(CommandLineConflict, StyleInEitherSpelling) {
+    for (const auto& [arguments, style] :
+         {std::pair{std::vector<std::string_view>{"p.json"}, ConflictStyle::Beside},
+          std::pair{std::vector<std::string_view>{"--conflict=markers", "p.json"},
+                    ConflictStyle::Markers},
+          std::pair{std::vector<std::string_view>{"--dry-run", "--conflict", "git", "p.json"},
+                    ConflictStyle::Git},
+          std::pair{std::vector<std::string_view>{"--conflict=beside", "p.json"},
+                    ConflictStyle::Beside}}) {
+        const CommandLine command = parseCommandLine(arguments);
+        EXPECT_EQ(command.mode, Mode::Generate) << command.error;
+        EXPECT_EQ(command.conflictStyle, style) << arguments.front();
+        EXPECT_EQ(command.projectPath, "p.json");
+    }
+}
+
 TEST(CommandLineTexts, VersionAndUsage) {
     EXPECT_EQ(versionText(), "vantrel-gen 1.4\n");
-    EXPECT_EQ(usageText(), "usage: vantrel-gen [--config FILE] PROJECT_FILE\n"
+    EXPECT_EQ(usageText(), "usage: vantrel-gen [--config FILE] [--conflict=beside|markers|git] "
+                           "PROJECT_FILE\n"
                            "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
                            "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
                            "                   PROJECT_FILE | PROJECT_FOLDER\n"

@@ -3,6 +3,8 @@
 // unless the record proves this program wrote it, or a clean merge keeps it.
 #include "record/TargetDecision.h"
 
+#include "diff/ConflictStages.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -258,6 +260,50 @@ INSTANTIATE_TEST_SUITE_P(
             TargetState::Same,
             NEW}),
     [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
+
+// With conflicts marked in the file: only an overlap in a proven file with a base gets markers;
+// a file whose recorded conflict still holds them is never merged into.
+TEST(TargetDecision, MarksOnlyProvenOverlapsAndMergesNothingIntoOpenMarkers) {
+    const std::vector<Manifest::Entry> generated = {entryOf(State::Generated, BASE)};
+    const std::vector<Manifest::Entry> conflict = {
+        entryOf(State::Conflict, BASE, contentHash(NEW))};
+    const struct {
+        const char* name;
+        std::span<const Manifest::Entry> recorded;
+        const std::string& disk;
+        bool withBase;
+        bool markersStand;
+        TargetState state;
+        bool marked;
+        bool bytes;
+    } rows[] = {
+        {"overlap", generated, YOURS_OVER, true, false, TargetState::Conflict, true, true},
+        {"overlap without a base", generated, YOURS_OVER, false, false, TargetState::Conflict,
+         false, false},
+        {"nothing proves it", {}, YOURS_OVER, false, false, TargetState::Conflict, false, false},
+        {"apart merges as ever", generated, YOURS_APART, true, false, TargetState::Merged, false,
+         true},
+        {"markers still in", conflict, YOURS_APART, true, true, TargetState::Conflict, false,
+         false},
+    };
+    for (const auto& row : rows) {
+        TargetFacts facts;
+        facts.recorded = row.recorded;
+        facts.disk = &row.disk;
+        facts.base = row.withBase ? &BASE : nullptr;
+        facts.markConflicts = true;
+        facts.markersStand = row.markersStand;
+        const TargetDecision decision = decideTarget(facts, NEW, TargetPolicy::Automatic);
+        EXPECT_EQ(targetStateLabel(decision.state), targetStateLabel(row.state)) << row.name;
+        EXPECT_EQ(decision.marked, row.marked) << row.name;
+        EXPECT_EQ(decision.bytes.has_value(), row.bytes) << row.name;
+        EXPECT_EQ(decision.unresolved, row.markersStand) << row.name;
+        if (decision.marked) {
+            EXPECT_TRUE(holdsConflictMarkers(*decision.bytes)) << row.name;
+            EXPECT_TRUE(keepsYourLines(row.disk, nullptr, *decision.bytes)) << row.name;
+        }
+    }
+}
 
 } // namespace
 } // namespace vantrel
