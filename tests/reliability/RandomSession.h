@@ -20,6 +20,14 @@ inline const std::vector<std::string> ACTION_POOL = {"Line", "Arc", "Zoom", "Fil
 
 inline constexpr std::string_view BESIDE = ".vantrel-new";
 
+// Where a run puts a conflict: each run takes one of these at random.
+inline const std::vector<std::string> CONFLICT_STYLES = {"beside", "markers", "git"};
+
+// Whether a file holds the markers of a conflict written into it.
+inline bool holdsMarkers(std::string_view text) {
+    return hasLine(text, "<<<<<<< yours") && hasLine(text, ">>>>>>> new");
+}
+
 // splitmix64: the same sequence from a seed with any standard library.
 class Random {
 public:
@@ -107,6 +115,7 @@ private:
     std::optional<std::string> damageRecord();
     std::optional<std::string> withoutRecord();
     std::optional<std::string> resolveConflict();
+    std::optional<std::string> resolveMarkers(const std::string& file);
     std::optional<std::string> deleteFile();
     // The preview and the run after each step, and what they must show (SessionTest.cpp).
     std::vector<std::string> arguments(bool preview) const;
@@ -124,6 +133,8 @@ private:
     std::optional<std::pair<std::string, std::string>> m_lastRename; // from, to
     bool m_noRecord = false;
     bool m_prune = false;
+    std::string m_conflictStyle = "beside";
+    Random m_styles; // apart from m_random: the steps of a seed stay what they were
     int m_nextUser = 1;
     int m_nextLine = 1;
     std::vector<std::string> m_log; // what each step did, the first run first

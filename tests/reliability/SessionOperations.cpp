@@ -333,14 +333,17 @@ std::optional<std::string> Session::withoutRecord() {
 
 // FILE kept with FILE.vantrel-new beside it: the user merges by hand (the new text with
 // their lines, the new file deleted) or edits the new file and leaves it.
+// A file holding conflict markers is resolved in place.
 std::optional<std::string> Session::resolveConflict() {
     std::vector<std::string> besides;
     for (const std::string& path : userFiles(true))
-        if (path.ends_with(BESIDE))
+        if (path.ends_with(BESIDE) || holdsMarkers(readFile(project() / path)))
             besides.push_back(path);
     if (besides.empty())
         return std::nullopt;
     const std::string beside = m_random.pick(besides);
+    if (!beside.ends_with(BESIDE))
+        return resolveMarkers(beside);
     const std::string file = beside.substr(0, beside.size() - BESIDE.size());
     if (m_random.chance(25))
         return "edit the new text: " + insertTyped(beside);
@@ -357,6 +360,30 @@ std::optional<std::string> Session::resolveConflict() {
     if (typed.empty())
         m_typed.erase(file);
     return "resolve by hand: " + file + ", " + beside + " deleted";
+}
+
+// Both sides kept, the base's lines and the markers dropped; or, at times, an edit with the
+// markers still in.
+std::optional<std::string> Session::resolveMarkers(const std::string& file) {
+    if (m_random.chance(25))
+        return "edit with the markers still in: " + insertTyped(file);
+    std::vector<std::string> lines;
+    bool inBase = false;
+    for (const std::string& line : linesOf(readFile(project() / file))) {
+        if (line == "||||||| base")
+            inBase = true;
+        else if (line == "=======")
+            inBase = false;
+        else if (!inBase && line != "<<<<<<< yours" && line != ">>>>>>> new")
+            lines.push_back(line);
+    }
+    for (const std::string& mine : m_typed[file])
+        if (std::find(lines.begin(), lines.end(), mine) == lines.end())
+            lines.push_back(mine);
+    if (m_typed[file].empty())
+        m_typed.erase(file);
+    writeFile(project() / file, joinLines(lines));
+    return "resolve the markers by hand: " + file;
 }
 
 std::optional<std::string> Session::deleteFile() {

@@ -67,7 +67,8 @@ Listing parseListing(const std::string& out, const fs::path& project, const fs::
 
 Session::Session(std::uint64_t seed, const fs::path& root)
     : m_random(seed)
-    , m_work(root) {
+    , m_work(root)
+    , m_styles(seed * 31 + 7) {
     m_templates.head = {line(" %PROJECTNAME%"), line(""), line("")};
     m_templates.loop = {line(" %ACTIONNAME%")};
     m_templates.tail = {line(""), line(" end")};
@@ -99,6 +100,7 @@ void Session::run(int operations,
         m_noRecord = false;
         // Every third run deletes what is no longer generated and still as generated.
         m_prune = step % 3 == 0;
+        m_conflictStyle = m_styles.pick(CONFLICT_STYLES);
         m_log.push_back(operate());
         m_work.write(m_templates, m_answers);
         failures = runAndCheck();
@@ -116,6 +118,7 @@ std::vector<std::string> Session::arguments(bool preview) const {
         arguments.push_back("--no-record");
     if (m_prune)
         arguments.push_back("--prune");
+    arguments.push_back("--conflict=" + m_conflictStyle);
     arguments.push_back(m_work.projectFile().string());
     return arguments;
 }
@@ -127,6 +130,17 @@ std::vector<Failure> Session::runAndCheck() {
     };
     const fs::path folder = project();
     const Files before = filesBelow(folder);
+    // Files whose recorded conflict still holds its markers: no run merges into them.
+    std::vector<std::string> markedOpen;
+    if (const auto manifest = before.find(".vantrel/manifest.txt"); manifest != before.end())
+        for (const std::string& entry : linesOf(manifest->second.bytes)) {
+            if (!entry.starts_with("conflict file "))
+                continue;
+            const std::string path = entry.substr(entry.rfind(' ') + 1);
+            const auto file = before.find(path);
+            if (file != before.end() && holdsMarkers(file->second.bytes))
+                markedOpen.push_back(path);
+        }
     const GenResult preview = runGen(arguments(true));
     if (!sameSizesAndTimes(filesBelow(folder, false), before))
         fail("the preview wrote", "the preview changed files below " + folder.string());
@@ -163,6 +177,15 @@ std::vector<Failure> Session::runAndCheck() {
                          "lists " + target->label + " " + file + ")" + messages);
                 break;
             }
+
+    for (const std::string& path : markedOpen) {
+        const auto file = after.find(path);
+        if (run.status != 3 || file == after.end() || file->second.bytes != before.at(path).bytes)
+            fail("merged into open markers",
+                 "the run exited with status " + std::to_string(run.status) + " and " +
+                     (file == after.end() ? "removed " : "left ") + path +
+                     ", which held the markers of its conflict" + messages);
+    }
 
     // No line the user typed is ever lost.
     for (auto it = m_typed.begin(); it != m_typed.end();) {
@@ -254,7 +277,11 @@ void Session::checkListing(const Listing& listing, const Files& before, const Fi
         const auto old = before.find(path);
         if (old != before.end() && old->second.bytes == state.bytes)
             continue;
-        if (!expected.contains(path) && !besides.contains(path))
+        // A conflict written into the file between markers.
+        const bool marked = labelOf.contains(path) && labelOf[path] == "conflict" &&
+                            besides.contains(path + std::string(BESIDE)) &&
+                            holdsMarkers(state.bytes);
+        if (!expected.contains(path) && !besides.contains(path) && !marked)
             fail("run changed a file the preview did not list",
                  "the run " + std::string(old == before.end() ? "created " : "changed ") + path +
                      ", the preview said " +
@@ -269,10 +296,12 @@ void Session::checkListing(const Listing& listing, const Files& before, const Fi
             fail("preview listed a change the run did not make",
                  "the preview said " + label + " " + path + ", the run left it as it was");
     }
-    for (const std::string& beside : besides)
-        if (!after.contains(beside))
-            fail("conflict without a new text",
-                 "the preview said conflict, the run wrote no " + beside);
+    for (const std::string& beside : besides) {
+        const auto file = after.find(beside.substr(0, beside.size() - BESIDE.size()));
+        if (!after.contains(beside) && (file == after.end() || !holdsMarkers(file->second.bytes)))
+            fail("conflict without a new text", "the preview said conflict, the run wrote no " +
+                                                    beside + " and no markers into the file");
+    }
 }
 
 void Session::trace(const GenResult& preview, const GenResult& run) const {
