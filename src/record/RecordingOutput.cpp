@@ -276,6 +276,7 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         first.noBase = decision.noBase;
         first.unresolved = decision.unresolved;
         first.markersStand = decision.markersStand;
+        first.markable = decision.markable;
         first.before = before;
         if (m_keepTexts)
             first.after = decision.bytes ? *decision.bytes : theirs;

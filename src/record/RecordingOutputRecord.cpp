@@ -25,7 +25,9 @@ TargetDecision RecordingOutput::decide(std::string_view recordPath, const std::s
     facts.markersStand = mergeable && yours &&
                          std::any_of(m_entries.begin(), m_entries.end(), isConflict) &&
                          holdsConflictMarkers(*yours);
-    facts.markConflicts = m_style != ConflictStyle::Beside;
+    const auto style = m_styles.find(m_key);
+    facts.markConflicts =
+        (style == m_styles.end() ? m_style : style->second) != ConflictStyle::Beside;
     // The base is made (by running the recorded run again) only when a merge is due.
     TargetDecision decision = decideTarget(facts, theirs, m_policy);
     if (decision.state != TargetState::Conflict || !yours || !mergeable || !m_base ||

@@ -127,6 +127,7 @@ TargetDecision decideTarget(const TargetFacts& facts, std::string newText, Targe
     decision.mergeUnavailable =
         facts.base && facts.mergeable && !merged && !mergeUnavailable().empty();
     decision.noBase = !unproven && facts.mergeable && !facts.base;
+    decision.markable = merged.has_value();
     if (policy == TargetPolicy::Review) {
         decision.bytes = merged ? std::move(merged->text) : std::move(newText);
     } else if (merged && facts.markConflicts && policy == TargetPolicy::Automatic) {

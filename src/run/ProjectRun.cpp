@@ -53,9 +53,15 @@ bool edited(TargetState state) {
            state == TargetState::Conflict || state == TargetState::DeletedByYou;
 }
 
+ConflictStyle styleFor(const RecordingOutput::Outcome& outcome, const RunSettings& settings) {
+    const auto chosen = settings.choices.conflictStyles.find(outcome.key);
+    return chosen == settings.choices.conflictStyles.end() ? settings.conflictStyle
+                                                           : chosen->second;
+}
+
 // Why a conflict the style would mark in its file has the new text beside it instead.
 std::string unmarkedWhy(const RecordingOutput::Outcome& outcome, const RunSettings& settings) {
-    if (settings.conflictStyle == ConflictStyle::Beside ||
+    if (styleFor(outcome, settings) == ConflictStyle::Beside ||
         settings.policy != TargetPolicy::Automatic || outcome.unresolved || outcome.marked)
         return {};
     if (outcome.unproven)
@@ -71,10 +77,10 @@ using Stagings = std::map<std::string, Staging>; // by native path
 
 // Records the marked conflicts of a run in the git index around each file; a preview only
 // finds what the run would come to.
-Stagings stageConflicts(const RecordingOutput& output, bool write) {
+Stagings stageConflicts(const RecordingOutput& output, const RunSettings& settings, bool write) {
     Stagings stagings;
     for (const RecordingOutput::Outcome& outcome : output.outcomes())
-        if (outcome.marked)
+        if (outcome.marked && styleFor(outcome, settings) == ConflictStyle::Git)
             stagings[outcome.nativePath] =
                 stageConflict(outcome.nativePath, outcome.marked->base, outcome.marked->yours,
                               outcome.marked->theirs, write);
@@ -212,6 +218,7 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     RecordingOutput& recording = session.output();
     recording.setPolicy(settings.policy);
     recording.setConflictStyle(settings.conflictStyle);
+    recording.setConflictStyles(settings.choices.conflictStyles);
     recording.setChoices(settings.choices.chosen);
     recording.keepTexts(settings.keepTexts);
     if (!settings.configuration.path.empty())
@@ -229,9 +236,7 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     // Pruned under the lock, before the record that no longer lists what went is written.
     const RecordingOutput::Pruning pruning =
         settings.prune ? recording.prune(settings.prune, toDisk) : RecordingOutput::Pruning{};
-    const Stagings stagings = settings.conflictStyle == ConflictStyle::Git
-                                  ? stageConflicts(recording, toDisk)
-                                  : Stagings{};
+    const Stagings stagings = stageConflicts(recording, settings, toDisk);
     noteRegeneration(recording, pruning, stagings, sink, settings, result);
     if (lock)
         session.removeLeftovers();

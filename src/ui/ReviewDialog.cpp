@@ -4,6 +4,7 @@
 #include "ui/ModalHooks.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -63,8 +64,8 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
 
     m_files = new QTreeWidget(this);
     m_files->setObjectName(QStringLiteral("reviewFiles"));
-    m_files->setColumnCount(2);
-    m_files->setHeaderLabels({tr("File"), tr("What Create does")});
+    m_files->setColumnCount(3);
+    m_files->setHeaderLabels({tr("File"), tr("What Create does"), tr("A conflict goes")});
     m_files->setRootIsDecorated(false);
     m_files->setUniformRowHeights(true);
     m_files->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -74,8 +75,25 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
         item->setToolTip(
             0, QString::fromStdString(entry.paths.empty() ? entry.key : entry.paths.front()));
     }
+    // A conflict row left unticked: where the new text goes, beside the file or into it.
+    for (std::size_t row = 0; row < m_model.size(); ++row) {
+        if (!m_model.offersConflictStyles(row))
+            continue;
+        auto* styles = new QComboBox(m_files);
+        styles->setObjectName(QStringLiteral("conflictStyle%1").arg(row));
+        styles->addItem(tr("beside it, as FILE.vantrel-new"), int(ConflictStyle::Beside));
+        styles->addItem(tr("into it, between conflict markers"), int(ConflictStyle::Markers));
+        styles->addItem(tr("into it and into git's index"), int(ConflictStyle::Git));
+        m_files->setItemWidget(m_files->topLevelItem(static_cast<int>(row)), 2, styles);
+        connect(styles, &QComboBox::currentIndexChanged, this, [this, styles, row] {
+            m_model.setConflictStyle(row, ConflictStyle(styles->currentData().toInt()));
+            refresh();
+        });
+    }
     m_files->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    m_files->header()->setStretchLastSection(true);
+    m_files->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    m_files->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    m_files->header()->setStretchLastSection(false);
 
     // A long list hides what stays as it is, so that the few changes are not lost among it.
     m_onlyChanges = new QCheckBox(tr("&Only what changes"), this);
@@ -186,6 +204,9 @@ void ReviewDialog::refresh() {
             item->setCheckState(0, m_model.isChecked(row) ? Qt::Checked : Qt::Unchecked);
         }
         item->setText(1, QString::fromStdString(m_model.stateText(row)));
+        // Ticked, the row writes the new text: there is no conflict to put anywhere.
+        if (QWidget* styles = m_files->itemWidget(item, 2))
+            styles->setEnabled(!m_model.isChecked(row));
     }
     m_choice->setText(QString::fromStdString(m_model.choiceText()));
     m_refreshing = false;

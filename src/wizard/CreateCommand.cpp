@@ -35,6 +35,17 @@ std::string noteText(const RunNote& note) {
     case RunNote::Kind::Merged:
         return "Your edits of " + note.key + " were merged with the new text.";
     case RunNote::Kind::Conflict:
+        if (note.markersStand)
+            return note.key + " still holds the conflict markers of an earlier run: nothing was "
+                              "merged into it. Remove them once the conflict is resolved.";
+        if (note.marked)
+            return note.key +
+                   ": your edits and the new text overlap; both are in it between "
+                   "conflict markers" +
+                   (note.staged ? ", and git's index holds its three stages."
+                    : note.stagingWhy.empty()
+                        ? std::string(".")
+                        : " (not recorded in git's index: " + note.stagingWhy + ").");
         return note.key + " was kept as it is" +
                (note.besideYours ? "; " + note.beside + " holds your changes and was left."
                                  : "; the new text is in " + note.beside + ".");
@@ -51,6 +62,8 @@ std::string noteText(const RunNote& note) {
     case RunNote::Kind::NotDeleted:
         return note.key + " is no longer generated but could not be deleted.";
     case RunNote::Kind::NotResolved:
+        if (note.markersStand)
+            return note.path + " is not resolved yet: remove its conflict markers once it is.";
         return note.path + " is not resolved yet: remove " + note.beside + " once it is.";
     case RunNote::Kind::MergeUnavailable:
         return "The new text could not be merged into files you edited (" + note.why +

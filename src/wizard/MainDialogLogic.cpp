@@ -315,6 +315,7 @@ void MainDialogLogic::create() {
                 return;
             choices.keptPaths = review.keptPaths();
             choices.deletedKeys = review.deletedKeys();
+            choices.conflictStyles = review.conflictStyles();
             keptKeys = review.keptKeys();
         }
         // Files edited since the last run are written only as the review shows them.

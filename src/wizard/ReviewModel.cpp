@@ -79,6 +79,7 @@ ReviewModel::entriesOf(const MemoryOutput& preview, const RecordingOutput::Outco
         entry.besideYours = outcome.besideYours;
         entry.noBase = outcome.noBase;
         entry.unresolved = outcome.unresolved;
+        entry.markable = outcome.markable;
         if (const auto found = preview.tree().find(entry.key); found != preview.tree().end())
             entry.newBytes = found->second.bytes;
     }
@@ -114,7 +115,8 @@ bool tickedAtFirst(const ReviewModel::Entry& entry) {
 
 ReviewModel::ReviewModel(std::vector<Entry> entries)
     : m_entries(std::move(entries))
-    , m_checked(m_entries.size(), false) {
+    , m_checked(m_entries.size(), false)
+    , m_styles(m_entries.size(), ConflictStyle::Beside) {
     m_deletable = static_cast<std::size_t>(std::count_if(
         m_entries.begin(), m_entries.end(), [](const Entry& entry) { return entry.deletable; }));
     m_changed =
@@ -152,7 +154,12 @@ std::string ReviewModel::stateText(std::size_t row) const {
     const Entry& entry = m_entries[row];
     std::string text = choiceStateText(row);
     // Kept with a conflict: where its new text goes, or why it goes nowhere.
-    if (entry.regenerated == TargetState::Conflict && !m_checked[row]) {
+    if (entry.regenerated == TargetState::Conflict && !m_checked[row] &&
+        m_styles[row] != ConflictStyle::Beside) {
+        text += m_styles[row] == ConflictStyle::Git
+                    ? "; the new text goes into it between conflict markers, and into git's index"
+                    : "; the new text goes into it between conflict markers";
+    } else if (entry.regenerated == TargetState::Conflict && !m_checked[row]) {
         const std::string beside = std::filesystem::path(entry.key).filename().string() +
                                    std::string(RecordingOutput::BESIDE_SUFFIX);
         text += entry.besideYours ? "; " + beside + " holds your changes and stays"
@@ -292,10 +299,36 @@ std::string ReviewModel::writeText(std::size_t checked) const {
                         : "the other " + std::to_string(others) + " as they are.");
 }
 
+bool ReviewModel::offersConflictStyles(std::size_t row) const {
+    return isCheckable(row) && m_entries[row].regenerated == TargetState::Conflict &&
+           m_entries[row].markable && !m_entries[row].unresolved;
+}
+
+ConflictStyle ReviewModel::conflictStyle(std::size_t row) const {
+    return offersConflictStyles(row) ? m_styles[row] : ConflictStyle::Beside;
+}
+
+void ReviewModel::setConflictStyle(std::size_t row, ConflictStyle style) {
+    if (offersConflictStyles(row))
+        m_styles[row] = style;
+}
+
+bool ReviewModel::marksConflict(std::size_t row) const {
+    return !m_checked[row] && conflictStyle(row) != ConflictStyle::Beside;
+}
+
+std::map<std::string, ConflictStyle> ReviewModel::conflictStyles() const {
+    std::map<std::string, ConflictStyle> styles;
+    for (std::size_t row = 0; row < m_entries.size(); ++row)
+        if (marksConflict(row))
+            styles[m_entries[row].key] = m_styles[row];
+    return styles;
+}
+
 std::vector<std::string> ReviewModel::keptPaths() const {
     std::vector<std::string> paths;
     for (std::size_t row = 0; row < m_entries.size(); ++row)
-        if (isCheckable(row) && !m_entries[row].deletable && !m_checked[row])
+        if (isCheckable(row) && !m_entries[row].deletable && !m_checked[row] && !marksConflict(row))
             paths.insert(paths.end(), m_entries[row].paths.begin(), m_entries[row].paths.end());
     return paths;
 }
@@ -304,7 +337,7 @@ RecordingOutput::Choices ReviewModel::choices() const {
     RecordingOutput::Choices chosen;
     for (std::size_t row = 0; row < m_entries.size(); ++row) {
         const Entry& entry = m_entries[row];
-        if (!isCheckable(row) || !entry.regenerated || entry.deletable)
+        if (!isCheckable(row) || !entry.regenerated || entry.deletable || marksConflict(row))
             continue;
         chosen[entry.key] = m_checked[row] ? std::optional(entry.newBytes) : std::nullopt;
     }
@@ -314,7 +347,7 @@ RecordingOutput::Choices ReviewModel::choices() const {
 std::vector<std::string> ReviewModel::keptKeys() const {
     std::vector<std::string> keys;
     for (std::size_t row = 0; row < m_entries.size(); ++row)
-        if (isCheckable(row) && !m_entries[row].deletable && !m_checked[row])
+        if (isCheckable(row) && !m_entries[row].deletable && !m_checked[row] && !marksConflict(row))
             keys.push_back(m_entries[row].key);
     return keys;
 }

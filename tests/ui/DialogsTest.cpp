@@ -447,6 +447,7 @@ void DialogsTest::reviewShowsEveryKindOfRow() {
     };
     entries[7].paths.clear();
     entries[7].noLongerGenerated = true;
+    entries[5].markable = true;
     // Whatever rows a run gives, in whatever order: each can be selected and ticked where it
     // may be, shows a diff or a sentence, and names its file.
     const auto everyRowShows = [](ReviewModel& model, ReviewDialog& review) {
@@ -492,6 +493,17 @@ void DialogsTest::reviewShowsEveryKindOfRow() {
     QCOMPARE(files->topLevelItem(9)->text(1), QString("refused: it cannot be written here"));
     QTest::mouseClick(review.findChild<QPushButton*>("selectNone"), Qt::LeftButton);
     QVERIFY(files->topLevelItem(5)->text(1).endsWith("beside it as conflict.cpp.vantrel-new"));
+
+    // The conflict row alone offers where its new text goes, while it is unticked.
+    QCOMPARE(review.findChildren<QComboBox*>().size(), qsizetype(1));
+    auto* styles = review.findChild<QComboBox*>("conflictStyle5");
+    QVERIFY(styles && styles->isEnabled());
+    styles->setCurrentIndex(1);
+    QVERIFY(files->topLevelItem(5)->text(1).endsWith("into it between conflict markers"));
+    QCOMPARE(model.conflictStyles().at("D/conflict.cpp"), ConflictStyle::Markers);
+    files->topLevelItem(5)->setCheckState(0, Qt::Checked);
+    QVERIFY(!styles->isEnabled() && model.conflictStyles().empty());
+    files->topLevelItem(5)->setCheckState(0, Qt::Unchecked);
 
     // "Only what changes" hides the file that stays as it is, and nothing else; a short list
     // starts with everything shown, a long one with only what changes.

@@ -144,6 +144,43 @@ TEST(CreateModels, TicksDecideWhatIsKept) {
     }
 }
 
+// A conflict row left unticked keeps the user's lines; its new text goes beside the file, or
+// into it between markers (and git's index). Only rows whose merge markers can hold offer it.
+TEST(CreateModels, ConflictRowsOfferWhereTheNewTextGoes) {
+    const auto conflict = [](const std::string& key, bool markable, bool unresolved) {
+        ReviewModel::Entry e = entry(key, State::Changed);
+        e.regenerated = TargetState::Conflict;
+        e.markable = markable;
+        e.unresolved = unresolved;
+        return e;
+    };
+    ReviewModel review({conflict("a.cpp", true, false), conflict("b.h", false, false),
+                        conflict("c.cpp", true, true), entry("d.cpp", State::Changed)});
+    EXPECT_TRUE(review.offersConflictStyles(0));
+    for (std::size_t row : {1, 2, 3}) {
+        EXPECT_FALSE(review.offersConflictStyles(row)) << row;
+        review.setConflictStyle(row, ConflictStyle::Markers);
+        EXPECT_EQ(review.conflictStyle(row), ConflictStyle::Beside) << row;
+    }
+    EXPECT_EQ(review.stateText(0), "edited by you, overlapping: yours is kept; the new text goes "
+                                   "beside it as a.cpp.vantrel-new");
+
+    review.setConflictStyle(0, ConflictStyle::Git);
+    EXPECT_EQ(review.stateText(0), "edited by you, overlapping: yours is kept; the new text goes "
+                                   "into it between conflict markers, and into git's index");
+    // Written by the run's own rule, not kept as it is nor given chosen bytes.
+    EXPECT_EQ(review.conflictStyles(),
+              (std::map<std::string, ConflictStyle>{{"a.cpp", ConflictStyle::Git}}));
+    EXPECT_EQ(review.keptKeys(), (std::vector<std::string>{"b.h", "c.cpp", "d.cpp"}));
+    EXPECT_FALSE(review.choices().contains("a.cpp"));
+    EXPECT_TRUE(review.choices().contains("b.h"));
+
+    // Ticked, the row writes what the tick says: the style no longer applies.
+    review.setChecked(0, true);
+    EXPECT_TRUE(review.conflictStyles().empty());
+    EXPECT_TRUE(review.choices().contains("a.cpp"));
+}
+
 // A file no longer generated that still holds what was generated is offered for deletion,
 // unticked: Write deletes it only when ticked, and it is no changed file to keep or replace.
 TEST(CreateModels, FilesNoLongerGeneratedAreDeletedOnlyWhenTicked) {
@@ -246,6 +283,31 @@ TEST(CreateModels, RunsOverTheSampleKeepWhatTheUserKept) {
     EXPECT_TRUE(first.counts.foldersCreated > 0 && first.counts.filesWritten > 0 &&
                 first.counts.filesCopied > 0);
     EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "Sample/.vantrel/manifest.txt"));
+
+    // The user's line where the answers change the generated one: the review offers the
+    // markers, and Write puts both into the file.
+    const std::filesystem::path main = dir.path() / "Sample/Sample.cpp";
+    std::string text = readFile(main);
+    const std::size_t menu = text.find("\"Tools\\\\Smooth\"");
+    ASSERT_NE(menu, std::string::npos) << text;
+    writeFile(main, text.replace(menu, 15, "\"Tools\\\\Mine\""));
+    project.actions[0].menu = "Filters\\Smooth";
+    ReviewModel conflicting(previewRun(project, -1));
+    std::size_t row = 0;
+    while (row < conflicting.size() && conflicting.entries()[row].key != "Sample/Sample.cpp")
+        ++row;
+    ASSERT_LT(row, conflicting.size());
+    ASSERT_TRUE(conflicting.offersConflictStyles(row)) << conflicting.stateText(row);
+    conflicting.setConflictStyle(row, ConflictStyle::Markers);
+    CreateChoices marking{conflicting.keptPaths(), conflicting.choices(), conflicting.deletedKeys(),
+                          conflicting.conflictStyles()};
+    const RunOutcome marked = diskRun(project, -1, marking, configuration);
+    EXPECT_TRUE(marked.ended);
+    const std::string both = readFile(main);
+    EXPECT_NE(both.find("<<<<<<< yours"), std::string::npos) << both;
+    EXPECT_NE(both.find("Tools\\\\Mine"), std::string::npos) << both;
+    EXPECT_NE(both.find("Filters\\\\Smooth"), std::string::npos) << both;
+    EXPECT_FALSE(std::filesystem::exists(main.string() + ".vantrel-new"));
 
     // Edited since: kept without a question, as its generated text did not change. Deleted:
     // offered again, unticked. The disk stays as it was until Write.

@@ -52,6 +52,7 @@ public:
         bool besideFailed = false;
         bool besideYours = false;  // a conflict whose file beside the user changed: left alone
         bool markersStand = false; // kept: the markers of an earlier conflict are still in it
+        bool markable = false;     // a conflict that markers could hold (a text with a base)
         // A conflict written into the file between markers, with the texts of its three sides
         // (the base, the user's file before, the new text) for version control's index.
         std::shared_ptr<const MarkedConflict> marked;
@@ -81,6 +82,10 @@ public:
     // Where an automatic run puts a conflict of a text it can merge; copies, and files without
     // a base to merge on, always get FILE.vantrel-new.
     void setConflictStyle(ConflictStyle style) { m_style = style; }
+    // The style for the targets it names (by key), over the one above.
+    void setConflictStyles(std::map<std::string, ConflictStyle> byKey) {
+        m_styles = std::move(byKey);
+    }
     // Overrides the decision for the targets it names.
     void setChoices(Choices choices) { m_choices = std::move(choices); }
     // Keep the bytes of each target for a diff (a preview asks for them).
@@ -190,6 +195,7 @@ private:
     BaseText m_base;
     Policy m_policy = Policy::Automatic;
     ConflictStyle m_style = ConflictStyle::Beside;
+    std::map<std::string, ConflictStyle> m_styles;
     Choices m_choices;
     bool m_keepTexts = false;
     std::string m_location;

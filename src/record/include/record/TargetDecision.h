@@ -65,6 +65,9 @@ struct TargetDecision {
     // A conflict whose bytes are the merge with markers (yours, base, new), written into the
     // file by an automatic run.
     bool marked = false;
+    // A conflict whose merge could be written into the file between markers (a proven text
+    // with a base), whatever the style asked.
+    bool markable = false;
 };
 
 // The one rule: a file is replaced or merged into only when the record proves what this

@@ -33,6 +33,8 @@ struct CreateChoices {
     std::vector<std::string> keptPaths;
     RecordingOutput::Choices chosen;
     std::vector<std::string> deletedKeys; // files no longer generated to delete, by key
+    // Where the conflicts of the targets it names go, by key, over RunSettings::conflictStyle.
+    std::map<std::string, ConflictStyle> conflictStyles = {};
 };
 
 struct RunSettings {

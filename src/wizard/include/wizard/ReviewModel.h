@@ -4,6 +4,7 @@
 #include "record/RecordingOutput.h"
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,7 @@ public:
         bool besideYours = false;       // that file holds the user's changes: it stays
         bool noLongerGenerated = false; // the record lists it, this run makes it no more
         bool deletable = false; // no longer generated and still as generated: may be deleted
+        bool markable = false;  // a conflict whose merge conflict markers could hold
     };
 
     // The targets of a run recorded in memory, each once, in the order the run first went for
@@ -84,7 +86,19 @@ public:
     // The files no longer generated that are ticked for deletion, as the review shows them.
     std::vector<std::string> deletedKeys() const;
 
+    // A conflict row left unticked keeps the user's lines; where the new text goes is chosen:
+    // beside the file (at first), into it between markers, or that and git's index. Offered
+    // for rows whose merge markers can hold.
+    bool offersConflictStyles(std::size_t row) const;
+    ConflictStyle conflictStyle(std::size_t row) const;
+    void setConflictStyle(std::size_t row, ConflictStyle style);
+    // The rows left unticked with a style other than beside, by key: the run writes their
+    // markers (they are neither kept paths nor choices).
+    std::map<std::string, ConflictStyle> conflictStyles() const;
+
 private:
+    // An unticked conflict row whose style writes markers into the file.
+    bool marksConflict(std::size_t row) const;
     // What Write does to the changed files, checked of them ticked.
     std::string writeText(std::size_t checked) const;
     // stateText without where a conflict's new text goes.
@@ -92,6 +106,7 @@ private:
 
     std::vector<Entry> m_entries;
     std::vector<bool> m_checked;
+    std::vector<ConflictStyle> m_styles;
     std::size_t m_changed = 0;
     std::size_t m_deletable = 0;
 };
