@@ -2,6 +2,7 @@
 
 #include "Git2.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <sys/stat.h>
@@ -49,17 +50,14 @@ struct IndexFree {
 } // namespace
 
 bool holdsConflictMarkers(std::string_view text) {
-    const std::string expected[] = {markerLine('<', MARK_YOURS), markerLine('|', MARK_BASE),
-                                    markerLine('=', {}), markerLine('>', MARK_NEW)};
-    std::size_t want = 0;
+    const std::string markers[] = {markerLine('<', MARK_YOURS), markerLine('|', MARK_BASE),
+                                   markerLine('>', MARK_NEW)};
     for (std::size_t at = 0, next = 0; at < text.size(); at = next) {
         const std::string_view line = lineAt(text, at, next);
-        if (line == expected[want]) {
-            if (++want == std::size(expected))
-                return true;
-        } else if (line == expected[0]) {
-            want = 1; // a block starts again
-        }
+        // Cheap first look: most lines start with no marker character.
+        if (line.size() >= 7 && (line[0] == '<' || line[0] == '|' || line[0] == '>') &&
+            std::find(std::begin(markers), std::end(markers), line) != std::end(markers))
+            return true;
     }
     return false;
 }

@@ -1,5 +1,5 @@
-// A conflict written into a file is found again only by its whole block of markers with their
-// labels: lines of the user's that merely look like markers are no open conflict.
+// A conflict written into a file is found again by any of its labelled marker lines, so that a
+// block taken apart only in part is still open; lines that merely look like markers are not.
 #include "diff/ConflictStages.h"
 #include "diff/TextMerge.h"
 
@@ -10,19 +10,18 @@
 namespace vantrel {
 namespace {
 
-TEST(ConflictMarkers, OnlyAWholeLabelledBlockCounts) {
+TEST(ConflictMarkers, OnlyLabelledMarkerLinesCount) {
     const struct {
         const char* text;
         bool holds;
     } rows[] = {
         {"<<<<<<< yours\nmine\n||||||| base\nold\n=======\nnew\n>>>>>>> new\n", true},
         {"a\r\n<<<<<<< yours\r\n||||||| base\r\n=======\r\n>>>>>>> new\r\nb\r\n", true},
-        {"<<<<<<< yours\n||||||| base\n=======\n>>>>>>> new", true}, // no last line break
-        {"<<<<<<< yours\nmine\n=======\nnew\n>>>>>>> new\n", false}, // no base part
-        {"<<<<<<< HEAD\n||||||| base\n=======\n>>>>>>> new\n", false},
-        {"s = \"<<<<<<< yours\";\n||||||| base\n=======\n>>>>>>> new\n", false},
-        {"=======\n>>>>>>> new\n<<<<<<< yours\n||||||| base\n", false}, // out of order
-        {"<<<<<<< yours\n<<<<<<< yours\n||||||| base\n=======\n>>>>>>> new\n", true},
+        {"mine\n>>>>>>> new", true},                  // the rest taken away, no last line break
+        {"mine\n||||||| base\nold\n=======\n", true}, // half a block
+        {"<<<<<<< HEAD\nmine\n=======\nnew\n>>>>>>> theirs\n", false}, // others' labels
+        {"s = \"<<<<<<< yours\";\n  >>>>>>> new\n=======\n", false},
+        {"<<<<<<< yours2\n>>>>>>> newer\n", false},
         {"", false},
     };
     for (const auto& row : rows)

@@ -23,9 +23,10 @@ inline constexpr std::string_view BESIDE = ".vantrel-new";
 // Where a run puts a conflict: each run takes one of these at random.
 inline const std::vector<std::string> CONFLICT_STYLES = {"beside", "markers", "git"};
 
-// Whether a file holds the markers of a conflict written into it.
+// Whether a file holds a marker line of a conflict written into it.
 inline bool holdsMarkers(std::string_view text) {
-    return hasLine(text, "<<<<<<< yours") && hasLine(text, ">>>>>>> new");
+    return hasLine(text, "<<<<<<< yours") || hasLine(text, "||||||| base") ||
+           hasLine(text, ">>>>>>> new");
 }
 
 // splitmix64: the same sequence from a seed with any standard library.

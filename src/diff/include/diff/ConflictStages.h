@@ -11,9 +11,10 @@ inline constexpr std::string_view MARK_YOURS = "yours";
 inline constexpr std::string_view MARK_BASE = "base";
 inline constexpr std::string_view MARK_NEW = "new";
 
-// Whether a text still holds a whole conflict block as a marked merge writes it: the lines
-// "<<<<<<< yours", "||||||| base", "=======" and ">>>>>>> new", in that order. Lines that only
-// look like markers (a "<<<<<<<" in a string) are not one.
+// Whether a text still holds a line of a conflict block as a marked merge writes it:
+// "<<<<<<< yours", "||||||| base" or ">>>>>>> new", the whole line. A block the user took only
+// part of away is not resolved yet; lines that merely look like markers (a "<<<<<<<" in a
+// string, other labels) are none.
 bool holdsConflictMarkers(std::string_view text);
 
 // What recording a conflict in the index of the git work tree around a file came to.
