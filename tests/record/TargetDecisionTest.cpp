@@ -57,62 +57,73 @@ TEST(TargetDecision, NeverWritesOverWhatItCannotProve) {
                 for (const bool withBase : {false, true})
                     for (const bool besideStands : {false, true})
                         for (const TargetPolicy policy :
-                             {TargetPolicy::Automatic, TargetPolicy::Review}) {
-                            ++combinations;
-                            TargetFacts facts;
-                            facts.recorded = recorded;
-                            facts.disk = disk ? &*disk : nullptr;
-                            facts.besideStands = besideStands;
-                            const std::optional<ContentHash> baseHash =
-                                mergeBaseHash(recorded, besideStands);
-                            const std::string* base = nullptr;
-                            if (withBase && baseHash && *baseHash == contentHash(BASE))
-                                base = &BASE;
-                            if (withBase && baseHash && *baseHash == contentHash(NEW))
-                                base = &NEW;
-                            facts.base = base;
-                            const TargetDecision decision = decideTarget(facts, theirs, policy);
-                            const std::string where =
-                                "record " + std::to_string(&recorded - records.data()) + ", disk " +
-                                std::to_string(&disk - disks.data()) + ", new " +
-                                (theirs == BASE ? "base" : "changed") + (withBase ? ", base" : "") +
-                                (besideStands ? ", beside" : "") +
-                                (policy == TargetPolicy::Review ? ", review" : "");
-                            if (!disk) {
-                                EXPECT_TRUE(decision.state == TargetState::New ||
-                                            decision.state == TargetState::DeletedByYou)
+                             {TargetPolicy::Automatic, TargetPolicy::Review})
+                            for (const bool markers : {false, true}) {
+                                ++combinations;
+                                TargetFacts facts;
+                                facts.markConflicts = markers;
+                                facts.recorded = recorded;
+                                facts.disk = disk ? &*disk : nullptr;
+                                facts.besideStands = besideStands;
+                                const std::optional<ContentHash> baseHash =
+                                    mergeBaseHash(recorded, besideStands);
+                                const std::string* base = nullptr;
+                                if (withBase && baseHash && *baseHash == contentHash(BASE))
+                                    base = &BASE;
+                                if (withBase && baseHash && *baseHash == contentHash(NEW))
+                                    base = &NEW;
+                                facts.base = base;
+                                const TargetDecision decision = decideTarget(facts, theirs, policy);
+                                const std::string where =
+                                    "record " + std::to_string(&recorded - records.data()) +
+                                    ", disk " + std::to_string(&disk - disks.data()) + ", new " +
+                                    (theirs == BASE ? "base" : "changed") +
+                                    (withBase ? ", base" : "") + (besideStands ? ", beside" : "") +
+                                    (policy == TargetPolicy::Review ? ", review" : "") +
+                                    (markers ? ", markers" : "");
+                                if (!disk) {
+                                    EXPECT_TRUE(decision.state == TargetState::New ||
+                                                decision.state == TargetState::DeletedByYou)
+                                        << where;
+                                    continue;
+                                }
+                                // A kept file is said to be kept for its true reason: nothing
+                                // proves who wrote it, or its merge base is gone, or the merge
+                                // overlaps.
+                                if (decision.state == TargetState::Conflict) {
+                                    EXPECT_EQ(decision.unresolved, besideStands) << where;
+                                    EXPECT_EQ(decision.unproven, recorded.empty()) << where;
+                                    EXPECT_EQ(decision.noBase,
+                                              !besideStands && !recorded.empty() && !base)
+                                        << where;
+                                }
+                                if (policy == TargetPolicy::Review &&
+                                    decision.state == TargetState::Conflict)
+                                    continue; // offered unticked, written only when chosen
+                                if (!decision.bytes || *decision.bytes == *disk)
+                                    continue;
+                                const bool proven = std::any_of(
+                                    recorded.begin(), recorded.end(),
+                                    [&](const Manifest::Entry& entry) {
+                                        return entry.hash == contentHash(*disk) ||
+                                               (!besideStands && entry.state == State::Conflict &&
+                                                entry.pending == contentHash(*disk));
+                                    });
+                                // Markers hold every line of yours, as written, and are found
+                                // again by the next run.
+                                const bool marked =
+                                    decision.marked && markers &&
+                                    keepsYourLines(*disk, nullptr, *decision.bytes) &&
+                                    holdsConflictMarkers(*decision.bytes);
+                                EXPECT_TRUE(proven || marked ||
+                                            (decision.state == TargetState::Merged &&
+                                             keepsYourLines(*disk, base, *decision.bytes)))
                                     << where;
-                                continue;
+                                // Nothing is written while the new text of a conflict stands
+                                // beside.
+                                EXPECT_FALSE(besideStands) << where;
                             }
-                            // A kept file is said to be kept for its true reason: nothing
-                            // proves who wrote it, or its merge base is gone, or the merge
-                            // overlaps.
-                            if (decision.state == TargetState::Conflict) {
-                                EXPECT_EQ(decision.unresolved, besideStands) << where;
-                                EXPECT_EQ(decision.unproven, recorded.empty()) << where;
-                                EXPECT_EQ(decision.noBase,
-                                          !besideStands && !recorded.empty() && !base)
-                                    << where;
-                            }
-                            if (policy == TargetPolicy::Review &&
-                                decision.state == TargetState::Conflict)
-                                continue; // offered unticked, written only when chosen
-                            if (!decision.bytes || *decision.bytes == *disk)
-                                continue;
-                            const bool proven = std::any_of(
-                                recorded.begin(), recorded.end(),
-                                [&](const Manifest::Entry& entry) {
-                                    return entry.hash == contentHash(*disk) ||
-                                           (!besideStands && entry.state == State::Conflict &&
-                                            entry.pending == contentHash(*disk));
-                                });
-                            EXPECT_TRUE(proven || (decision.state == TargetState::Merged &&
-                                                   keepsYourLines(*disk, base, *decision.bytes)))
-                                << where;
-                            // Nothing is written while the new text of a conflict stands beside.
-                            EXPECT_FALSE(besideStands) << where;
-                        }
-    EXPECT_EQ(combinations, 6 * 6 * 2 * 2 * 2 * 2);
+    EXPECT_EQ(combinations, 6 * 6 * 2 * 2 * 2 * 2 * 2);
 }
 
 struct Row {

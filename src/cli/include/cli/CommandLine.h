@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record/TargetDecision.h"
+#include "run/ProjectRun.h" // ConflictStyle
 
 #include <span>
 #include <string>
