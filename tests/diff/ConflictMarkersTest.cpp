@@ -1,11 +1,8 @@
 // A conflict written into a file is found again by any of its labelled marker lines, so that a
 // block taken apart only in part is still open; lines that merely look like markers are not.
 #include "diff/ConflictStages.h"
-#include "diff/TextMerge.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 namespace vantrel {
 namespace {
@@ -26,18 +23,6 @@ TEST(ConflictMarkers, OnlyLabelledMarkerLinesCount) {
     };
     for (const auto& row : rows)
         EXPECT_EQ(holdsConflictMarkers(row.text), row.holds) << row.text;
-}
-
-TEST(ConflictMarkers, AMergeWithTheBaseLabelIsFoundAgain) {
-    const std::optional<MergedText> merged =
-        mergeTexts("one\ntwo\nthree\n", "one\nmine\nthree\n", "one\nTWO\nthree\n", MARK_YOURS,
-                   MARK_NEW, MARK_BASE);
-    if (!merged)
-        GTEST_SKIP() << mergeUnavailable();
-    EXPECT_FALSE(merged->clean);
-    EXPECT_EQ(merged->text, "one\n<<<<<<< yours\nmine\n||||||| base\ntwo\n=======\nTWO\n"
-                            ">>>>>>> new\nthree\n");
-    EXPECT_TRUE(holdsConflictMarkers(merged->text));
 }
 
 } // namespace
