@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 namespace vantrel {
 namespace {
@@ -59,6 +60,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
 
     bool check = false;
     bool status = false;
+    std::optional<CommandLine::Mode> ownership;
     bool haveConfig = false;
     bool haveProject = false;
     bool optionsEnded = false;
@@ -86,6 +88,15 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         } else if (!optionsEnded && argument == "--status") {
             status = true;
             continue;
+        } else if (!optionsEnded && (argument == "--detach" || argument == "--attach")) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty())
+                return usageError("option '" + std::string(argument) + "' needs a PATH");
+            if (!command.targetPath.empty())
+                return usageError("only one of '--detach' and '--attach', with one PATH");
+            ownership =
+                argument == "--detach" ? CommandLine::Mode::Detach : CommandLine::Mode::Attach;
+            command.targetPath = arguments[++i];
+            continue;
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             return usageError("unknown option '" + std::string(argument) + "'");
         }
@@ -105,6 +116,17 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
             command.projectPath = argument;
             haveProject = true;
         }
+    }
+    if (ownership) {
+        // Only the record changes: nothing of a run's goes with it.
+        if (haveProject || haveConfig || check || status ||
+            std::any_of(std::begin(FLAGS), std::end(FLAGS),
+                        [&command](const Flag& flag) { return command.*flag.field; }))
+            return usageError(std::string("'") +
+                              (*ownership == CommandLine::Mode::Detach ? "--detach" : "--attach") +
+                              " PATH' takes no other argument");
+        command.mode = *ownership;
+        return command;
     }
     if (command.werror && !check)
         return usageError("option '--werror' needs '--check'");
@@ -140,6 +162,7 @@ std::string usageText() {
            "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
            "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
            "                   PROJECT_FILE | PROJECT_FOLDER\n"
+           "       vantrel-gen --detach PATH | --attach PATH\n"
            "       vantrel-gen --help | --version\n";
 }
 
@@ -158,8 +181,8 @@ std::string helpText() {
            "                 was stopped, for one)\n"
            "  --dry-run      write nothing: list each target, in the script's order, with\n"
            "                 what the run would do to it (new, same, replaced, merged, kept,\n"
-           "                 conflict, deleted by you, no longer generated, delete, blocked\n"
-           "                 or refused), then the run's messages\n"
+           "                 conflict, deleted by you, no longer generated, delete, blocked,\n"
+           "                 refused or kept (yours)), then the run's messages\n"
            "  --diff         with --dry-run, a unified diff of each changed file\n"
            "  --summary      the counts of the run (folders created, files written, copied,\n"
            "                 unchanged, kept, errors) as one line on standard error\n"
@@ -173,14 +196,19 @@ std::string helpText() {
            "  --werror       with --check, count warnings as errors\n"
            "  --status       write nothing: compare the generated project with its record\n"
            "                 and with what the inputs make now, one line per file: current,\n"
-           "                 outdated, edited, edited+outdated, conflict, deleted or no\n"
-           "                 longer generated, then each input whose bytes differ from the\n"
+           "                 outdated, edited, edited+outdated, conflict, deleted, no longer\n"
+           "                 generated or yours, then each input whose bytes differ from the\n"
            "                 record (changed configuration|script|template|answers PATH, or\n"
            "                 no longer read ... PATH). PROJECT_FOLDER takes the answers from\n"
            "                 its record\n"
            "  --json         with --status, print one JSON object instead\n"
            "  --edits        with --status, a unified diff of each file you changed, against\n"
            "                 the text this program wrote there\n"
+           "  --detach PATH  make the generated file PATH yours: no run writes, merges or\n"
+           "                 deletes it again, and none puts a FILE.vantrel-new beside it;\n"
+           "                 runs list it as kept (yours). Only the record of its project\n"
+           "                 changes\n"
+           "  --attach PATH  undo --detach: the next run merges the new text into PATH again\n"
            "  --no-record    keep no record of the run in the project (see below)\n"
            "  --overwrite-edited\n"
            "                 write every file as generated, over your edits and over files\n"
@@ -201,6 +229,8 @@ std::string helpText() {
            "other file that differs is kept as it is with the new text beside it as\n"
            "FILE.vantrel-new, until you remove that file. Files no longer generated and files\n"
            "you deleted are named, never written again, and deleted only with --prune.\n"
+           "Files that are yours (detached, or written once by the script's create_file_once:)\n"
+           "are never written over, merged, pruned or given a FILE.vantrel-new.\n"
            "\n"
            "Exit status: 0 when generated (failed assertions aside), 1 when the run reported\n"
            "an error, 2 when the arguments, the project file or the project were refused, 3 when\n"
@@ -208,7 +238,9 @@ std::string helpText() {
            "A dry run gives the status the run would give. A check ends with 0 when it found no\n"
            "error, 1 when it did, 2 as a run does. A status ends with 0 when every file is\n"
            "current, 4 when some are outdated, 5 when some are edited, 6 when both, 3 when a\n"
-           "conflict is open, 1 when there is no record or the run would fail.\n";
+           "conflict is open, 1 when there is no record or the run would fail. --detach and\n"
+           "--attach end with 0 when the record says so, 2 when PATH is no file the record\n"
+           "lists, 1 when the record cannot be changed.\n";
 }
 
 std::string versionText() {

@@ -163,6 +163,8 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     RecordingOutput& recording = session.output();
     recording.setPolicy(settings.policy);
     recording.setChoices(settings.choices.chosen);
+    recording.setDetached(
+        {settings.choices.detachedKeys.begin(), settings.choices.detachedKeys.end()});
     recording.keepTexts(settings.keepTexts);
     if (!settings.configuration.path.empty())
         session.noteConfiguration(settings.configuration.path, settings.configuration.bytes);

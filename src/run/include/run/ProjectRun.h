@@ -33,6 +33,8 @@ struct CreateChoices {
     std::vector<std::string> keptPaths;
     RecordingOutput::Choices chosen;
     std::vector<std::string> deletedKeys; // files no longer generated to delete, by key
+    std::vector<std::string> detachedKeys =
+        {}; // files made the user's ("Never regenerate"), by key
 };
 
 struct RunSettings {
