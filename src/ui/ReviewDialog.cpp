@@ -3,6 +3,7 @@
 #include "ui/DialogUnits.h"
 #include "ui/ModalHooks.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QSyntaxHighlighter>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -86,12 +88,25 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     selectAll->setObjectName(QStringLiteral("selectAll"));
     auto* selectNone = new QPushButton(tr("Select &none"), this);
     selectNone->setObjectName(QStringLiteral("selectNone"));
+    // A row action: the selected file made the user's, never written or merged again.
+    m_never = new QAction(tr("Never &regenerate"), this);
+    m_never->setObjectName(QStringLiteral("neverRegenerate"));
+    m_never->setCheckable(true);
+    m_never->setToolTip(tr("Keep the selected file as it is and record it as yours: no run "
+                           "writes or merges it again"));
+    m_files->addAction(m_never);
+    m_files->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* neverButton = new QToolButton(this);
+    neverButton->setObjectName(QStringLiteral("neverRegenerateButton"));
+    neverButton->setDefaultAction(m_never);
+    neverButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_choice = new QLabel(this);
     m_choice->setObjectName(QStringLiteral("reviewChoice"));
     m_choice->setWordWrap(true);
     auto* choiceRow = new QHBoxLayout;
     choiceRow->addWidget(selectAll);
     choiceRow->addWidget(selectNone);
+    choiceRow->addWidget(neverButton);
     choiceRow->addWidget(m_choice, 1);
 
     auto* filesPane = new QWidget(this);
@@ -151,7 +166,18 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
         m_model.setChecked(row, item->checkState(0) == Qt::Checked);
         refresh();
     });
-    connect(m_files, &QTreeWidget::currentItemChanged, this, [this] { showDiff(); });
+    connect(m_files, &QTreeWidget::currentItemChanged, this, [this] {
+        showDiff();
+        showRowAction();
+    });
+    connect(m_never, &QAction::triggered, this, [this](bool never) {
+        const int row = m_files->indexOfTopLevelItem(m_files->currentItem());
+        if (row < 0)
+            return;
+        m_model.setNeverRegenerate(static_cast<std::size_t>(row), never);
+        refresh();
+        showDiff();
+    });
     connect(m_onlyChanges, &QCheckBox::toggled, this, [this] { filterRows(); });
     connect(selectAll, &QPushButton::clicked, this, [this] {
         m_model.selectAll();
@@ -174,7 +200,15 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
         }
     }
     showDiff();
+    showRowAction();
     m_files->setFocus();
+}
+
+void ReviewDialog::showRowAction() {
+    const int row = m_files->indexOfTopLevelItem(m_files->currentItem());
+    const auto index = static_cast<std::size_t>(row);
+    m_never->setEnabled(row >= 0 && m_model.mayNeverRegenerate(index));
+    m_never->setChecked(row >= 0 && m_model.neverRegenerates(index));
 }
 
 void ReviewDialog::refresh() {
@@ -184,6 +218,10 @@ void ReviewDialog::refresh() {
         if (m_model.isCheckable(row)) {
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(0, m_model.isChecked(row) ? Qt::Checked : Qt::Unchecked);
+        } else {
+            // A file made the user's has no choice left: no box to tick.
+            item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+            item->setData(0, Qt::CheckStateRole, QVariant());
         }
         item->setText(1, QString::fromStdString(m_model.stateText(row)));
     }

@@ -315,6 +315,7 @@ void MainDialogLogic::create() {
                 return;
             choices.keptPaths = review.keptPaths();
             choices.deletedKeys = review.deletedKeys();
+            choices.detachedKeys = review.detachedKeys();
             keptKeys = review.keptKeys();
         }
         // Files edited since the last run are written only as the review shows them.
