@@ -59,7 +59,8 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     auto* intro = new QLabel(
         tr("Create would write over files that exist already and differ from the new project's, "
            "or finds files it no longer makes. Tick the ones to replace or delete; the files left "
-           "unticked stay as they are. Everything else is done as listed."),
+           "unticked stay as they are. Everything else is done as listed. \"Never regenerate\" "
+           "keeps the selected file as it is for good: no later run writes or merges it."),
         this);
     intro->setWordWrap(true);
 
@@ -219,7 +220,7 @@ void ReviewDialog::refresh() {
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(0, m_model.isChecked(row) ? Qt::Checked : Qt::Unchecked);
         } else {
-            // A file made the user's has no choice left: no box to tick.
+            // No choice left (a file made the user's among them): no box to tick.
             item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
             item->setData(0, Qt::CheckStateRole, QVariant());
         }
