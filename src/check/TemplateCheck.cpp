@@ -60,6 +60,9 @@ private:
     void warning(std::size_t index, std::size_t column, std::string text) {
         m_found.warning(m_path, index + 1, column, std::move(text));
     }
+    void note(std::size_t index, std::size_t column, std::string text) {
+        m_found.note(m_path, index + 1, column, std::move(text));
+    }
     void checkLine(std::size_t index, const BlockCheck& blocks);
     void otherLine(std::size_t index, std::string_view line);
     bool requireArgument(std::size_t index, const Argument& argument, std::size_t at,
@@ -151,21 +154,27 @@ void ScriptCheck::checkLine(std::size_t index, const BlockCheck& blocks) {
             return;
         checkCopySource(index, word, wordColumn);
         checkTargetPath(index, folder);
-    } else if (line.starts_with(CMD_CREATE_FILE)) {
-        at = CMD_CREATE_FILE.size();
+    } else if (line.starts_with(CMD_CREATE_FILE) || line.starts_with(CMD_CREATE_FILE_ONCE)) {
+        const bool once = line.starts_with(CMD_CREATE_FILE_ONCE);
+        const std::string command(once ? CMD_CREATE_FILE_ONCE : CMD_CREATE_FILE);
+        at = command.size();
         const Argument target = quotedArgument(line, at);
         if (!requireArgument(index, target, at,
-                             "create_file: the quoted name of the target file is missing"))
+                             command + " the quoted name of the target file is missing"))
             return;
         const Argument section = quotedArgument(line, at);
-        if (!requireArgument(index, section, at, "create_file: the quoted section name is missing"))
+        if (!requireArgument(index, section, at, command + " the quoted section name is missing"))
             return;
         const Argument file = quotedArgument(line, at);
         if (!requireArgument(index, file, at,
-                             "create_file: the quoted name of the template file is missing"))
+                             command + " the quoted name of the template file is missing"))
             return;
         checkTargetPath(index, target);
         useSection(index, section, file, blocks.openLoop());
+        if (once)
+            note(index, 1,
+                 "write-once file " + quoted(target.text) +
+                     ": written only where the project's record never had it, then yours");
     } else if (!line.starts_with(CMD_CREATE_DONE)) {
         otherLine(index, line);
     }
@@ -178,8 +187,8 @@ void ScriptCheck::otherLine(std::size_t index, std::string_view line) {
         return;
     const std::string_view rest = line.substr(first);
     for (std::string_view start :
-         {CMD_CREATE_DIRECTORY, CMD_COPY_FILE, CMD_CREATE_FILE, CMD_CREATE_DONE,
-          std::string_view("@"), std::string_view("//")}) {
+         {CMD_CREATE_DIRECTORY, CMD_COPY_FILE, CMD_CREATE_FILE, CMD_CREATE_FILE_ONCE,
+          CMD_CREATE_DONE, std::string_view("@"), std::string_view("//")}) {
         if (rest.starts_with(start)) {
             error(index, 1,
                   "commands, directives and comments begin in the first column: the run "
@@ -191,7 +200,8 @@ void ScriptCheck::otherLine(std::size_t index, std::string_view line) {
     readWord(rest, word);
     std::string hint =
         suggestion(word, {std::string(CMD_CREATE_DIRECTORY), std::string(CMD_COPY_FILE),
-                          std::string(CMD_CREATE_FILE), std::string(CMD_CREATE_DONE)});
+                          std::string(CMD_CREATE_FILE), std::string(CMD_CREATE_FILE_ONCE),
+                          std::string(CMD_CREATE_DONE)});
     if (hint.empty())
         hint = " (comments begin with //)";
     error(index, first + 1, quoted(word) + " is no script command: the run passes over it" + hint);

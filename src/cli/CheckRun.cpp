@@ -36,7 +36,10 @@ int runCheck(const CommandLine& command, std::ostream& out, std::ostream& err) {
 std::string formatDiagnostic(const Diagnostic& diagnostic) {
     return diagnostic.file + ':' + std::to_string(diagnostic.line) + ':' +
            std::to_string(diagnostic.column) + ": " +
-           (diagnostic.severity == Severity::Error ? "error: " : "warning: ") + diagnostic.text;
+           (diagnostic.severity == Severity::Error     ? "error: "
+            : diagnostic.severity == Severity::Warning ? "warning: "
+                                                       : "note: ") +
+           diagnostic.text;
 }
 
 } // namespace vantrel

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 namespace vantrel {
 namespace {
@@ -66,6 +67,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
 
     bool check = false;
     bool status = false;
+    std::optional<CommandLine::Mode> ownership;
     bool haveConfig = false;
     bool haveProject = false;
     bool optionsEnded = false;
@@ -114,6 +116,15 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         } else if (!optionsEnded && argument == "--status") {
             status = true;
             continue;
+        } else if (!optionsEnded && (argument == "--detach" || argument == "--attach")) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty())
+                return usageError("option '" + std::string(argument) + "' needs a PATH");
+            if (!command.targetPath.empty())
+                return usageError("only one of '--detach' and '--attach', with one PATH");
+            ownership =
+                argument == "--detach" ? CommandLine::Mode::Detach : CommandLine::Mode::Attach;
+            command.targetPath = arguments[++i];
+            continue;
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             return usageError("unknown option '" + std::string(argument) + "'");
         }
@@ -133,6 +144,17 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
             command.projectPath = argument;
             haveProject = true;
         }
+    }
+    if (ownership) {
+        // Only the record changes: nothing of a run's goes with it.
+        if (haveProject || haveConfig || check || status ||
+            std::any_of(std::begin(FLAGS), std::end(FLAGS),
+                        [&command](const Flag& flag) { return command.*flag.field; }))
+            return usageError(std::string("'") +
+                              (*ownership == CommandLine::Mode::Detach ? "--detach" : "--attach") +
+                              " PATH' takes no other argument");
+        command.mode = *ownership;
+        return command;
     }
     if (command.werror && !check)
         return usageError("option '--werror' needs '--check'");
@@ -171,6 +193,7 @@ std::string usageText() {
            "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
            "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
            "                   PROJECT_FILE | PROJECT_FOLDER\n"
+           "       vantrel-gen --detach PATH | --attach PATH\n"
            "       vantrel-gen --help | --version\n";
 }
 
@@ -189,8 +212,8 @@ std::string helpText() {
            "                 was stopped, for one)\n"
            "  --dry-run      write nothing: list each target, in the script's order, with\n"
            "                 what the run would do to it (new, same, replaced, merged, kept,\n"
-           "                 conflict, deleted by you, no longer generated, delete, blocked\n"
-           "                 or refused), then the run's messages\n"
+           "                 conflict, deleted by you, no longer generated, delete, blocked,\n"
+           "                 refused or kept (yours)), then the run's messages\n"
            "  --diff         with --dry-run, a unified diff of each changed file\n"
            "  --summary      the counts of the run (folders created, files written, copied,\n"
            "                 unchanged, kept, errors) as one line on standard error\n"
@@ -204,14 +227,19 @@ std::string helpText() {
            "  --werror       with --check, count warnings as errors\n"
            "  --status       write nothing: compare the generated project with its record\n"
            "                 and with what the inputs make now, one line per file: current,\n"
-           "                 outdated, edited, edited+outdated, conflict, deleted or no\n"
-           "                 longer generated, then each input whose bytes differ from the\n"
+           "                 outdated, edited, edited+outdated, conflict, deleted, no longer\n"
+           "                 generated or yours, then each input whose bytes differ from the\n"
            "                 record (changed configuration|script|template|answers PATH, or\n"
            "                 no longer read ... PATH). PROJECT_FOLDER takes the answers from\n"
            "                 its record\n"
            "  --json         with --status, print one JSON object instead\n"
            "  --edits        with --status, a unified diff of each file you changed, against\n"
            "                 the text this program wrote there\n"
+           "  --detach PATH  make the generated file PATH yours: no run writes, merges or\n"
+           "                 deletes it again, and none puts a FILE.vantrel-new beside it;\n"
+           "                 runs list it as kept (yours). Only the record of its project\n"
+           "                 changes\n"
+           "  --attach PATH  undo --detach: the next run merges the new text into PATH again\n"
            "  --no-record    keep no record of the run in the project (see below)\n"
            "  --overwrite-edited\n"
            "                 write every file as generated, over your edits and over files\n"
@@ -241,7 +269,9 @@ std::string helpText() {
            "FILE.vantrel-new, until you remove that file (or the conflict markers in the file,\n"
            "with --conflict=markers or git): a file whose conflict is open is never merged into.\n"
            "Files no longer generated and files you deleted are named, never written again, and\n"
-           "deleted only with --prune.\n"
+           "deleted only with --prune. Files that are yours (detached, or written once by the\n"
+           "script's create_file_once:) are never written over, merged, pruned or given a\n"
+           "FILE.vantrel-new.\n"
            "\n"
            "Exit status: 0 when generated (failed assertions aside), 1 when the run reported\n"
            "an error, 2 when the arguments, the project file or the project were refused, 3 when\n"
@@ -250,7 +280,9 @@ std::string helpText() {
            "A dry run gives the status the run would give. A check ends with 0 when it found no\n"
            "error, 1 when it did, 2 as a run does. A status ends with 0 when every file is\n"
            "current, 4 when some are outdated, 5 when some are edited, 6 when both, 3 when a\n"
-           "conflict is open, 1 when there is no record or the run would fail.\n";
+           "conflict is open, 1 when there is no record or the run would fail. --detach and\n"
+           "--attach end with 0 when the record says so, 2 when PATH is no file the record\n"
+           "lists, 1 when the record cannot be changed.\n";
 }
 
 std::string versionText() {

@@ -2,6 +2,7 @@
 
 #include "cli/CheckRun.h"
 
+#include "cli/OwnershipCommand.h"
 #include "cli/StatusCommand.h"
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
@@ -256,6 +257,9 @@ int runCommand(std::span<const std::string_view> arguments, std::ostream& out, s
         return runCheck(command, out, err);
     case CommandLine::Mode::Status:
         return runStatus(command, out, err);
+    case CommandLine::Mode::Detach:
+    case CommandLine::Mode::Attach:
+        return runOwnership(command, out, err);
     case CommandLine::Mode::Generate:
         break;
     }

@@ -71,8 +71,9 @@ bool ScriptInterpreter::runScriptLines(TemplateReader& script) {
                 return badLine();
             if (!copyProjectFile(first, second))
                 return false;
-        } else if (line.starts_with(CMD_CREATE_FILE)) {
-            rest.remove_prefix(CMD_CREATE_FILE.size());
+        } else if (line.starts_with(CMD_CREATE_FILE) || line.starts_with(CMD_CREATE_FILE_ONCE)) {
+            const bool once = line.starts_with(CMD_CREATE_FILE_ONCE);
+            rest.remove_prefix(once ? CMD_CREATE_FILE_ONCE.size() : CMD_CREATE_FILE.size());
             std::size_t used = readQuotedString(rest, first);
             if (used == 0)
                 return badLine();
@@ -94,7 +95,7 @@ bool ScriptInterpreter::runScriptLines(TemplateReader& script) {
             }
             TemplateReader templateReader;
             templateReader.openContent(std::move(content));
-            if (!writeFileSection(templateReader, second, first))
+            if (!writeFileSection(templateReader, second, first, once))
                 return false;
         } else if (line.starts_with(CMD_CREATE_DONE)) {
             return true;
@@ -118,7 +119,7 @@ bool ScriptInterpreter::findFileSection(TemplateReader& reader, std::string_view
 }
 
 bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_view sectionName,
-                                         std::string_view targetName) {
+                                         std::string_view targetName, bool once) {
     if (!findFileSection(reader, sectionName)) {
         reportError(m_sink, commandPlace(), ErrorKind::ERR_SECTION_NOT_FOUND, m_scriptPath,
                     sectionName);
@@ -126,6 +127,8 @@ bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_vie
     }
     const std::string target = nativePath(buildTargetPath("%PROJECTNAME%", targetName));
     ProjectOutput& output = m_output.get();
+    if (once)
+        output.nextFileOnce();
     switch (output.openFile(target)) {
     case ProjectOutput::FileOpen::Failed:
         reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, target);

@@ -16,6 +16,7 @@ constexpr std::string_view WRITTEN = "written";
 constexpr std::string_view EDITED = "edited";
 constexpr std::string_view GONE = "gone";
 constexpr std::string_view CONFLICT = "conflict";
+constexpr std::string_view YOURS = "yours";
 
 constexpr std::string_view KIND_WORDS[] = {"folder", "file", "copy"};
 constexpr std::string_view ROLE_WORDS[] = {"configuration", "script", "template"};
@@ -97,6 +98,11 @@ bool pathBefore(const Manifest::Entry& a, const Manifest::Entry& b) {
 // Reads one target line after its first word; what is wrong with it, or null when it reads.
 const char* readEntry(std::string_view word, std::string_view line, int version,
                       Manifest::Entry& entry) {
+    if (word == YOURS) {
+        entry.yours = true;
+        if (version < 3 || !nextWord(line, word))
+            return "unknown entry";
+    }
     if (word == GONE || word == CONFLICT) {
         entry.state = word == GONE ? Manifest::State::Gone : Manifest::State::Conflict;
         if (version < 3 || !nextWord(line, word))
@@ -109,7 +115,8 @@ const char* readEntry(std::string_view word, std::string_view line, int version,
     if (!kind)
         return "unknown entry";
     entry.kind = static_cast<Manifest::Kind>(*kind);
-    if (entry.kind == Manifest::Kind::Folder && entry.state != Manifest::State::Generated)
+    if (entry.kind == Manifest::Kind::Folder &&
+        (entry.state != Manifest::State::Generated || entry.yours))
         return "unknown entry";
     entry.held = version < 3 && entry.kind == Manifest::Kind::File && !edited;
     if (entry.kind != Manifest::Kind::Folder) {
@@ -181,7 +188,8 @@ void Manifest::finish() {
 
 void Manifest::sortForLookup() {
     const auto fields = [](const Entry& entry) {
-        return std::tie(entry.path, entry.kind, entry.state, entry.hash, entry.size, entry.pending);
+        return std::tie(entry.path, entry.kind, entry.state, entry.hash, entry.size, entry.pending,
+                        entry.yours);
     };
     std::sort(entries.begin(), entries.end(),
               [&](const Entry& a, const Entry& b) { return fields(a) < fields(b); });
@@ -224,6 +232,8 @@ bool writeManifest(const Manifest& manifest, const TextSink& sink) {
         text += '\n';
     }
     for (const Manifest::Entry& entry : manifest.entries) {
+        if (entry.yours)
+            text += "yours ";
         if (entry.state == Manifest::State::Gone)
             text += "gone ";
         else if (entry.state == Manifest::State::Conflict)

@@ -194,6 +194,10 @@ bool RecordSession::sameInputs() const {
 const std::string* RecordSession::baseText(const std::string& path, ContentHash hash) {
     if (!m_previous)
         return nullptr;
+    // A stored text, checked against its hash as the record was read, spares running the
+    // recorded run again (the base of an edited file of the user's is asked on every run).
+    if (const auto stored = m_previous->baseTexts.find(hash); stored != m_previous->baseTexts.end())
+        return &stored->second;
     if (!m_repeated) {
         m_repeated = repeatRecordedRun(*m_previous, m_location);
         if (!m_repeated)
@@ -204,8 +208,6 @@ const std::string* RecordSession::baseText(const std::string& path, ContentHash 
     if (const auto found = m_repeated->find(path);
         found != m_repeated->end() && contentHash(found->second) == hash)
         return &found->second;
-    if (const auto stored = m_previous->baseTexts.find(hash); stored != m_previous->baseTexts.end())
-        return &stored->second;
     return nullptr;
 }
 

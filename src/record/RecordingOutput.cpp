@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
+#include <utility>
 
 namespace vantrel {
 
@@ -134,6 +135,11 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
         m_entries = m_previous->at(*m_path);
     // In a folder this run made nothing stood before: no need to look.
     const Seen seen = inFolderMadeHere(m_key) ? Seen{} : look(nativePath);
+    m_once = std::exchange(m_nextOnce, false);
+    if (belongsToUser(seen.place != Place::Missing)) {
+        m_mode = Mode::Yours; // nothing of the inner output's is opened
+        return FileOpen::Replaced;
+    }
     const bool onlyGone = std::all_of(m_entries.begin(), m_entries.end(), [](const auto& entry) {
         return entry.state == Manifest::State::Gone;
     });
@@ -190,9 +196,23 @@ bool RecordingOutput::leavesAsRecorded() const {
            m_sameInputs && m_sameInputs();
 }
 
+bool RecordingOutput::belongsToUser(bool somethingThere) const {
+    if (m_writtenHere.contains(m_key))
+        return false;
+    const bool recordedYours =
+        std::any_of(m_entries.begin(), m_entries.end(),
+                    [](const Manifest::Entry& entry) { return entry.yours; });
+    return recordedYours || m_detached.contains(m_key) ||
+           (m_once && (!m_entries.empty() || somethingThere));
+}
+
 bool RecordingOutput::holdsRunText() {
     if (m_mode == Mode::AsRecorded)
         return true;
+    // The user's file is never written: its text serves only to record a file no entry
+    // records, and as the base a detached file merges on once attached.
+    if (m_mode == Mode::Yours)
+        return !m_path || (m_once && !m_entries.empty());
     // Read by the disk's output as a plain file and still as the single recorded entry says:
     // the same inputs make the same bytes again.
     if (m_mode != Mode::Collect || !m_yoursBytes || m_yoursBytes != openedBytes() ||
@@ -246,7 +266,10 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         outcome.after = std::move(after);
         if (closed != Closed::Failed && m_path)
             addEntry({Manifest::Kind::File, Manifest::State::Generated, std::move(*m_path), m_size,
-                      hash, 0, closed == Closed::Written || closed == Closed::Unchanged});
+                      // No run reads the user's file again: it is never taken as held.
+                      hash, 0,
+                      !m_once && (closed == Closed::Written || closed == Closed::Unchanged),
+                      m_once});
         return closed;
     }
     case Mode::Skip:
@@ -333,6 +356,13 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
                 addEntry(recorded);
         return closed;
     }
+    case Mode::Yours: {
+        begin(TargetState::Yours, m_key, m_native);
+        if (m_path)
+            keepYours(Manifest::Kind::File, &m_text);
+        m_text.clear();
+        return Closed::Kept;
+    }
     case Mode::AsRecorded: {
         m_text.clear();
         begin(TargetState::Same, m_key, m_native);
@@ -353,7 +383,7 @@ ProjectOutput::Closed RecordingOutput::keepOpenFile() {
     const Mode mode = m_mode;
     m_mode = Mode::None;
     m_text.clear();
-    if (mode == Mode::Skip || (mode == Mode::AsRecorded && !m_yoursBytes))
+    if (mode == Mode::Skip || mode == Mode::Yours || (mode == Mode::AsRecorded && !m_yoursBytes))
         return Closed::Kept;
     return m_inner.keepOpenFile();
 }
@@ -370,6 +400,13 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
                                contentHash(*theirs), 0,     false};
     };
     const Seen seen = inFolderMadeHere(m_key) ? Seen{} : look(nativeTarget);
+    m_once = std::exchange(m_nextOnce, false);
+    if (belongsToUser(seen.place != Place::Missing)) {
+        begin(TargetState::Yours, m_key, nativeTarget);
+        if (m_path)
+            keepYours(Manifest::Kind::Copy, theirs ? &*theirs : nullptr);
+        return Copy::Kept;
+    }
     const bool onlyGone = std::all_of(m_entries.begin(), m_entries.end(), [](const auto& entry) {
         return entry.state == Manifest::State::Gone;
     });

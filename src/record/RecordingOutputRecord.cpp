@@ -109,6 +109,48 @@ void RecordingOutput::addConflict(const std::string& path, Manifest::Kind kind,
     addEntry(std::move(entry));
 }
 
+void RecordingOutput::keepYours(Manifest::Kind kind, const std::string* theirs) {
+    if (m_entries.empty()) {
+        if (theirs)
+            addEntry({kind, Manifest::State::Generated, *m_path, theirs->size(),
+                      contentHash(*theirs), 0, false, true});
+        return;
+    }
+    // A generated entry says what the recorded inputs make there: once they change, the
+    // user's file holds what earlier ones made, and it is taken for no text of this run's.
+    const bool sameInputs = m_sameInputs && m_sameInputs();
+    for (Manifest::Entry entry : m_entries) {
+        entry.yours = true;
+        entry.held = false;
+        if (entry.state == Manifest::State::Generated && !sameInputs)
+            entry.state = Manifest::State::Gone;
+        // A file written once is never merged into: its base is of no use.
+        if (!m_once)
+            keepBaseText(entry, m_native, theirs);
+        addEntry(std::move(entry));
+    }
+}
+
+void RecordingOutput::keepBaseText(const Manifest::Entry& entry, const std::string& nativePath,
+                                   const std::string* made) {
+    // What the file was made from, for a merge should it be generated again after the user
+    // edited it: its own bytes while they are still those, else the last base.
+    const ContentHash base = entry.state == Manifest::State::Conflict ? entry.pending : entry.hash;
+    if (m_baseTexts.contains(base))
+        return;
+    // What this run makes there is the base when it is the same text: the record's run may
+    // not have made it (an action added again), the next one will.
+    if (made && contentHash(*made) == base) {
+        m_baseTexts.emplace(base, *made);
+        return;
+    }
+    std::optional<std::string> there = readFileBytes(nativePath);
+    if (there && contentHash(*there) == base)
+        m_baseTexts.emplace(base, std::move(*there));
+    else if (const std::string* text = m_base ? m_base(entry.path, base) : nullptr)
+        m_baseTexts.emplace(base, *text);
+}
+
 std::vector<std::string> RecordingOutput::openConflicts() const {
     std::vector<std::string> open;
     std::unordered_set<std::string> seen;
@@ -116,13 +158,20 @@ std::vector<std::string> RecordingOutput::openConflicts() const {
         if (seen.insert(nativePath).second && besideStands(nativePath))
             open.push_back(nativePath);
     };
+    // A file beside one of the user's is theirs too: no conflict of this program's.
+    std::unordered_set<std::string> yours;
     for (const Outcome& outcome : m_outcomes)
-        if (!outcome.folder && !inFolderMadeHere(outcome.key))
+        if (outcome.state == TargetState::Yours)
+            yours.insert(outcome.nativePath);
+    for (const Outcome& outcome : m_outcomes)
+        if (!outcome.folder && !inFolderMadeHere(outcome.key) &&
+            !yours.contains(outcome.nativePath))
             look(outcome.nativePath);
     if (m_previous && m_root) {
         const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
         for (const Manifest::Entry& entry : m_previous->entries)
-            if (entry.kind != Manifest::Kind::Folder)
+            if (entry.kind != Manifest::Kind::Folder && !entry.yours &&
+                !yours.contains(folder + "/" + entry.path))
                 look(folder + "/" + entry.path);
     }
     return open;
@@ -139,7 +188,7 @@ std::vector<std::string> RecordingOutput::markedConflicts() const {
     if (m_previous && m_root) {
         const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
         for (const Manifest::Entry& entry : m_previous->entries) {
-            if (!isConflict(entry) || entry.kind != Manifest::Kind::File ||
+            if (!isConflict(entry) || entry.kind != Manifest::Kind::File || entry.yours ||
                 made.contains(*m_root + "/" + entry.path))
                 continue;
             const std::string native = folder + "/" + entry.path;
@@ -164,23 +213,17 @@ void RecordingOutput::finishManifest() {
             if (entry.kind == Manifest::Kind::Folder || made.contains(entry.path))
                 continue;
             const std::string native = folder + "/" + entry.path;
-            if (look(native).place != Place::File && !besideStands(native))
+            const bool there = look(native).place == Place::File;
+            // A file of the user's stays theirs even while neither it nor a run is there: a
+            // file written once is never written again.
+            if (!there && !besideStands(native) && !entry.yours)
                 continue; // nothing left to protect, no conflict left to resolve
             Manifest::Entry gone = entry;
             gone.held = false;
             if (gone.state == Manifest::State::Generated)
                 gone.state = Manifest::State::Gone;
-            // What the file was made from, for a merge should it be generated again after the
-            // user edited it: its own bytes while they are still those, else the last base.
-            const ContentHash base =
-                gone.state == Manifest::State::Conflict ? gone.pending : gone.hash;
-            if (!m_baseTexts.contains(base)) {
-                std::optional<std::string> there = readFileBytes(native);
-                if (there && contentHash(*there) == base)
-                    m_baseTexts.emplace(base, std::move(*there));
-                else if (const std::string* text = m_base ? m_base(entry.path, base) : nullptr)
-                    m_baseTexts.emplace(base, *text);
-            }
+            if (there || !gone.yours)
+                keepBaseText(gone, native);
             carried.push_back(std::move(gone));
         }
         for (Manifest::Entry& entry : carried)
@@ -212,13 +255,15 @@ RecordingOutput::prune(const std::function<bool(const std::string& key)>& wanted
         std::vector<ContentHash> hashes;
         bool conflict = false;
         bool isFolder = false;
+        bool yours = false;
         for (; i < entries.size() && entries[i].path == path; ++i) {
             hashes.push_back(entries[i].hash);
+            yours = yours || entries[i].yours;
             conflict = conflict || entries[i].state == Manifest::State::Conflict;
             isFolder = isFolder || entries[i].kind == Manifest::Kind::Folder;
         }
         const std::string key = *m_root + "/" + path;
-        if (isFolder || conflict || made.contains(key) || !wanted(key) ||
+        if (isFolder || conflict || yours || made.contains(key) || !wanted(key) ||
             besideStands(folder + "/" + path))
             continue;
         switch (pruneFile(folder, path, hashes, remove)) {
@@ -265,7 +310,8 @@ std::vector<std::string> RecordingOutput::noLongerGenerated() const {
         if (!outcome.folder)
             made.insert(outcome.key);
     for (const Manifest::Entry& entry : m_previous->entries) {
-        if (entry.kind == Manifest::Kind::Folder || entry.state == Manifest::State::Gone)
+        if (entry.kind == Manifest::Kind::Folder || entry.state == Manifest::State::Gone ||
+            entry.yours)
             continue;
         std::string key = *m_root + "/" + entry.path;
         if (!made.contains(key) && (gone.empty() || gone.back() != key))

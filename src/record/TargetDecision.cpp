@@ -61,6 +61,8 @@ std::string_view targetStateLabel(TargetState state) {
         return "blocked";
     case TargetState::Refused:
         return "refused";
+    case TargetState::Yours:
+        return "kept (yours)";
     }
     return "";
 }

@@ -220,6 +220,8 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     recording.setConflictStyle(settings.conflictStyle);
     recording.setConflictStyles(settings.choices.conflictStyles);
     recording.setChoices(settings.choices.chosen);
+    recording.setDetached(
+        {settings.choices.detachedKeys.begin(), settings.choices.detachedKeys.end()});
     recording.keepTexts(settings.keepTexts);
     if (!settings.configuration.path.empty())
         session.noteConfiguration(settings.configuration.path, settings.configuration.bytes);

@@ -32,6 +32,8 @@ FileStatus statusOf(const RecordingOutput::Outcome& outcome) {
         return FileStatus::Blocked;
     case TargetState::Refused:
         return FileStatus::Refused;
+    case TargetState::Yours:
+        return FileStatus::Yours;
     }
     return FileStatus::Refused;
 }
@@ -63,6 +65,7 @@ OverallStatus overallOf(const ProjectStatus& status) {
             edited = outdated = true;
             break;
         case FileStatus::Current:
+        case FileStatus::Yours: // whatever it holds, no run changes it
             break;
         default:
             outdated = true;
@@ -97,6 +100,8 @@ std::string_view fileStatusLabel(FileStatus status) {
         return "blocked";
     case FileStatus::Refused:
         return "refused";
+    case FileStatus::Yours:
+        return "yours";
     }
     return "";
 }

@@ -3,6 +3,7 @@
 #include "ui/DialogUnits.h"
 #include "ui/ModalHooks.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QSyntaxHighlighter>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -58,7 +60,8 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     auto* intro = new QLabel(
         tr("Create would write over files that exist already and differ from the new project's, "
            "or finds files it no longer makes. Tick the ones to replace or delete; the files left "
-           "unticked stay as they are. Everything else is done as listed."),
+           "unticked stay as they are. Everything else is done as listed. \"Never regenerate\" "
+           "keeps the selected file as it is for good: no later run writes or merges it."),
         this);
     intro->setWordWrap(true);
 
@@ -104,12 +107,25 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     selectAll->setObjectName(QStringLiteral("selectAll"));
     auto* selectNone = new QPushButton(tr("Select &none"), this);
     selectNone->setObjectName(QStringLiteral("selectNone"));
+    // A row action: the selected file made the user's, never written or merged again.
+    m_never = new QAction(tr("Never &regenerate"), this);
+    m_never->setObjectName(QStringLiteral("neverRegenerate"));
+    m_never->setCheckable(true);
+    m_never->setToolTip(tr("Keep the selected file as it is and record it as yours: no run "
+                           "writes or merges it again"));
+    m_files->addAction(m_never);
+    m_files->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* neverButton = new QToolButton(this);
+    neverButton->setObjectName(QStringLiteral("neverRegenerateButton"));
+    neverButton->setDefaultAction(m_never);
+    neverButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_choice = new QLabel(this);
     m_choice->setObjectName(QStringLiteral("reviewChoice"));
     m_choice->setWordWrap(true);
     auto* choiceRow = new QHBoxLayout;
     choiceRow->addWidget(selectAll);
     choiceRow->addWidget(selectNone);
+    choiceRow->addWidget(neverButton);
     choiceRow->addWidget(m_choice, 1);
 
     auto* filesPane = new QWidget(this);
@@ -169,7 +185,18 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
         m_model.setChecked(row, item->checkState(0) == Qt::Checked);
         refresh();
     });
-    connect(m_files, &QTreeWidget::currentItemChanged, this, [this] { showDiff(); });
+    connect(m_files, &QTreeWidget::currentItemChanged, this, [this] {
+        showDiff();
+        showRowAction();
+    });
+    connect(m_never, &QAction::triggered, this, [this](bool never) {
+        const int row = m_files->indexOfTopLevelItem(m_files->currentItem());
+        if (row < 0)
+            return;
+        m_model.setNeverRegenerate(static_cast<std::size_t>(row), never);
+        refresh();
+        showDiff();
+    });
     connect(m_onlyChanges, &QCheckBox::toggled, this, [this] { filterRows(); });
     connect(selectAll, &QPushButton::clicked, this, [this] {
         m_model.selectAll();
@@ -192,7 +219,15 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
         }
     }
     showDiff();
+    showRowAction();
     m_files->setFocus();
+}
+
+void ReviewDialog::showRowAction() {
+    const int row = m_files->indexOfTopLevelItem(m_files->currentItem());
+    const auto index = static_cast<std::size_t>(row);
+    m_never->setEnabled(row >= 0 && m_model.mayNeverRegenerate(index));
+    m_never->setChecked(row >= 0 && m_model.neverRegenerates(index));
 }
 
 void ReviewDialog::refresh() {
@@ -202,6 +237,10 @@ void ReviewDialog::refresh() {
         if (m_model.isCheckable(row)) {
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(0, m_model.isChecked(row) ? Qt::Checked : Qt::Unchecked);
+        } else {
+            // No choice left (a file made the user's among them): no box to tick.
+            item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+            item->setData(0, Qt::CheckStateRole, QVariant());
         }
         item->setText(1, QString::fromStdString(m_model.stateText(row)));
         // Ticked, the row writes the new text: there is no conflict to put anywhere.

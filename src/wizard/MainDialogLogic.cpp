@@ -316,6 +316,7 @@ void MainDialogLogic::create() {
             choices.keptPaths = review.keptPaths();
             choices.deletedKeys = review.deletedKeys();
             choices.conflictStyles = review.conflictStyles();
+            choices.detachedKeys = review.detachedKeys();
             keptKeys = review.keptKeys();
         }
         // Files edited since the last run are written only as the review shows them.

@@ -67,6 +67,16 @@ ReviewModel::entriesOf(const MemoryOutput& preview, const RecordingOutput::Outco
             rows.emplace(outcome.key, entries.size() - 1);
             continue;
         }
+        if (row == rows.end() && outcome.state == TargetState::Yours) {
+            // The run leaves the user's file unopened: the tree in memory has no target.
+            Entry& yours = entries.emplace_back();
+            yours.key = outcome.key;
+            yours.paths = {outcome.nativePath};
+            yours.state = State::Same;
+            yours.regenerated = TargetState::Yours;
+            rows.emplace(outcome.key, entries.size() - 1);
+            continue;
+        }
         if (row == rows.end())
             continue;
         Entry& entry = entries[row->second];
@@ -116,7 +126,8 @@ bool tickedAtFirst(const ReviewModel::Entry& entry) {
 ReviewModel::ReviewModel(std::vector<Entry> entries)
     : m_entries(std::move(entries))
     , m_checked(m_entries.size(), false)
-    , m_styles(m_entries.size(), ConflictStyle::Beside) {
+    , m_styles(m_entries.size(), ConflictStyle::Beside)
+    , m_never(m_entries.size(), false) {
     m_deletable = static_cast<std::size_t>(std::count_if(
         m_entries.begin(), m_entries.end(), [](const Entry& entry) { return entry.deletable; }));
     m_changed =
@@ -127,7 +138,26 @@ ReviewModel::ReviewModel(std::vector<Entry> entries)
 }
 
 bool ReviewModel::isCheckable(std::size_t row) const {
-    return row < m_entries.size() && choosable(m_entries[row]);
+    return row < m_entries.size() && choosable(m_entries[row]) && !m_never[row];
+}
+
+bool ReviewModel::mayNeverRegenerate(std::size_t row) const {
+    if (row >= m_entries.size())
+        return false;
+    const Entry& entry = m_entries[row];
+    // A file there, or one the record lists: something to keep as the user's.
+    return !entry.folder && !entry.noLongerGenerated && !entry.deletable &&
+           entry.regenerated != TargetState::Yours && entry.regenerated != TargetState::Refused &&
+           (entry.state == State::Changed || entry.regenerated.has_value());
+}
+
+bool ReviewModel::neverRegenerates(std::size_t row) const {
+    return mayNeverRegenerate(row) && m_never[row];
+}
+
+void ReviewModel::setNeverRegenerate(std::size_t row, bool never) {
+    if (mayNeverRegenerate(row))
+        m_never[row] = never;
 }
 
 bool ReviewModel::isChecked(std::size_t row) const {
@@ -145,7 +175,8 @@ void ReviewModel::selectAll() {
 }
 
 void ReviewModel::selectNone() {
-    std::fill(m_checked.begin(), m_checked.end(), false);
+    for (std::size_t row = 0; row < m_entries.size(); ++row)
+        setChecked(row, false);
 }
 
 std::string ReviewModel::stateText(std::size_t row) const {
@@ -154,12 +185,12 @@ std::string ReviewModel::stateText(std::size_t row) const {
     const Entry& entry = m_entries[row];
     std::string text = choiceStateText(row);
     // Kept with a conflict: where its new text goes, or why it goes nowhere.
-    if (entry.regenerated == TargetState::Conflict && !m_checked[row] &&
+    if (entry.regenerated == TargetState::Conflict && !m_checked[row] && !m_never[row] &&
         m_styles[row] != ConflictStyle::Beside) {
         text += m_styles[row] == ConflictStyle::Git
                     ? "; the new text goes into it between conflict markers, and into git's index"
                     : "; the new text goes into it between conflict markers";
-    } else if (entry.regenerated == TargetState::Conflict && !m_checked[row]) {
+    } else if (entry.regenerated == TargetState::Conflict && !m_checked[row] && !m_never[row]) {
         const std::string beside = std::filesystem::path(entry.key).filename().string() +
                                    std::string(RecordingOutput::BESIDE_SUFFIX);
         text += entry.besideYours ? "; " + beside + " holds your changes and stays"
@@ -180,6 +211,8 @@ bool ReviewModel::hasDiff(std::size_t row) const {
 
 std::string ReviewModel::choiceStateText(std::size_t row) const {
     const Entry& entry = m_entries[row];
+    if (m_never[row])
+        return "never regenerate: kept as it is, yours from now on";
     if (entry.deletable && m_checked[row])
         return "no longer generated: deleted";
     if (entry.noLongerGenerated)
@@ -214,6 +247,8 @@ std::string ReviewModel::choiceStateText(std::size_t row) const {
         case TargetState::DeletedByYou:
             return m_checked[row] ? "deleted by you: written again"
                                   : "deleted by you: stays deleted";
+        case TargetState::Yours:
+            return "kept (yours): never regenerated";
         }
     }
     switch (entry.state) {
@@ -249,6 +284,12 @@ std::string ReviewModel::diffText(std::size_t row) const {
     if (entry.regenerated == TargetState::Refused)
         return "This file lies outside the location or cannot be written there: Create reports "
                "it as an error.";
+    if (entry.regenerated == TargetState::Yours)
+        return "This file is yours: no run writes or merges it (vantrel-gen --attach gives it "
+               "back).";
+    if (m_never[row])
+        return "Create leaves this file as it is and records it as yours: no run writes or "
+               "merges it again (vantrel-gen --attach gives it back).";
     switch (entry.state) {
     case State::New:
         return entry.folder ? "A new folder." : "A new file: nothing of yours is replaced.";
@@ -273,7 +314,7 @@ std::string ReviewModel::choiceText() const {
     std::size_t checked = 0;
     std::size_t deleted = 0;
     for (std::size_t row = 0; row < m_entries.size(); ++row)
-        if (m_checked[row])
+        if (isChecked(row))
             ++(m_entries[row].deletable ? deleted : checked);
     const std::string deletes =
         deleted == 0   ? std::string()
@@ -328,7 +369,9 @@ std::map<std::string, ConflictStyle> ReviewModel::conflictStyles() const {
 std::vector<std::string> ReviewModel::keptPaths() const {
     std::vector<std::string> paths;
     for (std::size_t row = 0; row < m_entries.size(); ++row)
-        if (isCheckable(row) && !m_entries[row].deletable && !m_checked[row] && !marksConflict(row))
+        if ((isCheckable(row) && !m_entries[row].deletable && !m_checked[row] &&
+             !marksConflict(row)) ||
+            neverRegenerates(row))
             paths.insert(paths.end(), m_entries[row].paths.begin(), m_entries[row].paths.end());
     return paths;
 }
@@ -347,7 +390,17 @@ RecordingOutput::Choices ReviewModel::choices() const {
 std::vector<std::string> ReviewModel::keptKeys() const {
     std::vector<std::string> keys;
     for (std::size_t row = 0; row < m_entries.size(); ++row)
-        if (isCheckable(row) && !m_entries[row].deletable && !m_checked[row] && !marksConflict(row))
+        if ((isCheckable(row) && !m_entries[row].deletable && !m_checked[row] &&
+             !marksConflict(row)) ||
+            neverRegenerates(row))
+            keys.push_back(m_entries[row].key);
+    return keys;
+}
+
+std::vector<std::string> ReviewModel::detachedKeys() const {
+    std::vector<std::string> keys;
+    for (std::size_t row = 0; row < m_entries.size(); ++row)
+        if (neverRegenerates(row))
             keys.push_back(m_entries[row].key);
     return keys;
 }

@@ -152,6 +152,32 @@ INSTANTIATE_TEST_SUITE_P(
                       "",
                       "",
                       "option '--conflict' does not go with '--status'"},
+        ArgumentsCase{"DetachAFile", {"--detach", "out/Demo/A.cpp"}, Mode::Detach, "", "", ""},
+        ArgumentsCase{"AttachAFile", {"--attach", "-A.cpp"}, Mode::Attach, "", "", ""},
+        ArgumentsCase{"DetachWithoutPath",
+                      {"--detach"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--detach' needs a PATH"},
+        ArgumentsCase{"DetachIsNoRun",
+                      {"--detach", "a.cpp", "p.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "'--detach PATH' takes no other argument"},
+        ArgumentsCase{"AttachIsNoRun",
+                      {"--dry-run", "--attach", "a.cpp"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "'--attach PATH' takes no other argument"},
+        ArgumentsCase{"DetachAndAttach",
+                      {"--detach", "a.cpp", "--attach", "b.cpp"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "only one of '--detach' and '--attach', with one PATH"},
         ArgumentsCase{"EditsWithoutStatus",
                       {"--edits", "p.json"},
                       Mode::UsageError,
@@ -183,6 +209,7 @@ TEST(CommandLineTexts, VersionAndUsage) {
                            "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
                            "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
                            "                   PROJECT_FILE | PROJECT_FOLDER\n"
+                           "       vantrel-gen --detach PATH | --attach PATH\n"
                            "       vantrel-gen --help | --version\n");
     EXPECT_TRUE(helpText().starts_with(usageText()));
 }

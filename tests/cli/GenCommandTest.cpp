@@ -23,6 +23,7 @@ TEST_F(HeadlessInvocation, UsageErrorsGoToStandardErrorWithStatusTwo) {
         "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
         "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
         "                   PROJECT_FILE | PROJECT_FOLDER\n"
+        "       vantrel-gen --detach PATH | --attach PATH\n"
         "       vantrel-gen --help | --version\n";
     ProcessResult result = runGeneratorIn(m_work.path(), {});
     EXPECT_EQ(result.err, "vantrel-gen: PROJECT_FILE missing\n" + usage);

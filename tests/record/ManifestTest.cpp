@@ -32,12 +32,19 @@ TEST(Manifest, ReadsBackWhatItWritesSortedAndWithoutTimes) {
     manifest.entries.push_back(entry(Kind::File, "a name with spaces.cpp", 13, 8)); // twice
     manifest.entries.push_back(entry(Kind::File, "Gone.cpp", 5, 9, State::Gone));
     manifest.entries.push_back(entry(Kind::Copy, "kit.h", 5, 10, State::Conflict, 11));
+    for (const State state : {State::Generated, State::Gone, State::Conflict}) {
+        Manifest::Entry mine =
+            entry(Kind::File, "mine" + std::to_string(int(state)), 3, 4, state, 5);
+        mine.pending = state == State::Conflict ? 5 : 0;
+        mine.yours = true;
+        manifest.entries.push_back(mine);
+    }
     // Each escaped byte alone in a path, at its ends, and all of them in a row.
     for (const char* path : {"line\nend", "\nfirst", "last\r", "back\\", "\\\\\r\n\\"})
         manifest.entries.push_back(entry(Kind::File, path, 1, 2));
     manifest.writtenAt = 1'796'748'907'194'421'618;
     manifest.finish();
-    ASSERT_EQ(manifest.entries.size(), 10u);
+    ASSERT_EQ(manifest.entries.size(), 13u);
     EXPECT_EQ(manifest.at("a name with spaces.cpp")[0].hash, 8u); // the last one written
     const std::string text = manifestText(manifest);
     EXPECT_EQ(text.find("written"), std::string::npos);
@@ -50,6 +57,9 @@ TEST(Manifest, ReadsBackWhatItWritesSortedAndWithoutTimes) {
     EXPECT_EQ(manifestText(read.manifest), text);
     EXPECT_TRUE(read.manifest.sameAs(manifest));
     EXPECT_EQ(read.manifest.at("kit.h")[0].state, State::Conflict);
+    EXPECT_NE(text.find("\nyours gone file 3 0000000000000004 mine1\n"), std::string::npos);
+    EXPECT_TRUE(read.manifest.at("mine2")[0].yours);
+    EXPECT_FALSE(read.manifest.at("kit.h")[0].yours);
     EXPECT_EQ(read.manifest.findInput("scripts\\kel.vts")->role, Manifest::Role::Script);
 
     // What is machine-local goes apart: the time and the files that were not held.
@@ -147,6 +157,12 @@ INSTANTIATE_TEST_SUITE_P(
         Damaged{"GoneInOldVersion", "vantrel-manifest 2\ngone " GOOD,
                 "line 2: unknown entry \"gone\"", 0},
         Damaged{"NegativeTime", "vantrel-manifest 2\nwritten -1\n" GOOD, "line 2: no time", 1},
+        // A line of a file of the user's, as a reader of version 2 or a damaged one meets it.
+        Damaged{"YoursInOldVersion", "vantrel-manifest 2\nyours " GOOD,
+                "line 2: unknown entry \"yours\"", 0},
+        Damaged{"YoursFolder", "vantrel-manifest 3\nyours folder a\n" GOOD,
+                "line 2: unknown entry \"yours\"", 1},
+        Damaged{"YoursAlone", "vantrel-manifest 3\nyours\n" GOOD, "line 2: a word is missing", 1},
         Damaged{"InputRole", "vantrel-manifest 3\ninput library 0123456789abcdef x\n" GOOD,
                 "line 2: no input line", 1}),
     [](const testing::TestParamInfo<Damaged>& info) { return info.param.name; });

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -118,6 +119,8 @@ private:
     std::optional<std::string> resolveConflict();
     std::optional<std::string> resolveMarkers(const std::string& file);
     std::optional<std::string> deleteFile();
+    std::optional<std::string> detachFile();
+    std::optional<std::string> attachFile();
     // The preview and the run after each step, and what they must show (SessionTest.cpp).
     std::vector<std::string> arguments(bool preview) const;
     std::vector<Failure> runAndCheck();
@@ -136,6 +139,9 @@ private:
     bool m_prune = false;
     std::string m_conflictStyle = "beside";
     Random m_styles; // apart from m_random: the steps of a seed stay what they were
+    // Files detached while the record says so (a damaged or restored record forgets them).
+    std::set<std::string> m_detached;
+    std::optional<Failure> m_stepFailure; // what went wrong in the step itself
     int m_nextUser = 1;
     int m_nextLine = 1;
     std::vector<std::string> m_log; // what each step did, the first run first

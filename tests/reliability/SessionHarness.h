@@ -106,23 +106,29 @@ inline void writeIfChanged(const fs::path& file, std::string_view content) {
 // The template set: one template file whose main section lists every action in a loop, and an
 // action section; the scripts of both hosts copy the kit header and write from it. Kel names
 // the main file after the project, Dov calls it main.cpp, so a switch leaves files behind.
+// A set with lines in once also has the section of a file the scripts write once, Notes.cpp.
 struct TemplateSet {
-    std::vector<std::string> head, loop, tail, action;
+    std::vector<std::string> head, loop, tail, action, once;
     std::string kit = "// pi kit 1\n";
 
     std::string text() const {
         return "filesection: main\n" + joinLines(head) + "@FOR 0 TO ALL_ACTIONS\n" +
                joinLines(loop) + "@ENDFOR\n" + joinLines(tail) +
-               "filesectionend:\nfilesection: action\n" + joinLines(action) + "filesectionend:\n";
+               "filesectionend:\nfilesection: action\n" + joinLines(action) + "filesectionend:\n" +
+               (once.empty() ? "" : "filesection: once\n" + joinLines(once) + "filesectionend:\n");
     }
 };
 
-inline std::string scriptOf(std::string_view mainFile) {
+inline constexpr std::string_view ONCE_FILE = "Notes.cpp";
+
+inline std::string scriptOf(std::string_view mainFile, bool writeOnce = false) {
     return "create_directory: \"%PROJECTNAME%\"\n"
            "copy_file: %piinc% \"%PROJECTNAME%\"\n"
            "create_file: \"" +
-           std::string(mainFile) +
-           "\" \"main\" \"plugin.tpl\"\n"
+           std::string(mainFile) + "\" \"main\" \"plugin.tpl\"\n" +
+           (writeOnce
+                ? "create_file_once: \"" + std::string(ONCE_FILE) + "\" \"once\" \"plugin.tpl\"\n"
+                : std::string()) +
            "@FOR 0 TO ALL_ACTIONS\n"
            "create_file: \"%ACTIONNAME%.cpp\" \"action\" \"plugin.tpl\"\n"
            "@ENDFOR\n";
@@ -148,14 +154,15 @@ struct Answers {
 // and the generated projects in out/.
 class Workspace {
 public:
-    explicit Workspace(fs::path root)
+    // writeOnce: the scripts write Notes.cpp once (the templates need a once section then).
+    explicit Workspace(fs::path root, bool writeOnce = false)
         : m_root(std::move(root)) {
         writeIfChanged(config(), "keltemplate = \"" + (m_root / "in/kel.vts").string() +
                                      "\"\ndovtemplate = \"" + (m_root / "in/dov.vts").string() +
                                      "\"\ntemplatedirectory = \"" + (m_root / "in/tpl").string() +
                                      "\"\npiinc = \"" + (m_root / "kit/pi.h").string() + "\"\n");
-        writeIfChanged(m_root / "in/kel.vts", scriptOf("%PROJECTNAME%.cpp"));
-        writeIfChanged(m_root / "in/dov.vts", scriptOf("main.cpp"));
+        writeIfChanged(m_root / "in/kel.vts", scriptOf("%PROJECTNAME%.cpp", writeOnce));
+        writeIfChanged(m_root / "in/dov.vts", scriptOf("main.cpp", writeOnce));
         fs::create_directories(location());
     }
 

@@ -77,7 +77,8 @@ std::string Session::operate() {
         {2, &Session::removeAction},    {3, &Session::renameAction},   {2, &Session::switchHost},
         {2, &Session::ownFileThenAdd},  {1, &Session::renameProject},  {2, &Session::takeSnapshot},
         {2, &Session::restoreSnapshot}, {2, &Session::damageRecord},   {1, &Session::withoutRecord},
-        {4, &Session::resolveConflict}, {1, &Session::deleteFile},
+        {4, &Session::resolveConflict}, {1, &Session::deleteFile},     {2, &Session::detachFile},
+        {2, &Session::attachFile},
     };
     int total = 0;
     for (const Kind& kind : KINDS)
@@ -131,7 +132,8 @@ std::optional<std::pair<std::vector<std::string>*, std::size_t>> Session::lineNe
             continue;
         const std::string tag = neighbour.substr(0, neighbour.find_first_not_of("0123456789", 4));
         for (std::vector<std::string>* section :
-             {&m_templates.head, &m_templates.loop, &m_templates.tail, &m_templates.action})
+             {&m_templates.head, &m_templates.loop, &m_templates.tail, &m_templates.action,
+              &m_templates.once})
             for (std::size_t i = 0; i < section->size(); ++i) {
                 const std::string& candidate = (*section)[i];
                 if (candidate.starts_with(tag) &&
@@ -156,15 +158,16 @@ std::optional<std::string> Session::changeTemplate() {
             where = " next to a typed line";
         }
     if (!section) {
-        std::vector<std::vector<std::string>*> sections = {&m_templates.head, &m_templates.loop,
-                                                           &m_templates.tail, &m_templates.action,
-                                                           &m_templates.action};
+        std::vector<std::vector<std::string>*> sections = {&m_templates.head,   &m_templates.loop,
+                                                           &m_templates.tail,   &m_templates.action,
+                                                           &m_templates.action, &m_templates.once};
         section = m_random.pick(sections);
         at = m_random.below(section->size());
     }
     const std::string name = section == &m_templates.head   ? "main section's head"
                              : section == &m_templates.loop ? "main section's loop"
                              : section == &m_templates.tail ? "main section's tail"
+                             : section == &m_templates.once ? "write-once section"
                                                             : "action section";
     const std::string old = (*section)[at];
     switch (m_random.below(3)) {
@@ -272,6 +275,7 @@ std::optional<std::string> Session::restoreSnapshot() {
     const bool withRecord = m_random.chance(50);
     const fs::path folder = project();
     fs::create_directories(folder);
+    m_detached.clear();
     for (const fs::directory_entry& entry : fs::directory_iterator(folder))
         if (withRecord || entry.path().filename() != ".vantrel")
             fs::remove_all(entry.path());
@@ -288,6 +292,7 @@ std::optional<std::string> Session::damageRecord() {
     const fs::path record = project() / ".vantrel";
     if (!fs::is_directory(record))
         return std::nullopt;
+    m_detached.clear();
     switch (m_random.below(4)) {
     case 0: {
         const std::string manifest = readFile(record / "manifest.txt");
@@ -394,6 +399,38 @@ std::optional<std::string> Session::deleteFile() {
     fs::remove(project() / path);
     m_typed.erase(path);
     return "delete file: " + path;
+}
+
+// A file made the user's: a file the record does not list is refused (2), a record that
+// cannot be read whole too (1).
+std::optional<std::string> Session::detachFile() {
+    const std::vector<std::string> files = userFiles();
+    if (files.empty())
+        return std::nullopt;
+    const std::string path = m_random.pick(files);
+    const GenResult result = runGen({"--detach", (project() / path).string()});
+    if (result.status == 0)
+        m_detached.insert(path);
+    else if (result.status != 2 &&
+             !(result.status == 1 && result.err.find("cannot be read whole") != std::string::npos))
+        m_stepFailure =
+            Failure{"detach failed", "--detach " + path + " exited with status " +
+                                         std::to_string(result.status) + "\n" + result.err};
+    return "detach: " + path + " (status " + std::to_string(result.status) + ")";
+}
+
+std::optional<std::string> Session::attachFile() {
+    if (m_detached.empty())
+        return std::nullopt;
+    const std::string path =
+        *std::next(m_detached.begin(), std::ptrdiff_t(m_random.below(m_detached.size())));
+    m_detached.erase(path);
+    const GenResult result = runGen({"--attach", (project() / path).string()});
+    if (result.status != 0)
+        m_stepFailure =
+            Failure{"attach failed", "--attach " + path + " exited with status " +
+                                         std::to_string(result.status) + "\n" + result.err};
+    return "attach: " + path;
 }
 
 } // namespace vantrel::session

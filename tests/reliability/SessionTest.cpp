@@ -21,6 +21,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vantrel::session {
@@ -31,18 +32,11 @@ int environmentNumber(const char* name, int fallback) {
 }
 
 Listing parseListing(const std::string& out, const fs::path& project, const fs::path& location) {
-    static const std::vector<std::string> LABELS = {"deleted by you",
-                                                    "delete",
-                                                    "no longer generated",
-                                                    "new",
-                                                    "same",
-                                                    "replaced",
-                                                    "merged",
-                                                    "kept",
-                                                    "conflict",
-                                                    "blocked",
-                                                    "refused",
-                                                    "changed"};
+    static const std::vector<std::string> LABELS = {
+        "kept (yours)", "deleted by you", "delete",   "no longer generated",
+        "new",          "same",           "replaced", "merged",
+        "kept",         "conflict",       "blocked",  "refused",
+        "changed"};
     Listing listing;
     for (const std::string& line : linesOf(out)) {
         const auto label = std::find_if(LABELS.begin(), LABELS.end(), [&](const std::string& l) {
@@ -67,8 +61,9 @@ Listing parseListing(const std::string& out, const fs::path& project, const fs::
 
 Session::Session(std::uint64_t seed, const fs::path& root)
     : m_random(seed)
-    , m_work(root)
+    , m_work(root, true)
     , m_styles(seed * 31 + 7) {
+    m_templates.once = {line(" notes of %PROJECTNAME%"), line(""), line(" end of notes")};
     m_templates.head = {line(" %PROJECTNAME%"), line(""), line("")};
     m_templates.loop = {line(" %ACTIONNAME%")};
     m_templates.tail = {line(""), line(" end")};
@@ -128,6 +123,8 @@ std::vector<Failure> Session::runAndCheck() {
     const auto fail = [&failures](std::string kind, std::string detail) {
         failures.push_back({std::move(kind), std::move(detail)});
     };
+    if (m_stepFailure)
+        failures.push_back(*std::exchange(m_stepFailure, std::nullopt));
     const fs::path folder = project();
     const Files before = filesBelow(folder);
     // Files whose recorded conflict still holds its markers: no run merges into them.
@@ -170,7 +167,9 @@ std::vector<Failure> Session::runAndCheck() {
                 const auto target =
                     std::find_if(listing.targets.begin(), listing.targets.end(),
                                  [&file](const Listed& listed) { return listed.path == file; });
-                if (target == listing.targets.end())
+                // A file made the user's has no conflict of the run's: what stood beside it
+                // before is the user's too.
+                if (target == listing.targets.end() || target->label == "kept (yours)")
                     continue;
                 fail("status 0 with a new text beside a file",
                      "the run exited with status 0, but " + path + " is there (the preview " +
@@ -219,6 +218,20 @@ std::vector<Failure> Session::runAndCheck() {
                                                  (m_prune ? "kept it" : "was not pruning"));
 
     checkListing(listing, before, after, fail);
+
+    // The user's files: a detached one, and the write-once file once it stands, keep every
+    // byte, and no new text comes beside them.
+    std::set<std::string> yours = m_detached;
+    yours.insert(std::string(ONCE_FILE));
+    for (const std::string& path : yours) {
+        const auto old = before.find(path);
+        const auto now = after.find(path);
+        if (old != before.end() && (now == after.end() || now->second.bytes != old->second.bytes))
+            fail("a run changed a file of the user's", "the run changed " + path + messages);
+        const std::string beside = path + std::string(BESIDE);
+        if (!before.contains(beside) && after.contains(beside))
+            fail("a new text beside a file of the user's", "the run wrote " + beside + messages);
+    }
 
     // A second run straight after has nothing left to do.
     const GenResult again = runGen(arguments(false));

@@ -444,6 +444,7 @@ void DialogsTest::reviewShowsEveryKindOfRow() {
         row("D/gone.cpp", State::Same, std::nullopt),
         row("D/blocked.cpp", State::Blocked, std::nullopt),
         row("D/refused.cpp", State::Blocked, TargetState::Refused),
+        row("D/yours.cpp", State::Same, TargetState::Yours),
     };
     entries[7].paths.clear();
     entries[7].noLongerGenerated = true;
@@ -504,6 +505,22 @@ void DialogsTest::reviewShowsEveryKindOfRow() {
     files->topLevelItem(5)->setCheckState(0, Qt::Checked);
     QVERIFY(!styles->isEnabled() && model.conflictStyles().empty());
     files->topLevelItem(5)->setCheckState(0, Qt::Unchecked);
+    // "Never regenerate" acts on the selected row where the model offers it: the row's tick
+    // goes while it holds, and comes back with it.
+    auto* never = review.findChild<QAction*>("neverRegenerate");
+    files->setCurrentItem(files->topLevelItem(1));
+    QVERIFY(!never->isEnabled());
+    files->setCurrentItem(files->topLevelItem(2));
+    QVERIFY(never->isEnabled() && !never->isChecked());
+    never->trigger();
+    QVERIFY(model.neverRegenerates(2));
+    QVERIFY(!files->topLevelItem(2)->data(0, Qt::CheckStateRole).isValid());
+    QCOMPARE(files->topLevelItem(2)->text(1),
+             QString("never regenerate: kept as it is, yours from now on"));
+    QCOMPARE(files->topLevelItem(10)->text(1), QString("kept (yours): never regenerated"));
+    never->trigger();
+    QVERIFY(!model.neverRegenerates(2));
+    QVERIFY(files->topLevelItem(2)->data(0, Qt::CheckStateRole).isValid());
 
     // "Only what changes" hides the file that stays as it is, and nothing else; a short list
     // starts with everything shown, a long one with only what changes.

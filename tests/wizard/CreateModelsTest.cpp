@@ -258,6 +258,38 @@ TEST(CreateModels, SummaryCountsTheRun) {
     EXPECT_FALSE(failed.folderExists()); // nothing to open
 }
 
+// "Never regenerate" is offered for a file there or recorded, takes the row's tick away while
+// it holds, and is what Create records as the user's.
+TEST(CreateModels, NeverRegenerateMakesAFileTheUsers) {
+    ReviewModel::Entry gone = entry("demo/Arc.cpp", State::Same);
+    gone.noLongerGenerated = gone.deletable = true;
+    ReviewModel::Entry yours = entry("demo/Notes.cpp", State::Same);
+    yours.regenerated = TargetState::Yours;
+    ReviewModel::Entry kept = entry("demo/Kept.cpp", State::Same);
+    kept.regenerated = TargetState::Kept;
+    ReviewModel review(
+        {entry("demo/a.cpp", State::Changed), entry("demo/b.h", State::New), gone, yours, kept});
+    const std::vector<bool> offered = {true, false, false, false, true};
+    for (std::size_t row = 0; row < review.size(); ++row)
+        EXPECT_EQ(review.mayNeverRegenerate(row), offered[row]) << row;
+    EXPECT_EQ(review.stateText(3), "kept (yours): never regenerated");
+
+    review.setChecked(0, true);
+    review.setNeverRegenerate(0, true);
+    review.setNeverRegenerate(1, true); // not offered: nothing changes
+    EXPECT_TRUE(review.neverRegenerates(0));
+    EXPECT_FALSE(review.isCheckable(0));
+    EXPECT_FALSE(review.isChecked(0));
+    EXPECT_EQ(review.stateText(0), "never regenerate: kept as it is, yours from now on");
+    EXPECT_EQ(review.detachedKeys(), std::vector<std::string>{"demo/a.cpp"});
+    EXPECT_EQ(review.keptKeys(), std::vector<std::string>{"demo/a.cpp"});
+    EXPECT_EQ(review.choiceText(),
+              "Write keeps the changed file as it is and writes only what is new.");
+    review.setNeverRegenerate(0, false);
+    EXPECT_TRUE(review.isChecked(0)); // the tick it had comes back
+    EXPECT_TRUE(review.detachedKeys().empty());
+}
+
 TEST(CreateModels, RunsOverTheSampleKeepWhatTheUserKept) {
     // The source tree as the environment names it, else the one the test was built from.
     const char* named = std::getenv("VANTREL_SOURCE_DIR");
@@ -345,6 +377,33 @@ TEST(CreateModels, RunsOverTheSampleKeepWhatTheUserKept) {
     EXPECT_EQ(keeping.notes, std::vector<std::string>{"Sample/Sample.cpp was edited by you and "
                                                       "its generated text did not change: it "
                                                       "was kept."});
+
+    // Never regenerated: the record makes the edited file the user's, and the next review
+    // shows it as theirs.
+    writeFile(dir.path() / "Sample/Sample.h", "my header\n");
+    working.emplace(std::filesystem::path(root) / "data/sample");
+    ReviewModel again(previewRun(project, -1));
+    const auto rowOf = [](const ReviewModel& model, const std::string& key) {
+        for (std::size_t row = 0; row < model.size(); ++row)
+            if (model.entries()[row].key == key)
+                return row;
+        return model.size();
+    };
+    const std::size_t header = rowOf(again, "Sample/Sample.h");
+    ASSERT_TRUE(again.mayNeverRegenerate(header));
+    again.setNeverRegenerate(header, true);
+    const RunOutcome detaching = diskRun(
+        project, -1, {again.keptPaths(), again.choices(), {}, {}, again.detachedKeys()}, configuration);
+    EXPECT_TRUE(detaching.ended);
+    EXPECT_EQ(readFile(dir.path() / "Sample/Sample.h"), "my header\n");
+    EXPECT_NE(readFile(dir.path() / "Sample/.vantrel/manifest.txt").find("\nyours "),
+              std::string::npos);
+    const ReviewModel after(previewRun(project, -1));
+    const std::size_t theirs = rowOf(after, "Sample/Sample.h");
+    ASSERT_LT(theirs, after.size());
+    EXPECT_EQ(after.entries()[theirs].regenerated, TargetState::Yours);
+    EXPECT_FALSE(after.isCheckable(theirs));
+    working.reset();
 
     // Without its script the run stops; the message goes to the summary.
     project.keltemplate = "gone.vts";

@@ -6,7 +6,8 @@
 
 namespace vantrel {
 
-enum class Severity { Error, Warning };
+// A note is no problem: it names what a reader of the templates should know (write-once files).
+enum class Severity { Error, Warning, Note };
 
 // One problem a check found, where an editor can show it.
 struct Diagnostic {
@@ -30,6 +31,10 @@ public:
     }
     void warning(const std::string& file, std::size_t line, std::size_t column, std::string text) {
         add(Severity::Warning, file, line, column, std::move(text));
+    }
+
+    void note(const std::string& file, std::size_t line, std::size_t column, std::string text) {
+        add(Severity::Note, file, line, column, std::move(text));
     }
 
     std::vector<Diagnostic> sorted() const;

@@ -22,12 +22,14 @@ inline constexpr int EXIT_EDITED_AND_OUTDATED = 6;
 
 // What the arguments ask for: vantrel-gen [--config FILE] PROJECT_FILE,
 // --check [--werror] [--config FILE] [PROJECT_FILE], --status [--json] [--edits] [--config FILE]
-// PROJECT_FILE|PROJECT_FOLDER, --help or --version.
+// PROJECT_FILE|PROJECT_FOLDER, --detach PATH, --attach PATH, --help or --version.
 struct CommandLine {
     enum class Mode {
         Generate,
         Check,
         Status,
+        Detach, // targetPath: a generated file made the user's
+        Attach, // targetPath: a detached file made the program's again
         Help,
         Version,
         UsageError,
@@ -35,6 +37,7 @@ struct CommandLine {
     Mode mode = Mode::UsageError;
     std::string configPath;
     std::string projectPath;
+    std::string targetPath;       // --detach, --attach
     bool warnings = false;        // print warnings on standard error
     bool dryRun = false;          // write nothing; list what each target would become
     bool diff = false;            // with dryRun: a unified diff for each changed file

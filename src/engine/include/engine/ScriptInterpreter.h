@@ -29,6 +29,9 @@ inline constexpr std::string_view CMD_CREATE_DIRECTORY = "create_directory:";
 inline constexpr std::string_view CMD_COPY_FILE = "copy_file:";
 inline constexpr std::string_view CMD_CREATE_FILE = "create_file:";
 inline constexpr std::string_view CMD_CREATE_DONE = "create_done:";
+// As create_file:, for a file that is the user's once written: only a project whose record
+// never had it gets it.
+inline constexpr std::string_view CMD_CREATE_FILE_ONCE = "create_file_once:";
 
 // The generation script's commands: folders, copies and file sections, written through the
 // run's output and reported through its sink.
@@ -66,7 +69,7 @@ public:
     bool runScriptLines(TemplateReader& script);
     bool findFileSection(TemplateReader& reader, std::string_view sectionName);
     bool writeFileSection(TemplateReader& reader, std::string_view sectionName,
-                          std::string_view targetName);
+                          std::string_view targetName, bool once = false);
     // projectLocation, then "\" and each part that is given (joinPath: an empty location is the
     // working folder), placeholders expanded. The path keeps its "\" separators; nativePath
     // turns it into what the file system takes.

@@ -32,6 +32,9 @@ public:
     // Starts the text file at a native path from empty. Failed: it lies outside the location or
     // cannot be opened.
     virtual FileOpen openFile(const std::string& nativePath) = 0;
+    // The next file opened is written once: only where no record says a run had it before. An
+    // output that keeps no record writes it as any other.
+    virtual void nextFileOnce() {}
     // The open file's text not yet written; lines are appended here with "\n" breaks, which
     // become the platform's line ends. The same string from openFile to closeFile.
     virtual std::string& pending() = 0;

@@ -31,6 +31,8 @@ struct Manifest {
         ContentHash pending = 0;
         // Machine-local: the file's place held those very bytes when the run was done.
         bool held = false;
+        // The user's: no run writes, merges or prunes it (written once, or detached).
+        bool yours = false;
         bool operator==(const Entry&) const = default;
     };
     enum class Role { Configuration, Script, Template };
@@ -81,8 +83,10 @@ bool isTargetPath(std::string_view path);
 // The manifest as the record keeps it for version control: a first line "vantrel-manifest 3",
 // then a line per input ("input configuration|script|template HASH PATH") and per target
 // ("folder PATH", "file|copy SIZE HASH PATH", "gone file|copy SIZE HASH PATH", "conflict
-// file|copy SIZE HASH PENDING PATH"), sorted by path, with no times: the same inputs and tree
-// give the same bytes. A path is the rest of its line, with "\\", "\n" and "\r" written as
+// file|copy SIZE HASH PENDING PATH"), sorted by path, with no times; a target line of a file
+// that belongs to the user starts with "yours " (a reader that knows no such line passes it by):
+// the same inputs and tree give the same bytes. A path is the rest of its line, with "\\", "\n" and
+// "\r" written as
 // "\\\\", "\\n" and "\\r".
 std::string manifestText(const Manifest& manifest);
 // The same text handed to a sink in pieces, so that a large manifest is never held whole; false

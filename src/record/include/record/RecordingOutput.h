@@ -88,6 +88,9 @@ public:
     }
     // Overrides the decision for the targets it names.
     void setChoices(Choices choices) { m_choices = std::move(choices); }
+    // Targets the user has made theirs in this run, by key: left as they are and recorded as
+    // the user's, as a detached file is.
+    void setDetached(std::set<std::string, std::less<>> keys) { m_detached = std::move(keys); }
     // Keep the bytes of each target for a diff (a preview asks for them).
     void keepTexts(bool keep) { m_keepTexts = keep; }
     // Says whether the run reads what the recorded one read (answers, configuration, script and
@@ -99,6 +102,7 @@ public:
     bool createFolder(const std::string& nativePath, std::vector<std::string>& made,
                       std::string& refused) override;
     FileOpen openFile(const std::string& nativePath) override;
+    void nextFileOnce() override { m_nextOnce = true; }
     std::string& pending() override { return m_mode == Mode::Stream ? m_inner.pending() : m_text; }
     bool writePending() override;
     Closed closeFile() override;
@@ -107,7 +111,8 @@ public:
     std::optional<FileIdentity> existingIdentity() const override {
         if (m_mode == Mode::AsRecorded && !m_yoursBytes)
             return m_identity;
-        return m_mode == Mode::Skip ? std::nullopt : m_inner.existingIdentity();
+        return m_mode == Mode::Skip || m_mode == Mode::Yours ? std::nullopt
+                                                             : m_inner.existingIdentity();
     }
 
     // Asked right after openFile: whether the open file holds the very bytes this run makes for
@@ -166,9 +171,19 @@ public:
     std::optional<std::string> recordPath(std::string_view key) const;
 
 private:
-    enum class Mode { None, Stream, Collect, Skip, AsRecorded };
+    enum class Mode { None, Stream, Collect, Skip, AsRecorded, Yours };
 
     bool leavesAsRecorded() const;
+    // Whether the target being opened is the user's: the record says so, the user chose so in
+    // this run, or it is written once and the record had it or something stands there.
+    bool belongsToUser(bool somethingThere) const;
+    // Records the user's target as the record had it, or with the new text's hash when the
+    // record never had it; a detached file keeps its base text for a merge once attached.
+    void keepYours(Manifest::Kind kind, const std::string* theirs);
+    // Keeps the text an entry's file was made from among the base texts, when it can be had.
+    // made: what this run makes there, when it was made.
+    void keepBaseText(const Manifest::Entry& entry, const std::string& nativePath,
+                      const std::string* made = nullptr);
     // Whether FILE.vantrel-new stands beside a target on the disk.
     bool besideStands(const std::string& nativePath) const;
     const std::string* openedBytes() const { return m_disk ? m_disk->openedFileBytes() : nullptr; }
@@ -197,6 +212,8 @@ private:
     ConflictStyle m_style = ConflictStyle::Beside;
     std::map<std::string, ConflictStyle> m_styles;
     Choices m_choices;
+    std::set<std::string, std::less<>> m_detached;
+    bool m_nextOnce = false;
     bool m_keepTexts = false;
     std::string m_location;
     Manifest m_manifest;
@@ -228,6 +245,7 @@ private:
     std::optional<std::string> m_yours;
     const std::string* m_yoursBytes = nullptr; // the file's bytes on the disk; null: none
     bool m_unreadable = false;
+    bool m_once = false; // written once
     std::string m_text;
     bool m_created = false;
     std::size_t m_seen = 0;

@@ -21,6 +21,7 @@ enum class TargetState {
     Deleted,           // no longer generated and still as recorded: deleted when asked to prune
     Blocked,           // a folder where a file goes, or the reverse
     Refused,           // the system or the location's bounds do not let it be written
+    Yours,             // the user's (written once, or detached): never written or merged
 };
 
 // The listing's word for a state.

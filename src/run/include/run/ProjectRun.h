@@ -35,6 +35,8 @@ struct CreateChoices {
     std::vector<std::string> deletedKeys; // files no longer generated to delete, by key
     // Where the conflicts of the targets it names go, by key, over RunSettings::conflictStyle.
     std::map<std::string, ConflictStyle> conflictStyles = {};
+    // Files made the user's ("Never regenerate"), by key.
+    std::vector<std::string> detachedKeys = {};
 };
 
 struct RunSettings {

@@ -23,6 +23,7 @@ enum class FileStatus {
     NoLongerGenerated, // recorded, and the inputs no longer make it
     Blocked,           // a folder where the file goes
     Refused,           // the system or the location's bounds do not let it be written
+    Yours,             // the user's (written once, or detached): no run touches it
 };
 
 // The word the status listing prints for a state.

@@ -62,6 +62,12 @@ public:
     void selectAll();
     void selectNone();
 
+    // "Never regenerate": a file the run would change or the record lists can be made the
+    // user's; Create then leaves it as it is and records it as theirs (as --detach does).
+    bool mayNeverRegenerate(std::size_t row) const;
+    bool neverRegenerates(std::size_t row) const;
+    void setNeverRegenerate(std::size_t row, bool never);
+
     // What Create does to the row's target, as the row shows it after its path.
     std::string stateText(std::size_t row) const;
     // Whether diffText shows the row's file against its new text (rather than a sentence).
@@ -85,6 +91,8 @@ public:
     RecordingOutput::Choices choices() const;
     // The files no longer generated that are ticked for deletion, as the review shows them.
     std::vector<std::string> deletedKeys() const;
+    // The files made the user's, as the review shows them.
+    std::vector<std::string> detachedKeys() const;
 
     // A conflict row left unticked keeps the user's lines; where the new text goes is chosen:
     // beside the file (at first), into it between markers, or that and git's index. Offered
@@ -107,6 +115,7 @@ private:
     std::vector<Entry> m_entries;
     std::vector<bool> m_checked;
     std::vector<ConflictStyle> m_styles;
+    std::vector<bool> m_never; // "Never regenerate", by row
     std::size_t m_changed = 0;
     std::size_t m_deletable = 0;
 };

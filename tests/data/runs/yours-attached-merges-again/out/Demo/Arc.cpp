@@ -1,0 +1,6 @@
+// action "Arc"
+void run()
+{
+    draw();
+}
+// end of "Arc"

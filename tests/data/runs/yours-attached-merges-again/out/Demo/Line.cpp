@@ -1,0 +1,5 @@
+// action "Line"
+void run()
+{
+}
+// last of "Line"

@@ -1,0 +1,4 @@
+// body of "Line"
+void body()
+{
+}

@@ -1,0 +1,19 @@
+filesection: main
+// %PROJECTNAME%
+@FOR 0 TO ALL_ACTIONS
+// uses %ACTIONNAME%
+@ENDFOR
+filesectionend:
+filesection: action
+// action %ACDF_NAME%
+void run()
+{
+}
+// end of %ACDF_NAME%
+filesectionend:
+filesection: body
+// the body of %ACDF_NAME%
+void body()
+{
+}
+filesectionend:

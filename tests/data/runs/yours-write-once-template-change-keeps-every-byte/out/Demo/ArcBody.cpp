@@ -1,0 +1,4 @@
+// body of "Arc"
+void body()
+{
+}

@@ -1,0 +1,5 @@
+// body of "Line"
+void body()
+{
+    draw();
+}
