@@ -60,6 +60,8 @@ std::string_view targetStateLabel(TargetState state) {
         return "blocked";
     case TargetState::Refused:
         return "refused";
+    case TargetState::Moved:
+        return "moved";
     }
     return "";
 }

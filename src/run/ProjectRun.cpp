@@ -56,10 +56,21 @@ bool edited(TargetState state) {
 // this program wrote them, and of those the run no longer makes. A new text that could not be
 // written beside its file is an error of the run, reported as any failed write is.
 void noteRegeneration(const RecordingOutput& output, const RecordingOutput::Pruning& pruning,
-                      MessageSink& sink, const RunSettings& settings, RunResult& result) {
+                      const std::vector<std::string>& movesLeft, MessageSink& sink,
+                      const RunSettings& settings, RunResult& result) {
     std::set<std::string> named;
     for (const RecordingOutput::Outcome& outcome : output.outcomes()) {
         switch (outcome.state) {
+        case TargetState::Moved:
+            if (outcome.moveKept)
+                tell(result, settings,
+                     {RunNote::Kind::MoveKept, outcome.nativePath, outcome.movedFromPath,
+                      outcome.key});
+            else if (!outcome.moveKept)
+                tell(result, settings,
+                     {RunNote::Kind::Moved, outcome.nativePath, outcome.movedFromPath, outcome.key,
+                      false, false, std::string(RecordingOutput::moveLabel(outcome))});
+            break;
         case TargetState::Merged:
             if (outcome.written)
                 tell(result, settings,
@@ -103,6 +114,8 @@ void noteRegeneration(const RecordingOutput& output, const RecordingOutput::Prun
     for (const std::string& key : output.noLongerGenerated())
         if (!told.contains(key))
             tell(result, settings, {RunNote::Kind::NoLongerGenerated, key, {}, key});
+    for (const std::string& key : movesLeft)
+        tell(result, settings, {RunNote::Kind::MoveLeft, key, {}, key});
     for (const std::string& key : pruning.edited)
         tell(result, settings, {RunNote::Kind::EditedNotDeleted, key, {}, key});
     for (const std::string& key : pruning.failed)
@@ -143,6 +156,15 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     }
     const RecordState previous = session.readPrevious();
     result.record = previous;
+    // Ids are given before the run, from what the project and its record hold: a preview gives
+    // the very ids its run would.
+    if (std::any_of(project.actions.begin(), project.actions.end(),
+                    [](const ActionDefinition& action) { return action.id == 0; })) {
+        result.idsGiven = giveActionIds(project, session.recordedAnswers());
+        session.answersUpdated();
+    }
+    if (session.findMoves())
+        tell(result, settings, {RunNote::Kind::RenamesUnknown, {}});
     // Said before the run: a record not used entry by entry, or not ours.
     if (previous == RecordState::Damaged || previous == RecordState::Foreign)
         tell(result, settings,
@@ -177,9 +199,10 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     result.counts = generator.script().summary();
     recording.setRanWhole(result.ended && sink.errors() == 0);
     // Pruned under the lock, before the record that no longer lists what went is written.
+    const std::vector<std::string> movesLeft = recording.finishMoves(toDisk);
     const RecordingOutput::Pruning pruning =
         settings.prune ? recording.prune(settings.prune, toDisk) : RecordingOutput::Pruning{};
-    noteRegeneration(recording, pruning, sink, settings, result);
+    noteRegeneration(recording, pruning, movesLeft, sink, settings, result);
     if (lock)
         session.removeLeftovers();
     result.noLongerGenerated = recording.noLongerGenerated();
@@ -197,7 +220,8 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
         tell(result, settings,
              {RunNote::Kind::RecordNotWritten, {}, {}, {}, false, false, session.why()});
     result.errors = sink.errors();
-    // A preview writes no file beside a conflict: its note tells.
+    // A preview writes no file beside a conflict: its note tells. A move whose edits overlap
+    // opens no conflict: its note names the old file, and the next run has nothing to add.
     result.keptForMerge = result.keptForMerge ||
                           std::any_of(result.notes.begin(), result.notes.end(), [](const auto& n) {
                               return n.kind == RunNote::Kind::Conflict;

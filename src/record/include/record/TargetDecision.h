@@ -21,6 +21,7 @@ enum class TargetState {
     Deleted,           // no longer generated and still as recorded: deleted when asked to prune
     Blocked,           // a folder where a file goes, or the reverse
     Refused,           // the system or the location's bounds do not let it be written
+    Moved,             // an action's rename moved its file here: the old one's edits came along
 };
 
 // The listing's word for a state.

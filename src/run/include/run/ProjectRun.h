@@ -66,6 +66,11 @@ struct RunNote {
         EditedNotDeleted,  // no longer generated, but edited: kept (path: its key)
         NotDeleted,        // no longer generated, but the system did not let it go (path: key)
         NotResolved,       // a conflict of an earlier run: path, beside
+        Moved,             // an action's rename moved a file: path the new one, beside the old
+                           // one; why: "moved" or "moved, merged"
+        MoveKept,          // the same, its edits overlapping: path the new one, beside the old one
+        MoveLeft,          // a moved file's old one could not be removed (path: its key)
+        RenamesUnknown,    // the record names no action ids: renames cannot be told
         MergeUnavailable,  // why: the library and the reason
         RecordNotWritten,  // why
     };
@@ -93,6 +98,7 @@ struct RunResult {
     RecordState record = RecordState::Absent; // the last run's record, as it was found
     std::vector<InputChange> changedInputs;   // against the record's
     bool answersChanged = false;
+    std::size_t idsGiven = 0; // actions that had no id and were given one (in the project)
     // By key, for the targets the user edited or deleted when asked: none where the record
     // cannot make the text again.
     std::map<std::string, std::optional<std::string>> recordedTexts;
