@@ -392,6 +392,18 @@ bool eachMember(JsonWalk& walk, Member&& member) {
     return walk.take('}');
 }
 
+// The "id" member that leads an object whose first member starts at from: on a line of its
+// own, indented as that member, when the object has its members a line each.
+std::string idMember(std::string_view text, std::size_t from, const std::string& id, bool members) {
+    const std::size_t next = text.find_first_not_of(" \t\r\n", from);
+    const std::string_view space = text.substr(from, next - from);
+    const std::size_t lineBreak = space.rfind('\n');
+    if (!members || lineBreak == std::string_view::npos)
+        return "\"id\": " + id + (members ? ", " : "");
+    const std::string_view lineEnd = space.substr(0, lineBreak).ends_with('\r') ? "\r\n" : "\n";
+    return std::string(lineEnd) + std::string(space.substr(lineBreak + 1)) + "\"id\": " + id + ",";
+}
+
 } // namespace
 
 std::optional<std::string> withActionIds(std::string_view text, const ActionDefinitions& actions) {
@@ -441,7 +453,7 @@ std::optional<std::string> withActionIds(std::string_view text, const ActionDefi
                                            [&](const Edit& edit) { return edit.at > open; }),
                             edits.end());
             else if (!found)
-                edits.push_back({open + 1, 0, "\"id\": " + id + (members ? ", " : "")});
+                edits.push_back({open + 1, 0, idMember(text, open + 1, id, members)});
             ++index;
         } while (walk.take(','));
     }
