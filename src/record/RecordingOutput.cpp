@@ -141,7 +141,8 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
         return entry.state == Manifest::State::Gone;
     });
     m_moving.reset();
-    if (m_path)
+    // Only a run with moves asks which paths it went for.
+    if (m_path && !m_moves.empty())
         m_openedPaths.insert(*m_path);
     if (!m_writtenHere.contains(m_key) && seen.place != Place::Other &&
         openMove(seen.place != Place::Missing)) {
@@ -372,7 +373,7 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
     m_key = keyOf(m_location, nativeTarget).value_or(std::string());
     m_native = nativeTarget;
     m_path = recordPath(m_key);
-    if (m_path)
+    if (m_path && !m_moves.empty())
         m_openedPaths.insert(*m_path);
     m_entries = m_path && m_previous ? m_previous->at(*m_path) : std::span<const Manifest::Entry>{};
     const std::optional<std::string> theirs = readFileBytes(nativeSource);
