@@ -6,11 +6,8 @@
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
 #include "diff/TextDiff.h"
-#include "fileutil/FileReplace.h"
-#include "fileutil/TextFile.h"
 #include "model/NameChecks.h"
 #include "project/ProjectFile.h"
-#include "project/ProjectWriter.h"
 #include "run/ProjectRun.h"
 #include "run/StartConfiguration.h"
 
@@ -156,16 +153,10 @@ void listPreview(const RunResult& result, const MemoryOutput& memory, bool diff,
         out << targetStateLabel(TargetState::NoLongerGenerated) << ' ' << key << '\n';
 }
 
-// Writes the ids the run gave into the project file, keeping the rest of its bytes; a file
-// that cannot take them is left as it was, and the next run gives the same ids again.
+// Writes the ids the run gave into the project file; one that cannot take them is left as it
+// was, and the next run gives the same ids again.
 void writeActionIds(const std::string& path, const ProjectState& project, std::ostream& err) {
-    const std::optional<std::string> text = readFileBytes(path);
-    const std::optional<std::string> withIds =
-        text ? withActionIds(*text, project.actions) : std::nullopt;
-    const std::optional<std::string> failure =
-        withIds ? replaceFileAtomically(path, *withIds)
-                : std::optional<std::string>("it changed during the run");
-    if (failure)
+    if (const std::optional<std::string> failure = writeActionIdsInto(path, project))
         err << CLI_PROGRAM_NAME << ": warning: the actions' ids could not be written into " << path
             << " (" << *failure << ")\n";
 }

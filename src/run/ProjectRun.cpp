@@ -4,8 +4,11 @@
 #include "engine/CreateProject.h"
 #include "engine/Engine.h"
 #include "fileutil/DiskOutput.h"
+#include "fileutil/FileReplace.h"
 #include "fileutil/MemoryOutput.h"
 #include "fileutil/ProjectLock.h"
+#include "fileutil/TextFile.h"
+#include "project/ProjectWriter.h"
 #include "record/RecordSession.h"
 
 #include <algorithm>
@@ -230,6 +233,17 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
 }
 
 } // namespace
+
+std::optional<std::string> writeActionIdsInto(const std::string& path,
+                                              const ProjectState& project) {
+    const std::optional<std::string> text = readFileBytes(path);
+    if (!text)
+        return std::string("it cannot be read");
+    const std::optional<std::string> withIds = withActionIds(*text, project.actions);
+    if (!withIds)
+        return std::string("its actions are no longer those the run read");
+    return replaceFileAtomically(path, *withIds);
+}
 
 RunResult runProject(ProjectState& project, MessageSink& sink, DiskOutput& disk,
                      const RunSettings& settings) {

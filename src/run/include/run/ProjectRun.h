@@ -104,6 +104,10 @@ struct RunResult {
     std::map<std::string, std::optional<std::string>> recordedTexts;
 };
 
+// Writes the actions' ids into the project file at path in one step, keeping its other bytes;
+// the reason when it could not.
+std::optional<std::string> writeActionIdsInto(const std::string& path, const ProjectState& project);
+
 // One run of the project's script, with the record around it. Into the disk it takes the
 // project's lock, reads the last record, decides every existing target by the one rule, removes
 // what killed runs left and writes the new record. The project is committed first.
