@@ -119,6 +119,22 @@ void printNote(const RunNote& note, std::ostream& err) {
             err << "not resolved yet: " << note.path << " (remove " << note.beside
                 << " once it is)";
         break;
+    case RunNote::Kind::Moved:
+        err << note.beside << " -> " << note.path << " (" << note.why << ")";
+        break;
+    case RunNote::Kind::MoveKept:
+        err << note.beside << " -> " << note.path << " (moved, conflict): your edits of "
+            << note.beside << " and the new text overlap; it was kept, " << note.path
+            << " written as generated";
+        break;
+    case RunNote::Kind::MoveLeft:
+        err << "moved, but the old file was not removed: " << note.path
+            << " (it changed meanwhile, or the system did not let it go)";
+        break;
+    case RunNote::Kind::RenamesUnknown:
+        err << "the record names no action ids: a renamed action's files stay where they are "
+               "this once (the actions now have ids)";
+        break;
     case RunNote::Kind::MergeUnavailable:
         err << "cannot merge the new text into files you edited (" << note.why
             << "); they were kept, the new text beside them";
@@ -145,7 +161,11 @@ void listPreview(const RunResult& result, const MemoryOutput& memory, bool diff,
             outcome.state == TargetState::Refused && blocked.contains(outcome.nativePath)
                 ? TargetState::Blocked
                 : outcome.state;
-        out << targetStateLabel(state) << ' ' << outcome.nativePath << '\n';
+        if (state == TargetState::Moved)
+            out << outcome.movedFromPath << " -> " << outcome.nativePath << " ("
+                << RecordingOutput::moveLabel(outcome) << ")\n";
+        else
+            out << targetStateLabel(state) << ' ' << outcome.nativePath << '\n';
         if (diff && outcome.before && outcome.after && *outcome.before != *outcome.after) {
             const std::optional<std::string> text = unifiedDiff(
                 *outcome.before, *outcome.after, outcome.nativePath, outcome.nativePath);
@@ -154,6 +174,14 @@ void listPreview(const RunResult& result, const MemoryOutput& memory, bool diff,
     }
     for (const std::string& key : result.noLongerGenerated)
         out << targetStateLabel(TargetState::NoLongerGenerated) << ' ' << key << '\n';
+}
+
+// Writes the ids the run gave into the project file; one that cannot take them is left as it
+// was, and the next run gives the same ids again.
+void writeActionIds(const std::string& path, const ProjectState& project, std::ostream& err) {
+    if (const std::optional<std::string> failure = writeActionIdsInto(path, project))
+        err << CLI_PROGRAM_NAME << ": warning: the actions' ids could not be written into " << path
+            << " (" << *failure << ")\n";
 }
 
 // The run into memory: the targets with what each would become, then the run's messages, and
@@ -226,6 +254,9 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
             << "; nothing was written, try again when it has ended\n";
         return EXIT_RUN_ERROR;
     }
+    // A run into memory writes nothing on the disk, the project file included.
+    if (std::holds_alternative<DiskOutput*>(into) && result.idsGiven > 0)
+        writeActionIds(command.projectPath, project, err);
     if (preview)
         listPreview(result, *std::get<MemoryOutput*>(into), command.diff, *previewListing);
     if (command.summary)

@@ -2,7 +2,9 @@
 
 #include "model/AsciiCase.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 
 namespace vantrel {
 
@@ -58,6 +60,47 @@ std::int32_t ProjectState::removeActionAt(std::int32_t index) {
     if (index >= 0 && index < actionCount())
         actions.erase(actions.begin() + index);
     return actionCount();
+}
+
+std::size_t giveActionIds(ProjectState& project, const ProjectState* recorded) {
+    std::map<std::uint32_t, int> holders;
+    for (const ActionDefinition& action : project.actions)
+        if (action.id != 0)
+            ++holders[action.id];
+    std::uint32_t highest = holders.empty() ? 0 : holders.rbegin()->first;
+    if (recorded)
+        for (const ActionDefinition& action : recorded->actions)
+            highest = std::max(highest, action.id);
+    std::size_t given = 0;
+    for (ActionDefinition& action : project.actions)
+        if (action.id != 0 && holders[action.id] > 1)
+            action.id = 0;
+    // An action written without its id that the record names takes the id it had there.
+    if (recorded) {
+        std::map<std::string_view, std::uint32_t> recordedIds;
+        for (const ActionDefinition& action : recorded->actions)
+            if (action.id != 0)
+                recordedIds.emplace(action.name, action.id);
+        for (ActionDefinition& action : project.actions) {
+            const auto found = recordedIds.find(action.name);
+            if (action.id == 0 && found != recordedIds.end() && !holders.contains(found->second)) {
+                action.id = found->second;
+                holders[action.id] = 1;
+                ++given;
+            }
+        }
+    }
+    for (ActionDefinition& action : project.actions) {
+        if (action.id != 0)
+            continue;
+        // Past the last number an id would wrap to 0, which means none: such a project is
+        // left as it is.
+        if (highest == UINT32_MAX)
+            break;
+        action.id = ++highest;
+        ++given;
+    }
+    return given;
 }
 
 bool ProjectState::keepsRecord() const {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -59,6 +60,7 @@ struct ReadAction {
     ActionDefinition fields;
     std::optional<std::uint32_t> type;
     std::optional<std::uint32_t> flags;
+    std::optional<std::uint32_t> id;
     std::array<std::optional<KeyFault>, std::size(ACTION_FIELDS)> faults; // of each key's value
     std::optional<std::string_view> unknownKey;
 };
@@ -218,6 +220,9 @@ bool ProjectReader::readAction(Value& value, std::size_t index, ReadActions& act
         switch (field.kind) {
         case ActionKey::Name:
             break;
+        case ActionKey::Id:
+            stored.id = *action.id;
+            break;
         case ActionKey::Type:
             stored.type = *action.type;
             break;
@@ -301,6 +306,14 @@ bool ProjectReader::readActionMember(std::string_view key, Value& value, ReadAct
             fault = KeyFault{std::string(key), "must be an integer or a procedure type name"};
         return true;
     }
+    case ActionKey::Id:
+        if (!readWord(value, action.id))
+            return false;
+        if (!action.id || *action.id == 0) {
+            action.id.reset();
+            fault = KeyFault{std::string(key), "must be an integer from 1 to 4294967295"};
+        }
+        return true;
     case ActionKey::Flags:
         return readFlags(value, key, action, index);
     }
@@ -416,8 +429,17 @@ void commit(ReadProject& read, ProjectState& project) {
     }
     if (read.dllFlagsGiven)
         project.dllFlags = *read.dllFlags;
-    if (read.actions)
+    if (read.actions) {
         project.actions = std::move(read.actions->list);
+        // An id two actions share (a line copied, two branches joined) tells neither apart.
+        std::map<std::uint32_t, int> holders;
+        for (const ActionDefinition& action : project.actions)
+            if (action.id != 0)
+                ++holders[action.id];
+        for (ActionDefinition& action : project.actions)
+            if (action.id != 0 && holders[action.id] > 1)
+                action.id = 0;
+    }
 }
 
 } // namespace

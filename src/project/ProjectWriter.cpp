@@ -152,6 +152,8 @@ bool isDefault(const ActionDefinition& action, std::size_t f, const ActionDefini
     switch (field.kind) {
     case ActionKey::Name:
         return false;
+    case ActionKey::Id:
+        return action.id == 0;
     case ActionKey::Type:
         return action.type == defaults.type;
     case ActionKey::Flags:
@@ -189,6 +191,9 @@ void appendAction(std::string& out, const ActionDefinition& action,
         case ActionKey::Name:
         case ActionKey::Text:
             appendJsonString(out, action.*field.text);
+            break;
+        case ActionKey::Id:
+            out += std::to_string(action.id);
             break;
         case ActionKey::Type:
             if (const char* name = rowName(action.type, procTypeTable))
@@ -299,6 +304,165 @@ bool writeProjectFile(const ProjectState& project, WithLocation withLocation, Ac
                       const TextSink& sink) {
     std::string piece;
     return appendProjectFile(piece, project, withLocation, layout, &sink) && sink(piece);
+}
+
+namespace {
+
+// Walks a JSON text already read whole, so that only positions are looked for, not faults.
+class JsonWalk {
+public:
+    explicit JsonWalk(std::string_view text)
+        : m_text(text) {
+        if (m_text.starts_with("\xEF\xBB\xBF"))
+            m_at = 3;
+    }
+    std::size_t at() const { return m_at; }
+    bool take(char expected) {
+        space();
+        if (m_at >= m_text.size() || m_text[m_at] != expected)
+            return false;
+        ++m_at;
+        return true;
+    }
+    bool peek(char expected) {
+        space();
+        return m_at < m_text.size() && m_text[m_at] == expected;
+    }
+    // A string's raw bytes between its quotes.
+    std::optional<std::string_view> string() {
+        if (!take('"'))
+            return std::nullopt;
+        const std::size_t start = m_at;
+        while (m_at < m_text.size() && m_text[m_at] != '"')
+            m_at += m_text[m_at] == '\\' ? 2 : 1;
+        if (m_at >= m_text.size())
+            return std::nullopt;
+        return m_text.substr(start, m_at++ - start);
+    }
+    bool value() {
+        space();
+        if (m_at >= m_text.size())
+            return false;
+        if (m_text[m_at] == '"')
+            return string().has_value();
+        if (m_text[m_at] != '{' && m_text[m_at] != '[') {
+            while (m_at < m_text.size() &&
+                   std::string_view(",]} \t\r\n").find(m_text[m_at]) == std::string_view::npos)
+                ++m_at;
+            return true;
+        }
+        int depth = 0;
+        do {
+            if (m_text[m_at] == '"') {
+                if (!string())
+                    return false;
+                continue;
+            }
+            depth += m_text[m_at] == '{' || m_text[m_at] == '[' ? 1 : 0;
+            depth -= m_text[m_at] == '}' || m_text[m_at] == ']' ? 1 : 0;
+            ++m_at;
+        } while (depth > 0 && m_at < m_text.size());
+        return depth == 0;
+    }
+    void moveTo(std::size_t at) { m_at = at; }
+
+private:
+    void space() {
+        while (m_at < m_text.size() &&
+               std::string_view(" \t\r\n").find(m_text[m_at]) != std::string_view::npos)
+            ++m_at;
+    }
+    std::string_view m_text;
+    std::size_t m_at = 0;
+};
+
+// Calls member(key, walk) at each member's value of the object at the walk; member reads the
+// value whole.
+template <class Member>
+bool eachMember(JsonWalk& walk, Member&& member) {
+    if (!walk.take('{'))
+        return false;
+    if (walk.take('}'))
+        return true;
+    do {
+        const std::optional<std::string_view> key = walk.string();
+        if (!key || !walk.take(':') || !member(*key, walk))
+            return false;
+    } while (walk.take(','));
+    return walk.take('}');
+}
+
+// The "id" member that leads an object whose first member starts at from: on a line of its
+// own, indented as that member, when the object has its members a line each.
+std::string idMember(std::string_view text, std::size_t from, const std::string& id, bool members) {
+    const std::size_t next = text.find_first_not_of(" \t\r\n", from);
+    const std::string_view space = text.substr(from, next - from);
+    const std::size_t lineBreak = space.rfind('\n');
+    if (!members || lineBreak == std::string_view::npos)
+        return "\"id\": " + id + (members ? ", " : "");
+    const std::string_view lineEnd = space.substr(0, lineBreak).ends_with('\r') ? "\r\n" : "\n";
+    return std::string(lineEnd) + std::string(space.substr(lineBreak + 1)) + "\"id\": " + id + ",";
+}
+
+} // namespace
+
+std::optional<std::string> withActionIds(std::string_view text, const ActionDefinitions& actions) {
+    JsonWalk walk(text);
+    std::optional<std::size_t> actionsAt; // the last "actions" counts, as the reader takes it
+    if (!eachMember(walk,
+                    [&](std::string_view key, JsonWalk& at) {
+                        if (key == "actions")
+                            actionsAt = at.at();
+                        return at.value();
+                    }) ||
+        !actionsAt)
+        return std::nullopt;
+    struct Edit {
+        std::size_t at;
+        std::size_t length;
+        std::string text;
+    };
+    std::vector<Edit> edits;
+    walk.moveTo(*actionsAt);
+    if (!walk.take('['))
+        return std::nullopt;
+    std::size_t index = 0;
+    if (!walk.peek(']')) {
+        do {
+            if (index >= actions.size() || !walk.peek('{'))
+                return std::nullopt;
+            const std::size_t open = walk.at();
+            const std::string id = std::to_string(actions[index].id);
+            bool found = false;
+            bool members = false;
+            if (!eachMember(walk, [&](std::string_view key, JsonWalk& at) {
+                    members = true;
+                    if (key != "id")
+                        return at.value();
+                    at.peek('"'); // to the value's first byte
+                    const std::size_t start = at.at();
+                    if (!at.value())
+                        return false;
+                    edits.push_back({start, at.at() - start, id});
+                    found = true;
+                    return true;
+                }))
+                return std::nullopt;
+            if (actions[index].id == 0) // none given: the file keeps what it has
+                edits.erase(std::remove_if(edits.begin(), edits.end(),
+                                           [&](const Edit& edit) { return edit.at > open; }),
+                            edits.end());
+            else if (!found)
+                edits.push_back({open + 1, 0, idMember(text, open + 1, id, members)});
+            ++index;
+        } while (walk.take(','));
+    }
+    if (!walk.take(']') || index != actions.size())
+        return std::nullopt;
+    std::string out(text);
+    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit)
+        out.replace(edit->at, edit->length, edit->text);
+    return out;
 }
 
 std::optional<std::string> saveProjectFile(const std::string& path, const ProjectState& project,

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <utility>
@@ -156,28 +157,130 @@ RecordState RecordSession::readPrevious() {
         record.manifest.entries = std::move(below);
         record.manifest.sortForLookup();
     }
-    // A run changes none of the answers but the DLL flags a dialog commits as it starts.
-    const bool sameAnswers =
-        record.answersRead &&
-        record.answers == projectFileText(m_project, WithLocation::No, ActionLayout::OnePerLine);
-    m_sameAnswersFor = sameAnswers ? std::optional(m_project.dllFlags) : std::nullopt;
-    if (record.answersRead && !sameAnswers) {
+    m_previous = std::move(record);
+    answersUpdated();
+    if (m_previous->answersRead && !m_sameAnswersFor) {
         ProjectState answers;
         if (const std::optional<ProjectFileError> error =
-                ProjectFile(std::string(RECORD_ANSWERS)).apply(record.answers, answers)) {
-            record.answersRead = false;
+                ProjectFile(std::string(RECORD_ANSWERS)).apply(m_previous->answers, answers)) {
+            m_previous->answersRead = false;
             if (m_why.empty())
                 m_why = error->message;
             m_state = RecordState::Damaged;
+        } else {
+            m_recordedAnswers = std::move(answers);
         }
     }
-    m_previous = std::move(record);
     m_output.setPrevious(&m_previous->manifest, [this](const std::string& path, ContentHash hash) {
         return baseText(path, hash);
     });
     if (m_state == RecordState::Read)
         m_output.setSameInputs([this] { return sameInputs(); });
     return m_state;
+}
+
+void RecordSession::answersUpdated() {
+    // A run changes none of the answers but the DLL flags a dialog commits as it starts.
+    const bool sameAnswers = m_previous && m_previous->answersRead &&
+                             m_previous->answers == projectFileText(m_project, WithLocation::No,
+                                                                    ActionLayout::OnePerLine);
+    m_sameAnswersFor = sameAnswers ? std::optional(m_project.dllFlags) : std::nullopt;
+    // A record written before actions had ids differs by them alone until the next run writes
+    // it: no answer changed for that.
+    m_differInIdsOnly = false;
+    if (!sameAnswers && m_previous && m_previous->answersRead &&
+        m_previous->answers.find("\"id\":") == std::string::npos) {
+        ProjectState withoutIds = m_project;
+        for (ActionDefinition& action : withoutIds.actions)
+            action.id = 0;
+        m_differInIdsOnly = m_previous->answers ==
+                            projectFileText(withoutIds, WithLocation::No, ActionLayout::OnePerLine);
+    }
+}
+
+namespace {
+
+std::string replacedAll(std::string_view text, std::string_view from, std::string_view to) {
+    std::string out;
+    for (std::size_t at = 0;;) {
+        const std::size_t found = text.find(from, at);
+        out.append(text.substr(at, found - at));
+        if (found == std::string_view::npos)
+            return out;
+        out.append(to);
+        at = found + from.size();
+    }
+}
+
+} // namespace
+
+bool RecordSession::findMoves() {
+    m_output.setMoves({});
+    if (!m_recordedAnswers || !m_previous)
+        return false;
+    std::map<std::uint32_t, const std::string*> recordedNames;
+    std::set<std::string> namesBefore;
+    for (const ActionDefinition& action : m_recordedAnswers->actions) {
+        namesBefore.insert(lowerAscii(action.name));
+        if (action.id != 0)
+            recordedNames.emplace(action.id, &action.name);
+    }
+    std::set<std::string> namesNow;
+    for (const ActionDefinition& action : m_project.actions)
+        namesNow.insert(lowerAscii(action.name));
+    bool gone = false;
+    for (const ActionDefinition& action : m_recordedAnswers->actions)
+        gone = gone || (action.id == 0 && !namesNow.contains(lowerAscii(action.name)));
+    bool added = false;
+    for (const ActionDefinition& action : m_project.actions)
+        added = added || !namesBefore.contains(lowerAscii(action.name));
+    const bool unknown = gone && added;
+    // A name still in use or one another action had keeps its files where they are: those
+    // paths are targets of their own (two actions swapping names, a name taken over).
+    std::vector<std::pair<std::string, std::string>> renames;
+    for (const ActionDefinition& action : m_project.actions) {
+        const auto found = recordedNames.find(action.id);
+        if (action.id == 0 || found == recordedNames.end() || *found->second == action.name ||
+            namesNow.contains(lowerAscii(*found->second)) ||
+            namesBefore.contains(lowerAscii(action.name)) || found->second->empty() ||
+            action.name.empty())
+            continue;
+        // As the templates may spell the name: as it is, in lower and in upper case.
+        renames.emplace_back(*found->second, action.name);
+        renames.emplace_back(lowerAscii(*found->second), lowerAscii(action.name));
+        renames.emplace_back(upperAscii(*found->second), upperAscii(action.name));
+    }
+    std::map<std::string, std::string> moves;
+    std::set<std::string> ambiguous;
+    for (const Manifest::Entry& entry : m_previous->manifest.entries) {
+        // A file of the user's stays where it is, whatever its action is called now.
+        if (entry.kind != Manifest::Kind::File || entry.state == Manifest::State::Gone ||
+            entry.yours)
+            continue;
+        for (const auto& [before, after] : renames) {
+            std::string moved = replacedAll(entry.path, before, after);
+            if (moved == entry.path)
+                continue;
+            const auto [at, added] = moves.try_emplace(moved, entry.path);
+            if (!added && at->second != entry.path)
+                ambiguous.insert(moved);
+        }
+    }
+    for (const std::string& path : ambiguous)
+        moves.erase(path);
+    m_output.setMoves(std::move(moves));
+    return unknown;
+}
+
+std::optional<ProjectState> readRecordedAnswers(const std::string& projectFolder) {
+    Record record;
+    std::string why;
+    const RecordState state = readRecord(projectFolder, record, why);
+    ProjectState answers;
+    if ((state != RecordState::Read && state != RecordState::Damaged) || !record.answersRead ||
+        ProjectFile(std::string(RECORD_ANSWERS)).apply(record.answers, answers))
+        return std::nullopt;
+    return answers;
 }
 
 bool RecordSession::sameInputs() const {
@@ -228,7 +331,8 @@ std::vector<InputChange> RecordSession::changedInputs() const {
 }
 
 bool RecordSession::answersChanged() const {
-    return m_previous && m_previous->answersRead && m_sameAnswersFor != m_project.dllFlags;
+    return m_previous && m_previous->answersRead && m_sameAnswersFor != m_project.dllFlags &&
+           !m_differInIdsOnly;
 }
 
 const std::string* RecordSession::recordedText(std::string_view key) {

@@ -61,6 +61,9 @@ void RecordingOutput::setLocation(const std::string& nativeLocation) {
     m_writtenHere.clear();
     m_ranWhole = false;
     m_made.clear();
+    m_openedPaths.clear();
+    m_movedAway.clear();
+    m_movesDone.clear();
     m_inner.setLocation(nativeLocation);
 }
 
@@ -71,7 +74,7 @@ RecordingOutput::Outcome& RecordingOutput::begin(TargetState state, const std::s
     outcome.key = key;
     outcome.nativePath = nativePath;
     if (state == TargetState::New || state == TargetState::Replaced ||
-        state == TargetState::Merged || state == TargetState::Same)
+        state == TargetState::Merged || state == TargetState::Same || state == TargetState::Moved)
         m_writtenHere.insert(outcome.key);
     return outcome;
 }
@@ -143,6 +146,29 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
     const bool onlyGone = std::all_of(m_entries.begin(), m_entries.end(), [](const auto& entry) {
         return entry.state == Manifest::State::Gone;
     });
+    m_moving.reset();
+    // Only a run with moves asks which paths it went for.
+    if (m_path && !m_moves.empty())
+        m_openedPaths.insert(*m_path);
+    if (!m_writtenHere.contains(m_key) && seen.place != Place::Other &&
+        openMove(seen.place != Place::Missing)) {
+        const FileOpen opened = m_inner.openFile(nativePath);
+        if (opened == FileOpen::Failed) {
+            m_moving.reset();
+            begin(TargetState::Refused, m_key, nativePath);
+            return opened;
+        }
+        if (seen.place == Place::File) {
+            m_yoursBytes = openedBytes();
+            if (!m_yoursBytes) {
+                m_yours = readFileBytes(nativePath);
+                m_yoursBytes = m_yours ? &*m_yours : nullptr;
+            }
+            m_unreadable = !m_yoursBytes;
+        }
+        m_mode = Mode::Collect;
+        return opened;
+    }
     // Where nothing stands and nothing was deleted, or everything is to be overwritten, the
     // text goes out as it comes, as on a first run.
     // A target the run writes a second time holds what the run wrote first: its own.
@@ -276,6 +302,9 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
     case Mode::Collect: {
         std::string theirs = std::move(m_text);
         m_text.clear();
+        if (m_moving)
+            if (const std::optional<Closed> moved = closeMove(theirs))
+                return *moved;
         const std::string path = m_path.value_or(std::string());
         Manifest::Entry entry{Manifest::Kind::File,
                               Manifest::State::Generated,
@@ -393,6 +422,8 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
     m_key = keyOf(m_location, nativeTarget).value_or(std::string());
     m_native = nativeTarget;
     m_path = recordPath(m_key);
+    if (m_path && !m_moves.empty())
+        m_openedPaths.insert(*m_path);
     m_entries = m_path && m_previous ? m_previous->at(*m_path) : std::span<const Manifest::Entry>{};
     const std::optional<std::string> theirs = readFileBytes(nativeSource);
     const auto entryOf = [&](Manifest::State state) {

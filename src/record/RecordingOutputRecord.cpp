@@ -241,6 +241,9 @@ RecordingOutput::prune(const std::function<bool(const std::string& key)>& wanted
     std::unordered_set<std::string> made(m_made.begin(), m_made.end());
     for (const Outcome& outcome : m_outcomes)
         made.insert(outcome.key);
+    // A file a rename moved is removed by its move, or kept and named by it.
+    for (const std::string& path : m_movedAway)
+        made.insert(*m_root + "/" + path);
     std::unordered_set<std::string> going; // paths below the project folder
     const auto gone = [&](const std::string& path, bool isFolder) {
         going.insert(path);
@@ -309,6 +312,10 @@ std::vector<std::string> RecordingOutput::noLongerGenerated() const {
     for (const Outcome& outcome : m_outcomes)
         if (!outcome.folder)
             made.insert(outcome.key);
+    std::vector<std::string> moved;
+    for (const std::string& path : m_movedAway)
+        moved.push_back(*m_root + "/" + path);
+    made.insert(moved.begin(), moved.end());
     for (const Manifest::Entry& entry : m_previous->entries) {
         if (entry.kind == Manifest::Kind::Folder || entry.state == Manifest::State::Gone ||
             entry.yours)

@@ -63,6 +63,8 @@ std::string_view targetStateLabel(TargetState state) {
         return "refused";
     case TargetState::Yours:
         return "kept (yours)";
+    case TargetState::Moved:
+        return "moved";
     }
     return "";
 }

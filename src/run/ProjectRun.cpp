@@ -5,8 +5,11 @@
 #include "engine/CreateProject.h"
 #include "engine/Engine.h"
 #include "fileutil/DiskOutput.h"
+#include "fileutil/FileReplace.h"
 #include "fileutil/MemoryOutput.h"
 #include "fileutil/ProjectLock.h"
+#include "fileutil/TextFile.h"
+#include "project/ProjectWriter.h"
 #include "record/RecordSession.h"
 
 #include <algorithm>
@@ -91,11 +94,21 @@ Stagings stageConflicts(const RecordingOutput& output, const RunSettings& settin
 // this program wrote them, and of those the run no longer makes. A new text that could not be
 // written beside its file is an error of the run, reported as any failed write is.
 void noteRegeneration(const RecordingOutput& output, const RecordingOutput::Pruning& pruning,
-                      const Stagings& stagings, MessageSink& sink, const RunSettings& settings,
-                      RunResult& result) {
+                      const Stagings& stagings, const std::vector<std::string>& movesLeft,
+                      MessageSink& sink, const RunSettings& settings, RunResult& result) {
     std::set<std::string> named;
     for (const RecordingOutput::Outcome& outcome : output.outcomes()) {
         switch (outcome.state) {
+        case TargetState::Moved:
+            if (outcome.moveKept)
+                tell(result, settings,
+                     {RunNote::Kind::MoveKept, outcome.nativePath, outcome.movedFromPath,
+                      outcome.key});
+            else if (!outcome.moveKept)
+                tell(result, settings,
+                     {RunNote::Kind::Moved, outcome.nativePath, outcome.movedFromPath, outcome.key,
+                      false, false, std::string(RecordingOutput::moveLabel(outcome))});
+            break;
         case TargetState::Merged:
             if (outcome.written)
                 tell(result, settings,
@@ -149,6 +162,8 @@ void noteRegeneration(const RecordingOutput& output, const RecordingOutput::Prun
     for (const std::string& key : output.noLongerGenerated())
         if (!told.contains(key))
             tell(result, settings, {RunNote::Kind::NoLongerGenerated, key, {}, key});
+    for (const std::string& key : movesLeft)
+        tell(result, settings, {RunNote::Kind::MoveLeft, key, {}, key});
     for (const std::string& key : pruning.edited)
         tell(result, settings, {RunNote::Kind::EditedNotDeleted, key, {}, key});
     for (const std::string& key : pruning.failed)
@@ -198,6 +213,15 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     }
     const RecordState previous = session.readPrevious();
     result.record = previous;
+    // Ids are given before the run, from what the project and its record hold: a preview gives
+    // the very ids its run would.
+    if (std::any_of(project.actions.begin(), project.actions.end(),
+                    [](const ActionDefinition& action) { return action.id == 0; })) {
+        result.idsGiven = giveActionIds(project, session.recordedAnswers());
+        session.answersUpdated();
+    }
+    if (session.findMoves())
+        tell(result, settings, {RunNote::Kind::RenamesUnknown, {}});
     // Said before the run: a record not used entry by entry, or not ours.
     if (previous == RecordState::Damaged || previous == RecordState::Foreign)
         tell(result, settings,
@@ -236,10 +260,11 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     result.counts = generator.script().summary();
     recording.setRanWhole(result.ended && sink.errors() == 0);
     // Pruned under the lock, before the record that no longer lists what went is written.
+    const std::vector<std::string> movesLeft = recording.finishMoves(toDisk);
     const RecordingOutput::Pruning pruning =
         settings.prune ? recording.prune(settings.prune, toDisk) : RecordingOutput::Pruning{};
     const Stagings stagings = stageConflicts(recording, settings, toDisk);
-    noteRegeneration(recording, pruning, stagings, sink, settings, result);
+    noteRegeneration(recording, pruning, stagings, movesLeft, sink, settings, result);
     if (lock)
         session.removeLeftovers();
     result.noLongerGenerated = recording.noLongerGenerated();
@@ -257,7 +282,8 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
         tell(result, settings,
              {RunNote::Kind::RecordNotWritten, {}, {}, {}, false, false, session.why()});
     result.errors = sink.errors();
-    // A preview writes no file beside a conflict: its note tells.
+    // A preview writes no file beside a conflict: its note tells. A move whose edits overlap
+    // opens no conflict: its note names the old file, and the next run has nothing to add.
     result.keptForMerge = result.keptForMerge ||
                           std::any_of(result.notes.begin(), result.notes.end(), [](const auto& n) {
                               return n.kind == RunNote::Kind::Conflict;
@@ -266,6 +292,17 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
 }
 
 } // namespace
+
+std::optional<std::string> writeActionIdsInto(const std::string& path,
+                                              const ProjectState& project) {
+    const std::optional<std::string> text = readFileBytes(path);
+    if (!text)
+        return std::string("it cannot be read");
+    const std::optional<std::string> withIds = withActionIds(*text, project.actions);
+    if (!withIds)
+        return std::string("its actions are no longer those the run read");
+    return replaceFileAtomically(path, *withIds);
+}
 
 RunResult runProject(ProjectState& project, MessageSink& sink, DiskOutput& disk,
                      const RunSettings& settings) {

@@ -65,6 +65,18 @@ std::string noteText(const RunNote& note) {
         if (note.markersStand)
             return note.path + " is not resolved yet: remove its conflict markers once it is.";
         return note.path + " is not resolved yet: remove " + note.beside + " once it is.";
+    case RunNote::Kind::Moved:
+        return note.beside + " -> " + note.path + " (" + note.why + ")";
+    case RunNote::Kind::MoveKept:
+        return note.beside + " -> " + note.path +
+               " (moved, conflict): your edits and the new "
+               "text overlap, so " +
+               note.beside + " was kept.";
+    case RunNote::Kind::MoveLeft:
+        return note.key + " was moved, but the old file could not be removed.";
+    case RunNote::Kind::RenamesUnknown:
+        return "The record names no action ids: a renamed action's files stay where they are "
+               "this once.";
     case RunNote::Kind::MergeUnavailable:
         return "The new text could not be merged into files you edited (" + note.why +
                "): they were kept, the new text beside them.";

@@ -3,7 +3,9 @@
 #include "wizard/MainDialogLogic.h"
 
 #include "record/RecordFolder.h"
+#include "record/RecordSession.h"
 
+#include "fileutil/FileSystem.h"
 #include "model/FlagNames.h"
 #include "project/ProjectFile.h"
 #include "project/ProjectWriter.h"
@@ -153,6 +155,9 @@ bool MainDialogLogic::saveTo(const std::string& path) {
     }
     const WithLocation location =
         isRecordFile(absolutePath(path)) ? WithLocation::No : WithLocation::Yes;
+    // Above every id the record still names, so that no action takes a removed one's id.
+    const std::optional<ProjectState> recorded = readRecordedAnswers(nativePath(projectFolder()));
+    giveActionIds(m_project, recorded ? &*recorded : nullptr);
     if (const std::optional<std::string> failure = saveProjectFile(path, m_project, location)) {
         m_ops.showMessage("The project was not saved.\n" + *failure);
         return false;

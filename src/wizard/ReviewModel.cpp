@@ -80,6 +80,12 @@ ReviewModel::entriesOf(const MemoryOutput& preview, const RecordingOutput::Outco
         if (row == rows.end())
             continue;
         Entry& entry = entries[row->second];
+        if (outcome.state == TargetState::Moved) {
+            entry.regenerated = TargetState::Moved;
+            entry.movedFrom = outcome.movedFrom;
+            entry.moveLabel = RecordingOutput::moveLabel(outcome);
+            continue;
+        }
         if (outcome.state != TargetState::Replaced && outcome.state != TargetState::Merged &&
             outcome.state != TargetState::Conflict && outcome.state != TargetState::Kept &&
             outcome.state != TargetState::DeletedByYou)
@@ -103,6 +109,10 @@ ReviewModel::entriesOf(const MemoryOutput& preview, const RecordingOutput::Outco
 }
 
 namespace {
+
+std::string fileName(const std::string& key) {
+    return key.substr(key.rfind('/') + 1);
+}
 
 // The files whose fate the user chooses: changed ones, and those edited or deleted since the
 // last run whose new text would change them.
@@ -244,6 +254,9 @@ std::string ReviewModel::choiceStateText(std::size_t row) const {
                                   : "edited by you, overlapping: yours is kept";
         case TargetState::Kept:
             return "edited by you, its generated text unchanged: kept";
+        case TargetState::Moved:
+            return fileName(entry.movedFrom) + " -> " + fileName(entry.key) + " (" +
+                   entry.moveLabel + ")";
         case TargetState::DeletedByYou:
             return m_checked[row] ? "deleted by you: written again"
                                   : "deleted by you: stays deleted";
@@ -281,6 +294,12 @@ std::string ReviewModel::diffText(std::size_t row) const {
         return "You deleted this file since the last run. Tick it to have it written again.";
     if (entry.regenerated == TargetState::Kept)
         return "You edited this file, and its generated text did not change: it stays yours.";
+    if (entry.regenerated == TargetState::Moved)
+        return entry.moveLabel == "moved, conflict"
+                   ? "Its action was renamed. Your edits of " + entry.movedFrom +
+                         " overlap the new text: that file is kept, this one written as generated."
+                   : "Its action was renamed: " + entry.movedFrom +
+                         " moves here, with your edits, and is removed.";
     if (entry.regenerated == TargetState::Refused)
         return "This file lies outside the location or cannot be written there: Create reports "
                "it as an error.";

@@ -82,4 +82,53 @@ TEST(ActionCounter, CountsEveryNewActionAndNeverGoesBack) {
 }
 
 } // namespace
+// Ids as a run or a save gives them: (name, id) before, the recorded answers' (name, id), the
+// ids after and how many were given.
+struct IdCase {
+    const char* name;
+    std::vector<std::pair<std::string, std::uint32_t>> actions;
+    std::vector<std::pair<std::string, std::uint32_t>> recorded; // none: no record read
+    std::vector<std::uint32_t> ids;
+    std::size_t given;
+};
+
+class GiveActionIds : public testing::TestWithParam<IdCase> {};
+
+TEST_P(GiveActionIds, AboveEveryIdKnownAndNeverTwice) {
+    const IdCase& row = GetParam();
+    const auto projectOf = [](const auto& actions) {
+        ProjectState project;
+        for (const auto& [name, id] : actions) {
+            project.actions.emplace_back().name = name;
+            project.actions.back().id = id;
+        }
+        return project;
+    };
+    ProjectState project = projectOf(row.actions);
+    const ProjectState recorded = projectOf(row.recorded);
+    EXPECT_EQ(giveActionIds(project, row.recorded.empty() ? nullptr : &recorded), row.given);
+    std::vector<std::uint32_t> ids;
+    for (const ActionDefinition& action : project.actions)
+        ids.push_back(action.id);
+    EXPECT_EQ(ids, row.ids);
+    // Given again, nothing changes: the same project always gets the same ids.
+    EXPECT_EQ(giveActionIds(project, row.recorded.empty() ? nullptr : &recorded), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GiveActionIds,
+    testing::Values(
+        IdCase{"NoneYet", {{"a", 0}, {"b", 0}}, {}, {1, 2}, 2},
+        IdCase{"AboveTheProjects", {{"a", 5}, {"b", 0}, {"c", 2}}, {}, {5, 6, 2}, 1},
+        // A removed action's id stays taken while the record names it.
+        IdCase{"AboveTheRecords", {{"a", 1}, {"n", 0}}, {{"a", 1}, {"gone", 9}}, {1, 10}, 1},
+        // A project file written without ids keeps the ids its names had.
+        IdCase{
+            "ByRecordedName", {{"b", 0}, {"a", 0}, {"c", 0}}, {{"a", 4}, {"b", 3}}, {3, 4, 5}, 3},
+        // A recorded id another action holds now is not taken twice.
+        IdCase{"RecordedIdHeld", {{"x", 4}, {"a", 0}}, {{"a", 4}}, {4, 5}, 1},
+        IdCase{"SharedIdsRenumbered", {{"a", 3}, {"b", 3}, {"c", 1}}, {}, {4, 5, 1}, 2},
+        IdCase{"NoRoomLeft", {{"a", 4294967295}, {"b", 0}}, {}, {4294967295, 0}, 0}),
+    [](const testing::TestParamInfo<IdCase>& info) { return std::string(info.param.name); });
+
 } // namespace vantrel

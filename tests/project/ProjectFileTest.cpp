@@ -128,6 +128,20 @@ TEST(ProjectFileRead, RepeatedKeysKeepTheLastValue) {
     EXPECT_EQ(project.actions[1].type, 3u);
 }
 
+// An id two actions share (a line copied, two branches joined) is nobody's: both lose it.
+TEST(ProjectFileRead, IdsKeptUnlessShared) {
+    ProjectState project = startingProject();
+    ASSERT_EQ(applied(R"({"host": "KEL", "actions": [{"name": "a", "id": 4294967295},
+        {"id": 7, "name": "b"}, {"name": "c"}, {"name": "d", "id": 7}]})",
+                      project),
+              "");
+    ASSERT_EQ(project.actions.size(), 4u);
+    EXPECT_EQ(project.actions[0].id, 4294967295u);
+    EXPECT_EQ(project.actions[1].id, 0u);
+    EXPECT_EQ(project.actions[2].id, 0u);
+    EXPECT_EQ(project.actions[3].id, 0u);
+}
+
 TEST(ProjectFileRead, NumbersAtTheEdgesOfAFlagWord) {
     ProjectState project = configuredProject();
     ASSERT_EQ(applied(R"({"host": "KEL", "dllFlags": 4294967295, "actions": [{"name": "a",
@@ -258,6 +272,13 @@ INSTANTIATE_TEST_SUITE_P(
         // The whole key, even past a NUL in it.
         RefusalCase{"KeyWithNul", R"({"host": "KEL", "a\u0000b": 1})",
                     "dir/p.json: \"a\0b\": unknown key"s},
+        RefusalCase{"IdZero", R"({"host": "KEL", "actions": [{"name": "a", "id": 0}]})",
+                    "dir/p.json: \"actions[0].id\": must be an integer from 1 to 4294967295"},
+        RefusalCase{"IdText", R"({"host": "KEL", "actions": [{"name": "a", "id": "1"}]})",
+                    "dir/p.json: \"actions[0].id\": must be an integer from 1 to 4294967295"},
+        RefusalCase{"IdPastAWord",
+                    R"({"host": "KEL", "actions": [{"name": "a", "id": 4294967296}]})",
+                    "dir/p.json: \"actions[0].id\": must be an integer from 1 to 4294967295"},
         RefusalCase{"HostMissing", R"({"name": "x"})", "dir/p.json: \"host\": missing"},
         RefusalCase{"EmptyObject", "{}", "dir/p.json: \"host\": missing"},
         RefusalCase{"HostUnknown", R"({"host": "KELL"})",

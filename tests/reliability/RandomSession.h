@@ -56,6 +56,7 @@ private:
 struct Listed {
     std::string label;
     std::string path;
+    std::string from = {}; // a move's old file
 };
 
 struct Listing {
@@ -135,6 +136,7 @@ private:
     Typed m_typed;
     std::optional<Snapshot> m_snapshot;
     std::optional<std::pair<std::string, std::string>> m_lastRename; // from, to
+    std::uint32_t m_lastId = 0; // ids are given as the program gives them: never one again
     bool m_noRecord = false;
     bool m_prune = false;
     std::string m_conflictStyle = "beside";

@@ -124,7 +124,7 @@ TEST_F(LargeInput, TenThousandActionsEachGetTheirFileAndTheirLine) {
     ProjectState read;
     ASSERT_FALSE(ProjectFile("project.json").apply(answers, read));
     EXPECT_EQ(read.actions.size(), 10000u);
-    EXPECT_NE(answers.find("\n        ,{\"name\": \"A9999\"}\n"), std::string::npos);
+    EXPECT_NE(answers.find("\n        ,{\"name\": \"A9999\", \"id\": 10000}\n"), std::string::npos);
 }
 
 // The work each path and line may take is bounded, so the result is the same on any machine:

@@ -139,11 +139,17 @@ struct Answers {
     std::string host = "KEL";
     std::string name = "Demo";
     std::vector<std::string> actions;
+    // Each action's id, by name, when the test gives them: a rename carries its id along.
+    std::map<std::string, std::uint32_t> ids;
 
     std::string json(const fs::path& location) const {
         std::string list;
-        for (const std::string& action : actions)
-            list += std::string(list.empty() ? "" : ", ") + "{\"name\": \"" + action + "\"}";
+        for (const std::string& action : actions) {
+            const auto id = ids.find(action);
+            list += std::string(list.empty() ? "" : ", ") + "{" +
+                    (id == ids.end() ? "" : "\"id\": " + std::to_string(id->second) + ", ") +
+                    "\"name\": \"" + action + "\"}";
+        }
         return "{\"host\": \"" + host + "\", \"name\": \"" + name + "\", \"location\": \"" +
                location.string() + "\", \"actions\": [" + list + "]}\n";
     }

@@ -196,6 +196,7 @@ std::optional<std::string> Session::addAction() {
     m_answers.actions.insert(m_answers.actions.begin() +
                                  std::ptrdiff_t(m_random.below(m_answers.actions.size() + 1)),
                              name);
+    m_answers.ids[name] = ++m_lastId;
     return "add action: " + name;
 }
 
@@ -205,6 +206,7 @@ std::optional<std::string> Session::removeAction() {
     const std::size_t at = m_random.below(m_answers.actions.size());
     const std::string name = m_answers.actions[at];
     m_answers.actions.erase(m_answers.actions.begin() + std::ptrdiff_t(at));
+    m_answers.ids.erase(name);
     return "remove action: " + name;
 }
 
@@ -216,6 +218,8 @@ std::optional<std::string> Session::renameAction() {
         if (at != actions.end() &&
             std::find(actions.begin(), actions.end(), from) == actions.end()) {
             *at = from;
+            m_answers.ids[from] = m_answers.ids[to];
+            m_answers.ids.erase(to);
             m_lastRename.reset();
             return "rename action: " + to + " back to " + from;
         }
@@ -226,6 +230,8 @@ std::optional<std::string> Session::renameAction() {
     std::string& action = actions[m_random.below(actions.size())];
     const std::string from = action;
     action = m_random.pick(free);
+    m_answers.ids[action] = m_answers.ids[from];
+    m_answers.ids.erase(from);
     m_lastRename = std::pair{from, action};
     return "rename action: " + from + " to " + action;
 }
@@ -248,6 +254,7 @@ std::optional<std::string> Session::ownFileThenAdd() {
                                            name + "();\n" + second + "\n");
     m_typed[path] = {first, second};
     m_answers.actions.push_back(name);
+    m_answers.ids[name] = ++m_lastId;
     return "own file, then add its action: " + path + " (" + first + ", " + second + ")";
 }
 

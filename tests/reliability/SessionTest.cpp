@@ -37,8 +37,21 @@ Listing parseListing(const std::string& out, const fs::path& project, const fs::
         "new",          "same",           "replaced", "merged",
         "kept",         "conflict",       "blocked",  "refused",
         "changed"};
+    const auto below = [&](fs::path path) {
+        if (path.is_relative())
+            path = location / path;
+        return path.lexically_normal().lexically_relative(project).generic_string();
+    };
     Listing listing;
     for (const std::string& line : linesOf(out)) {
+        // "OLD -> NEW (moved...)": an action's rename moved a file.
+        if (const std::size_t arrow = line.find(" -> "), open = line.rfind(" (moved");
+            arrow != std::string::npos && open != std::string::npos && line.ends_with(")")) {
+            listing.targets.push_back({line.substr(open + 2, line.size() - open - 3),
+                                       below(line.substr(arrow + 4, open - arrow - 4)),
+                                       below(line.substr(0, arrow))});
+            continue;
+        }
         const auto label = std::find_if(LABELS.begin(), LABELS.end(), [&](const std::string& l) {
             return line.size() > l.size() && line.starts_with(l) && line[l.size()] == ' ';
         });
@@ -78,6 +91,7 @@ Session::Session(std::uint64_t seed, const fs::path& root)
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t at = m_random.below(pool.size());
         m_answers.actions.push_back(pool[at]);
+        m_answers.ids[pool[at]] = ++m_lastId;
         pool.erase(pool.begin() + std::ptrdiff_t(at));
     }
 }
@@ -185,6 +199,24 @@ std::vector<Failure> Session::runAndCheck() {
                      (file == after.end() ? "removed " : "left ") + path +
                      ", which held the markers of its conflict" + messages);
     }
+    // A clean move carries the user's lines to the new file and removes the old one; one whose
+    // edits overlap keeps the old file with them.
+    std::set<std::string> movedAway;
+    for (const Listed& target : listing.targets) {
+        if (!target.label.starts_with("moved") || target.label == "moved, conflict")
+            continue;
+        movedAway.insert(target.from);
+        if (after.contains(target.from))
+            fail("old file left after a clean move",
+                 "the preview said " + target.from + " -> " + target.path + " (" + target.label +
+                     "), the run left " + target.from + messages);
+        if (const auto typed = m_typed.find(target.from); typed != m_typed.end()) {
+            std::vector<std::string> lines = std::move(typed->second);
+            m_typed.erase(typed);
+            std::vector<std::string>& there = m_typed[target.path];
+            there.insert(there.end(), lines.begin(), lines.end());
+        }
+    }
 
     // No line the user typed is ever lost.
     for (auto it = m_typed.begin(); it != m_typed.end();) {
@@ -210,7 +242,8 @@ std::vector<Failure> Session::runAndCheck() {
         if (target.label == "delete")
             deleted.insert(target.path);
     for (const auto& [path, state] : before)
-        if (!inRecord(path) && !after.contains(path) && !deleted.contains(path))
+        if (!inRecord(path) && !after.contains(path) && !deleted.contains(path) &&
+            !movedAway.contains(path))
             fail("the run deleted a file", "the run deleted " + path + messages);
     for (const std::string& path : deleted)
         if (!m_prune || fs::exists(fs::symlink_status(project() / path)))
@@ -275,9 +308,13 @@ void Session::checkListing(const Listing& listing, const Files& before, const Fi
         return;
     std::map<std::string, std::string> expected; // path: the preview's label for it
     std::set<std::string> besides;
+    std::set<std::string> moved;
     for (const Listed& target : listing.targets) {
         if (target.label == "new" || target.label == "replaced" || target.label == "merged")
             expected[target.path] = target.label;
+        // A move may find its bytes there already (a run stopped before the old file went).
+        else if (target.label.starts_with("moved"))
+            moved.insert(target.path);
         else if (target.label == "conflict")
             besides.insert(target.path + std::string(BESIDE));
     }
@@ -294,7 +331,7 @@ void Session::checkListing(const Listing& listing, const Files& before, const Fi
         const bool marked = labelOf.contains(path) && labelOf[path] == "conflict" &&
                             besides.contains(path + std::string(BESIDE)) &&
                             holdsMarkers(state.bytes);
-        if (!expected.contains(path) && !besides.contains(path) && !marked)
+        if (!expected.contains(path) && !besides.contains(path) && !marked && !moved.contains(path))
             fail("run changed a file the preview did not list",
                  "the run " + std::string(old == before.end() ? "created " : "changed ") + path +
                      ", the preview said " +

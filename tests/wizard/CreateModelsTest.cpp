@@ -392,8 +392,9 @@ TEST(CreateModels, RunsOverTheSampleKeepWhatTheUserKept) {
     const std::size_t header = rowOf(again, "Sample/Sample.h");
     ASSERT_TRUE(again.mayNeverRegenerate(header));
     again.setNeverRegenerate(header, true);
-    const RunOutcome detaching = diskRun(
-        project, -1, {again.keptPaths(), again.choices(), {}, {}, again.detachedKeys()}, configuration);
+    const RunOutcome detaching =
+        diskRun(project, -1, {again.keptPaths(), again.choices(), {}, {}, again.detachedKeys()},
+                configuration);
     EXPECT_TRUE(detaching.ended);
     EXPECT_EQ(readFile(dir.path() / "Sample/Sample.h"), "my header\n");
     EXPECT_NE(readFile(dir.path() / "Sample/.vantrel/manifest.txt").find("\nyours "),
@@ -404,6 +405,35 @@ TEST(CreateModels, RunsOverTheSampleKeepWhatTheUserKept) {
     EXPECT_EQ(after.entries()[theirs].regenerated, TargetState::Yours);
     EXPECT_FALSE(after.isCheckable(theirs));
     working.reset();
+
+    // The action renamed: the run gave it an id, so its files move; the review shows each
+    // move as the listing does, and Write leaves no old file behind.
+    ASSERT_NE(project.actions[0].id, 0u);
+    project.actions[0].setNamedDefaults("Sweep");
+    working.emplace(std::filesystem::path(root) / "data/sample");
+    ReviewModel renamed(previewRun(project, -1));
+    std::vector<std::string> moves;
+    for (std::size_t row = 0; row < renamed.size(); ++row)
+        if (renamed.entries()[row].regenerated == TargetState::Moved)
+            moves.push_back(renamed.stateText(row));
+    ASSERT_FALSE(moves.empty());
+    for (const std::string& move : moves) {
+        const std::size_t arrow = move.find(" -> ");
+        ASSERT_NE(arrow, std::string::npos) << move;
+        std::string to = move.substr(0, arrow);
+        for (const auto& [from, into] :
+             {std::pair{"Smooth", "Sweep"}, {"smooth", "sweep"}, {"SMOOTH", "SWEEP"}})
+            if (const std::size_t at = to.find(from); at != std::string::npos)
+                to.replace(at, 6, into);
+        EXPECT_EQ(move.substr(arrow + 4), to + " (moved)");
+    }
+    const RunOutcome moving =
+        diskRun(project, -1, {renamed.keptPaths(), renamed.choices(), {}}, configuration);
+    working.reset();
+    EXPECT_TRUE(moving.ended);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path() / "Sample"))
+        EXPECT_EQ(entry.path().filename().string().find("Smooth"), std::string::npos)
+            << entry.path();
 
     // Without its script the run stops; the message goes to the summary.
     project.keltemplate = "gone.vts";

@@ -68,6 +68,8 @@ struct ActionDefinition {
     std::string cbMsRbDown;
     std::string cbMsRbUp;
     std::string cbMsMove;
+    // Tells the action apart from the others of its project through renames; 0: none given yet.
+    std::uint32_t id = 0;
 
     void resetAction();
     void setActionDefaults(std::string_view actionName);

@@ -49,6 +49,7 @@ inline constexpr HostName HOST_NAMES[] = {
 // fields' defaults follow from it, and a key left out keeps its default.
 enum class ActionKey {
     Name,     // name, a string
+    Id,       // id, an integer from 1
     Type,     // type: an integer or a procTypeTable name
     Flags,    // flags: an integer of ACF_ bits or an array of ACF_ names
     CheckBox, // an int32 field: true, false, 0 or 1
@@ -64,6 +65,7 @@ struct ActionField {
 
 inline constexpr ActionField ACTION_FIELDS[] = {
     {"name", ActionKey::Name, &ActionDefinition::name},
+    {"id", ActionKey::Id},
     {"type", ActionKey::Type},
     {"flags", ActionKey::Flags},
     {"indivInterface", ActionKey::CheckBox, nullptr, &ActionDefinition::indivInterface},

@@ -98,6 +98,12 @@ struct ProjectState {
     static const std::vector<SettingField>& settingFields();
 };
 
+// Gives every action without an id one: the id the recorded answers (when given) have for its
+// name if no other action holds it, else the next integer above every id the project and the
+// recorded answers hold, in list order, so that the same project always gets the same ids. An
+// id two actions share names neither: both get new ones. The number given.
+std::size_t giveActionIds(ProjectState& project, const ProjectState* recorded = nullptr);
+
 // Program-wide count of "Add new action" presses; never decremented or reset.
 extern std::int32_t actionCounter;
 

@@ -35,6 +35,11 @@ bool writeProjectFile(const ProjectState& project, WithLocation withLocation, Ac
 // starts no UTF-8 sequence written as U+FFFD, since readers take UTF-8 only.
 void appendJsonString(std::string& out, std::string_view text);
 
+// A project file's text (one ProjectFile read) with each action's id written in: an "id" member
+// leads an action object that has none, and an id it has is replaced; every other byte stays as
+// it was. None when the text's actions do not match the project's in number.
+std::optional<std::string> withActionIds(std::string_view text, const ActionDefinitions& actions);
+
 // Saves projectFileText in one step: the file at the path is either the old one, whole, or the
 // new one (see replaceFileAtomically). The reason, for the user, when it could not be saved.
 std::optional<std::string> saveProjectFile(const std::string& path, const ProjectState& project,

@@ -26,6 +26,18 @@ public:
     // entry (why() says what is wrong with it); a foreign one is left alone and none is written.
     RecordState readPrevious();
     const std::string& why() const { return m_why; }
+    // The last run's answers, read after readPrevious when they differ from the project's; null
+    // when they are the same, missing or unreadable.
+    const ProjectState* recordedAnswers() const {
+        return m_recordedAnswers ? &*m_recordedAnswers : nullptr;
+    }
+    // Compares the answers with the recorded ones again: the run gave actions their ids.
+    void answersUpdated();
+    // Hands the output the files that the actions renamed since the last run move: an action
+    // keeps its id, and its targets whose path changed only through the new name. True when the
+    // recorded answers name actions without ids that are gone: a rename of one cannot be told
+    // from a removal, and its files stay where they are.
+    bool findMoves();
     // The project folder, native, and the record folder in it.
     const std::string& projectFolder() const { return m_projectFolder; }
     std::string recordFolder() const;
@@ -77,12 +89,17 @@ private:
     RecordingOutput m_output;
     RecordState m_state = RecordState::Absent;
     std::optional<Record> m_previous;
+    std::optional<ProjectState> m_recordedAnswers;
+    bool m_differInIdsOnly = false; // the recorded answers are the project's without its ids
     std::optional<std::map<std::string, std::string>> m_repeated; // made when first needed
     std::string m_why;
     std::vector<Manifest::Input> m_inputs;
     std::unordered_map<ContentHash, std::string> m_inputTexts;
     bool m_scriptRead = false;
 };
+
+// The answers the record below a project folder (native) keeps; none without a readable one.
+std::optional<ProjectState> readRecordedAnswers(const std::string& projectFolder);
 
 // Runs a recorded run again in memory from its record: the answers, configuration, script and
 // templates it kept, in the location given. The texts of the files it wrote, by path below its

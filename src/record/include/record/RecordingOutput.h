@@ -57,12 +57,26 @@ public:
         // (the base, the user's file before, the new text) for version control's index.
         std::shared_ptr<const MarkedConflict> marked;
         bool written = false; // the new bytes reached the file
+        // A move: the key of the file an action's rename moved here, whether the user's edits
+        // were merged in, and whether they could not be (the old file is then kept).
+        std::string movedFrom;
+        std::string movedFromPath; // native
+        bool moveMerged = false;
+        bool moveKept = false;
         // The bytes there before and the bytes the run made or would write, for a diff.
         std::optional<std::string> before;
         std::optional<std::string> after;
     };
 
     static constexpr std::string_view BESIDE_SUFFIX = ".vantrel-new";
+
+    // What a move did, as the listing and the review say it: "moved", "moved, merged" or
+    // "moved, conflict".
+    static std::string_view moveLabel(const Outcome& outcome) {
+        return outcome.moveKept     ? "moved, conflict"
+               : outcome.moveMerged ? "moved, merged"
+                                    : "moved";
+    }
 
     // disk: what stands under the inner output when it is the disk or a preview of it; null for
     // a tree in memory alone.
@@ -86,6 +100,13 @@ public:
     void setConflictStyles(std::map<std::string, ConflictStyle> byKey) {
         m_styles = std::move(byKey);
     }
+    // The targets whose path changed only through an action's rename: new record path to the
+    // old one, whose file moves there.
+    void setMoves(std::map<std::string, std::string> moves) { m_moves = std::move(moves); }
+    // Removes the old file of each clean move whose target was written, if it still holds the
+    // bytes that were moved (with remove; a preview only says it would). The keys of those the
+    // system did not let go, or that changed meanwhile; only after a run that went through whole.
+    std::vector<std::string> finishMoves(bool remove);
     // Overrides the decision for the targets it names.
     void setChoices(Choices choices) { m_choices = std::move(choices); }
     // Targets the user has made theirs in this run, by key: left as they are and recorded as
@@ -200,6 +221,12 @@ private:
     ContentHash putBeside(Outcome& outcome, const std::string& theirs, bool copy,
                           const std::string& nativeSource);
     void addEntry(Manifest::Entry entry);
+    // Whether an action's rename moves an old file to the open target (somethingThere: a file
+    // stands at the target); m_moving then holds it.
+    bool openMove(bool somethingThere);
+    // Closes the target of a move with the old file's text carried over; none when it is judged
+    // as any other target after all.
+    std::optional<Closed> closeMove(const std::string& theirs);
     void addConflict(const std::string& path, Manifest::Kind kind, const std::string& theirs,
                      ContentHash pending);
 
@@ -225,6 +252,15 @@ private:
     bool m_ranWhole = false;
     std::set<std::string, std::less<>> m_made; // keys of the folders this run made
     std::function<bool()> m_sameInputs;
+    std::map<std::string, std::string> m_moves;
+    std::unordered_set<std::string> m_openedPaths; // record paths the run went for
+    std::unordered_set<std::string> m_movedAway;   // record paths whose file moved elsewhere
+    struct MoveDone {
+        std::string from; // record path
+        ContentHash hash; // of the bytes moved
+        std::size_t outcome;
+    };
+    std::vector<MoveDone> m_movesDone;
 
     // The names of files beside, by folder, listed when first asked, and the target last asked
     // about (it is asked again as it is decided).
@@ -243,6 +279,14 @@ private:
     std::span<const Manifest::Entry> m_entries;
     FileIdentity m_identity{};
     std::optional<std::string> m_yours;
+    struct Moving {
+        std::string from;     // record path
+        std::string native;   // its native path
+        std::string bytes;    // what stood there
+        bool edited = false;  // other bytes than this program wrote there
+        bool movedTo = false; // the target holds the move's bytes already (a run stopped)
+    };
+    std::optional<Moving> m_moving;
     const std::string* m_yoursBytes = nullptr; // the file's bytes on the disk; null: none
     bool m_unreadable = false;
     bool m_once = false; // written once

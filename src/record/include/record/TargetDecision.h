@@ -22,6 +22,7 @@ enum class TargetState {
     Blocked,           // a folder where a file goes, or the reverse
     Refused,           // the system or the location's bounds do not let it be written
     Yours,             // the user's (written once, or detached): never written or merged
+    Moved,             // an action's rename moved its file here: the old one's edits came along
 };
 
 // The listing's word for a state.

@@ -71,6 +71,11 @@ struct RunNote {
         EditedNotDeleted,  // no longer generated, but edited: kept (path: its key)
         NotDeleted,        // no longer generated, but the system did not let it go (path: key)
         NotResolved,       // a conflict of an earlier run: path, beside
+        Moved,             // an action's rename moved a file: path the new one, beside the old
+                           // one; why: "moved" or "moved, merged"
+        MoveKept,          // the same, its edits overlapping: path the new one, beside the old one
+        MoveLeft,          // a moved file's old one could not be removed (path: its key)
+        RenamesUnknown,    // the record names no action ids: renames cannot be told
         MergeUnavailable,  // why: the library and the reason
         RecordNotWritten,  // why
     };
@@ -108,10 +113,15 @@ struct RunResult {
     RecordState record = RecordState::Absent; // the last run's record, as it was found
     std::vector<InputChange> changedInputs;   // against the record's
     bool answersChanged = false;
+    std::size_t idsGiven = 0; // actions that had no id and were given one (in the project)
     // By key, for the targets the user edited or deleted when asked: none where the record
     // cannot make the text again.
     std::map<std::string, std::optional<std::string>> recordedTexts;
 };
+
+// Writes the actions' ids into the project file at path in one step, keeping its other bytes;
+// the reason when it could not.
+std::optional<std::string> writeActionIdsInto(const std::string& path, const ProjectState& project);
 
 // One run of the project's script, with the record around it. Into the disk it takes the
 // project's lock, reads the last record, decides every existing target by the one rule, removes

@@ -34,6 +34,10 @@ public:
         bool noLongerGenerated = false; // the record lists it, this run makes it no more
         bool deletable = false; // no longer generated and still as generated: may be deleted
         bool markable = false;  // a conflict whose merge conflict markers could hold
+        // A move: the key of the old file an action's rename carried here, and what came of it
+        // ("moved", "moved, merged", "moved, conflict").
+        std::string movedFrom;
+        std::string moveLabel;
     };
 
     // The targets of a run recorded in memory, each once, in the order the run first went for

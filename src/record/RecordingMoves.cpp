@@ -1,0 +1,148 @@
+// Files an action's rename moves: the old file's text, edited or not, carried to the target
+// that took the new name, and the old file removed once that went cleanly.
+#include "record/RecordingOutput.h"
+
+#include "RecordingLook.h"
+#include "diff/ConflictStages.h"
+#include "diff/TextMerge.h"
+#include "fileutil/TextFile.h"
+#include "record/Prune.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+using namespace recording;
+
+bool RecordingOutput::openMove(bool somethingThere) {
+    if (!m_path || !m_previous || !m_root || m_policy == Policy::Overwrite)
+        return false;
+    const auto found = m_moves.find(*m_path);
+    if (found == m_moves.end())
+        return false;
+    const std::string& from = found->second;
+    // The run made the old path already, or another target took its file.
+    if (m_openedPaths.contains(from) || m_movedAway.contains(from))
+        return false;
+    // A file the record has at the target, or one of the user's standing there unrecorded, is
+    // judged as any other: a move never writes over it. An unrecorded file is looked at only
+    // for the bytes a stopped run's move left there.
+    const bool recordedHere =
+        std::any_of(m_entries.begin(), m_entries.end(), [](const Manifest::Entry& entry) {
+            return entry.state != Manifest::State::Gone;
+        });
+    if (recordedHere || (somethingThere && !m_entries.empty()))
+        return false;
+    const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
+    // A plain file with no link on the way; a link or a folder stays where it is.
+    if (pruneFile(folder, from, {}, false) != PruneFind::Edited)
+        return false;
+    const std::string native = folder + "/" + from;
+    if (besideStands(native))
+        return false;
+    std::optional<std::string> bytes = readFileBytes(native);
+    if (!bytes)
+        return false;
+    const ContentHash hash = contentHash(*bytes);
+    const std::span<const Manifest::Entry> entries = m_previous->at(from);
+    // A conflict still open in the file between markers is the user's to resolve where it is.
+    if (std::any_of(entries.begin(), entries.end(), isConflict) && holdsConflictMarkers(*bytes))
+        return false;
+    const bool asWritten = std::any_of(entries.begin(), entries.end(), [&](const auto& entry) {
+        return entry.hash == hash ||
+               (entry.state == Manifest::State::Conflict && entry.pending == hash);
+    });
+    m_moving = Moving{from, native, std::move(*bytes), !asWritten, false};
+    return true;
+}
+
+std::optional<ProjectOutput::Closed> RecordingOutput::closeMove(const std::string& theirs) {
+    Moving moving = std::move(*m_moving);
+    m_moving.reset();
+    // The new text with the user's edits of the old file: merged on what was generated there.
+    std::optional<std::string> text;
+    if (!moving.edited) {
+        text = theirs;
+    } else {
+        const std::optional<ContentHash> hash = mergeBaseHash(m_previous->at(moving.from), false);
+        const std::string* base = hash && m_base ? m_base(moving.from, *hash) : nullptr;
+        std::optional<MergedText> merged;
+        if (base)
+            merged = mergeTexts(*base, moving.bytes, theirs, "yours", "generated");
+        if (merged && merged->clean)
+            text = std::move(merged->text);
+    }
+    // Something stands at the target: only the very bytes of this move, which a run stopped
+    // before it removed the old file left there, finish it; anything else is the user's.
+    if (m_yoursBytes && (!text || *text != *m_yoursBytes))
+        return std::nullopt;
+    if (m_unreadable)
+        return std::nullopt;
+    const bool kept = !text; // overlapping edits: the old file stays, the new one as generated
+    std::optional<std::string> bytes = kept ? theirs : std::move(*text);
+    if (const auto choice = m_choices.find(m_key); choice != m_choices.end())
+        bytes = choice->second;
+    Outcome& outcome = begin(TargetState::Moved, m_key, m_native);
+    outcome.movedFrom = *m_root + "/" + moving.from;
+    outcome.movedFromPath = moving.native;
+    outcome.moveMerged = moving.edited && !kept;
+    outcome.moveKept = kept || !bytes;
+    if (m_keepTexts) {
+        outcome.before = moving.bytes;
+        outcome.after = bytes.value_or(theirs);
+    }
+    m_movedAway.insert(moving.from);
+    Manifest::Entry entry{Manifest::Kind::File,
+                          Manifest::State::Generated,
+                          *m_path,
+                          theirs.size(),
+                          contentHash(theirs),
+                          0,
+                          false};
+    if (!bytes) {
+        // The user chose to leave the target unwritten: nothing stands there, the old file stays.
+        m_inner.keepOpenFile();
+        return Closed::Kept;
+    }
+    Closed closed = Closed::Unchanged;
+    if (m_yoursBytes) {
+        if (m_inner.keepOpenFile() == Closed::Failed)
+            closed = Closed::Failed;
+    } else {
+        m_inner.pending() = *bytes;
+        closed = m_inner.closeFile();
+    }
+    outcome.written = closed == Closed::Written;
+    if (closed == Closed::Failed) {
+        outcome.state = TargetState::Refused;
+        outcome.moveKept = true;
+        return closed;
+    }
+    entry.held = contentHash(*bytes) == entry.hash;
+    addEntry(std::move(entry));
+    if (!outcome.moveKept)
+        m_movesDone.push_back({moving.from, contentHash(moving.bytes), m_outcomes.size() - 1});
+    return closed;
+}
+
+std::vector<std::string> RecordingOutput::finishMoves(bool remove) {
+    std::vector<std::string> left;
+    if (!m_ranWhole || !m_root)
+        return left;
+    std::unordered_set<std::string_view> targeted;
+    for (const Outcome& outcome : m_outcomes)
+        targeted.insert(outcome.key);
+    const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
+    for (const MoveDone& done : m_movesDone) {
+        const Outcome& outcome = m_outcomes[done.outcome];
+        // The run made a file at the old path too: it is no longer the moved one.
+        if (outcome.state != TargetState::Moved || targeted.contains(outcome.movedFrom))
+            continue;
+        const PruneFind found = pruneFile(folder, done.from, {done.hash}, remove);
+        if (found != PruneFind::AsRecorded && found != PruneFind::Missing)
+            left.push_back(outcome.movedFrom);
+    }
+    return left;
+}
+
+} // namespace vantrel

@@ -1,0 +1,3 @@
+// Demo
+// uses Draw
+// uses Arc

@@ -1,0 +1,6 @@
+// action "Line"
+void run()
+{
+    draw();
+}
+// end of "Line"

@@ -1,0 +1,6 @@
+// action "Draw"
+void run()
+{
+    draw();
+}
+// end of "Draw"

@@ -1,0 +1,1 @@
+../shared/Line.cpp
