@@ -268,7 +268,7 @@ bool RecordSession::findMoves() {
     }
     for (const std::string& path : ambiguous)
         moves.erase(path);
-    m_output.setMoves(std::move(moves));
+    m_output.setMoves(std::move(moves), std::move(renames));
     return unknown;
 }
 

@@ -9,10 +9,59 @@
 #include "record/Prune.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace vantrel {
 
 using namespace recording;
+
+namespace {
+
+// The text with every old spelling replaced by its new one in one pass, the longest first where
+// two start at the same place (one name may begin another).
+std::string renamed(std::string_view text, const RecordingOutput::Renames& renames) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::pair<std::string, std::string>* best = nullptr;
+        for (const auto& rename : renames)
+            if (!rename.first.empty() && text.substr(at).starts_with(rename.first) &&
+                (!best || rename.first.size() > best->first.size()))
+                best = &rename;
+        if (best) {
+            out += best->second;
+            at += best->first.size();
+        } else {
+            out += text[at++];
+        }
+    }
+    return out;
+}
+
+// The user's file with the lines it shares with the generated base renamed as the base is;
+// every other line, the user's own, stays as it is.
+std::string renamedWhereGenerated(std::string_view yours, std::string_view base,
+                                  const RecordingOutput::Renames& renames) {
+    std::unordered_set<std::string_view> generated;
+    for (std::size_t at = 0; at < base.size();) {
+        const std::size_t end = std::min(base.find('\n', at), base.size());
+        generated.insert(base.substr(at, end - at));
+        at = end + 1;
+    }
+    std::string out;
+    out.reserve(yours.size());
+    for (std::size_t at = 0; at < yours.size();) {
+        const std::size_t end = std::min(yours.find('\n', at), yours.size());
+        const std::string_view line = yours.substr(at, end - at);
+        out += generated.contains(line) ? renamed(line, renames) : std::string(line);
+        if (end < yours.size())
+            out += '\n';
+        at = end + 1;
+    }
+    return out;
+}
+
+} // namespace
 
 bool RecordingOutput::openMove(bool somethingThere) {
     if (!m_path || !m_previous || !m_root || m_policy == Policy::Overwrite)
@@ -67,7 +116,14 @@ std::optional<ProjectOutput::Closed> RecordingOutput::closeMove(const std::strin
         const std::optional<ContentHash> hash = mergeBaseHash(m_previous->at(moving.from), false);
         const std::string* base = hash && m_base ? m_base(moving.from, *hash) : nullptr;
         std::optional<MergedText> merged;
+        // The name changed on many generated lines, often next to the user's: merged on a base
+        // renamed as the templates renamed it, nothing but the name makes a change, and the
+        // user's edits go in cleanly. The plain merge is tried when that one overlaps.
         if (base)
+            merged = mergeTexts(renamed(*base, m_renames),
+                                renamedWhereGenerated(moving.bytes, *base, m_renames), theirs,
+                                "yours", "generated");
+        if (base && (!merged || !merged->clean))
             merged = mergeTexts(*base, moving.bytes, theirs, "yours", "generated");
         if (merged && merged->clean)
             text = std::move(merged->text);

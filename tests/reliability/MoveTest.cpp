@@ -17,7 +17,7 @@ struct Tally {
     int clean = 0;
 };
 
-// One case: three actions generated, some of their files edited inside the body, one or two
+// One case: three actions generated, some of their files edited anywhere, one or two
 // actions renamed (sometimes with a template change), and the project generated again.
 void runCase(std::mt19937& random, int number, Tally& tally) {
     const auto below = [&random](std::size_t bound) {
@@ -54,15 +54,21 @@ void runCase(std::mt19937& random, int number, Tally& tally) {
             continue;
         const fs::path file = project / (action + ".cpp");
         std::vector<std::string> lines = linesOf(readFile(file));
-        const std::size_t first = 5; // the body's first line, after "{"
-        std::size_t bodyEnd = 7;     // the "}" closing it
+        // Anywhere below the include, next to the lines that hold the name too; the template
+        // change below adds a line above it, which an edit there would overlap.
         for (std::size_t count = 1 + below(3); count > 0; --count) {
             const std::string line = "    user" + std::to_string(number) + "_" + action + "_" +
                                      std::to_string(count) + "();";
-            lines.insert(lines.begin() + std::ptrdiff_t(first + below(bodyEnd - first + 1)), line);
-            ++bodyEnd;
+            lines.insert(lines.begin() + std::ptrdiff_t(3 + below(lines.size() - 2)), line);
             typed[action + ".cpp"].push_back(line);
         }
+        // A line that holds the name, changed by the user: theirs, kept as they wrote it.
+        if (below(3) == 0)
+            for (std::string& line : lines)
+                if (line == "// end of " + action) {
+                    line += ", tuned by " + std::to_string(number);
+                    typed[action + ".cpp"].push_back(line);
+                }
         writeFile(file, joinLines(lines));
     }
 

@@ -102,7 +102,13 @@ public:
     }
     // The targets whose path changed only through an action's rename: new record path to the
     // old one, whose file moves there.
-    void setMoves(std::map<std::string, std::string> moves) { m_moves = std::move(moves); }
+    // renames: each renamed action's old spelling and its new one (as it is, in lower and in
+    // upper case), which the templates' lines changed with it.
+    using Renames = std::vector<std::pair<std::string, std::string>>;
+    void setMoves(std::map<std::string, std::string> moves, Renames renames = {}) {
+        m_moves = std::move(moves);
+        m_renames = std::move(renames);
+    }
     // Removes the old file of each clean move whose target was written, if it still holds the
     // bytes that were moved (with remove; a preview only says it would). The keys of those the
     // system did not let go, or that changed meanwhile; only after a run that went through whole.
@@ -253,6 +259,7 @@ private:
     std::set<std::string, std::less<>> m_made; // keys of the folders this run made
     std::function<bool()> m_sameInputs;
     std::map<std::string, std::string> m_moves;
+    Renames m_renames;
     std::unordered_set<std::string> m_openedPaths; // record paths the run went for
     std::unordered_set<std::string> m_movedAway;   // record paths whose file moved elsewhere
     struct MoveDone {

@@ -9,5 +9,5 @@ filesection: action
 void run()
 {
 }
-// end of %ACDF_NAME%
+// last of %ACDF_NAME%
 filesectionend:

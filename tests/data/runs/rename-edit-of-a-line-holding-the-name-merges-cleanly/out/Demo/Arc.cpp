@@ -1,0 +1,5 @@
+// action "Arc"
+void run()
+{
+}
+// end of "Arc"

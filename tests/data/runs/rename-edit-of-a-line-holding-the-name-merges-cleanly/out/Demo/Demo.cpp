@@ -1,0 +1,3 @@
+// Demo
+// uses Line
+// uses Arc

@@ -1,0 +1,5 @@
+// action "Line"
+void run()
+{
+}
+// my end of "Line"
