@@ -4,8 +4,8 @@
 The folder receives vantrel.cfg (absolute paths, so the generator may run from any working
 folder), the script bench.vts, the template file templates/bench.tpl, a small kit of files that
 the script copies, and project.json with N actions whose flags vary so that every condition of
-the templates takes both branches. The project is generated below the location "tree" of the
-working folder.
+the templates takes both branches, and each action its id. The project is generated below the
+location "tree" of the working folder.
 
 usage: workload.py N FOLDER
 """
@@ -178,6 +178,7 @@ def action(index):
         if (index // period + index) % 2 == 0:
             flags |= bit
     item = {
+        "id": index + 1,  # as a saved project carries them: a first run adds none
         "name": "WorkloadAction%05d" % index,
         "type": 1 + index % 5,
         "flags": flags,

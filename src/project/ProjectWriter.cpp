@@ -459,9 +459,16 @@ std::optional<std::string> withActionIds(std::string_view text, const ActionDefi
     }
     if (!walk.take(']') || index != actions.size())
         return std::nullopt;
-    std::string out(text);
-    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit)
-        out.replace(edit->at, edit->length, edit->text);
+    // The edits come in the text's order: the text is copied once around them.
+    std::string out;
+    out.reserve(text.size() + edits.size() * 16);
+    std::size_t copied = 0;
+    for (const Edit& edit : edits) {
+        out.append(text.substr(copied, edit.at - copied));
+        out += edit.text;
+        copied = edit.at + edit.length;
+    }
+    out.append(text.substr(copied));
     return out;
 }
 
