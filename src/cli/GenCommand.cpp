@@ -161,8 +161,8 @@ void listPreview(const RunResult& result, const MemoryOutput& memory, bool diff,
             outcome.state == TargetState::Refused && blocked.contains(outcome.nativePath)
                 ? TargetState::Blocked
                 : outcome.state;
-        if (state == TargetState::Moved)
-            out << outcome.movedFromPath << " -> " << outcome.nativePath << " ("
+        if (state == TargetState::Moved && outcome.move)
+            out << outcome.move->fromPath << " -> " << outcome.nativePath << " ("
                 << RecordingOutput::moveLabel(outcome) << ")\n";
         else
             out << targetStateLabel(state) << ' ' << outcome.nativePath << '\n';

@@ -139,10 +139,8 @@ std::optional<ProjectOutput::Closed> RecordingOutput::closeMove(const std::strin
     if (const auto choice = m_choices.find(m_key); choice != m_choices.end())
         bytes = choice->second;
     Outcome& outcome = begin(TargetState::Moved, m_key, m_native);
-    outcome.movedFrom = *m_root + "/" + moving.from;
-    outcome.movedFromPath = moving.native;
-    outcome.moveMerged = moving.edited && !kept;
-    outcome.moveKept = kept || !bytes;
+    outcome.move = std::make_shared<MoveDetails>(MoveDetails{
+        *m_root + "/" + moving.from, moving.native, moving.edited && !kept, kept || !bytes});
     if (m_keepTexts) {
         outcome.before = moving.bytes;
         outcome.after = bytes.value_or(theirs);
@@ -171,12 +169,12 @@ std::optional<ProjectOutput::Closed> RecordingOutput::closeMove(const std::strin
     outcome.written = closed == Closed::Written;
     if (closed == Closed::Failed) {
         outcome.state = TargetState::Refused;
-        outcome.moveKept = true;
+        outcome.move->kept = true;
         return closed;
     }
     entry.held = contentHash(*bytes) == entry.hash;
     addEntry(std::move(entry));
-    if (!outcome.moveKept)
+    if (!outcome.move->kept)
         m_movesDone.push_back({moving.from, contentHash(moving.bytes), m_outcomes.size() - 1});
     return closed;
 }
@@ -192,11 +190,11 @@ std::vector<std::string> RecordingOutput::finishMoves(bool remove) {
     for (const MoveDone& done : m_movesDone) {
         const Outcome& outcome = m_outcomes[done.outcome];
         // The run made a file at the old path too: it is no longer the moved one.
-        if (outcome.state != TargetState::Moved || targeted.contains(outcome.movedFrom))
+        if (outcome.state != TargetState::Moved || targeted.contains(outcome.move->from))
             continue;
         const PruneFind found = pruneFile(folder, done.from, {done.hash}, remove);
         if (found != PruneFind::AsRecorded && found != PruneFind::Missing)
-            left.push_back(outcome.movedFrom);
+            left.push_back(outcome.move->from);
     }
     return left;
 }

@@ -100,13 +100,15 @@ void noteRegeneration(const RecordingOutput& output, const RecordingOutput::Prun
     for (const RecordingOutput::Outcome& outcome : output.outcomes()) {
         switch (outcome.state) {
         case TargetState::Moved:
-            if (outcome.moveKept)
+            if (!outcome.move)
+                break;
+            if (outcome.move->kept)
                 tell(result, settings,
-                     {RunNote::Kind::MoveKept, outcome.nativePath, outcome.movedFromPath,
+                     {RunNote::Kind::MoveKept, outcome.nativePath, outcome.move->fromPath,
                       outcome.key});
-            else if (!outcome.moveKept)
+            else
                 tell(result, settings,
-                     {RunNote::Kind::Moved, outcome.nativePath, outcome.movedFromPath, outcome.key,
+                     {RunNote::Kind::Moved, outcome.nativePath, outcome.move->fromPath, outcome.key,
                       false, false, std::string(RecordingOutput::moveLabel(outcome))});
             break;
         case TargetState::Merged:

@@ -21,8 +21,9 @@ FileStatus statusOf(const RecordingOutput::Outcome& outcome) {
     case TargetState::Merged:
         return FileStatus::EditedOutdated;
     case TargetState::Moved: // a rename: the old file, with any edits, goes to the new path
-        return outcome.moveMerged || outcome.moveKept ? FileStatus::EditedOutdated
-                                                      : FileStatus::Outdated;
+        return outcome.move && (outcome.move->merged || outcome.move->kept)
+                   ? FileStatus::EditedOutdated
+                   : FileStatus::Outdated;
     case TargetState::Conflict:
         // Overlapping edits, or a file nothing proves: the user's bytes, and new ones to come.
         return outcome.unresolved ? FileStatus::Conflict : FileStatus::EditedOutdated;

@@ -80,9 +80,9 @@ ReviewModel::entriesOf(const MemoryOutput& preview, const RecordingOutput::Outco
         if (row == rows.end())
             continue;
         Entry& entry = entries[row->second];
-        if (outcome.state == TargetState::Moved) {
+        if (outcome.state == TargetState::Moved && outcome.move) {
             entry.regenerated = TargetState::Moved;
-            entry.movedFrom = outcome.movedFrom;
+            entry.movedFrom = outcome.move->from;
             entry.moveLabel = RecordingOutput::moveLabel(outcome);
             continue;
         }

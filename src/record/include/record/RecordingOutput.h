@@ -32,6 +32,12 @@ public:
     // What the user chose for a target, by key: these bytes, or none to keep what is there.
     using Choices = std::map<std::string, std::optional<std::string>>;
 
+    struct MoveDetails {
+        std::string from;     // the old file's key below the location
+        std::string fromPath; // native
+        bool merged = false;  // the user's edits of the old file came along
+        bool kept = false;    // they could not: the old file stays
+    };
     struct MarkedConflict {
         std::string base;
         std::string yours;
@@ -57,12 +63,9 @@ public:
         // (the base, the user's file before, the new text) for version control's index.
         std::shared_ptr<const MarkedConflict> marked;
         bool written = false; // the new bytes reached the file
-        // A move: the key of the file an action's rename moved here, whether the user's edits
-        // were merged in, and whether they could not be (the old file is then kept).
-        std::string movedFrom;
-        std::string movedFromPath; // native
-        bool moveMerged = false;
-        bool moveKept = false;
+        // A move: where an action's rename moved the file from, and what came of it. Held
+        // apart, as few targets are moves and a run of many files holds every outcome.
+        std::shared_ptr<MoveDetails> move;
         // The bytes there before and the bytes the run made or would write, for a diff.
         std::optional<std::string> before;
         std::optional<std::string> after;
@@ -73,9 +76,10 @@ public:
     // What a move did, as the listing and the review say it: "moved", "moved, merged" or
     // "moved, conflict".
     static std::string_view moveLabel(const Outcome& outcome) {
-        return outcome.moveKept     ? "moved, conflict"
-               : outcome.moveMerged ? "moved, merged"
-                                    : "moved";
+        return !outcome.move          ? "moved"
+               : outcome.move->kept   ? "moved, conflict"
+               : outcome.move->merged ? "moved, merged"
+                                      : "moved";
     }
 
     // disk: what stands under the inner output when it is the disk or a preview of it; null for
