@@ -158,14 +158,8 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
             begin(TargetState::Refused, m_key, nativePath);
             return opened;
         }
-        if (seen.place == Place::File) {
-            m_yoursBytes = openedBytes();
-            if (!m_yoursBytes) {
-                m_yours = readFileBytes(nativePath);
-                m_yoursBytes = m_yours ? &*m_yours : nullptr;
-            }
-            m_unreadable = !m_yoursBytes;
-        }
+        if (seen.place == Place::File)
+            takeStanding(true, nativePath);
         m_mode = Mode::Collect;
         return opened;
     }
@@ -202,18 +196,21 @@ ProjectOutput::FileOpen RecordingOutput::openFile(const std::string& nativePath)
         begin(TargetState::Refused, m_key, nativePath);
         return opened;
     }
-    if (seen.place != Place::Missing) {
-        // The disk's output has read a plain file already to compare; a link is judged by the
-        // bytes it leads to.
-        m_yoursBytes = seen.place == Place::File ? openedBytes() : nullptr;
-        if (!m_yoursBytes) {
-            m_yours = readFileBytes(nativePath);
-            m_yoursBytes = m_yours ? &*m_yours : nullptr;
-        }
-        m_unreadable = !m_yoursBytes;
-    }
+    if (seen.place != Place::Missing)
+        takeStanding(seen.place == Place::File, nativePath);
     m_mode = Mode::Collect;
     return opened;
+}
+
+void RecordingOutput::takeStanding(bool plainFile, const std::string& nativePath) {
+    // The disk's output has read a plain file already to compare; a link is judged by the bytes
+    // it leads to.
+    m_yoursBytes = plainFile ? openedBytes() : nullptr;
+    if (!m_yoursBytes) {
+        m_yours = readFileBytes(nativePath);
+        m_yoursBytes = m_yours ? &*m_yours : nullptr;
+    }
+    m_unreadable = !m_yoursBytes;
 }
 
 bool RecordingOutput::leavesAsRecorded() const {

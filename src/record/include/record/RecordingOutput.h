@@ -205,6 +205,9 @@ private:
     enum class Mode { None, Stream, Collect, Skip, AsRecorded, Yours };
 
     bool leavesAsRecorded() const;
+    // Takes the bytes of what stands at the open target (a plain file, or a link's target),
+    // or notes that they cannot be read.
+    void takeStanding(bool plainFile, const std::string& nativePath);
     // Whether the target being opened is the user's: the record says so, the user chose so in
     // this run, or it is written once and the record had it or something stands there.
     bool belongsToUser(bool somethingThere) const;
