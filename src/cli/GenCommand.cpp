@@ -6,15 +6,14 @@
 #include "cli/StatusCommand.h"
 #include "cli/StreamSink.h"
 #include "config/Configuration.h"
-#include "diff/TextDiff.h"
 #include "model/NameChecks.h"
 #include "project/ProjectFile.h"
+#include "run/PreviewListing.h"
 #include "run/ProjectRun.h"
 #include "run/StartConfiguration.h"
 
 #include <algorithm>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <variant>
 
@@ -152,28 +151,12 @@ namespace {
 // run went for them, then the files no longer generated.
 void listPreview(const RunResult& result, const MemoryOutput& memory, bool diff,
                  std::ostream& out) {
-    std::set<std::string> blocked;
-    for (const MemoryOutput::Target& target : memory.targets())
-        if (target.state == MemoryOutput::State::Blocked)
-            blocked.insert(target.nativePath);
-    for (const RecordingOutput::Outcome& outcome : result.outcomes) {
-        const TargetState state =
-            outcome.state == TargetState::Refused && blocked.contains(outcome.nativePath)
-                ? TargetState::Blocked
-                : outcome.state;
-        if (state == TargetState::Moved && outcome.move)
-            out << outcome.move->fromPath << " -> " << outcome.nativePath << " ("
-                << RecordingOutput::moveLabel(outcome) << ")\n";
-        else
-            out << targetStateLabel(state) << ' ' << outcome.nativePath << '\n';
-        if (diff && outcome.before && outcome.after && *outcome.before != *outcome.after) {
-            const std::optional<std::string> text = unifiedDiff(
-                *outcome.before, *outcome.after, outcome.nativePath, outcome.nativePath);
-            out << text.value_or("(no diff: the comparing library could not be loaded)\n");
-        }
+    for (const ListedTarget& target : listedTargets(result, memory)) {
+        out << listingLine(target) << '\n';
+        if (diff && target.outcome)
+            out << listingDiff(target.path, target.outcome->before, target.outcome->after)
+                       .value_or("");
     }
-    for (const std::string& key : result.noLongerGenerated)
-        out << targetStateLabel(TargetState::NoLongerGenerated) << ' ' << key << '\n';
 }
 
 // Writes the ids the run gave into the project file; one that cannot take them is left as it

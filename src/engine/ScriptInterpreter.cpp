@@ -40,6 +40,8 @@ bool ScriptInterpreter::runScriptLines(TemplateReader& script) {
     std::string second;
     std::string third;
     while (script.readLine()) {
+        if (m_stop.stop_requested())
+            return false;
         // The line stays valid while the reader holds its text, even when a directive moves it.
         const std::string_view line = script.line();
         const auto badLine = [&] {
@@ -145,7 +147,13 @@ bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_vie
     std::string& pending = output.pending();
     // A file that holds this run's text already gets its section's directives only: they move
     // the current action for what follows. Lines that may warn are made when warnings are asked.
-    const bool textThere = !m_warn && m_knownText && m_knownText();
+    const bool textThere = !m_warn && !m_observer && m_knownText && m_knownText();
+    if (m_observer) {
+        const GeneratorState& loop = m_directives.state();
+        m_observer->fileStarted(target, loop.loopRunning() && loop.loopKind == KW_ALL_ACTIONS
+                                            ? std::optional<std::size_t>(loop.loopCounter)
+                                            : std::nullopt);
+    }
     while (reader.readLine()) {
         const std::string_view line = reader.line();
         if (line.starts_with(SECTION_END))
@@ -166,10 +174,15 @@ bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_vie
         bool written = true;
         try {
             std::string stoppedAt;
+            const std::size_t start = pending.size();
             if (!m_expander.appendLine(line, content.linePlan(reader.lineIndex()), pending,
                                        &stoppedAt))
                 warnStopped(stoppedAt, "section \"" + std::string(sectionName) + "\" of " + target,
                             reader.place());
+            if (m_observer) {
+                const std::string_view made = std::string_view(pending).substr(start);
+                m_observer->lineMade(made, made != line);
+            }
             // Handed on in pieces, not a line at a time.
             if (pending.size() >= ProjectOutput::PIECE_SIZE)
                 written = output.writePending();

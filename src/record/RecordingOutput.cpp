@@ -449,6 +449,7 @@ ProjectOutput::Copy RecordingOutput::copyFile(const std::string& nativeSource,
                   : seen.place == Place::Missing                          ? TargetState::New
                                                                           : TargetState::Replaced,
                   m_key, nativeTarget);
+        outcome.copy = true;
         outcome.written = copy == Copy::Done;
         if (done && m_path && theirs)
             addEntry(entryOf(Manifest::State::Generated));

@@ -258,6 +258,8 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
         generator.setOutputListener(settings.written);
     if (settings.warnings)
         generator.setWarningListener(settings.warnings);
+    generator.script().setSectionObserver(settings.observer);
+    generator.script().setStopToken(settings.stop);
     result.ended = commitAndRunScript(project, settings.dllComboIndex, generator);
     result.counts = generator.script().summary();
     recording.setRanWhole(result.ended && sink.errors() == 0);
@@ -272,6 +274,8 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
     result.noLongerGenerated = recording.noLongerGenerated();
     result.changedInputs = session.changedInputs();
     result.answersChanged = session.answersChanged();
+    for (const Manifest::Input& input : session.inputs())
+        result.inputsRead.push_back(input.path);
     if (settings.recordedTexts)
         for (const RecordingOutput::Outcome& outcome : recording.outcomes())
             if (edited(outcome.state) && !outcome.folder) {

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,19 @@ inline constexpr std::string_view CMD_CREATE_DONE = "create_done:";
 // As create_file:, for a file that is the user's once written: only a project whose record
 // never had it gets it.
 inline constexpr std::string_view CMD_CREATE_FILE_ONCE = "create_file_once:";
+
+// Told what the file sections of a run make, line by line, for a preview that shows where its
+// lines come from. Nothing is told without one, and no line is skipped with one.
+class SectionObserver {
+public:
+    virtual ~SectionObserver() = default;
+    // A file section starts on target (native); action: the action a loop over the actions
+    // stands on, none outside such a loop.
+    virtual void fileStarted(const std::string& target, std::optional<std::size_t> action) = 0;
+    // One template line's expansion, as appended to the file; placeholders: some of it came
+    // from a placeholder's value.
+    virtual void lineMade(std::string_view text, bool placeholders) = 0;
+};
 
 // The generation script's commands: folders, copies and file sections, written through the
 // run's output and reported through its sink.
@@ -62,6 +76,9 @@ public:
     void setKnownText(KnownText known) { m_knownText = std::move(known); }
     // Where the script and template files are read from; the disk when empty.
     void setInputReader(TemplateReader::InputReader read) { m_read = std::move(read); }
+    void setSectionObserver(SectionObserver* observer) { m_observer = observer; }
+    // Once a stop is asked for, the run ends before its next script line, as if it had failed.
+    void setStopToken(std::stop_token stop) { m_stop = std::move(stop); }
 
     // Runs the script at a native path; false when it cannot be opened (reported) or stopped
     // on an error.
@@ -101,6 +118,8 @@ private:
     WarningListener m_warn;
     KnownText m_knownText;
     TemplateReader::InputReader m_read;
+    SectionObserver* m_observer = nullptr;
+    std::stop_token m_stop;
     TemplateCache m_templates; // the template files of the current run
     std::string m_scriptPath;  // native, as named in messages
     RunSummary m_summary;

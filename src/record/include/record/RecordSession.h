@@ -48,6 +48,8 @@ public:
     // Where the run writes, and where it reads its script and templates from.
     RecordingOutput& output() { return m_output; }
     TemplateReader::InputReader inputReader();
+    // The inputs the run read so far, in the order it read them.
+    const std::vector<Manifest::Input>& inputs() const { return m_inputs; }
     // The configuration file the run's settings came from, with the bytes they were read from.
     void noteConfiguration(const std::string& nativePath, std::string bytes);
 

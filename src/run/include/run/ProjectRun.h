@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,8 @@ struct RunSettings {
     // The files no longer generated to delete when they are still as generated, by key; none:
     // every one of them stays.
     std::function<bool(const std::string& key)> prune;
+    SectionObserver* observer = nullptr; // told every line the file sections make
+    std::stop_token stop;                // a stop asked for ends the run early, as a failure
 };
 
 // Something a run says after it, beside the messages its sink had during it.
@@ -117,6 +120,8 @@ struct RunResult {
     // By key, for the targets the user edited or deleted when asked: none where the record
     // cannot make the text again.
     std::map<std::string, std::optional<std::string>> recordedTexts;
+    // The script, template and configuration files the run read (native paths).
+    std::vector<std::string> inputsRead;
 };
 
 // Writes the actions' ids into the project file at path in one step, keeping its other bytes;
