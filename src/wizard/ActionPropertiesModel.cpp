@@ -39,6 +39,24 @@ std::vector<std::string> ActionPropertiesModel::nameWarnings() const {
     return m_check(shown);
 }
 
+ActionDefinition ActionPropertiesModel::shownAction() const {
+    ActionDefinition shown = m_action;
+    shown.name = m_nameText;
+    const AskOkCancel ok = [](const std::string&) {
+        return true;
+    };
+    DefinitionPage definitionCopy = definition;
+    definitionCopy.storeInto(&shown);
+    definitionCopy.storeToAction();
+    PanelPage panelCopy = panel;
+    panelCopy.storeInto(&shown);
+    panelCopy.storeToAction(ok);
+    MessagesPage messagesCopy = messages;
+    messagesCopy.storeInto(&shown);
+    messagesCopy.storeToAction(ok);
+    return shown;
+}
+
 int ActionPropertiesModel::ok() {
     m_nameBuffer = m_nameText;
     if (m_nameBuffer.empty())

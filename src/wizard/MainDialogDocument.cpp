@@ -122,6 +122,8 @@ void MainDialogLogic::showAnswers() {
         m_ops.insertListItem(static_cast<int>(i), m_project.actions[i].name);
     updateItemButtons();
     m_showing = false;
+    if (m_services.answersChanged)
+        m_services.answersChanged();
 }
 
 bool MainDialogLogic::save() {
@@ -203,7 +205,11 @@ void MainDialogLogic::rememberRecent(const std::string& path) {
 }
 
 void MainDialogLogic::markChanged(bool changed) {
-    if (!changed || m_showing || m_changed)
+    if (!changed || m_showing)
+        return;
+    if (m_services.answersChanged)
+        m_services.answersChanged();
+    if (m_changed)
         return;
     m_changed = true;
     updateTitle();

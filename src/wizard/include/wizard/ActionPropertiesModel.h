@@ -32,6 +32,10 @@ public:
     // callback names the pages show.
     std::vector<std::string> nameWarnings() const;
 
+    // The action as OK would store it now, asking nothing (every question taken as OK): what a
+    // preview shows while the dialog is open.
+    ActionDefinition shownAction() const;
+
     const std::string& nameText() const { return m_nameText; }
     ActionDefinition& action() { return m_action; }
 

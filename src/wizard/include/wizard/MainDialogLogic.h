@@ -26,6 +26,8 @@ struct MainDialogServices {
     std::function<RunOutcome(ProjectState&, std::int32_t dllComboIndex,
                              const CreateChoices& choices)>
         run;
+    // Told after every change of the answers, and once after a document's answers are shown.
+    std::function<void()> answersChanged;
 };
 
 // Every handler of the main dialog, written against ProjectState and the dialog operations.
@@ -87,10 +89,11 @@ public:
     // as the "Location:" edit shows it once a name is typed.
     std::string projectFolder() const;
 
-private:
-    bool accepted(const ActionDefinition& action, int result);
     // The DLL flag row the combo names, chosen or typed, as a combo position; -1 when none.
     int dllFlagsPosition() const;
+
+private:
+    bool accepted(const ActionDefinition& action, int result);
     std::string dllFlagsProblem() const;
     // The warnings of an action's name while the properties dialog edits it at an index.
     ActionNameCheck actionNameCheck(std::size_t index) const;

@@ -41,6 +41,8 @@ public:
 
     const std::string& buffer(int editId) const;
     ActionDefinition* action() const { return m_action; }
+    // Makes a copy of a page store into another record than the one it shows.
+    void storeInto(ActionDefinition* action) { m_action = action; }
 
     // The user changed the text of an edit or combo field; control(id).text already holds it.
     virtual void textEdited(int id) { static_cast<void>(id); }

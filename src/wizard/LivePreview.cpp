@@ -1,0 +1,173 @@
+#include "wizard/LivePreview.h"
+
+#include "engine/CreateProject.h"
+#include "run/PreviewListing.h"
+
+#include <algorithm>
+#include <map>
+
+namespace vantrel {
+namespace {
+
+class GatheringSink : public MessageSink {
+public:
+    explicit GatheringSink(std::vector<std::string>& messages)
+        : m_messages(messages) {}
+    void showMessage(ErrorKind, const std::string& message) override {
+        m_messages.push_back(message);
+    }
+
+private:
+    std::vector<std::string>& m_messages;
+};
+
+// Which lines of each file placeholders went into, and the action each file was made for.
+class LineMarks : public SectionObserver {
+public:
+    struct File {
+        std::vector<std::size_t> placeholderLines;
+        std::optional<std::size_t> action;
+    };
+
+    void fileStarted(const std::string& target, std::optional<std::size_t> action) override {
+        // A file made twice holds what the last section made.
+        m_file = &(m_files[target] = File{{}, action});
+        m_line = 0;
+        m_lineMarked = false;
+    }
+
+    void lineMade(std::string_view text, bool placeholders) override {
+        for (const char c : text) {
+            m_lineMarked = m_lineMarked || placeholders;
+            if (c != '\n')
+                continue;
+            if (m_lineMarked)
+                m_file->placeholderLines.push_back(m_line);
+            ++m_line;
+            m_lineMarked = false;
+        }
+        // A line without its end goes on in the next expansion.
+        m_lineMarked = m_lineMarked || (placeholders && !text.empty() && text.back() != '\n');
+    }
+
+    File* find(const std::string& target) {
+        const auto it = m_files.find(target);
+        return it == m_files.end() ? nullptr : &it->second;
+    }
+
+private:
+    std::map<std::string, File> m_files;
+    File* m_file = nullptr;
+    std::size_t m_line = 0;
+    bool m_lineMarked = false;
+};
+
+// The states in which the file is left holding the generated text itself.
+bool holdsGeneratedText(TargetState state) {
+    return state == TargetState::New || state == TargetState::Same ||
+           state == TargetState::Replaced;
+}
+
+} // namespace
+
+std::string PreviewTarget::diff() const {
+    return listingDiff(path, before, after).value_or("");
+}
+
+std::optional<std::size_t> Preview::firstTargetOf(std::size_t action) const {
+    const auto it = std::find_if(targets.begin(), targets.end(),
+                                 [action](const auto& target) { return target.action == action; });
+    return it == targets.end() ? std::nullopt
+                               : std::optional<std::size_t>(
+                                     static_cast<std::size_t>(std::distance(targets.begin(), it)));
+}
+
+std::string Preview::listing() const {
+    std::string text;
+    for (const PreviewTarget& target : targets)
+        text.append(target.line).append("\n").append(target.diff());
+    return text;
+}
+
+Preview computePreview(PreviewRequest request, std::stop_token stop) {
+    Preview preview;
+    GatheringSink sink(preview.messages);
+    if (!validateProject(request.project, sink))
+        return preview;
+    MemoryOutput memory;
+    memory.checkWithDisk(true);
+    memory.keepDetails(false); // the texts come from the run's outcomes
+    LineMarks marks;
+    RunSettings settings;
+    settings.dllComboIndex = request.dllComboIndex;
+    settings.configuration = std::move(request.configuration);
+    settings.keepTexts = true;
+    settings.observer = &marks;
+    settings.stop = std::move(stop);
+    RunResult result = runProject(request.project, sink, memory, settings);
+    preview.ended = result.ended;
+    preview.inputs = std::move(result.inputsRead);
+    const std::vector<ListedTarget> listed = listedTargets(result, memory);
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        PreviewTarget target;
+        target.state = listed[i].state;
+        target.path = listed[i].path;
+        target.line = listingLine(listed[i]);
+        // The outcomes come first in the listing, one for one; the texts move out of them.
+        if (i < result.outcomes.size()) {
+            RecordingOutput::Outcome& outcome = result.outcomes[i];
+            target.folder = outcome.folder;
+            target.copy = outcome.copy;
+            target.before = std::move(outcome.before);
+            target.after = std::move(outcome.after);
+        }
+        if (LineMarks::File* file = marks.find(target.path)) {
+            target.action = file->action;
+            if (holdsGeneratedText(target.state))
+                target.placeholderLines = std::move(file->placeholderLines);
+        }
+        preview.targets.push_back(std::move(target));
+    }
+    return preview;
+}
+
+PreviewWorker::PreviewWorker(Ready ready, Compute compute)
+    : m_ready(std::move(ready))
+    , m_compute(std::move(compute))
+    , m_thread([this](std::stop_token stop) { work(std::move(stop)); }) {}
+
+PreviewWorker::~PreviewWorker() {
+    {
+        const std::scoped_lock lock(m_mutex);
+        m_current.request_stop();
+    }
+    m_thread.request_stop();
+    m_thread.join();
+}
+
+std::uint64_t PreviewWorker::request(PreviewRequest request) {
+    const std::scoped_lock lock(m_mutex);
+    m_waiting = std::move(request);
+    m_current.request_stop();
+    m_wake.notify_one();
+    return ++m_serial;
+}
+
+void PreviewWorker::work(std::stop_token stop) {
+    while (true) {
+        std::unique_lock lock(m_mutex);
+        if (!m_wake.wait(lock, stop, [this] { return m_waiting.has_value(); }))
+            return;
+        PreviewRequest request = std::move(*m_waiting);
+        m_waiting.reset();
+        const std::uint64_t serial = m_serial;
+        m_current = std::stop_source();
+        const std::stop_token cancelled = m_current.get_token();
+        lock.unlock();
+        Preview preview = m_compute(std::move(request), cancelled);
+        if (!cancelled.stop_requested())
+            m_ready(serial, std::move(preview));
+    }
+}
+
+} // namespace vantrel
