@@ -58,7 +58,10 @@ ActionPropertiesDialog::ActionPropertiesDialog(ActionDefinition& action, QWidget
     connect(m_name, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_model.nameEdited(text.toStdString());
         refresh();
+        emit edited();
     });
+    for (PropertyPage* page : m_pages)
+        connect(page, &PropertyPage::edited, this, &ActionPropertiesDialog::edited);
     refresh();
 
     // Tab goes from the name through the shown page in reading order to OK and Cancel.

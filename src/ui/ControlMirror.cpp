@@ -75,6 +75,7 @@ void ControlMirror::bind(int id, QWidget* widget) {
         connect(button, &QAbstractButton::clicked, this, [this, id](bool checked) {
             m_model.click(id, checked);
             refresh();
+            emit edited();
         });
     }
 }
@@ -85,6 +86,7 @@ void ControlMirror::textEdited(int id, QWidget* widget, const QString& text) {
     showProblem(widget, QString::fromStdString(m_model.control(id).problem));
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
         showWholeTextAsTip(edit);
+    emit edited();
 }
 
 void ControlMirror::refresh() {

@@ -6,13 +6,16 @@
 #include "ui/ControlMirror.h"
 #include "ui/DialogBuilder.h"
 #include "ui/NameWarnings.h"
+#include "ui/PreviewPane.h"
 #include "ui/ReviewDialog.h"
 #include "ui/SummaryDialog.h"
 #include "wizard/ControlIds.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,9 +23,11 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QShortcut>
 #include <QStringList>
 
+#include <algorithm>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -36,9 +41,17 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     : QDialog(parent)
     , m_sink(this)
     , m_logic(m_project, *this, m_sink,
-              engineServices([this](ProjectState& project,
-                                    MessageSink& sink) { readFoundConfiguration(project, sink); },
-                             m_configuration))
+              [this] {
+                  MainDialogServices services = engineServices(
+                      [this](ProjectState& project, MessageSink& sink) {
+                          readFoundConfiguration(project, sink);
+                      },
+                      m_configuration);
+                  services.answersChanged = [this] {
+                      requestPreview();
+                  };
+                  return services;
+              }())
     , m_configOption(std::move(configOption)) {
     setWindowTitle(QString::fromUtf8(APP_TITLE));
     setObjectName(QStringLiteral("dialog102"));
@@ -111,10 +124,45 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     auto* project =
         keep(IDC_PROJECT_MENU, b.button(IDC_PROJECT_MENU, tr("Proj&ect"), 52, 197, 50, 14));
     buildProjectMenu(project);
+
+    // The preview opens to the right of the controls, which keep their places.
+    m_previewToggle = b.button(0, tr("Pre&view"), 7, 197, 40, 14);
+    m_previewToggle->setObjectName(QStringLiteral("previewToggle"));
+    m_previewToggle->setCheckable(true);
+    m_previewToggle->setToolTip(tr("Shows what Create would write, as you type (F8)"));
+    m_previewPane = new PreviewPane(this);
+    m_previewPane->setGeometry(b.units().rect(393, 6, 300, 205));
+    m_previewPane->hide();
+    m_closedSize = size();
+    m_openSize = QSize(b.units().x(700), m_closedSize.height());
+    connect(m_previewToggle, &QPushButton::toggled, this,
+            [this](bool open) { setPreviewOpen(open); });
+    auto* previewKey = new QShortcut(QKeySequence(Qt::Key_F8), this);
+    connect(previewKey, &QShortcut::activated, m_previewToggle, &QPushButton::toggle);
+    m_inputWatch = new QFileSystemWatcher(this);
+    connect(m_inputWatch, &QFileSystemWatcher::fileChanged, this, [this] { requestPreview(); });
+    connect(m_inputWatch, &QFileSystemWatcher::directoryChanged, this,
+            [this] { requestPreview(); });
+
     // Tab follows reading order: the name and where it goes, the host and its flags, the
-    // actions and their buttons, then the buttons at the bottom as they read.
-    QWidget* const order[] = {name, location, browse,     kel,     dov,    flags, m_list,
-                              add,  remove,   properties, project, create, cancel};
+    // actions and their buttons, then the buttons at the bottom as they read, and the preview.
+    QWidget* const order[] = {name,
+                              location,
+                              browse,
+                              kel,
+                              dov,
+                              flags,
+                              m_list,
+                              add,
+                              remove,
+                              properties,
+                              project,
+                              create,
+                              cancel,
+                              m_previewToggle,
+                              m_previewPane->list(),
+                              m_previewPane->diffBox(),
+                              m_previewPane->text()};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -130,12 +178,88 @@ MainDialog::MainDialog(QWidget* parent, std::string configOption)
     m_logic.initialise();
     // Shown over every control that has no tooltip of its own.
     setToolTip(m_configurationText);
+    if (QSettings(QStringLiteral("vantrel"), QStringLiteral("wizard"))
+            .value(QStringLiteral("previewOpen"), false)
+            .toBool())
+        m_previewToggle->setChecked(true);
     // The focus starts where the user starts, shown as a keyboard user sees it: the host until
     // one is chosen, the name after.
     (name->isEnabled() ? static_cast<QWidget*>(name) : kel)->setFocus(Qt::TabFocusReason);
 }
 
 MainDialog::~MainDialog() = default;
+
+bool MainDialog::previewOpen() const {
+    return m_previewToggle->isChecked();
+}
+
+void MainDialog::setPreviewOpen(bool open) {
+    if (m_previewToggle->isChecked() != open) {
+        m_previewToggle->setChecked(open); // comes back here
+        return;
+    }
+    QSettings(QStringLiteral("vantrel"), QStringLiteral("wizard"))
+        .setValue(QStringLiteral("previewOpen"), open);
+    m_previewPane->setVisible(open);
+    setFixedSize(open ? m_openSize : m_closedSize);
+    if (!open) {
+        // Closed, nothing is computed or watched.
+        m_previewWorker.reset();
+        if (!m_inputWatch->files().isEmpty())
+            m_inputWatch->removePaths(m_inputWatch->files());
+        if (!m_inputWatch->directories().isEmpty())
+            m_inputWatch->removePaths(m_inputWatch->directories());
+        return;
+    }
+    m_previewWorker =
+        std::make_unique<PreviewWorker>([this](std::uint64_t serial, Preview preview) {
+            // Shown on the dialog's thread; a dialog gone by then drops it.
+            QMetaObject::invokeMethod(
+                this,
+                [this, serial, shown = std::make_shared<const Preview>(std::move(preview))] {
+                    previewReady(serial, shown);
+                },
+                Qt::QueuedConnection);
+        });
+    requestPreview();
+}
+
+void MainDialog::requestPreview(std::optional<std::pair<std::size_t, ActionDefinition>> editing) {
+    if (!m_previewWorker)
+        return;
+    PreviewRequest request{m_project, m_logic.dllFlagsPosition(), m_configuration};
+    if (editing) {
+        auto& actions = request.project.actions;
+        if (editing->first < actions.size())
+            actions[editing->first] = std::move(editing->second);
+        else
+            request.project.appendAction(editing->second);
+    }
+    m_previewAsked = m_previewWorker->request(std::move(request));
+}
+
+void MainDialog::previewReady(std::uint64_t serial, std::shared_ptr<const Preview> preview) {
+    if (serial <= m_previewShown || !m_previewWorker)
+        return;
+    m_previewShown = serial;
+    // A template author's editor may replace a file rather than write into it: the folders
+    // are watched too, and the files again after each preview.
+    QStringList files;
+    QStringList folders;
+    for (const std::string& input : preview->inputs) {
+        const QFileInfo info(QString::fromStdString(input));
+        files << info.absoluteFilePath();
+        if (!folders.contains(info.absolutePath()))
+            folders << info.absolutePath();
+    }
+    const QStringList watched = m_inputWatch->files() + m_inputWatch->directories();
+    if (files + folders != watched) {
+        if (!watched.isEmpty())
+            m_inputWatch->removePaths(watched);
+        m_inputWatch->addPaths(files + folders);
+    }
+    m_previewPane->showPreview(std::move(preview));
+}
 
 void MainDialog::reject() {
     if (m_logic.mayClose())
@@ -316,7 +440,27 @@ void MainDialog::showNameWarnings(int id, const std::vector<std::string>& warnin
 int MainDialog::runProperties(ActionDefinition& action, const ActionNameCheck& check,
                               bool newAction) {
     ActionPropertiesDialog dialog(action, this, check, newAction);
-    return ModalHooks::runDialog(dialog);
+    // The preview follows the action as the dialog shows it, its first file selected.
+    const std::size_t index = newAction ? m_project.actions.size()
+                                        : static_cast<std::size_t>(std::max(selectedListItem(), 0));
+    const auto follow = [this, &dialog, index] {
+        requestPreview(std::pair(index, dialog.model().shownAction()));
+    };
+    connect(&dialog, &ActionPropertiesDialog::edited, this, follow);
+    m_previewPane->followAction(index);
+    follow();
+    if (previewOpen()) {
+        // Beside the pane rather than over it, so that what the dialog changes can be watched.
+        dialog.adjustSize();
+        const QPoint paneLeft = m_previewPane->mapToGlobal(QPoint(0, 0));
+        const int width = dialog.frameGeometry().width();
+        dialog.move(std::max(0, paneLeft.x() - width), paneLeft.y());
+    }
+    const int result = ModalHooks::runDialog(dialog);
+    m_previewPane->followAction(std::nullopt);
+    // Cancelled, the answers are as they were.
+    requestPreview();
+    return result;
 }
 
 bool MainDialog::runReview(ReviewModel& review) {
@@ -327,6 +471,8 @@ bool MainDialog::runReview(ReviewModel& review) {
 void MainDialog::showSummary(const SummaryModel& summary) {
     SummaryDialog dialog(summary, this);
     ModalHooks::runDialog(dialog);
+    // Create changed the disk under the preview.
+    requestPreview();
 }
 
 void MainDialog::showMessage(const std::string& message) {

@@ -19,6 +19,7 @@ PropertyPage::PropertyPage(PageModel& model, int templateId, std::vector<int> re
     , m_readingOrder(std::move(readingOrder)) {
     setObjectName(QStringLiteral("page%1").arg(templateId));
     DialogBuilder(this).resizeDialog(291, 144);
+    connect(m_mirror, &ControlMirror::edited, this, &PropertyPage::edited);
 }
 
 void PropertyPage::refresh() {

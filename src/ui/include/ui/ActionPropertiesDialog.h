@@ -30,6 +30,10 @@ public:
     void accept() override;
     void reject() override;
 
+signals:
+    // The user changed the name or a page: model().shownAction() is the action as it stands.
+    void edited();
+
 private:
     // The pages and the warnings about the name, after the model changed.
     void refresh();

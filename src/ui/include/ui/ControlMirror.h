@@ -27,6 +27,10 @@ public:
     // Copies every control state into its widget.
     void refresh();
 
+signals:
+    // The user typed into a bound widget or clicked one; the model holds the change.
+    void edited();
+
 private:
     void textEdited(int id, QWidget* widget, const QString& text);
 

@@ -8,17 +8,26 @@
 
 #include <QDialog>
 
+#include <cstdint>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPushButton;
 
 namespace vantrel {
 
 class ActionList;
+class PreviewPane;
+class PreviewWorker;
+struct Preview;
 
 // The wizard's main window: project name and location, host, DLL flags and the action list.
 // It owns the project state and the engine; its handlers live in MainDialogLogic.
@@ -40,6 +49,14 @@ public:
     QMenu* projectMenu() const { return m_projectMenu; }
     // vantrel FILE_OR_FOLDER: the project opened as the dialog starts.
     void openAtStart(const QString& path);
+
+    // The preview pane beside the controls (F8 or "Preview"); the choice is remembered.
+    void setPreviewOpen(bool open);
+    bool previewOpen() const;
+    PreviewPane* previewPane() const { return m_previewPane; }
+    // The number of the newest preview asked for, and of the one the pane shows.
+    std::uint64_t previewAskedFor() const { return m_previewAsked; }
+    std::uint64_t previewShown() const { return m_previewShown; }
 
 public slots:
     // Escape and the window's close button come here: unsaved changes are asked about first.
@@ -92,6 +109,11 @@ private:
     std::vector<std::string> storedRecentFiles() const override;
     void storeRecentFiles(const std::vector<std::string>& paths) override;
 
+    // Asks for a preview of the answers as they stand, with an action as the properties dialog
+    // shows it at its index (one past the last: an action being added).
+    void requestPreview(std::optional<std::pair<std::size_t, ActionDefinition>> editing = {});
+    void previewReady(std::uint64_t serial, std::shared_ptr<const Preview> preview);
+
     // The Project menu on its button (MainDialogProjectMenu.cpp).
     void buildProjectMenu(QWidget* button);
     void fillRecentMenu();
@@ -110,6 +132,15 @@ private:
     QMenu* m_projectMenu = nullptr;
     QMenu* m_recentMenu = nullptr;
     bool m_focusShown = false; // the start's focus drawn as keyboard focus
+    QPushButton* m_previewToggle = nullptr;
+    PreviewPane* m_previewPane = nullptr;
+    QFileSystemWatcher* m_inputWatch = nullptr; // the script, templates and configuration
+    QSize m_closedSize;
+    QSize m_openSize;
+    std::uint64_t m_previewAsked = 0;
+    std::uint64_t m_previewShown = 0;
+    std::unique_ptr<PreviewWorker>
+        m_previewWorker; // last: destroyed first, its thread ends before the rest is gone
 #ifdef Q_OS_WIN
     bool m_systemMenuExtended = false;
 #endif

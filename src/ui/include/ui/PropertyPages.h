@@ -30,6 +30,10 @@ public:
     // each check box before the edit it enables.
     QList<QWidget*> readingOrder() const;
 
+signals:
+    // The user changed one of the page's controls.
+    void edited();
+
 private:
     PropertyPage(PageModel& model, int templateId, std::vector<int> readingOrder, QWidget* parent);
 
