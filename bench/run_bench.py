@@ -11,8 +11,9 @@ some file systems. On tmpfs the trees of the pairs that time the record are dele
 pair, outside the timings: kept, they fill memory, and creating files there grows slower as
 they pile up.
 
-usage: run_bench.py --gen VANTREL_GEN --work FOLDER [--gui-startup HARNESS] [--repeat K]
-                    [--record-pairs P] [--no-tmpfs] [N ...]
+usage: run_bench.py --gen VANTREL_GEN --work FOLDER [--gui-startup HARNESS]
+                    [--preview-latency HARNESS] [--repeat K] [--record-pairs P] [--no-tmpfs]
+                    [N ...]
 """
 
 import argparse
@@ -291,6 +292,30 @@ def gui_startup(harness, work, runs=10):
     return statistics.median(from_start), statistics.median(from_main)
 
 
+def preview_latency(harness, gen, folder, edits=200):
+    """The preview pane's figures over a scripted session of edits (bench/PreviewLatency.cpp),
+    on the offscreen platform: into a new project, then over the same project generated."""
+    runtime = tempfile.mkdtemp(prefix="xdg-", dir=folder)
+    os.chmod(runtime, 0o700)
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
+               XDG_CONFIG_HOME=runtime)
+    project = [name for name in os.listdir(folder) if name.endswith(".json")][0]
+    shutil.rmtree(os.path.join(folder, "tree"), ignore_errors=True)
+    figures = []
+    for generated in (False, True):
+        if generated:
+            subprocess.run([gen, project], cwd=folder, check=True, stdout=subprocess.DEVNULL)
+        result = subprocess.run([harness, project, str(edits)], cwd=folder, env=env,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                timeout=600)
+        if result.returncode != 0:
+            sys.exit("bench: %s failed (%d): %s" % (harness, result.returncode, result.stderr))
+        figures.append(dict(line.split() for line in result.stdout.splitlines()))
+    shutil.rmtree(os.path.join(folder, "tree"), ignore_errors=True)
+    shutil.rmtree(runtime, ignore_errors=True)
+    return figures
+
+
 def median_interval(values):
     """About 95 % sure to hold the true median, whatever the pairs' spread looks like: the
     sorted values whose ranks lie 1.96 standard deviations of a fair coin's count either side
@@ -374,6 +399,9 @@ def main():
     parser.add_argument("--no-tmpfs", action="store_true", help="time on the work folder only")
     parser.add_argument("--gui-startup", metavar="HARNESS",
                         help="the GUI start-up harness (vantrel_gui_startup), to time it as well")
+    parser.add_argument("--preview-latency", metavar="HARNESS",
+                        help="the preview pane's harness (vantrel_preview_latency), to time it "
+                        "at 1,000 actions")
     parser.add_argument("counts", nargs="*", type=int, default=[100, 1000, 10000])
     args = parser.parse_args()
     repeat = max(5, args.repeat)
@@ -396,6 +424,18 @@ def main():
         print("GUI start-up to the main dialog's first paint (offscreen platform): %.1f ms from"
               " the process's start, %.1f ms of it from main(); medians of 10"
               % (startup * 1000, in_main * 1000))
+
+    if args.preview_latency:
+        folder = os.path.join(work, "workload-preview-1000")
+        subprocess.run([sys.executable, os.path.join(HERE, "workload.py"), "1000", folder],
+                       check=True)
+        for kind, figures in zip(("a new project", "the project generated"),
+                                 preview_latency(os.path.abspath(args.preview_latency), gen,
+                                                 folder)):
+            print("preview pane at 1,000 actions, %s: from the edit to the pane %s ms median, "
+                  "%s ms 95th percentile (%s edits); longest event-loop gap %s ms"
+                  % (kind, figures["median-ms"], figures["p95-ms"], figures["edits"],
+                     figures["longest-gap-ms"]))
 
     roots = [("disk, " + file_system(work), tempfile.mkdtemp(prefix="runs-", dir=work), False)]
     if not args.no_tmpfs and os.path.isdir("/dev/shm"):

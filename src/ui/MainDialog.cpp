@@ -227,7 +227,8 @@ void MainDialog::setPreviewOpen(bool open) {
 void MainDialog::requestPreview(std::optional<std::pair<std::size_t, ActionDefinition>> editing) {
     if (!m_previewWorker)
         return;
-    PreviewRequest request{m_project, m_logic.dllFlagsPosition(), m_configuration};
+    PreviewRequest request{m_project, m_logic.dllFlagsPosition(), m_configuration,
+                           m_previewPane->showing()};
     if (editing) {
         auto& actions = request.project.actions;
         if (editing->first < actions.size())

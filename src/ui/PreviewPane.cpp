@@ -213,6 +213,11 @@ std::string PreviewPane::selectedPath() const {
     return m_preview->targets[static_cast<std::size_t>(row)].path;
 }
 
+PreviewRequest::Shown PreviewPane::showing() const {
+    const int row = m_list->currentIndex().row();
+    return {selectedPath(), row >= 0 ? std::optional<std::size_t>(row) : std::nullopt, m_followed};
+}
+
 void PreviewPane::selectPath(const std::string& path) {
     if (!m_preview)
         return;
@@ -237,8 +242,7 @@ void PreviewPane::followAction(std::optional<std::size_t> action) {
 }
 
 void PreviewPane::showPreview(std::shared_ptr<const Preview> preview) {
-    const std::string selected = selectedPath();
-    const int oldRow = m_list->currentIndex().row();
+    const PreviewRequest::Shown before = showing();
     const int listScroll = m_list->verticalScrollBar()->value();
     // The old preview stays alive until the model no longer shows it.
     const std::shared_ptr<const Preview> old = std::exchange(m_preview, std::move(preview));
@@ -248,33 +252,12 @@ void PreviewPane::showPreview(std::shared_ptr<const Preview> preview) {
     }
     m_list->verticalScrollBar()->setValue(listScroll);
     m_summary->setText(summaryOf(*m_preview));
-    std::optional<std::size_t> row;
-    if (m_followed)
-        row = m_preview->firstTargetOf(*m_followed);
-    if (!row && !selected.empty()) {
-        const auto& targets = m_preview->targets;
-        const auto it =
-            std::find_if(targets.begin(), targets.end(),
-                         [&selected](const PreviewTarget& t) { return t.path == selected; });
-        if (it != targets.end())
-            row = static_cast<std::size_t>(it - targets.begin());
-    }
-    if (!row && oldRow >= 0 && !m_preview->targets.empty())
-        // Gone: the target that took its place in the list.
-        row = std::min(static_cast<std::size_t>(oldRow), m_preview->targets.size() - 1);
-    if (!row) {
-        // At first, the first file that has a text.
-        const auto& targets = m_preview->targets;
-        const auto it = std::find_if(targets.begin(), targets.end(),
-                                     [](const PreviewTarget& t) { return t.after.has_value(); });
-        if (it != targets.end())
-            row = static_cast<std::size_t>(it - targets.begin());
-    }
+    const std::optional<std::size_t> row = m_preview->rowToShow(before);
     if (row) {
         const QSignalBlocker quiet(m_list->selectionModel());
         const QModelIndex index = m_model->index(static_cast<int>(*row), 0);
         m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        if (m_followed || m_preview->targets[*row].path != selected)
+        if (m_followed || m_preview->targets[*row].path != before.path)
             m_list->scrollTo(index);
     }
     showSelected();

@@ -6,6 +6,11 @@
 #include <algorithm>
 #include <map>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace vantrel {
 namespace {
 
@@ -71,7 +76,26 @@ bool holdsGeneratedText(TargetState state) {
 } // namespace
 
 std::string PreviewTarget::diff() const {
-    return listingDiff(path, before, after).value_or("");
+    return madeDiff ? *madeDiff : listingDiff(path, before, after).value_or("");
+}
+
+std::optional<std::size_t> Preview::rowToShow(const PreviewRequest::Shown& shown) const {
+    const auto rowOf = [this](auto found) -> std::optional<std::size_t> {
+        const auto it = std::find_if(targets.begin(), targets.end(), found);
+        if (it == targets.end())
+            return std::nullopt;
+        return static_cast<std::size_t>(it - targets.begin());
+    };
+    if (shown.action)
+        if (const std::optional<std::size_t> row = firstTargetOf(*shown.action))
+            return row;
+    if (!shown.path.empty())
+        if (const auto row =
+                rowOf([&shown](const PreviewTarget& t) { return t.path == shown.path; }))
+            return row;
+    if (shown.row && !targets.empty())
+        return std::min(*shown.row, targets.size() - 1);
+    return rowOf([](const PreviewTarget& t) { return t.after.has_value(); });
 }
 
 std::optional<std::size_t> Preview::firstTargetOf(std::size_t action) const {
@@ -90,6 +114,7 @@ std::string Preview::listing() const {
 }
 
 Preview computePreview(PreviewRequest request, std::stop_token stop) {
+    const PreviewRequest::Shown shown = std::move(request.shown);
     Preview preview;
     GatheringSink sink(preview.messages);
     if (!validateProject(request.project, sink))
@@ -128,6 +153,10 @@ Preview computePreview(PreviewRequest request, std::stop_token stop) {
         }
         preview.targets.push_back(std::move(target));
     }
+    if (const std::optional<std::size_t> row = preview.rowToShow(shown)) {
+        PreviewTarget& target = preview.targets[*row];
+        target.madeDiff = listingDiff(target.path, target.before, target.after).value_or("");
+    }
     return preview;
 }
 
@@ -154,6 +183,11 @@ std::uint64_t PreviewWorker::request(PreviewRequest request) {
 }
 
 void PreviewWorker::work(std::stop_token stop) {
+#ifdef __linux__
+    // Below the dialog's thread, so that the dialog answers at once even where the preview
+    // and other programs keep every processor busy.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+#endif
     while (true) {
         std::unique_lock lock(m_mutex);
         if (!m_wake.wait(lock, stop, [this] { return m_waiting.has_value(); }))

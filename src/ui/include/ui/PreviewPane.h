@@ -53,6 +53,8 @@ public:
     explicit PreviewPane(QWidget* parent = nullptr);
     ~PreviewPane() override;
 
+    // What the pane shows, for the next request.
+    PreviewRequest::Shown showing() const;
     // Shows a newer preview. The selection and the scroll position stay on the same target
     // and line where they still exist.
     void showPreview(std::shared_ptr<const Preview> preview);

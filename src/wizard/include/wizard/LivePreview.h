@@ -21,6 +21,13 @@ struct PreviewRequest {
     ProjectState project;
     std::int32_t dllComboIndex = -1; // as for a run: -1 keeps the flags
     ConfigurationBytes configuration;
+    // What the pane shows now, so that the target it will show next has its diff made here
+    // rather than on the pane's thread.
+    struct Shown {
+        std::string path;                  // the selected target
+        std::optional<std::size_t> row;    // and its row
+        std::optional<std::size_t> action; // the action whose properties are open
+    } shown = {};
 };
 
 // One target of the run, as the dry run lists it, with its texts.
@@ -40,6 +47,8 @@ struct PreviewTarget {
 
     // The diff the dry run prints after the line; empty when the bytes do not change.
     std::string diff() const;
+    // That diff, when it was made with the preview.
+    std::optional<std::string> madeDiff;
 };
 
 struct Preview {
@@ -50,6 +59,10 @@ struct Preview {
 
     // The first target made for an action, by its index; none when no file is its own.
     std::optional<std::size_t> firstTargetOf(std::size_t action) const;
+    // The row to show after what was shown: the action's first file while its properties are
+    // open, else the same target, else the row that took its place; at first, the first file
+    // with a text.
+    std::optional<std::size_t> rowToShow(const PreviewRequest::Shown& shown) const;
     // The dry run's listing with its diffs, as `--dry-run --diff` prints it.
     std::string listing() const;
 };
