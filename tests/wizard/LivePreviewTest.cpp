@@ -119,26 +119,14 @@ TEST(LivePreview, MarksThePlaceholdersLinesAndTheActionsFiles) {
     Preview preview = computePreview(requestFor("project.json"));
     fs::current_path(previous);
 
-    struct Row {
-        std::string line;
-        std::vector<std::size_t> placeholderLines;
-        std::optional<std::size_t> action;
-    };
-    std::vector<Row> rows;
+    // Each target's line, the lines placeholders went into, and the action it was made for.
+    std::vector<std::string> rows;
     for (const PreviewTarget& target : preview.targets)
-        rows.push_back({target.line, target.placeholderLines, target.action});
-    const std::vector<Row> expected = {
-        {"new out/Demo", {}, std::nullopt},
-        {"new out/Demo/main.cpp", {0}, std::nullopt},
-        {"new out/Demo/Line.cpp", {1, 2}, 0},
-        {"new out/Demo/Box.cpp", {1}, 1},
-    };
-    ASSERT_EQ(rows.size(), expected.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].line, expected[i].line);
-        EXPECT_EQ(rows[i].placeholderLines, expected[i].placeholderLines) << rows[i].line;
-        EXPECT_EQ(rows[i].action, expected[i].action) << rows[i].line;
-    }
+        rows.push_back(target.line + " " + testing::PrintToString(target.placeholderLines) +
+                       (target.action ? " " + std::to_string(*target.action) : ""));
+    EXPECT_EQ(rows, (std::vector<std::string>{"new out/Demo {}", "new out/Demo/main.cpp { 0 }",
+                                              "new out/Demo/Line.cpp { 1, 2 } 0",
+                                              "new out/Demo/Box.cpp { 1 } 1"}));
     EXPECT_EQ(preview.firstTargetOf(1), std::optional<std::size_t>(3));
     EXPECT_EQ(preview.firstTargetOf(2), std::nullopt);
     EXPECT_EQ(preview.inputs.size(), std::size_t(3)) << "the configuration, script and template";
