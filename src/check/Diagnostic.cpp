@@ -35,4 +35,13 @@ std::size_t DiagnosticList::count(Severity severity) const {
                       [severity](const Entry& e) { return e.diagnostic.severity == severity; }));
 }
 
+std::string formatDiagnostic(const Diagnostic& diagnostic) {
+    return diagnostic.file + ':' + std::to_string(diagnostic.line) + ':' +
+           std::to_string(diagnostic.column) + ": " +
+           (diagnostic.severity == Severity::Error     ? "error: "
+            : diagnostic.severity == Severity::Warning ? "warning: "
+                                                       : "note: ") +
+           diagnostic.text;
+}
+
 } // namespace vantrel

@@ -106,8 +106,14 @@ std::size_t SectionCheck::checkBody(const CompiledTemplate& content, std::size_t
         // Written on into the next section by the run, but meant to end before it.
         if (line.starts_with(SECTION_START))
             break;
+        const std::size_t first = line.find_first_not_of(" \t");
         if (!line.empty() && line.front() == '@')
             blocks.directive(index);
+        else if (first != std::string_view::npos && line[first] == '@' &&
+                 analyseDirective(line.substr(first)).used != 0)
+            m_found.warning(content.path(), index + 1, first + 1,
+                            "directives begin in the first column: the run writes this line into "
+                            "the file as it stands");
         else
             checkPlaceholders(placeholdersOf(textOf(content, index), m_values), m_values, m_found,
                               content.path(), index + 1, 1);

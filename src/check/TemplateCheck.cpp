@@ -78,9 +78,31 @@ private:
     TemplateFiles& m_templates;
     DiagnosticList& m_found;
     const std::string& m_valuesSource;
+    // Whether the project folder is made before a file is written into it, said once.
+    void checkProjectFolder(std::size_t index);
+
     std::string m_path;
     TemplateReader::Content m_script;
+    bool m_projectFolderMade = false;
+    bool m_projectFolderSaid = false;
 };
+
+// A target path that begins with the project's folder, which the run puts before it already.
+bool startsWithProjectFolder(std::string_view path) {
+    constexpr std::string_view FOLDER = "%PROJECTNAME%";
+    return path.size() >= FOLDER.size() &&
+           equalsIgnoringCase(path.substr(0, FOLDER.size()), FOLDER) &&
+           (path.size() == FOLDER.size() || path[FOLDER.size()] == '\\' ||
+            path[FOLDER.size()] == '/');
+}
+
+void ScriptCheck::checkProjectFolder(std::size_t index) {
+    if (m_projectFolderMade || std::exchange(m_projectFolderSaid, true))
+        return;
+    warning(index, 1,
+            "no create_directory: makes the project folder before this line: a first run "
+            "cannot write here (add create_directory: \"%PROJECTNAME%\" before it)");
+}
 
 bool ScriptCheck::run(const std::string& path) {
     m_path = path;
@@ -138,6 +160,7 @@ void ScriptCheck::checkLine(std::size_t index, const BlockCheck& blocks) {
         const Argument folder = quotedArgument(line, at);
         if (requireArgument(index, folder, at, "create_directory: needs a quoted folder name"))
             checkTargetPath(index, folder);
+        m_projectFolderMade = m_projectFolderMade || startsWithProjectFolder(folder.text);
     } else if (line.starts_with(CMD_COPY_FILE)) {
         at = CMD_COPY_FILE.size();
         std::string word;
@@ -154,6 +177,7 @@ void ScriptCheck::checkLine(std::size_t index, const BlockCheck& blocks) {
             return;
         checkCopySource(index, word, wordColumn);
         checkTargetPath(index, folder);
+        checkProjectFolder(index);
     } else if (line.starts_with(CMD_CREATE_FILE) || line.starts_with(CMD_CREATE_FILE_ONCE)) {
         const bool once = line.starts_with(CMD_CREATE_FILE_ONCE);
         const std::string command(once ? CMD_CREATE_FILE_ONCE : CMD_CREATE_FILE);
@@ -171,6 +195,11 @@ void ScriptCheck::checkLine(std::size_t index, const BlockCheck& blocks) {
             return;
         checkTargetPath(index, target);
         useSection(index, section, file, blocks.openLoop());
+        checkProjectFolder(index);
+        if (startsWithProjectFolder(target.text))
+            warning(index, target.column,
+                    "the run writes the file below the project folder already: this names a "
+                    "folder of the project's name inside it");
         if (once)
             note(index, 1,
                  "write-once file " + quoted(target.text) +

@@ -33,13 +33,4 @@ int runCheck(const CommandLine& command, std::ostream& out, std::ostream& err) {
     return errors == 0 ? EXIT_GENERATED : EXIT_RUN_ERROR;
 }
 
-std::string formatDiagnostic(const Diagnostic& diagnostic) {
-    return diagnostic.file + ':' + std::to_string(diagnostic.line) + ':' +
-           std::to_string(diagnostic.column) + ": " +
-           (diagnostic.severity == Severity::Error     ? "error: "
-            : diagnostic.severity == Severity::Warning ? "warning: "
-                                                       : "note: ") +
-           diagnostic.text;
-}
-
 } // namespace vantrel

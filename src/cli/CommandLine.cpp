@@ -36,7 +36,7 @@ constexpr Flag FLAGS[] = {
     {"--no-record", &CommandLine::noRecord}, {"--overwrite-edited", &CommandLine::overwriteEdited},
     {"--verbose", &CommandLine::verbose},    {"--werror", &CommandLine::werror},
     {"--json", &CommandLine::json},          {"--edits", &CommandLine::edits},
-    {"--prune", &CommandLine::prune},
+    {"--prune", &CommandLine::prune},        {"--strict", &CommandLine::strict},
 };
 
 // Turns on the flag the argument names; false when it names none.
@@ -169,7 +169,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
               std::pair{"--overwrite-edited", command.overwriteEdited},
               std::pair{"--prune", command.prune}, std::pair{"--summary", command.summary},
               std::pair{"--conflict", command.conflictGiven},
-              std::pair{"--warnings", command.warnings}})
+              std::pair{"--warnings", command.warnings}, std::pair{"--strict", command.strict}})
             if (given)
                 return usageError(std::string("option '") + name + "' does not go with '--status'");
         if (!haveProject)
@@ -182,6 +182,8 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         return usageError("PROJECT_FILE missing");
     if (check && command.conflictGiven)
         return usageError("option '--conflict' does not go with '--check'");
+    if (check && command.strict)
+        return usageError("option '--strict' does not go with '--check'");
     command.mode = check ? CommandLine::Mode::Check : CommandLine::Mode::Generate;
     if (command.diff && !command.dryRun)
         return usageError("option '--diff' goes with '--dry-run'");
@@ -189,7 +191,8 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
 }
 
 std::string usageText() {
-    return "usage: vantrel-gen [--config FILE] [--conflict=beside|markers|git] PROJECT_FILE\n"
+    return "usage: vantrel-gen [--config FILE] [--strict] [--conflict=beside|markers|git]\n"
+           "                  PROJECT_FILE\n"
            "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
            "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
            "                   PROJECT_FILE | PROJECT_FOLDER\n"
@@ -225,6 +228,10 @@ std::string helpText() {
            "                 warning:). With PROJECT_FILE, its host and values are checked;\n"
            "                 without, both hosts with the configuration's defaults\n"
            "  --werror       with --check, count warnings as errors\n"
+           "  --strict       run the checks of --check first and nothing else when they find\n"
+           "                 an error: the problems are printed on standard error and the\n"
+           "                 exit status is 1. The configuration's strict = \"yes\" makes\n"
+           "                 every run and every Create of the wizard strict\n"
            "  --status       write nothing: compare the generated project with its record\n"
            "                 and with what the inputs make now, one line per file: current,\n"
            "                 outdated, edited, edited+outdated, conflict, deleted, no longer\n"

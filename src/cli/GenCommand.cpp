@@ -207,6 +207,7 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
     settings.policy = command.overwriteEdited ? TargetPolicy::Overwrite : TargetPolicy::Automatic;
     settings.conflictStyle = command.conflictStyle;
     settings.keepTexts = preview && command.diff;
+    settings.strict = command.strict;
     if (command.prune)
         settings.prune = [](const std::string&) {
             return true;
@@ -232,6 +233,15 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
         [&](auto* output) { return vantrel::runProject(project, sink, *output, settings); }, into);
     err.tie(previousTie);
     out.flush();
+    if (result.refusedByChecks) {
+        for (const Diagnostic& diagnostic : result.checks)
+            err << formatDiagnostic(diagnostic) << '\n';
+        err << CLI_PROGRAM_NAME << ": the checks found errors; nothing was run\n";
+        return EXIT_RUN_ERROR;
+    }
+    if (command.warnings)
+        for (const Diagnostic& diagnostic : result.checks)
+            err << formatDiagnostic(diagnostic) << '\n';
     if (result.busy) {
         err << CLI_PROGRAM_NAME << ": another run is writing " << result.projectFolder
             << "; nothing was written, try again when it has ended\n";

@@ -107,10 +107,16 @@ bool ProjectState::keepsRecord() const {
     return !equalsIgnoringCase(generationrecord, "off");
 }
 
+bool ProjectState::strictRuns() const {
+    const std::string value = lowerAscii(strict);
+    return !value.empty() && value != "0" && value != "no" && value != "false";
+}
+
 const std::vector<ProjectState::SettingField>& ProjectState::settingFields() {
     static const std::vector<SettingField> fields = {
         {"workdirectory", &ProjectState::workdirectory},
         {"defaultprojectname", &ProjectState::defaultprojectname},
+        {"strict", &ProjectState::strict},
         {"templatedirectory", &ProjectState::templatedirectory},
         {"vectorinc", &ProjectState::vectorinc},
         {"viewinc", &ProjectState::viewinc},

@@ -1,5 +1,6 @@
 #include "run/ProjectRun.h"
 
+#include "check/TemplateCheck.h"
 #include "diff/ConflictStages.h"
 #include "diff/TextMerge.h"
 #include "engine/CreateProject.h"
@@ -199,6 +200,19 @@ void noteRegeneration(const RecordingOutput& output, const RecordingOutput::Prun
 RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& output, DiskOutput* disk,
               DiskView* view, const RunSettings& settings) {
     RunResult result;
+    if (settings.strict || project.strictRuns()) {
+        TemplateCheck check;
+        if (!settings.configuration.path.empty()) {
+            ProjectState read;
+            check.checkConfiguration(read, settings.configuration.path, true);
+        }
+        check.checkGeneration(project, "the project's values");
+        result.checks = check.found().sorted();
+        if (check.found().count(Severity::Error) > 0) {
+            result.refusedByChecks = true;
+            return result;
+        }
+    }
     CountingSink sink(messages);
     RecordSession session(project, output, view);
     result.projectFolder = session.projectFolder();
@@ -298,6 +312,13 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
 }
 
 } // namespace
+
+std::string refusalText(const RunResult& result) {
+    std::string text = "The checks of the templates found errors; nothing was run:";
+    for (const Diagnostic& diagnostic : result.checks)
+        text.append("\n").append(formatDiagnostic(diagnostic));
+    return text;
+}
 
 std::optional<std::string> writeActionIdsInto(const std::string& path,
                                               const ProjectState& project) {

@@ -123,6 +123,10 @@ RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const Crea
                                });
         };
     const RunResult result = runProject(project, sink, disk, settings);
+    if (result.refusedByChecks) {
+        outcome.messages.push_back({ErrorKind::ERR_TEMPLATE, refusalText(result)});
+        return outcome;
+    }
     if (result.busy) {
         outcome.messages.push_back(
             {ErrorKind::ERR_OPEN_FILE, "Another run is writing " + result.projectFolder +

@@ -130,6 +130,8 @@ Preview computePreview(PreviewRequest request, std::stop_token stop) {
     settings.observer = &marks;
     settings.stop = std::move(stop);
     RunResult result = runProject(request.project, sink, memory, settings);
+    if (result.refusedByChecks)
+        preview.messages.push_back(refusalText(result));
     preview.ended = result.ended;
     preview.inputs = std::move(result.inputsRead);
     const std::vector<ListedTarget> listed = listedTargets(result, memory);

@@ -204,8 +204,9 @@ TEST(CommandLineConflict, StyleInEitherSpelling) {
 
 TEST(CommandLineTexts, VersionAndUsage) {
     EXPECT_EQ(versionText(), "vantrel-gen 1.4\n");
-    EXPECT_EQ(usageText(), "usage: vantrel-gen [--config FILE] [--conflict=beside|markers|git] "
-                           "PROJECT_FILE\n"
+    EXPECT_EQ(usageText(), "usage: vantrel-gen [--config FILE] [--strict] "
+                           "[--conflict=beside|markers|git]\n"
+                           "                  PROJECT_FILE\n"
                            "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
                            "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
                            "                   PROJECT_FILE | PROJECT_FOLDER\n"

@@ -19,7 +19,8 @@ protected:
 
 TEST_F(HeadlessInvocation, UsageErrorsGoToStandardErrorWithStatusTwo) {
     const std::string usage =
-        "usage: vantrel-gen [--config FILE] [--conflict=beside|markers|git] PROJECT_FILE\n"
+        "usage: vantrel-gen [--config FILE] [--strict] [--conflict=beside|markers|git]\n"
+        "                  PROJECT_FILE\n"
         "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
         "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
         "                   PROJECT_FILE | PROJECT_FOLDER\n"
@@ -48,7 +49,7 @@ TEST_F(HeadlessInvocation, VersionAndHelp) {
 
     result = runGeneratorIn(m_work.path(), {"--help"});
     EXPECT_TRUE(result.out.starts_with(
-        "usage: vantrel-gen [--config FILE] [--conflict=beside|markers|git] PROJECT_FILE\n"));
+        "usage: vantrel-gen [--config FILE] [--strict] [--conflict=beside|markers|git]\n"));
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.status, 0);
 }

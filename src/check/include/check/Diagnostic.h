@@ -49,4 +49,7 @@ private:
     std::vector<Entry> m_entries;
 };
 
+// "FILE:LINE:COLUMN: error: TEXT" (or "warning:", "note:"), as editors and build tools read it.
+std::string formatDiagnostic(const Diagnostic& diagnostic);
+
 } // namespace vantrel

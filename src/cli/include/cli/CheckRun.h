@@ -13,7 +13,4 @@ namespace vantrel {
 // be read goes to err. Returns the exit status.
 int runCheck(const CommandLine& command, std::ostream& out, std::ostream& err);
 
-// "FILE:LINE:COLUMN: error: TEXT" (or "warning:"), as editors and build tools read it.
-std::string formatDiagnostic(const Diagnostic& diagnostic);
-
 } // namespace vantrel

@@ -49,6 +49,7 @@ struct CommandLine {
     bool json = false;            // a status as one JSON object
     bool edits = false;           // a status with the user's edits as unified diffs
     bool prune = false;           // delete files no longer generated that are still as generated
+    bool strict = false;          // run the checks first; run nothing when they find an error
     ConflictStyle conflictStyle = ConflictStyle::Beside; // --conflict=beside|markers|git
     bool conflictGiven = false;
     std::string error; // for UsageError: what was wrong, without the usage lines

@@ -68,6 +68,10 @@ struct ProjectState {
     std::string kellib_d = "kel_d.lib";
 
     std::string defaultprojectname;
+    // "yes" (or any value but "", "0", "no", "false"): runs check the templates first and run
+    // nothing when the checks find an error.
+    std::string strict;
+    bool strictRuns() const;
     // "off" (in any letter case) keeps no record of a run in the project it generates.
     std::string generationrecord = "on";
     std::vector<ExtraSetting> extraSettings;

@@ -1,6 +1,7 @@
 #pragma once
 
 // The front ends take the run's types from here, and validateProject, the checks before a run.
+#include "check/Diagnostic.h"
 #include "engine/CreateProject.h"
 #include "engine/ScriptInterpreter.h"
 #include "fileutil/DiskOutput.h"
@@ -56,6 +57,9 @@ struct RunSettings {
     // The files no longer generated to delete when they are still as generated, by key; none:
     // every one of them stays.
     std::function<bool(const std::string& key)> prune;
+    // Run the checks of vantrel-gen --check first, and nothing when they find an error; the
+    // configuration's strict setting does the same.
+    bool strict = false;
     SectionObserver* observer = nullptr; // told every line the file sections make
     std::stop_token stop;                // a stop asked for ends the run early, as a failure
 };
@@ -122,7 +126,14 @@ struct RunResult {
     std::map<std::string, std::optional<std::string>> recordedTexts;
     // The script, template and configuration files the run read (native paths).
     std::vector<std::string> inputsRead;
+    // A strict run: what the checks found. With an error among them nothing else was done.
+    std::vector<Diagnostic> checks;
+    bool refusedByChecks = false;
 };
+
+// What a strict run's checks found, one "FILE:LINE:COLUMN: error: TEXT" line each, under a line
+// saying that nothing was run.
+std::string refusalText(const RunResult& result);
 
 // Writes the actions' ids into the project file at path in one step, keeping its other bytes;
 // the reason when it could not.

@@ -634,3 +634,4 @@ filesection: MAIN
 filesectionend:
 filesection: section-unended
 // %PROJECTNAME%
+  @IFDEF ACDF_MENU
