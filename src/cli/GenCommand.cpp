@@ -166,9 +166,10 @@ void listPreview(const RunResult& result, const MemoryOutput& memory, bool diff,
                 << RecordingOutput::moveLabel(outcome) << ")\n";
         else
             out << targetStateLabel(state) << ' ' << outcome.nativePath << '\n';
-        if (diff && outcome.before && outcome.after && *outcome.before != *outcome.after) {
-            const std::optional<std::string> text = unifiedDiff(
-                *outcome.before, *outcome.after, outcome.nativePath, outcome.nativePath);
+        const auto* texts = outcome.texts.get();
+        if (diff && texts && texts->before && texts->after && *texts->before != *texts->after) {
+            const std::optional<std::string> text =
+                unifiedDiff(*texts->before, *texts->after, outcome.nativePath, outcome.nativePath);
             out << text.value_or("(no diff: the comparing library could not be loaded)\n");
         }
     }
