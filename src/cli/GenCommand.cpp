@@ -153,9 +153,9 @@ void listPreview(const RunResult& result, const MemoryOutput& memory, bool diff,
                  std::ostream& out) {
     for (const ListedTarget& target : listedTargets(result, memory)) {
         out << listingLine(target) << '\n';
-        if (diff && target.outcome)
-            out << listingDiff(target.path, target.outcome->before, target.outcome->after)
-                       .value_or("");
+        const auto* texts = target.outcome ? target.outcome->texts.get() : nullptr;
+        if (diff && texts)
+            out << listingDiff(target.path, texts->before, texts->after).value_or("");
     }
 }
 

@@ -1,22 +1,22 @@
 #include "config/Configuration.h"
 
-#include "config/TokenScanner.h"
-#include "config/TokenTable.h"
-
 #include "fileutil/TextFile.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace vantrel {
 namespace {
 
-enum TokenId : std::int32_t {
-    TOKEN_WORD = 0,
-    TOKEN_ASSIGN = 1,    // =
-    TOKEN_QUOTED = 2,    // "..."
-    TOKEN_COMMA = 3,     // ,
-    TOKEN_SEMICOLON = 4, // ;
+enum class Token {
+    Word,
+    Assign,    // =
+    Quoted,    // "..."
+    Comma,     // ,
+    Semicolon, // ;
 };
+
+constexpr std::string_view BLANKS = " \t\n\r";
 
 // Splits into lines that keep their "\n".
 std::vector<std::string> splitLines(std::string_view content) {
@@ -30,50 +30,92 @@ std::vector<std::string> splitLines(std::string_view content) {
     return lines;
 }
 
-// Takes the next token of the line and returns its id.
-std::int32_t nextTokenId(TokenScanner& scanner) {
-    std::int32_t id = 0;
-    scanner.nextToken(nullptr, id);
-    return id;
-}
+// The tokens of one line: words, the three operators and quoted strings. A quoted string runs
+// to the next quote, or to the end of the line (its line break included) when none closes it;
+// a word ends at a blank, a quote or an operator.
+class LineTokens {
+public:
+    explicit LineTokens(std::string_view line)
+        : m_rest(line) {}
 
-std::string unquoted(const TextRange& token) {
-    TextRange value(token);
-    value.skipLeading('"');
-    value.dropTrailing('"');
-    return std::string(value.view());
+    // The next token, or an empty word at the end of the line.
+    std::string_view next(Token& kind) {
+        kind = Token::Word;
+        const std::size_t start = m_rest.find_first_not_of(BLANKS);
+        if (start == std::string_view::npos)
+            return {};
+        m_rest.remove_prefix(start);
+        std::size_t length = 1;
+        switch (m_rest.front()) {
+        case '"':
+            kind = Token::Quoted;
+            length = std::min(m_rest.find('"', 1), m_rest.size() - 1) + 1;
+            break;
+        case '=':
+            kind = Token::Assign;
+            break;
+        case ',':
+            kind = Token::Comma;
+            break;
+        case ';':
+            kind = Token::Semicolon;
+            break;
+        default:
+            length = std::min(m_rest.find_first_of(" \t\n\r\"=,;"), m_rest.size());
+            break;
+        }
+        const std::string_view token = m_rest.substr(0, length);
+        m_rest.remove_prefix(length);
+        return token;
+    }
+
+    Token nextKind() {
+        Token kind = Token::Word;
+        next(kind);
+        return kind;
+    }
+
+private:
+    std::string_view m_rest;
+};
+
+// A quoted token without the quotes at either end, however many stand there.
+std::string unquoted(std::string_view token) {
+    token.remove_prefix(std::min(token.find_first_not_of('"'), token.size()));
+    token.remove_suffix(token.size() - (token.find_last_not_of('"') + 1));
+    return std::string(token);
 }
 
 // Reads '= "value"' after a key; false when either is missing. assigns, when given, is set when
 // the "=" is there.
-bool readAssignedValue(TokenScanner& scanner, std::string& value, bool* assigns) {
-    if (nextTokenId(scanner) != TOKEN_ASSIGN)
+bool readAssignedValue(LineTokens& tokens, std::string& value, bool* assigns) {
+    if (tokens.nextKind() != Token::Assign)
         return false;
     if (assigns)
         *assigns = true;
-    std::int32_t id = 0;
-    const TextRange& token = scanner.nextToken(nullptr, id);
-    if (id != TOKEN_QUOTED)
+    Token kind = Token::Word;
+    const std::string_view token = tokens.next(kind);
+    if (kind != Token::Quoted)
         return false;
     value = unquoted(token);
     return true;
 }
 
-void readExtraSetting(ProjectState& project, TokenScanner& scanner, const std::string& key,
+void readExtraSetting(ProjectState& project, LineTokens& tokens, const std::string& key,
                       ConfigurationLine* report) {
-    if (nextTokenId(scanner) != TOKEN_ASSIGN)
+    if (tokens.nextKind() != Token::Assign)
         return;
     if (report)
         report->assigns = true;
-    std::int32_t id = 0;
-    const TextRange& first = scanner.nextToken(nullptr, id);
-    if (id != TOKEN_QUOTED)
+    Token kind = Token::Word;
+    const std::string_view first = tokens.next(kind);
+    if (kind != Token::Quoted)
         return;
     std::string value = unquoted(first);
-    if (nextTokenId(scanner) != TOKEN_COMMA)
+    if (tokens.nextKind() != Token::Comma)
         return;
-    const TextRange& second = scanner.nextToken(nullptr, id);
-    if (id != TOKEN_QUOTED)
+    const std::string_view second = tokens.next(kind);
+    if (kind != Token::Quoted)
         return;
     std::string secondValue = unquoted(second);
     if (value.empty() || secondValue.empty())
@@ -89,16 +131,15 @@ void readExtraSetting(ProjectState& project, TokenScanner& scanner, const std::s
         report->kind = ConfigurationLine::Kind::ExtraSetting;
 }
 
-void readLine(ProjectState& project, TokenScanner& scanner, const std::string& line,
-              ConfigurationLine* report = nullptr) {
-    // Set by length: an empty text would make the scanner go on in the previous line.
-    scanner.setInput(line.data(), static_cast<std::int32_t>(line.size()));
-    std::int32_t id = 0;
-    const char* word = scanner.nextWord(nullptr, id);
-    // A word that begins with a NUL names nothing; as a key it would stand for every "%%".
-    if (word == nullptr || *word == '\0')
+void readLine(ProjectState& project, const std::string& line, ConfigurationLine* report = nullptr) {
+    LineTokens tokens(line);
+    Token kind = Token::Word;
+    const std::string_view word = tokens.next(kind);
+    // The key ends at a NUL; a word that begins with one names nothing (as a key it would stand
+    // for every "%%").
+    const std::string key(word.substr(0, word.find('\0')));
+    if (key.empty())
         return;
-    const std::string key = word;
     if (report) {
         report->key = key;
         report->keyColumn = line.find(key) + 1; // the first word: nothing but blanks before it
@@ -111,7 +152,7 @@ void readLine(ProjectState& project, TokenScanner& scanner, const std::string& l
         // Without a quoted value the setting keeps what it has.
         std::string value;
         const bool valueRead =
-            readAssignedValue(scanner, value, report ? &report->assigns : nullptr);
+            readAssignedValue(tokens, value, report ? &report->assigns : nullptr);
         if (valueRead)
             field = std::move(value);
         if (report) {
@@ -126,37 +167,23 @@ void readLine(ProjectState& project, TokenScanner& scanner, const std::string& l
         }
         return;
     }
-    readExtraSetting(project, scanner, key, report);
+    readExtraSetting(project, tokens, key, report);
 }
 
 // Reads every line of the text; lines, when given, receive what each line was taken for.
 void readText(ProjectState& project, std::string_view text, std::vector<ConfigurationLine>* lines) {
-    TokenTable table;
-    table.setWhitespace(" \t\n\r");
-    table.addOperator("=", TOKEN_ASSIGN);
-    table.addBracketPair('"', '"', TOKEN_QUOTED);
-    table.addOperator(",", TOKEN_COMMA);
-    table.addOperator(";", TOKEN_SEMICOLON);
-    // Declared after the table: the scanner hands the operators back when it goes.
-    TokenScanner scanner;
-    scanner.attachTable(&table);
     for (const std::string& line : splitLines(text)) {
         if (!lines) {
-            readLine(project, scanner, line);
+            readLine(project, line);
             continue;
         }
         ConfigurationLine& report = lines->emplace_back();
         report.number = lines->size();
-        readLine(project, scanner, line, &report);
+        readLine(project, line, &report);
     }
 }
 
 } // namespace
-
-std::string readSettingValue(TokenScanner& scanner, std::string_view fallback) {
-    std::string value;
-    return readAssignedValue(scanner, value, nullptr) ? value : std::string(fallback);
-}
 
 bool readConfiguration(ProjectState& project, MessageSink& sink, std::string_view path) {
     // The byte-order mark goes with the text's reading, so it cannot hide the first key.

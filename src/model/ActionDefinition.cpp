@@ -62,7 +62,7 @@ void ActionDefinition::setActionDefaults(std::string_view actionName) {
 }
 
 void ActionDefinition::setNamedDefaults(std::string_view actionName) {
-    name = actionName;
+    name = std::string(actionName); // at its size, as the project file's texts are read
     // Each name is built in place, in the buffer it had.
     for (const NamedDefault& named : NAMED_DEFAULTS) {
         std::string& field = this->*named.field;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <set>
 
 namespace vantrel {
 
@@ -62,19 +63,34 @@ std::int32_t ProjectState::removeActionAt(std::int32_t index) {
     return actionCount();
 }
 
+void clearSharedIds(ActionDefinitions& actions) {
+    // A sorted list of the ids rather than a map: a large project holds one per action.
+    std::vector<std::uint32_t> ids;
+    for (const ActionDefinition& action : actions)
+        if (action.id != 0)
+            ids.push_back(action.id);
+    std::sort(ids.begin(), ids.end());
+    for (ActionDefinition& action : actions) {
+        if (action.id == 0)
+            continue;
+        const auto [first, last] = std::equal_range(ids.begin(), ids.end(), action.id);
+        if (last - first > 1)
+            action.id = 0;
+    }
+}
+
 std::size_t giveActionIds(ProjectState& project, const ProjectState* recorded) {
-    std::map<std::uint32_t, int> holders;
+    // Every id held before, shared ones too: none of them is given again.
+    std::set<std::uint32_t> held;
     for (const ActionDefinition& action : project.actions)
         if (action.id != 0)
-            ++holders[action.id];
-    std::uint32_t highest = holders.empty() ? 0 : holders.rbegin()->first;
+            held.insert(action.id);
+    std::uint32_t highest = held.empty() ? 0 : *held.rbegin();
     if (recorded)
         for (const ActionDefinition& action : recorded->actions)
             highest = std::max(highest, action.id);
     std::size_t given = 0;
-    for (ActionDefinition& action : project.actions)
-        if (action.id != 0 && holders[action.id] > 1)
-            action.id = 0;
+    clearSharedIds(project.actions);
     // An action written without its id that the record names takes the id it had there.
     if (recorded) {
         std::map<std::string_view, std::uint32_t> recordedIds;
@@ -83,9 +99,9 @@ std::size_t giveActionIds(ProjectState& project, const ProjectState* recorded) {
                 recordedIds.emplace(action.name, action.id);
         for (ActionDefinition& action : project.actions) {
             const auto found = recordedIds.find(action.name);
-            if (action.id == 0 && found != recordedIds.end() && !holders.contains(found->second)) {
+            if (action.id == 0 && found != recordedIds.end() && !held.contains(found->second)) {
                 action.id = found->second;
-                holders[action.id] = 1;
+                held.insert(action.id);
                 ++given;
             }
         }

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -257,8 +256,10 @@ bool ProjectReader::readActionMember(std::string_view key, Value& value, ReadAct
         std::optional<std::string_view> text;
         if (!readText(value, text))
             return false;
+        // Made at its size and moved in: a short text assigned to an empty string would get
+        // twice the room it needs, for every action of a large project.
         if (text)
-            action.fields.*field->text = *text;
+            action.fields.*field->text = std::string(*text);
         else
             fault = KeyFault{std::string(key), "must be a string"};
         return true;
@@ -431,14 +432,7 @@ void commit(ReadProject& read, ProjectState& project) {
         project.dllFlags = *read.dllFlags;
     if (read.actions) {
         project.actions = std::move(read.actions->list);
-        // An id two actions share (a line copied, two branches joined) tells neither apart.
-        std::map<std::uint32_t, int> holders;
-        for (const ActionDefinition& action : project.actions)
-            if (action.id != 0)
-                ++holders[action.id];
-        for (ActionDefinition& action : project.actions)
-            if (action.id != 0 && holders[action.id] > 1)
-                action.id = 0;
+        clearSharedIds(project.actions);
     }
 }
 

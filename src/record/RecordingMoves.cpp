@@ -141,10 +141,8 @@ std::optional<ProjectOutput::Closed> RecordingOutput::closeMove(const std::strin
     Outcome& outcome = begin(TargetState::Moved, m_key, m_native);
     outcome.move = std::make_shared<MoveDetails>(MoveDetails{
         *m_root + "/" + moving.from, moving.native, moving.edited && !kept, kept || !bytes});
-    if (m_keepTexts) {
-        outcome.before = moving.bytes;
-        outcome.after = bytes.value_or(theirs);
-    }
+    if (m_keepTexts)
+        outcome.texts = std::make_shared<Texts>(Texts{moving.bytes, bytes.value_or(theirs)});
     m_movedAway.insert(moving.from);
     Manifest::Entry entry{Manifest::Kind::File,
                           Manifest::State::Generated,
@@ -181,7 +179,7 @@ std::optional<ProjectOutput::Closed> RecordingOutput::closeMove(const std::strin
 
 std::vector<std::string> RecordingOutput::finishMoves(bool remove) {
     std::vector<std::string> left;
-    if (!m_ranWhole || !m_root)
+    if (!m_ranWhole || !m_root || m_movesDone.empty())
         return left;
     std::unordered_set<std::string_view> targeted;
     for (const Outcome& outcome : m_outcomes)

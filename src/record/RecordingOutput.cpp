@@ -286,7 +286,8 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
                                                                : TargetState::Replaced,
                                  m_key, m_native);
         outcome.written = closed == Closed::Written;
-        outcome.after = std::move(after);
+        if (m_keepTexts)
+            outcome.texts = std::make_shared<Texts>(Texts{std::nullopt, std::move(after)});
         if (closed != Closed::Failed && m_path)
             addEntry({Manifest::Kind::File, Manifest::State::Generated, std::move(*m_path), m_size,
                       // No run reads the user's file again: it is never taken as held.
@@ -326,9 +327,9 @@ ProjectOutput::Closed RecordingOutput::closeFile() {
         first.unresolved = decision.unresolved;
         first.markersStand = decision.markersStand;
         first.markable = decision.markable;
-        first.before = before;
         if (m_keepTexts)
-            first.after = decision.bytes ? *decision.bytes : theirs;
+            first.texts =
+                std::make_shared<Texts>(Texts{before, decision.bytes ? *decision.bytes : theirs});
         if (decision.state == TargetState::Refused) {
             m_inner.keepOpenFile();
             for (const Manifest::Entry& recorded : m_entries)

@@ -153,39 +153,42 @@ void RecordingOutput::keepBaseText(const Manifest::Entry& entry, const std::stri
 
 std::vector<std::string> RecordingOutput::openConflicts() const {
     std::vector<std::string> open;
-    std::unordered_set<std::string> seen;
-    const auto look = [&](const std::string& nativePath) {
-        if (seen.insert(nativePath).second && besideStands(nativePath))
-            open.push_back(nativePath);
-    };
+    // Views of the outcomes' paths, which stay where they are; the record's paths are made
+    // here and kept apart.
+    std::unordered_set<std::string_view> seen;
+    std::unordered_set<std::string> seenRecorded;
     // A file beside one of the user's is theirs too: no conflict of this program's.
-    std::unordered_set<std::string> yours;
+    std::unordered_set<std::string_view> yours;
     for (const Outcome& outcome : m_outcomes)
         if (outcome.state == TargetState::Yours)
             yours.insert(outcome.nativePath);
     for (const Outcome& outcome : m_outcomes)
         if (!outcome.folder && !inFolderMadeHere(outcome.key) &&
-            !yours.contains(outcome.nativePath))
-            look(outcome.nativePath);
+            !yours.contains(outcome.nativePath) && seen.insert(outcome.nativePath).second &&
+            besideStands(outcome.nativePath))
+            open.push_back(outcome.nativePath);
     if (m_previous && m_root) {
         const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
-        for (const Manifest::Entry& entry : m_previous->entries)
-            if (entry.kind != Manifest::Kind::Folder && !entry.yours &&
-                !yours.contains(folder + "/" + entry.path))
-                look(folder + "/" + entry.path);
+        for (const Manifest::Entry& entry : m_previous->entries) {
+            std::string native = folder + "/" + entry.path;
+            if (entry.kind != Manifest::Kind::Folder && !entry.yours && !yours.contains(native) &&
+                !seen.contains(native) && besideStands(native) &&
+                seenRecorded.insert(native).second)
+                open.push_back(std::move(native));
+        }
     }
     return open;
 }
 
 std::vector<std::string> RecordingOutput::markedConflicts() const {
     std::vector<std::string> open;
-    std::unordered_set<std::string_view> made;
-    for (const Outcome& outcome : m_outcomes) {
+    for (const Outcome& outcome : m_outcomes)
         if (outcome.markersStand)
             open.push_back(outcome.nativePath);
-        made.insert(outcome.key);
-    }
     if (m_previous && m_root) {
+        std::unordered_set<std::string_view> made;
+        for (const Outcome& outcome : m_outcomes)
+            made.insert(outcome.key);
         const std::string folder = m_location.empty() ? *m_root : m_location + "/" + *m_root;
         for (const Manifest::Entry& entry : m_previous->entries) {
             if (!isConflict(entry) || entry.kind != Manifest::Kind::File || entry.yours ||

@@ -178,7 +178,7 @@ ProjectStatus projectStatus(ProjectState& project, MessageSink& sink,
         if (const auto text = result.recordedTexts.find(outcome.key);
             text != result.recordedTexts.end()) {
             target.recorded = std::move(text->second);
-            target.disk = std::move(outcome.before);
+            target.disk = outcome.texts ? std::move(outcome.texts->before) : std::nullopt;
         }
         add(std::move(target));
     }

@@ -145,8 +145,10 @@ Preview computePreview(PreviewRequest request, std::stop_token stop) {
             RecordingOutput::Outcome& outcome = result.outcomes[i];
             target.folder = outcome.folder;
             target.copy = outcome.copy;
-            target.before = std::move(outcome.before);
-            target.after = std::move(outcome.after);
+            if (outcome.texts) {
+                target.before = std::move(outcome.texts->before);
+                target.after = std::move(outcome.texts->after);
+            }
         }
         if (LineMarks::File* file = marks.find(target.path)) {
             target.action = file->action;

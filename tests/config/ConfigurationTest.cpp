@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -98,9 +100,45 @@ INSTANTIATE_TEST_SUITE_P(
         SettingCase{"ByteOrderMarkSkipped", "\xEF\xBB\xBFworkdirectory = \"w\"\n", "workdirectory",
                     "w"},
         SettingCase{"LastLineWithoutBreak", "kelpiinc = \"k.h\"", "kelpiinc", "k.h"},
+        SettingCase{"QuoteRightAfterKeyIsNoAssignment", "kellib_d\"x\"\n", "kellib_d", "kel_d.lib"},
+        SettingCase{"OperatorRightAfterKey", "kellib_d;=\"x\"\n", "kellib_d", "kel_d.lib"},
+        SettingCase{"ValueEndsAtItsClosingQuote", "kellib_d=\"a\"b\"\n", "kellib_d", "a"},
+        SettingCase{"KeyEndsAtANul", std::string("kellib_d\0junk = \"x\"\n", 20), "kellib_d", "x"},
         SettingCase{"LongLineReadWhole", "kelexportinc = \"" + std::string(1500, 'x') + "\"\n",
                     "kelexportinc", std::string(1500, 'x')}),
     [](const testing::TestParamInfo<SettingCase>& info) { return std::string(info.param.name); });
+
+// The rule of a setting's line: KEY = "VALUE" gives VALUE, whatever the key's case, the
+// blanks between the tokens and what follows the closing quote.
+TEST(ConfigurationLineRule, AnyBlanksAndTailGiveTheQuotedValue) {
+    std::mt19937 random(35);
+    const auto pick = [&random](std::string_view from, std::size_t most) {
+        std::string text(random() % (most + 1), ' ');
+        for (char& c : text)
+            c = from[random() % from.size()];
+        return text;
+    };
+    const auto& fields = ProjectState::settingFields();
+    for (int round = 0; round < 500; ++round) {
+        const auto& setting = fields[random() % fields.size()];
+        std::string key = setting.key;
+        for (char& c : key)
+            if (random() % 2)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const std::string value = pick("ab =,;\\\t%", 6);
+        const std::string line = pick(" \t", 3) + key + pick(" \t", 3) + "=" + pick(" \t", 3) +
+                                 "\"" + value + "\"" + pick(" \t=,;\"x", 5) +
+                                 (random() % 2 ? "\r\n" : "");
+        ProjectState project;
+        readConfigurationBytes(project, line);
+        EXPECT_EQ(project.*setting.field, value) << line;
+        const std::vector<ConfigurationLine> lines = readConfigurationText(project, line);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].key, key);
+        EXPECT_EQ(lines[0].keyColumn, line.find(key) + 1);
+        EXPECT_TRUE(lines[0].valueRead);
+    }
+}
 
 TEST_F(ConfigurationFile, EveryKeyIsReadIntoItsOwnField) {
     std::string content;

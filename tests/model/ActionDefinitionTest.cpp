@@ -21,8 +21,6 @@ TEST(ActionDefaults, Action01GetsEveryDefaultName) {
          {&a.tbName, &a.tooltips, &a.tbButton, &a.procClose, &a.procFirstTime, &a.cbKeybrd,
           &a.cbMsLbDown, &a.cbMsLbUp, &a.cbMsRbDown, &a.cbMsRbUp, &a.cbMsMove})
         EXPECT_TRUE(s->empty());
-    EXPECT_EQ(a.reserved2, -1);
-    EXPECT_EQ(a.reserved3, -1);
 }
 
 TEST(ActionDefaults, NonLettersAreKeptAndOnlyAsciiLettersLowered) {
@@ -99,12 +97,12 @@ TEST(CopyActionValue, CopiesTheValueButNotTheEditMarks) {
     ActionDefinition source;
     source.setActionDefaults("Src");
     source.defEdited = source.panelEdited = source.msgEdited = 1;
-    source.reserved2 = 7;
+    source.tbButton = "src.bmp";
     ActionDefinition target;
     target.copyActionValue(source);
     EXPECT_EQ(target.name, "Src");
     EXPECT_EQ(target.flags, source.flags);
-    EXPECT_EQ(target.reserved2, 7);
+    EXPECT_EQ(target.tbButton, "src.bmp");
     EXPECT_EQ(target.defEdited + target.panelEdited + target.msgEdited, 0);
 
     target.defEdited = 1;

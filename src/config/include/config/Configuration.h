@@ -42,10 +42,4 @@ struct ConfigurationLine {
 // lists what each line was taken for.
 std::vector<ConfigurationLine> readConfigurationText(ProjectState& project, std::string_view text);
 
-class TokenScanner;
-
-// Reads the rest of a known-key line from a scanner positioned after the key: "=" and a quoted
-// value give the value without its quotes; anything else gives the fallback.
-std::string readSettingValue(TokenScanner& scanner, std::string_view fallback = {});
-
 } // namespace vantrel

@@ -51,7 +51,6 @@ public:
     // Copies count bytes (-1: the rest of the file) into destination; returns the bytes written.
     // Stops at the first short read or short write.
     int copyTo(Stream& destination, int count);
-    int spareQuery() { return 0; }
 
 protected:
     // Opens the native form of path; a folder never opens as a file.

@@ -43,13 +43,14 @@ using AskOkCancel = std::function<bool(const std::string& question)>;
 // clicked in the properties pages; they are not part of the value (copyActionValue skips them).
 struct ActionDefinition {
     std::uint32_t type = 0;
-    std::uint32_t reserved1 = 0;
     std::uint32_t flags = 0;
     std::int32_t defEdited = 0;
     std::int32_t panelEdited = 0;
     std::int32_t msgEdited = 0;
     std::int32_t indivInterface = 0;
     std::int32_t staticMemBuf = 0;
+    // Tells the action apart from the others of its project through renames; 0: none given yet.
+    std::uint32_t id = 0;
     std::string name;
     std::string menu;
     std::string tbName;
@@ -60,16 +61,12 @@ struct ActionDefinition {
     std::string procFirstTime;
     std::string panelClass;
     std::string cbStatus;
-    std::int32_t reserved2 = -1;
     std::string cbKeybrd;
-    std::int32_t reserved3 = -1;
     std::string cbMsLbDown;
     std::string cbMsLbUp;
     std::string cbMsRbDown;
     std::string cbMsRbUp;
     std::string cbMsMove;
-    // Tells the action apart from the others of its project through renames; 0: none given yet.
-    std::uint32_t id = 0;
 
     void resetAction();
     void setActionDefaults(std::string_view actionName);

@@ -102,6 +102,10 @@ struct ProjectState {
     static const std::vector<SettingField>& settingFields();
 };
 
+// Clears the id of every action that shares it with another: it tells neither apart (a line
+// copied, two branches joined).
+void clearSharedIds(ActionDefinitions& actions);
+
 // Gives every action without an id one: the id the recorded answers (when given) have for its
 // name if no other action holds it, else the next integer above every id the project and the
 // recorded answers hold, in list order, so that the same project always gets the same ids. An

@@ -43,32 +43,37 @@ public:
         std::string yours;
         std::string theirs;
     };
-    // One target of the run and what became of it, in the order the run went for them.
+    // The bytes there before and the bytes the run made or would write, for a diff.
+    struct Texts {
+        std::optional<std::string> before;
+        std::optional<std::string> after;
+    };
+    // One target of the run and what became of it, in the order the run went for them. A run
+    // of many files holds every outcome: the flags sit together, and what few targets have is
+    // held apart.
     struct Outcome {
         TargetState state = TargetState::New;
-        std::string key; // below the location, "/" between names
-        std::string nativePath;
         bool folder = false;
         bool copy = false;             // a file copied as it is (a kit file), never merged
         bool unproven = false;         // kept: nothing says this program wrote what is there
         bool mergeUnavailable = false; // kept: the library that merges could not be loaded
         bool noBase = false;           // kept: edited, and its base text cannot be made again
         bool unresolved = false;       // kept: an earlier conflict's file beside still stands
-        std::string beside;            // a conflict: the file that holds the new text
         bool besideFailed = false;
         bool besideYours = false;  // a conflict whose file beside the user changed: left alone
         bool markersStand = false; // kept: the markers of an earlier conflict are still in it
         bool markable = false;     // a conflict that markers could hold (a text with a base)
+        bool written = false;      // the new bytes reached the file
+        std::string key;           // below the location, "/" between names
+        std::string nativePath;
+        std::string beside; // a conflict: the file that holds the new text
         // A conflict written into the file between markers, with the texts of its three sides
         // (the base, the user's file before, the new text) for version control's index.
         std::shared_ptr<const MarkedConflict> marked;
-        bool written = false; // the new bytes reached the file
-        // A move: where an action's rename moved the file from, and what came of it. Held
-        // apart, as few targets are moves and a run of many files holds every outcome.
+        // A move: where an action's rename moved the file from, and what came of it.
         std::shared_ptr<MoveDetails> move;
-        // The bytes there before and the bytes the run made or would write, for a diff.
-        std::optional<std::string> before;
-        std::optional<std::string> after;
+        // Only when texts are kept (a preview asks for them).
+        std::shared_ptr<Texts> texts;
     };
 
     static constexpr std::string_view BESIDE_SUFFIX = ".vantrel-new";
