@@ -3,6 +3,7 @@
 #include "engine/TextScan.h"
 #include "fileutil/FileSystem.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -12,10 +13,35 @@ namespace {
 
 constexpr std::string_view MAIN_LOOP = "MAIN_LOOP";
 
+bool isNameCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The '%' pairs of a template line that name no keyword and no extra setting and stand in what
+// the line made: written as they stand. Short names are C text ("%s%d" in a format string).
+std::vector<std::string> placeholdersLeft(std::string_view line, std::string_view made,
+                                          const KeywordValues& values) {
+    std::vector<std::string> left;
+    for (std::size_t open = line.find('%'); open != std::string_view::npos;) {
+        const std::size_t close = line.find('%', open + 1);
+        if (close == std::string_view::npos)
+            break;
+        const std::string_view name = line.substr(open + 1, close - open - 1);
+        const std::string_view pair = line.substr(open, close - open + 1);
+        if (name.size() >= 4 && std::all_of(name.begin(), name.end(), isNameCharacter) &&
+            lookupKeyword(pair) == KW_NONE && !values.extraSetting(name) &&
+            made.find(pair) != std::string_view::npos)
+            left.emplace_back(pair);
+        open = line.find('%', close + 1);
+    }
+    return left;
+}
+
 } // namespace
 
 bool ScriptInterpreter::run(const std::string& scriptPath) {
     m_templates.clear();
+    m_warned.clear();
     m_summary = RunSummary{};
     m_output.get().setLocation(nativePath(m_project.projectLocation));
     m_scriptPath = scriptPath;
@@ -163,7 +189,9 @@ bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_vie
             if (!m_directives.processDirectiveLine(reader)) {
                 reportError(m_sink, reader.placeOf(directiveLine), ErrorKind::ERR_TEMPLATE,
                             sectionName, targetName);
-                output.closeFile(); // the lines written so far stay
+                // The lines written so far stay: the listing and the counts name the file.
+                if (output.closeFile() == ProjectOutput::Closed::Written)
+                    count(m_summary.filesWritten, target);
                 return false;
             }
             continue;
@@ -179,10 +207,19 @@ bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_vie
                                        &stoppedAt))
                 warnStopped(stoppedAt, "section \"" + std::string(sectionName) + "\" of " + target,
                             reader.place());
-            if (m_observer) {
-                const std::string_view made = std::string_view(pending).substr(start);
+            const std::string_view made = std::string_view(pending).substr(start);
+            if (m_observer)
                 m_observer->lineMade(made, made != line);
-            }
+            if (m_warn)
+                for (const std::string& pair : placeholdersLeft(line, made, m_expander.values()))
+                    if (m_warned
+                            .insert(reader.place().file + ":" +
+                                    std::to_string(reader.place().line) + pair)
+                            .second)
+                        m_warn("'" + pair + "'" +
+                                   " names no keyword and no extra setting; it is written as it "
+                                   "stands",
+                               reader.place());
             // Handed on in pieces, not a line at a time.
             if (pending.size() >= ProjectOutput::PIECE_SIZE)
                 written = output.writePending();

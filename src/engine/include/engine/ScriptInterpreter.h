@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -120,8 +121,9 @@ private:
     TemplateReader::InputReader m_read;
     SectionObserver* m_observer = nullptr;
     std::stop_token m_stop;
-    TemplateCache m_templates; // the template files of the current run
-    std::string m_scriptPath;  // native, as named in messages
+    std::set<std::string> m_warned; // the placeholders written as they stand, by place
+    TemplateCache m_templates;      // the template files of the current run
+    std::string m_scriptPath;       // native, as named in messages
     RunSummary m_summary;
 
     // The script whose lines are being carried out; null outside runScriptLines.
