@@ -26,12 +26,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A case folder's parts; the documentation names the same.
-constexpr std::string_view PROJECT_FILE = "project.json";
-constexpr std::string_view EXPECTED_TREE = "expected";
-constexpr std::string_view EXISTING_TREE = "before";
-constexpr std::string_view EXPECTED_MESSAGES = "messages";
-constexpr std::string_view EXPECTED_STATUS = "status";
+constexpr std::string_view PROJECT_FILE = CASE_PROJECT_FILE;
+constexpr std::string_view EXPECTED_TREE = CASE_EXPECTED_TREE;
+constexpr std::string_view EXISTING_TREE = CASE_EXISTING_TREE;
+constexpr std::string_view EXPECTED_MESSAGES = CASE_MESSAGES;
+constexpr std::string_view EXPECTED_STATUS = CASE_STATUS;
 constexpr std::string_view RECORD_FOLDER = ".vantrel";
 constexpr auto BUILD_LIMIT = std::chrono::minutes(10);
 constexpr std::size_t OUTPUT_KEPT = 64 * 1024;

@@ -1,6 +1,7 @@
 // vantrel-gen --verify over a small template set in a temporary folder: the hostile cases as a
 // table, and the rule that a verified tree fails exactly where it was changed.
 #include "cli/VerifyCommand.h"
+#include "cli/CommandLine.h"
 #include "cli/GenCommand.h"
 #include "support/TempFolder.h"
 
@@ -276,6 +277,27 @@ TEST_F(VerifyCases, AChangedExpectationFailsWhereItChanged) {
         fs::remove(expected / "P/extra.txt");
         const Verified passed = verify({"--verify", "cases"});
         ASSERT_EQ(passed.status, 0) << passed.out;
+    }
+}
+
+// The options and the parts of a case are named wherever a user looks for them.
+TEST(VerifyDocumentation, NamesEveryOptionAndPart) {
+    const char* sourceDir = std::getenv("VANTREL_SOURCE_DIR");
+    ASSERT_NE(sourceDir, nullptr) << "run by ctest, which names the source folder";
+    const fs::path source = sourceDir;
+    const std::string help = helpText();
+    for (const char* place : {"docs/templates.md", "data/man/vantrel-gen.1.in", "README.md"}) {
+        std::string text = readFile(source / place);
+        std::erase(text, '\\'); // the manual's escaped hyphens
+        for (std::string_view name : {"--verify", "--accept", "--build"}) {
+            EXPECT_NE(text.find(name), std::string::npos) << place << " lacks " << name;
+            EXPECT_NE(help.find(name), std::string::npos) << "the help lacks " << name;
+        }
+        for (std::string_view part : {CASE_PROJECT_FILE, CASE_EXPECTED_TREE, CASE_EXISTING_TREE,
+                                      CASE_MESSAGES, CASE_STATUS}) {
+            EXPECT_NE(text.find(part), std::string::npos) << place << " lacks " << part;
+            EXPECT_NE(help.find(part), std::string::npos) << "the help lacks " << part;
+        }
     }
 }
 

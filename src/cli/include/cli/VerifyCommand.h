@@ -7,8 +7,16 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace vantrel {
+
+// The parts of a case folder, as the documentation names them.
+inline constexpr std::string_view CASE_PROJECT_FILE = "project.json";
+inline constexpr std::string_view CASE_EXPECTED_TREE = "expected";
+inline constexpr std::string_view CASE_EXISTING_TREE = "before";
+inline constexpr std::string_view CASE_MESSAGES = "messages";
+inline constexpr std::string_view CASE_STATUS = "status";
 
 // vantrel-gen --verify CASES_FOLDER: runs every case of a template set in memory and compares
 // what it makes with what the case expects; --accept writes the results as the expectations,
