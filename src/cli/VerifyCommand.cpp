@@ -128,6 +128,7 @@ CaseRun runCase(const fs::path& folder, const CommandLine& command, std::ostream
     }
     MemoryOutput memory;
     memory.checkWithDisk(true);
+    std::vector<std::string> movedAway;
     if (run.status == EXIT_GENERATED) {
         RunSettings settings;
         settings.configuration = {configuration.path, std::move(configuration.bytes)};
@@ -138,6 +139,10 @@ CaseRun runCase(const fs::path& folder, const CommandLine& command, std::ostream
         run.status = result.errors > 0     ? EXIT_RUN_ERROR
                      : result.keptForMerge ? EXIT_KEPT_FOR_MERGE
                                            : EXIT_GENERATED;
+        // A renamed action's old file goes once the run went through, as on the disk.
+        for (const RecordingOutput::Outcome& outcome : result.outcomes)
+            if (outcome.move && !outcome.move->kept)
+                movedAway.push_back(outcome.move->from);
         const fs::path key = fs::path(result.projectFolder).lexically_relative(location);
         if (staysBelow(key.generic_string()))
             run.projectKey = key.generic_string();
@@ -161,6 +166,8 @@ CaseRun runCase(const fs::path& folder, const CommandLine& command, std::ostream
         else
             run.files[key] = entry.bytes;
     }
+    for (const std::string& key : movedAway)
+        run.files.erase(key);
     return run;
 }
 

@@ -182,6 +182,30 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     0,
                     "ok cases/c\n"},
+        HostileCase{"UpgradeMovesARenamedActionsFile",
+                    false,
+                    [](VerifyCases& cases, const fs::path& work) {
+                        cases.writeScript("@FOR 0 TO ALL_ACTIONS\n"
+                                          "create_file: \"%ACTIONNAME%.txt\" \"b\" \"t.tpl\"\n"
+                                          "@ENDFOR\n");
+                        const std::string actions =
+                            R"("actions": [{"id": 1, "name": "Draw"}, {"id": 2, "name": "Move"}]})";
+                        writeFile(work / "old.json",
+                                  R"({"host": "kel", "name": "P", "location": "cases/c/before", )" +
+                                      actions);
+                        ASSERT_EQ(cases.verify({"old.json"}).status, 0);
+                        writeFile(work / "cases/c/before/P/Draw.txt", "edited by hand\n");
+                        writeFile(work / "cases/c/project.json",
+                                  R"({"host": "kel", "name": "P", "actions": [{"id": 1, )"
+                                  R"("name": "Paint"}, {"id": 2, "name": "Move"}]})");
+                        EXPECT_EQ(cases.verify({"--verify", "cases", "--accept"}).status, 0);
+                        EXPECT_FALSE(fs::exists(work / "cases/c/expected/P/Draw.txt"));
+                        EXPECT_TRUE(fs::exists(work / "cases/c/expected/P/Paint.txt"));
+                        EXPECT_TRUE(fs::exists(work / "cases/c/expected/P/Move.txt"));
+                    },
+                    {},
+                    0,
+                    "ok cases/c\n"},
         HostileCase{"RefusedProjectFile",
                     false,
                     [](VerifyCases& cases, const fs::path& work) {
