@@ -36,7 +36,8 @@ constexpr Flag FLAGS[] = {
     {"--no-record", &CommandLine::noRecord}, {"--overwrite-edited", &CommandLine::overwriteEdited},
     {"--verbose", &CommandLine::verbose},    {"--werror", &CommandLine::werror},
     {"--json", &CommandLine::json},          {"--edits", &CommandLine::edits},
-    {"--prune", &CommandLine::prune},        {"--strict", &CommandLine::strict},
+    {"--prune", &CommandLine::prune},        {"--accept", &CommandLine::accept},
+    {"--strict", &CommandLine::strict},
 };
 
 // Turns on the flag the argument names; false when it names none.
@@ -116,6 +117,13 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         } else if (!optionsEnded && argument == "--status") {
             status = true;
             continue;
+        } else if (!optionsEnded && (argument == "--verify" || argument == "--build")) {
+            std::string& value = argument == "--verify" ? command.casesPath : command.buildCommand;
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty() || !value.empty())
+                return usageError("option '" + std::string(argument) + "' needs one " +
+                                  (argument == "--verify" ? "CASES_FOLDER" : "COMMAND"));
+            value = arguments[++i];
+            continue;
         } else if (!optionsEnded && (argument == "--detach" || argument == "--attach")) {
             if (i + 1 >= arguments.size() || arguments[i + 1].empty())
                 return usageError("option '" + std::string(argument) + "' needs a PATH");
@@ -144,6 +152,18 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
             command.projectPath = argument;
             haveProject = true;
         }
+    }
+    if (!command.casesPath.empty() || command.accept || !command.buildCommand.empty()) {
+        const bool others = haveProject || ownership || check || status ||
+                            std::any_of(std::begin(FLAGS), std::end(FLAGS), [&](const Flag& flag) {
+                                return command.*flag.field && flag.field != &CommandLine::accept &&
+                                       flag.field != &CommandLine::verbose;
+                            });
+        if (command.casesPath.empty() || others || command.conflictGiven)
+            return usageError("options '--accept' and '--build' go with '--verify CASES_FOLDER', "
+                              "which takes only them, '--config' and '--verbose'");
+        command.mode = CommandLine::Mode::Verify;
+        return command;
     }
     if (ownership) {
         // Only the record changes: nothing of a run's goes with it.
@@ -197,6 +217,8 @@ std::string usageText() {
            "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
            "                   PROJECT_FILE | PROJECT_FOLDER\n"
            "       vantrel-gen --detach PATH | --attach PATH\n"
+           "       vantrel-gen --verify [--accept] [--build COMMAND] [--config FILE]\n"
+           "                   CASES_FOLDER\n"
            "       vantrel-gen --help | --version\n";
 }
 
@@ -247,6 +269,17 @@ std::string helpText() {
            "                 runs list it as kept (yours). Only the record of its project\n"
            "                 changes\n"
            "  --attach PATH  undo --detach: the next run merges the new text into PATH again\n"
+           "  --verify CASES_FOLDER\n"
+           "                 run each case (a folder holding project.json and the tree it\n"
+           "                 should make in expected/, optionally the messages and exit\n"
+           "                 status in messages and status, an existing project in before/)\n"
+           "                 in memory and compare; a difference is printed as FILE:LINE: and\n"
+           "                 a unified diff. Writes nothing\n"
+           "  --accept       with --verify, write what each case made as its expectations\n"
+           "  --build COMMAND\n"
+           "                 with --verify, also write each case's tree into a temporary\n"
+           "                 folder and run COMMAND by the shell there, {dir} replaced by the\n"
+           "                 project folder (quoted); a failure or ten minutes fail the case\n"
            "  --no-record    keep no record of the run in the project (see below)\n"
            "  --overwrite-edited\n"
            "                 write every file as generated, over your edits and over files\n"
@@ -292,7 +325,8 @@ std::string helpText() {
            "current, 4 when some are outdated, 5 when some are edited, 6 when both, 3 when a\n"
            "conflict is open, 1 when there is no record or the run would fail. --detach and\n"
            "--attach end with 0 when the record says so, 2 when PATH is no file the record\n"
-           "lists, 1 when the record cannot be changed.\n";
+           "lists, 1 when the record cannot be changed. --verify ends with 0 when every case\n"
+           "passed, 1 when one failed.\n";
 }
 
 std::string versionText() {

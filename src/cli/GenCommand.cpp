@@ -5,6 +5,7 @@
 #include "cli/OwnershipCommand.h"
 #include "cli/StatusCommand.h"
 #include "cli/StreamSink.h"
+#include "cli/VerifyCommand.h"
 #include "config/Configuration.h"
 #include "model/NameChecks.h"
 #include "project/ProjectFile.h"
@@ -284,6 +285,8 @@ int runCommand(std::span<const std::string_view> arguments, std::ostream& out, s
     case CommandLine::Mode::Detach:
     case CommandLine::Mode::Attach:
         return runOwnership(command, out, err);
+    case CommandLine::Mode::Verify:
+        return runVerify(command, out, err);
     case CommandLine::Mode::Generate:
         break;
     }

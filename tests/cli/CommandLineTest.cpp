@@ -128,6 +128,32 @@ INSTANTIATE_TEST_SUITE_P(
                       "",
                       "",
                       "option '--prune' does not go with '--status'"},
+        ArgumentsCase{"VerifyTakesItsOwnOptions",
+                      {"--verify", "cases", "--accept", "--config", "c.cfg", "--build", "make"},
+                      Mode::Verify,
+                      "c.cfg",
+                      "",
+                      ""},
+        ArgumentsCase{"AcceptNeedsVerify",
+                      {"--accept", "p.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "options '--accept' and '--build' go with '--verify CASES_FOLDER', which "
+                      "takes only them, '--config' and '--verbose'"},
+        ArgumentsCase{"VerifyRunsNoProject",
+                      {"--verify", "cases", "--dry-run"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "options '--accept' and '--build' go with '--verify CASES_FOLDER', which "
+                      "takes only them, '--config' and '--verbose'"},
+        ArgumentsCase{"BuildNeedsCommand",
+                      {"--verify", "cases", "--build"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--build' needs one COMMAND"},
         ArgumentsCase{"ConflictStyleUnknown",
                       {"--conflict=rej", "p.json"},
                       Mode::UsageError,
@@ -204,14 +230,17 @@ TEST(CommandLineConflict, StyleInEitherSpelling) {
 
 TEST(CommandLineTexts, VersionAndUsage) {
     EXPECT_EQ(versionText(), "vantrel-gen 1.4\n");
-    EXPECT_EQ(usageText(), "usage: vantrel-gen [--config FILE] [--strict] "
-                           "[--conflict=beside|markers|git]\n"
-                           "                  PROJECT_FILE\n"
-                           "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
-                           "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
-                           "                   PROJECT_FILE | PROJECT_FOLDER\n"
-                           "       vantrel-gen --detach PATH | --attach PATH\n"
-                           "       vantrel-gen --help | --version\n");
+    EXPECT_EQ(usageText(),
+              "usage: vantrel-gen [--config FILE] [--strict] "
+              "[--conflict=beside|markers|git]\n"
+              "                  PROJECT_FILE\n"
+              "       vantrel-gen --check [--werror] [--config FILE] [PROJECT_FILE]\n"
+              "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
+              "                   PROJECT_FILE | PROJECT_FOLDER\n"
+              "       vantrel-gen --detach PATH | --attach PATH\n"
+              "       vantrel-gen --verify [--accept] [--build COMMAND] [--config FILE]\n"
+              "                   CASES_FOLDER\n"
+              "       vantrel-gen --help | --version\n");
     EXPECT_TRUE(helpText().starts_with(usageText()));
 }
 

@@ -25,6 +25,8 @@ TEST_F(HeadlessInvocation, UsageErrorsGoToStandardErrorWithStatusTwo) {
         "       vantrel-gen --status [--json] [--edits] [--config FILE]\n"
         "                   PROJECT_FILE | PROJECT_FOLDER\n"
         "       vantrel-gen --detach PATH | --attach PATH\n"
+        "       vantrel-gen --verify [--accept] [--build COMMAND] [--config FILE]\n"
+        "                   CASES_FOLDER\n"
         "       vantrel-gen --help | --version\n";
     ProcessResult result = runGeneratorIn(m_work.path(), {});
     EXPECT_EQ(result.err, "vantrel-gen: PROJECT_FILE missing\n" + usage);

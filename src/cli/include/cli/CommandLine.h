@@ -22,7 +22,8 @@ inline constexpr int EXIT_EDITED_AND_OUTDATED = 6;
 
 // What the arguments ask for: vantrel-gen [--config FILE] PROJECT_FILE,
 // --check [--werror] [--config FILE] [PROJECT_FILE], --status [--json] [--edits] [--config FILE]
-// PROJECT_FILE|PROJECT_FOLDER, --detach PATH, --attach PATH, --help or --version.
+// PROJECT_FILE|PROJECT_FOLDER, --detach PATH, --attach PATH, --verify [--accept] [--build
+// COMMAND] [--config FILE] CASES_FOLDER, --help or --version.
 struct CommandLine {
     enum class Mode {
         Generate,
@@ -30,6 +31,7 @@ struct CommandLine {
         Status,
         Detach, // targetPath: a generated file made the user's
         Attach, // targetPath: a detached file made the program's again
+        Verify, // casesPath: the cases of a template set, run and compared
         Help,
         Version,
         UsageError,
@@ -38,6 +40,9 @@ struct CommandLine {
     std::string configPath;
     std::string projectPath;
     std::string targetPath;       // --detach, --attach
+    std::string casesPath;        // --verify
+    std::string buildCommand;     // --build: run on each verified case's tree
+    bool accept = false;          // --verify: the results become the expectations
     bool warnings = false;        // print warnings on standard error
     bool dryRun = false;          // write nothing; list what each target would become
     bool diff = false;            // with dryRun: a unified diff for each changed file
