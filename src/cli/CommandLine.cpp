@@ -117,6 +117,12 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         } else if (!optionsEnded && argument == "--status") {
             status = true;
             continue;
+        } else if (!optionsEnded && argument == "--explain") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty() ||
+                !command.explainPlace.empty())
+                return usageError("option '--explain' needs one FILE:LINE");
+            command.explainPlace = arguments[++i];
+            continue;
         } else if (!optionsEnded && (argument == "--verify" || argument == "--build")) {
             std::string& value = argument == "--verify" ? command.casesPath : command.buildCommand;
             if (i + 1 >= arguments.size() || arguments[i + 1].empty() || !value.empty())
@@ -163,6 +169,18 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
             return usageError("options '--accept' and '--build' go with '--verify CASES_FOLDER', "
                               "which takes only them, '--config' and '--verbose'");
         command.mode = CommandLine::Mode::Verify;
+        return command;
+    }
+    if (!command.explainPlace.empty()) {
+        // Only where the project's configuration and files come from matters to it.
+        if (check || status || ownership ||
+            std::any_of(std::begin(FLAGS), std::end(FLAGS),
+                        [&command](const Flag& flag) { return command.*flag.field; }))
+            return usageError("option '--explain FILE:LINE' takes only '--config' and "
+                              "PROJECT_FILE");
+        if (!haveProject)
+            return usageError("PROJECT_FILE missing");
+        command.mode = CommandLine::Mode::Explain;
         return command;
     }
     if (ownership) {
@@ -219,6 +237,7 @@ std::string usageText() {
            "       vantrel-gen --detach PATH | --attach PATH\n"
            "       vantrel-gen --verify [--accept] [--build COMMAND] [--config FILE]\n"
            "                   CASES_FOLDER\n"
+           "       vantrel-gen --explain FILE:LINE [--config FILE] PROJECT_FILE\n"
            "       vantrel-gen --help | --version\n";
 }
 
@@ -250,6 +269,10 @@ std::string helpText() {
            "                 warning:). With PROJECT_FILE, its host and values are checked;\n"
            "                 without, both hosts with the configuration's defaults\n"
            "  --werror       with --check, count warnings as errors\n"
+           "  --explain FILE:LINE\n"
+           "                 write nothing: say which template line (file, line, column,\n"
+           "                 section), action and loop turn made LINE of the generated FILE,\n"
+           "                 or which file a copied FILE comes from\n"
            "  --strict       run the checks of --check first and nothing else when they find\n"
            "                 an error: the problems are printed on standard error and the\n"
            "                 exit status is 1. The configuration's strict = \"yes\" makes\n"

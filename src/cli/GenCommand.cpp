@@ -2,6 +2,7 @@
 
 #include "cli/CheckRun.h"
 
+#include "cli/ExplainCommand.h"
 #include "cli/OwnershipCommand.h"
 #include "cli/StatusCommand.h"
 #include "cli/StreamSink.h"
@@ -287,6 +288,8 @@ int runCommand(std::span<const std::string_view> arguments, std::ostream& out, s
         return runOwnership(command, out, err);
     case CommandLine::Mode::Verify:
         return runVerify(command, out, err);
+    case CommandLine::Mode::Explain:
+        return runExplain(command, out, err);
     case CommandLine::Mode::Generate:
         break;
     }

@@ -174,12 +174,8 @@ bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_vie
     // A file that holds this run's text already gets its section's directives only: they move
     // the current action for what follows. Lines that may warn are made when warnings are asked.
     const bool textThere = !m_warn && !m_observer && m_knownText && m_knownText();
-    if (m_observer) {
-        const GeneratorState& loop = m_directives.state();
-        m_observer->fileStarted(target, loop.loopRunning() && loop.loopKind == KW_ALL_ACTIONS
-                                            ? std::optional<std::size_t>(loop.loopCounter)
-                                            : std::nullopt);
-    }
+    if (m_observer)
+        m_observer->fileStarted(target, content.path(), sectionName, loopAction());
     while (reader.readLine()) {
         const std::string_view line = reader.line();
         if (line.starts_with(SECTION_END))
@@ -209,7 +205,7 @@ bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_vie
                             reader.place());
             const std::string_view made = std::string_view(pending).substr(start);
             if (m_observer)
-                m_observer->lineMade(made, made != line);
+                m_observer->lineMade(made, made != line, reader.lineIndex() + 1, loopAction());
             if (m_warn)
                 for (const std::string& pair : placeholdersLeft(line, made, m_expander.values()))
                     if (m_warned
@@ -301,6 +297,8 @@ bool ScriptInterpreter::copyProjectFile(std::string_view word, std::string_view 
                                     : buildTargetPath(folder, std::string_view(fileName)));
     // Forgotten while the old file still stands: a replacement is a new file in its place.
     m_templates.forget(target);
+    if (m_observer)
+        m_observer->fileCopied(target, sourcePath);
     switch (m_output.get().copyFile(sourcePath, target)) {
     case ProjectOutput::Copy::SourceUnreadable:
         reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, sourcePath);
@@ -319,6 +317,13 @@ bool ScriptInterpreter::copyProjectFile(std::string_view word, std::string_view 
         break;
     }
     return true;
+}
+
+std::optional<std::size_t> ScriptInterpreter::loopAction() const {
+    const GeneratorState& loop = m_directives.state();
+    if (!loop.loopRunning() || loop.loopKind != KW_ALL_ACTIONS)
+        return std::nullopt;
+    return static_cast<std::size_t>(loop.loopCounter);
 }
 
 std::string templateFilePath(const ProjectState& project, std::string_view fileName) {

@@ -174,7 +174,8 @@ PreviewPane::PreviewPane(QWidget* parent)
     , m_summary(new QLabel(this))
     , m_list(new QListView(this))
     , m_diff(new QCheckBox(tr("Diff a&gainst the disk"), this))
-    , m_text(new PreviewText(this)) {
+    , m_text(new PreviewText(this))
+    , m_origin(new QLabel(this)) {
     setObjectName(QStringLiteral("previewPane"));
     m_summary->setObjectName(QStringLiteral("previewSummary"));
     m_summary->setWordWrap(true);
@@ -198,6 +199,10 @@ PreviewPane::PreviewPane(QWidget* parent)
     layout->addWidget(m_list, 2);
     layout->addWidget(m_diff);
     layout->addWidget(m_text, 3);
+    layout->addWidget(m_origin);
+    m_origin->setObjectName(QStringLiteral("previewOrigin"));
+    m_origin->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(m_text, &QPlainTextEdit::cursorPositionChanged, this, [this] { showOrigin(); });
 
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { showSelected(); });
@@ -267,11 +272,14 @@ void PreviewPane::showPreview(std::shared_ptr<const Preview> preview) {
 void PreviewPane::showSelected() {
     const int row = m_list->currentIndex().row();
     if (!m_preview || row < 0 || static_cast<std::size_t>(row) >= m_preview->targets.size()) {
+        m_textOf = nullptr;
         m_text->setText(QString());
         m_text->setMarkedLines({});
+        showOrigin();
         return;
     }
     const PreviewTarget& target = m_preview->targets[static_cast<std::size_t>(row)];
+    m_textOf = nullptr;
     std::vector<PreviewText::MarkedLine> marks;
     const bool changes = target.before && target.after && *target.before != *target.after;
     if (m_diff->isChecked() && changes) {
@@ -290,11 +298,25 @@ void PreviewPane::showSelected() {
     } else if (target.after) {
         for (const std::size_t line : target.placeholderLines)
             marks.push_back({line, PreviewText::Mark::Placeholder});
+        m_textOf = target.origin ? &target : nullptr;
         m_text->setText(QString::fromStdString(*target.after));
     } else {
         m_text->setText(sentenceFor(target));
     }
     m_text->setMarkedLines(std::move(marks));
+    showOrigin();
+}
+
+void PreviewPane::showOrigin() {
+    const auto line = static_cast<std::size_t>(m_text->textCursor().blockNumber());
+    if (!m_textOf || line >= m_textOf->origin->lines.size()) {
+        m_origin->clear();
+        return;
+    }
+    m_origin->setText(tr("Line %1 from %2")
+                          .arg(line + 1)
+                          .arg(QString::fromStdString(describeOrigin(*m_textOf->origin, line, {},
+                                                                     m_preview->actionNames))));
 }
 
 } // namespace vantrel

@@ -1,6 +1,7 @@
 #include "wizard/LivePreview.h"
 
 #include "engine/CreateProject.h"
+#include "run/LineOrigins.h"
 #include "run/PreviewListing.h"
 
 #include <algorithm>
@@ -24,47 +25,6 @@ public:
 
 private:
     std::vector<std::string>& m_messages;
-};
-
-// Which lines of each file placeholders went into, and the action each file was made for.
-class LineMarks : public SectionObserver {
-public:
-    struct File {
-        std::vector<std::size_t> placeholderLines;
-        std::optional<std::size_t> action;
-    };
-
-    void fileStarted(const std::string& target, std::optional<std::size_t> action) override {
-        // A file made twice holds what the last section made.
-        m_file = &(m_files[target] = File{{}, action});
-        m_line = 0;
-        m_lineMarked = false;
-    }
-
-    void lineMade(std::string_view text, bool placeholders) override {
-        for (const char c : text) {
-            m_lineMarked = m_lineMarked || placeholders;
-            if (c != '\n')
-                continue;
-            if (m_lineMarked)
-                m_file->placeholderLines.push_back(m_line);
-            ++m_line;
-            m_lineMarked = false;
-        }
-        // A line without its end goes on in the next expansion.
-        m_lineMarked = m_lineMarked || (placeholders && !text.empty() && text.back() != '\n');
-    }
-
-    File* find(const std::string& target) {
-        const auto it = m_files.find(target);
-        return it == m_files.end() ? nullptr : &it->second;
-    }
-
-private:
-    std::map<std::string, File> m_files;
-    File* m_file = nullptr;
-    std::size_t m_line = 0;
-    bool m_lineMarked = false;
 };
 
 // The states in which the file is left holding the generated text itself.
@@ -117,17 +77,19 @@ Preview computePreview(PreviewRequest request, std::stop_token stop) {
     const PreviewRequest::Shown shown = std::move(request.shown);
     Preview preview;
     GatheringSink sink(preview.messages);
+    for (const ActionDefinition& action : request.project.actions)
+        preview.actionNames.push_back(action.name);
     if (!validateProject(request.project, sink))
         return preview;
     MemoryOutput memory;
     memory.checkWithDisk(true);
     memory.keepDetails(false); // the texts come from the run's outcomes
-    LineMarks marks;
+    LineOrigins origins;
     RunSettings settings;
     settings.dllComboIndex = request.dllComboIndex;
     settings.configuration = std::move(request.configuration);
     settings.keepTexts = true;
-    settings.observer = &marks;
+    settings.observer = &origins;
     settings.stop = std::move(stop);
     RunResult result = runProject(request.project, sink, memory, settings);
     if (result.refusedByChecks)
@@ -150,10 +112,15 @@ Preview computePreview(PreviewRequest request, std::stop_token stop) {
                 target.after = std::move(outcome.texts->after);
             }
         }
-        if (LineMarks::File* file = marks.find(target.path)) {
+        if (LineOrigins::File* file = origins.find(target.path)) {
             target.action = file->action;
-            if (holdsGeneratedText(target.state))
-                target.placeholderLines = std::move(file->placeholderLines);
+            // Lines count in the generated text, which only these states leave in the file.
+            if (holdsGeneratedText(target.state)) {
+                for (std::size_t line = 0; line < file->lines.size(); ++line)
+                    if (file->lines[line].placeholders)
+                        target.placeholderLines.push_back(line);
+                target.origin = std::move(*file);
+            }
         }
         preview.targets.push_back(std::move(target));
     }

@@ -148,6 +148,18 @@ INSTANTIATE_TEST_SUITE_P(
                       "",
                       "options '--accept' and '--build' go with '--verify CASES_FOLDER', which "
                       "takes only them, '--config' and '--verbose'"},
+        ArgumentsCase{"ExplainTakesAPlaceAndAProject",
+                      {"--explain", "out/Demo/Line.cpp:3", "p.json"},
+                      Mode::Explain,
+                      "",
+                      "p.json",
+                      ""},
+        ArgumentsCase{"ExplainRunsNothingElse",
+                      {"--explain", "out/Demo/Line.cpp:3", "--dry-run", "p.json"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--explain FILE:LINE' takes only '--config' and PROJECT_FILE"},
         ArgumentsCase{"BuildNeedsCommand",
                       {"--verify", "cases", "--build"},
                       Mode::UsageError,
@@ -240,6 +252,7 @@ TEST(CommandLineTexts, VersionAndUsage) {
               "       vantrel-gen --detach PATH | --attach PATH\n"
               "       vantrel-gen --verify [--accept] [--build COMMAND] [--config FILE]\n"
               "                   CASES_FOLDER\n"
+              "       vantrel-gen --explain FILE:LINE [--config FILE] PROJECT_FILE\n"
               "       vantrel-gen --help | --version\n");
     EXPECT_TRUE(helpText().starts_with(usageText()));
 }

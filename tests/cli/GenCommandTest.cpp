@@ -27,6 +27,7 @@ TEST_F(HeadlessInvocation, UsageErrorsGoToStandardErrorWithStatusTwo) {
         "       vantrel-gen --detach PATH | --attach PATH\n"
         "       vantrel-gen --verify [--accept] [--build COMMAND] [--config FILE]\n"
         "                   CASES_FOLDER\n"
+        "       vantrel-gen --explain FILE:LINE [--config FILE] PROJECT_FILE\n"
         "       vantrel-gen --help | --version\n";
     ProcessResult result = runGeneratorIn(m_work.path(), {});
     EXPECT_EQ(result.err, "vantrel-gen: PROJECT_FILE missing\n" + usage);

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDirIterator>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -144,6 +145,12 @@ void PreviewPaneTest::followsTheAnswersAndTheTemplates() {
     QCOMPARE(pane->text()->toPlainText(), QString::fromStdString(*target.after));
     QCOMPARE(pane->text()->markedLines().size(), target.placeholderLines.size());
     QVERIFY(!target.placeholderLines.empty());
+    // The text cursor's line names its template line.
+    QTextCursor cursor = pane->text()->textCursor();
+    cursor.movePosition(QTextCursor::Start);
+    pane->text()->setTextCursor(cursor);
+    QVERIFY2(pane->originLabel()->text().startsWith("Line 1 from templates/plugin.tpl:"),
+             qPrintable(pane->originLabel()->text()));
 
     // A template author's editor saves a template as editors often do: a new file renamed over
     // the old one.

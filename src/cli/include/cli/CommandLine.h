@@ -29,9 +29,10 @@ struct CommandLine {
         Generate,
         Check,
         Status,
-        Detach, // targetPath: a generated file made the user's
-        Attach, // targetPath: a detached file made the program's again
-        Verify, // casesPath: the cases of a template set, run and compared
+        Detach,  // targetPath: a generated file made the user's
+        Attach,  // targetPath: a detached file made the program's again
+        Verify,  // casesPath: the cases of a template set, run and compared
+        Explain, // explainPlace: where a generated line comes from
         Help,
         Version,
         UsageError,
@@ -41,6 +42,7 @@ struct CommandLine {
     std::string projectPath;
     std::string targetPath;       // --detach, --attach
     std::string casesPath;        // --verify
+    std::string explainPlace;     // --explain FILE:LINE
     std::string buildCommand;     // --build: run on each verified case's tree
     bool accept = false;          // --verify: the results become the expectations
     bool warnings = false;        // print warnings on standard error

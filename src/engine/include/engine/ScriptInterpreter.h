@@ -35,17 +35,21 @@ inline constexpr std::string_view CMD_CREATE_DONE = "create_done:";
 // never had it gets it.
 inline constexpr std::string_view CMD_CREATE_FILE_ONCE = "create_file_once:";
 
-// Told what the file sections of a run make, line by line, for a preview that shows where its
-// lines come from. Nothing is told without one, and no line is skipped with one.
+// Told what the file sections of a run make, line by line, and what it copies, for a preview or
+// an explanation of where each line comes from. Nothing is told without one, and no line is
+// skipped with one. An action is the one a loop over the actions stands on; none outside one.
 class SectionObserver {
 public:
     virtual ~SectionObserver() = default;
-    // A file section starts on target (native); action: the action a loop over the actions
-    // stands on, none outside such a loop.
-    virtual void fileStarted(const std::string& target, std::optional<std::size_t> action) = 0;
-    // One template line's expansion, as appended to the file; placeholders: some of it came
-    // from a placeholder's value.
-    virtual void lineMade(std::string_view text, bool placeholders) = 0;
+    // A file section of a template file starts on target (native).
+    virtual void fileStarted(const std::string& target, const std::string& templateFile,
+                             std::string_view section, std::optional<std::size_t> action) = 0;
+    // One template line's expansion (line counted from 1), as appended to the file;
+    // placeholders: some of it came from a placeholder's value.
+    virtual void lineMade(std::string_view text, bool placeholders, std::size_t templateLine,
+                          std::optional<std::size_t> action) = 0;
+    // A file copied from source (native).
+    virtual void fileCopied(const std::string& target, const std::string& source) = 0;
 };
 
 // The generation script's commands: folders, copies and file sections, written through the
@@ -109,6 +113,8 @@ private:
                      const MessagePlace& place) const;
     // The script line of the command being carried out; unknown outside a script's lines.
     MessagePlace commandPlace() const;
+    // The action a loop over the actions stands on; none outside such a loop.
+    std::optional<std::size_t> loopAction() const;
 
     const ProjectState& m_project;
     MessageSink& m_sink;

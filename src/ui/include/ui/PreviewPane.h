@@ -70,6 +70,8 @@ public:
     QListView* list() const { return m_list; }
     PreviewText* text() const { return m_text; }
     QCheckBox* diffBox() const { return m_diff; }
+    // Where the line of the text cursor comes from: template line, section and action.
+    QLabel* originLabel() const { return m_origin; }
 
 signals:
     // A preview was shown (its texts included).
@@ -78,13 +80,16 @@ signals:
 private:
     void showSelected();
     void selectRow(int row);
+    void showOrigin();
 
     PreviewListModel* m_model;
     QLabel* m_summary;
     QListView* m_list;
     QCheckBox* m_diff;
     PreviewText* m_text;
+    QLabel* m_origin;
     std::shared_ptr<const Preview> m_preview;
+    const PreviewTarget* m_textOf = nullptr; // the target whose generated text is shown
     std::optional<std::size_t> m_followed;
 };
 

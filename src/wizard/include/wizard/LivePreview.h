@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ProjectState.h"
+#include "run/LineOrigins.h"
 #include "run/ProjectRun.h"
 
 #include <condition_variable>
@@ -44,6 +45,8 @@ struct PreviewTarget {
     std::vector<std::size_t> placeholderLines;
     // The action a loop over the actions stood on when the file was made.
     std::optional<std::size_t> action;
+    // Where each line of the generated text came from, for a file left holding it.
+    std::optional<LineOrigins::File> origin;
 
     // The diff the dry run prints after the line; empty when the bytes do not change.
     std::string diff() const;
@@ -53,9 +56,10 @@ struct PreviewTarget {
 
 struct Preview {
     std::vector<PreviewTarget> targets;
-    std::vector<std::string> messages; // what the run would report, in order
-    bool ended = false;                // the script ran to its end
-    std::vector<std::string> inputs;   // the script, templates and configuration it read
+    std::vector<std::string> messages;    // what the run would report, in order
+    bool ended = false;                   // the script ran to its end
+    std::vector<std::string> inputs;      // the script, templates and configuration it read
+    std::vector<std::string> actionNames; // by index, as the answers named them
 
     // The first target made for an action, by its index; none when no file is its own.
     std::optional<std::size_t> firstTargetOf(std::size_t action) const;
