@@ -19,7 +19,8 @@ void StreamSink::showMessageAt(ErrorKind kind, const std::string& message,
 }
 
 std::string placeText(const MessagePlace& place) {
-    return place.file + ':' + std::to_string(place.line) + ':';
+    return place.file + ':' + std::to_string(place.line) + ':' +
+           (place.context.empty() ? std::string() : ' ' + place.context);
 }
 
 } // namespace vantrel

@@ -107,7 +107,12 @@ bool DirectiveProcessor::processFor(const DirectivePlan& plan, TemplateReader& r
         m_state.loopStart = static_cast<std::int64_t>(reader.lineIndex());
         m_state.loopReader = reader.identity();
         m_state.loopCounter = m_state.loopFirst;
+        m_state.loopPlace = reader.place();
+        m_state.nestedFor = {};
     } else {
+        if (!m_state.nestedFor.known() && reader.hasIdentity(m_state.loopReader) &&
+            static_cast<std::int64_t>(reader.lineIndex()) != m_state.loopStart)
+            m_state.nestedFor = reader.place();
         // Loops do not nest: any @FOR while a loop runs is that loop's next turn.
         ++m_state.loopCounter;
     }
@@ -164,6 +169,16 @@ bool DirectiveProcessor::skipToMatchingDirective(TemplateReader& reader, Directi
         if (!reader.readLine())
             return false;
     }
+}
+
+MessagePlace DirectiveProcessor::faultPlace(const TemplateReader& reader,
+                                            std::size_t directiveLine) const {
+    if (m_state.loopRunning() && !reader.hasIdentity(m_state.loopReader) &&
+        m_state.loopPlace.known())
+        return m_state.loopPlace;
+    if (m_state.nestedFor.known())
+        return m_state.nestedFor;
+    return reader.placeOf(directiveLine);
 }
 
 bool DirectiveProcessor::evaluateConditionList(std::string_view text, bool& result) const {

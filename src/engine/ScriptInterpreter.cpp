@@ -79,8 +79,8 @@ bool ScriptInterpreter::runScriptLines(TemplateReader& script) {
         if (line.front() == '@') {
             const std::size_t directiveLine = script.lineIndex(); // the reader may move
             if (!m_directives.processDirectiveLine(script)) {
-                reportError(m_sink, script.placeOf(directiveLine), ErrorKind::ERR_TEMPLATE,
-                            MAIN_LOOP, "");
+                reportError(m_sink, m_directives.faultPlace(script, directiveLine),
+                            ErrorKind::ERR_TEMPLATE, MAIN_LOOP, "");
                 return false;
             }
             continue;
@@ -148,18 +148,18 @@ bool ScriptInterpreter::findFileSection(TemplateReader& reader, std::string_view
 
 bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_view sectionName,
                                          std::string_view targetName, bool once) {
+    const std::string target = nativePath(buildTargetPath("%PROJECTNAME%", targetName));
     if (!findFileSection(reader, sectionName)) {
-        reportError(m_sink, commandPlace(), ErrorKind::ERR_SECTION_NOT_FOUND, m_scriptPath,
-                    sectionName);
+        reportError(m_sink, writing(commandPlace(), target), ErrorKind::ERR_SECTION_NOT_FOUND,
+                    m_scriptPath, sectionName);
         return false;
     }
-    const std::string target = nativePath(buildTargetPath("%PROJECTNAME%", targetName));
     ProjectOutput& output = m_output.get();
     if (once)
         output.nextFileOnce();
     switch (output.openFile(target)) {
     case ProjectOutput::FileOpen::Failed:
-        reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, target);
+        reportError(m_sink, writing(commandPlace(), target), ErrorKind::ERR_OPEN_FILE, target);
         return false;
     case ProjectOutput::FileOpen::Created:
         // A file that was not there is no kept template: no need to ask for its identity.
@@ -183,8 +183,8 @@ bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_vie
         if (!line.empty() && line.front() == '@') {
             const std::size_t directiveLine = reader.lineIndex(); // the reader may move
             if (!m_directives.processDirectiveLine(reader)) {
-                reportError(m_sink, reader.placeOf(directiveLine), ErrorKind::ERR_TEMPLATE,
-                            sectionName, targetName);
+                reportError(m_sink, writing(m_directives.faultPlace(reader, directiveLine), target),
+                            ErrorKind::ERR_TEMPLATE, sectionName, targetName);
                 // The lines written so far stay: the listing and the counts name the file.
                 if (output.closeFile() == ProjectOutput::Closed::Written)
                     count(m_summary.filesWritten, target);
@@ -202,7 +202,7 @@ bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_vie
             if (!m_expander.appendLine(line, content.linePlan(reader.lineIndex()), pending,
                                        &stoppedAt))
                 warnStopped(stoppedAt, "section \"" + std::string(sectionName) + "\" of " + target,
-                            reader.place());
+                            writing(reader.place(), target));
             const std::string_view made = std::string_view(pending).substr(start);
             if (m_observer)
                 m_observer->lineMade(made, made != line, reader.lineIndex() + 1, loopAction());
@@ -215,7 +215,7 @@ bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_vie
                         m_warn("'" + pair + "'" +
                                    " names no keyword and no extra setting; it is written as it "
                                    "stands",
-                               reader.place());
+                               writing(reader.place(), target));
             // Handed on in pieces, not a line at a time.
             if (pending.size() >= ProjectOutput::PIECE_SIZE)
                 written = output.writePending();
@@ -224,14 +224,14 @@ bool ScriptInterpreter::writeFileSection(TemplateReader& reader, std::string_vie
             written = false;
         }
         if (!written) {
-            reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, target);
+            reportError(m_sink, writing(commandPlace(), target), ErrorKind::ERR_OPEN_FILE, target);
             output.closeFile();
             return false;
         }
     }
     const ProjectOutput::Closed closed = output.closeFile();
     if (closed == ProjectOutput::Closed::Failed) {
-        reportError(m_sink, commandPlace(), ErrorKind::ERR_OPEN_FILE, target);
+        reportError(m_sink, writing(commandPlace(), target), ErrorKind::ERR_OPEN_FILE, target);
         return false;
     }
     count(closed == ProjectOutput::Closed::Written     ? m_summary.filesWritten
@@ -317,6 +317,14 @@ bool ScriptInterpreter::copyProjectFile(std::string_view word, std::string_view 
         break;
     }
     return true;
+}
+
+MessagePlace ScriptInterpreter::writing(MessagePlace place, const std::string& target) const {
+    place.context = "writing " + target;
+    if (const std::optional<std::size_t> action = loopAction();
+        action && *action < m_project.actions.size())
+        place.context += ", action " + m_project.actions[*action].name;
+    return place;
 }
 
 std::optional<std::size_t> ScriptInterpreter::loopAction() const {

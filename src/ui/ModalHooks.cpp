@@ -206,9 +206,12 @@ void MessageBoxSink::showMessageAt(ErrorKind, const std::string& message,
 QString placeDetails(const MessagePlace& place) {
     if (!place.known())
         return {};
-    return QStringLiteral("In %1, line %2.")
-        .arg(QString::fromStdString(place.file))
-        .arg(static_cast<qulonglong>(place.line));
+    QString text = QStringLiteral("In %1, line %2.")
+                       .arg(QString::fromStdString(place.file))
+                       .arg(static_cast<qulonglong>(place.line));
+    if (!place.context.empty())
+        text += QStringLiteral(" While %1.").arg(QString::fromStdString(place.context));
+    return text;
 }
 
 } // namespace vantrel

@@ -38,8 +38,10 @@ TEST(VerboseRun, PrintsThePlaceAfterEachMessage) {
     EXPECT_EQ(result.status, 1);
 
     result = runGeneratorIn(work.path(), {"--warnings", "--verbose", "project.json"});
+    // A place met while a file was written names that file, as the run expanded its name.
     EXPECT_EQ(result.err, assertion + "templates/main.tpl:2:\n" + runaway +
-                              "templates/main.tpl:3:\n" + missing + "kel.vts:3:\n");
+                              "templates/main.tpl:3: writing out/Demo/a.txt\n" + missing +
+                              "kel.vts:3: writing out/Demo/b.txt\n");
     EXPECT_EQ(result.status, 1);
 }
 

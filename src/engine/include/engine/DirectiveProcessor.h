@@ -28,6 +28,9 @@ public:
     bool evaluateConditionList(std::string_view text, bool& result) const;
 
     GeneratorState& state() { return m_state; }
+    // Where the fault of a directive line that failed lies: the @FOR of a loop left open in
+    // another file or section, or a @FOR inside a loop; otherwise the line itself.
+    MessagePlace faultPlace(const TemplateReader& reader, std::size_t directiveLine) const;
 
 private:
     bool evaluateConditions(const ConditionList& conditions, bool& result) const;

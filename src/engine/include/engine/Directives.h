@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Keywords.h"
+#include "report/ErrorReporter.h"
 
 #include <array>
 #include <cstdint>
@@ -45,6 +46,10 @@ struct GeneratorState {
     std::int32_t loopCounter = 0;
     // The reader whose file holds the running loop's @FOR line; loopStart is a line there.
     std::weak_ptr<const void> loopReader; // a TemplateReader::Identity
+    // For messages: the running loop's @FOR line, and a @FOR met inside a loop of its own file
+    // (loops do not nest), kept past the loop's end since the fault shows only later.
+    MessagePlace loopPlace;
+    MessagePlace nestedFor;
 
     bool loopRunning() const { return loopStart != -1 && loopKind != KW_NONE; }
     void endLoop();

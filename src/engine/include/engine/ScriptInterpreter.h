@@ -115,6 +115,8 @@ private:
     MessagePlace commandPlace() const;
     // The action a loop over the actions stands on; none outside such a loop.
     std::optional<std::size_t> loopAction() const;
+    // A place of a message met while writing target, saying so and naming the loop's action.
+    MessagePlace writing(MessagePlace place, const std::string& target) const;
 
     const ProjectState& m_project;
     MessageSink& m_sink;

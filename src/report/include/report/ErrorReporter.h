@@ -22,6 +22,8 @@ enum class ErrorKind {
 struct MessagePlace {
     std::string file;     // the native path the run read the file from
     std::size_t line = 0; // counted from 1; 0: the message has no place
+    // What the run was doing there: "writing out/Demo/Line.cpp, action Line"; may be empty.
+    std::string context = {};
 
     bool known() const { return line != 0; }
 };
