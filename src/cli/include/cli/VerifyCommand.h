@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "cli/TimedCommand.h"
 
 #include <chrono>
 #include <filesystem>
@@ -36,20 +37,5 @@ bool readFileTree(const std::filesystem::path& root, FileTree& tree, std::string
 // path below the expected tree's root, followed by a unified diff; empty when they are equal.
 std::string firstDifference(const FileTree& expected, const FileTree& actual,
                             const std::string& expectedRoot);
-
-// The command with every "{dir}" replaced by the folder, quoted for the shell.
-std::string commandFor(const std::string& command, const std::string& folder);
-
-// What a command run by the shell came to.
-struct CommandOutcome {
-    bool passed = false;   // it ended by itself with status 0
-    bool timedOut = false; // it ran past the limit and was killed, with everything it started
-    int status = -1;       // its exit status, -1 when a signal ended it
-    std::string output;    // standard output and error together, the last 64 KiB
-};
-
-// Runs the command by /bin/sh in the working folder, stopped after the limit.
-CommandOutcome runTimedCommand(const std::string& command, const std::filesystem::path& folder,
-                               std::chrono::milliseconds limit);
 
 } // namespace vantrel
