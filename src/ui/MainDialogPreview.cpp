@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 
 #include <algorithm>
@@ -28,6 +29,13 @@ void MainDialog::setPreviewOpen(bool open) {
         .setValue(QStringLiteral("previewOpen"), open);
     m_previewPane->setVisible(open);
     setFixedSize(open ? m_openSize : m_closedSize);
+    // Grown to the right, a window near the screen's edge moves left to stay on it.
+    if (open && isVisible() && screen()) {
+        const QRect room = screen()->availableGeometry();
+        const QRect frame = frameGeometry();
+        if (frame.right() > room.right())
+            move(std::max(room.left(), room.right() - frame.width()), frame.top());
+    }
     if (!open) {
         // Closed, nothing is computed or watched.
         m_previewWorker.reset();
