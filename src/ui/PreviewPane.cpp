@@ -296,7 +296,7 @@ void PreviewPane::showSelected() {
         }
         m_text->setText(QString::fromStdString(diff));
     } else if (target.after) {
-        for (const std::size_t line : target.placeholderLines)
+        for (const std::size_t line : target.placeholderLines())
             marks.push_back({line, PreviewText::Mark::Placeholder});
         m_textOf = target.origin ? &target : nullptr;
         m_text->setText(QString::fromStdString(*target.after));

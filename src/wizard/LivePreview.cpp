@@ -35,6 +35,15 @@ bool holdsGeneratedText(TargetState state) {
 
 } // namespace
 
+std::vector<std::size_t> PreviewTarget::placeholderLines() const {
+    std::vector<std::size_t> lines;
+    if (origin)
+        for (std::size_t line = 0; line < origin->lines.size(); ++line)
+            if (origin->lines[line].placeholders)
+                lines.push_back(line);
+    return lines;
+}
+
 std::string PreviewTarget::diff() const {
     return madeDiff ? *madeDiff : listingDiff(path, before, after).value_or("");
 }
@@ -115,12 +124,8 @@ Preview computePreview(PreviewRequest request, std::stop_token stop) {
         if (LineOrigins::File* file = origins.find(target.path)) {
             target.action = file->action;
             // Lines count in the generated text, which only these states leave in the file.
-            if (holdsGeneratedText(target.state)) {
-                for (std::size_t line = 0; line < file->lines.size(); ++line)
-                    if (file->lines[line].placeholders)
-                        target.placeholderLines.push_back(line);
+            if (holdsGeneratedText(target.state))
                 target.origin = std::move(*file);
-            }
         }
         preview.targets.push_back(std::move(target));
     }

@@ -1,9 +1,7 @@
 // --explain promises that every generated line names the template line it comes from: edit
 // that template line and exactly the lines it names change.
-#include "project/ProjectFile.h"
 #include "run/LineOrigins.h"
-#include "run/StartConfiguration.h"
-#include "support/GeneratorProcess.h"
+#include "support/Installation.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +22,9 @@ struct Generated {
 
 void generate(const std::string& projectFile, Generated& generated) {
     ProjectState project;
-    SilentSink sink;
     RunSettings settings;
-    readStartConfiguration({}, project, sink, settings.configuration);
-    project.setDefaultDllFlags();
-    ASSERT_FALSE(ProjectFile(projectFile).load(project));
+    ASSERT_TRUE(readProject(projectFile, project, settings.configuration));
+    SilentSink sink;
     MemoryOutput memory;
     settings.keepRecord = false;
     settings.observer = &generated.origins;
@@ -43,32 +39,13 @@ std::size_t lineCount(const std::string& text) {
            (!text.empty() && text.back() != '\n');
 }
 
-// In a copy of an installation, the working folder while it lives.
-class Installation {
-public:
-    explicit Installation(const fs::path& from) {
-        fs::copy(from, m_folder.path(), fs::copy_options::recursive);
-        m_previous = fs::current_path();
-        fs::current_path(m_folder.path());
-    }
-    ~Installation() { fs::current_path(m_previous); }
-    const fs::path& path() const { return m_folder.path(); }
-
-private:
-    TempFolder m_folder;
-    fs::path m_previous;
-};
-
 TEST(Explain, EveryLineHasAnOriginAndEditingItChangesExactlyItsLines) {
     const TempFolder workload;
-    ASSERT_EQ(std::system(("python3 " + shellQuoted(VANTREL_SOURCE_DIR "/bench/workload.py") +
-                           " 20 " + shellQuoted(workload.path().string()))
-                              .c_str()),
-              0);
+    ASSERT_TRUE(writeBenchWorkload(20, workload.path()));
     for (const auto& [from, projectFile] :
          {std::pair{fs::path(VANTREL_SOURCE_DIR) / "data/sample", std::string("demo.json")},
           std::pair{workload.path(), std::string("project.json")}}) {
-        const Installation installation(from);
+        const InstallationCopy installation(from);
         Generated first;
         generate(projectFile, first);
         ASSERT_FALSE(first.texts.empty());

@@ -143,8 +143,8 @@ void PreviewPaneTest::followsTheAnswersAndTheTemplates() {
     const auto& target = *std::find_if(preview->targets.begin(), preview->targets.end(),
                                        [&main](const auto& t) { return t.path == main; });
     QCOMPARE(pane->text()->toPlainText(), QString::fromStdString(*target.after));
-    QCOMPARE(pane->text()->markedLines().size(), target.placeholderLines.size());
-    QVERIFY(!target.placeholderLines.empty());
+    QCOMPARE(pane->text()->markedLines().size(), target.placeholderLines().size());
+    QVERIFY(!target.placeholderLines().empty());
     // The text cursor's line names its template line.
     QTextCursor cursor = pane->text()->textCursor();
     cursor.movePosition(QTextCursor::Start);

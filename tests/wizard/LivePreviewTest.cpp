@@ -2,9 +2,7 @@
 // diffs are the dry run's, every file ends as it says once the run is made, and no file,
 // folder, lock or record changes while it works.
 #include "wizard/LivePreview.h"
-#include "project/ProjectFile.h"
-#include "run/StartConfiguration.h"
-#include "support/GeneratorProcess.h"
+#include "support/Installation.h"
 
 #include <gtest/gtest.h>
 
@@ -22,37 +20,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A copy of the sample installation, the working folder while it lives: its configuration's
-// paths count from there. Projects go into out/.
-class SampleCopy {
+// A copy of the sample installation, the working folder while it lives. Projects go into out/.
+class SampleCopy : public InstallationCopy {
 public:
-    SampleCopy() {
-        fs::copy(fs::path(VANTREL_SOURCE_DIR) / "data/sample", m_folder.path(),
-                 fs::copy_options::recursive);
-        std::string project = readFile(m_folder.path() / "demo.json");
+    SampleCopy()
+        : InstallationCopy(fs::path(VANTREL_SOURCE_DIR) / "data/sample") {
+        std::string project = readFile(path() / "demo.json");
         project.replace(project.find("../../demo-out"), 14, "out");
-        m_folder.write("demo.json", project);
-        m_previous = fs::current_path();
-        fs::current_path(m_folder.path());
+        folder().write("demo.json", project);
     }
-    ~SampleCopy() { fs::current_path(m_previous); }
-
-    const fs::path& path() const { return m_folder.path(); }
-    fs::path project() const { return m_folder.path() / "out/Demo"; }
-
-private:
-    TempFolder m_folder;
-    fs::path m_previous;
+    fs::path project() const { return path() / "out/Demo"; }
 };
 
-// The answers of a project file with the configuration of the working folder, as vantrel-gen
-// reads them.
+// The answers of a project file with the configuration of the working folder.
 PreviewRequest requestFor(const std::string& projectFile) {
     PreviewRequest request;
-    SilentSink sink;
-    readStartConfiguration({}, request.project, sink, request.configuration);
-    request.project.setDefaultDllFlags();
-    EXPECT_FALSE(ProjectFile(projectFile).load(request.project));
+    EXPECT_TRUE(readProject(projectFile, request.project, request.configuration));
     return request;
 }
 
@@ -90,10 +73,7 @@ TEST(LivePreview, ListsWhatTheDryRunLists) {
 
     // The bench's workload, written by its own script.
     const TempFolder workload;
-    ASSERT_EQ(std::system(("python3 " + shellQuoted(VANTREL_SOURCE_DIR "/bench/workload.py") +
-                           " 100 " + shellQuoted(workload.path().string()))
-                              .c_str()),
-              0);
+    ASSERT_TRUE(writeBenchWorkload(100, workload.path()));
     fs::current_path(workload.path());
     for (const fs::directory_entry& entry : fs::directory_iterator(workload.path()))
         if (entry.path().extension() == ".json")
@@ -122,7 +102,7 @@ TEST(LivePreview, MarksThePlaceholdersLinesAndTheActionsFiles) {
     // Each target's line, the lines placeholders went into, and the action it was made for.
     std::vector<std::string> rows;
     for (const PreviewTarget& target : preview.targets)
-        rows.push_back(target.line + " " + testing::PrintToString(target.placeholderLines) +
+        rows.push_back(target.line + " " + testing::PrintToString(target.placeholderLines()) +
                        (target.action ? " " + std::to_string(*target.action) : ""));
     EXPECT_EQ(rows, (std::vector<std::string>{"new out/Demo {}", "new out/Demo/main.cpp { 0 }",
                                               "new out/Demo/Line.cpp { 1, 2 } 0",

@@ -40,14 +40,14 @@ struct PreviewTarget {
     bool copy = false;                 // a kit file copied as it is: no texts
     std::optional<std::string> before; // the bytes on the disk
     std::optional<std::string> after;  // the bytes the run would leave there
-    // For a file the run writes as generated (after is the generated text): the lines, from 0,
-    // that a placeholder's value went into.
-    std::vector<std::size_t> placeholderLines;
     // The action a loop over the actions stood on when the file was made.
     std::optional<std::size_t> action;
     // Where each line of the generated text came from, for a file left holding it.
     std::optional<LineOrigins::File> origin;
 
+    // For a file the run leaves holding its generated text: the lines, from 0, that a
+    // placeholder's value went into.
+    std::vector<std::size_t> placeholderLines() const;
     // The diff the dry run prints after the line; empty when the bytes do not change.
     std::string diff() const;
     // That diff, when it was made with the preview.
