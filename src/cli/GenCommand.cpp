@@ -143,6 +143,16 @@ void printNote(const RunNote& note, std::ostream& err) {
     case RunNote::Kind::RecordNotWritten:
         err << "cannot write the record: " << note.why;
         break;
+    case RunNote::Kind::TemplatesChanged:
+        err << "templates " << note.why;
+        break;
+    case RunNote::Kind::TemplatesOlder:
+        err << "warning: templates " << note.why
+            << ": an older version than the one the project was generated with";
+        break;
+    case RunNote::Kind::NotesFault:
+        err << "warning: the template notes " << note.path << ", " << note.why;
+        break;
     }
     err << '\n';
 }

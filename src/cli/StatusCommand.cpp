@@ -62,6 +62,57 @@ void printText(const ProjectStatus& status, bool edits, std::ostream& out) {
     }
     for (const InputStatus& input : status.inputs)
         out << inputLabel(input) << ' ' << input.path << '\n';
+    const TemplateUpgrade& templates = status.templates;
+    if (!templates.changed())
+        return;
+    out << "templates " << templates.line() << (templates.older ? " (an older version)" : "")
+        << '\n';
+    // The notes as their author wrote them, set off from the listing.
+    for (const VersionNotes& version : templates.notes)
+        for (std::size_t at = 0; at < version.text.size();) {
+            const std::size_t end = version.text.find('\n', at);
+            const std::string_view line = std::string_view(version.text).substr(at, end - at);
+            out << (line.empty() ? "" : "  ") << line << '\n';
+            at = end + 1;
+        }
+}
+
+void appendTemplatesJson(const TemplateUpgrade& templates, std::string& json) {
+    const auto set = [&json](const TemplateSetVersion& version) {
+        json += "{\"name\": ";
+        appendJsonString(json, version.name);
+        json += ", \"version\": ";
+        appendJsonString(json, version.version);
+        json += '}';
+    };
+    json += "{\"from\": ";
+    set(templates.from);
+    json += ", \"to\": ";
+    set(templates.to);
+    json += templates.older ? ", \"older\": true" : ", \"older\": false";
+    json += ", \"notes\": [";
+    const char* separator = "";
+    for (const VersionNotes& version : templates.notes) {
+        json += separator;
+        json += "{\"version\": ";
+        appendJsonString(json, version.version);
+        json += ", \"text\": ";
+        appendJsonString(json, version.text);
+        json += ", \"moves\": [";
+        const char* moveSeparator = "";
+        for (const DeclaredMove& move : version.moves) {
+            json += moveSeparator;
+            json += "{\"from\": ";
+            appendJsonString(json, move.from);
+            json += ", \"to\": ";
+            appendJsonString(json, move.to);
+            json += '}';
+            moveSeparator = ", ";
+        }
+        json += "]}";
+        separator = ", ";
+    }
+    json += "]}";
 }
 
 void printJson(const ProjectStatus& status, int exit, bool edits, std::ostream& out) {
@@ -96,7 +147,12 @@ void printJson(const ProjectStatus& status, int exit, bool edits, std::ostream& 
         json += '}';
         separator = ",\n    ";
     }
-    json += status.inputs.empty() ? "]}\n" : "\n]}\n";
+    json += status.inputs.empty() ? "]" : "\n]";
+    if (status.templates.changed()) {
+        json += ", \"templates\": ";
+        appendTemplatesJson(status.templates, json);
+    }
+    json += "}\n";
     out << json;
 }
 

@@ -156,6 +156,9 @@ const std::vector<ProjectState::SettingField>& ProjectState::settingFields() {
         {"kellib_r", &ProjectState::kellib_r},
         {"kellib_d", &ProjectState::kellib_d},
         {"generationrecord", &ProjectState::generationrecord},
+        {"templateset", &ProjectState::templateset},
+        {"templateversion", &ProjectState::templateversion},
+        {"templatenotes", &ProjectState::templatenotes},
     };
     return fields;
 }

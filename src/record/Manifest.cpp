@@ -17,6 +17,8 @@ constexpr std::string_view EDITED = "edited";
 constexpr std::string_view GONE = "gone";
 constexpr std::string_view CONFLICT = "conflict";
 constexpr std::string_view YOURS = "yours";
+constexpr std::string_view TEMPLATE_SET = "template-set";
+constexpr std::string_view TEMPLATE_VERSION = "template-version";
 
 constexpr std::string_view KIND_WORDS[] = {"folder", "file", "copy"};
 constexpr std::string_view ROLE_WORDS[] = {"configuration", "script", "template"};
@@ -222,6 +224,13 @@ void Manifest::addInput(Input input) {
 bool writeManifest(const Manifest& manifest, const TextSink& sink) {
     std::string text(HEADER);
     text += '\n';
+    for (const auto& [word, value] : {std::pair{TEMPLATE_SET, &manifest.templates.name},
+                                      std::pair{TEMPLATE_VERSION, &manifest.templates.version}})
+        if (!value->empty()) {
+            text.append(word).append(" ");
+            appendPath(text, *value);
+            text += '\n';
+        }
     for (const Manifest::Input& input : manifest.inputs) {
         text += "input ";
         text += ROLE_WORDS[static_cast<std::size_t>(input.role)];
@@ -305,6 +314,19 @@ ReadManifest readManifest(std::string_view text) {
         if (word == WRITTEN && read.version == 2) {
             if (!readNumber(line, read.manifest.writtenAt) || read.manifest.writtenAt < 0)
                 fault("no time");
+            continue;
+        }
+        if (word == TEMPLATE_SET || word == TEMPLATE_VERSION) {
+            std::optional<std::string> value = readPath(line);
+            TemplateSetVersion& templates = read.manifest.templates;
+            if (!value)
+                fault("no template set");
+            // Two branches' records joined: the older version, whose notes cover the newer's.
+            else if (word == TEMPLATE_SET && templates.name.empty())
+                templates.name = std::move(*value);
+            else if (word == TEMPLATE_VERSION &&
+                     (templates.version.empty() || compareVersions(*value, templates.version) < 0))
+                templates.version = std::move(*value);
             continue;
         }
         if (word == "input") {

@@ -214,10 +214,45 @@ std::string replacedAll(std::string_view text, std::string_view from, std::strin
 
 } // namespace
 
-bool RecordSession::findMoves() {
+bool RecordSession::findMoves(const std::vector<DeclaredMove>& declared) {
     m_output.setMoves({});
-    if (!m_recordedAnswers || !m_previous)
+    if (!m_previous)
         return false;
+    std::vector<std::pair<std::string, std::string>> renames;
+    const bool unknown = m_recordedAnswers && findRenames(renames);
+    std::map<std::string, std::string> moves;
+    std::set<std::string> ambiguous;
+    for (const Manifest::Entry& entry : m_previous->manifest.entries) {
+        // A file of the user's stays where it is, whatever its action is called now.
+        if (entry.kind != Manifest::Kind::File || entry.state == Manifest::State::Gone ||
+            entry.yours)
+            continue;
+        // The template set's moves, oldest first, then the action's new name.
+        std::string path = entry.path;
+        for (const DeclaredMove& move : declared)
+            path = movedPath(path, move);
+        const auto add = [&](std::string moved) {
+            if (moved == entry.path)
+                return;
+            const auto [at, added] = moves.try_emplace(moved, entry.path);
+            if (!added && at->second != entry.path)
+                ambiguous.insert(moved);
+        };
+        add(path);
+        for (const auto& [before, after] : renames)
+            add(replacedAll(path, before, after));
+    }
+    for (const std::string& path : ambiguous)
+        moves.erase(path);
+    m_output.setMoves(std::move(moves), std::move(renames));
+    return unknown;
+}
+
+const TemplateSetVersion* RecordSession::recordedTemplates() const {
+    return m_previous ? &m_previous->manifest.templates : nullptr;
+}
+
+bool RecordSession::findRenames(std::vector<std::pair<std::string, std::string>>& renames) const {
     std::map<std::uint32_t, const std::string*> recordedNames;
     std::set<std::string> namesBefore;
     for (const ActionDefinition& action : m_recordedAnswers->actions) {
@@ -237,7 +272,6 @@ bool RecordSession::findMoves() {
     const bool unknown = gone && added;
     // A name still in use or one another action had keeps its files where they are: those
     // paths are targets of their own (two actions swapping names, a name taken over).
-    std::vector<std::pair<std::string, std::string>> renames;
     for (const ActionDefinition& action : m_project.actions) {
         const auto found = recordedNames.find(action.id);
         if (action.id == 0 || found == recordedNames.end() || *found->second == action.name ||
@@ -250,25 +284,6 @@ bool RecordSession::findMoves() {
         renames.emplace_back(lowerAscii(*found->second), lowerAscii(action.name));
         renames.emplace_back(upperAscii(*found->second), upperAscii(action.name));
     }
-    std::map<std::string, std::string> moves;
-    std::set<std::string> ambiguous;
-    for (const Manifest::Entry& entry : m_previous->manifest.entries) {
-        // A file of the user's stays where it is, whatever its action is called now.
-        if (entry.kind != Manifest::Kind::File || entry.state == Manifest::State::Gone ||
-            entry.yours)
-            continue;
-        for (const auto& [before, after] : renames) {
-            std::string moved = replacedAll(entry.path, before, after);
-            if (moved == entry.path)
-                continue;
-            const auto [at, added] = moves.try_emplace(moved, entry.path);
-            if (!added && at->second != entry.path)
-                ambiguous.insert(moved);
-        }
-    }
-    for (const std::string& path : ambiguous)
-        moves.erase(path);
-    m_output.setMoves(std::move(moves), std::move(renames));
     return unknown;
 }
 
@@ -399,6 +414,7 @@ bool RecordSession::writeRecord() {
     for (Manifest::Input& input : m_inputs)
         record.manifest.addInput(std::move(input));
     m_inputs.clear();
+    record.manifest.templates = {m_project.templateset, m_project.templateversion};
     record.manifest.finish();
     record.inputTexts = std::move(m_inputTexts);
     record.baseTexts = m_output.baseTexts();

@@ -195,6 +195,30 @@ void noteRegeneration(const RecordingOutput& output, const RecordingOutput::Prun
              {RunNote::Kind::MergeUnavailable, {}, {}, {}, false, false, mergeUnavailable()});
 }
 
+// The template set's change since the recorded run, and what cannot be used of its notes.
+void noteTemplates(RunResult& result, const RunSettings& settings) {
+    const TemplateUpgrade& templates = result.templates;
+    if (!templates.changed())
+        return;
+    const auto fault = [&](std::string why) {
+        tell(
+            result, settings,
+            {RunNote::Kind::NotesFault, templates.notesPath, {}, {}, false, false, std::move(why)});
+    };
+    tell(result, settings,
+         {templates.older ? RunNote::Kind::TemplatesOlder : RunNote::Kind::TemplatesChanged,
+          {},
+          {},
+          {},
+          false,
+          false,
+          templates.line()});
+    if (!templates.notesWhy.empty())
+        fault(templates.notesWhy);
+    for (const NotesProblem& problem : templates.problems)
+        fault("line " + std::to_string(problem.line) + ": " + problem.text);
+}
+
 // The run into an output: disk is set when it is the disk itself (then the lock and the record
 // are taken and written), view when the output stands over the disk.
 RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& output, DiskOutput* disk,
@@ -236,7 +260,9 @@ RunResult run(ProjectState& project, MessageSink& messages, ProjectOutput& outpu
         result.idsGiven = giveActionIds(project, session.recordedAnswers());
         session.answersUpdated();
     }
-    if (session.findMoves())
+    result.templates = templateUpgrade(session.recordedTemplates(), project);
+    noteTemplates(result, settings);
+    if (session.findMoves(result.templates.moves()))
         tell(result, settings, {RunNote::Kind::RenamesUnknown, {}});
     // Said before the run: a record not used entry by entry, or not ours.
     if (previous == RecordState::Damaged || previous == RecordState::Foreign)

@@ -152,7 +152,8 @@ ProjectStatus projectStatus(ProjectState& project, MessageSink& sink,
     run.told = [&settings](const RunNote& note) {
         if (settings.told && (note.kind == RunNote::Kind::RecordDamaged ||
                               note.kind == RunNote::Kind::RecordForeign ||
-                              note.kind == RunNote::Kind::MergeUnavailable))
+                              note.kind == RunNote::Kind::MergeUnavailable ||
+                              note.kind == RunNote::Kind::NotesFault))
             settings.told(note);
     };
     RunResult result = runProject(project, sink, memory, run);
@@ -200,6 +201,7 @@ ProjectStatus projectStatus(ProjectState& project, MessageSink& sink,
     for (const InputChange& change : result.changedInputs)
         status.inputs.push_back({kindOf(change.role), change.path, change.read});
     status.overall = overallOf(status);
+    status.templates = std::move(result.templates);
     return status;
 }
 

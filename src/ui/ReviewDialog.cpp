@@ -172,6 +172,21 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
+    // A new version of the template set: which, and what its author says changed.
+    if (const std::string templates = m_model.templatesText(); !templates.empty()) {
+        auto* label = new QLabel(QString::fromStdString(templates), this);
+        label->setObjectName(QStringLiteral("reviewTemplates"));
+        label->setWordWrap(true);
+        auto* notes = new QPushButton(tr("Upgrade &notes"), this);
+        notes->setObjectName(QStringLiteral("templateNotes"));
+        notes->setAutoDefault(false);
+        notes->setEnabled(!m_model.notesText().empty());
+        connect(notes, &QPushButton::clicked, this, &ReviewDialog::showNotes);
+        auto* row = new QHBoxLayout;
+        row->addWidget(label, 1);
+        row->addWidget(notes);
+        layout->addLayout(row);
+    }
     layout->addWidget(splitter, 1);
     layout->addWidget(buttons);
     // Room for a source line of a hundred characters in the diff.
@@ -255,6 +270,12 @@ void ReviewDialog::filterRows() {
     const bool only = m_onlyChanges->isChecked();
     for (std::size_t row = 0; row < m_model.size(); ++row)
         m_files->topLevelItem(static_cast<int>(row))->setHidden(only && m_model.isUnchanged(row));
+}
+
+void ReviewDialog::showNotes() {
+    m_files->setCurrentItem(nullptr);
+    m_diffCaption->setText(tr("What changed in the templates since the project was generated"));
+    m_diff->setPlainText(QString::fromStdString(m_model.notesText()));
 }
 
 void ReviewDialog::showDiff() {

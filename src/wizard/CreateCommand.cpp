@@ -82,13 +82,20 @@ std::string noteText(const RunNote& note) {
                "): they were kept, the new text beside them.";
     case RunNote::Kind::RecordNotWritten:
         return "The record of this run could not be written: " + note.why;
+    case RunNote::Kind::TemplatesChanged:
+        return "Templates: " + note.why + ".";
+    case RunNote::Kind::TemplatesOlder:
+        return "Templates: " + note.why +
+               ", an older version than the one the project was generated with.";
+    case RunNote::Kind::NotesFault:
+        return "The template notes " + note.path + " cannot be used whole: " + note.why + ".";
     }
     return {};
 }
 
 } // namespace
 
-std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t dllComboIndex) {
+ReviewModel previewRun(ProjectState& project, std::int32_t dllComboIndex) {
     SilentSink sink;
     MemoryOutput memory;
     memory.checkWithDisk(true);
@@ -100,8 +107,10 @@ std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t d
     settings.prune = [](const std::string&) {
         return true;
     };
-    const RunResult result = runProject(project, sink, memory, settings);
-    return ReviewModel::entriesOf(memory, result.outcomes, result.noLongerGenerated);
+    RunResult result = runProject(project, sink, memory, settings);
+    ReviewModel review(ReviewModel::entriesOf(memory, result.outcomes, result.noLongerGenerated));
+    review.setTemplates(std::move(result.templates));
+    return review;
 }
 
 RunOutcome diskRun(ProjectState& project, std::int32_t dllComboIndex, const CreateChoices& choices,

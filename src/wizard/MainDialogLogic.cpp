@@ -309,7 +309,7 @@ void MainDialogLogic::create() {
     CreateChoices choices;
     std::vector<std::string> keptKeys;
     if (m_services.preview && mayHoldTargets(folder)) {
-        ReviewModel review(m_services.preview(m_project, comboIndex));
+        ReviewModel review = m_services.preview(m_project, comboIndex);
         if (review.hasChanges()) {
             if (!m_ops.runReview(review))
                 return;

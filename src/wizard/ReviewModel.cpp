@@ -432,4 +432,19 @@ std::vector<std::string> ReviewModel::deletedKeys() const {
     return keys;
 }
 
+std::string ReviewModel::templatesText() const {
+    if (!m_templates.changed())
+        return {};
+    return "Templates: " + m_templates.line() +
+           (m_templates.older ? ", an older version than the one the project was generated with"
+                              : "");
+}
+
+std::string ReviewModel::notesText() const {
+    std::string text;
+    for (const VersionNotes& version : m_templates.notes)
+        text += version.text;
+    return text;
+}
+
 } // namespace vantrel

@@ -20,7 +20,7 @@ TEST(ProjectState, FreshRecordHoldsTheDefaults) {
     EXPECT_EQ(p.keltemplate, "kelpi.tpl");
     EXPECT_EQ(p.dovpilib_r, "dovpi_r.lib");
     EXPECT_EQ(p.kellib_d, "kel_d.lib");
-    EXPECT_EQ(ProjectState::settingFields().size(), 26u);
+    EXPECT_EQ(ProjectState::settingFields().size(), 29u);
     p.setDefaultDllFlags();
     EXPECT_EQ(p.dllFlags, 2u);
 }

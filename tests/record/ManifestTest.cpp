@@ -43,11 +43,14 @@ TEST(Manifest, ReadsBackWhatItWritesSortedAndWithoutTimes) {
     for (const char* path : {"line\nend", "\nfirst", "last\r", "back\\", "\\\\\r\n\\"})
         manifest.entries.push_back(entry(Kind::File, path, 1, 2));
     manifest.writtenAt = 1'796'748'907'194'421'618;
+    manifest.templates = {"plugin templates", "2.1.0"};
     manifest.finish();
     ASSERT_EQ(manifest.entries.size(), 13u);
     EXPECT_EQ(manifest.at("a name with spaces.cpp")[0].hash, 8u); // the last one written
     const std::string text = manifestText(manifest);
     EXPECT_EQ(text.find("written"), std::string::npos);
+    EXPECT_TRUE(text.starts_with(
+        "vantrel-manifest 3\ntemplate-set plugin templates\ntemplate-version 2.1.0\n"));
     EXPECT_NE(text.find("\ngone file 5 0000000000000009 Gone.cpp\n"), std::string::npos);
     EXPECT_NE(text.find("\nconflict copy 5 000000000000000a 000000000000000b kit.h\n"),
               std::string::npos);
@@ -103,8 +106,13 @@ TEST(Manifest, KeepsTwoEntriesOfOnePathFromJoinedRecords) {
                                            "file 1 0000000000000001 a.cpp\n"
                                            "file 1 0000000000000001 b.cpp\n"
                                            "file 2 0000000000000002 a.cpp\n"
-                                           "file 1 0000000000000001 a.cpp\n");
+                                           "file 1 0000000000000001 a.cpp\n"
+                                           "template-version 2.3.0\n"
+                                           "template-version 2.10.0\n"
+                                           "template-version 2.10.0\n");
     EXPECT_EQ(read.why, "");
+    // Each branch's version: the older one's notes cover the newer's.
+    EXPECT_EQ(read.manifest.templates.version, "2.3.0");
     ASSERT_EQ(read.manifest.at("a.cpp").size(), 2u);
     EXPECT_EQ(read.manifest.at("b.cpp").size(), 1u);
     EXPECT_TRUE(read.manifest.at("c.cpp").empty());
@@ -163,6 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
         Damaged{"YoursFolder", "vantrel-manifest 3\nyours folder a\n" GOOD,
                 "line 2: unknown entry \"yours\"", 1},
         Damaged{"YoursAlone", "vantrel-manifest 3\nyours\n" GOOD, "line 2: a word is missing", 1},
+        Damaged{"TemplateSetWithoutName", "vantrel-manifest 3\ntemplate-set \n" GOOD,
+                "line 2: no template set", 1},
         Damaged{"InputRole", "vantrel-manifest 3\ninput library 0123456789abcdef x\n" GOOD,
                 "line 2: no input line", 1}),
     [](const testing::TestParamInfo<Damaged>& info) { return info.param.name; });

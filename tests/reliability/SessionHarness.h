@@ -173,6 +173,7 @@ public:
     }
 
     fs::path config() const { return m_root / "cfg/vantrel.cfg"; }
+    fs::path kelScript() const { return m_root / "in/kel.vts"; }
     fs::path projectFile() const { return m_root / "project.json"; }
     fs::path location() const { return m_root / "out"; }
 

@@ -168,7 +168,7 @@ struct DialogHarness {
         };
         s.preview = [this](ProjectState&, std::int32_t) {
             ++previews;
-            return preview;
+            return ReviewModel(preview);
         };
         s.run = [this](ProjectState& p, std::int32_t index, const CreateChoices& choices) {
             p.projectName = p.nameText;

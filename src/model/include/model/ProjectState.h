@@ -74,6 +74,11 @@ struct ProjectState {
     bool strictRuns() const;
     // "off" (in any letter case) keeps no record of a run in the project it generates.
     std::string generationrecord = "on";
+    // The template set's name and version, and the file of its notes per version (its moves
+    // among them), which a project's record and a regeneration's report name.
+    std::string templateset;
+    std::string templateversion;
+    std::string templatenotes;
     std::vector<ExtraSetting> extraSettings;
 
     bool keepsRecord() const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/TemplateSet.h"
 #include "fileutil/TextFile.h"
 #include "record/ContentHash.h"
 
@@ -45,6 +46,8 @@ struct Manifest {
 
     std::vector<Entry> entries;
     std::vector<Input> inputs;
+    // The template set the configuration named, when it named one.
+    TemplateSetVersion templates;
     // Machine-local: when the record was written, by fileClockNow; 0 when not known. A held
     // file whose change time is earlier has not been touched since.
     std::int64_t writtenAt = 0;
@@ -60,7 +63,7 @@ struct Manifest {
     const Input* findInput(std::string_view path) const;
     void addInput(Input input);
     bool sameAs(const Manifest& other) const {
-        return entries == other.entries && inputs == other.inputs;
+        return entries == other.entries && inputs == other.inputs && templates == other.templates;
     }
 };
 
@@ -81,7 +84,8 @@ std::int64_t fileClockNow();
 bool isTargetPath(std::string_view path);
 
 // The manifest as the record keeps it for version control: a first line "vantrel-manifest 3",
-// then a line per input ("input configuration|script|template HASH PATH") and per target
+// the template set's "template-set NAME" and "template-version VERSION" when named, then a line
+// per input ("input configuration|script|template HASH PATH") and per target
 // ("folder PATH", "file|copy SIZE HASH PATH", "gone file|copy SIZE HASH PATH", "conflict
 // file|copy SIZE HASH PENDING PATH"), sorted by path, with no times; a target line of a file
 // that belongs to the user starts with "yours " (a reader that knows no such line passes it by):

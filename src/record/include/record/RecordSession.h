@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/TemplateSet.h"
 #include "engine/TemplateReader.h"
 #include "fileutil/DiskOutput.h"
 #include "model/ProjectState.h"
@@ -33,11 +34,14 @@ public:
     }
     // Compares the answers with the recorded ones again: the run gave actions their ids.
     void answersUpdated();
-    // Hands the output the files that the actions renamed since the last run move: an action
-    // keeps its id, and its targets whose path changed only through the new name. True when the
+    // Hands the output the files that move: those the template set's declared moves (oldest
+    // first) take elsewhere, and those of actions renamed since the last run (an action keeps
+    // its id, and its targets whose path changed only through the new name). True when the
     // recorded answers name actions without ids that are gone: a rename of one cannot be told
     // from a removal, and its files stay where they are.
-    bool findMoves();
+    bool findMoves(const std::vector<DeclaredMove>& declared = {});
+    // The template set the last run's record names; null without a record.
+    const TemplateSetVersion* recordedTemplates() const;
     // The project folder, native, and the record folder in it.
     const std::string& projectFolder() const { return m_projectFolder; }
     std::string recordFolder() const;
@@ -80,6 +84,8 @@ private:
     const std::string* baseText(const std::string& path, ContentHash hash);
     // Whether the run has read what the recorded one read, as far as it has gone.
     bool sameInputs() const;
+    // The renames of actions since the recorded answers (see findMoves); true when unknown.
+    bool findRenames(std::vector<std::pair<std::string, std::string>>& renames) const;
     void noteInput(Manifest::Role role, const std::string& path, std::string bytes);
 
     const ProjectState& m_project;

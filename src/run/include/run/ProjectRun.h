@@ -11,6 +11,7 @@
 #include "record/RecordingOutput.h"
 #include "record/TargetDecision.h"
 #include "report/ErrorReporter.h"
+#include "run/TemplateUpgrade.h"
 
 #include <cstdint>
 #include <functional>
@@ -85,6 +86,9 @@ struct RunNote {
         RenamesUnknown,    // the record names no action ids: renames cannot be told
         MergeUnavailable,  // why: the library and the reason
         RecordNotWritten,  // why
+        TemplatesChanged,  // why: the template set's change ("plugin-templates 2.1.0 -> 2.3.0")
+        TemplatesOlder,    // the same, to an older version
+        NotesFault,        // path: the notes file; why: what cannot be used of it
     };
     Kind kind;
     std::string path;
@@ -129,6 +133,8 @@ struct RunResult {
     // A strict run: what the checks found. With an error among them nothing else was done.
     std::vector<Diagnostic> checks;
     bool refusedByChecks = false;
+    // The template set the record names against the configuration's, with the notes between.
+    TemplateUpgrade templates;
 };
 
 // What a strict run's checks found, one "FILE:LINE:COLUMN: error: TEXT" line each, under a line

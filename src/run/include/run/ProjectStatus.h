@@ -60,6 +60,8 @@ struct ProjectStatus {
     std::vector<TargetStatus> targets; // the run's order, then files it no longer makes
     std::vector<InputStatus> inputs;
     OverallStatus overall = OverallStatus::Current;
+    // The template set the record names against the configuration's, with the notes between.
+    TemplateUpgrade templates;
 };
 
 struct StatusSettings {

@@ -24,6 +24,8 @@ public:
 private:
     void refresh();
     void showDiff();
+    // The template set's notes of the versions since the last run, in place of a diff.
+    void showNotes();
     // Enables and ticks "Never regenerate" for the selected row.
     void showRowAction();
     // Hides the rows that stay as they are while "Only what changes" is ticked.

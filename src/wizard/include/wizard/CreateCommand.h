@@ -14,8 +14,8 @@ namespace vantrel {
 
 // Runs the script into memory over the disk and reports nothing (the run to the disk reports
 // what goes wrong): every target with what the run would do to it, and what the last run's
-// record tells about the files the user edited or deleted since.
-std::vector<ReviewModel::Entry> previewRun(ProjectState& project, std::int32_t dllComboIndex);
+// record tells about the files the user edited or deleted since, and of the template set.
+ReviewModel previewRun(ProjectState& project, std::int32_t dllComboIndex);
 
 // Runs the script to the disk, leaving the files at the kept native paths as they are and
 // writing the chosen bytes for the files the last run's record lists; the messages are

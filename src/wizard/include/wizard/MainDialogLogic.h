@@ -20,8 +20,7 @@ struct MainDialogServices {
     std::function<bool(const ProjectState&, MessageSink&)> validateProject;
     // Commits the project and runs the script into memory, reporting nothing: every target
     // with what the run would do to it on the disk.
-    std::function<std::vector<ReviewModel::Entry>(ProjectState&, std::int32_t dllComboIndex)>
-        preview;
+    std::function<ReviewModel(ProjectState&, std::int32_t dllComboIndex)> preview;
     // Commits the project and runs the script to the disk as the user chose in the review.
     std::function<RunOutcome(ProjectState&, std::int32_t dllComboIndex,
                              const CreateChoices& choices)>

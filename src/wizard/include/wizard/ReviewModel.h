@@ -2,6 +2,7 @@
 
 #include "fileutil/MemoryOutput.h"
 #include "record/RecordingOutput.h"
+#include "run/TemplateUpgrade.h"
 
 #include <cstddef>
 #include <map>
@@ -87,6 +88,15 @@ public:
     // What Write will do, in a sentence.
     std::string choiceText() const;
 
+    // The template set's change since the project's last run, shown above the files.
+    void setTemplates(TemplateUpgrade templates) { m_templates = std::move(templates); }
+    const TemplateUpgrade& templates() const { return m_templates; }
+    // "Templates: plugin-templates 2.1.0 -> 2.3.0", with a warning for an older version; empty
+    // when the set did not change.
+    std::string templatesText() const;
+    // The notes of the versions in between, oldest first, as their author wrote them.
+    std::string notesText() const;
+
     // The native paths of the changed files left unticked: the run leaves them as they are.
     std::vector<std::string> keptPaths() const;
     // The same files as the review shows them, for the summary.
@@ -122,6 +132,7 @@ private:
     std::vector<bool> m_never; // "Never regenerate", by row
     std::size_t m_changed = 0;
     std::size_t m_deletable = 0;
+    TemplateUpgrade m_templates;
 };
 
 } // namespace vantrel
