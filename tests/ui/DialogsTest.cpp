@@ -541,6 +541,22 @@ void DialogsTest::reviewShowsEveryKindOfRow() {
     QVERIFY(longFiles->topLevelItem(0)->isHidden() &&
             !longFiles->topLevelItem(int(ReviewModel::LONG_LIST))->isHidden());
     QCOMPARE(longFiles->currentItem(), longFiles->topLevelItem(int(ReviewModel::LONG_LIST)));
+
+    // A new version of the template set: the change above the files, its notes in place of a
+    // diff; the same set says nothing.
+    QVERIFY(!review.findChild<QLabel*>("reviewTemplates"));
+    TemplateUpgrade upgrade;
+    upgrade.from = {"plugin-templates", "2.1.0"};
+    upgrade.to = {"plugin-templates", "2.3.0"};
+    upgrade.notes = {{"2.2.0", 3, "## 2.2.0\n- Headers first.\n", {}},
+                     {"2.3.0", 6, "## 2.3.0\nmoved *.cpp src/*.cpp\n", {}}};
+    longModel.setTemplates(upgrade);
+    ReviewDialog upgraded(longModel);
+    QCOMPARE(upgraded.findChild<QLabel*>("reviewTemplates")->text(),
+             QString("Templates: plugin-templates 2.1.0 -> 2.3.0"));
+    upgraded.findChild<QPushButton*>("templateNotes")->click();
+    QCOMPARE(upgraded.findChild<QPlainTextEdit*>("reviewDiff")->toPlainText(),
+             QString("## 2.2.0\n- Headers first.\n## 2.3.0\nmoved *.cpp src/*.cpp\n"));
 }
 
 QTEST_MAIN(DialogsTest)
