@@ -67,14 +67,18 @@ void printText(const ProjectStatus& status, bool edits, std::ostream& out) {
         return;
     out << "templates " << templates.line() << (templates.older ? " (an older version)" : "")
         << '\n';
-    // The notes as their author wrote them, set off from the listing.
-    for (const VersionNotes& version : templates.notes)
+    // The notes as their author wrote them, set off from the listing, a blank line between two
+    // versions'.
+    for (const VersionNotes& version : templates.notes) {
+        if (&version != &templates.notes.front())
+            out << '\n';
         for (std::size_t at = 0; at < version.text.size();) {
             const std::size_t end = version.text.find('\n', at);
             const std::string_view line = std::string_view(version.text).substr(at, end - at);
             out << (line.empty() ? "" : "  ") << line << '\n';
             at = end + 1;
         }
+    }
 }
 
 void appendTemplatesJson(const TemplateUpgrade& templates, std::string& json) {

@@ -443,7 +443,7 @@ std::string ReviewModel::templatesText() const {
 std::string ReviewModel::notesText() const {
     std::string text;
     for (const VersionNotes& version : m_templates.notes)
-        text += version.text;
+        text += (text.empty() ? "" : "\n") + version.text;
     return text;
 }
 

@@ -556,7 +556,7 @@ void DialogsTest::reviewShowsEveryKindOfRow() {
              QString("Templates: plugin-templates 2.1.0 -> 2.3.0"));
     upgraded.findChild<QPushButton*>("templateNotes")->click();
     QCOMPARE(upgraded.findChild<QPlainTextEdit*>("reviewDiff")->toPlainText(),
-             QString("## 2.2.0\n- Headers first.\n## 2.3.0\nmoved *.cpp src/*.cpp\n"));
+             QString("## 2.2.0\n- Headers first.\n\n## 2.3.0\nmoved *.cpp src/*.cpp\n"));
 }
 
 QTEST_MAIN(DialogsTest)

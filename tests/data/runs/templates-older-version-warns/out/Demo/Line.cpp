@@ -1,0 +1,2 @@
+// mine: kept through the move
+// action 0: "Line"
