@@ -37,7 +37,7 @@ constexpr Flag FLAGS[] = {
     {"--verbose", &CommandLine::verbose},    {"--werror", &CommandLine::werror},
     {"--json", &CommandLine::json},          {"--edits", &CommandLine::edits},
     {"--prune", &CommandLine::prune},        {"--accept", &CommandLine::accept},
-    {"--strict", &CommandLine::strict},
+    {"--strict", &CommandLine::strict},      {"--impact", &CommandLine::impact},
 };
 
 // Turns on the flag the argument names; false when it names none.
@@ -66,6 +66,9 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         }
     }
 
+    // --impact takes any number of folders, wherever it stands among them.
+    const auto optionsEnd = std::find(arguments.begin(), arguments.end(), "--");
+    const bool impact = std::find(arguments.begin(), optionsEnd, "--impact") != optionsEnd;
     bool check = false;
     bool status = false;
     std::optional<CommandLine::Mode> ownership;
@@ -150,6 +153,10 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
                 return usageError("option '--config' needs a FILE");
             command.configPath = config;
             haveConfig = true;
+        } else if (impact) {
+            if (argument.empty())
+                return usageError("FOLDER is empty");
+            command.folders.emplace_back(argument);
         } else {
             if (haveProject)
                 return usageError("only one PROJECT_FILE can be given");
@@ -181,6 +188,24 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments) {
         if (!haveProject)
             return usageError("PROJECT_FILE missing");
         command.mode = CommandLine::Mode::Explain;
+        return command;
+    }
+    if (impact) {
+        // It writes nothing and runs as the new set's projects would: a run's options mean
+        // nothing to it.
+        if (check || status || ownership || command.conflictGiven ||
+            std::any_of(std::begin(FLAGS), std::end(FLAGS), [&command](const Flag& flag) {
+                return command.*flag.field && flag.field != &CommandLine::impact &&
+                       flag.field != &CommandLine::json;
+            }))
+            return usageError("option '--impact' takes only '--json', '--config FILE' and "
+                              "FOLDER...");
+        if (!haveConfig)
+            return usageError("option '--impact' needs '--config FILE', the new template set's "
+                              "configuration");
+        if (command.folders.empty())
+            return usageError("FOLDER missing: where the generated projects are");
+        command.mode = CommandLine::Mode::Impact;
         return command;
     }
     if (ownership) {
@@ -238,6 +263,7 @@ std::string usageText() {
            "       vantrel-gen --verify [--accept] [--build COMMAND] [--config FILE]\n"
            "                   CASES_FOLDER\n"
            "       vantrel-gen --explain FILE:LINE [--config FILE] PROJECT_FILE\n"
+           "       vantrel-gen --impact [--json] --config FILE FOLDER...\n"
            "       vantrel-gen --help | --version\n";
 }
 
@@ -303,6 +329,12 @@ std::string helpText() {
            "                 with --verify, also write each case's tree into a temporary\n"
            "                 folder and run COMMAND by the shell there, {dir} replaced by the\n"
            "                 project folder (quoted); a failure or ten minutes fail the case\n"
+           "  --impact       write nothing: regenerate in memory, with the configuration of\n"
+           "                 --config FILE (a new template set), every project below each\n"
+           "                 FOLDER that has a record, and print per project and in total how\n"
+           "                 many files would be unchanged, replaced, merged, in conflict,\n"
+           "                 deleted by you or no longer generated, then each file that would\n"
+           "                 change with the label of --dry-run; with --json, one JSON object\n"
            "  --no-record    keep no record of the run in the project (see below)\n"
            "  --overwrite-edited\n"
            "                 write every file as generated, over your edits and over files\n"
@@ -349,7 +381,8 @@ std::string helpText() {
            "conflict is open, 1 when there is no record or the run would fail. --detach and\n"
            "--attach end with 0 when the record says so, 2 when PATH is no file the record\n"
            "lists, 1 when the record cannot be changed. --verify ends with 0 when every case\n"
-           "passed, 1 when one failed.\n";
+           "passed, 1 when one failed. --impact ends with 0 when no project would have a\n"
+           "conflict, 3 when one would, 1 when a run would fail or a FOLDER cannot be read.\n";
 }
 
 std::string versionText() {

@@ -3,6 +3,7 @@
 #include "cli/CheckRun.h"
 
 #include "cli/ExplainCommand.h"
+#include "cli/ImpactCommand.h"
 #include "cli/OwnershipCommand.h"
 #include "cli/StatusCommand.h"
 #include "cli/StreamSink.h"
@@ -300,6 +301,8 @@ int runCommand(std::span<const std::string_view> arguments, std::ostream& out, s
         return runVerify(command, out, err);
     case CommandLine::Mode::Explain:
         return runExplain(command, out, err);
+    case CommandLine::Mode::Impact:
+        return runImpact(command, out, err);
     case CommandLine::Mode::Generate:
         break;
     }

@@ -1,6 +1,7 @@
 #include "cli/StatusCommand.h"
 
 #include "cli/GenCommand.h"
+#include "cli/RecordedProject.h"
 #include "cli/StreamSink.h"
 #include "diff/TextDiff.h"
 #include "project/ProjectFile.h"
@@ -14,8 +15,7 @@
 namespace vantrel {
 namespace {
 
-// A generated project's folder keeps its answers in its record, without the location: the
-// folder's parent is the location.
+// Named in the message for a folder without a record.
 constexpr std::string_view RECORDED_ANSWERS = ".vantrel/project.json";
 
 int exitFor(OverallStatus overall) {
@@ -172,27 +172,21 @@ int runStatus(const CommandLine& command, std::ostream& out, std::ostream& err) 
 
     std::error_code error;
     const bool folder = fs::is_directory(command.projectPath, error);
-    std::string answers = command.projectPath;
-    if (folder) {
-        answers = (fs::path(command.projectPath) / RECORDED_ANSWERS).string();
-        if (!fs::exists(answers, error)) {
-            err << CLI_PROGRAM_NAME << ": " << command.projectPath
-                << " holds no record of a run to compare with (" << RECORDED_ANSWERS << ")\n";
-            return EXIT_RUN_ERROR;
-        }
+    const std::string answers =
+        folder ? recordedAnswersPath(command.projectPath) : command.projectPath;
+    if (folder && !fs::exists(answers, error)) {
+        err << CLI_PROGRAM_NAME << ": " << command.projectPath
+            << " holds no record of a run to compare with (" << RECORDED_ANSWERS << ")\n";
+        return EXIT_RUN_ERROR;
     }
-    if (const std::optional<ProjectFileError> fault = ProjectFile(answers).load(project)) {
-        err << fault->message << '\n';
+    std::optional<std::string> fault;
+    if (folder)
+        fault = loadRecordedAnswers(command.projectPath, project);
+    else if (const std::optional<ProjectFileError> loaded = ProjectFile(answers).load(project))
+        fault = loaded->message;
+    if (fault) {
+        err << *fault << '\n';
         return EXIT_BAD_INPUT;
-    }
-    if (folder) {
-        // "out/Demo/" names the folder itself.
-        fs::path path = fs::path(command.projectPath).lexically_normal();
-        if (!path.has_filename())
-            path = path.parent_path();
-        project.locationBase = path.has_parent_path() ? path.parent_path().string()
-                                                      : fs::absolute(path).parent_path().string();
-        project.locationText = project.locationBase;
     }
     if (!validateProject(project, sink))
         return EXIT_BAD_INPUT;

@@ -216,6 +216,37 @@ INSTANTIATE_TEST_SUITE_P(
                       "",
                       "",
                       "only one of '--detach' and '--attach', with one PATH"},
+        ArgumentsCase{"ImpactOnFolders",
+                      {"a", "--impact", "--json", "--config", "new.cfg", "b"},
+                      Mode::Impact,
+                      "new.cfg",
+                      "",
+                      ""},
+        ArgumentsCase{"ImpactNeedsConfig",
+                      {"--impact", "a"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--impact' needs '--config FILE', the new template set's "
+                      "configuration"},
+        ArgumentsCase{"ImpactNeedsFolder",
+                      {"--impact", "--config=new.cfg"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "FOLDER missing: where the generated projects are"},
+        ArgumentsCase{"ImpactRunsNothingElse",
+                      {"--impact", "--config=new.cfg", "--prune", "a"},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "option '--impact' takes only '--json', '--config FILE' and FOLDER..."},
+        ArgumentsCase{"ImpactFolderEmpty",
+                      {"--impact", "--config=new.cfg", ""},
+                      Mode::UsageError,
+                      "",
+                      "",
+                      "FOLDER is empty"},
         ArgumentsCase{"EditsWithoutStatus",
                       {"--edits", "p.json"},
                       Mode::UsageError,
@@ -253,6 +284,7 @@ TEST(CommandLineTexts, VersionAndUsage) {
               "       vantrel-gen --verify [--accept] [--build COMMAND] [--config FILE]\n"
               "                   CASES_FOLDER\n"
               "       vantrel-gen --explain FILE:LINE [--config FILE] PROJECT_FILE\n"
+              "       vantrel-gen --impact [--json] --config FILE FOLDER...\n"
               "       vantrel-gen --help | --version\n");
     EXPECT_TRUE(helpText().starts_with(usageText()));
 }

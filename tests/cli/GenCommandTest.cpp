@@ -28,6 +28,7 @@ TEST_F(HeadlessInvocation, UsageErrorsGoToStandardErrorWithStatusTwo) {
         "       vantrel-gen --verify [--accept] [--build COMMAND] [--config FILE]\n"
         "                   CASES_FOLDER\n"
         "       vantrel-gen --explain FILE:LINE [--config FILE] PROJECT_FILE\n"
+        "       vantrel-gen --impact [--json] --config FILE FOLDER...\n"
         "       vantrel-gen --help | --version\n";
     ProcessResult result = runGeneratorIn(m_work.path(), {});
     EXPECT_EQ(result.err, "vantrel-gen: PROJECT_FILE missing\n" + usage);

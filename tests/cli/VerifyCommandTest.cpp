@@ -304,7 +304,8 @@ TEST_F(VerifyCases, AChangedExpectationFailsWhereItChanged) {
     }
 }
 
-// The options and the parts of a case are named wherever a user looks for them.
+// The options of a template author's tools and the parts of a case are named wherever a user
+// looks for them.
 TEST(VerifyDocumentation, NamesEveryOptionAndPart) {
     const char* sourceDir = std::getenv("VANTREL_SOURCE_DIR");
     ASSERT_NE(sourceDir, nullptr) << "run by ctest, which names the source folder";
@@ -313,7 +314,7 @@ TEST(VerifyDocumentation, NamesEveryOptionAndPart) {
     for (const char* place : {"docs/templates.md", "data/man/vantrel-gen.1.in", "README.md"}) {
         std::string text = readFile(source / place);
         std::erase(text, '\\'); // the manual's escaped hyphens
-        for (std::string_view name : {"--verify", "--accept", "--build"}) {
+        for (std::string_view name : {"--verify", "--accept", "--build", "--explain", "--impact"}) {
             EXPECT_NE(text.find(name), std::string::npos) << place << " lacks " << name;
             EXPECT_NE(help.find(name), std::string::npos) << "the help lacks " << name;
         }

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrel {
 
@@ -23,7 +24,8 @@ inline constexpr int EXIT_EDITED_AND_OUTDATED = 6;
 // What the arguments ask for: vantrel-gen [--config FILE] PROJECT_FILE,
 // --check [--werror] [--config FILE] [PROJECT_FILE], --status [--json] [--edits] [--config FILE]
 // PROJECT_FILE|PROJECT_FOLDER, --detach PATH, --attach PATH, --verify [--accept] [--build
-// COMMAND] [--config FILE] CASES_FOLDER, --help or --version.
+// COMMAND] [--config FILE] CASES_FOLDER, --impact [--json] --config FILE FOLDER..., --help or
+// --version.
 struct CommandLine {
     enum class Mode {
         Generate,
@@ -33,6 +35,7 @@ struct CommandLine {
         Attach,  // targetPath: a detached file made the program's again
         Verify,  // casesPath: the cases of a template set, run and compared
         Explain, // explainPlace: where a generated line comes from
+        Impact,  // folders: what a new template set does to the projects recorded below them
         Help,
         Version,
         UsageError,
@@ -57,9 +60,11 @@ struct CommandLine {
     bool edits = false;           // a status with the user's edits as unified diffs
     bool prune = false;           // delete files no longer generated that are still as generated
     bool strict = false;          // run the checks first; run nothing when they find an error
+    bool impact = false;          // regenerate recorded projects in memory with --config FILE
     ConflictStyle conflictStyle = ConflictStyle::Beside; // --conflict=beside|markers|git
     bool conflictGiven = false;
-    std::string error; // for UsageError: what was wrong, without the usage lines
+    std::vector<std::string> folders; // --impact: where the recorded projects are looked for
+    std::string error;                // for UsageError: what was wrong, without the usage lines
 };
 
 // The arguments after the program name.

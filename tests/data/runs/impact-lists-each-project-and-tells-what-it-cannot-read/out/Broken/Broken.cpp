@@ -1,0 +1,1 @@
+// Broken for CKelInterface

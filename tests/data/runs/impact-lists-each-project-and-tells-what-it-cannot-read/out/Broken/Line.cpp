@@ -1,0 +1,1 @@
+// action 0: "Line"

@@ -1,0 +1,1 @@
+// action 1: "Arc"

@@ -1,0 +1,1 @@
+// Damaged for CKelInterface

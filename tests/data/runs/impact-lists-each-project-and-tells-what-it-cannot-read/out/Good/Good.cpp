@@ -1,0 +1,1 @@
+// Good for CKelInterface

@@ -1,0 +1,2 @@
+// mine
+// action 0: "Line"

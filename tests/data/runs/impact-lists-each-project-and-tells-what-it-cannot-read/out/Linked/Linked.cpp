@@ -1,0 +1,1 @@
+// Linked for CKelInterface

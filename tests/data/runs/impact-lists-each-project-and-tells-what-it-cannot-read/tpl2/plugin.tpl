@@ -1,0 +1,7 @@
+filesection: main
+// %PROJECTNAME% for %APPINTERFACECLASSNAME%
+filesectionend:
+filesection: action
+// action %ACDF_IDX%: %ACDF_NAME%
+// set 2
+filesectionend:
