@@ -98,6 +98,7 @@ struct ProjectImpact {
     bool conflict = false; // the run would keep some file for the user to merge
     Counts counts = {};
     std::vector<ImpactFile> files; // the run's order, then the files no longer generated
+    std::string templates; // the template set's change since the project's record, if any
     std::string messages;
 };
 
@@ -105,7 +106,7 @@ struct ProjectImpact {
 bool aboutTheRecord(const RunNote& note) {
     return note.kind == RunNote::Kind::RecordDamaged || note.kind == RunNote::Kind::RecordForeign ||
            note.kind == RunNote::Kind::RenamesUnknown ||
-           note.kind == RunNote::Kind::MergeUnavailable;
+           note.kind == RunNote::Kind::MergeUnavailable || note.kind == RunNote::Kind::NotesFault;
 }
 
 // Adds the folders at or below root that hold a record to found, as (identity, path as found
@@ -209,6 +210,9 @@ ProjectImpact impactOf(const std::string& folder, const ConfigurationBytes& conf
             messages << formatDiagnostic(diagnostic) << '\n';
         impact.failed = result.refusedByChecks || result.busy || result.errors > 0;
         impact.conflict = result.keptForMerge;
+        if (result.templates.changed())
+            impact.templates =
+                result.templates.line() + (result.templates.older ? " (an older version)" : "");
         if (!impact.failed)
             for (const ListedTarget& target : listedTargets(result, memory)) {
                 if (target.outcome && target.outcome->folder)
@@ -247,6 +251,8 @@ void printText(const ProjectImpact& impact, std::ostream& out) {
         return;
     }
     out << impact.folder << ": " << countsText(impact.counts) << '\n';
+    if (!impact.templates.empty())
+        out << "  templates " << impact.templates << '\n';
     for (const ImpactFile& file : impact.files)
         if (file.state != TargetState::Same)
             out << "  " << file.line << '\n';
@@ -257,6 +263,10 @@ void appendJson(std::string& json, const ProjectImpact& impact) {
     appendJsonString(json, impact.folder);
     if (impact.failed)
         json += ", \"failed\": true";
+    if (!impact.templates.empty()) {
+        json += ", \"templates\": ";
+        appendJsonString(json, impact.templates);
+    }
     json += ", \"counts\": {";
     appendCountsJson(json, impact.counts);
     json += "}, \"files\": [";

@@ -130,7 +130,8 @@ TEST(Impact, SaysWhatEachRegenerationWillDoAndChangesNothing) {
         }
     }
 
-    // The new set: changed template lines, a file no longer made and a new one.
+    // The new set, a new version: changed template lines, a file no longer made, a new one and
+    // one its notes move.
     fs::copy("templates", "templates2", fs::copy_options::recursive);
     std::vector<std::string> lines = linesOf(readFile("templates/plugin.tpl"));
     for (std::string& line : lines)
@@ -142,12 +143,20 @@ TEST(Impact, SaysWhatEachRegenerationWillDoAndChangesNothing) {
     for (const std::string& host : std::vector<std::string>{"kel", "dov"})
         work.write(
             "scripts2/" + host + ".vts",
-            replaced(replaced(readFile("scripts/" + host + ".vts"),
-                              "create_file: \"resource.h\" \"resource\" \"plugin.tpl\"\n", ""),
-                     "create_done:",
-                     "create_file: \"NOTES.txt\" \"notes\" \"plugin.tpl\"\ncreate_done:"));
-    work.write("new.cfg", replaced(replaced(readFile("vantrel.cfg"), "\"scripts\\", "\"scripts2\\"),
-                                   "\"templates\"", "\"templates2\""));
+            replaced(
+                replaced(replaced(readFile("scripts/" + host + ".vts"),
+                                  "create_file: \"resource.h\" \"resource\" \"plugin.tpl\"\n", ""),
+                         "create_done:",
+                         "create_file: \"NOTES.txt\" \"notes\" \"plugin.tpl\"\ncreate_done:"),
+                "%PROJECTNAME%.def\"", "%PROJECTNAME%.exports.def\""));
+    work.write("NOTES2.md", readFile("NOTES.md") + "\n## 1.2.0\nmoved *.def *.exports.def\n");
+    std::string configuration = readFile("vantrel.cfg");
+    for (const auto& [from, to] : {std::pair{"\"scripts\\", "\"scripts2\\"},
+                                   {"\"templates\"", "\"templates2\""},
+                                   {"\"1.1.0\"", "\"1.2.0\""},
+                                   {"\"NOTES.md\"", "\"NOTES2.md\""}})
+        configuration = replaced(configuration, from, to);
+    work.write("new.cfg", configuration);
 
     // The dry runs first, so that neither pays alone for what is read the first time.
     const std::map<std::string, std::string> before = snapshot(work.path());
@@ -173,7 +182,6 @@ TEST(Impact, SaysWhatEachRegenerationWillDoAndChangesNothing) {
     const simdjson::dom::element document = parser.parse(simdjson::padded_string(output));
     std::map<std::string_view, std::uint64_t> total;
     std::size_t projects = 0;
-    const std::string configuration = readFile("new.cfg");
     for (simdjson::dom::object project : document["projects"].get_array()) {
         const std::string folder = text(project["folder"]);
         SCOPED_TRACE(folder);
@@ -211,7 +219,7 @@ TEST(Impact, SaysWhatEachRegenerationWillDoAndChangesNothing) {
         EXPECT_EQ(std::uint64_t(document["total"][name]), count) << name;
     EXPECT_EQ(std::uint64_t(document["total"]["failed"]), 0u) << output;
     for (const char* state : {"replaced", "merged", "conflict", "deletedByYou", "noLongerGenerated",
-                              "new", "unchanged"})
+                              "new", "unchanged", "moved"})
         EXPECT_GT(total[state], 0u) << state << " never came up";
     EXPECT_EQ(status, total["conflict"] > 0 ? 3 : 0) << output;
     EXPECT_EQ(int64_t(document["exit"]), status);
