@@ -4,6 +4,7 @@
 #include "Names.h"
 #include "SectionCheck.h"
 
+#include "config/TemplateSet.h"
 #include "engine/KeywordValues.h"
 #include "engine/LineExpander.h"
 #include "engine/ScriptInterpreter.h"
@@ -370,6 +371,51 @@ void TemplateCheck::checkConfiguration(ProjectState& project, const std::string&
         }
         }
     }
+    if (!project.templatenotes.empty())
+        checkNotes(project);
+}
+
+std::pair<std::size_t, std::size_t> TemplateCheck::settingPlace(std::string_view key) const {
+    std::pair<std::size_t, std::size_t> place{1, 1};
+    for (const ConfigurationLine& setting : m_configLines)
+        if (setting.kind == ConfigurationLine::Kind::Setting && setting.valueRead &&
+            equalsIgnoringCase(setting.key, key))
+            place = {setting.number, setting.keyColumn};
+    return place;
+}
+
+void TemplateCheck::checkNotes(const ProjectState& project) {
+    const std::string path = nativePath(project.templatenotes);
+    const std::optional<std::string> text = readTextFile(path);
+    if (!text) {
+        const auto [line, column] = settingPlace("templatenotes");
+        m_found.warning(m_configPath, line, column,
+                        "cannot open the template notes " + quoted(path));
+        return;
+    }
+    const TemplateNotes notes = readTemplateNotes(*text);
+    for (const NotesProblem& problem : notes.problems)
+        m_found.warning(path, problem.line, 1, problem.text);
+    const std::string& version = project.templateversion;
+    if (version.empty())
+        return;
+    bool noted = false;
+    for (const VersionNotes& section : notes.versions) {
+        const int order = compareVersions(section.version, version);
+        noted = noted || order == 0;
+        // Notes written ahead of the version: its setting was not raised with them.
+        if (order > 0)
+            m_found.warning(path, section.line, 1,
+                            "notes of version " + section.version +
+                                ", newer than the configuration's templateversion " +
+                                quoted(version));
+    }
+    if (!noted) {
+        const auto [line, column] = settingPlace("templateversion");
+        m_found.warning(m_configPath, line, column,
+                        "the template notes " + quoted(path) + " have no section for version " +
+                            quoted(version));
+    }
 }
 
 void TemplateCheck::checkGeneration(const ProjectState& project, const std::string& valuesSource) {
@@ -398,15 +444,7 @@ void TemplateCheck::checkGeneration(const ProjectState& project, const std::stri
         if (check.run(script))
             continue;
         // Named by the configuration line that set it, or by the file as a whole.
-        std::size_t line = 1;
-        std::size_t column = 1;
-        for (const ConfigurationLine& setting : m_configLines) {
-            if (setting.kind == ConfigurationLine::Kind::Setting && setting.valueRead &&
-                equalsIgnoringCase(setting.key, host.key)) {
-                line = setting.number;
-                column = setting.keyColumn;
-            }
-        }
+        const auto [line, column] = settingPlace(host.key);
         m_found.error(m_configPath, line, column,
                       "cannot open the " + std::string(host.name) + " script " + quoted(script));
     }

@@ -5,6 +5,8 @@
 #include "model/ProjectState.h"
 
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -28,6 +30,11 @@ public:
     const DiagnosticList& found() const { return m_found; }
 
 private:
+    // The template set's notes: lines that cannot be used, and versions against the setting.
+    void checkNotes(const ProjectState& project);
+    // Where the configuration set a setting last (line and column), or its first line.
+    std::pair<std::size_t, std::size_t> settingPlace(std::string_view key) const;
+
     DiagnosticList m_found;
     std::string m_configPath;
     std::vector<ConfigurationLine> m_configLines;
