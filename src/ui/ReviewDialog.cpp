@@ -149,7 +149,7 @@ ReviewDialog::ReviewDialog(ReviewModel& model, QWidget* parent)
     mono.setStyleHint(QFont::Monospace);
     mono.setFixedPitch(true);
     m_diff->setFont(mono);
-    new DiffTint(m_diff->document());
+    m_tint = new DiffTint(m_diff->document());
     diffLayout->addWidget(m_diffCaption);
     diffLayout->addWidget(m_diff);
 
@@ -274,11 +274,15 @@ void ReviewDialog::filterRows() {
 
 void ReviewDialog::showNotes() {
     m_files->setCurrentItem(nullptr);
+    // Notes are no diff: a list item's "- " is no removed line.
+    m_tint->setDocument(nullptr);
     m_diffCaption->setText(tr("What changed in the templates since the project was generated"));
     m_diff->setPlainText(QString::fromStdString(m_model.notesText()));
 }
 
 void ReviewDialog::showDiff() {
+    if (!m_tint->document())
+        m_tint->setDocument(m_diff->document());
     const int row = m_files->indexOfTopLevelItem(m_files->currentItem());
     if (row < 0) {
         m_diffCaption->setText(tr("Select a file to see what would change in it."));

@@ -8,6 +8,7 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
+class QSyntaxHighlighter;
 class QTreeWidget;
 
 namespace vantrel {
@@ -38,6 +39,7 @@ private:
     QLabel* m_choice;
     QLabel* m_diffCaption;
     QPlainTextEdit* m_diff;
+    QSyntaxHighlighter* m_tint;
     bool m_refreshing = false; // the items' own change signals must not echo back
 };
 
