@@ -220,6 +220,8 @@ bool RecordSession::findMoves(const std::vector<DeclaredMove>& declared) {
         return false;
     std::vector<std::pair<std::string, std::string>> renames;
     const bool unknown = m_recordedAnswers && findRenames(renames);
+    if (declared.empty() && renames.empty())
+        return unknown;
     std::map<std::string, std::string> moves;
     std::set<std::string> ambiguous;
     for (const Manifest::Entry& entry : m_previous->manifest.entries) {
