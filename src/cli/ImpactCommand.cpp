@@ -98,7 +98,7 @@ struct ProjectImpact {
     bool conflict = false; // the run would keep some file for the user to merge
     Counts counts = {};
     std::vector<ImpactFile> files; // the run's order, then the files no longer generated
-    std::string templates; // the template set's change since the project's record, if any
+    std::string templates;         // the template set's change since the project's record, if any
     std::string messages;
 };
 
