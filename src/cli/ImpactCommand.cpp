@@ -211,8 +211,7 @@ ProjectImpact impactOf(const std::string& folder, const ConfigurationBytes& conf
         impact.failed = result.refusedByChecks || result.busy || result.errors > 0;
         impact.conflict = result.keptForMerge;
         if (result.templates.changed())
-            impact.templates =
-                result.templates.line() + (result.templates.older ? " (an older version)" : "");
+            impact.templates = result.templates.described();
         if (!impact.failed)
             for (const ListedTarget& target : listedTargets(result, memory)) {
                 if (target.outcome && target.outcome->folder)

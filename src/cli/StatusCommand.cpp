@@ -65,8 +65,7 @@ void printText(const ProjectStatus& status, bool edits, std::ostream& out) {
     const TemplateUpgrade& templates = status.templates;
     if (!templates.changed())
         return;
-    out << "templates " << templates.line() << (templates.older ? " (an older version)" : "")
-        << '\n';
+    out << "templates " << templates.described() << '\n';
     // The notes as their author wrote them, set off from the listing, a blank line between two
     // versions'.
     for (const VersionNotes& version : templates.notes) {

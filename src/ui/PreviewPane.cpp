@@ -85,6 +85,8 @@ QString summaryOf(const Preview& preview) {
                        : QObject::tr("%1 targets").arg(preview.targets.size());
     if (!parts.isEmpty())
         text += QStringLiteral(": ") + parts.join(QStringLiteral(", "));
+    if (!preview.templates.empty())
+        text += QObject::tr("\nTemplates: %1").arg(QString::fromStdString(preview.templates));
     if (!preview.messages.empty())
         text += QStringLiteral("\n") + QString::fromStdString(preview.messages.front());
     return text;

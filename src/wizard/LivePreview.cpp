@@ -104,6 +104,8 @@ Preview computePreview(PreviewRequest request, std::stop_token stop) {
     if (result.refusedByChecks)
         preview.messages.push_back(refusalText(result));
     preview.ended = result.ended;
+    if (result.templates.changed())
+        preview.templates = result.templates.described();
     preview.inputs = std::move(result.inputsRead);
     const std::vector<ListedTarget> listed = listedTargets(result, memory);
     for (std::size_t i = 0; i < listed.size(); ++i) {

@@ -435,9 +435,7 @@ std::vector<std::string> ReviewModel::deletedKeys() const {
 std::string ReviewModel::templatesText() const {
     if (!m_templates.changed())
         return {};
-    return "Templates: " + m_templates.line() +
-           (m_templates.older ? ", an older version than the one the project was generated with"
-                              : "");
+    return "Templates: " + m_templates.described();
 }
 
 std::string ReviewModel::notesText() const {

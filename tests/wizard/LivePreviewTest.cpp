@@ -69,7 +69,9 @@ TEST(LivePreview, ListsWhatTheDryRunLists) {
     replaceIn(sample.path() / "templates/plugin.tpl", "#include \"%PROJECTNAME%.h\"",
               "#include \"%PROJECTNAME%.h\" // the plug-in");
     replaceIn(sample.path() / "demo.json", "\"Measure\"", "\"Gauge\"");
+    replaceIn(sample.path() / "vantrel.cfg", "\"1.1.0\"", "\"1.2.0\"");
     expectTheDryRun("demo.json", "an edited project under new templates");
+    EXPECT_EQ(computePreview(requestFor("demo.json")).templates, "sample-templates 1.1.0 -> 1.2.0");
 
     // The bench's workload, written by its own script.
     const TempFolder workload;

@@ -23,6 +23,8 @@ struct TemplateUpgrade {
     bool changed() const { return from != to; }
     // "plugin-templates 2.1.0 -> 2.3.0"
     std::string line() const;
+    // The line, with " (an older version)" when it goes back.
+    std::string described() const { return line() + (older ? " (an older version)" : ""); }
     // Every note's moves, oldest version first.
     std::vector<DeclaredMove> moves() const;
 };

@@ -60,6 +60,7 @@ struct Preview {
     bool ended = false;                   // the script ran to its end
     std::vector<std::string> inputs;      // the script, templates and configuration it read
     std::vector<std::string> actionNames; // by index, as the answers named them
+    std::string templates; // the template set's change since the project's record, if any
 
     // The first target made for an action, by its index; none when no file is its own.
     std::optional<std::size_t> firstTargetOf(std::size_t action) const;

@@ -91,8 +91,8 @@ public:
     // The template set's change since the project's last run, shown above the files.
     void setTemplates(TemplateUpgrade templates) { m_templates = std::move(templates); }
     const TemplateUpgrade& templates() const { return m_templates; }
-    // "Templates: plugin-templates 2.1.0 -> 2.3.0", with a warning for an older version; empty
-    // when the set did not change.
+    // "Templates: plugin-templates 2.1.0 -> 2.3.0", "(an older version)" after it when it goes
+    // back; empty when the set did not change.
     std::string templatesText() const;
     // The notes of the versions in between, oldest first, as their author wrote them.
     std::string notesText() const;
