@@ -2,7 +2,6 @@
 
 #include "cli/GenCommand.h"
 #include "cli/StreamSink.h"
-#include "project/ProjectFile.h"
 #include "run/LineOrigins.h"
 #include "run/ProjectRun.h"
 
@@ -49,15 +48,9 @@ int runExplain(const CommandLine& command, std::ostream& out, std::ostream& err)
 
     ProjectState project;
     StreamSink sink(err, false);
-    ConfigurationBytes configuration =
-        readFoundConfiguration(project, sink, command.configPath, err);
-    project.setDefaultDllFlags();
-    if (const std::optional<ProjectFileError> error =
-            ProjectFile(command.projectPath).load(project)) {
-        err << error->message << '\n';
-        return EXIT_BAD_INPUT;
-    }
-    if (!validateProject(project, sink))
+    std::optional<ConfigurationBytes> configuration =
+        loadProjectFile(command.projectPath, command.configPath, project, sink, err);
+    if (!configuration)
         return EXIT_BAD_INPUT;
     std::vector<std::string> actionNames;
     for (const ActionDefinition& action : project.actions)
@@ -67,7 +60,7 @@ int runExplain(const CommandLine& command, std::ostream& out, std::ostream& err)
     MemoryOutput memory;
     LineOrigins origins;
     RunSettings settings;
-    settings.configuration = std::move(configuration);
+    settings.configuration = std::move(*configuration);
     settings.keepRecord = false;
     settings.observer = &origins;
     SilentSink silent;

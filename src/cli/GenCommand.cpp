@@ -51,6 +51,20 @@ ConfigurationBytes readFoundConfiguration(ProjectState& project, MessageSink& si
     return read;
 }
 
+std::optional<ConfigurationBytes> loadProjectFile(const std::string& path,
+                                                  const std::string& option, ProjectState& project,
+                                                  MessageSink& sink, std::ostream& err) {
+    ConfigurationBytes configuration = readFoundConfiguration(project, sink, option, err);
+    project.setDefaultDllFlags();
+    if (const std::optional<ProjectFileError> error = ProjectFile(path).load(project)) {
+        err << error->message << '\n';
+        return std::nullopt;
+    }
+    if (!validateProject(project, sink))
+        return std::nullopt;
+    return configuration;
+}
+
 void printNote(const RunNote& note, std::ostream& err) {
     err << CLI_PROGRAM_NAME << ": ";
     switch (note.kind) {
@@ -199,23 +213,16 @@ int runProject(const CommandLine& command, std::ostream& out, std::ostream& err,
     const bool preview = previewListing != nullptr;
     ProjectState project;
     StreamSink sink(err, command.verbose);
-    ConfigurationBytes configuration =
-        readFoundConfiguration(project, sink, command.configPath, err);
-    project.setDefaultDllFlags();
-
-    if (const std::optional<ProjectFileError> error =
-            ProjectFile(command.projectPath).load(project)) {
-        err << error->message << '\n';
-        return EXIT_BAD_INPUT;
-    }
-    if (!validateProject(project, sink))
+    std::optional<ConfigurationBytes> configuration =
+        loadProjectFile(command.projectPath, command.configPath, project, sink, err);
+    if (!configuration)
         return EXIT_BAD_INPUT;
     if (command.warnings)
         for (const std::string& warning : projectWarnings(project, project.nameText))
             err << CLI_PROGRAM_NAME << ": warning: " << warning << '\n';
 
     RunSettings settings;
-    settings.configuration = {configuration.path, std::move(configuration.bytes)};
+    settings.configuration = std::move(*configuration);
     settings.keepRecord = !command.noRecord;
     settings.policy = command.overwriteEdited ? TargetPolicy::Overwrite : TargetPolicy::Automatic;
     settings.conflictStyle = command.conflictStyle;

@@ -3,6 +3,7 @@
 #include "cli/GenCommand.h"
 #include "cli/RecordedProject.h"
 #include "config/Configuration.h"
+#include "support/InProcessGen.h"
 #include "support/Installation.h"
 
 #include <gtest/gtest.h>
@@ -20,27 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// vantrel-gen in this process: its exit status and standard output.
-std::pair<int, std::string> gen(const std::vector<std::string>& arguments) {
-    const std::vector<std::string_view> views(arguments.begin(), arguments.end());
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runVantrelGen(views, out, err);
-    return {status, out.str() + err.str()};
-}
-
-// Every entry below the folder with its kind, and a file's change time and bytes.
-std::map<std::string, std::string> snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> tree;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder))
-        tree[entry.path().string()] =
-            entry.is_directory()
-                ? "folder"
-                : std::to_string(entry.last_write_time().time_since_epoch().count()) +
-                      readFile(entry.path());
-    return tree;
-}
-
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     for (std::size_t at = text.find(from); at != std::string::npos;
          at = text.find(from, at + to.size()))
@@ -50,13 +30,6 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 
 std::string text(simdjson::dom::element element) {
     return std::string(std::string_view(element));
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + '\n';
-    return text;
 }
 
 TEST(Impact, SaysWhatEachRegenerationWillDoAndChangesNothing) {
@@ -92,7 +65,7 @@ TEST(Impact, SaysWhatEachRegenerationWillDoAndChangesNothing) {
         }
         projectFiles.push_back("projects/" + name + ".json");
         work.write(projectFiles.back(), text + "]}\n");
-        ASSERT_EQ(gen({projectFiles.back()}).first, 0) << text;
+        ASSERT_EQ(runGen({projectFiles.back()}).status, 0) << text;
 
         const fs::path folder = fs::path(teams[n % 3]) / name;
         for (std::size_t edit = pick(4); edit > 0; --edit) {
@@ -126,7 +99,7 @@ TEST(Impact, SaysWhatEachRegenerationWillDoAndChangesNothing) {
                            "int mine;\n");
                 continue;
             }
-            work.write(file.string(), joined(lines));
+            work.write(file.string(), joinLines(lines));
         }
     }
 
@@ -138,7 +111,7 @@ TEST(Impact, SaysWhatEachRegenerationWillDoAndChangesNothing) {
         if (!line.starts_with("@") && !line.starts_with("filesection") && pick(25) == 0)
             line += " // v2";
     work.write("templates2/plugin.tpl",
-               replaced(joined(lines), "for %COMPANY%.\n", "for %COMPANY%, set 2.\n") +
+               replaced(joinLines(lines), "for %COMPANY%.\n", "for %COMPANY%, set 2.\n") +
                    "filesection: notes\nNotes of %PROJECTNAME%.\nfilesectionend:\n");
     for (const std::string& host : std::vector<std::string>{"kel", "dov"})
         work.write(
@@ -159,18 +132,19 @@ TEST(Impact, SaysWhatEachRegenerationWillDoAndChangesNothing) {
     work.write("new.cfg", configuration);
 
     // The dry runs first, so that neither pays alone for what is read the first time.
-    const std::map<std::string, std::string> before = snapshot(work.path());
+    const std::map<std::string, std::string> before = treeWithTimes(work.path());
     Clock::duration dryRuns{};
     for (const std::string& file : projectFiles) {
         const Clock::time_point start = Clock::now();
-        gen({"--dry-run", "--config", "new.cfg", file});
+        runGen({"--dry-run", "--config", "new.cfg", file});
         dryRuns += Clock::now() - start;
     }
     const Clock::time_point start = Clock::now();
-    const auto [status, output] = gen({"--impact", "--json", "--config", "new.cfg", "team-a",
-                                       "team-b", "nested/team-c", "team-a/"});
+    const auto [status, output, messages] =
+        runGen({"--impact", "--json", "--config", "new.cfg", "team-a", "team-b", "nested/team-c",
+                "team-a/"});
     const Clock::duration impact = Clock::now() - start;
-    EXPECT_TRUE(snapshot(work.path()) == before) << "the tree changed";
+    EXPECT_TRUE(treeWithTimes(work.path()) == before) << "the tree changed";
     const double ratio = std::chrono::duration<double>(impact) / dryRuns;
     std::cout << "--impact: " << std::chrono::duration<double, std::milli>(impact).count()
               << " ms, the dry runs: " << std::chrono::duration<double, std::milli>(dryRuns).count()
@@ -217,7 +191,7 @@ TEST(Impact, SaysWhatEachRegenerationWillDoAndChangesNothing) {
     EXPECT_EQ(projects, 54u) << output;
     for (const auto& [name, count] : total)
         EXPECT_EQ(std::uint64_t(document["total"][name]), count) << name;
-    EXPECT_EQ(std::uint64_t(document["total"]["failed"]), 0u) << output;
+    EXPECT_EQ(std::uint64_t(document["total"]["failed"]), 0u) << output << messages;
     for (const char* state : {"replaced", "merged", "conflict", "deletedByYou", "noLongerGenerated",
                               "new", "unchanged", "moved"})
         EXPECT_GT(total[state], 0u) << state << " never came up";

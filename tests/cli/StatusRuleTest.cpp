@@ -49,18 +49,6 @@ std::map<std::string, std::string> labelsByPath(const std::string& listing,
     return byPath;
 }
 
-// Every entry below a folder with its kind, size and change time: what a run that writes
-// nothing leaves as it was.
-std::map<std::string, std::string> treeWithTimes(const fs::path& folder) {
-    std::map<std::string, std::string> tree;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
-        std::string facts = entry.is_directory() ? "folder" : std::to_string(entry.file_size());
-        facts += " " + std::to_string(entry.last_write_time().time_since_epoch().count());
-        tree[fs::relative(entry.path(), folder).string()] = facts;
-    }
-    return tree;
-}
-
 std::string project(const std::vector<std::string>& actions) {
     std::string text = R"({"host": "KEL", "name": "Demo", "location": "out", "actions": [)";
     for (std::size_t i = 0; i < actions.size(); ++i)

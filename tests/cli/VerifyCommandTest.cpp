@@ -3,6 +3,7 @@
 #include "cli/VerifyCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/GenCommand.h"
+#include "support/InProcessGen.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +19,6 @@ namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Verified {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 // A set of one script and one template whose output holds bytes that are no UTF-8, and one case.
 class VerifyCases : public testing::Test {
@@ -58,13 +53,9 @@ public:
                                   extra + "create_done:\n");
     }
 
-    Verified verify(std::vector<std::string> arguments) {
+    GenResult verify(const std::vector<std::string>& arguments) {
         const WorkingFolder here(m_work.path());
-        std::vector<std::string_view> views(arguments.begin(), arguments.end());
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = runVantrelGen(views, out, err);
-        return {status, out.str(), err.str()};
+        return runGen(arguments);
     }
 
     TempFolder m_work;
@@ -94,7 +85,7 @@ TEST_P(VerifyHostile, SaysWhatIsWrong) {
         c.change(*this, m_work.path());
     std::vector<std::string> arguments = {"--verify", "cases"};
     arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
-    const Verified result = verify(arguments);
+    const GenResult result = verify(arguments);
     EXPECT_EQ(result.status, c.status) << result.out << result.err;
     EXPECT_NE(result.out.find(c.output), std::string::npos) << result.out;
     // Nothing of a case is ever written outside its folder, whatever the project names.
@@ -292,14 +283,14 @@ TEST_F(VerifyCases, AChangedExpectationFailsWhereItChanged) {
             break;
         }
         SCOPED_TRACE("round " + std::to_string(round) + ", " + file);
-        const Verified failed = verify({"--verify", "cases"});
+        const GenResult failed = verify({"--verify", "cases"});
         EXPECT_EQ(failed.status, 1);
         EXPECT_TRUE(
             failed.out.starts_with("FAIL cases/c\n" + reported + ":" + std::to_string(line) + why))
             << failed.out;
         writeFile(path, before);
         fs::remove(expected / "P/extra.txt");
-        const Verified passed = verify({"--verify", "cases"});
+        const GenResult passed = verify({"--verify", "cases"});
         ASSERT_EQ(passed.status, 0) << passed.out;
     }
 }

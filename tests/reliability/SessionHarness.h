@@ -3,6 +3,7 @@
 // What the session and branch tests share: a small template set of both hosts written from a
 // model the tests change, in-process runs of vantrel-gen into the disk, and the files of a
 // project folder as they stand.
+#include "support/InProcessGen.h"
 #include "support/TempFolder.h"
 
 #include "cli/GenCommand.h"
@@ -68,13 +69,6 @@ inline std::vector<std::string> linesOf(std::string_view text) {
         from = end + 1;
     }
     return lines;
-}
-
-inline std::string joinLines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + '\n';
-    return text;
 }
 
 inline bool hasLine(std::string_view text, std::string_view line) {
@@ -186,31 +180,6 @@ public:
 private:
     fs::path m_root;
 };
-
-// One in-process run of vantrel-gen into the disk; an exception that escapes it ends as
-// status -1 with its text in err, so that one bad run does not end the whole test.
-struct GenResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-inline GenResult runGen(const std::vector<std::string>& arguments) {
-    const std::vector<std::string_view> views(arguments.begin(), arguments.end());
-    std::ostringstream out;
-    std::ostringstream err;
-    GenResult result;
-    try {
-        result.status = runVantrelGen(views, out, err);
-    } catch (const std::exception& exception) {
-        err << "exception: " << exception.what() << '\n';
-    } catch (...) {
-        err << "exception of an unknown type\n";
-    }
-    result.out = out.str();
-    result.err = err.str();
-    return result;
-}
 
 // A file below a project folder as it stands: its bytes and when they were last written.
 struct FileState {

@@ -139,6 +139,18 @@ inline std::map<std::string, std::string> treeBelow(const std::filesystem::path&
     return tree;
 }
 
+// Every entry below a folder with its change time, and a file's bytes: what a run that writes
+// nothing leaves as it was.
+inline std::map<std::string, std::string> treeWithTimes(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> tree;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder))
+        tree[fs::relative(entry.path(), folder).string()] =
+            std::to_string(entry.last_write_time().time_since_epoch().count()) +
+            (entry.is_directory() ? " folder" : " " + readFile(entry.path()));
+    return tree;
+}
+
 // The record of out/Demo in a tree of out (see treeBelow): compared whole, as it is replaced whole.
 inline std::map<std::string, std::string> recordIn(const std::map<std::string, std::string>& tree) {
     std::map<std::string, std::string> record;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <unistd.h>
 
@@ -75,6 +76,14 @@ inline std::string readFile(const std::filesystem::path& file) {
     if (!in)
         return "<missing>";
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Lines joined, each ending in a line break.
+inline std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + '\n';
+    return text;
 }
 
 } // namespace vantrel

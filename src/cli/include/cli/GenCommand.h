@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "run/ProjectRun.h"
 
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string_view>
@@ -14,6 +15,12 @@ namespace vantrel {
 // looked.
 ConfigurationBytes readFoundConfiguration(ProjectState& project, MessageSink& sink,
                                           const std::string& option, std::ostream& err);
+// A project file's answers over the configuration found for option, validated: the
+// configuration's bytes, or none when the file or its values are refused (said on err or the
+// sink).
+std::optional<ConfigurationBytes> loadProjectFile(const std::string& path,
+                                                  const std::string& option, ProjectState& project,
+                                                  MessageSink& sink, std::ostream& err);
 // A note of the run as the headless generator says it, on a line of its own.
 void printNote(const RunNote& note, std::ostream& err);
 
