@@ -92,7 +92,7 @@ void appendTemplatesJson(const TemplateUpgrade& templates, std::string& json) {
     set(templates.from);
     json += ", \"to\": ";
     set(templates.to);
-    json += templates.older ? ", \"older\": true" : ", \"older\": false";
+    json += templates.older() ? ", \"older\": true" : ", \"older\": false";
     json += ", \"notes\": [";
     const char* separator = "";
     for (const VersionNotes& version : templates.notes) {

@@ -206,7 +206,7 @@ void noteTemplates(RunResult& result, const RunSettings& settings) {
             {RunNote::Kind::NotesFault, templates.notesPath, {}, {}, false, false, std::move(why)});
     };
     tell(result, settings,
-         {templates.older ? RunNote::Kind::TemplatesOlder : RunNote::Kind::TemplatesChanged,
+         {templates.older() ? RunNote::Kind::TemplatesOlder : RunNote::Kind::TemplatesChanged,
           {},
           {},
           {},

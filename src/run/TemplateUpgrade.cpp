@@ -21,6 +21,11 @@ std::string TemplateUpgrade::line() const {
     return named(from) + " -> " + named(to);
 }
 
+bool TemplateUpgrade::older() const {
+    return from.name == to.name && !from.version.empty() && !to.version.empty() &&
+           compareVersions(from.version, to.version) > 0;
+}
+
 std::vector<DeclaredMove> TemplateUpgrade::moves() const {
     std::vector<DeclaredMove> all;
     for (const VersionNotes& version : notes)
@@ -40,9 +45,8 @@ TemplateUpgrade templateUpgrade(const TemplateSetVersion* recorded, const Projec
     if (!upgrade.changed() || upgrade.from.name != upgrade.to.name ||
         upgrade.from.version.empty() || upgrade.to.version.empty())
         return upgrade;
-    const int order = compareVersions(upgrade.from.version, upgrade.to.version);
-    upgrade.older = order > 0;
-    if (order >= 0 || project.templatenotes.empty())
+    if (compareVersions(upgrade.from.version, upgrade.to.version) >= 0 ||
+        project.templatenotes.empty())
         return upgrade;
     upgrade.notesPath = nativePath(project.templatenotes);
     const std::optional<std::string> text = readFileBytes(upgrade.notesPath);

@@ -13,7 +13,6 @@ namespace vantrel {
 struct TemplateUpgrade {
     TemplateSetVersion from; // as the last run's record names it
     TemplateSetVersion to;   // as the configuration names it
-    bool older = false;      // to an older version of the same set
     // The notes of the versions after from up to to, oldest first; their moves carry files.
     std::vector<VersionNotes> notes;
     std::string notesPath;              // the notes file, native; empty when none is named
@@ -21,10 +20,12 @@ struct TemplateUpgrade {
     std::vector<NotesProblem> problems; // lines of it that cannot be used
 
     bool changed() const { return from != to; }
+    // To an older version of the same set.
+    bool older() const;
     // "plugin-templates 2.1.0 -> 2.3.0"
     std::string line() const;
     // The line, with " (an older version)" when it goes back.
-    std::string described() const { return line() + (older ? " (an older version)" : ""); }
+    std::string described() const { return line() + (older() ? " (an older version)" : ""); }
     // Every note's moves, oldest version first.
     std::vector<DeclaredMove> moves() const;
 };
